@@ -1,0 +1,67 @@
+// kerma740-cli: the panel's link without the editor, for installers who service many panels and
+// for the tests. probe, read and write run the same exchanges as the desktop program.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli_commands.h"
+
+namespace {
+
+void Usage() {
+    std::cerr << "Использование:\n"
+                 "  kerma740-cli probe --port ПОРТ\n"
+                 "  kerma740-cli read  --port ПОРТ --out ФАЙЛ.cfg\n"
+                 "  kerma740-cli write --port ПОРТ ФАЙЛ.cfg\n"
+                 "  kerma740-cli show  ФАЙЛ.cfg\n"
+                 "ПОРТ: путь к устройству (/dev/ttyUSB0) или \"com N\".\n";
+}
+
+struct Args {
+    std::string command;
+    std::map<std::string, std::string> options;
+    std::vector<std::string> positional;
+};
+
+std::optional<Args> Parse(int argc, char** argv) {
+    if (argc < 2) return std::nullopt;
+    Args args;
+    args.command = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg.rfind("--", 0) == 0) {
+            if (i + 1 >= argc) return std::nullopt;
+            args.options[arg.substr(2)] = argv[++i];
+        } else {
+            args.positional.push_back(arg);
+        }
+    }
+    return args;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto args = Parse(argc, argv);
+    if (!args) {
+        Usage();
+        return 2;
+    }
+    const auto option = [&](const char* name) {
+        auto it = args->options.find(name);
+        return it == args->options.end() ? std::string() : it->second;
+    };
+    const std::string& cmd = args->command;
+    if (cmd == "probe" && !option("port").empty()) return kerma::cli::Probe(option("port"));
+    if (cmd == "read" && !option("port").empty() && !option("out").empty())
+        return kerma::cli::Read(option("port"), option("out"));
+    if (cmd == "write" && !option("port").empty() && args->positional.size() == 1)
+        return kerma::cli::Write(option("port"), args->positional[0]);
+    if (cmd == "show" && args->positional.size() == 1) return kerma::cli::Show(args->positional[0]);
+    Usage();
+    return 2;
+}

@@ -1,0 +1,57 @@
+#include "panel_memory.h"
+
+#include <algorithm>
+
+#include "link_types.h"
+
+namespace kerma {
+namespace {
+
+void CopyCells(const Cells& cells, std::vector<uint8_t>& memory) {
+    size_t count = std::min(cells.size(), memory.size());
+    for (size_t i = 0; i < count; ++i) memory[i] = static_cast<uint8_t>(cells[i] & 0xFF);
+}
+
+Cells TakeCells(const std::vector<uint8_t>& memory, int count) {
+    return Cells(memory.begin(), memory.begin() + count);
+}
+
+}  // namespace
+
+void LoadPanelMemory(VirtualPanel& panel, const ConfigImage& image) {
+    CopyCells(image.settings, panel.settings());
+    CopyCells(image.codes, panel.codes());
+}
+
+int PanelMemoryVariant(const VirtualPanel& panel) {
+    int variant = VariantOfVersion(panel.version());
+    return variant >= 1 && variant <= 5 ? variant : 0;
+}
+
+ConfigImage PanelMemoryImage(const VirtualPanel& panel) {
+    int variant = PanelMemoryVariant(panel);
+    if (variant == 0) return {};
+    return {TakeCells(panel.settings(), FileSettingsCells(variant)),
+            TakeCells(panel.codes(), FileCodesCells(variant))};
+}
+
+std::string ReadPanelMemory(VirtualPanel& panel, const std::string& path) {
+    auto result = ReadConfigFile(path);
+    if (auto* error = std::get_if<FileError>(&result)) {
+        std::string where = error->line >= 0 ? ", line " + std::to_string(error->line + 1) : "";
+        return path + where + ": " + error->message;
+    }
+    LoadPanelMemory(panel, std::get<ConfigImage>(result));
+    return "";
+}
+
+std::string SavePanelMemory(const VirtualPanel& panel, const std::string& path) {
+    if (PanelMemoryVariant(panel) == 0) {
+        return path + ": not saved, version byte " + std::to_string(panel.version()) +
+               " names no panel variant";
+    }
+    std::string error = WriteConfigFile(path, PanelMemoryImage(panel));
+    return error.empty() ? "" : path + ": " + error;
+}
+
+}  // namespace kerma

@@ -1,0 +1,23 @@
+#pragma once
+// The panel's memory as a configuration file: what --memory starts from and --save writes.
+#include <string>
+
+#include "config_file.h"
+#include "virtual_panel.h"
+
+namespace kerma {
+
+// Puts the file's settings cells and codes cells at the start of the two memories; a cell holding
+// -1 becomes 0xFF, as only the low byte would reach a panel.
+void LoadPanelMemory(VirtualPanel& panel, const ConfigImage& image);
+
+// The memory as a file of the variant the version byte names. Empty cells when the version byte
+// names no variant; check with PanelMemoryVariant first.
+[[nodiscard]] ConfigImage PanelMemoryImage(const VirtualPanel& panel);
+[[nodiscard]] int PanelMemoryVariant(const VirtualPanel& panel);  // 0: none of 1..5
+
+// Whole-file helpers; "" on success, otherwise a message for the user.
+[[nodiscard]] std::string ReadPanelMemory(VirtualPanel& panel, const std::string& path);
+[[nodiscard]] std::string SavePanelMemory(const VirtualPanel& panel, const std::string& path);
+
+}  // namespace kerma

@@ -1,0 +1,120 @@
+#include "panel_options.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace kerma {
+namespace {
+
+constexpr int kMaxBaud = 4'000'000;
+
+using Args = std::vector<std::string>;
+using Result = std::variant<PanelOptions, std::string>;
+
+bool ParseInt(const std::string& text, int low, int high, int& value) {
+    int parsed = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return false;
+    if (parsed < low || parsed > high) return false;
+    value = parsed;
+    return true;
+}
+
+// Options that take no value.
+const std::map<std::string, std::function<void(PanelOptions&)>>& Flags() {
+    static const std::map<std::string, std::function<void(PanelOptions&)>> flags{
+        {"--silent", [](PanelOptions& o) { o.faults.silent = true; }},
+        {"--bad-crc", [](PanelOptions& o) { o.faults.badCrc = true; }},
+        {"--refuse-write", [](PanelOptions& o) { o.faults.refuseWrite = true; }},
+        {"--refuse-upload", [](PanelOptions& o) { o.faults.refuseUpload = true; }},
+        {"--not-ready", [](PanelOptions& o) { o.faults.notReady = true; }},
+        {"--help", [](PanelOptions& o) { o.help = true; }},
+        {"-h", [](PanelOptions& o) { o.help = true; }},
+    };
+    return flags;
+}
+
+bool TakesValue(const std::string& name) {
+    for (const char* known : {"--type", "--version", "--drop-byte", "--baud", "--memory", "--save",
+                              "--link"}) {
+        if (name == known) return true;
+    }
+    return false;
+}
+
+// Applies an option that takes a value; an error message, or "".
+std::string ApplyValue(const std::string& name, const std::string& value, PanelOptions& o) {
+    auto number = [&](int low, int high, int& target) -> std::string {
+        if (ParseInt(value, low, high, target)) return "";
+        return name + " wants a whole number from " + std::to_string(low) + " to " +
+               std::to_string(high) + ", not \"" + value + "\"";
+    };
+    if (name == "--type") return number(0, 255, o.type);
+    if (name == "--version") {
+        o.versionGiven = true;
+        return number(0, 255, o.version);
+    }
+    if (name == "--drop-byte") return number(0, 1 << 20, o.faults.dropByte);
+    if (name == "--baud") return number(1, kMaxBaud, o.baud);
+    std::string* path = name == "--memory" ? &o.memoryPath
+                        : name == "--save" ? &o.savePath
+                                           : &o.linkPath;
+    if (value.empty()) return name + " wants a file name";
+    *path = value;
+    return "";
+}
+
+}  // namespace
+
+Result ParsePanelOptions(const Args& args) {
+    PanelOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::string value;
+        bool inlineValue = false;
+        if (auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            inlineValue = true;
+        }
+        if (auto flag = Flags().find(name); flag != Flags().end()) {
+            if (inlineValue) return name + " takes no value";
+            flag->second(options);
+            continue;
+        }
+        if (!TakesValue(name)) {
+            if (name.rfind("-", 0) != 0) return "unexpected argument \"" + name + "\"";
+            return "unknown option " + name;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) return name + " wants a value";
+            value = args[++i];
+        }
+        if (std::string error = ApplyValue(name, value, options); !error.empty()) return error;
+    }
+    return options;
+}
+
+std::string PanelUsage() {
+    return "Usage: kerma740-panel [options]\n"
+           "Serves a virtual Kerma-740 panel on a pseudo-terminal and prints the terminal's path.\n"
+           "\n"
+           "  --link PATH        also make PATH a symbolic link to the terminal (removed on exit)\n"
+           "  --type T           type byte of the handshake answer: 9 (default) or 10; any other\n"
+           "                     value 0..255 makes a panel of a foreign type\n"
+           "  --version V        firmware version byte 0..255 (default 18)\n"
+           "  --memory FILE.cfg  start from a configuration file (its line 1 is the version byte)\n"
+           "  --save FILE.cfg    write the memory to a configuration file after every accepted write\n"
+           "  --baud B           send at B baud, 10 bits a byte (1200 for a real line; default: unpaced)\n"
+           "Faults:\n"
+           "  --silent           send nothing, not even the echo\n"
+           "  --bad-crc          send a wrong CRC in handshake answers and data frames\n"
+           "  --refuse-write     answer 0x01 to every block write\n"
+           "  --refuse-upload    answer 0x01 to a firmware upload\n"
+           "  --not-ready        never send the ready byte after a command\n"
+           "  --drop-byte N      leave out byte N (0-based) of every data frame sent\n"
+           "  --help             show this text\n";
+}
+
+}  // namespace kerma

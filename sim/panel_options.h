@@ -1,0 +1,29 @@
+#pragma once
+// Command line of the kerma740-panel program.
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "virtual_panel.h"
+
+namespace kerma {
+
+struct PanelOptions {
+    int type = VirtualPanel::kDefaultType;
+    int version = VirtualPanel::kDefaultVersion;
+    bool versionGiven = false;  // --version wins over the version line of --memory
+    std::string memoryPath;
+    std::string savePath;
+    std::string linkPath;
+    PanelFaults faults;
+    int baud = 0;  // 0: bytes leave as fast as the pty takes them
+    bool help = false;
+};
+
+// Arguments without the program name. A message for the user when they make no sense.
+[[nodiscard]] std::variant<PanelOptions, std::string> ParsePanelOptions(
+    const std::vector<std::string>& args);
+
+[[nodiscard]] std::string PanelUsage();
+
+}  // namespace kerma

@@ -1,0 +1,176 @@
+#include "pty_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <iostream>
+
+#include "panel_memory.h"
+
+namespace kerma {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+using std::chrono::nanoseconds;
+
+constexpr int64_t kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+constexpr int64_t kNsPerSecond = 1'000'000'000;
+constexpr size_t kReadChunk = 512;
+constexpr size_t kWriteChunk = 4096;
+
+std::string SystemError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+// Byte times counted from the start of a burst, so rounding never adds up over a long frame.
+class Pacer {
+public:
+    explicit Pacer(int baud) : baud_(baud) {}
+    bool paced() const { return baud_ > 0; }
+    SteadyClock::time_point due() const {
+        return start_ + nanoseconds(count_ * kBitsPerByte * kNsPerSecond / baud_);
+    }
+    // A byte joins the queue: after a quiet spell a new burst starts now.
+    void queued(SteadyClock::time_point now) {
+        if (paced() && due() < now) {
+            start_ = now;
+            count_ = 0;
+        }
+    }
+    void sent() { ++count_; }
+
+private:
+    int baud_;
+    SteadyClock::time_point start_{};
+    int64_t count_ = 0;
+};
+
+int MillisecondsUntil(SteadyClock::time_point t, SteadyClock::time_point now) {
+    if (t <= now) return 0;
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(t - now).count());
+}
+
+int QuietMs(SteadyClock::time_point since, SteadyClock::time_point now) {
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - since).count();
+    return static_cast<int>(std::min<int64_t>(ms, 1 << 30));
+}
+
+struct Line {
+    std::deque<uint8_t> queue;
+    Pacer pacer;
+    SteadyClock::time_point lastActivity = SteadyClock::now();
+};
+
+}  // namespace
+
+PtyServer::PtyServer(VirtualPanel& panel, int baud, std::string savePath)
+    : panel_(panel), baud_(baud), savePath_(std::move(savePath)) {}
+
+PtyServer::~PtyServer() {
+    if (slave_ >= 0) ::close(slave_);
+    if (master_ >= 0) ::close(master_);
+}
+
+std::string PtyServer::open() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0) return SystemError("posix_openpt");
+    if (::grantpt(master_) != 0) return SystemError("grantpt");
+    if (::unlockpt(master_) != 0) return SystemError("unlockpt");
+    const char* name = ::ptsname(master_);
+    if (name == nullptr) return SystemError("ptsname");
+    slavePath_ = name;
+    // Our own slave descriptor keeps the terminal alive while the client closes and reopens it
+    // (otherwise the master reads EIO); raw mode keeps the tty layer from echoing or translating.
+    slave_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY);
+    if (slave_ < 0) return SystemError(slavePath_.c_str());
+    termios tio{};
+    if (::tcgetattr(slave_, &tio) != 0) return SystemError("tcgetattr");
+    ::cfmakeraw(&tio);
+    ::cfsetispeed(&tio, B1200);
+    ::cfsetospeed(&tio, B1200);
+    if (::tcsetattr(slave_, TCSANOW, &tio) != 0) return SystemError("tcsetattr");
+    int flags = ::fcntl(master_, F_GETFL);
+    if (flags < 0 || ::fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) {
+        return SystemError("fcntl");
+    }
+    return "";
+}
+
+namespace {
+
+// Feeds what arrived to the panel; false when the terminal failed.
+bool TakeInput(int master, VirtualPanel& panel, Line& line, const std::string& savePath) {
+    uint8_t buffer[kReadChunk];
+    ssize_t got = ::read(master, buffer, sizeof buffer);
+    if (got < 0) return errno == EAGAIN || errno == EINTR;
+    for (ssize_t i = 0; i < got; ++i) {
+        auto now = SteadyClock::now();
+        panel.lineQuiet(QuietMs(line.lastActivity, now));
+        line.lastActivity = now;
+        int writesBefore = panel.acceptedWrites();
+        std::vector<uint8_t> answer = panel.receive(buffer[i]);
+        // Saved before the status byte leaves, so whoever sees the status finds the file.
+        if (!savePath.empty() && panel.acceptedWrites() != writesBefore) {
+            if (std::string error = SavePanelMemory(panel, savePath); !error.empty()) {
+                std::cerr << "kerma740-panel: " << error << std::endl;
+            }
+        }
+        if (!answer.empty()) line.pacer.queued(now);
+        line.queue.insert(line.queue.end(), answer.begin(), answer.end());
+    }
+    return true;
+}
+
+bool SendOutput(int master, Line& line) {
+    uint8_t buffer[kWriteChunk];
+    size_t count = line.pacer.paced() ? 1 : std::min(line.queue.size(), sizeof buffer);
+    std::copy_n(line.queue.begin(), count, buffer);
+    ssize_t put = ::write(master, buffer, count);
+    if (put < 0) return errno == EAGAIN || errno == EINTR;
+    line.queue.erase(line.queue.begin(), line.queue.begin() + put);
+    for (ssize_t i = 0; i < put; ++i) line.pacer.sent();
+    line.lastActivity = SteadyClock::now();
+    return true;
+}
+
+}  // namespace
+
+int PtyServer::serve(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
+    Line line{{}, Pacer(baud_)};
+    while (stop == 0) {
+        auto now = SteadyClock::now();
+        pollfd fd{master_, POLLIN, 0};
+        timespec wait{};
+        timespec* timeout = nullptr;
+        if (!line.queue.empty()) {
+            int ms = line.pacer.paced() ? MillisecondsUntil(line.pacer.due(), now) : 0;
+            if (ms == 0) fd.events |= POLLOUT;
+            wait.tv_sec = ms / 1000;
+            wait.tv_nsec = (ms % 1000) * 1'000'000L;
+            timeout = ms == 0 ? nullptr : &wait;
+        }
+        int ready = ::ppoll(&fd, 1, timeout, &waitMask);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            std::cerr << "kerma740-panel: " << SystemError("ppoll") << std::endl;
+            return 1;
+        }
+        bool ok = true;
+        if (fd.revents & POLLIN) ok = TakeInput(master_, panel_, line, savePath_);
+        if (ok && (fd.revents & POLLOUT) && !line.queue.empty()) ok = SendOutput(master_, line);
+        if (!ok || (fd.revents & (POLLERR | POLLNVAL))) {
+            std::cerr << "kerma740-panel: " << SystemError(slavePath_.c_str()) << std::endl;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace kerma

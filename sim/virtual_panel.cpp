@@ -1,0 +1,210 @@
+#include "virtual_panel.h"
+
+#include <algorithm>
+#include <span>
+
+#include "crc8.h"
+#include "link_types.h"
+
+namespace kerma {
+namespace {
+
+constexpr uint8_t kSync = 0x55;
+constexpr uint8_t kHandshakeByte = 0xAA;
+constexpr uint8_t kUploadHandshakeByte = 0xA0;
+constexpr uint8_t kDataLead = 0xAA;
+constexpr uint8_t kReady = 0x00;
+constexpr uint8_t kStatusOk = 0x00;
+constexpr uint8_t kStatusRefused = 0x01;
+constexpr uint8_t kAccept = 0x00;
+constexpr size_t kHeaderLength = 4;
+constexpr size_t kUploadLengthOffset = 4;
+constexpr size_t kUploadVersionOffset = 3;
+constexpr size_t kUploadOverhead = 7;
+
+constexpr uint8_t Op(LinkOperation op) { return static_cast<uint8_t>(op); }
+
+bool IsCommand(uint8_t op) { return op >= Op(LinkOperation::ReadSettings) && op <= Op(LinkOperation::WriteCodes); }
+
+bool IsHandshakeByte(uint8_t b) { return b == kHandshakeByte || b == kUploadHandshakeByte; }
+
+}  // namespace
+
+VirtualPanel::VirtualPanel(uint8_t type, uint8_t version)
+    : type_(type), settings_(kSettingsSize, 0), codes_(kCodesSize, 0) {
+    setVersion(version);
+}
+
+std::vector<uint8_t> VirtualPanel::receive(uint8_t byte) {
+    received_.push_back(byte);
+    if (faults_.silent) return {};
+    std::vector<uint8_t> out{byte};
+    step(byte, out);
+    sent_.insert(sent_.end(), out.begin(), out.end());
+    return out;
+}
+
+void VirtualPanel::lineQuiet(int ms) {
+    if (ms >= kResyncPauseMs) resetLine();
+}
+
+void VirtualPanel::resetLine() {
+    state_ = State::Idle;
+    frame_.clear();
+}
+
+void VirtualPanel::clearRecord() {
+    received_.clear();
+    sent_.clear();
+}
+
+void VirtualPanel::step(uint8_t byte, std::vector<uint8_t>& out) {
+    switch (state_) {
+        case State::Idle:
+            if (byte == kSync) {
+                frame_.assign(1, byte);
+                state_ = State::Header;
+            }
+            break;
+        case State::Header: stepHeader(byte, out); break;
+        case State::HandshakeVerdict:
+        case State::UploadVerdict:
+        case State::ReadVerdict: stepVerdict(byte, out); break;
+        case State::WriteData: stepWriteData(byte, out); break;
+        case State::Upload: stepUpload(byte, out); break;
+    }
+}
+
+// 55 55 AA AA, 55 55 A0 AA and 55 LL op crc share their first byte, and LL may itself be 0x55,
+// so the kind of frame is known only from the third byte.
+void VirtualPanel::stepHeader(uint8_t byte, std::vector<uint8_t>& out) {
+    frame_.push_back(byte);
+    if (frame_.size() == 3) {
+        bool handshake = frame_[1] == kSync && IsHandshakeByte(byte);
+        if (!handshake && !IsCommand(byte)) resync(out);
+        return;
+    }
+    if (frame_.size() < kHeaderLength) return;
+    if (IsHandshakeByte(frame_[2])) {
+        if (byte == kHandshakeByte) {
+            answerHandshake(frame_[2] == kUploadHandshakeByte, out);
+        } else {
+            resync(out);
+        }
+        return;
+    }
+    if (byte == Crc8(std::span(frame_.data(), 3))) {
+        serveCommand(out);
+    } else {
+        resync(out);
+    }
+}
+
+// Not a frame after all: look for the next 55 among the bytes already taken.
+void VirtualPanel::resync(std::vector<uint8_t>& out) {
+    std::vector<uint8_t> rest(frame_.begin() + 1, frame_.end());
+    resetLine();
+    for (uint8_t b : rest) step(b, out);
+}
+
+// Any byte ends the wait for a verdict; a 55 is no verdict but the start of the next frame.
+void VirtualPanel::stepVerdict(uint8_t byte, std::vector<uint8_t>& out) {
+    State was = state_;
+    resetLine();
+    if (byte == kSync) {
+        step(byte, out);
+        return;
+    }
+    if (was == State::UploadVerdict && byte == kAccept) state_ = State::Upload;
+}
+
+void VirtualPanel::answerHandshake(bool upload, std::vector<uint8_t>& out) {
+    std::vector<uint8_t> answer{kSync, kSync, faults_.typeOverride.value_or(type_)};
+    answer.push_back(sentCrc(Crc8(answer)));
+    out.insert(out.end(), answer.begin(), answer.end());
+    frame_.clear();
+    state_ = upload ? State::UploadVerdict : State::HandshakeVerdict;
+}
+
+void VirtualPanel::serveCommand(std::vector<uint8_t>& out) {
+    uint8_t layout = frame_[1];
+    uint8_t op = frame_[2];
+    resetLine();
+    if (faults_.notReady) return;
+    out.push_back(kReady);
+    switch (static_cast<LinkOperation>(op)) {
+        case LinkOperation::ReadSettings:
+            sendDataFrame(settings_, SettingsLength(layout), out);
+            state_ = State::ReadVerdict;
+            break;
+        case LinkOperation::ReadCodes:
+            sendDataFrame(codes_, CodesLength(layout), out);
+            state_ = State::ReadVerdict;
+            break;
+        case LinkOperation::WriteSettings:
+        case LinkOperation::WriteCodes:
+            writeOp_ = op;
+            writeLength_ = op == Op(LinkOperation::WriteSettings) ? SettingsLength(layout)
+                                                                  : CodesLength(layout);
+            state_ = State::WriteData;
+            break;
+        default: break;
+    }
+}
+
+void VirtualPanel::sendDataFrame(const std::vector<uint8_t>& memory, size_t length,
+                                 std::vector<uint8_t>& out) {
+    std::vector<uint8_t> frame{kDataLead, kDataLead};
+    frame.insert(frame.end(), memory.begin(), memory.begin() + length);
+    frame.push_back(sentCrc(Crc8(frame)));
+    for (size_t i = 0; i < frame.size(); ++i) {
+        if (static_cast<int>(i) != faults_.dropByte) out.push_back(frame[i]);
+    }
+}
+
+// A write is refused unless its CRC is right; a frame that does not even start with AA AA is no
+// data frame, and the panel goes looking for the next command instead of swallowing it.
+void VirtualPanel::stepWriteData(uint8_t byte, std::vector<uint8_t>& out) {
+    frame_.push_back(byte);
+    if (frame_.size() <= 2 && byte != kDataLead) {
+        resetLine();
+        step(byte, out);
+        return;
+    }
+    if (frame_.size() < writeLength_ + 3) return;
+    bool good = Crc8(std::span(frame_.data(), writeLength_ + 2)) == frame_.back();
+    if (good && !faults_.refuseWrite) {
+        auto& memory = writeOp_ == Op(LinkOperation::WriteSettings) ? settings_ : codes_;
+        uint8_t version = this->version();
+        std::copy_n(frame_.begin() + 2, writeLength_, memory.begin());
+        // The version cell reports the firmware, which a settings write does not replace.
+        setVersion(version);
+        ++acceptedWrites_;
+        out.push_back(kStatusOk);
+    } else {
+        out.push_back(kStatusRefused);
+    }
+    resetLine();
+}
+
+void VirtualPanel::stepUpload(uint8_t byte, std::vector<uint8_t>& out) {
+    frame_.push_back(byte);
+    if (frame_.size() < kUploadLengthOffset + 2) return;
+    size_t length = (size_t{frame_[kUploadLengthOffset]} << 8) | frame_[kUploadLengthOffset + 1];
+    if (frame_.size() < length + kUploadOverhead) return;
+    lastUpload_ = frame_;
+    resetLine();
+    if (faults_.refuseUpload) {
+        out.push_back(kStatusRefused);
+        return;
+    }
+    setVersion(lastUpload_[kUploadVersionOffset]);
+    ++acceptedUploads_;
+    out.push_back(kStatusOk);
+}
+
+uint8_t VirtualPanel::sentCrc(uint8_t crc) const {
+    return faults_.badCrc ? static_cast<uint8_t>(~crc) : crc;
+}
+
+}  // namespace kerma

@@ -1,0 +1,108 @@
+#pragma once
+// A Kerma-740 panel as seen from the serial line: fed one received byte at a time, it hands back
+// the bytes it sends (the echo of that byte first, then any answer). No time, no I/O: the caller
+// tells it about pauses on the line.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace kerma {
+
+// Misbehaviour the panel can be told to show, so the program's failure paths can be driven.
+struct PanelFaults {
+    bool silent = false;        // sends nothing at all, not even the echo
+    bool badCrc = false;        // the CRC of every handshake answer and data frame it sends is wrong
+    bool refuseWrite = false;   // answers status 0x01 to every block write; memory stays as it was
+    bool refuseUpload = false;  // answers status 0x01 to a firmware upload; version stays
+    bool notReady = false;      // never sends the ready byte after a command frame
+    int dropByte = -1;          // leaves out this byte (0-based) of each data frame it sends; -1: none
+    std::optional<uint8_t> typeOverride;  // type byte answered instead of the panel's own
+};
+
+class VirtualPanel {
+public:
+    // Room for the largest block a layout byte can ask for: 8 x 256 settings, 32 x 256 codes.
+    static constexpr size_t kSettingsSize = 8 * 256;
+    static constexpr size_t kCodesSize = 32 * 256;
+    static constexpr size_t kVersionCell = 1;
+    static constexpr uint8_t kDefaultType = 9;
+    static constexpr uint8_t kDefaultVersion = 18;
+    // A quiet line for this long abandons any half-received frame or awaited verdict. Longer than
+    // the program's own longest pause inside an exchange (2 s before the handshake answer).
+    static constexpr int kResyncPauseMs = 5000;
+
+    explicit VirtualPanel(uint8_t type = kDefaultType, uint8_t version = kDefaultVersion);
+
+    // One byte from the line; returns what the panel sends in reply, echo first.
+    std::vector<uint8_t> receive(uint8_t byte);
+    // The line has been quiet for ms since its last byte in either direction.
+    void lineQuiet(int ms);
+    // Forget any half frame, as after a long pause.
+    void resetLine();
+
+    PanelFaults& faults() { return faults_; }
+    const PanelFaults& faults() const { return faults_; }
+
+    uint8_t type() const { return type_; }
+    void setType(uint8_t type) { type_ = type; }
+    uint8_t version() const { return settings_[kVersionCell]; }
+    void setVersion(uint8_t version) { settings_[kVersionCell] = version; }
+
+    std::vector<uint8_t>& settings() { return settings_; }
+    const std::vector<uint8_t>& settings() const { return settings_; }
+    std::vector<uint8_t>& codes() { return codes_; }
+    const std::vector<uint8_t>& codes() const { return codes_; }
+
+    // Counters of what the panel took over, so a host can react (save, log) after a byte.
+    int acceptedWrites() const { return acceptedWrites_; }
+    int acceptedUploads() const { return acceptedUploads_; }
+    // The image of the last firmware upload received in full, accepted or not.
+    const std::vector<uint8_t>& lastUpload() const { return lastUpload_; }
+
+    // Every byte received and every byte sent, in order, for tests.
+    const std::vector<uint8_t>& received() const { return received_; }
+    const std::vector<uint8_t>& sent() const { return sent_; }
+    void clearRecord();
+
+private:
+    enum class State {
+        Idle,
+        Header,            // 55 seen: handshake request or command frame
+        HandshakeVerdict,  // answer sent, one verdict byte to take
+        UploadVerdict,     // same, after the upload handshake: 0x00 opens the upload
+        ReadVerdict,       // data frame sent, one verdict byte to take
+        WriteData,         // taking a data frame of writeLength_ bytes
+        Upload,            // taking a firmware image
+    };
+
+    void step(uint8_t byte, std::vector<uint8_t>& out);
+    void stepHeader(uint8_t byte, std::vector<uint8_t>& out);
+    void stepVerdict(uint8_t byte, std::vector<uint8_t>& out);
+    void stepWriteData(uint8_t byte, std::vector<uint8_t>& out);
+    void stepUpload(uint8_t byte, std::vector<uint8_t>& out);
+    void resync(std::vector<uint8_t>& out);
+    void answerHandshake(bool upload, std::vector<uint8_t>& out);
+    void serveCommand(std::vector<uint8_t>& out);
+    void sendDataFrame(const std::vector<uint8_t>& memory, size_t length,
+                       std::vector<uint8_t>& out);
+    uint8_t sentCrc(uint8_t crc) const;
+
+    uint8_t type_;
+    PanelFaults faults_;
+    std::vector<uint8_t> settings_;
+    std::vector<uint8_t> codes_;
+
+    State state_ = State::Idle;
+    std::vector<uint8_t> frame_;  // bytes of the frame being received
+    uint8_t writeOp_ = 0;
+    size_t writeLength_ = 0;
+
+    int acceptedWrites_ = 0;
+    int acceptedUploads_ = 0;
+    std::vector<uint8_t> lastUpload_;
+    std::vector<uint8_t> received_;
+    std::vector<uint8_t> sent_;
+};
+
+}  // namespace kerma

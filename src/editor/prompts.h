@@ -1,0 +1,26 @@
+#pragma once
+// How the core talks to the user. The window layer shows dialogs; tests script the answers and
+// record every text in order.
+#include <optional>
+#include <string>
+
+namespace kerma {
+
+struct FileDialogSpec {
+    std::string defaultExtension = "cfg";
+    std::string filter = "Файлы конфигурации (*.cfg)|*.cfg|Все файлы|*.*";
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A modal notice with one OK button.
+    virtual void notice(const std::string& text) = 0;
+    // A Yes/No question with its own window caption. True for Yes.
+    virtual bool question(const std::string& text, const std::string& caption) = 0;
+    // File dialogs; nullopt when the user cancels.
+    virtual std::optional<std::string> openFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> saveFile(const FileDialogSpec& spec) = 0;
+};
+
+}  // namespace kerma

@@ -1,0 +1,40 @@
+#pragma once
+// Prompts for headless use: records every text shown, in order, and answers from a script.
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "prompts.h"
+
+namespace kerma {
+
+class ScriptedPrompts : public Prompts {
+public:
+    // Everything shown: notices as the text, questions as "caption|text".
+    std::vector<std::string> shown;
+    // Answers to questions in order; when they run out, questions are answered with No.
+    std::deque<bool> answers;
+    // Paths the file dialogs hand back; empty means the user cancels.
+    std::deque<std::string> files;
+
+    void notice(const std::string& text) override { shown.push_back(text); }
+    bool question(const std::string& text, const std::string& caption) override {
+        shown.push_back(caption + "|" + text);
+        if (answers.empty()) return false;
+        bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<std::string> openFile(const FileDialogSpec&) override { return nextFile(); }
+    std::optional<std::string> saveFile(const FileDialogSpec&) override { return nextFile(); }
+
+private:
+    std::optional<std::string> nextFile() {
+        if (files.empty()) return std::nullopt;
+        std::string path = files.front();
+        files.pop_front();
+        return path;
+    }
+};
+
+}  // namespace kerma

@@ -1,0 +1,195 @@
+#include "variant_layout.h"
+
+#include <string>
+
+#include "k740_controls.h"
+#include "link_types.h"
+
+namespace kerma {
+
+namespace {
+
+std::string Num(int n) { return std::to_string(n); }
+
+class Shaper {
+public:
+    explicit Shaper(K740Editor& editor) : m_(editor.model()), editor_(editor) {}
+
+    void show(const std::string& name, bool visible = true) { m_.setVisible(name, visible); }
+    void hide(const std::string& name) { m_.setVisible(name, false); }
+    void caption(const std::string& name, std::string text) { m_.setCaption(name, std::move(text)); }
+    void enable(const std::string& name, bool enabled) { m_.setEnabled(name, enabled); }
+
+    void family(const std::string& prefix, bool visible) {
+        for (int p = 1; p <= 16; ++p) show(prefix + Num(p), visible);
+    }
+
+    // The partition table and device groups of the QN-M layout.
+    void qnmDevice(bool shown) {
+        for (const char* name : {"Razdel", "Rele1Combo", "Rele2Combo"}) enable(name, shown);
+        for (const char* name : {"GroupBox7", "GroupBox14", "GroupBox19", "Status_izv"}) {
+            show(name, shown);
+        }
+    }
+
+    void qnmPages(const char* razdelCaption) {
+        show("TabSheetRazdel");
+        caption("TabSheetRazdel", razdelCaption);
+        show("TabSheetKod");
+        caption("TabSheetKod", "Редактирование кодов");
+        hide("PanelQN");
+        show("TabSheetPriv");
+        show("TabSheetKey");
+        hide("TabSheetName");
+        qnmDevice(true);
+        show("Label1135");
+        family("Iskl", true);
+        caption("TypeLabel", "Тип прибора: Kerma 740-QNM");
+    }
+
+    void qnPages(const char* razdelCaption) {
+        show("TabSheetRazdel");
+        caption("TabSheetRazdel", razdelCaption);
+        show("PanelQN");
+        hide("TabSheetPriv");
+        hide("TabSheetKey");
+        show("TabSheetName");
+        caption("TabSheetName", "Назначение в объекты");
+        hide("TabSheetNameRzd");
+        hide("GroupBox1");
+        hide("GroupBox8");
+        qnmDevice(false);
+        family("ds2", false);
+        caption("TypeLabel", "Тип прибора: Kerma 740-QN");
+        hide("GroupBox26");
+        placeBindings(0);
+        hide("TabSheetSysNum");
+        hide("Label1520");
+    }
+
+    void placeBindings(int top) {
+        const Control& c = m_.at("PageControlRPU");
+        m_.setGeometry(c.name, c.left, top, c.width, c.height);
+    }
+
+    // Borders of the early four-receiver firmware: four partitions each, not changeable.
+    void fixedBorders() {
+        static const int borders[] = {0, 3, 4, 7, 8, 11, 12, 15};
+        for (int n = 1; n <= 8; ++n) {
+            m_.setItemIndex("Border" + Num(n), borders[n - 1]);
+            enable("Border" + Num(n), false);
+        }
+    }
+
+    void codeGridHidden() {
+        for (int n = 1; n <= 32; ++n) {
+            for (int p = 1; p <= 16; ++p) {
+                std::string name = CodeBoxName(n, p);
+                m_.setChecked(name, false);
+                hide(name);
+            }
+        }
+        for (int i = 219; i <= 226; ++i) hide("Label" + Num(i));
+        for (int i = 260; i <= 267; ++i) hide("Label" + Num(i));
+    }
+
+    const std::string& versionText() const { return editor_.state().versionText; }
+
+private:
+    FormModel& m_;
+    K740Editor& editor_;
+};
+
+void Variant1(Shaper& l, int minor, bool demo) {
+    l.qnmPages("Параметры разделов");
+    l.show("TabSheetNameRzd");
+    for (int r = 2; r <= 4; ++r) l.hide("RPU" + Num(r));
+    l.family("ds2", false);
+    l.caption("RPU1", "РПУ");
+    l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM");
+    l.hide("GroupBox26");
+    l.placeBindings(0);
+    l.hide("TabSheetSysNum");
+    l.hide("Label1520");
+    l.hide("GroupBox36");
+    if (demo) minor = 9;  // the demo shows the newest firmware's form, nothing hidden by age
+    if (!demo && minor < 8) {
+        l.hide("GroupBox21");
+        l.hide("GSMkom");
+        l.hide("TabSheetNameRzd");
+    }
+    if (!demo && minor == 7) l.show("GSMkom");
+    if (!demo && minor < 9) {
+        l.hide("kom781");
+        l.hide("MemRazd");
+    }
+    if (minor > 8) {
+        l.family("ds2", true);
+        l.show("Label1520");
+    }
+}
+
+void Variant3(Shaper& l, int minor, bool demo) {
+    l.qnmPages("Параметры разделов");
+    l.family("ds2", true);
+    l.caption("RPU1", "РПУ №1");
+    l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM №1");
+    l.show("GroupBox26");
+    l.placeBindings(142);
+    l.show("TabSheetSysNum");
+    l.show("Label1520");
+    l.show("GroupBox36");
+    if (demo) return;
+    if (minor < 3) {
+        l.fixedBorders();
+        l.hide("GroupBox36");
+        l.family("ds2", false);
+        l.hide("Label1520");
+        if (minor < 2) l.hide("TabSheetSysNum");
+    }
+    if (minor < 4) {
+        l.hide("kom781");
+        l.hide("MemRazd");
+    }
+}
+
+void Variant5(Shaper& l, bool demo) {
+    l.qnPages("Режимы работы прибора");
+    for (int r = 1; r <= 4; ++r) l.show("TabSheet_QN_RPY" + Num(r));
+    l.caption("VersionLabel", "Версия ПО прибора: " + l.versionText());
+    l.codeGridHidden();
+    l.caption("IdBox", "Коды:");
+    if (demo) l.caption("TabSheetKod", "Редактирование кодов подтверждения");
+}
+
+void Variant2(Shaper& l) {
+    l.qnPages("Конфигурация прибора");
+    l.show("TabSheet_QN_RPY1");
+    for (int r = 2; r <= 4; ++r) l.hide("TabSheet_QN_RPY" + Num(r));
+    l.hide("GroupBox36");
+}
+
+}  // namespace
+
+std::optional<int32_t> ApplyVariantLayout(K740Editor& editor, int variant, int minor, bool demo) {
+    Shaper l(editor);
+    switch (variant) {
+        case 1: Variant1(l, minor, demo); break;
+        case 2: Variant2(l); break;
+        case 3: Variant3(l, minor, demo); break;
+        case 4: l.hide("TabSheetName"); break;
+        case 5: Variant5(l, demo); break;
+        default: break;
+    }
+    editor.state().layoutVariant = variant;
+    editor.state().layoutMinor = minor;
+    if (demo) return std::nullopt;
+    return RegularLayout(variant);
+}
+
+std::string DemoStatusText(int variant) {
+    const char* text = variant == 1 ? "1 РПУ(QN-M)." : variant == 3 ? "4 РПУ(QN-M)." : "4 РПУ(QN).";
+    return std::string("  Демо режим для ") + text + " Связь с прибором недоступна.";
+}
+
+}  // namespace kerma

@@ -1,0 +1,41 @@
+#pragma once
+// Configuration files: one decimal number per line, CR LF, settings cells then codes cells.
+// Line 1 is the firmware version byte and tells the variant, which fixes both counts.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace kerma {
+
+using Cells = std::vector<int32_t>;
+
+struct ConfigImage {
+    Cells settings;  // N cells
+    Cells codes;     // C cells
+};
+
+struct FileError {
+    int line = 0;  // 0-based line number the problem is on (-1: the file as a whole)
+    std::string message;
+};
+
+// Settings cells a file of this variant holds: 1024 for 1, 3, 5; 256 for 2 and 4.
+[[nodiscard]] int FileSettingsCells(int variant);
+// Codes cells: 1792 for variant 5, otherwise 1024.
+[[nodiscard]] int FileCodesCells(int variant);
+
+// Builds the text of a file. Cells 6, 7, 38 and 39 are written as 0 by the editor's save; this
+// function writes what it is given.
+[[nodiscard]] std::string FormatConfigFile(const ConfigImage& image);
+
+// Reads and checks the whole text before handing anything back: every line an integer -1..255,
+// CR LF or LF line ends, enough lines for the variant of line 1. Extra lines are ignored.
+[[nodiscard]] std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text);
+
+// Whole-file helpers. Writing goes to a temporary file in the same folder, then a rename.
+[[nodiscard]] std::variant<ConfigImage, FileError> ReadConfigFile(const std::string& path);
+[[nodiscard]] std::string WriteConfigFile(const std::string& path, const ConfigImage& image);  // "" on success
+
+}  // namespace kerma

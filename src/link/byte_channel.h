@@ -1,0 +1,40 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace kerma {
+
+// The serial line as the exchange protocol sees it. A real port (termios or Win32) implements it,
+// and so does the in-process virtual panel the tests use.
+class ByteChannel {
+public:
+    virtual ~ByteChannel() = default;
+
+    // One write call. True when the system accepted the call (the count is not examined).
+    virtual bool write(const uint8_t* bytes, size_t count) = 0;
+
+    // One read call under the port's time-outs: total 100 ms per requested byte + 10 ms, and at
+    // most 1000 ms between two bytes. Returns the number of bytes that arrived (0 on time-out).
+    virtual size_t read(uint8_t* bytes, size_t count) = 0;
+
+    // Drop anything pending. Thread start purges both directions and aborts pending calls;
+    // thread end clears the receive then the transmit buffer.
+    virtual void purgeReceive() = 0;
+    virtual void purgeTransmit() = 0;
+};
+
+// Waiting, injectable so tests run the 2 s handshake pauses in no time.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual void sleepMs(int ms) = 0;
+};
+
+// The wall clock.
+class SystemClock final : public Clock {
+public:
+    void sleepMs(int ms) override;
+    static SystemClock& instance();
+};
+
+}  // namespace kerma

@@ -1,0 +1,356 @@
+#include "serial_port.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace kerma {
+namespace {
+
+// The port's time-outs in milliseconds: a one-byte read gives up after 110 ms.
+constexpr int kReadIntervalMs = 1000;
+constexpr int kPerByteMs = 100;
+constexpr int kConstantMs = 10;
+// The panel needs the raised control lines for a moment before the first byte.
+constexpr int kSettleMs = 300;
+
+using Steady = std::chrono::steady_clock;
+
+Steady::time_point TotalDeadline(size_t count) {
+    return Steady::now() + std::chrono::milliseconds(kPerByteMs * count + kConstantMs);
+}
+
+}  // namespace
+
+// One opened device. An exchange thread keeps its own reference, so a close in the UI thread
+// never pulls the descriptor from under a read, and a later open never hands the thread another
+// connection's bytes.
+class SerialLine final : public ByteChannel {
+public:
+    SerialLine() = default;
+    ~SerialLine() override { shutdown(); }
+    SerialLine(const SerialLine&) = delete;
+    SerialLine& operator=(const SerialLine&) = delete;
+
+    // Before the line is shared.
+    bool open(const std::string& device);
+    // Wakes a reader or writer, waits for it to leave, releases the device.
+    void shutdown();
+    [[nodiscard]] bool isOpen() const { return open_; }
+
+    bool write(const uint8_t* bytes, size_t count) override;
+    size_t read(uint8_t* bytes, size_t count) override;
+    void purgeReceive() override;
+    void purgeTransmit() override;
+
+private:
+    void release();
+
+    std::mutex io_;  // held for the length of one read or write call
+    std::atomic<bool> open_{false};
+#ifdef _WIN32
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+#else
+    bool configure();
+    // Waits until fd_ is ready for events or until the deadline; false on the wake-up from
+    // shutdown, an error or the time-out.
+    bool waitFor(short events, Steady::time_point deadline);
+
+    int fd_ = -1;
+    bool exclusive_ = false;  // the exclusive flag is ours to clear
+    int wake_[2] = {-1, -1};  // written once by shutdown, so every wait returns at once
+#endif
+};
+
+void SerialLine::shutdown() {
+    if (!open_.exchange(false)) return;
+#ifdef _WIN32
+    PurgeComm(handle_, PURGE_RXABORT | PURGE_TXABORT);
+#else
+    const char byte = 1;
+    [[maybe_unused]] auto written = ::write(wake_[1], &byte, 1);
+#endif
+    std::lock_guard lock(io_);
+    release();
+}
+
+#ifdef _WIN32
+
+bool SerialLine::open(const std::string& device) {
+    HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    EscapeCommFunction(h, SETDTR);
+    EscapeCommFunction(h, SETRTS);
+    COMMTIMEOUTS timeouts{};
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    bool ok = GetCommTimeouts(h, &timeouts);
+    timeouts.ReadIntervalTimeout = kReadIntervalMs;
+    timeouts.ReadTotalTimeoutMultiplier = kPerByteMs;
+    timeouts.ReadTotalTimeoutConstant = kConstantMs;
+    timeouts.WriteTotalTimeoutMultiplier = kPerByteMs;
+    timeouts.WriteTotalTimeoutConstant = kConstantMs;
+    ok = ok && SetCommTimeouts(h, &timeouts) && GetCommState(h, &dcb);
+    if (ok) {
+        dcb.BaudRate = CBR_1200;
+        dcb.ByteSize = 8;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = ONESTOPBIT;
+        ok = SetCommState(h, &dcb);
+    }
+    if (!ok) {
+        CloseHandle(h);
+        return false;
+    }
+    handle_ = h;
+    open_ = true;
+    return true;
+}
+
+void SerialLine::release() {
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+}
+
+bool SerialLine::write(const uint8_t* bytes, size_t count) {
+    std::lock_guard lock(io_);
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    return WriteFile(handle_, bytes, static_cast<DWORD>(count), &written, nullptr) != 0;
+}
+
+size_t SerialLine::read(uint8_t* bytes, size_t count) {
+    std::lock_guard lock(io_);
+    if (handle_ == INVALID_HANDLE_VALUE) return 0;
+    DWORD got = 0;
+    if (!ReadFile(handle_, bytes, static_cast<DWORD>(count), &got, nullptr)) return 0;
+    return got;
+}
+
+void SerialLine::purgeReceive() {
+    std::lock_guard lock(io_);
+    if (handle_ != INVALID_HANDLE_VALUE) PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR);
+}
+
+void SerialLine::purgeTransmit() {
+    std::lock_guard lock(io_);
+    if (handle_ != INVALID_HANDLE_VALUE) PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+}
+
+#else  // POSIX
+
+bool SerialLine::open(const std::string& device) {
+    fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    // TIOCEXCL keeps other programs out but lets root through; the lock also stops a second open
+    // by root or by this same program. Lock first: if someone else holds the port, its
+    // exclusive flag is not ours to touch.
+    bool ok = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    exclusive_ = ok && ::ioctl(fd_, TIOCEXCL) == 0;
+    ok = exclusive_;
+    ok = ok && ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) == 0;
+    if (ok) {
+        // A pseudo-terminal has no modem lines and refuses; the panel side does not care.
+        int bits = TIOCM_DTR;
+        ::ioctl(fd_, TIOCMBIS, &bits);
+        bits = TIOCM_RTS;
+        ::ioctl(fd_, TIOCMBIS, &bits);
+        ok = configure();
+    }
+    if (!ok) {
+        release();
+        return false;
+    }
+    open_ = true;
+    return true;
+}
+
+// 1200 8N1 and nothing else: no echo, no line editing, no flow control, no translation.
+// The time-outs are kept by read() itself.
+bool SerialLine::configure() {
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) return false;
+    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
+                     IXANY | INPCK);
+    tio.c_oflag &= ~OPOST;
+    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    ::cfsetispeed(&tio, B1200);
+    ::cfsetospeed(&tio, B1200);
+    return ::tcsetattr(fd_, TCSANOW, &tio) == 0;
+}
+
+void SerialLine::release() {
+    if (fd_ >= 0) {
+        // On a pseudo-terminal the exclusive flag outlives the close, and an ordinary user
+        // would get EBUSY at the next open of the same port.
+        if (exclusive_) ::ioctl(fd_, TIOCNXCL);
+        ::close(fd_);
+        fd_ = -1;
+    }
+    for (int& fd : wake_) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+}
+
+bool SerialLine::waitFor(short events, Steady::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Steady::now());
+        if (left.count() <= 0) return false;
+        pollfd fds[2] = {{fd_, events, 0}, {wake_[0], POLLIN, 0}};
+        const int ready = ::poll(fds, 2, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0 || fds[1].revents != 0) return false;
+        // A hang-up without data (the far end of a pty went away) would only spin.
+        return (fds[0].revents & events) != 0;
+    }
+}
+
+bool SerialLine::write(const uint8_t* bytes, size_t count) {
+    std::lock_guard lock(io_);
+    if (fd_ < 0) return false;
+    const auto deadline = TotalDeadline(count);
+    size_t sent = 0;
+    while (sent < count) {
+        const ssize_t n = ::write(fd_, bytes + sent, count - sent);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            return false;
+        } else if (!waitFor(POLLOUT, deadline)) {
+            // Like the Windows driver: a write time-out is a completed call with fewer bytes.
+            return open_;
+        }
+    }
+    return true;
+}
+
+size_t SerialLine::read(uint8_t* bytes, size_t count) {
+    std::lock_guard lock(io_);
+    if (fd_ < 0) return 0;
+    const auto total = TotalDeadline(count);
+    size_t got = 0;
+    while (got < count) {
+        auto deadline = total;
+        if (got > 0) deadline = std::min(total, Steady::now() + std::chrono::milliseconds(kReadIntervalMs));
+        if (!waitFor(POLLIN, deadline)) break;
+        const ssize_t n = ::read(fd_, bytes + got, count - got);
+        if (n > 0) {
+            got += static_cast<size_t>(n);
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            break;
+        }
+    }
+    return got;
+}
+
+void SerialLine::purgeReceive() {
+    std::lock_guard lock(io_);
+    if (fd_ >= 0) ::tcflush(fd_, TCIFLUSH);
+}
+
+void SerialLine::purgeTransmit() {
+    std::lock_guard lock(io_);
+    if (fd_ >= 0) ::tcflush(fd_, TCOFLUSH);
+}
+
+#endif
+
+// --- SerialPort ------------------------------------------------------------------------------
+
+SerialPort::SerialPort(Clock& clock) : clock_(clock) {}
+
+SerialPort::~SerialPort() { close(); }
+
+std::string SerialPort::DeviceName(int portNumber) {
+    const std::string number = std::to_string(portNumber);
+#ifdef _WIN32
+    return "//./COM" + number;
+#else
+    const std::string variable = "KERMA740_COM" + number;
+    if (const char* device = std::getenv(variable.c_str()); device != nullptr && *device != '\0') {
+        return device;
+    }
+    return "/dev/ttyS" + std::to_string(portNumber - 1);
+#endif
+}
+
+bool SerialPort::open(int portNumber) {
+    close();
+    if (portNumber < 1) return false;
+    auto line = std::make_shared<SerialLine>();
+    if (!line->open(DeviceName(portNumber))) return false;
+    {
+        std::lock_guard lock(lineMutex_);
+        line_ = std::move(line);
+    }
+    clock_.sleepMs(kSettleMs);
+    return true;
+}
+
+void SerialPort::close() {
+    std::shared_ptr<SerialLine> line;
+    {
+        std::lock_guard lock(lineMutex_);
+        line.swap(line_);
+    }
+    if (line) line->shutdown();
+}
+
+bool SerialPort::isOpen() const {
+    const auto line = current();
+    return line && line->isOpen();
+}
+
+std::shared_ptr<SerialLine> SerialPort::current() const {
+    std::lock_guard lock(lineMutex_);
+    return line_;
+}
+
+std::shared_ptr<ByteChannel> SerialPort::line() const {
+    if (auto line = current()) return line;
+    return std::make_shared<SerialLine>();  // closed: every call fails
+}
+
+bool SerialPort::write(const uint8_t* bytes, size_t count) {
+    const auto line = current();
+    return line && line->write(bytes, count);
+}
+
+size_t SerialPort::read(uint8_t* bytes, size_t count) {
+    const auto line = current();
+    return line ? line->read(bytes, count) : 0;
+}
+
+void SerialPort::purgeReceive() {
+    if (const auto line = current()) line->purgeReceive();
+}
+
+void SerialPort::purgeTransmit() {
+    if (const auto line = current()) line->purgeTransmit();
+}
+
+std::string PortBusyMessage(int portNumber) {
+    return "Порт COM" + std::to_string(portNumber) + " занят другой программой или не доступен.";
+}
+
+}  // namespace kerma

@@ -1,0 +1,111 @@
+// kerma740-cli against kerma740-panel through a real pseudo-terminal: the same serial code the
+// desktop program uses, on both ends of a line.
+#include <gtest/gtest.h>
+
+#include "config_file.h"
+#include "process_util.h"
+
+namespace kerma {
+namespace {
+
+using testing::PanelProcess;
+using testing::Run;
+using testing::Slurp;
+using testing::TempDir;
+
+// A configuration with a different value in nearly every cell (cells the file format keeps at 0
+// excepted), so a byte that goes astray shows.
+ConfigImage Distinct(int version) {
+    const int variant = version / 10;
+    ConfigImage image{Cells(FileSettingsCells(variant)), Cells(FileCodesCells(variant))};
+    for (size_t i = 0; i < image.settings.size(); ++i) image.settings[i] = (i * 13 + 1) & 0xFF;
+    for (size_t i = 0; i < image.codes.size(); ++i) image.codes[i] = (i * 29 + 7) & 0xFF;
+    image.settings[1] = version;
+    for (int cell : {6, 7, 38, 39}) image.settings[cell] = 0;
+    return image;
+}
+
+class CliPanelTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
+    const int version = GetParam();
+    TempDir dir;
+    const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg");
+    ASSERT_EQ(WriteConfigFile(memory, Distinct(version)), "");
+    PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
+    ASSERT_TRUE(panel.ready());
+
+    auto probe = Run(dir, "kerma740-cli", {"probe", "--port", dir.file("com1")});
+    ASSERT_EQ(probe.status, 0) << probe.err;
+    EXPECT_NE(probe.out.find("version=" + std::to_string(version) + "\n"), std::string::npos);
+    EXPECT_NE(probe.out.find("variant=" + std::to_string(version / 10) + "\n"), std::string::npos);
+    EXPECT_NE(probe.out.find("type=9\n"), std::string::npos);
+
+    const auto readBack = dir.file("read.cfg");
+    auto read = Run(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", readBack});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(Slurp(readBack), Slurp(memory));
+
+    // Another configuration written, then read back: byte for byte the file that was written.
+    auto changed = Distinct(version);
+    for (auto& cell : changed.codes) cell = 255 - cell;
+    changed.settings[100] = 0;
+    const auto toWrite = dir.file("write.cfg"), again = dir.file("again.cfg");
+    ASSERT_EQ(WriteConfigFile(toWrite, changed), "");
+    auto write = Run(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), toWrite});
+    ASSERT_EQ(write.status, 0) << write.err;
+    EXPECT_EQ(Slurp(saved), Slurp(toWrite));
+    read = Run(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", again});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(Slurp(again), Slurp(toWrite));
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, CliPanelTest, ::testing::Values(18, 33, 53));
+
+TEST(CliPanelFaultTest, WriteOfAnotherVariantIsRefusedAndNothingChanges) {
+    TempDir dir;
+    const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg");
+    ASSERT_EQ(WriteConfigFile(memory, Distinct(18)), "");
+    PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
+    const auto other = dir.file("other.cfg");
+    ASSERT_EQ(WriteConfigFile(other, Distinct(33)), "");
+    auto write = Run(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), other});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(saved));
+}
+
+TEST(CliPanelFaultTest, BrokenFileIsRefusedBeforeTheLineIsTouched) {
+    TempDir dir;
+    const auto broken = dir.file("broken.cfg");
+    {
+        std::string text = "0\r\n18\r\n" + std::string("12\r\n") + "zz\r\n";
+        FILE* f = std::fopen(broken.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    // No panel at all: a file check that came after the port would fail differently.
+    auto write = Run(dir, "kerma740-cli", {"write", "--port", dir.file("nothing"), broken});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_NE(write.err.find("Строка 4"), std::string::npos) << write.err;
+}
+
+TEST(CliPanelFaultTest, RefusingPanelReportsDallasCrc) {
+    TempDir dir;
+    const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg");
+    ASSERT_EQ(WriteConfigFile(memory, Distinct(18)), "");
+    PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved, "--refuse-write"});
+    auto write = Run(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), memory});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_NE(write.err.find("Ошибка: Dallas CRC"), std::string::npos) << write.err;
+    EXPECT_FALSE(std::filesystem::exists(saved));
+}
+
+TEST(CliPanelFaultTest, MissingPortIsNamed) {
+    TempDir dir;
+    auto probe = Run(dir, "kerma740-cli", {"probe", "--port", dir.file("absent")});
+    EXPECT_EQ(probe.status, 1);
+    EXPECT_NE(probe.err.find("занят другой программой или не доступен."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kerma

@@ -1,0 +1,104 @@
+#pragma once
+// Starting the project's programs from end-to-end tests.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kerma::testing {
+
+inline std::string BinDir() {
+    const char* dir = std::getenv("KERMA740_BIN");
+    return dir ? dir : "build/bin";
+}
+
+// A fresh folder under /tmp, removed at the end of the test.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kerma740-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
+    [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// kerma740-panel running in the background on a pseudo-terminal reachable through a link.
+class PanelProcess {
+public:
+    PanelProcess(const std::string& link, std::vector<std::string> args) : link_(link) {
+        args.insert(args.begin(), {BinDir() + "/kerma740-panel", "--link", link});
+        pid_ = fork();
+        if (pid_ == 0) {
+            std::vector<char*> argv;
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            freopen("/dev/null", "w", stdout);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        for (int i = 0; i < 200 && !std::filesystem::exists(link_); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~PanelProcess() { stop(); }
+    void stop() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    [[nodiscard]] bool ready() const { return std::filesystem::exists(link_); }
+
+private:
+    std::string link_;
+    pid_t pid_ = -1;
+};
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string Slurp(const std::string& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::array<char, 4096> buf;
+        size_t n;
+        while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0) text.append(buf.data(), n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+// Runs a program to its end with its output captured in files of dir.
+inline RunResult Run(const TempDir& dir, const std::string& program, std::vector<std::string> args) {
+    const std::string out = dir.file("stdout.txt"), err = dir.file("stderr.txt");
+    args.insert(args.begin(), BinDir() + "/" + program);
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        freopen(out.c_str(), "w", stdout);
+        freopen(err.c_str(), "w", stderr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+}
+
+}  // namespace kerma::testing
