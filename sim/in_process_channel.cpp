@@ -12,7 +12,8 @@ bool InProcessChannel::write(const uint8_t* bytes, size_t count) {
         // Everything the panel sends leaves at the moment it is asked, so the last write is the
         // last activity on the line.
         int64_t now = clock_.nowMs();
-        if (lastWriteMs_ >= 0) panel_.lineQuiet(static_cast<int>(std::min<int64_t>(now - lastWriteMs_, 1 << 30)));
+        if (lastWriteMs_ >= 0)
+            panel_.lineQuiet(static_cast<int>(std::min<int64_t>(now - lastWriteMs_, 1 << 30)));
         lastWriteMs_ = now;
         std::vector<uint8_t> answer = panel_.receive(bytes[i]);
         pending_.insert(pending_.end(), answer.begin(), answer.end());
@@ -26,7 +27,8 @@ size_t InProcessChannel::read(uint8_t* bytes, size_t count) {
     size_t taken = std::min(count, pending_.size());
     std::copy_n(pending_.begin(), taken, bytes);
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken));
-    if (taken < count) clock_.advance(kReadMsPerByte * static_cast<int64_t>(count) + kReadConstantMs);
+    if (taken < count)
+        clock_.advance(kReadMsPerByte * static_cast<int64_t>(count) + kReadConstantMs);
     return taken;
 }
 

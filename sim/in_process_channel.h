@@ -13,19 +13,19 @@ namespace kerma {
 
 // Milliseconds that pass only when someone waits.
 class VirtualClock final : public Clock {
-public:
+  public:
     void sleepMs(int ms) override { advance(ms); }
     void advance(int64_t ms) {
         if (ms > 0) now_ += ms;
     }
     int64_t nowMs() const { return now_; }
 
-private:
+  private:
     std::atomic<int64_t> now_{0};
 };
 
 class InProcessChannel final : public ByteChannel {
-public:
+  public:
     // Port time-outs: a read that comes up short costs this per requested byte, plus the constant.
     static constexpr int kReadMsPerByte = 100;
     static constexpr int kReadConstantMs = 10;
@@ -46,7 +46,7 @@ public:
     int writeCalls() const { return writeCalls_; }
     int readCalls() const { return readCalls_; }
 
-private:
+  private:
     VirtualPanel& panel_;
     VirtualClock& clock_;
     mutable std::mutex mutex_;

@@ -21,7 +21,9 @@ constexpr int kExitBadOptions = 2;
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void OnStopSignal(int) { g_stop = 1; }
+void OnStopSignal(int) {
+    g_stop = 1;
+}
 
 int Fail(const std::string& message, int status) {
     std::cerr << "kerma740-panel: " << message << std::endl;
@@ -30,7 +32,7 @@ int Fail(const std::string& message, int status) {
 
 // Replaces an old link at path, but never a file that is not a link.
 std::string MakeLink(const std::string& target, const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
         return path + " exists and is not a symbolic link; not replacing it";
     }
@@ -58,7 +60,7 @@ sigset_t BlockStopSignals() {
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
     sigset_t previous;
     sigprocmask(SIG_BLOCK, &stops, &previous);
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);

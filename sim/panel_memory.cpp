@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "factory_defaults.h"
 #include "link_types.h"
 
 namespace kerma {
@@ -21,6 +22,15 @@ Cells TakeCells(const std::vector<uint8_t>& memory, int count) {
 void LoadPanelMemory(VirtualPanel& panel, const ConfigImage& image) {
     CopyCells(image.settings, panel.settings());
     CopyCells(image.codes, panel.codes());
+}
+
+bool LoadFactoryPanelMemory(VirtualPanel& panel) {
+    const int variant = PanelMemoryVariant(panel);
+    if (variant == 0) return false;
+    const uint8_t version = panel.version();
+    LoadPanelMemory(panel, FactoryImage(variant));
+    panel.setVersion(version);
+    return true;
 }
 
 int PanelMemoryVariant(const VirtualPanel& panel) {

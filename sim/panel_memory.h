@@ -11,6 +11,11 @@ namespace kerma {
 // -1 becomes 0xFF, as only the low byte would reach a panel.
 void LoadPanelMemory(VirtualPanel& panel, const ConfigImage& image);
 
+// The factory configuration of the variant the panel's version byte names, the version byte kept:
+// what a panel holds before anyone configured it. False, memory untouched, when the version byte
+// names no variant.
+bool LoadFactoryPanelMemory(VirtualPanel& panel);
+
 // The memory as a file of the variant the version byte names. Empty cells when the version byte
 // names no variant; check with PanelMemoryVariant first.
 [[nodiscard]] ConfigImage PanelMemoryImage(const VirtualPanel& panel);

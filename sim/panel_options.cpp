@@ -3,6 +3,7 @@
 #include <charconv>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace kerma {
 namespace {
@@ -36,8 +37,8 @@ const std::map<std::string, std::function<void(PanelOptions&)>>& Flags() {
 }
 
 bool TakesValue(const std::string& name) {
-    for (const char* known : {"--type", "--version", "--drop-byte", "--baud", "--memory", "--save",
-                              "--link"}) {
+    for (const char* known :
+         {"--type", "--version", "--drop-byte", "--baud", "--memory", "--save", "--link"}) {
         if (name == known) return true;
     }
     return false;
@@ -75,7 +76,7 @@ Result ParsePanelOptions(const Args& args) {
         bool inlineValue = false;
         if (auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
             value = name.substr(eq + 1);
-            name = name.substr(0, eq);
+            name.resize(eq);
             inlineValue = true;
         }
         if (auto flag = Flags().find(name); flag != Flags().end()) {
@@ -105,8 +106,10 @@ std::string PanelUsage() {
            "                     value 0..255 makes a panel of a foreign type\n"
            "  --version V        firmware version byte 0..255 (default 18)\n"
            "  --memory FILE.cfg  start from a configuration file (its line 1 is the version byte)\n"
-           "  --save FILE.cfg    write the memory to a configuration file after every accepted write\n"
-           "  --baud B           send at B baud, 10 bits a byte (1200 for a real line; default: unpaced)\n"
+           "  --save FILE.cfg    write the memory to a configuration file after every accepted "
+           "write\n"
+           "  --baud B           send at B baud, 10 bits a byte (1200 for a real line; default: "
+           "unpaced)\n"
            "Faults:\n"
            "  --silent           send nothing, not even the echo\n"
            "  --bad-crc          send a wrong CRC in handshake answers and data frames\n"

@@ -27,11 +27,13 @@ constexpr int64_t kNsPerSecond = 1'000'000'000;
 constexpr size_t kReadChunk = 512;
 constexpr size_t kWriteChunk = 4096;
 
-std::string SystemError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string SystemError(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 // Byte times counted from the start of a burst, so rounding never adds up over a long frame.
 class Pacer {
-public:
+  public:
     explicit Pacer(int baud) : baud_(baud) {}
     bool paced() const { return baud_ > 0; }
     SteadyClock::time_point due() const {
@@ -46,7 +48,7 @@ public:
     }
     void sent() { ++count_; }
 
-private:
+  private:
     int baud_;
     SteadyClock::time_point start_{};
     int64_t count_ = 0;

@@ -8,7 +8,7 @@
 namespace kerma {
 
 class PtyServer {
-public:
+  public:
     // baud 0: no pacing. savePath "": nothing saved.
     PtyServer(VirtualPanel& panel, int baud, std::string savePath);
     ~PtyServer();
@@ -24,7 +24,7 @@ public:
     // Returns 0, or 1 after a failure of the terminal (reported on stderr).
     int serve(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
 
-private:
+  private:
     VirtualPanel& panel_;
     int baud_;
     std::string savePath_;

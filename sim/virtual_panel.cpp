@@ -22,11 +22,17 @@ constexpr size_t kUploadLengthOffset = 4;
 constexpr size_t kUploadVersionOffset = 3;
 constexpr size_t kUploadOverhead = 7;
 
-constexpr uint8_t Op(LinkOperation op) { return static_cast<uint8_t>(op); }
+constexpr uint8_t Op(LinkOperation op) {
+    return static_cast<uint8_t>(op);
+}
 
-bool IsCommand(uint8_t op) { return op >= Op(LinkOperation::ReadSettings) && op <= Op(LinkOperation::WriteCodes); }
+bool IsCommand(uint8_t op) {
+    return op >= Op(LinkOperation::ReadSettings) && op <= Op(LinkOperation::WriteCodes);
+}
 
-bool IsHandshakeByte(uint8_t b) { return b == kHandshakeByte || b == kUploadHandshakeByte; }
+bool IsHandshakeByte(uint8_t b) {
+    return b == kHandshakeByte || b == kUploadHandshakeByte;
+}
 
 }  // namespace
 
@@ -66,12 +72,20 @@ void VirtualPanel::step(uint8_t byte, std::vector<uint8_t>& out) {
                 state_ = State::Header;
             }
             break;
-        case State::Header: stepHeader(byte, out); break;
+        case State::Header:
+            stepHeader(byte, out);
+            break;
         case State::HandshakeVerdict:
         case State::UploadVerdict:
-        case State::ReadVerdict: stepVerdict(byte, out); break;
-        case State::WriteData: stepWriteData(byte, out); break;
-        case State::Upload: stepUpload(byte, out); break;
+        case State::ReadVerdict:
+            stepVerdict(byte, out);
+            break;
+        case State::WriteData:
+            stepWriteData(byte, out);
+            break;
+        case State::Upload:
+            stepUpload(byte, out);
+            break;
     }
 }
 
@@ -148,7 +162,8 @@ void VirtualPanel::serveCommand(std::vector<uint8_t>& out) {
                                                                   : CodesLength(layout);
             state_ = State::WriteData;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -175,10 +190,10 @@ void VirtualPanel::stepWriteData(uint8_t byte, std::vector<uint8_t>& out) {
     bool good = Crc8(std::span(frame_.data(), writeLength_ + 2)) == frame_.back();
     if (good && !faults_.refuseWrite) {
         auto& memory = writeOp_ == Op(LinkOperation::WriteSettings) ? settings_ : codes_;
-        uint8_t version = this->version();
+        uint8_t firmware = version();
         std::copy_n(frame_.begin() + 2, writeLength_, memory.begin());
         // The version cell reports the firmware, which a settings write does not replace.
-        setVersion(version);
+        setVersion(firmware);
         ++acceptedWrites_;
         out.push_back(kStatusOk);
     } else {

@@ -11,17 +11,17 @@ namespace kerma {
 
 // Misbehaviour the panel can be told to show, so the program's failure paths can be driven.
 struct PanelFaults {
-    bool silent = false;        // sends nothing at all, not even the echo
-    bool badCrc = false;        // the CRC of every handshake answer and data frame it sends is wrong
-    bool refuseWrite = false;   // answers status 0x01 to every block write; memory stays as it was
+    bool silent = false;       // sends nothing at all, not even the echo
+    bool badCrc = false;       // the CRC of every handshake answer and data frame it sends is wrong
+    bool refuseWrite = false;  // answers status 0x01 to every block write; memory stays as it was
     bool refuseUpload = false;  // answers status 0x01 to a firmware upload; version stays
     bool notReady = false;      // never sends the ready byte after a command frame
-    int dropByte = -1;          // leaves out this byte (0-based) of each data frame it sends; -1: none
+    int dropByte = -1;  // leaves out this byte (0-based) of each data frame it sends; -1: none
     std::optional<uint8_t> typeOverride;  // type byte answered instead of the panel's own
 };
 
 class VirtualPanel {
-public:
+  public:
     // Room for the largest block a layout byte can ask for: 8 x 256 settings, 32 x 256 codes.
     static constexpr size_t kSettingsSize = 8 * 256;
     static constexpr size_t kCodesSize = 32 * 256;
@@ -65,7 +65,7 @@ public:
     const std::vector<uint8_t>& sent() const { return sent_; }
     void clearRecord();
 
-private:
+  private:
     enum class State {
         Idle,
         Header,            // 55 seen: handshake request or command frame

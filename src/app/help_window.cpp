@@ -35,7 +35,7 @@ QUrl StartPageOf(const QString& /*helpFile*/) {
 }
 
 class HelpWindow : public QWidget {
-public:
+  public:
     explicit HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
         setObjectName(QStringLiteral("HelpWindow"));
         setWindowTitle(QStringLiteral("Помощь"));
@@ -55,7 +55,7 @@ public:
         browser_->setSource(page);
     }
 
-private:
+  private:
     QHBoxLayout* BuildButtons() {
         auto* back = AddButton(QStringLiteral("HelpBack"), QStringLiteral("◀ Назад"));
         auto* forward = AddButton(QStringLiteral("HelpForward"), QStringLiteral("Вперёд ▶"));

@@ -120,10 +120,11 @@ void BuildButtonPanel(Builder& b) {
         {"ConnectButton", "Установить связь", "Установить связь F4", false},
         {"BitBtn1", "Помощь", "Вызов справки", true},
     };
-    // Two rows of four: the captions stay whole at any scale.
+    // Two rows of four, the first column widest: the captions stay whole at any scale.
+    static const int lefts[] = {8, 286, 564, 758}, widths[] = {270, 270, 186, 194};
     for (int i = 0; i < 8; ++i) {
         Control& c = b.add(K::Button, buttons[i].name, "Panel1", buttons[i].caption,
-                           8 + (i % 4) * 236, 6 + (i / 4) * 32, 228, 28);
+                           lefts[i % 4], 6 + (i / 4) * 32, widths[i % 4], 28);
         c.hint = buttons[i].hint;
         c.enabled = buttons[i].enabled;
     }

@@ -1,0 +1,532 @@
+#include "k740_form.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "editor_widgets.h"
+#include "hint_settings.h"
+#include "qt_prompts.h"
+
+namespace kerma {
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+bool IsEdit(ControlKind kind) { return kind == ControlKind::Edit || kind == ControlKind::MaskEdit; }
+
+// The status bar's panels live in the model as labels under StatusBar1.
+int StatusPanelIndex(const Control& c) {
+    if (c.name == kStatusPanel0) return 0;
+    if (c.name == kStatusPanel1) return 1;
+    return -1;
+}
+
+}  // namespace
+
+TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts)
+    : QDialog(parent) {
+    QElapsedTimer timer;
+    timer.start();
+    if (prompts == nullptr) {
+        ownPrompts_ = std::make_unique<QtPrompts>(this);
+        prompts = ownPrompts_.get();
+    }
+    editor_ = std::make_unique<K740Editor>(*prompts, options);
+    setWindowTitle("Прибор приемно контрольный \"Kerma 740\"");
+    InstallHintSettings();
+    buildFrame();
+    observer_ = model().subscribe([this](const Control& c, ControlProperty p) { apply(c, p); });
+    hintMirror_ = AddHintMirror([this](const QString& hint) {
+        if (editor_) model().setCaption("HintLabelQN", hint.toStdString());
+    });
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { focusMoved(now); });
+    wireButtons();
+    constructionMs_ = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+TK740Form::~TK740Form() {
+    RemoveHintMirror(hintMirror_);
+    model().unsubscribe(observer_);
+}
+
+void TK740Form::buildFrame() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);  // a dialog border: not resizable
+
+    const Control& panel = model().at("Panel1");
+    QWidget* buttons = createWidget(panel, this);
+    buttons->setFixedSize(panel.width, panel.height);
+    layout->addWidget(buttons);
+    buildChildren(panel.name);
+
+    QWidget* pages = createWidget(model().at("PageControl"), this);
+    layout->addWidget(pages);
+    buildChildren("PageControl");
+    applyCurrentPage(model().at("PageControl"));
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setSizeGripEnabled(false);
+    for (int i = 0; i < 2; ++i) {
+        panels_[i] = new QLabel(statusBar_);
+        panels_[i]->setObjectName(Q(std::string(i == 0 ? kStatusPanel0 : kStatusPanel1)));
+        statusBar_->addWidget(panels_[i], i);
+    }
+    panels_[0]->setFixedWidth(model().at(kStatusPanel0).width);
+    progress_ = new QProgressBar(statusBar_);
+    progress_->setRange(0, 100);
+    progress_->setFixedWidth(160);
+    progress_->hide();
+    statusBar_->addPermanentWidget(progress_);
+    layout->addWidget(statusBar_);
+}
+
+QWidget* TK740Form::contentOf(const std::string& name) const {
+    if (name.empty()) return const_cast<TK740Form*>(this);
+    auto it = contents_.find(LowerName(name));
+    return it == contents_.end() ? nullptr : it->second;
+}
+
+QWidget* TK740Form::find(std::string_view name) const {
+    auto it = widgets_.find(LowerName(name));
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+void TK740Form::buildChildren(const std::string& parent) {
+    QWidget* host = contentOf(parent);
+    for (const Control* c : model().children(parent)) {
+        if (c->kind == ControlKind::ListBox || c->kind == ControlKind::StatusBar) continue;
+        QWidget* w = createWidget(*c, host);
+        if (c->kind == ControlKind::TabSheet) {
+            addTab(*c, w);
+            continue;  // built when first shown
+        }
+        switch (c->kind) {
+            case ControlKind::Panel:
+            case ControlKind::GroupBox:
+            case ControlKind::ScrollBox:
+            case ControlKind::PageControl: buildChildren(c->name); break;
+            default: break;
+        }
+        if (c->kind == ControlKind::ScrollBox) fitScrollContent(*c);
+        if (c->kind == ControlKind::PageControl) applyCurrentPage(*c);
+    }
+}
+
+QWidget* TK740Form::createWidget(const Control& c, QWidget* parent) {
+    QWidget* w = nullptr;
+    const std::string key = LowerName(c.name);
+    switch (c.kind) {
+        case ControlKind::Panel: {
+            w = new QWidget(parent);
+            w->setAutoFillBackground(true);  // PanelQN covers the page under it
+            contents_[key] = w;
+            break;
+        }
+        case ControlKind::GroupBox:
+        case ControlKind::Window: w = contents_[key] = new QGroupBox(parent); break;
+        case ControlKind::ScrollBox: {
+            auto* area = new QScrollArea(parent);
+            auto* inner = new QWidget(area);
+            area->setWidget(inner);
+            area->setWidgetResizable(false);
+            area->setFrameShape(QFrame::NoFrame);
+            contents_[key] = inner;
+            w = area;
+            break;
+        }
+        case ControlKind::PageControl: {
+            if (c.parent.empty()) {
+                auto* pages = new MultiRowPages(parent);
+                connect(pages, &MultiRowPages::currentChanged, this,
+                        [this, pages](int index) { pageChosen(pages, index); });
+                w = pages;
+            } else {
+                auto* pages = new QTabWidget(parent);
+                connect(pages, &QTabWidget::currentChanged, this,
+                        [this, pages](int index) { pageChosen(pages, index); });
+                w = pages;
+            }
+            break;
+        }
+        case ControlKind::TabSheet: {
+            w = new QWidget;
+            if (c.width > 0) w->setMinimumSize(c.width, c.height);
+            contents_[key] = w;
+            break;
+        }
+        case ControlKind::Label: {
+            auto* label = new QLabel(parent);
+            label->setTextFormat(Qt::PlainText);
+            w = label;
+            break;
+        }
+        case ControlKind::Image: {
+            auto* logo = new LogoWidget(parent);
+            logo->onClick = [this] {
+                if (!webAddress_.isEmpty()) QDesktopServices::openUrl(QUrl("http://" + webAddress_));
+            };
+            w = logo;
+            break;
+        }
+        case ControlKind::Button: {
+            auto* button = new QPushButton(parent);
+            const std::string name = c.name;
+            connect(button, &QPushButton::clicked, this, [this, name] {
+                if (!syncing_) model().click(name);
+            });
+            w = button;
+            break;
+        }
+        default: w = createInput(c, parent); break;
+    }
+    w->setObjectName(Q(c.name));
+    widgets_[key] = w;
+    names_.insert(w, Q(c.name));
+    applyAll(c);
+    return w;
+}
+
+QWidget* TK740Form::createInput(const Control& c, QWidget* parent) {
+    const std::string name = c.name;
+    if (IsEdit(c.kind)) {
+        QLineEdit* edit = c.kind == ControlKind::MaskEdit && c.maxLength > 0
+                              ? new MaskedLineEdit(c.maxLength, parent)
+                              : new QLineEdit(parent);
+        connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
+            if (!syncing_) model().setText(name, text.toStdString());
+        });
+        edit->installEventFilter(this);
+        return edit;
+    }
+    if (c.kind == ControlKind::UpDown) {
+        auto* spin = new UpDownWidget(parent);
+        spin->onStep = [this, name](int step) {
+            model().setPosition(name, model().at(name).position + step);
+        };
+        return spin;
+    }
+    return createChoice(c, parent);
+}
+
+QWidget* TK740Form::createChoice(const Control& c, QWidget* parent) {
+    const std::string name = c.name;
+    switch (c.kind) {
+        case ControlKind::CheckBox:
+        case ControlKind::RadioButton: {
+            QAbstractButton* box = c.kind == ControlKind::CheckBox
+                                       ? static_cast<QAbstractButton*>(new QCheckBox(parent))
+                                       : new QRadioButton(parent);
+            box->setAutoExclusive(false);  // the model keeps radio buttons exclusive
+            connect(box, &QAbstractButton::clicked, this, [this, name, box] {
+                if (syncing_) return;
+                model().click(name);
+                box->setChecked(model().at(name).checked);  // a click on a checked radio stays
+            });
+            return box;
+        }
+        case ControlKind::ComboBox: {
+            auto* combo = new QComboBox(parent);
+            connect(combo, &QComboBox::activated, this, [this, name](int index) {
+                if (!syncing_) model().selectItem(name, index);
+            });
+            return combo;
+        }
+        case ControlKind::RadioGroup: {
+            auto* group = new QGroupBox(parent);
+            auto* layout = new QVBoxLayout(group);
+            layout->setContentsMargins(10, 4, 6, 4);
+            layout->setSpacing(2);
+            auto* buttons = new QButtonGroup(group);
+            for (int i = 0; i < static_cast<int>(c.items.size()); ++i) {
+                auto* radio = new QRadioButton(group);
+                layout->addWidget(radio);
+                buttons->addButton(radio, i);
+            }
+            connect(buttons, &QButtonGroup::idClicked, this, [this, name](int index) {
+                if (syncing_) return;
+                model().setItemIndex(name, index);
+                model().click(name);
+            });
+            return group;
+        }
+        default: return new QWidget(parent);
+    }
+}
+
+void TK740Form::addTab(const Control& sheet, QWidget* page) {
+    QWidget* host = find(sheet.parent);
+    PageSlot slot{host, 0};
+    if (auto* multi = qobject_cast<MultiRowPages*>(host)) {
+        slot.index = multi->addPage(page, Q(sheet.caption));
+    } else if (auto* tabsWidget = qobject_cast<QTabWidget*>(host)) {
+        bool was = syncing_;
+        syncing_ = true;
+        slot.index = tabsWidget->addTab(page, Q(sheet.caption));
+        syncing_ = was;
+    }
+    tabs_[LowerName(sheet.name)] = slot;
+    applyVisible(sheet, page);
+}
+
+void TK740Form::buildPage(const std::string& tabSheet) {
+    const std::string key = LowerName(tabSheet);
+    if (!builtPages_.insert(key).second) return;
+    bool was = syncing_;
+    syncing_ = true;
+    buildChildren(model().at(tabSheet).name);
+    syncing_ = was;
+}
+
+void TK740Form::buildAllPages() {
+    for (const auto& c : model().controls()) {
+        if (c->kind == ControlKind::TabSheet) buildPage(c->name);
+    }
+}
+
+void TK740Form::fitScrollContent(const Control& scrollBox) {
+    int right = 0, bottom = 0;
+    for (const Control* child : model().children(scrollBox.name)) {
+        right = std::max(right, child->left + child->width);
+        bottom = std::max(bottom, child->top + child->height);
+    }
+    contentOf(scrollBox.name)->resize(right + 8, bottom + 8);
+}
+
+QWidget* TK740Form::widget(std::string_view name) {
+    if (QWidget* w = find(name)) return w;
+    const Control* c = model().find(name);
+    // Build the tab sheets on the way down to the control, outermost first.
+    std::vector<std::string> sheets;
+    for (; c != nullptr && !c->parent.empty(); c = model().find(c->parent)) {
+        if (c->kind == ControlKind::TabSheet) sheets.push_back(c->name);
+    }
+    for (auto it = sheets.rbegin(); it != sheets.rend(); ++it) buildPage(*it);
+    return find(name);
+}
+
+void TK740Form::wireButtons() {
+    const std::pair<const char*, std::function<void()> K740FormHooks::*> wiring[] = {
+        {"WriteButton", &K740FormHooks::onWrite},     {"ReadButton", &K740FormHooks::onRead},
+        {"CancelButton", &K740FormHooks::onCancel},   {"ConnectButton", &K740FormHooks::onConnect},
+        {"DefaultButton", &K740FormHooks::onDefaults}, {"LoadButton", &K740FormHooks::onLoad},
+        {"SaveButton", &K740FormHooks::onSave},       {"BitBtn1", &K740FormHooks::onHelp},
+    };
+    for (const auto& [name, hook] : wiring) {
+        model().on(name, ControlEvent::Click, [this, hook = hook](Control&) {
+            if (hooks.*hook) (hooks.*hook)();
+        });
+    }
+}
+
+void TK740Form::setMakerSite(const QString& makerName, const QString& webAddress) {
+    webAddress_ = webAddress;
+    const std::string hint =
+        "Соединение с сайтом\n" + makerName.toStdString() + " (" + webAddress.toStdString() + ")";
+    model().setHint("Image1", hint);
+    model().setHint("Image3", hint);
+}
+
+void TK740Form::setTransferProgress(int percent) {
+    progress_->setVisible(percent >= 0);
+    if (percent >= 0) progress_->setValue(std::min(percent, 100));
+}
+
+void TK740Form::done(int result) {
+    if (hooks.onClose) hooks.onClose();
+    QDialog::done(result);
+}
+
+bool TK740Form::eventFilter(QObject* watched, QEvent* event) {
+    // A click into a code or key field selects its whole text (a rule on the field's click).
+    if (event->type() == QEvent::MouseButtonRelease && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (names_.contains(w)) model().click(names_.value(w).toStdString());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// --- model -> widgets -------------------------------------------------------------------------
+
+void TK740Form::applyAll(const Control& c) {
+    for (ControlProperty p :
+         {ControlProperty::Geometry, ControlProperty::Items, ControlProperty::ItemIndex,
+          ControlProperty::Caption, ControlProperty::Text, ControlProperty::Checked,
+          ControlProperty::Enabled, ControlProperty::Visible, ControlProperty::Hint}) {
+        apply(c, p);
+    }
+}
+
+void TK740Form::apply(const Control& c, ControlProperty property) {
+    if (int panel = StatusPanelIndex(c); panel >= 0) {
+        if (panels_[panel] == nullptr) return;
+        if (property == ControlProperty::Caption) panels_[panel]->setText(Q(c.caption));
+        if (property == ControlProperty::Geometry && panel == 0) panels_[0]->setFixedWidth(c.width);
+        return;
+    }
+    QWidget* w = find(c.name);
+    if (w == nullptr) return;  // not built yet: it takes the model's state when it is
+    bool was = syncing_;
+    syncing_ = true;
+    switch (property) {
+        case ControlProperty::Text: applyText(c, w); break;
+        case ControlProperty::Caption: applyCaption(c, w); break;
+        case ControlProperty::Checked:
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setChecked(c.checked);
+            break;
+        case ControlProperty::Items:
+            if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                combo->clear();
+                for (const std::string& item : c.items) combo->addItem(Q(item));
+                combo->setCurrentIndex(c.itemIndex);
+            }
+            break;
+        case ControlProperty::ItemIndex:
+            if (auto* combo = qobject_cast<QComboBox*>(w)) combo->setCurrentIndex(c.itemIndex);
+            if (c.kind == ControlKind::RadioGroup) {
+                auto* group = w->findChild<QButtonGroup*>();
+                group->setExclusive(false);
+                for (QAbstractButton* b : group->buttons()) b->setChecked(group->id(b) == c.itemIndex);
+                group->setExclusive(true);
+            }
+            break;
+        case ControlProperty::Enabled: w->setEnabled(c.enabled); break;
+        case ControlProperty::Visible: applyVisible(c, w); break;
+        case ControlProperty::Hint: w->setToolTip(Q(c.hint)); break;
+        case ControlProperty::Geometry:
+            if (c.width > 0 && c.parent != "" && c.kind != ControlKind::TabSheet) {
+                w->setGeometry(c.left, c.top, c.width, c.height);
+            }
+            break;
+        case ControlProperty::Focus: applyFocus(c.name); break;
+        case ControlProperty::SelectAll:
+            if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
+            break;
+        case ControlProperty::Position: break;  // the spin shows no number of its own
+    }
+    syncing_ = was;
+}
+
+void TK740Form::applyText(const Control& c, QWidget* w) {
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        const QString text = Q(c.text);
+        if (edit->text() == text) return;
+        const int cursor = edit->cursorPosition();
+        edit->setText(text);
+        edit->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
+    } else if (c.kind == ControlKind::PageControl) {
+        applyCurrentPage(c);
+    }
+}
+
+void TK740Form::applyCaption(const Control& c, QWidget* w) {
+    const QString caption = Q(c.caption);
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(caption);
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        group->setTitle(caption);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        button->setText(caption);
+    } else if (c.kind == ControlKind::TabSheet) {
+        auto it = tabs_.find(LowerName(c.name));
+        if (it == tabs_.end()) return;
+        if (auto* multi = qobject_cast<MultiRowPages*>(it->second.pages)) {
+            multi->setPageCaption(it->second.index, caption);
+        } else if (auto* tabsWidget = qobject_cast<QTabWidget*>(it->second.pages)) {
+            tabsWidget->setTabText(it->second.index, caption);
+        }
+    }
+    if (c.kind == ControlKind::RadioGroup) {
+        auto* group = w->findChild<QButtonGroup*>();
+        for (QAbstractButton* b : group->buttons()) {
+            b->setText(Q(c.items.at(static_cast<size_t>(group->id(b)))));
+        }
+    }
+}
+
+void TK740Form::applyVisible(const Control& c, QWidget* w) {
+    if (c.kind != ControlKind::TabSheet) {
+        w->setVisible(c.visible);
+        return;
+    }
+    auto it = tabs_.find(LowerName(c.name));
+    if (it == tabs_.end()) return;
+    if (auto* multi = qobject_cast<MultiRowPages*>(it->second.pages)) {
+        multi->setPageVisible(it->second.index, c.visible);
+    } else if (auto* tabsWidget = qobject_cast<QTabWidget*>(it->second.pages)) {
+        tabsWidget->setTabVisible(it->second.index, c.visible);
+    }
+}
+
+void TK740Form::applyCurrentPage(const Control& pageControl) {
+    if (pageControl.text.empty()) return;
+    auto it = tabs_.find(LowerName(pageControl.text));
+    if (it == tabs_.end()) return;
+    buildPage(pageControl.text);
+    bool was = syncing_;
+    syncing_ = true;
+    if (auto* multi = qobject_cast<MultiRowPages*>(it->second.pages)) {
+        multi->setCurrent(it->second.index);
+    } else if (auto* tabsWidget = qobject_cast<QTabWidget*>(it->second.pages)) {
+        tabsWidget->setCurrentIndex(it->second.index);
+    }
+    syncing_ = was;
+}
+
+void TK740Form::applyFocus(const std::string& name) {
+    // Queued: a rule sets the focus while the platform is still moving it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, name] {
+            QWidget* w = widget(name);
+            if (w == nullptr) return;
+            inFocusMove_ = true;
+            w->setFocus(Qt::OtherFocusReason);
+            inFocusMove_ = false;
+        },
+        Qt::QueuedConnection);
+}
+
+// --- widgets -> model -------------------------------------------------------------------------
+
+void TK740Form::pageChosen(QWidget* pages, int index) {
+    if (syncing_) return;
+    for (const auto& [sheet, slot] : tabs_) {
+        if (slot.pages != pages || slot.index != index) continue;
+        const Control& tab = model().at(sheet);
+        buildPage(tab.name);
+        model().setActivePage(tab.parent, tab.name);
+        return;
+    }
+}
+
+void TK740Form::focusMoved(QWidget* now) {
+    if (inFocusMove_ || now == nullptr || !names_.contains(now)) return;
+    const std::string name = names_.value(now).toStdString();
+    if (LowerName(model().focus()) == LowerName(name)) return;
+    // A rule may show a message box while the focus moves; the focus changes that box causes
+    // are not the user's.
+    inFocusMove_ = true;
+    model().moveFocus(name);
+    inFocusMove_ = false;
+}
+
+}  // namespace kerma

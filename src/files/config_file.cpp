@@ -42,7 +42,12 @@ std::variant<int32_t, std::string> ParseCell(std::string_view line) {
     const char* last = line.data() + line.size();
     if (line.empty()) return std::string("пустая строка");
     auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || ptr != last) return "\"" + std::string(line.substr(0, 20)) + "\" не число";
+    if (ec != std::errc() || ptr != last) {
+        std::string why = "\"";
+        why.append(line.substr(0, 20));
+        why.append("\" не число");
+        return why;
+    }
     if (value < -1 || value > 255) return std::to_string(value) + " вне диапазона -1..255";
     return value;
 }

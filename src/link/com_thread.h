@@ -15,11 +15,11 @@
 namespace kerma {
 
 // Runs functions in the thread that owns it (the UI thread) on behalf of exchange threads. The
-// hand-over uses standard mutexes only, so ThreadSanitizer sees every edge; Qt merely wakes the
-// owner's event loop.
+// hand-over uses standard mutexes only and the worker never calls into Qt, so ThreadSanitizer
+// sees every edge: the worker wakes the owner's event loop through a pipe it watches.
 class UiCallQueue final : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit UiCallQueue(QObject* parent = nullptr);
     ~UiCallQueue() override;
 
@@ -32,25 +32,27 @@ public:
     // is being served at that moment still runs to its end.
     void close();
 
-private:
+  private:
     struct Item {
         std::function<void()> fn;
         bool* done = nullptr;  // the waiting worker's flag; null for a post
     };
-    void enqueue(Item item);
-    Q_INVOKABLE void serveOne();
+    void wakeLocked();
+    Q_INVOKABLE void serve();
+    bool serveOne();
 
     std::mutex mutex_;
     std::condition_variable served_;
     std::deque<Item> queue_;
     bool closed_ = false;
+    int wake_[2] = {-1, -1};  // unused on Windows, where Qt's own queued call wakes the loop
 };
 
 // One exchange in a thread of its own: purges the line, runs the operation, purges again. Every
 // LinkHost call of the operation runs in the UI thread while the worker waits, in the order the
 // operation makes them.
 class TComThread {
-public:
+  public:
     TComThread(LinkOperation op, Block data, std::shared_ptr<ByteChannel> channel, Clock& clock,
                LinkState& state, LinkHost& host, UiCallQueue& ui);
     ~TComThread();  // waits for the worker; by then it has ended or been told to stop
@@ -73,7 +75,7 @@ public:
     [[nodiscard]] const ByteChannel* channel() const { return channel_.get(); }
     void join();
 
-private:
+  private:
     class HostProxy;
     void run();
 
@@ -96,7 +98,7 @@ private:
 // every call to the window's host, starts the next exchange of a chain itself, and stops and
 // closes the link when the handshake found no panel.
 class LinkRunner final : public LinkHost {
-public:
+  public:
     explicit LinkRunner(LinkHost& ui, Clock& clock = SystemClock::instance());
     ~LinkRunner() override;
     LinkRunner(const LinkRunner&) = delete;
@@ -137,7 +139,7 @@ public:
     void uploadFinished() override { ui_.uploadFinished(); }
     void reconnect() override { ui_.reconnect(); }
 
-private:
+  private:
     struct Entry {
         std::unique_ptr<TComThread> thread;
         std::vector<const TComThread*> waitsFor;

@@ -21,6 +21,7 @@ constexpr int kReadyPolls = 100;
 constexpr int kReadyPollPauseMs = 8;
 constexpr int kUploadPaceBytes = 8;
 constexpr int kUploadPaceMs = 5;
+constexpr size_t kProgressStep = 32;
 
 bool Stopped(const ExchangeContext& ctx) { return ctx.terminated.load(); }
 
@@ -206,12 +207,19 @@ bool BlockStart(LinkOperation op, ExchangeContext& ctx) {
 // The panel's data frame; nullopt when the panel fell silent in the middle of it or the user
 // stopped. A panel streaming at 1200 baud never pauses for the 2.4 s of a time-out, so the frame is
 // lost there; reading on would cost another 2.4 s for every missing byte.
-std::optional<std::vector<uint8_t>> ReceiveFrame(int length, ExchangeContext& ctx) {
+void ReportBlockProgress(LinkOperation op, size_t done, size_t total, ExchangeContext& ctx) {
+    if (done % kProgressStep == 0 || done == total)
+        ctx.host.blockProgress(op, static_cast<int>(done), static_cast<int>(total));
+}
+
+std::optional<std::vector<uint8_t>> ReceiveFrame(LinkOperation op, int length,
+                                                 ExchangeContext& ctx) {
     std::vector<uint8_t> frame(static_cast<size_t>(length) + 3);
-    for (auto& byte : frame) {
+    for (size_t i = 0; i < frame.size(); ++i) {
         const auto got = TryReadByte(ctx);
         if (!got || Stopped(ctx)) return std::nullopt;
-        byte = *got;
+        frame[i] = *got;
+        ReportBlockProgress(op, i + 1, frame.size(), ctx);
     }
     return frame;
 }
@@ -219,7 +227,7 @@ std::optional<std::vector<uint8_t>> ReceiveFrame(int length, ExchangeContext& ct
 void RunBlockRead(LinkOperation op, ExchangeContext& ctx) {
     const int length = BlockLength(op, ctx.state.layoutCode);
     if (!BlockStart(op, ctx)) return;
-    const auto frame = ReceiveFrame(length, ctx);
+    const auto frame = ReceiveFrame(op, length, ctx);
     if (Stopped(ctx)) return;
     if (!frame || frame->back() != Crc8(std::span(frame->data(), frame->size() - 1))) {
         ctx.host.outcome(LinkResult::BlockFailed, 0);
@@ -243,14 +251,15 @@ void RunBlockRead(LinkOperation op, ExchangeContext& ctx) {
 
 // Sends the data frame; false when a write call failed, the panel stopped echoing or the user
 // stopped the exchange (the panel drops a frame that ends early: its CRC never arrives).
-bool SendFrame(const Block& data, int length, ExchangeContext& ctx) {
+bool SendFrame(LinkOperation op, const Block& data, int length, ExchangeContext& ctx) {
     std::vector<uint8_t> frame{kDataLead, kDataLead};
     frame.reserve(static_cast<size_t>(length) + 3);
     for (int i = 0; i < length; ++i) frame.push_back(static_cast<uint8_t>(data[i]));
     frame.push_back(Crc8(frame));
-    for (uint8_t byte : frame) {
-        if (!WriteByte(ctx, byte)) return false;
+    for (size_t i = 0; i < frame.size(); ++i) {
+        if (!WriteByte(ctx, frame[i])) return false;
         if (!TryReadByte(ctx) || Stopped(ctx)) return false;
+        ReportBlockProgress(op, i + 1, frame.size(), ctx);
     }
     return true;
 }
@@ -263,7 +272,7 @@ void RunBlockWrite(LinkOperation op, const Block& data, ExchangeContext& ctx) {
         return;
     }
     if (!BlockStart(op, ctx)) return;
-    if (!SendFrame(data, length, ctx)) {
+    if (!SendFrame(op, data, length, ctx)) {
         if (!Stopped(ctx)) ctx.host.outcome(LinkResult::BlockFailed, 0);
         return;
     }

@@ -29,6 +29,9 @@ public:
     virtual ~LinkHost() = default;
     virtual void outcome(int32_t code, int attempt) = 0;
     virtual void progress(int percent) = 0;
+    // Bytes of the current block frame moved so far (reads and writes; every 32 bytes and at the
+    // end), for the status bar's progress of a chain.
+    virtual void blockProgress(LinkOperation /*op*/, int /*done*/, int /*total*/) {}
     // Handshake found no panel: stop the current exchange and close the port.
     virtual void linkLost() = 0;
     // A codes block arrived: keep it until the settings block follows.

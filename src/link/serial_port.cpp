@@ -39,7 +39,7 @@ Steady::time_point TotalDeadline(size_t count) {
 // never pulls the descriptor from under a read, and a later open never hands the thread another
 // connection's bytes.
 class SerialLine final : public ByteChannel {
-public:
+  public:
     SerialLine() = default;
     ~SerialLine() override { shutdown(); }
     SerialLine(const SerialLine&) = delete;
@@ -56,7 +56,7 @@ public:
     void purgeReceive() override;
     void purgeTransmit() override;
 
-private:
+  private:
     void release();
 
     std::mutex io_;  // held for the length of one read or write call
@@ -185,8 +185,8 @@ bool SerialLine::open(const std::string& device) {
 bool SerialLine::configure() {
     termios tio{};
     if (::tcgetattr(fd_, &tio) != 0) return false;
-    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
-                     IXANY | INPCK);
+    tio.c_iflag &=
+        ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
     tio.c_oflag &= ~OPOST;
     tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
@@ -251,7 +251,8 @@ size_t SerialLine::read(uint8_t* bytes, size_t count) {
     size_t got = 0;
     while (got < count) {
         auto deadline = total;
-        if (got > 0) deadline = std::min(total, Steady::now() + std::chrono::milliseconds(kReadIntervalMs));
+        if (got > 0)
+            deadline = std::min(total, Steady::now() + std::chrono::milliseconds(kReadIntervalMs));
         if (!waitFor(POLLIN, deadline)) break;
         const ssize_t n = ::read(fd_, bytes + got, count - got);
         if (n > 0) {
@@ -279,7 +280,9 @@ void SerialLine::purgeTransmit() {
 
 SerialPort::SerialPort(Clock& clock) : clock_(clock) {}
 
-SerialPort::~SerialPort() { close(); }
+SerialPort::~SerialPort() {
+    close();
+}
 
 std::string SerialPort::DeviceName(int portNumber) {
     const std::string number = std::to_string(portNumber);

@@ -12,7 +12,7 @@ class SerialLine;
 // The COM port the main window opens at connect and every exchange thread of that connection
 // borrows. The UI thread opens and closes it; one exchange thread at a time reads and writes.
 class SerialPort final : public ByteChannel {
-public:
+  public:
     // clock paces the settle pause after opening.
     explicit SerialPort(Clock& clock = SystemClock::instance());
     ~SerialPort() override;
@@ -41,7 +41,7 @@ public:
     void purgeReceive() override;
     void purgeTransmit() override;
 
-private:
+  private:
     [[nodiscard]] std::shared_ptr<SerialLine> current() const;
 
     Clock& clock_;

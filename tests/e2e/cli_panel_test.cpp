@@ -9,7 +9,7 @@ namespace kerma {
 namespace {
 
 using testing::PanelProcess;
-using testing::Run;
+using testing::RunProgram;
 using testing::Slurp;
 using testing::TempDir;
 
@@ -35,14 +35,14 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
     ASSERT_TRUE(panel.ready());
 
-    auto probe = Run(dir, "kerma740-cli", {"probe", "--port", dir.file("com1")});
+    auto probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", dir.file("com1")});
     ASSERT_EQ(probe.status, 0) << probe.err;
     EXPECT_NE(probe.out.find("version=" + std::to_string(version) + "\n"), std::string::npos);
     EXPECT_NE(probe.out.find("variant=" + std::to_string(version / 10) + "\n"), std::string::npos);
     EXPECT_NE(probe.out.find("type=9\n"), std::string::npos);
 
     const auto readBack = dir.file("read.cfg");
-    auto read = Run(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", readBack});
+    auto read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", readBack});
     ASSERT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(Slurp(readBack), Slurp(memory));
 
@@ -52,10 +52,10 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     changed.settings[100] = 0;
     const auto toWrite = dir.file("write.cfg"), again = dir.file("again.cfg");
     ASSERT_EQ(WriteConfigFile(toWrite, changed), "");
-    auto write = Run(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), toWrite});
+    auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), toWrite});
     ASSERT_EQ(write.status, 0) << write.err;
     EXPECT_EQ(Slurp(saved), Slurp(toWrite));
-    read = Run(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", again});
+    read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", again});
     ASSERT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(Slurp(again), Slurp(toWrite));
 }
@@ -69,7 +69,7 @@ TEST(CliPanelFaultTest, WriteOfAnotherVariantIsRefusedAndNothingChanges) {
     PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
     const auto other = dir.file("other.cfg");
     ASSERT_EQ(WriteConfigFile(other, Distinct(33)), "");
-    auto write = Run(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), other});
+    auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), other});
     EXPECT_EQ(write.status, 1);
     EXPECT_FALSE(std::filesystem::exists(saved));
 }
@@ -84,7 +84,7 @@ TEST(CliPanelFaultTest, BrokenFileIsRefusedBeforeTheLineIsTouched) {
         std::fclose(f);
     }
     // No panel at all: a file check that came after the port would fail differently.
-    auto write = Run(dir, "kerma740-cli", {"write", "--port", dir.file("nothing"), broken});
+    auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("nothing"), broken});
     EXPECT_EQ(write.status, 1);
     EXPECT_NE(write.err.find("Строка 4"), std::string::npos) << write.err;
 }
@@ -94,7 +94,7 @@ TEST(CliPanelFaultTest, RefusingPanelReportsDallasCrc) {
     const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg");
     ASSERT_EQ(WriteConfigFile(memory, Distinct(18)), "");
     PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved, "--refuse-write"});
-    auto write = Run(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), memory});
+    auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), memory});
     EXPECT_EQ(write.status, 1);
     EXPECT_NE(write.err.find("Ошибка: Dallas CRC"), std::string::npos) << write.err;
     EXPECT_FALSE(std::filesystem::exists(saved));
@@ -102,9 +102,30 @@ TEST(CliPanelFaultTest, RefusingPanelReportsDallasCrc) {
 
 TEST(CliPanelFaultTest, MissingPortIsNamed) {
     TempDir dir;
-    auto probe = Run(dir, "kerma740-cli", {"probe", "--port", dir.file("absent")});
+    auto probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", dir.file("absent")});
     EXPECT_EQ(probe.status, 1);
     EXPECT_NE(probe.err.find("занят другой программой или не доступен."), std::string::npos);
+}
+
+// The exclusive-open flag of a pseudo-terminal outlives the close; a port layer that does not clear
+// it locks an ordinary user out of the second connect. Root is never refused, so this runs the
+// panel and the client as "nobody".
+TEST(CliPanelUserTest, OrdinaryUserConnectsTwice) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an ordinary user";
+    if (system("command -v setpriv >/dev/null 2>&1") != 0) GTEST_SKIP() << "setpriv missing";
+    TempDir dir;
+    std::filesystem::permissions(dir.file(""), std::filesystem::perms::all);
+    const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+    const std::string link = dir.file("com1");
+    const std::string panel = nobody + testing::BinDir() + "/kerma740-panel --link " + link +
+                              " >/dev/null 2>&1 & echo $! > " + dir.file("pid");
+    ASSERT_EQ(system(panel.c_str()), 0);
+    for (int i = 0; i < 300 && !std::filesystem::exists(link); ++i) usleep(10000);
+    const std::string probe =
+        nobody + testing::BinDir() + "/kerma740-cli probe --port " + link + " >/dev/null 2>&1";
+    EXPECT_EQ(system(probe.c_str()), 0);
+    EXPECT_EQ(system(probe.c_str()), 0) << "second connect refused";
+    [[maybe_unused]] int killed = system(("kill $(cat " + dir.file("pid") + ")").c_str());
 }
 
 }  // namespace

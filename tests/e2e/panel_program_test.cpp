@@ -1,13 +1,12 @@
 // The kerma740-panel program as the desktop program meets it: a terminal path on stdout, a plain
 // termios port on that path, bytes in and out.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -25,9 +24,13 @@ namespace fs = std::filesystem;
 
 const Bytes kHandshake{0x55, 0x55, 0xAA, 0xAA};
 
+// The programs are built next to the test executables; KERMA740_BIN may say otherwise.
 std::string PanelBinary() {
     const char* dir = std::getenv("KERMA740_BIN");
-    return std::string(dir != nullptr ? dir : ".") + "/kerma740-panel";
+    fs::path bin = dir != nullptr && *dir != '\0'
+                       ? fs::path(dir)
+                       : fs::read_symlink("/proc/self/exe").parent_path();
+    return (bin / "kerma740-panel").string();
 }
 
 // Waits for up to timeoutMs for count bytes, or a line when count is 0 (stops at '\n').
@@ -49,7 +52,7 @@ std::string ReadFd(int fd, size_t count, int timeoutMs) {
 }
 
 class PanelProcess {
-public:
+  public:
     explicit PanelProcess(std::vector<std::string> args) {
         int out[2];
         int err[2];
@@ -96,7 +99,7 @@ public:
         return status_;
     }
 
-private:
+  private:
     pid_t pid_ = -1;
     int stdout_ = -1;
     int stderr_ = -1;
@@ -105,7 +108,7 @@ private:
 
 // The port as the program's serial layer opens it: raw 1200 8N1, no controlling terminal.
 class Port {
-public:
+  public:
     explicit Port(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {
         termios tio{};
         if (fd_ < 0 || ::tcgetattr(fd_, &tio) != 0) return;
@@ -126,7 +129,7 @@ public:
         return Bytes(got.begin(), got.end());
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -216,8 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(std::vector<std::string>{"--type", "ten"},
                     std::vector<std::string>{"--version", "256"},
                     std::vector<std::string>{"--drop-byte"},
-                    std::vector<std::string>{"--baud", "0"},
-                    std::vector<std::string>{"--loud"},
+                    std::vector<std::string>{"--baud", "0"}, std::vector<std::string>{"--loud"},
                     std::vector<std::string>{"--memory", "/nonexistent/panel.cfg"}));
 
 }  // namespace

@@ -15,9 +15,9 @@
 
 namespace kerma::testing {
 
+// The programs are built next to the test executables.
 inline std::string BinDir() {
-    const char* dir = std::getenv("KERMA740_BIN");
-    return dir ? dir : "build/bin";
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
 }
 
 // A fresh folder under /tmp, removed at the end of the test.
@@ -83,7 +83,7 @@ inline std::string Slurp(const std::string& path) {
 }
 
 // Runs a program to its end with its output captured in files of dir.
-inline RunResult Run(const TempDir& dir, const std::string& program, std::vector<std::string> args) {
+inline RunResult RunProgram(const TempDir& dir, const std::string& program, std::vector<std::string> args) {
     const std::string out = dir.file("stdout.txt"), err = dir.file("stderr.txt");
     args.insert(args.begin(), BinDir() + "/" + program);
     pid_t pid = fork();

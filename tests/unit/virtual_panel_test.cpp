@@ -29,7 +29,9 @@ Bytes WithCrc(Bytes bytes) {
     return bytes;
 }
 
-Bytes Command(uint8_t layout, uint8_t op) { return WithCrc({0x55, layout, op}); }
+Bytes Command(uint8_t layout, uint8_t op) {
+    return WithCrc({0x55, layout, op});
+}
 
 Bytes DataFrame(const Bytes& payload) {
     Bytes frame{0xAA, 0xAA};
@@ -83,9 +85,15 @@ INSTANTIATE_TEST_SUITE_P(
         HandshakeCase{"ForeignType", 9, Override(11), kHandshake, WithCrc({0x55, 0x55, 11})},
         HandshakeCase{"BadCrc", 10, BadCrc(), kHandshake, {0x55, 0x55, 0x0A, 0x47}},
         // Garbage and a broken request in front must not hide the real request.
-        HandshakeCase{"AfterGarbage", 9, {}, {0x13, 0xAA, 0x55, 0x55, 0x55, 0xAA, 0xAA},
+        HandshakeCase{"AfterGarbage",
+                      9,
+                      {},
+                      {0x13, 0xAA, 0x55, 0x55, 0x55, 0xAA, 0xAA},
                       WithCrc({0x55, 0x55, 0x09})},
-        HandshakeCase{"AfterBadCommand", 9, {}, {0x55, 0x63, 0x91, 0x00, 0x55, 0x55, 0xAA, 0xAA},
+        HandshakeCase{"AfterBadCommand",
+                      9,
+                      {},
+                      {0x55, 0x63, 0x91, 0x00, 0x55, 0x55, 0xAA, 0xAA},
                       WithCrc({0x55, 0x55, 0x09})}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -113,14 +121,12 @@ TEST_P(BlockReadTest, SendsReadyThenTheBlockSizedByTheLayoutByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Panel, BlockReadTest,
-    testing::Values(ReadCase{"SettingsRegular", 99, 0x91, 1024},
-                    ReadCase{"CodesRegular", 99, 0x93, 1024},
-                    ReadCase{"SettingsWide", 0x66, 0x91, 1024},
-                    ReadCase{"CodesWide", 0x66, 0x93, 1792},
-                    // Layout byte 0x55 looks like a handshake until the third byte.
-                    ReadCase{"SettingsIdentify", 85, 0x91, 768},
-                    ReadCase{"CodesLargest", 0xFF, 0x93, 8192},
-                    ReadCase{"SettingsSmall", 3, 0x91, 256}),
+    testing::Values(
+        ReadCase{"SettingsRegular", 99, 0x91, 1024}, ReadCase{"CodesRegular", 99, 0x93, 1024},
+        ReadCase{"SettingsWide", 0x66, 0x91, 1024}, ReadCase{"CodesWide", 0x66, 0x93, 1792},
+        // Layout byte 0x55 looks like a handshake until the third byte.
+        ReadCase{"SettingsIdentify", 85, 0x91, 768}, ReadCase{"CodesLargest", 0xFF, 0x93, 8192},
+        ReadCase{"SettingsSmall", 3, 0x91, 256}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VirtualPanel, ReadBlockCarriesTheVersionByte) {

@@ -1,0 +1,315 @@
+#include "main_form.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "editor_widgets.h"
+#include "help_window.h"
+#include "hint_settings.h"
+#include "maker.h"
+#include "variant_layout.h"
+
+namespace kerma {
+
+namespace {
+
+const char kStartHelp[] = "Help.hlp";
+const char kButtonHelp[] = "Setka-740-v4_6-help.hlp";
+
+QRadioButton* Variant(QWidget* host, const char* name, const QString& caption, const QString& hint) {
+    auto* radio = new QRadioButton(caption, host);
+    radio->setObjectName(name);
+    radio->setToolTip(hint);
+    return radio;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("MainForm");
+    setWindowTitle("Программа задания режимов работы ППКОП Kerma-740");
+    InstallHintSettings();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    auto* logo = new LogoWidget(central);
+    logo->setObjectName("Image1");
+    logo->setFixedHeight(64);
+    logo->setToolTip(QString("Соединение с сайтом\n%1 (%2)").arg(kMakerName, kMakerWeb));
+    logo->onClick = [] { QDesktopServices::openUrl(QUrl(QString("http://") + kMakerWeb)); };
+    layout->addWidget(logo);
+    buildVariantGroup(central);
+    buildActions(central);
+    setCentralWidget(central);
+
+    // The version text lives in a hidden label, as the status bar shows it.
+    version_ = new QLabel(" Версия v4.6 ", central);
+    version_->setObjectName("version");
+    version_->hide();
+    label3_ = new QLabel(central);
+    label3_->setObjectName("Label3");
+    label3_->hide();
+    statusBar()->setObjectName("MainStatusBar");
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(new QLabel(version_->text(), statusBar()));
+
+    hintMirror_ = AddHintMirror([this](const QString& hint) { label3_->setText(hint); });
+    qApp->installEventFilter(this);
+    hooks.showHelp = [](QWidget* parent, const QString& file) { ShowHelp(parent, file); };
+    hooks.showEditor = [](TK740Form& form) { form.exec(); };
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+TMainForm::~TMainForm() {
+    qApp->removeEventFilter(this);
+    RemoveHintMirror(hintMirror_);
+}
+
+void TMainForm::buildVariantGroup(QWidget* host) {
+    auto* group = new QGroupBox("Выберите тип системы:", host);
+    auto* layout = new QVBoxLayout(group);
+    auto* family = new QHBoxLayout;
+    checkBoxQnm_ = new QCheckBox(" Kerma-740 QNM", group);
+    checkBoxQnm_->setObjectName("CheckBoxQNM");
+    checkBoxQnm_->setChecked(true);
+    checkBoxQn_ = new QCheckBox(" Kerma-740 QN  ", group);
+    checkBoxQn_->setObjectName("CheckBoxQN");
+    family->addWidget(checkBoxQnm_);
+    family->addWidget(checkBoxQn_);
+    family->addStretch();
+    layout->addLayout(family);
+
+    rpyQnm1_ = Variant(group, "RPYQNM1", "1 РПУ Kerma QN-M ( для 1.7 и выше )",
+                       "Поддержка одного  ретранслятора переферийного радиоканального РПУ Kerma  QN-M");
+    rpyQnm4_ = Variant(group, "RPYQNM4", "До 4 РПУ Kerma QN-M ( для 3.2 и выше )",
+                       "Поддержка до 4-х ретрансляторов переферийных радиоканальных РПУ Kerma  QN-M");
+    rpyQn4_ = Variant(group, "RPYQN4", " До 4 РПУ Kerma-QN ( для 5.2 и выше)", "");
+    rpyQn1_ = Variant(group, "RPYQN1", "1 РПУ Kerma QN",
+                      "Поддержка одного ретранслятора перефериного радиоканально РПУ Kerma QN.");
+    k731k732_ = Variant(group, "K731K732", "До 16 Kerma-731 и до 16 Kerma-732",
+                        "Поддержка до 16 расширителей Kerma-731 и до 16 расширителей Kerma-732");
+    for (QRadioButton* radio : {rpyQnm1_, rpyQnm4_, rpyQn4_, rpyQn1_, k731k732_}) {
+        layout->addWidget(radio);
+    }
+    rpyQnm1_->setChecked(true);
+    rpyQn4_->setEnabled(false);
+    rpyQn1_->setEnabled(false);
+    rpyQn1_->hide();
+    k731k732_->setEnabled(false);
+    k731k732_->hide();
+    connect(checkBoxQnm_, &QCheckBox::toggled, this, &TMainForm::qnmToggled);
+    connect(checkBoxQn_, &QCheckBox::toggled, this, &TMainForm::qnToggled);
+    host->layout()->addWidget(group);
+}
+
+void TMainForm::buildActions(QWidget* host) {
+    auto* row = new QHBoxLayout;
+    auto* portGroup = new QGroupBox("Номер порта:", host);
+    auto* portLayout = new QVBoxLayout(portGroup);
+    portNumber_ = new QComboBox(portGroup);
+    portNumber_->setObjectName("PortNumber");
+    for (int i = 1; i <= 10; ++i) portNumber_->addItem(QString("com %1").arg(i));
+    portNumber_->setCurrentIndex(0);
+    portNumber_->setToolTip("Выбор номера COM-порта на ПК.");
+    portLayout->addWidget(portNumber_);
+    row->addWidget(portGroup);
+
+    auto* buttons = new QVBoxLayout;
+    kerma740_ = new QPushButton("Выполнить", host);
+    kerma740_->setObjectName("Kerma740");
+    kerma740_->setToolTip("Выполняет соединение с прибором");
+    button1_ = new QPushButton("Демо режим", host);
+    button1_->setObjectName("Button1");
+    button1_->setToolTip(
+        "Показывает окно программы в соответствии\nс выбранным типом системы. В демо режиме\n"
+        "невозможно соединиться с прибором.");
+    mainHelp_ = new QPushButton("Помощь - F1", host);
+    mainHelp_->setObjectName("MainHelp");
+    mainHelp_->setToolTip("Вызов справки");
+    for (QPushButton* b : {kerma740_, button1_, mainHelp_}) buttons->addWidget(b);
+    row->addLayout(buttons);
+    static_cast<QVBoxLayout*>(host->layout())->addLayout(row);
+
+    connect(kerma740_, &QPushButton::clicked, this, &TMainForm::connectToPanel);
+    connect(button1_, &QPushButton::clicked, this, &TMainForm::openDemo);
+    connect(mainHelp_, &QPushButton::clicked, this, [this] { openHelp(kButtonHelp); });
+
+    auto* links = new QHBoxLayout;
+    links->addWidget(linkLabel(host, kMakerWeb, "Соединение с сайтом Volmar",
+                               QString("http://") + kMakerWeb));
+    links->addStretch();
+    links->addWidget(linkLabel(host, kSupportEmail, "e-mail для связи",
+                               QString("mailto:%1?subject=%2").arg(kSupportEmail, kMailSubject)));
+    links->itemAt(0)->widget()->setObjectName("Label1");
+    links->itemAt(2)->widget()->setObjectName("Label2");
+    static_cast<QVBoxLayout*>(host->layout())->addLayout(links);
+}
+
+QLabel* TMainForm::linkLabel(QWidget* host, const QString& text, const QString& hint,
+                             const QString& url) {
+    auto* label = new QLabel(QString("<a href=\"%1\">%2</a>").arg(url, text.toHtmlEscaped()), host);
+    label->setToolTip(hint);
+    label->setCursor(Qt::PointingHandCursor);
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    connect(label, &QLabel::linkActivated, this,
+            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    return label;
+}
+
+// The two family boxes act as one switch; each rule may run the other's.
+void TMainForm::qnmToggled(bool checked) {
+    if (checked) {
+        rpyQn4_->setChecked(false);
+        rpyQnm1_->setChecked(true);
+        checkBoxQn_->setChecked(false);
+        rpyQnm1_->setEnabled(true);
+        rpyQnm4_->setEnabled(true);
+        rpyQn4_->setEnabled(false);
+    } else {
+        checkBoxQn_->setChecked(true);
+        rpyQn4_->setChecked(true);
+        rpyQnm1_->setEnabled(false);
+        rpyQnm4_->setEnabled(false);
+        rpyQn4_->setEnabled(true);
+    }
+}
+
+void TMainForm::qnToggled(bool checked) {
+    if (checked) {
+        checkBoxQnm_->setChecked(false);
+        rpyQn4_->setChecked(true);
+    } else {
+        checkBoxQnm_->setChecked(true);
+    }
+}
+
+int TMainForm::systemVariant() const {
+    if (rpyQnm1_->isChecked()) return 1;
+    if (rpyQnm4_->isChecked()) return 3;
+    if (rpyQn1_->isChecked()) return 2;
+    if (k731k732_->isChecked()) return 4;
+    return 5;
+}
+
+int TMainForm::portNumber() const { return portNumber_->currentIndex() + 1; }
+
+void TMainForm::openHelp(const QString& file, QWidget* over) {
+    if (hooks.showHelp) hooks.showHelp(over != nullptr ? over : this, file);
+}
+
+TK740Form* TMainForm::createEditor(bool demo) {
+    EditorOptions options;
+    options.qnFamily = !checkBoxQnm_->isChecked();
+    options.demoMode = demo;
+    editor_ = new TK740Form(options, this);
+    editor_->setAttribute(Qt::WA_DeleteOnClose, false);
+    editor_->setMakerSite(kMakerName, kMakerWeb);
+    editor_->hooks.onClose = [this] { editorClosing(); };
+    connect(editor_, &QObject::destroyed, this, [this] {
+        editorOpen_ = false;
+        shortcutsActive_ = true;
+    });
+    if (hooks.editorCreated) hooks.editorCreated(*editor_);
+    return editor_;
+}
+
+void TMainForm::runEditor() {
+    if (hooks.showEditor) hooks.showEditor(*editor_);
+    QApplication::restoreOverrideCursor();
+    delete editor_.data();
+}
+
+void TMainForm::connectToPanel() {
+    button1_->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    editorOpen_ = true;
+    link_.identifyPending = true;
+    if (!hooks.openPortAndHandshake || !hooks.openPortAndHandshake(portNumber())) {
+        button1_->setEnabled(true);
+        editorOpen_ = false;
+        QApplication::restoreOverrideCursor();
+        return;
+    }
+    TK740Form* form = createEditor(false);
+    form->editor().setStatus(1, "  Режим <on-line>. ");
+    setEditorLinkState(true);
+    shortcutsActive_ = false;
+    form->editor().state().firmwareReplaced = false;
+    form->editor().state().defaultsAfterReplace = false;
+    link_.firmwareReplaced = false;
+    runEditor();
+}
+
+void TMainForm::openDemo() {
+    demoMode_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    kerma740_->setEnabled(false);
+    editorOpen_ = true;
+    const int chosen = systemVariant();
+    const int variant = chosen == 1 || chosen == 3 ? chosen : 5;
+    TK740Form* form = createEditor(true);
+    K740Editor& editor = form->editor();
+    editor.model().setGeometry(kStatusPanel0, 0, 0, 420, 22);
+    editor.setStatus(1, DemoStatusText(variant));
+    editor.model().setEnabled("PageControl", true);
+    ApplyVariantLayout(editor, variant, 0, true);
+    if (hooks.loadDefaults) hooks.loadDefaults(*form, variant);
+    editor.model().setEnabled("CancelButton", false);
+    runEditor();
+}
+
+void TMainForm::setEditorLinkState(bool connected) {
+    if (!editorOpen_ || editor_ == nullptr) return;
+    FormModel& m = editor_->model();
+    m.setEnabled("ReadButton", false);
+    m.setEnabled("WriteButton", false);
+    m.setEnabled("ConnectButton", !connected);
+    m.setEnabled("CancelButton", connected);
+}
+
+void TMainForm::editorClosing() {
+    button1_->setEnabled(true);
+    kerma740_->setEnabled(true);
+    editorOpen_ = false;
+    shortcutsActive_ = true;
+    FormModel& m = editor_->model();
+    if (!demoMode_ && m.at("CancelButton").enabled) {
+        if (hooks.stopLink) hooks.stopLink();
+    } else {
+        demoMode_ = false;
+        m.setEnabled("PageControl", false);
+        m.setEnabled("CancelButton", true);
+    }
+    editor_->editor().setStatus(0, "");
+    editor_->editor().setStatus(1, "");
+}
+
+// F1 and F2 work in every window of the program, but only while no connected editor is open.
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !shortcutsActive_) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F1) {
+        openHelp(kStartHelp, QApplication::activeWindow());
+        return true;
+    }
+    if (key->key() == Qt::Key_F2) {
+        if (kerma740_->isEnabled()) connectToPanel();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace kerma

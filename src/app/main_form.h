@@ -1,0 +1,101 @@
+#pragma once
+// The main window: the variant and port choice, connect, demo mode and help. It stays open under
+// the editor and keeps the link flags the other windows use.
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+#include "exchange.h"
+#include "k740_form.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace kerma {
+
+// What the main window leaves to the link, files and defaults; the program wires them at start.
+struct MainFormHooks {
+    // Opens the chosen port and starts a handshake; false when the port could not be opened (the
+    // port code has told the user).
+    std::function<bool(int port)> openPortAndHandshake;
+    // A new editor exists (connect or demo): wire its buttons.
+    std::function<void(TK740Form&)> editorCreated;
+    // Demo mode: load the factory configuration of the variant into the editor.
+    std::function<void(TK740Form&, int variant)> loadDefaults;
+    // A connected editor closes with the link up: stop the exchange, close the port.
+    std::function<void()> stopLink;
+    // Shows the editor modally; tests replace it.
+    std::function<void(TK740Form&)> showEditor;
+    // Opens a help file at its start page; tests replace it.
+    std::function<void(QWidget*, const QString&)> showHelp;
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    MainFormHooks hooks;
+
+    // The variant the radio buttons choose: 1, 3, 5, 2 or 4 (5 when none is chosen).
+    [[nodiscard]] int systemVariant() const;
+    // COM port 1..10.
+    [[nodiscard]] int portNumber() const;
+
+    [[nodiscard]] bool editorOpen() const { return editorOpen_; }
+    [[nodiscard]] bool shortcutsActive() const { return shortcutsActive_; }
+    [[nodiscard]] bool demoMode() const { return demoMode_; }
+    LinkState& linkState() { return link_; }
+    // The editor while it is open, else nullptr.
+    TK740Form* editor() { return editor_; }
+
+    // "Выполнить" (and F2): connect to the panel.
+    void connectToPanel();
+    // "Демо режим": the editor without a panel.
+    void openDemo();
+    // The help button; F1 opens the start-up help file instead. The help window goes over `over`
+    // (the active window), this window when null.
+    void openHelp(const QString& file, QWidget* over = nullptr);
+    // The editor's link buttons; applied only while the editor is open.
+    void setEditorLinkState(bool connected);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildVariantGroup(QWidget* host);
+    void buildActions(QWidget* host);
+    QLabel* linkLabel(QWidget* host, const QString& text, const QString& hint, const QString& url);
+    void qnmToggled(bool checked);
+    void qnToggled(bool checked);
+    TK740Form* createEditor(bool demo);
+    void runEditor();
+    void editorClosing();
+
+    QCheckBox* checkBoxQnm_ = nullptr;
+    QCheckBox* checkBoxQn_ = nullptr;
+    QRadioButton* rpyQnm1_ = nullptr;
+    QRadioButton* rpyQnm4_ = nullptr;
+    QRadioButton* rpyQn4_ = nullptr;
+    QRadioButton* rpyQn1_ = nullptr;
+    QRadioButton* k731k732_ = nullptr;
+    QComboBox* portNumber_ = nullptr;
+    QPushButton* kerma740_ = nullptr;
+    QPushButton* button1_ = nullptr;
+    QPushButton* mainHelp_ = nullptr;
+    QLabel* version_ = nullptr;
+    QLabel* label3_ = nullptr;
+
+    LinkState link_;
+    QPointer<TK740Form> editor_;
+    bool editorOpen_ = false;
+    bool shortcutsActive_ = true;
+    bool demoMode_ = false;
+    int hintMirror_ = 0;
+};
+
+}  // namespace kerma

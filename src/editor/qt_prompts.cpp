@@ -1,0 +1,50 @@
+#include "qt_prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace kerma {
+
+namespace {
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+}  // namespace
+
+QString QtFilter(const std::string& filter) {
+    const QStringList parts = Q(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        if (!name.contains('(')) name += " (" + parts[i + 1] + ")";
+        out << name;
+    }
+    return out.join(";;");
+}
+
+void QtPrompts::notice(const std::string& text) {
+    QMessageBox::information(parent_, QApplication::applicationDisplayName(), Q(text),
+                             QMessageBox::Ok);
+}
+
+bool QtPrompts::question(const std::string& text, const std::string& caption) {
+    return QMessageBox::question(parent_, Q(caption), Q(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& spec) {
+    QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(spec.filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& spec) {
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QtFilter(spec.filter));
+    dialog.setDefaultSuffix(Q(spec.defaultExtension));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+}  // namespace kerma

@@ -1,0 +1,25 @@
+#pragma once
+// Prompts shown as the platform's message boxes and file dialogs.
+#include <QPointer>
+#include <QWidget>
+
+#include "prompts.h"
+
+namespace kerma {
+
+class QtPrompts : public Prompts {
+public:
+    explicit QtPrompts(QWidget* parent) : parent_(parent) {}
+    void notice(const std::string& text) override;
+    bool question(const std::string& text, const std::string& caption) override;
+    std::optional<std::string> openFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> saveFile(const FileDialogSpec& spec) override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+// "Файлы конфигурации (*.cfg)|*.cfg|Все файлы|*.*" as Qt writes a filter.
+[[nodiscard]] QString QtFilter(const std::string& filter);
+
+}  // namespace kerma

@@ -1,0 +1,255 @@
+// Confirmation codes and Touch Memory keys: the counts, the entry filters and the list checks.
+#include <vector>
+
+#include "k740_controls.h"
+#include "rule_helpers.h"
+
+namespace kerma {
+
+namespace rules {
+
+namespace {
+
+constexpr int kPartitions = 16;
+constexpr int kMaxCodes = 32;
+constexpr int kMaxKeys = 96;
+constexpr int kKeysPerPage = 32;
+constexpr size_t kKeyLength = 12;
+constexpr const char* kZeroNotice = "0 не допустим!";
+constexpr const char* kKeyPages[] = {"TM0132", "TM3264", "TM6496"};
+
+std::string CodeField(int n) { return Indexed("kod", n); }
+std::string KeyField(int n) { return Indexed("Key", n); }
+
+void SetInUse(FormModel& model, const std::string& field, bool inUse,
+              std::string (*boxName)(int, int), int number) {
+    if (!inUse) model.setText(field, "");
+    model.setEnabled(field, inUse);
+    for (int p = 1; p <= kPartitions; ++p) {
+        std::string box = boxName(number, p);
+        if (!inUse) model.setChecked(box, false);
+        model.setEnabled(box, inUse);
+    }
+}
+
+void CodeCountRule(RuleContext& context) {
+    FormModel& model = context.model();
+    int count = model.at("KOD").position;
+    context.editor.state().codeCount = count;
+    for (int n = 1; n <= kMaxCodes; ++n) SetInUse(model, CodeField(n), n <= count, CodeBoxName, n);
+}
+
+void KeyCountRule(RuleContext& context) {
+    FormModel& model = context.model();
+    int count = model.at("KEY").position;
+    context.editor.state().keyCount = count;
+    model.setVisible("TM0132", true);
+    model.setVisible("TM3264", count > kKeysPerPage);
+    model.setVisible("TM6496", count > 2 * kKeysPerPage);
+    for (int n = 1; n <= kMaxKeys; ++n) SetInUse(model, KeyField(n), n <= count, KeyBoxName, n);
+}
+
+// A count field left with a number the up-down does not take shows the count in use again.
+void RestoreCount(FormModel& model, std::string_view edit, std::string_view upDown) {
+    const Control& spin = model.at(upDown);
+    std::optional<long> value = IntegerText(model.at(edit).text);
+    if (value && *value >= spin.min && *value <= spin.max) return;
+    model.setText(edit, std::to_string(spin.position));
+}
+
+// A code consists of the digits 1 to 9; every 0 is reported and dropped.
+void CodeFilter(RuleContext& context, Control& field) {
+    if (!field.enabled) return;
+    std::string filtered;
+    for (char c : field.text) {
+        if (c == '0') {
+            context.prompts().notice(kZeroNotice);
+        } else if ((c >= '1' && c <= '9') || c == ' ') {
+            filtered.push_back(c);
+        }
+    }
+    context.model().setText(field.name, filtered);
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+void KeyFilter(RuleContext& context, Control& field) {
+    if (!field.enabled) return;
+    std::string filtered;
+    for (char c : field.text) {
+        if (IsHexDigit(c)) filtered.push_back(c);
+    }
+    context.model().setText(field.name, filtered);
+}
+
+// True when the key is complete (or empty) after the question, false when it is to be typed
+// again.
+bool ShortKeyRule(K740Editor& editor, const std::string& field) {
+    std::string text = editor.model().at(field).text;
+    if (text.empty() || text.size() >= kKeyLength) return true;
+    if (editor.prompts().question("Ввести заново?", "Введен идентификатор малой длины")) {
+        editor.model().setFocus(field);
+        return false;
+    }
+    editor.model().setText(field, std::string(kKeyLength - text.size(), '0') + text);
+    return true;
+}
+
+bool AnyChecked(const FormModel& model, std::string (*boxName)(int, int), int number) {
+    for (int p = 1; p <= kPartitions; ++p) {
+        if (model.at(boxName(number, p)).checked) return true;
+    }
+    return false;
+}
+
+void UncheckAll(FormModel& model, std::string (*boxName)(int, int), int number) {
+    for (int p = 1; p <= kPartitions; ++p) model.setChecked(boxName(number, p), false);
+}
+
+// The texts of a list as the duplicate walk remembers them ("" for a blank entry).
+struct ListWalk {
+    const char* repeated;      // text of the duplicate question
+    const char* noAuthority;   // caption: an entry without authority
+    const char* noEntry;       // caption: authority without an entry
+    std::string (*field)(int);
+    std::string (*boxName)(int, int);
+};
+
+constexpr ListWalk kKeyWalk = {"Повторяющийся Идентификатор!", "Идентификатор без полномочий",
+                               "Полномочия установлены, а идентификатор не введен", KeyField,
+                               KeyBoxName};
+constexpr ListWalk kCodeWalk = {"Повторяющийся Код!", "Код без полномочий",
+                                "Полномочия установлены, а код не введен", CodeField,
+                                CodeBoxName};
+
+// Asks about entry n against the earlier ones; true when the user removed it.
+bool AskRepeat(K740Editor& editor, const ListWalk& walk, std::vector<std::string>& seen, int n) {
+    FormModel& model = editor.model();
+    const std::string text = model.at(walk.field(n)).text;
+    if (IsBlankText(text)) return false;
+    seen[n] = text;
+    for (int m = 1; m < n; ++m) {
+        if (seen[m] != text || !editor.prompts().question(walk.repeated, "Удалить?")) continue;
+        model.setText(walk.field(n), "");
+        UncheckAll(model, walk.boxName, n);
+        return true;
+    }
+    return false;
+}
+
+// Asks about an entry and its authorities disagreeing; true when they did.
+bool AskAuthority(K740Editor& editor, const ListWalk& walk, int n) {
+    FormModel& model = editor.model();
+    bool blank = IsBlankText(model.at(walk.field(n)).text);
+    bool authority = AnyChecked(model, walk.boxName, n);
+    if (!blank && !authority) {
+        if (editor.prompts().question("Удалить?", walk.noAuthority)) {
+            model.setText(walk.field(n), "");
+        }
+        return true;
+    }
+    if (blank && authority) {
+        if (editor.prompts().question("Удалить?", walk.noEntry)) {
+            UncheckAll(model, walk.boxName, n);
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// A key of 1 to 11 characters never goes to the panel: the question of the key field is asked
+// again, and an answer to type it anew stops the write.
+bool ShortKeysBeforeWrite(K740Editor& editor) {
+    for (int n = 1; n <= editor.state().keyCount; ++n) {
+        std::string field = KeyField(n);
+        const std::string& text = editor.model().at(field).text;
+        if (text.empty() || text.size() >= kKeyLength) continue;
+        ShowPage(editor.model(), "PageControl1", kKeyPages[(n - 1) / kKeysPerPage]);
+        if (!ShortKeyRule(editor, field)) return false;
+    }
+    return true;
+}
+
+void InstallCodeKeyRules(const Context& context) {
+    On(context, "NumKodEdit", ControlEvent::Change,
+       [](RuleContext& c, Control&) { CodeCountRule(c); });
+    On(context, "NumKeyEdit", ControlEvent::Change,
+       [](RuleContext& c, Control&) { KeyCountRule(c); });
+    On(context, "NumKodEdit", ControlEvent::Exit,
+       [](RuleContext& c, Control&) { RestoreCount(c.model(), "NumKodEdit", "KOD"); });
+    On(context, "NumKeyEdit", ControlEvent::Exit,
+       [](RuleContext& c, Control&) { RestoreCount(c.model(), "NumKeyEdit", "KEY"); });
+    auto selectAll = [](RuleContext& c, Control& field) { c.model().selectAll(field.name); };
+    for (int n = 1; n <= kMaxCodes; ++n) {
+        On(context, CodeField(n), ControlEvent::Change, CodeFilter);
+        On(context, CodeField(n), ControlEvent::Click, selectAll);
+    }
+    for (int n = 1; n <= kMaxKeys; ++n) {
+        std::string field = KeyField(n);
+        On(context, field, ControlEvent::Change, KeyFilter);
+        On(context, field, ControlEvent::Exit,
+           [field](RuleContext& c, Control&) { ShortKeyRule(c.editor, field); });
+        On(context, field, ControlEvent::Click, selectAll);
+    }
+}
+
+}  // namespace rules
+
+// Duplicates are asked about and never refuse the list; the first key whose authorities
+// disagree with it ends the check with a refusal.
+int CheckKeys(K740Editor& editor) {
+    using namespace rules;
+    std::vector<std::string> seen(kMaxKeys + 1);
+    for (int n = 1; n <= editor.state().keyCount; ++n) {
+        AskRepeat(editor, kKeyWalk, seen, n);
+        if (AskAuthority(editor, kKeyWalk, n)) return -1;
+    }
+    return 1;
+}
+
+// Every code is walked; a removed duplicate or a disagreeing authority refuses the list.
+int CheckCodes(K740Editor& editor) {
+    using namespace rules;
+    std::vector<std::string> seen(kMaxCodes + 1);
+    int result = 1;
+    for (int n = 1; n <= editor.state().codeCount; ++n) {
+        if (AskRepeat(editor, kCodeWalk, seen, n)) result = -1;
+        if (AskAuthority(editor, kCodeWalk, n)) result = -1;
+    }
+    return result;
+}
+
+int PruneCodes(K740Editor& editor) {
+    using namespace rules;
+    FormModel& model = editor.model();
+    int count = editor.state().codeCount;
+    std::vector<std::string> seen(kMaxCodes + 1);
+    for (int n = 1; n <= count; ++n) {
+        const std::string text = model.at(CodeField(n)).text;
+        if (IsBlankText(text)) continue;
+        seen[n] = text;
+        bool reported = false;
+        for (int m = 1; m < n; ++m) {
+            if (seen[m] != text) continue;
+            ShowPage(model, "PageControl", "TabSheetKod");
+            if (!reported) {
+                editor.prompts().notice("Поторяющийся Код в позиции №" + std::to_string(n) +
+                                        " будет удален!");
+            }
+            reported = true;
+            model.setText(CodeField(n), "");
+        }
+    }
+    int last = 0;
+    for (int n = 1; n <= count; ++n) {
+        if (!IsBlankText(model.at(CodeField(n)).text)) last = n;
+    }
+    model.setText("NumKodEdit", std::to_string(last));
+    model.setPosition("KOD", last);
+    ShowPage(model, "PageControl", "TabSheetRazdel");
+    return 1;
+}
+
+}  // namespace kerma

@@ -1,0 +1,44 @@
+#pragma once
+// The rules of the editor's fields: what each control does when it changes, is clicked, entered
+// or left, and the checks that run over whole lists before a write to the panel or a file save.
+#include <memory>
+#include <string_view>
+
+#include "image_state.h"
+#include "k740_editor.h"
+
+namespace kerma {
+
+// What the object rules carry from one object field to the next, for the life of the editor.
+struct RuleState {
+    int objectValueOnEntry = 0;  // ObjectValueOnEntry
+    int lastObjectValue = 0;     // LastObjectValue
+    int lastObjectTag = 0;       // LastObjectTag
+};
+
+// Attaches every field rule to the editor's controls. The rules keep the detector system numbers,
+// the object assignments and the changed-loop blocks in `image`, which must live as long as the
+// editor. The returned state is shared with the handlers; install the rules once per editor.
+std::shared_ptr<RuleState> InstallRules(K740Editor& editor, ImageState& image);
+
+// Checks before the configuration goes to the panel: true lets the write start, false refuses it
+// (the user has been told why, nothing may be sent).
+[[nodiscard]] bool ChecksBeforeWrite(K740Editor& editor, ImageState& image);
+// Checks before the save dialog opens: false refuses the save.
+[[nodiscard]] bool ChecksBeforeSave(K740Editor& editor, ImageState& image);
+
+// The system-number check with RPDI11 as the edited field: repairs repeated and out-of-range
+// numbers and refreshes RpdiNumbers. Runs before every encoding of the settings block, also
+// after the factory defaults that follow a firmware replacement.
+void CheckSystemNumbersBeforeEncoding(K740Editor& editor, ImageState& image);
+
+// The list checks; 1 lets the list go to the panel, -1 refuses it.
+int CheckKeys(K740Editor& editor);
+int CheckCodes(K740Editor& editor);
+// Variant 5: empties repeated codes and trims CodeCount to the last code in use. Always 1.
+int PruneCodes(K740Editor& editor);
+
+// The variant the rules follow: the one chosen for the demo, else the panel's.
+[[nodiscard]] int RulesVariant(const K740Editor& editor);
+
+}  // namespace kerma

@@ -1,0 +1,153 @@
+// Object numbers of the QN transmitters' alarm loops, the row resets and the general reset.
+#include "k740_controls.h"
+#include "rule_helpers.h"
+
+namespace kerma::rules {
+
+namespace {
+
+constexpr int kReceivers = 4;
+constexpr int kRows = 24;
+constexpr int kLoops = 8;
+constexpr int kLoopsPerReceiver = kRows * kLoops;
+constexpr int kAllLoops = kReceivers * kLoopsPerReceiver;
+constexpr int kAllLoopsChanged = 0xFF;
+constexpr const char* kObjectRange =
+    "Недопустимое значение! Номер объекта должен быть в интервале от 0 до 999";
+constexpr const char* kRepeatedObject = "Повтор номера объекта в РПД №";
+
+// Loop index q (the field's Tag) -> the field's name.
+std::string LoopField(int q) {
+    return ObjectName(q / kLoopsPerReceiver + 1, q % kLoopsPerReceiver / kLoops + 1,
+                      q % kLoops + 1);
+}
+
+int Transmitter(int q) { return q / kLoops; }
+
+void ShowReceiverTab(FormModel& model, int q) {
+    ShowPage(model, "PageControlRPY4", Indexed("TabSheet_QN_RPY", q / kLoopsPerReceiver + 1));
+}
+
+void MarkChanged(ImageState& image, int q) {
+    image.qnDetectorBlock[Transmitter(q)] |= 1 << (q % kLoops);
+}
+
+void ObjectEnter(RuleContext& context, Control& field) {
+    RuleState& state = context.state;
+    // A field without digits counts as 0, as leaving it makes it: a number left over from
+    // another field would be what a repeat restores.
+    state.objectValueOnEntry = static_cast<int>(FieldNumber(field.text, 0));
+    if (state.objectValueOnEntry == 0 &&
+        Transmitter(state.lastObjectTag) == Transmitter(field.tag)) {
+        context.model().setText(field.name, std::to_string(state.lastObjectValue));
+    }
+}
+
+int ScannedReceivers(const K740Editor& editor) {
+    int variant = RulesVariant(editor);
+    if (variant == 5 || editor.state().demoMode) return kReceivers;
+    return variant == 2 ? 1 : 0;
+}
+
+// ObjectAssignments follow the fields; a field left without a number becomes 0 in both.
+void ReadAssignments(RuleContext& context) {
+    FormModel& model = context.model();
+    int loops = ScannedReceivers(context.editor) * kLoopsPerReceiver;
+    for (int q = 0; q < loops; ++q) {
+        std::string field = LoopField(q);
+        std::optional<long> number = FieldValue(model.at(field).text);
+        if (!number) {
+            ShowPage(model, "PageControl", "TabSheetName");
+            ShowReceiverTab(model, q);
+            context.prompts().notice(kObjectRange);
+            ResetAndFocus(model, field, "0 ");
+        }
+        context.image.objectAssignments[q] = static_cast<int>(number.value_or(0));
+    }
+}
+
+// True when another transmitter's loop holds this object number.
+bool HeldElsewhere(const ImageState& image, int q, int object) {
+    if (object == 0) return false;
+    for (int other = 0; other < kAllLoops; ++other) {
+        if (Transmitter(other) != Transmitter(q) && image.objectAssignments[other] == object) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// An object belongs to one transmitter. A repeat that involves the field left takes back the
+// number the field had on entry (0 when that one is taken too); a repeat between two other
+// fields is only reported, so an old repeat never undoes the number just entered.
+void ReportRepeats(RuleContext& context, Control& field) {
+    auto& objects = context.image.objectAssignments;
+    const int t = field.tag;
+    for (int q1 = 0; q1 < kAllLoops - 1; ++q1) {
+        for (int q2 = q1 + 1; q2 < kAllLoops; ++q2) {
+            if (objects[q1] == 0 || objects[q1] != objects[q2] ||
+                Transmitter(q1) == Transmitter(q2)) {
+                continue;
+            }
+            int other = t == q2 ? q1 : q2;
+            ShowPage(context.model(), "PageControl", "TabSheetName");
+            ShowReceiverTab(context.model(), t);
+            context.prompts().notice(kRepeatedObject + std::to_string(Transmitter(other) + 1));
+            if (t != q1 && t != q2) continue;
+            int restored = context.state.objectValueOnEntry;
+            objects[t] = 0;
+            if (HeldElsewhere(context.image, t, restored)) restored = 0;
+            objects[t] = restored;
+            ResetAndFocus(context.model(), field.name, std::to_string(restored));
+        }
+    }
+}
+
+void ObjectExit(RuleContext& context, Control& field) {
+    ReadAssignments(context);
+    ReportRepeats(context, field);
+    RuleState& state = context.state;
+    state.lastObjectValue = context.image.objectAssignments[field.tag];
+    state.lastObjectTag = field.tag;
+    if (state.lastObjectValue != state.objectValueOnEntry) MarkChanged(context.image, field.tag);
+}
+
+// The row's fields become 0, and so do their assignments: a write right after the reset sends
+// what the page shows. Loops whose number goes away are marked as changed.
+void RowReset(RuleContext& context, int receiver, int row) {
+    for (int s = 1; s <= kLoops; ++s) {
+        context.model().setText(ObjectName(receiver, row, s), "0 ");
+        int q = (receiver - 1) * kLoopsPerReceiver + (row - 1) * kLoops + (s - 1);
+        if (context.image.objectAssignments[q] != 0) MarkChanged(context.image, q);
+        context.image.objectAssignments[q] = 0;
+    }
+    context.state.lastObjectValue = 0;
+}
+
+void GeneralReset(RuleContext& context) {
+    for (int r = 1; r <= kReceivers; ++r) {
+        for (int t = 1; t <= kRows; ++t) RowReset(context, r, t);
+    }
+    // The object table is built from the assignments, now all 0.
+    context.image.qnDetectorBlock.fill(kAllLoopsChanged);
+}
+
+}  // namespace
+
+void InstallObjectRules(const Context& context) {
+    for (int r = 1; r <= kReceivers; ++r) {
+        for (int t = 1; t <= kRows; ++t) {
+            for (int s = 1; s <= kLoops; ++s) {
+                std::string field = ObjectName(r, t, s);
+                On(context, field, ControlEvent::Enter, ObjectEnter);
+                On(context, field, ControlEvent::Exit, ObjectExit);
+            }
+            On(context, RowResetName(r, t), ControlEvent::Click,
+               [r, t](RuleContext& c, Control&) { RowReset(c, r, t); });
+        }
+    }
+    On(context, "BitBtn2", ControlEvent::Click,
+       [](RuleContext& c, Control&) { GeneralReset(c); });
+}
+
+}  // namespace kerma::rules

@@ -1,0 +1,159 @@
+#include "cli_files.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "editor_files.h"
+#include "factory_defaults.h"
+#include "link_types.h"
+#include "state_dump.h"
+#include "variant_layout.h"
+
+namespace kerma::cli {
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kRefused = 1;
+constexpr int kUsage = 2;
+
+// Notices go to the error stream; a question is answered No, as nobody is there to answer it.
+class StreamPrompts : public Prompts {
+public:
+    explicit StreamPrompts(std::ostream& err) : err_(err) {}
+    void notice(const std::string& text) override { err_ << text << "\n"; }
+    bool question(const std::string& text, const std::string& caption) override {
+        err_ << caption << ": " << text << "\n";
+        return false;
+    }
+    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
+
+private:
+    std::ostream& err_;
+};
+
+// An editor connected, as it were, to a panel with this version byte: shaped for its variant
+// and minor number.
+struct Session {
+    StreamPrompts prompts;
+    std::unique_ptr<K740Editor> editor;
+    ImageState image;
+    int variant = 0;
+
+    Session(std::ostream& err, int versionByte) : prompts(err) {
+        variant = VariantOfVersion(versionByte);
+        EditorOptions options;
+        options.qnFamily = variant == 2 || variant == 5;
+        editor = std::make_unique<K740Editor>(prompts, options);
+        editor->setVersion(versionByte);
+        (void)ApplyVariantLayout(*editor, variant, DecodeVersion(versionByte).minor, false);
+    }
+};
+
+// The version line of a file, read through the editor's own file check.
+std::optional<int> FileVersion(const std::string& path, std::ostream& err) {
+    auto parsed = ReadConfigFile(path);
+    if (auto* error = std::get_if<FileError>(&parsed)) {
+        err << path << ": " << error->message << "\n";
+        return std::nullopt;
+    }
+    const int version = std::get<ConfigImage>(parsed).settings[1];
+    if (!HasFactoryImage(VariantOfVersion(version))) {
+        err << path << ": версия ПО " << version << " не относится ни к одному типу системы.\n";
+        return std::nullopt;
+    }
+    return version;
+}
+
+// A session holding the file, or nothing (the reason already on err).
+std::unique_ptr<Session> OpenFile(const std::string& path, std::ostream& err) {
+    const auto version = FileVersion(path, err);
+    if (!version) return nullptr;
+    auto session = std::make_unique<Session>(err, *version);
+    if (!LoadConfigurationFrom(*session->editor, session->image, session->variant, path))
+        return nullptr;
+    return session;
+}
+
+// "name=value" lines of the editor dump, in their order.
+std::vector<std::pair<std::string, std::string>> Fields(const Session& s) {
+    std::vector<std::pair<std::string, std::string>> fields;
+    const std::string dump = DumpEditorState(*s.editor, s.variant);
+    size_t start = 0;
+    while (start < dump.size()) {
+        size_t end = dump.find('\n', start);
+        if (end == std::string::npos) end = dump.size();
+        const std::string line = dump.substr(start, end - start);
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos) fields.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+        start = end + 1;
+    }
+    return fields;
+}
+
+int Usage(std::ostream& err, const char* line) {
+    err << "Использование: kerma740-cli " << line << "\n";
+    return kUsage;
+}
+
+}  // namespace
+
+int Resave(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
+    if (args.size() != 2) return Usage(err, "resave ВХОД.cfg ВЫХОД.cfg");
+    auto session = OpenFile(args[0], err);
+    if (!session) return kRefused;
+    if (!SaveConfigurationTo(*session->editor, session->image, session->variant, args[1]))
+        return kRefused;
+    err << kFileSavedText << "\n";
+    return kDone;
+}
+
+int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 2) return Usage(err, "diff A.cfg B.cfg");
+    auto a = OpenFile(args[0], err);
+    auto b = a ? OpenFile(args[1], err) : nullptr;
+    if (!a || !b) return kUsage;
+    std::map<std::string, std::string> right;
+    std::vector<std::string> onlyRight;
+    for (auto& [name, value] : Fields(*b)) right[name] = value;
+    bool differ = false;
+    for (const auto& [name, value] : Fields(*a)) {
+        auto it = right.find(name);
+        const std::string other = it == right.end() ? "—" : it->second;
+        if (it != right.end()) right.erase(it);
+        if (other == value) continue;
+        out << name << ": \"" << value << "\" | \"" << other << "\"\n";
+        differ = true;
+    }
+    for (const auto& [name, value] : Fields(*b)) {
+        if (right.count(name) == 0) continue;
+        out << name << ": \"—\" | \"" << value << "\"\n";
+        differ = true;
+    }
+    return differ ? kRefused : kDone;
+}
+
+int Defaults(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
+    const char* usage = "defaults --variant N --out ФАЙЛ.cfg   (N: 1..5)";
+    std::map<std::string, std::string> options;
+    for (size_t i = 0; i + 1 < args.size(); i += 2) options[args[i]] = args[i + 1];
+    if (args.size() != 4 || options.size() != 2 || !options.count("--variant") ||
+        !options.count("--out")) {
+        return Usage(err, usage);
+    }
+    const std::string& text = options["--variant"];
+    if (text.size() != 1 || !HasFactoryImage(text[0] - '0')) return Usage(err, usage);
+    Session session(err, FactoryVersionByte(text[0] - '0'));
+    if (!LoadFactoryDefaults(*session.editor, session.image, session.variant).has_value() &&
+        session.editor->status(0) != kDefaultsLoadedText) {
+        return kRefused;
+    }
+    if (!SaveConfigurationTo(*session.editor, session.image, session.variant, options["--out"]))
+        return kRefused;
+    err << kFileSavedText << "\n";
+    return kDone;
+}
+
+}  // namespace kerma::cli

@@ -1,0 +1,21 @@
+#pragma once
+// kerma740-cli commands that work on configuration files through the editor, without a panel:
+//   resave IN.cfg OUT.cfg                 load into an editor and save again, as the program would
+//   diff A.cfg B.cfg                      the fields whose shown values differ, by control name
+//   defaults --variant N --out FILE.cfg   the factory configuration of variant N as a file
+// Each takes the arguments after the command word and returns the exit status: 0 done (diff: no
+// difference), 1 refused or (diff) a difference found, 2 usage or a file that cannot be read.
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace kerma::cli {
+
+int Resave(const std::vector<std::string>& args, std::ostream& out = std::cout,
+           std::ostream& err = std::cerr);
+int Diff(const std::vector<std::string>& args, std::ostream& out = std::cout,
+         std::ostream& err = std::cerr);
+int Defaults(const std::vector<std::string>& args, std::ostream& out = std::cout,
+             std::ostream& err = std::cerr);
+
+}  // namespace kerma::cli

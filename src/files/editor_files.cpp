@@ -1,0 +1,222 @@
+#include "editor_files.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "codes_image.h"
+#include "factory_defaults.h"
+#include "link_types.h"
+#include "settings_image.h"
+#include "variant_layout.h"
+
+namespace kerma {
+namespace {
+
+constexpr std::string_view kPages = "PageControl";
+constexpr std::string_view kFirstPage = "TabSheetRazdel";
+constexpr int kHeaderCell = 0;
+constexpr int kVersionCell = 1;
+// Kept cells the panel uses for its own bookkeeping; a file always carries them as 0.
+constexpr int kFileZeroCells[] = {6, 7, 38, 39};
+// A real file has at most 2816 short lines; anything far larger is refused unread.
+constexpr std::uintmax_t kMaxFileBytes = 1 << 20;
+
+// Receiver borders 1-4, 5-8, 9-12, 13-16 as item indexes of Border1 .. Border8.
+constexpr int kPresetBorders[] = {0, 3, 4, 7, 8, 11, 12, 15};
+
+std::string ReadError(const std::string& path) {
+    return "Ошибка чтения файла конфигурации. Не удалось открыть файл " + path + ".";
+}
+
+std::variant<std::string, FileError> ReadText(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) return FileError{-1, ReadError(path)};
+    if (size > kMaxFileBytes)
+        return FileError{-1, "Ошибка чтения файла конфигурации. Файл слишком велик."};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return FileError{-1, ReadError(path)};
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad()) return FileError{-1, ReadError(path)};
+    return buffer.str();
+}
+
+// The held codes block is a 2048-cell array whatever the variant; a fresh editor has none yet.
+Cells& HeldCodes(K740Editor& editor) {
+    Cells& codes = editor.state().codesImage;
+    if (codes.size() < static_cast<size_t>(kCodesCells))
+        codes.resize(static_cast<size_t>(kCodesCells), 0);
+    return codes;
+}
+
+void PutCodes(K740Editor& editor, const Cells& codes) {
+    std::copy(codes.begin(), codes.end(), HeldCodes(editor).begin());
+}
+
+void PresetBorders(FormModel& model) {
+    for (int n = 1; n <= 8; ++n) {
+        const std::string name = "Border" + std::to_string(n);
+        if (model.has(name)) model.setItemIndex(name, kPresetBorders[n - 1]);
+    }
+}
+
+void ShowFirstPage(FormModel& model) {
+    if (model.has(kPages) && model.has(kFirstPage)) model.setActivePage(kPages, kFirstPage);
+}
+
+std::string UnknownVersionText(const K740Editor& editor) {
+    return "Версия ПО прибора " + std::to_string(editor.state().versionByte) +
+           " не относится ни к одному типу системы.";
+}
+
+// The settings image of a file: its N cells in a 1024-cell buffer. Line 0 is the block header;
+// one that is not a byte value keeps the header the editor holds.
+Cells FileSettings(const ConfigImage& file, const ImageState& image) {
+    Cells settings(static_cast<size_t>(kSettingsCells), 0);
+    std::copy(file.settings.begin(), file.settings.end(), settings.begin());
+    const int header = file.settings[kHeaderCell];
+    if (header < -1 || header > 255) settings[kHeaderCell] = image.settingsCopy[kHeaderCell];
+    return settings;
+}
+
+// The system number check and, in variant 5, the pruning of repeated codes.
+void RunChecksBeforeSave(K740Editor&, ImageState&) {}
+
+}  // namespace
+
+int DemoVariant(int chosenVariant) {
+    return chosenVariant == 1 || chosenVariant == 3 ? chosenVariant : 5;
+}
+
+int EditorVariant(const K740Editor& editor, int chosenVariant) {
+    if (editor.state().demoMode) return DemoVariant(chosenVariant);
+    return VariantOfVersion(editor.state().versionByte);
+}
+
+std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image,
+                                           int chosenVariant) {
+    FormModel& model = editor.model();
+    PresetBorders(model);
+    ShowFirstPage(model);
+    std::optional<int32_t> layoutCode;
+    const int variant = EditorVariant(editor, chosenVariant);
+    if (editor.state().demoMode) {
+        layoutCode = RegularLayout(variant);
+        editor.setVersion(DemoVersionByte(variant));
+        image.demoVariant = variant;
+    } else if (!HasFactoryImage(variant)) {
+        editor.prompts().notice(UnknownVersionText(editor));
+        return std::nullopt;
+    }
+    const ConfigImage factory = FactoryImage(variant);
+    Cells settings = FactorySettingsCopy(variant, editor.state().versionByte);
+    image.factorySettings = settings;
+    PutCodes(editor, factory.codes);
+    if (variant == 5) image.factoryCodesCopy = factory.codes;
+    DecodeSettingsImage(editor, image, settings);
+    editor.setStatus(0, std::string(kDefaultsLoadedText));
+    return layoutCode;
+}
+
+int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
+    editor.model().setEnabled(kPages, true);
+    (void)ApplyVariantLayout(editor, DemoVariant(chosenVariant), 0, true);
+    return LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
+}
+
+std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image,
+                                         int chosenVariant) {
+    RunChecksBeforeSave(editor, image);
+    const int variant = EditorVariant(editor, chosenVariant);
+    std::optional<int32_t> layoutCode;
+    if (editor.state().demoMode) layoutCode = RegularLayout(variant);
+    const auto path = editor.prompts().saveFile(FileDialogSpec{});
+    if (!path) return layoutCode;
+    (void)SaveConfigurationTo(editor, image, variant, *path);
+    return layoutCode;
+}
+
+bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
+                         const std::string& path) {
+    if (!HasFactoryImage(variant)) {
+        editor.prompts().notice(UnknownVersionText(editor));
+        return false;
+    }
+    EncodedImage settings = EncodeSettingsImage(editor, image);
+    if (!settings.ok()) {
+        editor.prompts().notice(settings.error);
+        return false;
+    }
+    const Cells codes = EncodeCodesImage(editor, image);
+    for (int cell : kFileZeroCells) settings.cells[static_cast<size_t>(cell)] = 0;
+    const auto n = static_cast<std::ptrdiff_t>(FileSettingsCells(variant));
+    const auto c = static_cast<std::ptrdiff_t>(FileCodesCells(variant));
+    ConfigImage file{Cells(settings.cells.begin(), settings.cells.begin() + n),
+                     Cells(codes.begin(), codes.begin() + c)};
+    if (std::string error = WriteConfigFile(path, file); !error.empty()) {
+        editor.prompts().notice(error);
+        return false;
+    }
+    editor.setStatus(0, std::string(kFileSavedText));
+    return true;
+}
+
+bool LoadConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
+    ShowFirstPage(editor.model());
+    const auto path = editor.prompts().openFile(FileDialogSpec{});
+    if (!path) return false;
+    return LoadConfigurationFrom(editor, image, chosenVariant, *path);
+}
+
+bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVariant,
+                           const std::string& path) {
+    auto text = ReadText(path);
+    if (auto* error = std::get_if<FileError>(&text)) {
+        editor.prompts().notice(error->message);
+        return false;
+    }
+    return LoadConfigurationText(editor, image, chosenVariant, std::get<std::string>(text));
+}
+
+bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVariant,
+                           std::string_view text) {
+    auto parsed = ParseEditorConfig(text);
+    if (auto* error = std::get_if<FileError>(&parsed)) {
+        editor.prompts().notice(error->message);
+        return false;
+    }
+    const ConfigImage& file = std::get<ConfigImage>(parsed);
+    const int expected = editor.state().demoMode ? DemoVariant(chosenVariant) : chosenVariant;
+    if (VariantOfVersion(file.settings[kVersionCell]) != expected) {
+        editor.prompts().notice(std::string(kWrongFileVersionText));
+        return false;
+    }
+    const Cells settings = FileSettings(file, image);
+    PutCodes(editor, file.codes);
+    DecodeSettingsImage(editor, image, settings);
+    editor.setStatus(0, std::string(kFileLoadedText));
+    return true;
+}
+
+std::variant<ConfigImage, FileError> ParseEditorConfig(std::string_view text) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    std::string_view header = text.substr(0, end);
+    if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
+    int32_t value = 0;
+    auto [ptr, ec] = std::from_chars(header.data(), header.data() + header.size(), value);
+    if (header.empty() || ec != std::errc() || ptr != header.data() + header.size()) {
+        // Let the file reader name the fault of line 0 in its own words.
+        return ParseConfigFile(text);
+    }
+    std::string rest = "0";
+    rest.append(text.substr(end));
+    auto parsed = ParseConfigFile(rest);
+    if (auto* file = std::get_if<ConfigImage>(&parsed)) file->settings[kHeaderCell] = value;
+    return parsed;
+}
+
+}  // namespace kerma

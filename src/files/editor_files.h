@@ -1,0 +1,69 @@
+#pragma once
+// The editor's file and defaults commands: "Заводские установки", "Записать в файл" and
+// "Считать файл", and the demo start that fills a fresh editor from the factory defaults.
+//
+// chosenVariant is the variant of the main window's radio buttons (RPYQNM1 1, RPYQN1 2, RPYQNM4 3,
+// K731K732 4, RPYQN4 5). Where a command sets LayoutCode (demo mode) it hands the new value back
+// and the main window stores it.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "config_file.h"
+#include "image_state.h"
+#include "k740_editor.h"
+
+namespace kerma {
+
+inline constexpr std::string_view kDefaultsLoadedText = "Заводские установки выставлены";
+inline constexpr std::string_view kFileSavedText = "Запись конфигурации в файл завершено";
+inline constexpr std::string_view kFileLoadedText = "Чтение конфигурации из файла завершено";
+inline constexpr std::string_view kWrongFileVersionText =
+    "Ошибка чтения файла конфигурации. Нет совпадения версия прошивки.";
+
+// The variant a demo editor runs: 1 and 3 as chosen, any other choice 5.
+[[nodiscard]] int DemoVariant(int chosenVariant);
+
+// The variant the file and defaults commands work in: in demo mode DemoVariant of the choice,
+// otherwise the variant of the held version byte.
+[[nodiscard]] int EditorVariant(const K740Editor& editor, int chosenVariant);
+
+// DefaultButton: loads the factory configuration of the editor's variant as if read from a panel
+// (borders preset, first page, held codes block and the factory copies filled, decoded, status
+// text). In demo mode it also sets VersionByte and returns the LayoutCode of the variant.
+// A version byte of no known variant gets a notice and changes nothing.
+std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image,
+                                           int chosenVariant);
+
+// Demo mode: enables the pages, applies the demo layout and loads the defaults. Returns the
+// LayoutCode the main window takes. The editor must have been created in demo mode.
+int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant);
+
+// SaveButton: the checks before a save, the save dialog, then SaveConfigurationTo. Returns the
+// LayoutCode set in demo mode. A cancelled dialog ends the command silently.
+std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image,
+                                         int chosenVariant);
+
+// Encodes both images and writes them as a file of the variant. A failure is shown as a notice
+// and leaves no file (nor a part of one) behind; true when the file was written.
+bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
+                         const std::string& path);
+
+// LoadButton: first page, the open dialog, then LoadConfigurationFrom. A cancelled dialog ends the
+// command silently. True when a file was loaded.
+bool LoadConfiguration(K740Editor& editor, ImageState& image, int chosenVariant);
+
+// Reads, checks and loads a file: all or nothing. A file that cannot be read, a broken line (the
+// notice names it) or a file of another variant changes neither the editor nor the held codes.
+bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVariant,
+                           const std::string& path);
+bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVariant,
+                           std::string_view text);
+
+// The file text as the editor reads it: like ParseConfigFile, except that line 0 (the block
+// header, not taken over) may hold any integer.
+[[nodiscard]] std::variant<ConfigImage, FileError> ParseEditorConfig(std::string_view text);
+
+}  // namespace kerma

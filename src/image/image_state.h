@@ -1,0 +1,61 @@
+#pragma once
+// What the image codecs remember between a decoding and the next encoding, beside the controls:
+// the last settings image, the arrays the detector and object rules keep, the factory copies.
+// Zero when the editor is created.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kerma {
+
+using Cells = std::vector<int32_t>;
+
+inline constexpr int kSettingsCells = 1024;      // buffer of every settings image
+inline constexpr int kSmallSettingsCells = 256;  // variants 2 and 4 on the line
+inline constexpr int kCodesCells = 2048;         // buffer of every codes image
+inline constexpr int kQnCodesCells = 1792;       // variant 5 on the line
+inline constexpr int kQnmCodesCells = 1024;      // variants 1 to 4 on the line
+
+inline constexpr int kPartitions = 16;
+inline constexpr int kReceivers = 4;
+inline constexpr int kDetectorsPerReceiver = 48;  // QN-M
+inline constexpr int kSystemNumbers = kReceivers * kDetectorsPerReceiver;
+inline constexpr int kQnRows = 24;   // QN transmitters per receiver
+inline constexpr int kQnLoops = 8;   // alarm loops per QN transmitter
+inline constexpr int kQnTransmitters = kReceivers * kQnRows;
+inline constexpr int kObjectLoops = kQnTransmitters * kQnLoops;
+inline constexpr int kOwnNameLength = 8;
+
+// An own partition name as the last decoding found it. Encoding writes the stored bytes back
+// while the text is unchanged, so bytes that no text encodes to survive a read and a write.
+struct OwnNameMemo {
+    bool valid = false;
+    std::string text;
+    std::array<uint8_t, kOwnNameLength> codes{};
+};
+
+struct ImageState {
+    // The last settings image decoded (after its repairs); the starting point of every encoding,
+    // so cells no field covers go back as read. Variant 5 calls it QnImageCopy.
+    Cells settingsCopy = Cells(kSettingsCells, 0);
+
+    // System numbers of the 192 QN-M detectors, receiver-major (variant 3).
+    std::array<int, kSystemNumbers> rpdiNumbers{};
+    // Object number per alarm loop, index 192 (r-1) + 8 (t-1) + (s-1) (variant 5).
+    std::array<int, kObjectLoops> objectAssignments{};
+    // Per QN transmitter the loops whose object number changed (variant 5).
+    std::array<int, kQnTransmitters> qnDetectorBlock{};
+
+    // The settings part of the factory image last taken, and the codes of variant 5's; a write
+    // after a firmware replacement sends them (DefaultsAfterReplace). Empty until defaults.
+    Cells factorySettings;
+    Cells factoryCodesCopy;
+
+    std::array<OwnNameMemo, kPartitions> ownNames{};
+
+    // Demo mode: the variant chosen on the main window (1, 3 or 5); 0 when not known.
+    int demoVariant = 0;
+};
+
+}  // namespace kerma

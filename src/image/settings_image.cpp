@@ -1,0 +1,337 @@
+#include "settings_image.h"
+
+#include <algorithm>
+
+#include "codes_image.h"
+#include "count_rules.h"
+#include "image_fields.h"
+#include "k740_controls.h"
+#include "link_types.h"
+#include "panel_chars.h"
+#include "settings_layout.h"
+#include "settings_parts.h"
+
+namespace kerma {
+
+namespace {
+
+using namespace settings_cell;
+using namespace image_detail;
+
+// The notice of the engineer password rule; the encoding refuses the same passwords.
+constexpr const char* kEngineerPasswordNotice =
+    "Недопустимое количество цифр! Количестово цифр в пароле инженера должно быть 4!";
+constexpr const char* kDuplicateSystemNumbers =
+    "Внимание! Существуют повторяющиеся системные номера РПДИ-они будут занулены! Рекомендуется "
+    "сохранить настройки в прибор!";
+
+constexpr int kOn = 0xFF;  // communicator polls
+constexpr int kItemOn = 0, kItemOff = 1;
+
+// Notification status bits 0..4 of cell 36: the radio pair of each, alarm button first.
+constexpr std::string_view kStatusAlarm[] = {"K740tmptr", "Rpytmptr", "Rpdtmptr", "Rpdcvztr",
+                                             "Rpdbloktr"};
+constexpr std::string_view kStatusFault[] = {"K740tmpncp", "Rpytmpncp", "Rpdtmpncp", "Rpdcvzncp",
+                                             "Rpdblokncp"};
+
+int Count(int cell, int max) { return std::clamp(cell, 0, max); }
+
+// --- pieces used by variants 1, 2 and 3 ---------------------------------------------------
+
+void DecodeEngineerPassword(FormModel& model, std::string_view field, const Cells& cells) {
+    model.setText(field, DigitText(cells, kEngineerPassword, kEngineerDigits, false));
+}
+
+// Four digits with nothing else in the text, or an empty result.
+std::string EngineerDigits(std::string_view text) {
+    std::string digits;
+    for (char c : text) {
+        if (c == ' ') continue;
+        if (c < '0' || c > '9') return {};
+        digits.push_back(c);
+    }
+    return digits.size() == kEngineerDigits ? digits : std::string();
+}
+
+bool EncodeEngineerPassword(const FormModel& model, Cells& cells) {
+    std::string digits = EngineerDigits(model.at("PasswordEdit").text);
+    if (digits.empty()) return false;
+    for (int i = 0; i < kEngineerDigits; ++i) {
+        cells[kEngineerPassword + i] = kDigitBase + (digits[i] - '0');
+    }
+    return true;
+}
+
+void DecodeUserPassword(FormModel& model, const Cells& cells) {
+    model.setText("PasswordEdit2", DigitText(cells, kUserPassword, kUserDigits, true));
+}
+
+void EncodeUserPassword(const FormModel& model, Cells& cells) {
+    const std::string& text = model.at("PasswordEdit2").text;
+    for (int i = 0; i < kUserDigits; ++i) {
+        char c = i < static_cast<int>(text.size()) ? text[i] : ' ';
+        cells[kUserPassword + i] = (c >= '0' && c <= '9') ? kDigitBase + (c - '0') : kEmptyDigit;
+    }
+}
+
+void DecodeNames(FormModel& model, ImageState& image, const Cells& cells) {
+    for (int p = 1; p <= kPartitions; ++p) {
+        int choice = Byte(cells, kNameChoice + p - 1);
+        int item = choice == kOwnNameChoice ? kOwnNameItem : choice < kPresetNames ? choice : -1;
+        model.setItemIndex(Indexed("NameRzd", p), item);
+        bool own = item == kOwnNameItem;
+        std::string edit = Indexed("OwnName", p);
+        model.setVisible(edit, own);
+        model.setVisible(Indexed("LabelSimb", p), own);
+        OwnNameMemo& memo = image.ownNames[p - 1];
+        memo = {};
+        if (!own) {
+            model.setText(edit, "");
+            continue;
+        }
+        int first = kOwnNames + kOwnNameLength * (p - 1);
+        for (int j = 0; j < kOwnNameLength; ++j) memo.codes[j] = Byte(cells, first + j);
+        model.setText(edit, DecodePanelName(memo.codes));
+        memo.valid = true;
+        memo.text = model.at(edit).text;
+    }
+}
+
+void EncodeNames(const FormModel& model, const ImageState& image, Cells& cells) {
+    for (int p = 1; p <= kPartitions; ++p) {
+        int item = model.at(Indexed("NameRzd", p)).itemIndex;
+        cells[kNameChoice + p - 1] = item == kOwnNameItem ? kOwnNameChoice : item;
+        if (item != kOwnNameItem) continue;
+        const std::string& text = model.at(Indexed("OwnName", p)).text;
+        const OwnNameMemo& memo = image.ownNames[p - 1];
+        auto codes = memo.valid && memo.text == text ? memo.codes : EncodePanelName(text);
+        int first = kOwnNames + kOwnNameLength * (p - 1);
+        std::copy(codes.begin(), codes.end(), cells.begin() + first);
+    }
+}
+
+void DecodePartitionTypes(FormModel& model, const Cells& cells) {
+    for (int p = 1; p <= kPartitions; ++p) {
+        int shift = (p - 1) % 8, high = p > 8 ? 1 : 0;
+        bool fire = (Byte(cells, kFire + high) >> shift) & 1;
+        bool emergency = (Byte(cells, kEmergency + high) >> shift) & 1;
+        // The three buttons are exclusive and emergency is applied after fire.
+        std::string chosen = Indexed(emergency ? "ds2" : fire ? "ds0" : "ds1", p);
+        ChooseRadio(model, {Indexed("ds0", p), Indexed("ds1", p), Indexed("ds2", p)}, chosen);
+    }
+}
+
+int DecodePoll(int cell) { return cell == 0 ? kItemOff : kItemOn; }
+int EncodePoll(const FormModel& model, std::string_view group) {
+    return model.at(group).itemIndex == kItemOn ? kOn : 0;
+}
+
+// Cell 63: variant 1 stores memory on as 0, variant 3 as 0xFF.
+int DecodePartitionMemory(int cell, int variant) {
+    if (variant == 1) return cell == 0 ? kItemOn : kItemOff;
+    return cell == 0 ? kItemOff : kItemOn;
+}
+int EncodePartitionMemory(const FormModel& model, int variant) {
+    bool on = model.at("MemRazd").itemIndex == kItemOn;
+    if (variant == 1) return on ? 0 : 0xFF;
+    return on ? 0xFF : 0;
+}
+
+void DecodeRelayModes(FormModel& model, const Cells& cells) {
+    int modes = Byte(cells, kRelayModes);
+    model.setItemIndex("Rele1Combo", modes & 0x0F);
+    model.setItemIndex("Rele2Combo", (modes >> 4) & 0x0F);
+}
+
+// Two lists without a selection give -1, as the panel's own program stores them. One list
+// without a selection keeps its four bits at 0xF, so the cell stays a byte a file can carry.
+int EncodeRelayModes(const FormModel& model) {
+    int relay1 = model.at("Rele1Combo").itemIndex, relay2 = model.at("Rele2Combo").itemIndex;
+    if (relay1 < 0 && relay2 < 0) return -1;
+    return ((relay2 & 0x0F) << 4) | (relay1 & 0x0F);
+}
+
+void DecodeSoundAndBacklight(FormModel& model, const Cells& cells) {
+    model.setPosition("Timesound", Byte(cells, kKeySoundTime));
+    ChooseMode(model, Byte(cells, kKeySound), "Keysound1", "keysound2", "Keysound3");
+    model.setPosition("TimeLCD", Byte(cells, kBacklightTime));
+    ChooseMode(model, Byte(cells, kBacklight), "LCD_key1", "LCD_key2", "LCD_key3");
+    ApplyDurationEnableRules(model);
+}
+
+void DecodeStatusBits(FormModel& model, const Cells& cells) {
+    int bits = Byte(cells, kStatusBits);
+    for (int i = 0; i < 5; ++i) {
+        bool alarm = (bits >> i) & 1;
+        ChooseRadio(model, {kStatusAlarm[i], kStatusFault[i]},
+                    alarm ? kStatusAlarm[i] : kStatusFault[i]);
+    }
+}
+
+int EncodeStatusBits(const FormModel& model) {
+    int bits = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (model.at(kStatusAlarm[i]).checked) bits |= 1 << i;
+    }
+    return bits;
+}
+
+// --- variants 1 and 3 ---------------------------------------------------------------------
+
+void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, int variant) {
+    FormModel& model = editor.model();
+    bool fourReceivers = variant == 3;
+    model.setItemIndex("kom781", DecodePoll(Byte(cells, kPollK781)));
+    model.setItemIndex("MemRazd", DecodePartitionMemory(Byte(cells, kPartitionMemory), variant));
+    model.setItemIndex("GSMkom", DecodePoll(Byte(cells, kPollK782)));
+    DecodeUserPassword(model, cells);
+    DecodeNames(model, image, cells);
+    if (fourReceivers) {
+        if (RepairSystemNumbers(cells)) editor.prompts().notice(kDuplicateSystemNumbers);
+        DecodeSystemNumbersAndBorders(model, image, cells);
+    }
+    DecodeEngineerPassword(model, "PasswordEdit", cells);
+    model.setPosition("Delay", Byte(cells, kExitTime));
+    model.setPosition("DelayVxod", Byte(cells, kEntryTime));
+    ShowCodeCount(editor, Byte(cells, kCodeCount));
+    ShowKeyCount(editor, Byte(cells, kKeyCount));
+    if (fourReceivers) model.setPosition("TimesoundExt", Byte(cells, kExternalSoundTime));
+    DecodePartitionBits(model, "avt", cells, kAutoArming);
+    DecodePartitionTypes(model, cells);
+    DecodePartitionBits(model, "tix", cells, kSilentAlarm);
+    DecodePartitionBits(model, "krs", cells, kAllDay);
+    DecodePartitionBits(model, "privrele1", cells, kRelay1Bindings);
+    DecodePartitionBits(model, "privrele2", cells, kRelay2Bindings);
+    DecodeRelayModes(model, cells);
+    DecodeBindings(model, cells, fourReceivers ? kReceivers : 1);
+    DecodePartitionBits(model, "Iskl", cells, kZoneExclusion);
+    DecodeSoundAndBacklight(model, cells);
+    DecodeStatusBits(model, cells);
+    ChooseRadio(model, {"password1", "password2"},
+                Byte(cells, kPasswordReset) != 0 ? "password2" : "password1");
+}
+
+bool EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells, int variant) {
+    const FormModel& model = editor.model();
+    if (!EncodeEngineerPassword(model, cells)) return false;
+    cells[kExitTime] = model.at("Delay").position;
+    cells[kEntryTime] = model.at("DelayVxod").position;
+    cells[kCodeCount] = editor.state().codeCount;
+    cells[kKeyCount] = editor.state().keyCount;
+    if (variant == 3) cells[kExternalSoundTime] = model.at("TimesoundExt").position;
+    EncodePartitionBits(model, "avt", cells, kAutoArming);
+    EncodePartitionBits(model, "tix", cells, kSilentAlarm);
+    EncodePartitionBits(model, "krs", cells, kAllDay);
+    EncodePartitionBits(model, "privrele1", cells, kRelay1Bindings);
+    EncodePartitionBits(model, "privrele2", cells, kRelay2Bindings);
+    EncodePartitionBits(model, "ds0", cells, kFire);
+    EncodePartitionBits(model, "ds2", cells, kEmergency);
+    EncodePartitionBits(model, "Iskl", cells, kZoneExclusion);
+    cells[kRelayModes] = EncodeRelayModes(model);
+    EncodeReceiverSection(model, image, cells, variant == 3 ? kReceivers : 1);
+    cells[kKeySound] = ModeOfButtons(model, "Keysound1", "keysound2");
+    cells[kKeySoundTime] = model.at("Timesound").position;
+    cells[kBacklight] = ModeOfButtons(model, "LCD_key1", "LCD_key2");
+    cells[kBacklightTime] = model.at("TimeLCD").position;
+    cells[kStatusBits] = EncodeStatusBits(model);
+    cells[kStatusSpare] = 0;
+    cells[kPasswordReset] = model.at("password1").checked ? 0 : 1;
+    cells[kPollK782] = EncodePoll(model, "GSMkom");
+    cells[kPollK781] = EncodePoll(model, "kom781");
+    cells[kPartitionMemory] = EncodePartitionMemory(model, variant);
+    EncodeUserPassword(model, cells);
+    EncodeNames(model, image, cells);
+    return true;
+}
+
+// --- variant 2: one QN receiver, 256 cells ------------------------------------------------
+
+void DecodeSmall(K740Editor& editor, const Cells& cells) {
+    DecodeEngineerPassword(editor.model(), "PasswordEdit", cells);
+    ShowKeyCount(editor, Byte(cells, kKeyCount));
+    ShowCodeCount(editor, Byte(cells, kCodeCount));
+}
+
+bool EncodeSmall(const K740Editor& editor, Cells& cells) {
+    if (!EncodeEngineerPassword(editor.model(), cells)) return false;
+    cells[kCodeCount] = editor.state().codeCount;
+    return true;
+}
+
+}  // namespace
+
+namespace image_detail {
+
+void ShowCodeCount(K740Editor& editor, int count) {
+    editor.state().codeCount = Count(count, kMaxCodes);
+    editor.model().setPosition("KOD", editor.state().codeCount);
+    ApplyCodeCountRule(editor.model(), editor.state());
+}
+
+void ShowKeyCount(K740Editor& editor, int count) {
+    editor.state().keyCount = Count(count, kMaxKeys);
+    editor.model().setPosition("KEY", editor.state().keyCount);
+    ApplyKeyCountRule(editor.model(), editor.state());
+}
+
+}  // namespace image_detail
+
+int DemoVersionByte(int variant) {
+    switch (variant) {
+        case 1: return 18;
+        case 3: return 33;
+        default: return 53;
+    }
+}
+
+int CodecVariant(const K740Editor& editor, const ImageState& image) {
+    const K740State& state = editor.state();
+    if (state.demoMode && image.demoVariant != 0) return image.demoVariant;
+    int variant = VariantOfVersion(state.versionByte);
+    if (state.demoMode && variant == 0) return 5;
+    return variant;
+}
+
+void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& settings) {
+    editor.model().setEnabled("PageControl", true);
+    Cells cells = settings;
+    cells.resize(std::max<size_t>(cells.size(), kSettingsCells), 0);
+    if (!editor.state().demoMode) editor.state().versionByte = Byte(cells, kVersion);
+    int variant = CodecVariant(editor, image);
+    switch (variant) {
+        case 1:
+        case 3: DecodeQnm(editor, image, cells, variant); break;
+        case 2: DecodeSmall(editor, cells); break;
+        case 5: DecodeQnSettings(editor, image, cells); break;
+        default: break;  // variant 4 and unknown versions: the version cell only
+    }
+    image.settingsCopy = std::move(cells);
+    DecodeCodesImage(editor, image);
+    if (variant == 5) ReadObjectAssignments(editor.model(), image, kReceivers);
+}
+
+EncodedImage EncodeSettingsImage(K740Editor& editor, ImageState& image) {
+    EncodedImage result;
+    Cells cells = image.settingsCopy;
+    cells.resize(kSettingsCells, 0);
+    int variant = CodecVariant(editor, image);
+    cells[kVersion] = editor.state().demoMode && variant != 2 && variant != 4
+                          ? DemoVersionByte(variant)
+                          : editor.state().versionByte;
+    bool built = true;
+    switch (variant) {
+        case 1:
+        case 3: built = EncodeQnm(editor, image, cells, variant); break;
+        case 2: built = EncodeSmall(editor, cells); break;
+        case 5: EncodeQnSettings(editor, image, cells); break;
+        default: break;
+    }
+    if (!built) {
+        result.error = kEngineerPasswordNotice;
+        return result;
+    }
+    result.cells = std::move(cells);
+    return result;
+}
+
+}  // namespace kerma

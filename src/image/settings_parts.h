@@ -1,0 +1,30 @@
+#pragma once
+// The sections of the settings codec, one unit each: the receiver section of variants 1 and 3,
+// and the layout of variant 5.
+#include <string_view>
+
+#include "image_state.h"
+#include "k740_editor.h"
+
+namespace kerma::image_detail {
+
+// Clears every later repeat of a non-zero system number in cells 512..703; true when any was.
+bool RepairSystemNumbers(Cells& cells);
+// RPDI fields, RpdiNumbers and the borders from a (repaired) variant 3 image.
+void DecodeSystemNumbersAndBorders(FormModel& model, ImageState& image, const Cells& cells);
+// RPD fields of receivers 1..receivers; a binding above 16 shows as "0".
+void DecodeBindings(FormModel& model, const Cells& cells, int receivers);
+// Bindings of receivers 1..receivers, and for four receivers the borders and system numbers.
+void EncodeReceiverSection(const FormModel& model, const ImageState& image, Cells& cells,
+                           int receivers);
+// Value of a two-place binding field: both digits, else the one digit there is, else 0.
+[[nodiscard]] int BindingValue(std::string_view text);
+
+void DecodeQnSettings(K740Editor& editor, ImageState& image, const Cells& cells);
+void EncodeQnSettings(K740Editor& editor, ImageState& image, Cells& cells);
+
+// Sets CodeCount or KeyCount through its up-down and runs the count rule.
+void ShowCodeCount(K740Editor& editor, int count);
+void ShowKeyCount(K740Editor& editor, int count);
+
+}  // namespace kerma::image_detail

@@ -1,0 +1,134 @@
+// The settings block of variant 5 (up to four QN receivers). The encoding changes a copy of the
+// block last decoded, so every cell the editor does not handle goes back as it was read.
+#include "count_rules.h"
+#include "image_fields.h"
+#include "settings_layout.h"
+#include "settings_parts.h"
+
+namespace kerma::image_detail {
+
+namespace {
+
+using namespace settings_cell;
+
+constexpr int kAdminDigits = 6;
+constexpr int kAlarm = 1;
+
+// Status cells 258..264: the fault button (ending in 1) and the alarm button (ending in 2).
+constexpr std::string_view kStatusFault[kQnStatusCells] = {
+    "DamagePult1", "DamageRPU1", "DamageRPD1", "ConnectRPU1", "ConnectRPD1", "Block1", "ConnectMR1"};
+constexpr std::string_view kStatusAlarm[kQnStatusCells] = {
+    "DamagePult2", "DamageRPU2", "DamageRPD2", "ConnectRPU2", "ConnectRPD2", "Block2", "ConnectMR2"};
+
+void DecodeStatus(FormModel& model, const Cells& cells) {
+    for (int i = 0; i < kQnStatusCells; ++i) {
+        bool alarm = Byte(cells, kQnStatus + i) == kAlarm;
+        ChooseRadio(model, {kStatusFault[i], kStatusAlarm[i]},
+                    alarm ? kStatusAlarm[i] : kStatusFault[i]);
+    }
+}
+
+void EncodeStatus(const FormModel& model, Cells& cells) {
+    for (int i = 0; i < kQnStatusCells; ++i) {
+        cells[kQnStatus + i] = model.at(kStatusAlarm[i]).checked ? kAlarm : 0;
+    }
+}
+
+void EncodeEngineerPassword(const FormModel& model, Cells& cells) {
+    const std::string& text = model.at("paswrd1").text;
+    if (IsBlank(text)) {
+        for (int i = 0; i < kEngineerDigits; ++i) cells[kEngineerPassword + i] = kEmptyDigit;
+        return;
+    }
+    // A blank position keeps the digit the panel had there.
+    for (int i = 0; i < kEngineerDigits && i < static_cast<int>(text.size()); ++i) {
+        if (text[i] >= '0' && text[i] <= '9') cells[kEngineerPassword + i] = kDigitBase + (text[i] - '0');
+    }
+}
+
+void EncodeAdminPassword(const FormModel& model, Cells& cells) {
+    const std::string& text = model.at("paswrd2").text;
+    for (int i = 0; i < kAdminDigits; ++i) {
+        char c = i < static_cast<int>(text.size()) ? text[i] : ' ';
+        cells[kQnAdminPassword + i] = (c >= '0' && c <= '9') ? kDigitBase + (c - '0') : kEmptyDigit;
+    }
+}
+
+// Objects 1..48: first cell receiver * 32 + detector, second cell the loops assigned to it.
+void EncodeObjectTable(const ImageState& image, Cells& cells) {
+    for (int i = 0; i < 2 * kQnTableObjects; ++i) cells[kQnObjectTable + i] = 0;
+    for (int q = 0; q < kObjectLoops; ++q) {
+        int object = image.objectAssignments[q];
+        if (object < 1 || object > kQnTableObjects) continue;
+        int receiver = q / (kQnRows * kQnLoops) + 1;
+        int detector = (q % (kQnRows * kQnLoops)) / kQnLoops + 1;
+        int entry = kQnObjectTable + 2 * (object - 1);
+        cells[entry] = receiver * 32 + detector;
+        cells[entry + 1] |= 1 << (q % kQnLoops);
+    }
+}
+
+int CountCodesInUse(const K740Editor& editor) {
+    int inUse = 0;
+    for (int n = 1; n <= editor.state().codeCount; ++n) {
+        if (!IsBlank(editor.model().at(Indexed("kod", n)).text)) ++inUse;
+    }
+    return inUse;
+}
+
+}  // namespace
+
+void DecodeQnSettings(K740Editor& editor, ImageState& image, const Cells& cells) {
+    FormModel& model = editor.model();
+    model.setPosition("SoundUpDown", Byte(cells, kKeySoundTime));
+    ChooseMode(model, Byte(cells, kKeySound), "SoundButton1", "SoundButton2", "SoundButton3");
+    model.setPosition("LCDUpDown", Byte(cells, kBacklightTime));
+    ChooseMode(model, Byte(cells, kBacklight), "LCDButton1", "LCDButton2", "LCDButton3");
+    ApplyDurationEnableRules(model);
+    DecodeStatus(model, cells);
+    ChooseRadio(model, {"ClearPaswrd1", "ClearPaswrd2"},
+                Byte(cells, kPasswordReset) != 0 ? "ClearPaswrd2" : "ClearPaswrd1");
+    model.setText("paswrd2", DigitText(cells, kQnAdminPassword, kAdminDigits, true));
+    int modes = Byte(cells, kRelayModes);
+    model.setItemIndex("ReleQN1", modes & 0x0F);
+    model.setItemIndex("ReleQN2", (modes >> 4) & 0x0F);
+    model.setItemIndex("SpeedLine", Byte(cells, kQnLineSpeed) == kQnSpeed1200 ? 0 : 1);
+    for (int i = 0; i < kQnTransmitters; ++i) {
+        image.qnDetectorBlock[i] = Byte(cells, kQnDetectorBlock + i);
+    }
+    model.setText("paswrd1", DigitText(cells, kEngineerPassword, kEngineerDigits, true));
+    ShowCodeCount(editor, Byte(cells, kCodeCount) - 1);
+}
+
+void EncodeQnSettings(K740Editor& editor, ImageState& image, Cells& cells) {
+    const FormModel& model = editor.model();
+    EncodeObjectTable(image, cells);
+    for (int i = 0; i < kQnTransmitters; ++i) {
+        cells[kQnDetectorBlock + i] = image.qnDetectorBlock[i] & 0xFF;
+    }
+    cells[kKeySound] = ModeOfButtons(model, "SoundButton1", "SoundButton2");
+    cells[kKeySoundTime] = model.at("SoundUpDown").position;
+    cells[kBacklight] = ModeOfButtons(model, "LCDButton1", "LCDButton2");
+    cells[kBacklightTime] = model.at("LCDUpDown").position;
+    cells[kRelayModes] =
+        ((model.at("ReleQN2").itemIndex << 4) & 0xFF) | (model.at("ReleQN1").itemIndex & 0x0F);
+    EncodeEngineerPassword(model, cells);
+    EncodeAdminPassword(model, cells);
+    cells[kPasswordReset] = model.at("ClearPaswrd1").checked ? 0 : 1;
+    EncodeStatus(model, cells);
+    if (editor.state().defaultsAfterReplace) {
+        editor.state().defaultsAfterReplace = false;
+        // Without factory defaults taken there is nothing to send in their place.
+        if (!image.factorySettings.empty()) {
+            cells = image.factorySettings;
+            cells.resize(kSettingsCells, 0);
+            return;
+        }
+    }
+    cells[kCodeCount] = editor.state().codeCount + 1;
+    cells[kKeyCount] = CountCodesInUse(editor);
+    cells[kQnMarker] = kQnMarkerValue;
+    cells[kQnLineSpeed] = model.at("SpeedLine").itemIndex == 0 ? kQnSpeed1200 : kQnSpeed4800;
+}
+
+}  // namespace kerma::image_detail

@@ -1,0 +1,260 @@
+#include "editor_link.h"
+
+#include "variant_layout.h"
+
+namespace kerma {
+namespace {
+
+constexpr std::string_view kReadButton = "ReadButton";
+constexpr std::string_view kWriteButton = "WriteButton";
+constexpr std::string_view kConnectButton = "ConnectButton";
+constexpr std::string_view kCancelButton = "CancelButton";
+constexpr std::string_view kPageControl = "PageControl";
+constexpr std::string_view kFirstPage = "TabSheetRazdel";
+constexpr std::string_view kVersionLabel = "VersionLabel";
+constexpr int kVersionCell = 1;
+constexpr const char* kReplaceCaption = "Подтверждение";
+
+// Bytes a frame of L payload bytes takes: two lead bytes, the payload, the CRC.
+int FrameBytes(int length) { return length + 3; }
+
+}  // namespace
+
+int32_t LayoutAfterReplace(int variant) {
+    return (variant == 1 || variant == 3 || variant == 5) ? Layout::Wide : Layout::Small;
+}
+
+EditorLink::EditorLink(K740Editor& editor, LinkDriver& driver, EditorLinkHooks hooks)
+    : editor_(editor), driver_(driver), hooks_(std::move(hooks)) {}
+
+std::string EditorLink::onlineText() const {
+    return "Режим <on-line>. На линии прибор версии v " + editor_.state().versionText + ".";
+}
+
+// --- Link buttons ----------------------------------------------------------------------------
+
+void EditorLink::setConnectedButtons() {
+    if (!hooks_.editorOpen()) return;
+    auto& m = editor_.model();
+    m.setEnabled(kReadButton, false);
+    m.setEnabled(kWriteButton, false);
+    m.setEnabled(kConnectButton, false);
+    m.setEnabled(kCancelButton, true);
+}
+
+void EditorLink::setDisconnectedButtons() {
+    if (!hooks_.editorOpen()) return;
+    auto& m = editor_.model();
+    m.setEnabled(kReadButton, false);
+    m.setEnabled(kWriteButton, false);
+    m.setEnabled(kConnectButton, true);
+    m.setEnabled(kCancelButton, false);
+}
+
+void EditorLink::enableReadWrite(bool pages) {
+    auto& m = editor_.model();
+    m.setEnabled(kReadButton, true);
+    m.setEnabled(kWriteButton, true);
+    if (pages) m.setEnabled(kPageControl, true);
+}
+
+// --- Commands --------------------------------------------------------------------------------
+
+void EditorLink::beginChain(const char* what) {
+    auto& m = editor_.model();
+    m.setEnabled(kReadButton, false);
+    m.setEnabled(kWriteButton, false);
+    editor_.setStatus(0, editor_.state().deviceCaption + what);
+    editor_.setStatus(1, onlineText());
+    m.setActivePage(kPageControl, kFirstPage);
+    m.setEnabled(kPageControl, false);
+}
+
+void EditorLink::startChain(LinkOperation first, Block data) {
+    const int32_t layout = driver_.state().layoutCode;
+    chainDone_ = 0;
+    chainTotal_ = FrameBytes(CodesLength(layout)) + FrameBytes(SettingsLength(layout));
+    if (hooks_.chainProgress) hooks_.chainProgress(0, chainTotal_);
+    driver_.start(first, std::move(data));
+}
+
+void EditorLink::endChainProgress() {
+    chainTotal_ = 0;
+    if (hooks_.chainProgress) hooks_.chainProgress(0, 0);
+}
+
+void EditorLink::readCommand() {
+    driver_.state().identifyPending = false;
+    beginChain("  Чтение конфигурации из прибора...");
+    startChain(LinkOperation::ReadCodes, {});
+}
+
+void EditorLink::writeCommand() {
+    if (!hooks_.checksBeforeWrite()) return;
+    // Both blocks are built before the first byte goes out: a settings block that cannot be
+    // built must not be found out after the codes block is already in the panel.
+    Block codes = hooks_.encodeCodes ? hooks_.encodeCodes() : Block{};
+    Block settings;
+    const std::string error = hooks_.encodeSettings ? hooks_.encodeSettings(settings) : "";
+    if (!error.empty()) {
+        editor_.prompts().notice(error);
+        return;
+    }
+    settingsToWrite_ = std::move(settings);
+    beginChain("  Запись конфигурации в прибор...");
+    startChain(LinkOperation::WriteCodes, std::move(codes));
+}
+
+void EditorLink::disconnectCommand() {
+    editor_.model().setEnabled(kPageControl, false);
+    driver_.stopCurrent();
+    setDisconnectedButtons();
+    driver_.closePort();
+    endChainProgress();
+    editor_.setStatus(0, "Нет связи с прибором");
+    editor_.setStatus(1, "Режим <on-line>.");
+}
+
+void EditorLink::connectCommand() {
+    driver_.state().identifyPending = true;
+    hooks_.openAndHandshake();
+    setConnectedButtons();
+}
+
+// --- Outcomes --------------------------------------------------------------------------------
+
+void EditorLink::outcome(int32_t code, int attempt) {
+    auto& prompts = editor_.prompts();
+    const std::string& caption = editor_.state().deviceCaption;
+    switch (code) {
+        case LinkResult::NoAnswer:
+            prompts.notice(OutcomeText(code));
+            editor_.setStatus(0, OutcomeText(code));
+            setDisconnectedButtons();
+            break;
+        case LinkResult::WrongType:
+            prompts.notice(OutcomeText(code));
+            hooks_.closeEditor();
+            break;
+        case LinkResult::HandshakeCrc: prompts.notice(OutcomeText(code)); break;
+        case LinkResult::BlockFailed:
+        case LinkResult::TimeOut:
+        case LinkResult::FirmwareLoaded:
+        case LinkResult::Stopped:
+        case LinkResult::Linked: editor_.setStatus(0, OutcomeText(code)); break;
+        case LinkResult::Attempt:
+            editor_.setStatus(0, "Установка связи с прибором...Попытка №" +
+                                     std::to_string(attempt) + " из 10");
+            break;
+        case LinkResult::Written:
+            editor_.setStatus(0, caption + "  Запись конфигурации завершена");
+            editor_.setStatus(1, onlineText());
+            break;
+        case LinkResult::Read:
+            editor_.setStatus(0, caption + "  Чтение конфигурации завершено");
+            editor_.model().setCaption(kVersionLabel,
+                                       "Версия ПО прибора: " + editor_.state().versionText);
+            editor_.setStatus(1, onlineText());
+            break;
+        default: break;
+    }
+    if (code == LinkResult::BlockFailed || code == LinkResult::NoAnswer) endChainProgress();
+}
+
+void EditorLink::progress(int percent) {
+    if (hooks_.uploadProgress) hooks_.uploadProgress(percent);
+}
+
+void EditorLink::blockProgress(LinkOperation, int done, int total) {
+    if (chainTotal_ <= 0 || !hooks_.chainProgress) return;
+    hooks_.chainProgress(std::min(chainDone_ + done, chainTotal_), chainTotal_);
+    if (done == total) chainDone_ += total;
+}
+
+void EditorLink::linkLost() {
+    driver_.stopCurrent();
+    driver_.closePort();
+}
+
+void EditorLink::codesRead(Block block) { codesStore_ = std::move(block); }
+
+void EditorLink::settingsRead(Block block, bool identifying) {
+    if (identifying) {
+        identify(block);
+        return;
+    }
+    endChainProgress();
+    if (hooks_.decode) hooks_.decode(block, codesStore_);
+}
+
+void EditorLink::readFinished() { enableReadWrite(false); }
+
+void EditorLink::writeFinished() {
+    enableReadWrite(true);
+    endChainProgress();
+    auto& state = editor_.state();
+    if (state.defaultsAfterReplace) {
+        // The defaults are in the panel; from here on the variant's regular blocks.
+        state.defaultsAfterReplace = false;
+        driver_.state().layoutCode = RegularLayout(VariantOfVersion(state.versionByte));
+    }
+}
+
+Block EditorLink::buildSettingsImage() { return settingsToWrite_; }
+
+void EditorLink::startExchange(LinkOperation op, Block data) { driver_.start(op, std::move(data)); }
+
+void EditorLink::uploadFinished() {
+    if (hooks_.uploadFinished) hooks_.uploadFinished();
+}
+
+void EditorLink::reconnect() {
+    if (hooks_.reconnect) hooks_.reconnect();
+}
+
+// --- Identification --------------------------------------------------------------------------
+
+void EditorLink::identify(const Block& block) {
+    auto& link = driver_.state();
+    link.layoutCode = Layout::Identify;
+    const int v = block.size() > kVersionCell ? (block[kVersionCell] & 0xFF) : 0;
+    const VersionInfo version = DecodeVersion(v);
+    editor_.setVersion(v);
+    const int chosen = hooks_.chosenVariant();
+    if (version.major != chosen) {
+        const std::string text = "ПО прибора " + editor_.state().deviceCaption +
+                                 " не соответсвует выбранному вами типу системы. Провести смену ПО "
+                                 "прибора? Это процедура займет примерно 10 минут.";
+        if (editor_.prompts().question(text, kReplaceCaption) && hooks_.replaceFirmware)
+            hooks_.replaceFirmware(chosen);
+        else
+            hooks_.closeEditor();
+        return;
+    }
+    link.identifyPending = false;
+    acceptPanel(version, chosen);
+}
+
+// The layout is applied before the chain starts, so the worker never reads a LayoutCode that the
+// UI thread is about to change.
+void EditorLink::acceptPanel(const VersionInfo& version, int variant) {
+    auto& link = driver_.state();
+    auto& state = editor_.state();
+    const auto regular = ApplyVariantLayout(editor_, variant, version.minor, false);
+    if (link.firmwareReplaced) {
+        state.firmwareReplaced = false;
+        link.firmwareReplaced = false;
+        link.layoutCode = LayoutAfterReplace(variant);
+        if (hooks_.loadDefaultsAfterReplace) hooks_.loadDefaultsAfterReplace(variant);
+        state.defaultsAfterReplace = true;
+        writeCommand();
+        return;
+    }
+    link.layoutCode = regular.value_or(RegularLayout(variant));
+    editor_.setStatus(0, state.deviceCaption + "    Идет чтение конфигурации ... . ");
+    editor_.model().setCaption(kVersionLabel, "Версия ПО прибора: " + version.text);
+    editor_.setStatus(1, onlineText());
+    startChain(LinkOperation::ReadCodes, {});
+}
+
+}  // namespace kerma

@@ -1,0 +1,107 @@
+#pragma once
+// The link as the editor window sees it: what each outcome of an exchange does to the editor,
+// the chains behind the read, write, connect and disconnect commands, and the identification of
+// a connected panel. Everything here runs in the UI thread; the exchanges call in through
+// LinkHost. No widgets: the window shows the editor's model.
+#include <functional>
+#include <string>
+
+#include "exchange.h"
+#include "k740_editor.h"
+
+namespace kerma {
+
+// The exchanges as the main window runs them (TComThread in the program, a synchronous runner in
+// tests).
+class LinkDriver {
+public:
+    virtual ~LinkDriver() = default;
+    virtual LinkState& state() = 0;
+    virtual void start(LinkOperation op, Block data) = 0;
+    virtual void stopCurrent() = 0;
+    virtual void closePort() = 0;
+};
+
+// What the editor link needs of the main window and of the editor's other parts.
+struct EditorLinkHooks {
+    // The variant chosen on the main window's radio buttons.
+    std::function<int()> chosenVariant = [] { return 1; };
+    // The main window's open-the-port-and-handshake routine; false when the port did not open.
+    std::function<bool()> openAndHandshake = [] { return false; };
+    std::function<void()> closeEditor = [] {};
+    // The editor exists (the main window's EditorOpen); link buttons switch only then.
+    std::function<bool()> editorOpen = [] { return true; };
+    // Yes to the replacement question: the firmware replacement for the chosen variant.
+    std::function<void(int variant)> replaceFirmware;
+
+    // The configuration itself (codecs, checks, defaults).
+    std::function<void(const Block& settings, const Block& codes)> decode;
+    std::function<Block()> encodeCodes;
+    // Empty text: the block is good; otherwise the reason nothing can be sent.
+    std::function<std::string(Block& settings)> encodeSettings;
+    std::function<bool()> checksBeforeWrite = [] { return true; };
+    // Factory defaults after a firmware replacement (variant 3 takes them twice around the
+    // system-number commit).
+    std::function<void(int variant)> loadDefaultsAfterReplace;
+
+    // Progress of a chain on the status bar: bytes done of the chain, total; total 0 hides it.
+    std::function<void(int done, int total)> chainProgress;
+    // Firmware upload: percentage, end of the upload, the reconnect that follows it.
+    std::function<void(int percent)> uploadProgress;
+    std::function<void()> uploadFinished;
+    std::function<void()> reconnect;
+};
+
+class EditorLink final : public LinkHost {
+public:
+    EditorLink(K740Editor& editor, LinkDriver& driver, EditorLinkHooks hooks);
+
+    // Editor commands.
+    void readCommand();
+    void writeCommand();
+    void disconnectCommand();
+    void connectCommand();
+
+    void setConnectedButtons();
+    void setDisconnectedButtons();
+
+    // Identification of the panel from the identification read's settings block.
+    void identify(const Block& block);
+
+    // LinkHost, called by the exchanges in the UI thread.
+    void outcome(int32_t code, int attempt) override;
+    void progress(int percent) override;
+    void blockProgress(LinkOperation op, int done, int total) override;
+    void linkLost() override;
+    void codesRead(Block block) override;
+    void settingsRead(Block block, bool identify) override;
+    void readFinished() override;
+    void writeFinished() override;
+    Block buildSettingsImage() override;
+    void startExchange(LinkOperation op, Block data) override;
+    void uploadFinished() override;
+    void reconnect() override;
+
+    [[nodiscard]] const Block& codesStore() const { return codesStore_; }
+
+private:
+    [[nodiscard]] std::string onlineText() const;
+    void beginChain(const char* what);
+    void startChain(LinkOperation first, Block data);
+    void endChainProgress();
+    void enableReadWrite(bool pages);
+    void acceptPanel(const VersionInfo& version, int variant);
+
+    K740Editor& editor_;
+    LinkDriver& driver_;
+    EditorLinkHooks hooks_;
+    Block codesStore_;
+    Block settingsToWrite_;
+    int chainDone_ = 0;    // bytes of the chain's finished frames
+    int chainTotal_ = 0;   // bytes of all frames of the chain (0: no chain shows progress)
+};
+
+// LayoutCode the write after a firmware replacement puts on the line.
+[[nodiscard]] int32_t LayoutAfterReplace(int variant);
+
+}  // namespace kerma

@@ -1,0 +1,348 @@
+#include "com_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+
+#include "crc8.h"
+
+namespace kerma {
+namespace {
+
+QCoreApplication& App() {
+    static int argc = 1;
+    static char name[] = "com_thread_test";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+// Serves the UI thread's event loop until done() holds; false after the time limit.
+template <typename Done>
+bool ServeUntil(Done done, int limitMs = 10000) {
+    App();
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limitMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+class NoWaitClock final : public Clock {
+  public:
+    void sleepMs(int) override {}
+};
+
+// A panel that answers at once: echoes every byte, serves its blocks after a read command and
+// takes a block after a write command. The log keeps which thread did what on the line.
+class FakePanel final : public ByteChannel {
+  public:
+    FakePanel(Block settings, Block codes) {
+        blocks_[0x91] = std::move(settings);
+        blocks_[0x93] = std::move(codes);
+    }
+
+    bool write(const uint8_t* bytes, size_t count) override {
+        std::lock_guard lock(mutex_);
+        note('W');
+        for (size_t i = 0; i < count; ++i) take(bytes[i]);
+        return true;
+    }
+    size_t read(uint8_t* bytes, size_t count) override {
+        std::lock_guard lock(mutex_);
+        size_t n = 0;
+        for (; n < count && !rx_.empty(); ++n) {
+            bytes[n] = rx_.front();
+            rx_.pop_front();
+        }
+        return n;
+    }
+    void purgeReceive() override {
+        std::lock_guard lock(mutex_);
+        note('P');
+        rx_.clear();
+    }
+    void purgeTransmit() override {
+        std::lock_guard lock(mutex_);
+        note('P');
+    }
+
+    Block written(int op) {
+        std::lock_guard lock(mutex_);
+        return blocks_[op];
+    }
+    // One letter per line action, a new group whenever another thread acts.
+    std::string log() {
+        std::lock_guard lock(mutex_);
+        return log_;
+    }
+
+  private:
+    // Thread ids are reused once a thread is joined; a thread-local number is not.
+    static int threadNumber() {
+        static std::atomic<int> next{0};
+        thread_local const int mine = ++next;
+        return mine;
+    }
+    void note(char what) {
+        const int id = threadNumber();
+        if (id != lastThread_ && !log_.empty()) log_ += '|';
+        lastThread_ = id;
+        log_ += what;
+    }
+    void take(uint8_t byte) {
+        rx_.push_back(byte);  // echo
+        frame_.push_back(byte);
+        if (writingOp_ != 0) {
+            if (frame_.size() < 256 + 3) return;
+            blocks_[writingOp_] = Block(frame_.begin() + 2, frame_.end() - 1);
+            rx_.push_back(0x00);
+            writingOp_ = 0;
+            frame_.clear();
+            return;
+        }
+        if (frame_[0] != 0x55) frame_.clear();
+        if (frame_.size() < 4) return;
+        const int op = frame_[2];
+        frame_.clear();
+        if (op < 0x91 || op > 0x94) return;  // no answer to a handshake
+        rx_.push_back(0x00);                 // ready
+        if (op == 0x92 || op == 0x94) {
+            writingOp_ = op;
+            return;
+        }
+        std::vector<uint8_t> data{0xAA, 0xAA};
+        for (int32_t cell : blocks_[op]) data.push_back(static_cast<uint8_t>(cell));
+        data.push_back(Crc8(data));
+        rx_.insert(rx_.end(), data.begin(), data.end());
+    }
+
+    std::mutex mutex_;
+    std::deque<uint8_t> rx_;
+    std::vector<uint8_t> frame_;
+    int writingOp_ = 0;
+    std::map<int, Block> blocks_;
+    std::string log_;
+    int lastThread_ = 0;
+};
+
+Block Pattern(int seed) {
+    Block block(256);
+    for (int i = 0; i < 256; ++i) block[i] = (i * 7 + seed) & 0xFF;
+    return block;
+}
+
+// Records what reaches the UI thread, and in which thread it arrived.
+class RecordingHost : public LinkHost {
+  public:
+    void outcome(int32_t code, int attempt) override {
+        note("outcome " + std::to_string(code) + "/" + std::to_string(attempt));
+        if (onOutcome) onOutcome(code, attempt);
+    }
+    void progress(int percent) override { note("progress " + std::to_string(percent)); }
+    void linkLost() override { note("linkLost"); }
+    void codesRead(Block block) override {
+        note("codesRead");
+        codes = std::move(block);
+    }
+    void settingsRead(Block block, bool identify) override {
+        note(identify ? "identify" : "settingsRead");
+        settings = std::move(block);
+        if (onSettings) onSettings(identify);
+    }
+    void readFinished() override { note("readFinished"); }
+    void writeFinished() override { note("writeFinished"); }
+    Block buildSettingsImage() override {
+        note("buildSettingsImage");
+        return settingsToWrite;
+    }
+    void startExchange(LinkOperation op, Block) override {
+        note("startExchange " + std::to_string(static_cast<int>(op)));
+    }
+    void uploadFinished() override { note("uploadFinished"); }
+    void reconnect() override { note("reconnect"); }
+
+    bool saw(const std::string& call) const {
+        return std::find(calls.begin(), calls.end(), call) != calls.end();
+    }
+
+    std::vector<std::string> calls;
+    bool allInUiThread = true;
+    Block codes, settings, settingsToWrite;
+    std::function<void(int32_t, int)> onOutcome;
+    std::function<void(bool)> onSettings;
+
+  private:
+    void note(std::string call) {
+        allInUiThread = allInUiThread && std::this_thread::get_id() == uiThread_;
+        calls.push_back(std::move(call));
+    }
+    std::thread::id uiThread_ = std::this_thread::get_id();
+};
+
+class ComThreadTest : public ::testing::Test {
+  protected:
+    void SetUp() override { App(); }
+
+    std::unique_ptr<TComThread> makeThread(LinkOperation op, Block data = {}) {
+        return std::make_unique<TComThread>(op, std::move(data), panel_, clock_, state_, host_,
+                                            calls_);
+    }
+    bool runToEnd(TComThread& thread) {
+        bool ended = false;
+        thread.start([&] { ended = true; });
+        return ServeUntil([&] { return ended; });
+    }
+
+    std::shared_ptr<FakePanel> panel_ = std::make_shared<FakePanel>(Pattern(1), Pattern(2));
+    NoWaitClock clock_;
+    LinkState state_;
+    RecordingHost host_;
+    UiCallQueue calls_;
+};
+
+TEST_F(ComThreadTest, OutcomesReachTheUiThreadInOrder) {
+    auto thread = makeThread(LinkOperation::ReadSettings);
+    ASSERT_TRUE(runToEnd(*thread));
+    EXPECT_EQ(host_.calls,
+              (std::vector<std::string>{"outcome 11/0", "readFinished", "settingsRead"}));
+    EXPECT_TRUE(host_.allInUiThread);
+    EXPECT_EQ(host_.settings, Pattern(1));
+    // Purged both ways before and after the exchange, all from the worker.
+    const std::string log = panel_->log();
+    EXPECT_EQ(log.find('|'), std::string::npos) << log;
+    EXPECT_EQ(log.substr(0, 2), "PP");
+    EXPECT_EQ(log.substr(log.size() - 2), "PP");
+}
+
+// The worker waits for the UI's answer: the settings image it sends is the one the UI built.
+TEST_F(ComThreadTest, WorkerUsesWhatTheUiThreadReturns) {
+    host_.settingsToWrite = Pattern(9);
+    auto thread = makeThread(LinkOperation::WriteCodes, Pattern(5));
+    ASSERT_TRUE(runToEnd(*thread));
+    EXPECT_EQ(panel_->written(0x94), Pattern(5));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"buildSettingsImage", "startExchange 146"}));
+}
+
+struct StoppedCase {
+    LinkOperation op;
+    std::vector<std::string> calls;
+};
+
+TEST_F(ComThreadTest, TerminateBeforeStartDoesNoLineWork) {
+    const StoppedCase cases[] = {
+        {LinkOperation::ReadCodes, {}},
+        {LinkOperation::WriteSettings, {}},
+        {LinkOperation::Handshake, {"outcome 13/0"}},
+    };
+    for (const auto& c : cases) {
+        host_.calls.clear();
+        auto thread = makeThread(c.op, Pattern(3));
+        thread->terminate();
+        ASSERT_TRUE(runToEnd(*thread));
+        EXPECT_EQ(host_.calls, c.calls) << static_cast<int>(c.op);
+        EXPECT_EQ(panel_->log().find('W'), std::string::npos) << panel_->log();
+    }
+}
+
+// The runner in front of the window: chains, stops, and the firmware case where the UI starts
+// exchanges while an older one waits inside a call to it.
+class LinkRunnerTest : public ComThreadTest {
+  protected:
+    LinkRunnerTest() {
+        runner_.setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
+    }
+    LinkRunner runner_{host_, clock_};
+};
+
+TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) {
+    runner_.start(LinkOperation::ReadCodes);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesRead", "outcome 11/0", "readFinished",
+                                                     "settingsRead"}));
+    EXPECT_TRUE(host_.allInUiThread);
+    EXPECT_EQ(host_.codes, Pattern(2));
+    EXPECT_EQ(host_.settings, Pattern(1));
+    // Two workers, one after the other: the first one's closing purge never lands in the middle
+    // of the second one's frames.
+    const std::string log = panel_->log();
+    ASSERT_EQ(std::count(log.begin(), log.end(), '|'), 1) << log;
+    EXPECT_EQ(log.substr(log.find('|') - 2, 5), "PP|PP") << log;
+}
+
+TEST_F(LinkRunnerTest, WriteChainSendsTheImageBuiltInTheUiThread) {
+    host_.settingsToWrite = Pattern(8);
+    runner_.start(LinkOperation::WriteCodes, Pattern(4));
+    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    EXPECT_EQ(panel_->written(0x94), Pattern(4));
+    EXPECT_EQ(panel_->written(0x92), Pattern(8));
+    EXPECT_EQ(host_.calls,
+              (std::vector<std::string>{"buildSettingsImage", "outcome 10/0", "writeFinished"}));
+}
+
+TEST_F(LinkRunnerTest, StopEndsTheHandshakeAtItsNextCheckPoint) {
+    host_.onOutcome = [&](int32_t code, int attempt) {
+        if (code == LinkResult::Attempt && attempt == 2) runner_.stopCurrent();
+    };
+    runner_.start(LinkOperation::Handshake);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    EXPECT_EQ(host_.calls,
+              (std::vector<std::string>{"outcome 7/1", "outcome 7/2", "outcome 13/2"}));
+}
+
+TEST_F(LinkRunnerTest, NoPanelLosesTheLinkAndEndsTheChain) {
+    runner_.setChannelSource([] { return SerialPort().line(); });  // nothing on the line
+    runner_.start(LinkOperation::Handshake);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    ASSERT_GE(host_.calls.size(), 2u);
+    EXPECT_EQ(host_.calls[host_.calls.size() - 2], "outcome 1/10");
+    EXPECT_EQ(host_.calls.back(), "linkLost");
+    EXPECT_FALSE(runner_.port().isOpen());
+}
+
+// Identification asks for a firmware replacement inside the identification read's call and
+// starts exchanges from there: they must run while the older worker waits.
+TEST_F(LinkRunnerTest, ExchangeStartedInsideACallRunsWhileTheCallerWaits) {
+    runner_.state().identifyPending = true;
+    bool nestedDone = false;
+    host_.onSettings = [&](bool identify) {
+        if (!identify) return;
+        runner_.state().identifyPending = false;
+        runner_.start(LinkOperation::ReadSettings);
+        nestedDone = ServeUntil([&] { return host_.saw("settingsRead"); }, 5000);
+    };
+    runner_.start(LinkOperation::ReadSettings);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    EXPECT_TRUE(nestedDone);
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"identify", "outcome 11/0", "readFinished",
+                                                     "settingsRead"}));
+}
+
+// The window may go away while a worker waits for a call into it; that must neither hang nor
+// run the call on a dead window.
+TEST_F(LinkRunnerTest, DestroyingTheRunnerReleasesAWaitingWorker) {
+    auto runner = std::make_unique<LinkRunner>(host_, clock_);
+    runner->setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
+    runner->start(LinkOperation::Handshake);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the worker now waits for us
+    const auto start = std::chrono::steady_clock::now();
+    runner.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(host_.calls.empty());
+}
+
+}  // namespace
+}  // namespace kerma

@@ -1,0 +1,228 @@
+// The editor's side of the link, headless: outcomes on the status bar and in message boxes, the
+// chains, identification and the write after a firmware replacement, against the in-process
+// panel.
+#include <gtest/gtest.h>
+
+#include "editor_link.h"
+#include "in_process_channel.h"
+#include "inline_driver.h"
+#include "scripted_prompts.h"
+#include "virtual_panel.h"
+
+namespace kerma {
+namespace {
+
+Block Pattern(size_t n, int seed) {
+    Block b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = static_cast<int32_t>((i * 5 + seed) & 0xFF);
+    return b;
+}
+
+bool Contains(const std::vector<uint8_t>& bytes, std::vector<uint8_t> run) {
+    return std::search(bytes.begin(), bytes.end(), run.begin(), run.end()) != bytes.end();
+}
+
+struct Rig {
+    VirtualPanel panel;
+    VirtualClock clock;
+    InProcessChannel channel{panel, clock};
+    InlineDriver driver{channel, clock};
+    ScriptedPrompts prompts;
+    K740Editor editor{prompts};
+    int chosen = 1;
+    bool closed = false;
+    int replaceVariant = 0;
+    int defaultsLoaded = 0;
+    Block decodedSettings, decodedCodes;
+    std::vector<std::pair<int, int>> progress;
+    std::string encodeError;
+    std::unique_ptr<EditorLink> link;
+
+    explicit Rig(uint8_t version) : panel(9, version) {
+        EditorLinkHooks hooks;
+        hooks.chosenVariant = [this] { return chosen; };
+        hooks.openAndHandshake = [this] {
+            driver.open();
+            driver.start(LinkOperation::Handshake, {});
+            return true;
+        };
+        hooks.closeEditor = [this] { closed = true; };
+        hooks.replaceFirmware = [this](int v) { replaceVariant = v; };
+        hooks.decode = [this](const Block& s, const Block& c) {
+            decodedSettings = s;
+            decodedCodes = c;
+            editor.model().setEnabled("PageControl", true);
+        };
+        hooks.encodeCodes = [this] { return Pattern(CodesLength(driver.state().layoutCode), 1); };
+        hooks.encodeSettings = [this](Block& s) {
+            s = Pattern(SettingsLength(driver.state().layoutCode), 2);
+            s[1] = panel.version();
+            return encodeError;
+        };
+        hooks.loadDefaultsAfterReplace = [this](int) { ++defaultsLoaded; };
+        hooks.chainProgress = [this](int done, int total) { progress.emplace_back(done, total); };
+        link = std::make_unique<EditorLink>(editor, driver, std::move(hooks));
+        driver.setHost(*link);
+    }
+
+    void connect() {
+        driver.state().identifyPending = true;
+        link->connectCommand();
+        driver.pump();
+    }
+    bool enabled(const char* name) { return editor.model().at(name).enabled; }
+};
+
+TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
+    Rig rig(17);
+    rig.connect();
+    EXPECT_TRUE(rig.prompts.shown.empty());
+    EXPECT_EQ(rig.editor.state().versionText, "1.7");
+    EXPECT_FALSE(rig.driver.state().identifyPending);
+    EXPECT_EQ(rig.driver.state().layoutCode, 99);
+    // Minor 7: GSMkom comes back, the user password and partition names stay hidden.
+    EXPECT_FALSE(rig.editor.model().at("GroupBox21").visible);
+    EXPECT_TRUE(rig.editor.model().at("GSMkom").visible);
+    EXPECT_FALSE(rig.editor.model().at("kom781").visible);
+    ASSERT_EQ(rig.decodedSettings.size(), 1024u);
+    EXPECT_EQ(rig.decodedSettings[1], 17);
+    EXPECT_EQ(rig.decodedCodes.size(), 1024u);
+    EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 1.7  Чтение конфигурации завершено");
+    EXPECT_EQ(rig.editor.status(1), "Режим <on-line>. На линии прибор версии v 1.7.");
+    EXPECT_EQ(rig.editor.model().at("VersionLabel").caption, "Версия ПО прибора: 1.7");
+    EXPECT_TRUE(rig.enabled("ReadButton"));
+    EXPECT_TRUE(rig.enabled("WriteButton"));
+    EXPECT_TRUE(rig.enabled("CancelButton"));
+    EXPECT_FALSE(rig.enabled("ConnectButton"));
+    // The read chain's command frames carried the regular layout byte.
+    const auto& rx = rig.panel.received();
+    EXPECT_TRUE(Contains(rx, {0x55, 99, 0x93}));
+    ASSERT_FALSE(rig.progress.empty());
+    EXPECT_EQ(rig.progress.back(), std::make_pair(0, 0));  // hidden at the end
+    const int total = 1027 + 1027;
+    EXPECT_NE(std::find(rig.progress.begin(), rig.progress.end(), std::make_pair(total, total)),
+              rig.progress.end());
+}
+
+TEST(EditorLinkTest, OtherVariantAsksForReplacementAndNoClosesTheEditor) {
+    Rig rig(52);
+    rig.connect();
+    ASSERT_EQ(rig.prompts.shown.size(), 1u);
+    EXPECT_EQ(rig.prompts.shown[0],
+              "Подтверждение|ПО прибора ППКОП Kerma-740 версия v 5.2 не соответсвует выбранному "
+              "вами типу системы. Провести смену ПО прибора? Это процедура займет примерно 10 "
+              "минут.");
+    EXPECT_TRUE(rig.closed);
+    EXPECT_EQ(rig.replaceVariant, 0);
+    EXPECT_TRUE(rig.driver.state().identifyPending);
+    EXPECT_EQ(rig.driver.state().layoutCode, 85);
+}
+
+TEST(EditorLinkTest, YesHandsOverToTheReplacement) {
+    Rig rig(18);
+    rig.chosen = 3;
+    rig.prompts.answers = {true};
+    rig.connect();
+    EXPECT_EQ(rig.replaceVariant, 3);
+    EXPECT_FALSE(rig.closed);
+}
+
+TEST(EditorLinkTest, ErasedPanelIsOfferedAReplacement) {
+    Rig rig(0);
+    rig.connect();
+    ASSERT_EQ(rig.prompts.shown.size(), 1u);
+    EXPECT_NE(rig.prompts.shown[0].find("версия v 0.0 не соответсвует"), std::string::npos);
+}
+
+TEST(EditorLinkTest, PanelOfAnotherTypeClosesTheEditor) {
+    Rig rig(18);
+    rig.panel.faults().typeOverride = 11;
+    rig.connect();
+    EXPECT_EQ(rig.prompts.shown, std::vector<std::string>{"Подключенный прибор имеет другой тип"});
+    EXPECT_TRUE(rig.closed);
+}
+
+TEST(EditorLinkTest, NoAnswerDisconnects) {
+    Rig rig(18);
+    rig.panel.faults().silent = true;
+    rig.connect();
+    EXPECT_EQ(rig.prompts.shown, std::vector<std::string>{"Нет ответа от прибора"});
+    EXPECT_EQ(rig.editor.status(0), "Нет ответа от прибора");
+    EXPECT_TRUE(rig.enabled("ConnectButton"));
+    EXPECT_FALSE(rig.enabled("CancelButton"));
+    EXPECT_FALSE(rig.driver.portOpen());
+}
+
+TEST(EditorLinkTest, AttemptTextNamesTheAttempt) {
+    Rig rig(18);
+    rig.link->outcome(LinkResult::Attempt, 3);
+    EXPECT_EQ(rig.editor.status(0), "Установка связи с прибором...Попытка №3 из 10");
+}
+
+TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
+    Rig rig(33);
+    rig.chosen = 3;
+    rig.connect();
+    rig.link->writeCommand();
+    rig.driver.pump();
+    EXPECT_EQ(Block(rig.panel.codes().begin(), rig.panel.codes().begin() + 1024), Pattern(1024, 1));
+    EXPECT_EQ(rig.panel.settings()[100], Pattern(1024, 2)[100]);
+    EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 3.3  Запись конфигурации завершена");
+    EXPECT_TRUE(rig.enabled("PageControl"));
+    EXPECT_TRUE(rig.enabled("WriteButton"));
+}
+
+TEST(EditorLinkTest, RefusedWriteLeavesButtonsDisabled) {
+    Rig rig(18);
+    rig.connect();
+    rig.panel.faults().refuseWrite = true;
+    rig.link->writeCommand();
+    rig.driver.pump();
+    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
+    EXPECT_FALSE(rig.enabled("ReadButton"));
+    EXPECT_FALSE(rig.enabled("WriteButton"));
+    EXPECT_FALSE(rig.enabled("PageControl"));
+}
+
+TEST(EditorLinkTest, SettingsThatCannotBeBuiltStopTheWriteBeforeAnyByte) {
+    Rig rig(18);
+    rig.connect();
+    rig.panel.clearRecord();
+    rig.encodeError = "Пароль инженера должен содержать 4 цифры.";
+    rig.link->writeCommand();
+    rig.driver.pump();
+    EXPECT_TRUE(rig.panel.received().empty());
+    EXPECT_EQ(rig.prompts.shown.back(), rig.encodeError);
+    EXPECT_TRUE(rig.enabled("WriteButton"));
+}
+
+TEST(EditorLinkTest, DisconnectStopsAndCloses) {
+    Rig rig(18);
+    rig.connect();
+    rig.link->disconnectCommand();
+    EXPECT_EQ(rig.editor.status(0), "Нет связи с прибором");
+    EXPECT_EQ(rig.editor.status(1), "Режим <on-line>.");
+    EXPECT_FALSE(rig.driver.portOpen());
+    EXPECT_TRUE(rig.enabled("ConnectButton"));
+    EXPECT_FALSE(rig.enabled("PageControl"));
+}
+
+TEST(EditorLinkTest, NewFirmwareGetsFactoryDefaultsWrittenWithTheWideLayout) {
+    Rig rig(35);
+    rig.chosen = 3;
+    rig.driver.state().firmwareReplaced = true;
+    rig.connect();
+    EXPECT_EQ(rig.defaultsLoaded, 1);
+    EXPECT_FALSE(rig.driver.state().firmwareReplaced);
+    // Codes with layout 0x66: 1792 bytes went to the panel.
+    EXPECT_EQ(Block(rig.panel.codes().begin(), rig.panel.codes().begin() + 1792), Pattern(1792, 1));
+    const auto& rx = rig.panel.received();
+    EXPECT_TRUE(Contains(rx, {0x55, 0x66, 0x94}));
+    EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 3.5  Запись конфигурации завершена");
+    // From here on the regular blocks.
+    EXPECT_EQ(rig.driver.state().layoutCode, 99);
+    EXPECT_FALSE(rig.editor.state().defaultsAfterReplace);
+}
+
+}  // namespace
+}  // namespace kerma

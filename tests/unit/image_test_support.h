@@ -1,0 +1,43 @@
+#pragma once
+// An editor without a window for the image tests, and small builders of images.
+#include <initializer_list>
+#include <utility>
+
+#include "image_state.h"
+#include "k740_editor.h"
+#include "scripted_prompts.h"
+#include "settings_image.h"
+
+namespace kerma::testing {
+
+struct ImageEditor {
+    ScriptedPrompts prompts;
+    K740Editor editor{prompts};
+    ImageState image;
+
+    FormModel& model() { return editor.model(); }
+    K740State& state() { return editor.state(); }
+
+    // Decodes a settings block with the given codes block held, as a read does.
+    void read(const Cells& settings, const Cells& codes = Cells(kCodesCells, 0xFF)) {
+        state().codesImage = codes;
+        DecodeSettingsImage(editor, image, settings);
+    }
+    Cells write() {
+        EncodedImage built = EncodeSettingsImage(editor, image);
+        return built.cells;
+    }
+};
+
+// A settings block of the variant with valid engineer digits 1234 and the given cells set.
+inline Cells SettingsOf(int version, std::initializer_list<std::pair<int, int>> cells = {}) {
+    Cells image(kSettingsCells, 0);
+    image[1] = version;
+    for (int i = 0; i < 4; ++i) image[2 + i] = 0x81 + i;
+    for (auto [cell, value] : cells) image[cell] = value;
+    return image;
+}
+
+inline constexpr int kV1 = 18, kV2 = 25, kV3 = 33, kV4 = 41, kV5 = 53;
+
+}  // namespace kerma::testing

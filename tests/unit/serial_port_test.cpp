@@ -1,0 +1,255 @@
+#include "serial_port.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <numeric>
+#include <thread>
+#include <vector>
+
+namespace kerma {
+namespace {
+
+using Ms = std::chrono::milliseconds;
+
+class RecordingClock final : public Clock {
+  public:
+    void sleepMs(int ms) override { slept.push_back(ms); }
+    std::vector<int> slept;
+};
+
+long ElapsedMs(std::chrono::steady_clock::time_point since) {
+    return static_cast<long>(
+        std::chrono::duration_cast<Ms>(std::chrono::steady_clock::now() - since).count());
+}
+
+// A pseudo-terminal stands in for COM3: the port opens its slave, the test plays the panel on
+// the master.
+class SerialPortTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char name[128] = {};
+        ASSERT_EQ(::openpty(&master_, &slave_, name, nullptr, nullptr), 0);
+        slaveName_ = name;
+        ::setenv("KERMA740_COM3", name, 1);
+    }
+    void TearDown() override {
+        ::unsetenv("KERMA740_COM3");
+        ::close(master_);
+        ::close(slave_);
+    }
+
+    void panelSends(const std::vector<uint8_t>& bytes) {
+        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    std::vector<uint8_t> panelReceives(size_t count) {
+        std::vector<uint8_t> bytes;
+        uint8_t buffer[512];
+        pollfd fd{master_, POLLIN, 0};
+        while (bytes.size() < count && ::poll(&fd, 1, 2000) > 0) {
+            const ssize_t n =
+                ::read(master_, buffer, std::min(sizeof buffer, count - bytes.size()));
+            if (n <= 0) break;
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        }
+        return bytes;
+    }
+    bool exclusiveFlag() {
+        int flag = 0;
+        EXPECT_EQ(::ioctl(slave_, TIOCGEXCL, &flag), 0);
+        return flag != 0;
+    }
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::string slaveName_;
+    RecordingClock clock_;
+};
+
+TEST(SerialPortNames, DeviceNameFollowsPortNumberAndEnvironment) {
+    ::unsetenv("KERMA740_COM3");
+    ::setenv("KERMA740_COM4", "", 1);  // empty means unset
+#ifdef _WIN32
+    EXPECT_EQ(SerialPort::DeviceName(3), "//./COM3");
+    EXPECT_EQ(SerialPort::DeviceName(10), "//./COM10");
+#else
+    EXPECT_EQ(SerialPort::DeviceName(1), "/dev/ttyS0");
+    EXPECT_EQ(SerialPort::DeviceName(3), "/dev/ttyS2");
+    EXPECT_EQ(SerialPort::DeviceName(4), "/dev/ttyS3");
+    EXPECT_EQ(SerialPort::DeviceName(10), "/dev/ttyS9");
+    ::setenv("KERMA740_COM3", "/dev/pts/7", 1);
+    EXPECT_EQ(SerialPort::DeviceName(3), "/dev/pts/7");
+    EXPECT_EQ(SerialPort::DeviceName(1), "/dev/ttyS0");
+    ::unsetenv("KERMA740_COM3");
+#endif
+    ::unsetenv("KERMA740_COM4");
+}
+
+TEST(SerialPortNames, BusyMessageCarriesTheWholePortNumber) {
+    EXPECT_EQ(PortBusyMessage(10), "Порт COM10 занят другой программой или не доступен.");
+    EXPECT_EQ(PortBusyMessage(1), "Порт COM1 занят другой программой или не доступен.");
+}
+
+TEST_F(SerialPortTest, OpensAt1200EightNoneOneRawAndSettles) {
+    SerialPort port(clock_);
+    ASSERT_TRUE(port.open(3));
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(clock_.slept, std::vector<int>{300});
+
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(slave_, &tio), 0);
+    EXPECT_EQ(::cfgetospeed(&tio), B1200);
+    EXPECT_EQ(::cfgetispeed(&tio), B1200);
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(tio.c_lflag & (ECHO | ICANON | ISIG), 0u);
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL), 0u);
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+}
+
+// Every byte value must cross unchanged: CR, XON/XOFF, Ctrl-C and 0xFF all occur in frames.
+TEST_F(SerialPortTest, EveryByteValueCrossesBothWaysUnchanged) {
+    SerialPort port(clock_);
+    ASSERT_TRUE(port.open(3));
+    std::vector<uint8_t> all(256);
+    std::iota(all.begin(), all.end(), 0);
+
+    ASSERT_TRUE(port.write(all.data(), all.size()));
+    EXPECT_EQ(panelReceives(all.size()), all);
+
+    panelSends(all);
+    std::vector<uint8_t> got(all.size());
+    EXPECT_EQ(port.read(got.data(), got.size()), all.size());
+    EXPECT_EQ(got, all);
+}
+
+TEST_F(SerialPortTest, ReadTimeOutsFollowTheRequestedCount) {
+    SerialPort port(clock_);
+    ASSERT_TRUE(port.open(3));
+    uint8_t bytes[4] = {};
+
+    // Silent line: one byte gives up after about 110 ms.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.read(bytes, 1), 0u);
+    EXPECT_GE(ElapsedMs(start), 80);
+    EXPECT_LE(ElapsedMs(start), 1000);
+
+    // Four bytes waiting: no waiting for the 410 ms total.
+    panelSends({0x55, 0x55, 0x0A, 0xB8});
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.read(bytes, 4), 4u);
+    EXPECT_LT(ElapsedMs(start), 300);
+    EXPECT_EQ(bytes[3], 0xB8);
+
+    // Two of four: the total time-out ends the call with what arrived.
+    panelSends({0x01, 0x02});
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.read(bytes, 4), 2u);
+    EXPECT_GE(ElapsedMs(start), 300);
+    EXPECT_LE(ElapsedMs(start), 2000);
+    EXPECT_EQ(bytes[0], 0x01);
+}
+
+TEST_F(SerialPortTest, ReadReturnsAsSoonAsTheLastByteArrives) {
+    SerialPort port(clock_);
+    ASSERT_TRUE(port.open(3));
+    panelSends({0x55, 0x55});
+    std::thread late([&] {
+        std::this_thread::sleep_for(Ms(60));
+        panelSends({0x0A, 0xB8});
+    });
+    uint8_t bytes[4] = {};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.read(bytes, 4), 4u);
+    EXPECT_LT(ElapsedMs(start), 380);
+    late.join();
+}
+
+TEST_F(SerialPortTest, PortIsExclusiveUntilClosedAndReopens) {
+    SerialPort first(clock_);
+    SerialPort second(clock_);
+    ASSERT_TRUE(first.open(3));
+    EXPECT_TRUE(exclusiveFlag());
+    EXPECT_FALSE(second.open(3));
+    EXPECT_FALSE(second.isOpen());
+
+    // The flag must not outlive the close: an ordinary user would get EBUSY on reopen.
+    first.close();
+    EXPECT_FALSE(first.isOpen());
+    EXPECT_FALSE(exclusiveFlag());
+    ASSERT_TRUE(second.open(3));
+    // Opening again closes the old handle instead of leaking it, which would lock us out.
+    ASSERT_TRUE(second.open(3));
+    EXPECT_FALSE(first.open(3));
+}
+
+TEST_F(SerialPortTest, MissingOrNonSerialDevicesDoNotOpen) {
+    SerialPort port(clock_);
+    ::setenv("KERMA740_COM3", "/nonexistent/ttyX", 1);
+    EXPECT_FALSE(port.open(3));
+    ::setenv("KERMA740_COM3", "/dev/null", 1);
+    EXPECT_FALSE(port.open(3));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(clock_.slept.empty());
+    uint8_t byte = 0x55;
+    EXPECT_FALSE(port.write(&byte, 1));
+    EXPECT_EQ(port.read(&byte, 1), 0u);
+}
+
+TEST_F(SerialPortTest, CloseReleasesAReaderAtOnce) {
+    SerialPort port(clock_);
+    ASSERT_TRUE(port.open(3));
+    auto line = port.line();
+    size_t got = 99;
+    long readMs = 0;
+    std::thread reader([&] {
+        uint8_t bytes[64];
+        const auto start = std::chrono::steady_clock::now();
+        got = line->read(bytes, sizeof bytes);  // would wait 6.4 s on a silent line
+        readMs = ElapsedMs(start);
+    });
+    std::this_thread::sleep_for(Ms(50));
+    port.close();
+    reader.join();
+    EXPECT_EQ(got, 0u);
+    EXPECT_LT(readMs, 3000);
+    uint8_t byte = 0;
+    EXPECT_FALSE(line->write(&byte, 1));
+    EXPECT_EQ(line->read(&byte, 1), 0u);
+}
+
+// An exchange thread keeps the connection it started on; after a reconnect it must not reach
+// the new one.
+TEST_F(SerialPortTest, OldConnectionNeverReachesTheNewOne) {
+    SerialPort port(clock_);
+    ASSERT_TRUE(port.open(3));
+    auto old = port.line();
+    ASSERT_TRUE(port.open(3));
+    panelSends({0x42});
+    uint8_t byte = 0;
+    EXPECT_EQ(old->read(&byte, 1), 0u);
+    EXPECT_FALSE(old->write(&byte, 1));
+    EXPECT_EQ(port.read(&byte, 1), 1u);
+    EXPECT_EQ(byte, 0x42);
+}
+
+TEST_F(SerialPortTest, PurgeDropsWhatWaitsOnTheLine) {
+    SerialPort port(clock_);
+    ASSERT_TRUE(port.open(3));
+    panelSends({1, 2, 3});
+    std::this_thread::sleep_for(Ms(20));
+    port.purgeReceive();
+    port.purgeTransmit();
+    uint8_t byte = 0;
+    EXPECT_EQ(port.read(&byte, 1), 0u);
+}
+
+}  // namespace
+}  // namespace kerma
