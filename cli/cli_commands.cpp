@@ -141,10 +141,4 @@ int Write(const std::string& port, const std::string& inFile) {
     return 0;
 }
 
-int Show(const std::string& file) {
-    auto parsed = ReadConfigFile(file);
-    if (auto* error = std::get_if<FileError>(&parsed)) return Fail(error->message);
-    return Fail("show: ещё не реализовано");
-}
-
 }  // namespace kerma::cli

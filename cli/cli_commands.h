@@ -7,6 +7,5 @@ namespace kerma::cli {
 int Probe(const std::string& port);
 int Read(const std::string& port, const std::string& outFile);
 int Write(const std::string& port, const std::string& inFile);
-int Show(const std::string& file);
 
 }  // namespace kerma::cli

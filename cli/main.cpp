@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli_commands.h"
+#include "cli_files.h"
 
 namespace {
 
@@ -18,6 +19,9 @@ void Usage() {
                  "  kerma740-cli read  --port ПОРТ --out ФАЙЛ.cfg\n"
                  "  kerma740-cli write --port ПОРТ ФАЙЛ.cfg\n"
                  "  kerma740-cli show  ФАЙЛ.cfg\n"
+                 "  kerma740-cli resave ВХОД.cfg ВЫХОД.cfg\n"
+                 "  kerma740-cli diff  A.cfg B.cfg\n"
+                 "  kerma740-cli defaults --variant N --out ФАЙЛ.cfg\n"
                  "ПОРТ: путь к устройству (/dev/ttyUSB0) или \"com N\".\n";
 }
 
@@ -46,6 +50,14 @@ std::optional<Args> Parse(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2) {
+        const std::string cmd = argv[1];
+        const std::vector<std::string> rest(argv + 2, argv + argc);
+        if (cmd == "show") return kerma::cli::Show(rest);
+        if (cmd == "resave") return kerma::cli::Resave(rest);
+        if (cmd == "diff") return kerma::cli::Diff(rest);
+        if (cmd == "defaults") return kerma::cli::Defaults(rest);
+    }
     const auto args = Parse(argc, argv);
     if (!args) {
         Usage();
@@ -61,7 +73,6 @@ int main(int argc, char** argv) {
         return kerma::cli::Read(option("port"), option("out"));
     if (cmd == "write" && !option("port").empty() && args->positional.size() == 1)
         return kerma::cli::Write(option("port"), args->positional[0]);
-    if (cmd == "show" && args->positional.size() == 1) return kerma::cli::Show(args->positional[0]);
     Usage();
     return 2;
 }

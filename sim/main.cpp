@@ -77,6 +77,9 @@ int Run(const kerma::PanelOptions& options) {
             return Fail(error, kExitBadOptions);
         }
         if (options.versionGiven) panel.setVersion(static_cast<uint8_t>(options.version));
+    } else {
+        // A panel fresh from the factory: the factory configuration of its variant.
+        kerma::LoadFactoryPanelMemory(panel);
     }
     sigset_t waitMask = BlockStopSignals();
     kerma::PtyServer server(panel, options.baud, options.savePath);

@@ -5,6 +5,7 @@
 
 #include "crc8.h"
 #include "link_types.h"
+#include "panel_memory.h"
 
 namespace kerma {
 namespace {
@@ -32,6 +33,10 @@ bool IsCommand(uint8_t op) {
 
 bool IsHandshakeByte(uint8_t b) {
     return b == kHandshakeByte || b == kUploadHandshakeByte;
+}
+
+bool KnownVariant(int variant) {
+    return variant >= 1 && variant <= 5;
 }
 
 }  // namespace
@@ -209,13 +214,23 @@ void VirtualPanel::stepUpload(uint8_t byte, std::vector<uint8_t>& out) {
     if (frame_.size() < length + kUploadOverhead) return;
     lastUpload_ = frame_;
     resetLine();
-    if (faults_.refuseUpload) {
+    const uint8_t version = lastUpload_[kUploadVersionOffset];
+    if (faults_.refuseUpload || !KnownVariant(VariantOfVersion(version))) {
         out.push_back(kStatusRefused);
         return;
     }
-    setVersion(lastUpload_[kUploadVersionOffset]);
+    installFirmware(version);
     ++acceptedUploads_;
     out.push_back(kStatusOk);
+}
+
+// New firmware brings the memory layout of its variant: what the old firmware kept means nothing
+// to it, so the panel starts from its factory configuration.
+void VirtualPanel::installFirmware(uint8_t version) {
+    std::fill(settings_.begin(), settings_.end(), 0);
+    std::fill(codes_.begin(), codes_.end(), 0);
+    setVersion(version);
+    LoadFactoryPanelMemory(*this);
 }
 
 uint8_t VirtualPanel::sentCrc(uint8_t crc) const {

@@ -60,6 +60,10 @@ class VirtualPanel {
     // The image of the last firmware upload received in full, accepted or not.
     const std::vector<uint8_t>& lastUpload() const { return lastUpload_; }
 
+    // What an accepted upload does: the version byte of the new firmware, and a memory laid out
+    // for its variant holding that variant's factory configuration.
+    void installFirmware(uint8_t version);
+
     // Every byte received and every byte sent, in order, for tests.
     const std::vector<uint8_t>& received() const { return received_; }
     const std::vector<uint8_t>& sent() const { return sent_; }

@@ -27,7 +27,8 @@ namespace {
 const char kStartHelp[] = "Help.hlp";
 const char kButtonHelp[] = "Setka-740-v4_6-help.hlp";
 
-QRadioButton* Variant(QWidget* host, const char* name, const QString& caption, const QString& hint) {
+QRadioButton* Variant(QWidget* host, const char* name, const QString& caption,
+                      const QString& hint) {
     auto* radio = new QRadioButton(caption, host);
     radio->setObjectName(name);
     radio->setToolTip(hint);
@@ -90,10 +91,12 @@ void TMainForm::buildVariantGroup(QWidget* host) {
     family->addStretch();
     layout->addLayout(family);
 
-    rpyQnm1_ = Variant(group, "RPYQNM1", "1 РПУ Kerma QN-M ( для 1.7 и выше )",
-                       "Поддержка одного  ретранслятора переферийного радиоканального РПУ Kerma  QN-M");
-    rpyQnm4_ = Variant(group, "RPYQNM4", "До 4 РПУ Kerma QN-M ( для 3.2 и выше )",
-                       "Поддержка до 4-х ретрансляторов переферийных радиоканальных РПУ Kerma  QN-M");
+    rpyQnm1_ =
+        Variant(group, "RPYQNM1", "1 РПУ Kerma QN-M ( для 1.7 и выше )",
+                "Поддержка одного  ретранслятора переферийного радиоканального РПУ Kerma  QN-M");
+    rpyQnm4_ =
+        Variant(group, "RPYQNM4", "До 4 РПУ Kerma QN-M ( для 3.2 и выше )",
+                "Поддержка до 4-х ретрансляторов переферийных радиоканальных РПУ Kerma  QN-M");
     rpyQn4_ = Variant(group, "RPYQN4", " До 4 РПУ Kerma-QN ( для 5.2 и выше)", "");
     rpyQn1_ = Variant(group, "RPYQN1", "1 РПУ Kerma QN",
                       "Поддержка одного ретранслятора перефериного радиоканально РПУ Kerma QN.");
@@ -146,8 +149,8 @@ void TMainForm::buildActions(QWidget* host) {
     connect(mainHelp_, &QPushButton::clicked, this, [this] { openHelp(kButtonHelp); });
 
     auto* links = new QHBoxLayout;
-    links->addWidget(linkLabel(host, kMakerWeb, "Соединение с сайтом Volmar",
-                               QString("http://") + kMakerWeb));
+    links->addWidget(
+        linkLabel(host, kMakerWeb, "Соединение с сайтом Volmar", QString("http://") + kMakerWeb));
     links->addStretch();
     links->addWidget(linkLabel(host, kSupportEmail, "e-mail для связи",
                                QString("mailto:%1?subject=%2").arg(kSupportEmail, kMailSubject)));
@@ -202,7 +205,9 @@ int TMainForm::systemVariant() const {
     return 5;
 }
 
-int TMainForm::portNumber() const { return portNumber_->currentIndex() + 1; }
+int TMainForm::portNumber() const {
+    return portNumber_->currentIndex() + 1;
+}
 
 void TMainForm::openHelp(const QString& file, QWidget* over) {
     if (hooks.showHelp) hooks.showHelp(over != nullptr ? over : this, file);

@@ -35,7 +35,7 @@ struct MainFormHooks {
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
@@ -63,10 +63,10 @@ public:
     // The editor's link buttons; applied only while the editor is open.
     void setEditorLinkState(bool connected);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildVariantGroup(QWidget* host);
     void buildActions(QWidget* host);
     QLabel* linkLabel(QWidget* host, const QString& text, const QString& hint, const QString& url);

@@ -106,7 +106,9 @@ int MultiRowPages::addPage(QWidget* page, const QString& caption) {
     return index;
 }
 
-bool MultiRowPages::pageVisible(int index) const { return !tabs_.at(index)->isHidden(); }
+bool MultiRowPages::pageVisible(int index) const {
+    return !tabs_.at(index)->isHidden();
+}
 
 void MultiRowPages::setPageVisible(int index, bool visible) {
     tabs_.at(index)->setVisible(visible);
@@ -186,7 +188,7 @@ void LogoWidget::paintEvent(QPaintEvent*) {
         p.drawArc(arc, 35 * 16, 110 * 16);
     }
 
-    QRectF textBox = box.adjusted(4.2 * unit, unit * 0.6, -unit * 0.4, -unit * 0.6);
+    QRectF textBox = box.adjusted(4.2 * unit, unit * 0.9, -unit * 0.4, -unit * 0.6);
     QFont big = font();
     big.setBold(true);
     big.setPixelSize(std::max(10, static_cast<int>(unit * 2.6)));

@@ -13,11 +13,11 @@ namespace kerma {
 
 // Admits digits and blanks and never more characters than the field holds.
 class FixedWidthValidator : public QValidator {
-public:
+  public:
     FixedWidthValidator(int width, QObject* parent) : QValidator(parent), width_(width) {}
     State validate(QString& input, int& pos) const override;
 
-private:
+  private:
     int width_;
 };
 
@@ -26,13 +26,13 @@ private:
 // blank inside and the text keeps its width.
 class MaskedLineEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     MaskedLineEdit(int width, QWidget* parent);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void putAt(int pos, QChar c, int cursorAfter);
     int width_;
 };
@@ -40,7 +40,7 @@ private:
 // The spin of an edit: two arrow buttons; the model does the counting.
 class UpDownWidget : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit UpDownWidget(QWidget* parent);
     std::function<void(int step)> onStep;
 };
@@ -48,7 +48,7 @@ public:
 // A page control whose tabs wrap onto several rows, so every caption stays whole.
 class MultiRowPages : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit MultiRowPages(QWidget* parent);
     int addPage(QWidget* page, const QString& caption);
     void setPageVisible(int index, bool visible);
@@ -60,13 +60,13 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-signals:
+  signals:
     void currentChanged(int index);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     int placeTabs(int width, bool move);
     QWidget* strip_;
     QStackedWidget* stack_;
@@ -76,11 +76,11 @@ private:
 // The maker's logo, drawn rather than loaded; a click opens the web site.
 class LogoWidget : public QFrame {
     Q_OBJECT
-public:
+  public:
     explicit LogoWidget(QWidget* parent);
     std::function<void()> onClick;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 };

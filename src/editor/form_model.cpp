@@ -197,9 +197,15 @@ void FormModel::setGeometry(std::string_view name, int left, int top, int width,
 void FormModel::click(std::string_view name) {
     Control& control = at(name);
     switch (control.kind) {
-        case ControlKind::CheckBox: setChecked(name, !control.checked); break;
-        case ControlKind::RadioButton: setChecked(name, true); break;
-        default: raise(control, ControlEvent::Click); break;
+        case ControlKind::CheckBox:
+            setChecked(name, !control.checked);
+            break;
+        case ControlKind::RadioButton:
+            setChecked(name, true);
+            break;
+        default:
+            raise(control, ControlEvent::Click);
+            break;
     }
 }
 
@@ -224,7 +230,9 @@ void FormModel::moveFocus(std::string_view name) {
     enter(name);
 }
 
-void FormModel::selectAll(std::string_view name) { notify(at(name), ControlProperty::SelectAll); }
+void FormModel::selectAll(std::string_view name) {
+    notify(at(name), ControlProperty::SelectAll);
+}
 
 void FormModel::setFocus(std::string_view name) {
     Control& control = at(name);
@@ -292,7 +300,9 @@ std::optional<long> FieldValue(std::string_view text) {
     return value;
 }
 
-long FieldNumber(std::string_view text, long ifEmpty) { return FieldValue(text).value_or(ifEmpty); }
+long FieldNumber(std::string_view text, long ifEmpty) {
+    return FieldValue(text).value_or(ifEmpty);
+}
 
 size_t Utf8Length(std::string_view text) {
     return std::count_if(text.begin(), text.end(),

@@ -13,15 +13,41 @@
 namespace kerma {
 
 enum class ControlKind {
-    Window, Panel, GroupBox, PageControl, TabSheet, ScrollBox, Label, Button, Image,
-    Edit, MaskEdit, UpDown, CheckBox, RadioButton, RadioGroup, ComboBox, ListBox, StatusBar,
+    Window,
+    Panel,
+    GroupBox,
+    PageControl,
+    TabSheet,
+    ScrollBox,
+    Label,
+    Button,
+    Image,
+    Edit,
+    MaskEdit,
+    UpDown,
+    CheckBox,
+    RadioButton,
+    RadioGroup,
+    ComboBox,
+    ListBox,
+    StatusBar,
 };
 
 enum class ControlEvent { Change, Click, Enter, Exit };
 
 // Which property of a control changed (for views that mirror the model).
 enum class ControlProperty {
-    Text, Caption, Checked, ItemIndex, Items, Position, Enabled, Visible, Focus, Geometry, Hint,
+    Text,
+    Caption,
+    Checked,
+    ItemIndex,
+    Items,
+    Position,
+    Enabled,
+    Visible,
+    Focus,
+    Geometry,
+    Hint,
     SelectAll,
 };
 
@@ -49,7 +75,7 @@ struct Control {
 };
 
 class FormModel {
-public:
+  public:
     using Handler = std::function<void(Control&)>;
     using Observer = std::function<void(const Control&, ControlProperty)>;
 
@@ -71,7 +97,9 @@ public:
     [[nodiscard]] bool has(std::string_view name) const { return find(name) != nullptr; }
 
     // All controls in creation order (the view builds its widgets in this order).
-    [[nodiscard]] const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+    [[nodiscard]] const std::vector<std::unique_ptr<Control>>& controls() const {
+        return controls_;
+    }
     // Direct children of a container, in creation order ("" for the window's own).
     [[nodiscard]] std::vector<Control*> children(std::string_view parent) const;
 
@@ -132,26 +160,26 @@ public:
 
     // Suppresses events (not observers) while a block of programmatic sets runs.
     class EventBlocker {
-    public:
+      public:
         explicit EventBlocker(FormModel& model) : model_(model) { ++model_.blocked_; }
         ~EventBlocker() { --model_.blocked_; }
         EventBlocker(const EventBlocker&) = delete;
         EventBlocker& operator=(const EventBlocker&) = delete;
 
-    private:
+      private:
         FormModel& model_;
     };
     [[nodiscard]] bool eventsBlocked() const { return blocked_ > 0; }
 
-private:
+  private:
     void raise(Control& control, ControlEvent event);
     void notify(const Control& control, ControlProperty property);
     void followEdit(const Control& edit);
     void uncheckSiblings(const Control& radio);
 
     std::vector<std::unique_ptr<Control>> controls_;
-    std::unordered_map<std::string, Control*> byName_;        // key: lower-case name
-    std::unordered_map<std::string, Control*> upDownOfEdit_;  // key: lower-case edit name
+    std::unordered_map<std::string, Control*> byName_;                 // key: lower-case name
+    std::unordered_map<std::string, Control*> upDownOfEdit_;           // key: lower-case edit name
     std::unordered_map<std::string, std::vector<Control*>> children_;  // key: lower-case parent
     std::unordered_map<std::string, std::vector<std::pair<ControlEvent, Handler>>> handlers_;
     std::vector<std::pair<int, Observer>> observers_;

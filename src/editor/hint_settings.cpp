@@ -14,7 +14,7 @@ namespace kerma {
 namespace {
 
 class HintStyle : public QProxyStyle {
-public:
+  public:
     using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* data) const override {
@@ -25,11 +25,11 @@ public:
 
 // Shows every hint itself, to keep it up for the full time and to feed the mirrors.
 class HintFilter : public QObject {
-public:
+  public:
     std::map<int, std::function<void(const QString&)>> mirrors;
     int next = 1;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::ToolTip || !watched->isWidgetType()) return false;
         auto* widget = static_cast<QWidget*>(watched);

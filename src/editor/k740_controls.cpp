@@ -13,12 +13,16 @@ constexpr int kPageWidth = 940;
 constexpr int kPageHeight = 540;
 constexpr int kRow = 22;
 
-std::string Num(int n) { return std::to_string(n); }
-std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + Num(n); }
+std::string Num(int n) {
+    return std::to_string(n);
+}
+std::string TwoDigits(int n) {
+    return (n < 10 ? "0" : "") + Num(n);
+}
 
 // Adds controls with their geometry; labels without a designed name get "Lbl" + a counter.
 class Builder {
-public:
+  public:
     explicit Builder(FormModel& model) : model_(model) {}
 
     Control& add(K kind, std::string name, std::string parent, std::string caption, int x, int y,
@@ -40,8 +44,8 @@ public:
         return add(K::Label, std::move(name), parent, std::move(caption), x, y, w, 18);
     }
 
-    Control& group(std::string name, std::string parent, std::string caption, int x, int y,
-                   int w, int h) {
+    Control& group(std::string name, std::string parent, std::string caption, int x, int y, int w,
+                   int h) {
         return add(K::GroupBox, std::move(name), std::move(parent), std::move(caption), x, y, w, h);
     }
 
@@ -56,8 +60,8 @@ public:
     }
 
     // An edit with its up-down, 0..max, start 0.
-    void spin(const std::string& edit, const std::string& upDown, const std::string& parent,
-              int x, int y, int max = 254) {
+    void spin(const std::string& edit, const std::string& upDown, const std::string& parent, int x,
+              int y, int max = 254) {
         Control& e = add(K::Edit, edit, parent, "", x, y, 48, kRow);
         e.text = "0";
         e.maxLength = 3;
@@ -91,13 +95,14 @@ public:
 
     FormModel& model() { return model_; }
 
-private:
+  private:
     FormModel& model_;
     int labels_ = 0;
 };
 
-const std::vector<std::string> kReleItems = {"ПЦН тревога",       "Взят/Снят", "Исполнительный",
-                                             "Контрольная лампа", "Круглосуточный", "Звуковой"};
+const std::vector<std::string> kReleItems = {"ПЦН тревога",    "Взят/Снят",
+                                             "Исполнительный", "Контрольная лампа",
+                                             "Круглосуточный", "Звуковой"};
 const std::vector<std::string> kReleQnItems = {"Тревога", "Контрольная лампа", "Звуковой"};
 
 void BuildButtonPanel(Builder& b) {
@@ -123,8 +128,8 @@ void BuildButtonPanel(Builder& b) {
     // Two rows of four, the first column widest: the captions stay whole at any scale.
     static const int lefts[] = {8, 286, 564, 758}, widths[] = {270, 270, 186, 194};
     for (int i = 0; i < 8; ++i) {
-        Control& c = b.add(K::Button, buttons[i].name, "Panel1", buttons[i].caption,
-                           lefts[i % 4], 6 + (i / 4) * 32, widths[i % 4], 28);
+        Control& c = b.add(K::Button, buttons[i].name, "Panel1", buttons[i].caption, lefts[i % 4],
+                           6 + (i / 4) * 32, widths[i % 4], 28);
         c.hint = buttons[i].hint;
         c.enabled = buttons[i].enabled;
     }
@@ -221,13 +226,14 @@ void BuildStatusPairs(Builder& b, const std::string& group, const std::string& p
 
 void BuildDeviceGroups(Builder& b) {
     const std::string page = "TabSheetRazdel";
-    BuildModeGroup(b, "GroupBox7", page, "Звук Клавиатуры:", 4, 250, 176,
-                   {{{"Keysound1", "Включен"}, {"keysound2", "Только.Тревога"},
-                     {"Keysound3", "Выключен"}}},
-                   "EditTimesound", "Timesound");
-    BuildModeGroup(b, "GroupBox14", page, "Подсветка ЖКИ:", 186, 250, 176,
-                   {{{"LCD_key1", "Включена"}, {"LCD_key2", "Автомат."}, {"LCD_key3", "Выключена"}}},
-                   "EditTimeLCD", "TimeLCD");
+    BuildModeGroup(
+        b, "GroupBox7", page, "Звук Клавиатуры:", 4, 250, 176,
+        {{{"Keysound1", "Включен"}, {"keysound2", "Только.Тревога"}, {"Keysound3", "Выключен"}}},
+        "EditTimesound", "Timesound");
+    BuildModeGroup(
+        b, "GroupBox14", page, "Подсветка ЖКИ:", 186, 250, 176,
+        {{{"LCD_key1", "Включена"}, {"LCD_key2", "Автомат."}, {"LCD_key3", "Выключена"}}},
+        "EditTimeLCD", "TimeLCD");
     b.group("GroupBox36", page, "Внешний Звук:", 368, 250, 176, 52);
     b.label("GroupBox36", "Длительность:", 8, 24, 96);
     b.spin("EditSoundExt", "TimesoundExt", "GroupBox36", 106, 20);
@@ -276,11 +282,13 @@ void BuildPanelQn(Builder& b) {
     b.group("GroupBoxQNRele2", p, "Режим работы реле №2:", 240, 148, 230, 52);
     b.combo("ReleQN2", "GroupBoxQNRele2", kReleQnItems, 8, 22, 212);
     BuildModeGroup(b, "GroupBoxQNLCD", p, "Подсветка ЖКИ:", 4, 206, 230,
-                   {{{"LCDButton1", "Включена"}, {"LCDButton2", "Автоматически"},
+                   {{{"LCDButton1", "Включена"},
+                     {"LCDButton2", "Автоматически"},
                      {"LCDButton3", "Выключена"}}},
                    "LCDEdit", "LCDUpDown");
     BuildModeGroup(b, "GroupBoxQNSound", p, "Внутренний звук:", 240, 206, 230,
-                   {{{"SoundButton1", "Включен"}, {"SoundButton2", "Только Тревога"},
+                   {{{"SoundButton1", "Включен"},
+                     {"SoundButton2", "Только Тревога"},
                      {"SoundButton3", "Выключен"}}},
                    "SoundEdit", "SoundUpDown");
     b.group("GroupBoxQNStatus", p, "Статус  извещений.", 476, 148, 300, 200);
@@ -327,8 +335,7 @@ void BuildPriv(Builder& b) {
         std::string tab = "RPU" + Num(r);
         b.add(K::TabSheet, tab, "PageControlRPU", "РПУ №" + Num(r), 0, 0, 0, 0);
         std::string group = r == 1 ? "GroupBoxPriv" : "GroupBoxPriv" + Num(r);
-        b.group(group, tab, "Привязки извещателей РПУ Kerma QNM №" + Num(r) + " ", 4, 4, 920,
-                192);
+        b.group(group, tab, "Привязки извещателей РПУ Kerma QNM №" + Num(r) + " ", 4, 4, 920, 192);
         BuildDetectorGrid(b, group, "RPD", r, "!99;2; ", 2, "0 ", (r - 1) * 48);
     }
 }
@@ -362,11 +369,11 @@ void BuildAuthorityRows(Builder& b, const std::string& scroll, int first, int la
 }
 
 void BuildCountGroup(Builder& b, const std::string& page, const std::string& group,
-                     const std::string& caption, const std::string& edit,
-                     const std::string& upDown, int max) {
-        b.group(group, page, caption, 4, 4, 300, 50);
-        b.spin(edit, upDown, group, 8, 20, max);
-        b.label(group, "(1-" + Num(max) + ")", 84, 23, 60);
+                     const std::string& caption, const std::string& edit, const std::string& upDown,
+                     int max) {
+    b.group(group, page, caption, 4, 4, 300, 50);
+    b.spin(edit, upDown, group, 8, 20, max);
+    b.label(group, "(1-" + Num(max) + ")", 84, 23, 60);
 }
 
 void BuildKod(Builder& b) {
@@ -443,8 +450,8 @@ void BuildSysNum(Builder& b) {
         std::string tab = "TabSheet" + Num(r + 2);
         b.add(K::TabSheet, tab, "PageControl2", "РПУ №" + Num(r), 0, 0, 0, 0);
         std::string group = "GroupBoxSysNum" + Num(r);
-        b.group(group, tab, "Системные номера РПДИ для РПУ Kerma QNM №" + Num(r) + " ", 4, 4,
-                920, 196);
+        b.group(group, tab, "Системные номера РПДИ для РПУ Kerma QNM №" + Num(r) + " ", 4, 4, 920,
+                196);
         BuildDetectorGrid(b, group, "RPDI", r, "!999;1; ", 3, "0  ", (r - 1) * 48);
     }
 }
@@ -493,20 +500,62 @@ void BuildInvisibleParts(Builder& b) {
 
 const std::vector<std::string>& PresetPartitionNames() {
     static const std::vector<std::string> names = {
-        "раздел",         "аварийн. сигнализ.", "балкон",       "бойлерная",
-        "ванная",         "ворота",             "входная дверь", "гаражная  дверь",
-        "гараж",          "гостинная",          "детская",      "зал",
-        "завасный выход", "каб. бухгалтера",    "каб. директора", "кабинет",
-        "кладовка",       "комната  №1",        "комната  №2",  "комната  №3",
-        "комната  №4",    "комната  №5",        "комната  №6",  "комната  №7",
-        "комната  №8",    "комната  №9",        "коридор",      "кухня",
-        "лестница",       "мансарда",           "объем",        "объем 1",
-        "объем 2",        "объем 3",            "охран. сигнализ.", "периметр",
-        "периметр 1",     "периметр 2",         "подвал",       "пожарн. сигнализ.",
-        "пост охраны",    "приемная",           "прихожая",     "санузел",
-        "сауна",          "серверная",          "склад",        "склад 1",
-        "склад 2",        "спальня",            "столовая",     "техн. этаж",
-        "туалет",         "этаж 1",             "этаж 2",       "этаж 3",
+        "раздел",
+        "аварийн. сигнализ.",
+        "балкон",
+        "бойлерная",
+        "ванная",
+        "ворота",
+        "входная дверь",
+        "гаражная  дверь",
+        "гараж",
+        "гостинная",
+        "детская",
+        "зал",
+        "завасный выход",
+        "каб. бухгалтера",
+        "каб. директора",
+        "кабинет",
+        "кладовка",
+        "комната  №1",
+        "комната  №2",
+        "комната  №3",
+        "комната  №4",
+        "комната  №5",
+        "комната  №6",
+        "комната  №7",
+        "комната  №8",
+        "комната  №9",
+        "коридор",
+        "кухня",
+        "лестница",
+        "мансарда",
+        "объем",
+        "объем 1",
+        "объем 2",
+        "объем 3",
+        "охран. сигнализ.",
+        "периметр",
+        "периметр 1",
+        "периметр 2",
+        "подвал",
+        "пожарн. сигнализ.",
+        "пост охраны",
+        "приемная",
+        "прихожая",
+        "санузел",
+        "сауна",
+        "серверная",
+        "склад",
+        "склад 1",
+        "склад 2",
+        "спальня",
+        "столовая",
+        "техн. этаж",
+        "туалет",
+        "этаж 1",
+        "этаж 2",
+        "этаж 3",
         "пользовательское название",
     };
     return names;
@@ -550,6 +599,8 @@ void BuildK740Controls(FormModel& model) {
     for (int n = 1; n <= 8; ++n) model.setItemIndex("Border" + Num(n), borders[n - 1]);
 }
 
-void ShowFamilyPanel(FormModel& model, bool qnFamily) { model.setVisible("PanelQN", qnFamily); }
+void ShowFamilyPanel(FormModel& model, bool qnFamily) {
+    model.setVisible("PanelQN", qnFamily);
+}
 
 }  // namespace kerma

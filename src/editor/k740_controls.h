@@ -19,11 +19,11 @@ void ShowFamilyPanel(FormModel& model, bool qnFamily);
 inline constexpr int kOwnNameItem = 56;
 
 // Built names of the grid families (indices as the panel counts them, from 1).
-[[nodiscard]] std::string CodeBoxName(int code, int partition);  // q0116, q3216
-[[nodiscard]] std::string KeyBoxName(int key, int partition);    // qtm0116, qtm9616
-[[nodiscard]] std::string ObjectName(int receiver, int row, int loop);   // Object124, Object124R3
-[[nodiscard]] std::string RowResetName(int receiver, int row);           // ButtonRPD5, ButtonRPY2RPD5
-[[nodiscard]] std::string BindingName(int receiver, int detector);       // RPD111
+[[nodiscard]] std::string CodeBoxName(int code, int partition);         // q0116, q3216
+[[nodiscard]] std::string KeyBoxName(int key, int partition);           // qtm0116, qtm9616
+[[nodiscard]] std::string ObjectName(int receiver, int row, int loop);  // Object124, Object124R3
+[[nodiscard]] std::string RowResetName(int receiver, int row);      // ButtonRPD5, ButtonRPY2RPD5
+[[nodiscard]] std::string BindingName(int receiver, int detector);  // RPD111
 [[nodiscard]] std::string SystemNumberName(int receiver, int detector);  // RPDI248
 
 }  // namespace kerma

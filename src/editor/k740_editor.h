@@ -24,7 +24,7 @@ struct EditorOptions {
 [[nodiscard]] std::string DeviceCaption(const std::string& versionText);
 
 class K740Editor {
-public:
+  public:
     // Builds every control in its designed state and runs the creation steps.
     K740Editor(Prompts& prompts, EditorOptions options = {});
     K740Editor(const K740Editor&) = delete;
@@ -43,7 +43,7 @@ public:
     // Remembers the version byte and derives the version text and device caption from it.
     void setVersion(int versionByte);
 
-private:
+  private:
     FormModel model_;
     K740State state_;
     Prompts& prompts_;

@@ -26,9 +26,13 @@ namespace kerma {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
-bool IsEdit(ControlKind kind) { return kind == ControlKind::Edit || kind == ControlKind::MaskEdit; }
+bool IsEdit(ControlKind kind) {
+    return kind == ControlKind::Edit || kind == ControlKind::MaskEdit;
+}
 
 // The status bar's panels live in the model as labels under StatusBar1.
 int StatusPanelIndex(const Control& c) {
@@ -39,8 +43,7 @@ int StatusPanelIndex(const Control& c) {
 
 }  // namespace
 
-TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts)
-    : QDialog(parent) {
+TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts) : QDialog(parent) {
     QElapsedTimer timer;
     timer.start();
     if (prompts == nullptr) {
@@ -55,13 +58,15 @@ TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts)
     hintMirror_ = AddHintMirror([this](const QString& hint) {
         if (editor_) model().setCaption("HintLabelQN", hint.toStdString());
     });
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { focusMoved(now); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
+                          [this](QWidget*, QWidget* now) { focusMoved(now); });
     wireButtons();
     constructionMs_ = static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
 TK740Form::~TK740Form() {
+    // The children go after this body, and the focus moves as they go.
+    disconnect(focusWatch_);
     RemoveHintMirror(hintMirror_);
     model().unsubscribe(observer_);
 }
@@ -123,8 +128,11 @@ void TK740Form::buildChildren(const std::string& parent) {
             case ControlKind::Panel:
             case ControlKind::GroupBox:
             case ControlKind::ScrollBox:
-            case ControlKind::PageControl: buildChildren(c->name); break;
-            default: break;
+            case ControlKind::PageControl:
+                buildChildren(c->name);
+                break;
+            default:
+                break;
         }
         if (c->kind == ControlKind::ScrollBox) fitScrollContent(*c);
         if (c->kind == ControlKind::PageControl) applyCurrentPage(*c);
@@ -142,7 +150,9 @@ QWidget* TK740Form::createWidget(const Control& c, QWidget* parent) {
             break;
         }
         case ControlKind::GroupBox:
-        case ControlKind::Window: w = contents_[key] = new QGroupBox(parent); break;
+        case ControlKind::Window:
+            w = contents_[key] = new QGroupBox(parent);
+            break;
         case ControlKind::ScrollBox: {
             auto* area = new QScrollArea(parent);
             auto* inner = new QWidget(area);
@@ -182,7 +192,8 @@ QWidget* TK740Form::createWidget(const Control& c, QWidget* parent) {
         case ControlKind::Image: {
             auto* logo = new LogoWidget(parent);
             logo->onClick = [this] {
-                if (!webAddress_.isEmpty()) QDesktopServices::openUrl(QUrl("http://" + webAddress_));
+                if (!webAddress_.isEmpty())
+                    QDesktopServices::openUrl(QUrl("http://" + webAddress_));
             };
             w = logo;
             break;
@@ -196,7 +207,9 @@ QWidget* TK740Form::createWidget(const Control& c, QWidget* parent) {
             w = button;
             break;
         }
-        default: w = createInput(c, parent); break;
+        default:
+            w = createInput(c, parent);
+            break;
     }
     w->setObjectName(Q(c.name));
     widgets_[key] = w;
@@ -268,7 +281,8 @@ QWidget* TK740Form::createChoice(const Control& c, QWidget* parent) {
             });
             return group;
         }
-        default: return new QWidget(parent);
+        default:
+            return new QWidget(parent);
     }
 }
 
@@ -325,10 +339,10 @@ QWidget* TK740Form::widget(std::string_view name) {
 
 void TK740Form::wireButtons() {
     const std::pair<const char*, std::function<void()> K740FormHooks::*> wiring[] = {
-        {"WriteButton", &K740FormHooks::onWrite},     {"ReadButton", &K740FormHooks::onRead},
-        {"CancelButton", &K740FormHooks::onCancel},   {"ConnectButton", &K740FormHooks::onConnect},
+        {"WriteButton", &K740FormHooks::onWrite},      {"ReadButton", &K740FormHooks::onRead},
+        {"CancelButton", &K740FormHooks::onCancel},    {"ConnectButton", &K740FormHooks::onConnect},
         {"DefaultButton", &K740FormHooks::onDefaults}, {"LoadButton", &K740FormHooks::onLoad},
-        {"SaveButton", &K740FormHooks::onSave},       {"BitBtn1", &K740FormHooks::onHelp},
+        {"SaveButton", &K740FormHooks::onSave},        {"BitBtn1", &K740FormHooks::onHelp},
     };
     for (const auto& [name, hook] : wiring) {
         model().on(name, ControlEvent::Click, [this, hook = hook](Control&) {
@@ -387,8 +401,12 @@ void TK740Form::apply(const Control& c, ControlProperty property) {
     bool was = syncing_;
     syncing_ = true;
     switch (property) {
-        case ControlProperty::Text: applyText(c, w); break;
-        case ControlProperty::Caption: applyCaption(c, w); break;
+        case ControlProperty::Text:
+            applyText(c, w);
+            break;
+        case ControlProperty::Caption:
+            applyCaption(c, w);
+            break;
         case ControlProperty::Checked:
             if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setChecked(c.checked);
             break;
@@ -404,23 +422,33 @@ void TK740Form::apply(const Control& c, ControlProperty property) {
             if (c.kind == ControlKind::RadioGroup) {
                 auto* group = w->findChild<QButtonGroup*>();
                 group->setExclusive(false);
-                for (QAbstractButton* b : group->buttons()) b->setChecked(group->id(b) == c.itemIndex);
+                for (QAbstractButton* b : group->buttons())
+                    b->setChecked(group->id(b) == c.itemIndex);
                 group->setExclusive(true);
             }
             break;
-        case ControlProperty::Enabled: w->setEnabled(c.enabled); break;
-        case ControlProperty::Visible: applyVisible(c, w); break;
-        case ControlProperty::Hint: w->setToolTip(Q(c.hint)); break;
+        case ControlProperty::Enabled:
+            w->setEnabled(c.enabled);
+            break;
+        case ControlProperty::Visible:
+            applyVisible(c, w);
+            break;
+        case ControlProperty::Hint:
+            w->setToolTip(Q(c.hint));
+            break;
         case ControlProperty::Geometry:
             if (c.width > 0 && c.parent != "" && c.kind != ControlKind::TabSheet) {
                 w->setGeometry(c.left, c.top, c.width, c.height);
             }
             break;
-        case ControlProperty::Focus: applyFocus(c.name); break;
+        case ControlProperty::Focus:
+            applyFocus(c.name);
+            break;
         case ControlProperty::SelectAll:
             if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
             break;
-        case ControlProperty::Position: break;  // the spin shows no number of its own
+        case ControlProperty::Position:
+            break;  // the spin shows no number of its own
     }
     syncing_ = was;
 }
@@ -429,7 +457,14 @@ void TK740Form::applyText(const Control& c, QWidget* w) {
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         const QString text = Q(c.text);
         if (edit->text() == text) return;
-        const int cursor = edit->cursorPosition();
+        // A rule that drops a typed character leaves the cursor where that character was.
+        const QString before = edit->text();
+        int same = 0;
+        while (same < before.size() && same < text.size() &&
+               before[same].toUpper() == text[same].toUpper()) {
+            ++same;
+        }
+        const int cursor = std::min(edit->cursorPosition(), same == before.size() ? 1 << 20 : same);
         edit->setText(text);
         edit->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
     } else if (c.kind == ControlKind::PageControl) {

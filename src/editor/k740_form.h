@@ -24,8 +24,8 @@ class QtPrompts;
 
 // What the window's buttons do; the main window wires them to the link, files and defaults.
 struct K740FormHooks {
-    std::function<void()> onWrite;     // "Записать конфигурацию в прибор"
-    std::function<void()> onRead;      // "Считать конфигурацию из прибора"
+    std::function<void()> onWrite;  // "Записать конфигурацию в прибор"
+    std::function<void()> onRead;   // "Считать конфигурацию из прибора"
     std::function<void()> onCancel;    // "Разорвать связь"
     std::function<void()> onConnect;   // "Установить связь"
     std::function<void()> onDefaults;  // "Заводские установки"
@@ -37,7 +37,7 @@ struct K740FormHooks {
 
 class TK740Form : public QDialog {
     Q_OBJECT
-public:
+  public:
     // prompts: where the rules' messages go; nullptr shows them as message boxes of this window.
     explicit TK740Form(EditorOptions options, QWidget* parent = nullptr,
                        Prompts* prompts = nullptr);
@@ -60,12 +60,12 @@ public:
     [[nodiscard]] double constructionMs() const { return constructionMs_; }
     [[nodiscard]] int widgetCount() const { return static_cast<int>(widgets_.size()); }
 
-protected:
+  protected:
     // Every way of closing (the title bar, Escape, accept/reject) ends here.
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     struct PageSlot {
         QWidget* pages = nullptr;  // MultiRowPages or QTabWidget
         int index = 0;
@@ -105,6 +105,7 @@ private:
     QLabel* panels_[2] = {nullptr, nullptr};
     QProgressBar* progress_ = nullptr;
     QString webAddress_;
+    QMetaObject::Connection focusWatch_;
     int observer_ = 0;
     int hintMirror_ = 0;
     bool syncing_ = false;      // model -> widget in progress: widget signals are not user edits

@@ -8,7 +8,9 @@
 namespace kerma {
 
 namespace {
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 }  // namespace
 
 QString QtFilter(const std::string& filter) {
@@ -33,7 +35,8 @@ bool QtPrompts::question(const std::string& text, const std::string& caption) {
 }
 
 std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& spec) {
-    QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(spec.filter));
+    QString path =
+        QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(spec.filter));
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
 }

@@ -8,14 +8,14 @@
 namespace kerma {
 
 class QtPrompts : public Prompts {
-public:
+  public:
     explicit QtPrompts(QWidget* parent) : parent_(parent) {}
     void notice(const std::string& text) override;
     bool question(const std::string& text, const std::string& caption) override;
     std::optional<std::string> openFile(const FileDialogSpec& spec) override;
     std::optional<std::string> saveFile(const FileDialogSpec& spec) override;
 
-private:
+  private:
     QPointer<QWidget> parent_;
 };
 

@@ -9,7 +9,7 @@
 namespace kerma {
 
 class ScriptedPrompts : public Prompts {
-public:
+  public:
     // Everything shown: notices as the text, questions as "caption|text".
     std::vector<std::string> shown;
     // Answers to questions in order; when they run out, questions are answered with No.
@@ -28,7 +28,7 @@ public:
     std::optional<std::string> openFile(const FileDialogSpec&) override { return nextFile(); }
     std::optional<std::string> saveFile(const FileDialogSpec&) override { return nextFile(); }
 
-private:
+  private:
     std::optional<std::string> nextFile() {
         if (files.empty()) return std::nullopt;
         std::string path = files.front();

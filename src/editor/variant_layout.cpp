@@ -9,15 +9,19 @@ namespace kerma {
 
 namespace {
 
-std::string Num(int n) { return std::to_string(n); }
+std::string Num(int n) {
+    return std::to_string(n);
+}
 
 class Shaper {
-public:
+  public:
     explicit Shaper(K740Editor& editor) : m_(editor.model()), editor_(editor) {}
 
     void show(const std::string& name, bool visible = true) { m_.setVisible(name, visible); }
     void hide(const std::string& name) { m_.setVisible(name, false); }
-    void caption(const std::string& name, std::string text) { m_.setCaption(name, std::move(text)); }
+    void caption(const std::string& name, std::string text) {
+        m_.setCaption(name, std::move(text));
+    }
     void enable(const std::string& name, bool enabled) { m_.setEnabled(name, enabled); }
 
     void family(const std::string& prefix, bool visible) {
@@ -95,7 +99,7 @@ public:
 
     const std::string& versionText() const { return editor_.state().versionText; }
 
-private:
+  private:
     FormModel& m_;
     K740Editor& editor_;
 };
@@ -174,12 +178,23 @@ void Variant2(Shaper& l) {
 std::optional<int32_t> ApplyVariantLayout(K740Editor& editor, int variant, int minor, bool demo) {
     Shaper l(editor);
     switch (variant) {
-        case 1: Variant1(l, minor, demo); break;
-        case 2: Variant2(l); break;
-        case 3: Variant3(l, minor, demo); break;
-        case 4: l.hide("TabSheetName"); break;
-        case 5: Variant5(l, demo); break;
-        default: break;
+        case 1:
+            Variant1(l, minor, demo);
+            break;
+        case 2:
+            Variant2(l);
+            break;
+        case 3:
+            Variant3(l, minor, demo);
+            break;
+        case 4:
+            l.hide("TabSheetName");
+            break;
+        case 5:
+            Variant5(l, demo);
+            break;
+        default:
+            break;
     }
     editor.state().layoutVariant = variant;
     editor.state().layoutMinor = minor;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "editor_files.h"
+#include "editor_rules.h"
 #include "factory_defaults.h"
 #include "link_types.h"
 #include "state_dump.h"
@@ -20,7 +21,7 @@ constexpr int kUsage = 2;
 
 // Notices go to the error stream; a question is answered No, as nobody is there to answer it.
 class StreamPrompts : public Prompts {
-public:
+  public:
     explicit StreamPrompts(std::ostream& err) : err_(err) {}
     void notice(const std::string& text) override { err_ << text << "\n"; }
     bool question(const std::string& text, const std::string& caption) override {
@@ -30,7 +31,7 @@ public:
     std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
     std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
 
-private:
+  private:
     std::ostream& err_;
 };
 
@@ -40,6 +41,7 @@ struct Session {
     StreamPrompts prompts;
     std::unique_ptr<K740Editor> editor;
     ImageState image;
+    std::shared_ptr<RuleState> rules;
     int variant = 0;
 
     Session(std::ostream& err, int versionByte) : prompts(err) {
@@ -47,6 +49,8 @@ struct Session {
         EditorOptions options;
         options.qnFamily = variant == 2 || variant == 5;
         editor = std::make_unique<K740Editor>(prompts, options);
+        // The field rules run as in the program: decoding a file raises their events too.
+        rules = InstallRules(*editor, image);
         editor->setVersion(versionByte);
         (void)ApplyVariantLayout(*editor, variant, DecodeVersion(versionByte).minor, false);
     }
@@ -110,6 +114,14 @@ int Resave(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     return kDone;
 }
 
+int Show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) return Usage(err, "show ФАЙЛ.cfg");
+    auto session = OpenFile(args[0], err);
+    if (!session) return kRefused;
+    out << DumpEditorState(*session->editor, session->variant);
+    return kDone;
+}
+
 int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 2) return Usage(err, "diff A.cfg B.cfg");
     auto a = OpenFile(args[0], err);
@@ -146,10 +158,8 @@ int Defaults(const std::vector<std::string>& args, std::ostream&, std::ostream& 
     const std::string& text = options["--variant"];
     if (text.size() != 1 || !HasFactoryImage(text[0] - '0')) return Usage(err, usage);
     Session session(err, FactoryVersionByte(text[0] - '0'));
-    if (!LoadFactoryDefaults(*session.editor, session.image, session.variant).has_value() &&
-        session.editor->status(0) != kDefaultsLoadedText) {
-        return kRefused;
-    }
+    (void)LoadFactoryDefaults(*session.editor, session.image, session.variant);
+    if (session.editor->status(0) != kDefaultsLoadedText) return kRefused;
     if (!SaveConfigurationTo(*session.editor, session.image, session.variant, options["--out"]))
         return kRefused;
     err << kFileSavedText << "\n";

@@ -13,6 +13,9 @@ namespace kerma::cli {
 
 int Resave(const std::vector<std::string>& args, std::ostream& out = std::cout,
            std::ostream& err = std::cerr);
+// show FILE.cfg: every control the file's variant uses, one name=value line each.
+int Show(const std::vector<std::string>& args, std::ostream& out = std::cout,
+         std::ostream& err = std::cerr);
 int Diff(const std::vector<std::string>& args, std::ostream& out = std::cout,
          std::ostream& err = std::cerr);
 int Defaults(const std::vector<std::string>& args, std::ostream& out = std::cout,

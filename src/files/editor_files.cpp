@@ -11,6 +11,7 @@
 #include "link_types.h"
 #include "settings_image.h"
 #include "variant_layout.h"
+#include "editor_rules.h"
 
 namespace kerma {
 namespace {
@@ -73,6 +74,28 @@ std::string UnknownVersionText(const K740Editor& editor) {
            " не относится ни к одному типу системы.";
 }
 
+std::string_view TakeLine(std::string_view& text) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+std::optional<int32_t> WholeNumber(std::string_view line) {
+    int32_t value = 0;
+    const char* last = line.data() + line.size();
+    auto [ptr, ec] = std::from_chars(line.data(), last, value);
+    if (line.empty() || ec != std::errc() || ptr != last) return std::nullopt;
+    return value;
+}
+
+// Line 1 of a file, the firmware version byte, when it is a number.
+std::optional<int32_t> VersionLine(std::string_view text) {
+    (void)TakeLine(text);
+    return WholeNumber(TakeLine(text));
+}
+
 // The settings image of a file: its N cells in a 1024-cell buffer. Line 0 is the block header;
 // one that is not a byte value keeps the header the editor holds.
 Cells FileSettings(const ConfigImage& file, const ImageState& image) {
@@ -83,8 +106,11 @@ Cells FileSettings(const ConfigImage& file, const ImageState& image) {
     return settings;
 }
 
-// The system number check and, in variant 5, the pruning of repeated codes.
-void RunChecksBeforeSave(K740Editor&, ImageState&) {}
+// The system number check, the engineer password and, in variant 5, the pruning of repeated
+// codes; false refuses the save (the user has been told why).
+bool RunChecksBeforeSave(K740Editor& editor, ImageState& image) {
+    return ChecksBeforeSave(editor, image);
+}
 
 }  // namespace
 
@@ -128,12 +154,11 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
     return LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
 }
 
-std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image,
-                                         int chosenVariant) {
-    RunChecksBeforeSave(editor, image);
+std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
     const int variant = EditorVariant(editor, chosenVariant);
     std::optional<int32_t> layoutCode;
     if (editor.state().demoMode) layoutCode = RegularLayout(variant);
+    if (!RunChecksBeforeSave(editor, image)) return layoutCode;
     const auto path = editor.prompts().saveFile(FileDialogSpec{});
     if (!path) return layoutCode;
     (void)SaveConfigurationTo(editor, image, variant, *path);
@@ -151,7 +176,9 @@ bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
         editor.prompts().notice(settings.error);
         return false;
     }
-    const Cells codes = EncodeCodesImage(editor, image);
+    Cells codes = EncodeCodesImage(editor, image);
+    codes.resize(std::max(codes.size(), static_cast<size_t>(kCodesCells)), 0);
+    settings.cells.resize(std::max(settings.cells.size(), static_cast<size_t>(kSettingsCells)), 0);
     for (int cell : kFileZeroCells) settings.cells[static_cast<size_t>(cell)] = 0;
     const auto n = static_cast<std::ptrdiff_t>(FileSettingsCells(variant));
     const auto c = static_cast<std::ptrdiff_t>(FileCodesCells(variant));
@@ -184,17 +211,19 @@ bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVari
 
 bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVariant,
                            std::string_view text) {
+    // A file of another variant is named as such, whatever else is wrong with it further down.
+    const int expected = editor.state().demoMode ? DemoVariant(chosenVariant) : chosenVariant;
+    const auto version = VersionLine(text);
+    if (version && VariantOfVersion(*version) != expected) {
+        editor.prompts().notice(std::string(kWrongFileVersionText));
+        return false;
+    }
     auto parsed = ParseEditorConfig(text);
     if (auto* error = std::get_if<FileError>(&parsed)) {
         editor.prompts().notice(error->message);
         return false;
     }
     const ConfigImage& file = std::get<ConfigImage>(parsed);
-    const int expected = editor.state().demoMode ? DemoVariant(chosenVariant) : chosenVariant;
-    if (VariantOfVersion(file.settings[kVersionCell]) != expected) {
-        editor.prompts().notice(std::string(kWrongFileVersionText));
-        return false;
-    }
     const Cells settings = FileSettings(file, image);
     PutCodes(editor, file.codes);
     DecodeSettingsImage(editor, image, settings);
@@ -203,19 +232,14 @@ bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVari
 }
 
 std::variant<ConfigImage, FileError> ParseEditorConfig(std::string_view text) {
-    const size_t end = std::min(text.find('\n'), text.size());
-    std::string_view header = text.substr(0, end);
-    if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
-    int32_t value = 0;
-    auto [ptr, ec] = std::from_chars(header.data(), header.data() + header.size(), value);
-    if (header.empty() || ec != std::errc() || ptr != header.data() + header.size()) {
-        // Let the file reader name the fault of line 0 in its own words.
-        return ParseConfigFile(text);
-    }
-    std::string rest = "0";
-    rest.append(text.substr(end));
-    auto parsed = ParseConfigFile(rest);
-    if (auto* file = std::get_if<ConfigImage>(&parsed)) file->settings[kHeaderCell] = value;
+    std::string_view rest = text;
+    const auto header = WholeNumber(TakeLine(rest));
+    // A header that is no number at all: the file reader names the fault in its own words.
+    if (!header) return ParseConfigFile(text);
+    std::string withHeader = "0\n";
+    withHeader.append(rest);
+    auto parsed = ParseConfigFile(withHeader);
+    if (auto* file = std::get_if<ConfigImage>(&parsed)) file->settings[kHeaderCell] = *header;
     return parsed;
 }
 

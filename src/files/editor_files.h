@@ -43,8 +43,7 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant);
 
 // SaveButton: the checks before a save, the save dialog, then SaveConfigurationTo. Returns the
 // LayoutCode set in demo mode. A cancelled dialog ends the command silently.
-std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image,
-                                         int chosenVariant);
+std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant);
 
 // Encodes both images and writes them as a file of the variant. A failure is shown as a notice
 // and leaves no file (nor a part of one) behind; true when the file was written.

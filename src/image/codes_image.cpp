@@ -19,8 +19,12 @@ constexpr int kLargestWideHigh = 39;  // variant 2 reads a high cell up to 39 as
 constexpr int kHexDigits = 12;
 constexpr char kHex[] = "0123456789ABCDEF";
 
-int CodeRecord(int n) { return kCodes + kRecordCells * (n - 1); }
-int KeyRecord(int n) { return kKeys + kRecordCells * (n - 1); }
+int CodeRecord(int n) {
+    return kCodes + kRecordCells * (n - 1);
+}
+int KeyRecord(int n) {
+    return kKeys + kRecordCells * (n - 1);
+}
 int ObjectCell(int receiver, int row, int loop) {
     return kObjects + kObjectReceiverCells * (receiver - 1) + kObjectRowCells * (row - 1) +
            2 * (loop - 1);
@@ -81,7 +85,11 @@ void DecodeCodes(K740Editor& editor, const Cells& cells, bool padded) {
         model.setEnabled(field, true);
         model.setText(field, "");
         if (RecordEmpty(cells, CodeRecord(n))) continue;
-        model.setText(field, CodeText(cells, CodeRecord(n), padded));
+        {
+            // Shown as the panel holds it, a digit 0 included: the entry filter is for typing.
+            FormModel::EventBlocker quiet(model);
+            model.setText(field, CodeText(cells, CodeRecord(n), padded));
+        }
         DecodeAuthorities(model, cells, CodeRecord(n), CodeBoxName, n);
     }
 }
@@ -148,7 +156,7 @@ void DecodeObjectsOfOneReceiver(FormModel& model, const Cells& cells) {
     for (int t = 1; t <= kQnRows; ++t) {
         for (int s = 1; s <= kQnLoops; ++s) {
             int low = Byte(cells, ObjectCell(1, t, s)), high = Byte(cells, ObjectCell(1, t, s) + 1);
-            int number = high <= kLargestWideHigh  ? low + 256 * high
+            int number = high <= kLargestWideHigh   ? low + 256 * high
                          : high == kEmptyObjectHigh ? 0
                                                     : low;
             model.setText(ObjectName(1, t, s), std::to_string(number));
@@ -236,7 +244,8 @@ void EncodeKeyText(std::string_view text, Cells& cells, int record) {
     std::string digits(text.substr(0, kHexDigits));
     digits.insert(0, kHexDigits - digits.size(), '0');
     for (int i = 0; i < kDigitCells; ++i) {
-        cells[record + kDigitCells - 1 - i] = 16 * HexValue(digits[2 * i]) + HexValue(digits[2 * i + 1]);
+        cells[record + kDigitCells - 1 - i] =
+            16 * HexValue(digits[2 * i]) + HexValue(digits[2 * i + 1]);
     }
 }
 

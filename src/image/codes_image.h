@@ -11,12 +11,12 @@ namespace kerma {
 
 namespace codes_cell {
 inline constexpr int kRecordCells = 8;
-inline constexpr int kDigitCells = 6;       // cells 0..5 of a code or key record
-inline constexpr int kAuthorityLow = 6;     // partitions 1..8
-inline constexpr int kAuthorityHigh = 7;    // partitions 9..16
-inline constexpr int kCodes = 0;            // 32 code records
-inline constexpr int kKeys = 256;           // key records
-inline constexpr int kObjects = 256;        // QN object numbers, two cells per loop
+inline constexpr int kDigitCells = 6;     // cells 0..5 of a code or key record
+inline constexpr int kAuthorityLow = 6;   // partitions 1..8
+inline constexpr int kAuthorityHigh = 7;  // partitions 9..16
+inline constexpr int kCodes = 0;          // 32 code records
+inline constexpr int kKeys = 256;         // key records
+inline constexpr int kObjects = 256;      // QN object numbers, two cells per loop
 inline constexpr int kObjectReceiverCells = 384;
 inline constexpr int kObjectRowCells = 16;
 }  // namespace codes_cell

@@ -67,8 +67,8 @@ int ModeOfButtons(const FormModel& model, std::string_view onButton,
     return model.at(secondButton).checked ? 2 : 1;
 }
 
-void ChooseMode(FormModel& model, int cell, std::string_view onButton, std::string_view secondButton,
-                std::string_view offButton) {
+void ChooseMode(FormModel& model, int cell, std::string_view onButton,
+                std::string_view secondButton, std::string_view offButton) {
     std::string_view chosen = cell == 0 ? onButton : cell == 1 ? offButton : secondButton;
     ChooseRadio(model, {onButton, secondButton, offButton}, chosen);
 }

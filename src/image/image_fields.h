@@ -43,7 +43,7 @@ void ChooseRadio(FormModel& model, std::initializer_list<std::string_view> group
 [[nodiscard]] int ModeOfButtons(const FormModel& model, std::string_view onButton,
                                 std::string_view secondButton);
 // The button a stored mode chooses: 0 -> on, 1 -> off, anything else -> the second button.
-void ChooseMode(FormModel& model, int cell, std::string_view onButton, std::string_view secondButton,
-                std::string_view offButton);
+void ChooseMode(FormModel& model, int cell, std::string_view onButton,
+                std::string_view secondButton, std::string_view offButton);
 
 }  // namespace kerma::image_detail

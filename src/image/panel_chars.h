@@ -30,7 +30,7 @@ namespace kerma {
 [[nodiscard]] std::string DecodePanelName(const std::array<uint8_t, 8>& codes);
 
 // Windows-1251 <-> Unicode for the characters the names can hold.
-[[nodiscard]] char32_t UnicodeOfCp1251(uint8_t cp1251);     // 0 for the one undefined code
-[[nodiscard]] int Cp1251OfUnicode(char32_t c);              // -1 when not representable
+[[nodiscard]] char32_t UnicodeOfCp1251(uint8_t cp1251);  // 0 for the one undefined code
+[[nodiscard]] int Cp1251OfUnicode(char32_t c);           // -1 when not representable
 
 }  // namespace kerma

@@ -18,9 +18,13 @@ int BindingCell(int receiver, int detector) {
     return kBindings + kDetectorsPerReceiver * (receiver - 1) + (detector - 1);
 }
 
-int SystemNumberCell(int index) { return kSystemNumberCells + index; }
+int SystemNumberCell(int index) {
+    return kSystemNumberCells + index;
+}
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 

@@ -34,12 +34,21 @@ constexpr std::string_view kStatusAlarm[] = {"K740tmptr", "Rpytmptr", "Rpdtmptr"
 constexpr std::string_view kStatusFault[] = {"K740tmpncp", "Rpytmpncp", "Rpdtmpncp", "Rpdcvzncp",
                                              "Rpdblokncp"};
 
-int Count(int cell, int max) { return std::clamp(cell, 0, max); }
+int Count(int cell, int max) {
+    return std::clamp(cell, 0, max);
+}
 
 // --- pieces used by variants 1, 2 and 3 ---------------------------------------------------
 
+// A password or code the panel holds is shown as it is: the entry filters, which refuse the
+// digit 0 as the user types, must not change what a read brings in.
+void ShowAsStored(FormModel& model, std::string_view field, std::string text) {
+    FormModel::EventBlocker quiet(model);
+    model.setText(field, std::move(text));
+}
+
 void DecodeEngineerPassword(FormModel& model, std::string_view field, const Cells& cells) {
-    model.setText(field, DigitText(cells, kEngineerPassword, kEngineerDigits, false));
+    ShowAsStored(model, field, DigitText(cells, kEngineerPassword, kEngineerDigits, false));
 }
 
 // Four digits with nothing else in the text, or an empty result.
@@ -63,7 +72,7 @@ bool EncodeEngineerPassword(const FormModel& model, Cells& cells) {
 }
 
 void DecodeUserPassword(FormModel& model, const Cells& cells) {
-    model.setText("PasswordEdit2", DigitText(cells, kUserPassword, kUserDigits, true));
+    ShowAsStored(model, "PasswordEdit2", DigitText(cells, kUserPassword, kUserDigits, true));
 }
 
 void EncodeUserPassword(const FormModel& model, Cells& cells) {
@@ -121,7 +130,9 @@ void DecodePartitionTypes(FormModel& model, const Cells& cells) {
     }
 }
 
-int DecodePoll(int cell) { return cell == 0 ? kItemOff : kItemOn; }
+int DecodePoll(int cell) {
+    return cell == 0 ? kItemOff : kItemOn;
+}
 int EncodePoll(const FormModel& model, std::string_view group) {
     return model.at(group).itemIndex == kItemOn ? kOn : 0;
 }
@@ -278,9 +289,12 @@ void ShowKeyCount(K740Editor& editor, int count) {
 
 int DemoVersionByte(int variant) {
     switch (variant) {
-        case 1: return 18;
-        case 3: return 33;
-        default: return 53;
+        case 1:
+            return 18;
+        case 3:
+            return 33;
+        default:
+            return 53;
     }
 }
 
@@ -300,10 +314,17 @@ void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& set
     int variant = CodecVariant(editor, image);
     switch (variant) {
         case 1:
-        case 3: DecodeQnm(editor, image, cells, variant); break;
-        case 2: DecodeSmall(editor, cells); break;
-        case 5: DecodeQnSettings(editor, image, cells); break;
-        default: break;  // variant 4 and unknown versions: the version cell only
+        case 3:
+            DecodeQnm(editor, image, cells, variant);
+            break;
+        case 2:
+            DecodeSmall(editor, cells);
+            break;
+        case 5:
+            DecodeQnSettings(editor, image, cells);
+            break;
+        default:
+            break;  // variant 4 and unknown versions: the version cell only
     }
     image.settingsCopy = std::move(cells);
     DecodeCodesImage(editor, image);
@@ -321,10 +342,17 @@ EncodedImage EncodeSettingsImage(K740Editor& editor, ImageState& image) {
     bool built = true;
     switch (variant) {
         case 1:
-        case 3: built = EncodeQnm(editor, image, cells, variant); break;
-        case 2: built = EncodeSmall(editor, cells); break;
-        case 5: EncodeQnSettings(editor, image, cells); break;
-        default: break;
+        case 3:
+            built = EncodeQnm(editor, image, cells, variant);
+            break;
+        case 2:
+            built = EncodeSmall(editor, cells);
+            break;
+        case 5:
+            EncodeQnSettings(editor, image, cells);
+            break;
+        default:
+            break;
     }
     if (!built) {
         result.error = kEngineerPasswordNotice;

@@ -33,9 +33,9 @@ inline constexpr int kEmergency = 47;
 inline constexpr int kBorders = 49;  // 8 cells, first and last partition of receivers 1..4
 inline constexpr int kPollK781 = 60;
 inline constexpr int kPartitionMemory = 63;
-inline constexpr int kBindings = 64;      // 48 cells per receiver
-inline constexpr int kNameChoice = 256;   // partition p in kNameChoice + p - 1
-inline constexpr int kOwnNames = 272;     // 8 cells per partition
+inline constexpr int kBindings = 64;            // 48 cells per receiver
+inline constexpr int kNameChoice = 256;         // partition p in kNameChoice + p - 1
+inline constexpr int kOwnNames = 272;           // 8 cells per partition
 inline constexpr int kSystemNumberCells = 512;  // 192 cells
 
 inline constexpr int kOwnNameChoice = 63;  // the choice stored for a name the user typed

@@ -16,9 +16,11 @@ constexpr int kAlarm = 1;
 
 // Status cells 258..264: the fault button (ending in 1) and the alarm button (ending in 2).
 constexpr std::string_view kStatusFault[kQnStatusCells] = {
-    "DamagePult1", "DamageRPU1", "DamageRPD1", "ConnectRPU1", "ConnectRPD1", "Block1", "ConnectMR1"};
+    "DamagePult1", "DamageRPU1", "DamageRPD1", "ConnectRPU1",
+    "ConnectRPD1", "Block1",     "ConnectMR1"};
 constexpr std::string_view kStatusAlarm[kQnStatusCells] = {
-    "DamagePult2", "DamageRPU2", "DamageRPD2", "ConnectRPU2", "ConnectRPD2", "Block2", "ConnectMR2"};
+    "DamagePult2", "DamageRPU2", "DamageRPD2", "ConnectRPU2",
+    "ConnectRPD2", "Block2",     "ConnectMR2"};
 
 void DecodeStatus(FormModel& model, const Cells& cells) {
     for (int i = 0; i < kQnStatusCells; ++i) {
@@ -42,7 +44,8 @@ void EncodeEngineerPassword(const FormModel& model, Cells& cells) {
     }
     // A blank position keeps the digit the panel had there.
     for (int i = 0; i < kEngineerDigits && i < static_cast<int>(text.size()); ++i) {
-        if (text[i] >= '0' && text[i] <= '9') cells[kEngineerPassword + i] = kDigitBase + (text[i] - '0');
+        if (text[i] >= '0' && text[i] <= '9')
+            cells[kEngineerPassword + i] = kDigitBase + (text[i] - '0');
     }
 }
 

@@ -26,8 +26,8 @@ void AddQnmGeneral(std::vector<std::string>& names, int variant) {
                              "password1", "password2", "GSMkom", "kom781", "MemRazd"}) {
         names.push_back(name);
     }
-    for (const char* prefix : {"avt", "tix", "krs", "privrele1", "privrele2", "Iskl", "ds0", "ds1",
-                               "ds2"}) {
+    for (const char* prefix :
+         {"avt", "tix", "krs", "privrele1", "privrele2", "Iskl", "ds0", "ds1", "ds2"}) {
         AddIndexed(names, prefix, kPartitions);
     }
     for (int p = 1; p <= kPartitions; ++p) {
@@ -49,11 +49,12 @@ void AddReceivers(std::vector<std::string>& names, int receivers) {
 
 void AddQnGeneral(std::vector<std::string>& names) {
     for (const char* name :
-         {"paswrd1", "paswrd2", "ClearPaswrd1", "ClearPaswrd2", "ReleQN1", "ReleQN2", "SpeedLine",
-          "SoundButton1", "SoundButton2", "SoundButton3", "SoundUpDown", "LCDButton1", "LCDButton2",
-          "LCDButton3", "LCDUpDown", "DamagePult1", "DamagePult2", "DamageRPU1", "DamageRPU2",
-          "DamageRPD1", "DamageRPD2", "ConnectRPU1", "ConnectRPU2", "ConnectRPD1", "ConnectRPD2",
-          "Block1", "Block2", "ConnectMR1", "ConnectMR2"}) {
+         {"paswrd1",     "paswrd2",     "ClearPaswrd1", "ClearPaswrd2", "ReleQN1",
+          "ReleQN2",     "SpeedLine",   "SoundButton1", "SoundButton2", "SoundButton3",
+          "SoundUpDown", "LCDButton1",  "LCDButton2",   "LCDButton3",   "LCDUpDown",
+          "DamagePult1", "DamagePult2", "DamageRPU1",   "DamageRPU2",   "DamageRPD1",
+          "DamageRPD2",  "ConnectRPU1", "ConnectRPU2",  "ConnectRPD1",  "ConnectRPD2",
+          "Block1",      "Block2",      "ConnectMR1",   "ConnectMR2"}) {
         names.push_back(name);
     }
 }
@@ -86,18 +87,22 @@ void AddObjects(std::vector<std::string>& names, int receivers) {
 std::string ValueOf(const Control& control) {
     switch (control.kind) {
         case ControlKind::CheckBox:
-        case ControlKind::RadioButton: return control.checked ? "1" : "0";
+        case ControlKind::RadioButton:
+            return control.checked ? "1" : "0";
         case ControlKind::ComboBox:
         case ControlKind::RadioGroup:
         case ControlKind::ListBox: {
             std::string value = std::to_string(control.itemIndex);
-            if (control.itemIndex >= 0 && control.itemIndex < static_cast<int>(control.items.size())) {
+            if (control.itemIndex >= 0 &&
+                control.itemIndex < static_cast<int>(control.items.size())) {
                 value += " " + control.items[control.itemIndex];
             }
             return value;
         }
-        case ControlKind::UpDown: return std::to_string(control.position);
-        default: return control.text;
+        case ControlKind::UpDown:
+            return std::to_string(control.position);
+        default:
+            return control.text;
     }
 }
 
@@ -123,7 +128,8 @@ std::vector<std::string> VariantControlNames(int variant) {
             AddCodes(names, false);
             AddObjects(names, kReceivers);
             break;
-        default: break;
+        default:
+            break;
     }
     return names;
 }

@@ -7,7 +7,7 @@ namespace kerma {
 // The serial line as the exchange protocol sees it. A real port (termios or Win32) implements it,
 // and so does the in-process virtual panel the tests use.
 class ByteChannel {
-public:
+  public:
     virtual ~ByteChannel() = default;
 
     // One write call. True when the system accepted the call (the count is not examined).
@@ -25,14 +25,14 @@ public:
 
 // Waiting, injectable so tests run the 2 s handshake pauses in no time.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual void sleepMs(int ms) = 0;
 };
 
 // The wall clock.
 class SystemClock final : public Clock {
-public:
+  public:
     void sleepMs(int ms) override;
     static SystemClock& instance();
 };

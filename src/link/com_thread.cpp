@@ -37,20 +37,24 @@ void RaisePriority() {
 
 UiCallQueue::UiCallQueue(QObject* parent) : QObject(parent) {
 #ifndef _WIN32
-    if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
         throw std::system_error(errno, std::generic_category());
-    auto* notifier = new QSocketNotifier(wake_[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &UiCallQueue::serve);
+    }
+    notifier_ = new QSocketNotifier(wake_[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &UiCallQueue::serve);
 #endif
 }
 
 UiCallQueue::~UiCallQueue() {
     close();
+#ifndef _WIN32
+    delete notifier_;  // stop watching before the pipe goes
     std::lock_guard lock(mutex_);
     for (int& fd : wake_) {
         if (fd >= 0) ::close(fd);
         fd = -1;
     }
+#endif
 }
 
 void UiCallQueue::call(std::function<void()> fn) {

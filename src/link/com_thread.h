@@ -12,6 +12,8 @@
 #include "exchange.h"
 #include "serial_port.h"
 
+class QSocketNotifier;
+
 namespace kerma {
 
 // Runs functions in the thread that owns it (the UI thread) on behalf of exchange threads. The
@@ -45,7 +47,9 @@ class UiCallQueue final : public QObject {
     std::condition_variable served_;
     std::deque<Item> queue_;
     bool closed_ = false;
-    int wake_[2] = {-1, -1};  // unused on Windows, where Qt's own queued call wakes the loop
+    // Unused on Windows, where a queued call of Qt's own wakes the loop.
+    int wake_[2] = {-1, -1};
+    QSocketNotifier* notifier_ = nullptr;
 };
 
 // One exchange in a thread of its own: purges the line, runs the operation, purges again. Every

@@ -19,7 +19,9 @@ constexpr auto kTable = MakeTable();
 
 }  // namespace
 
-uint8_t Crc8Update(uint8_t crc, uint8_t byte) { return kTable[crc ^ byte]; }
+uint8_t Crc8Update(uint8_t crc, uint8_t byte) {
+    return kTable[crc ^ byte];
+}
 
 uint8_t Crc8(std::span<const uint8_t> bytes) {
     uint8_t crc = 0;

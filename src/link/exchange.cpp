@@ -23,7 +23,9 @@ constexpr int kUploadPaceBytes = 8;
 constexpr int kUploadPaceMs = 5;
 constexpr size_t kProgressStep = 32;
 
-bool Stopped(const ExchangeContext& ctx) { return ctx.terminated.load(); }
+bool Stopped(const ExchangeContext& ctx) {
+    return ctx.terminated.load();
+}
 
 // One byte under the retry rule; nullopt after the time-out (which is reported).
 std::optional<uint8_t> TryReadByte(ExchangeContext& ctx) {
@@ -41,7 +43,9 @@ std::optional<uint8_t> TryReadByte(ExchangeContext& ctx) {
     }
 }
 
-bool WriteByte(ExchangeContext& ctx, uint8_t byte) { return ctx.channel.write(&byte, 1); }
+bool WriteByte(ExchangeContext& ctx, uint8_t byte) {
+    return ctx.channel.write(&byte, 1);
+}
 
 void Verdict(ExchangeContext& ctx, uint8_t verdict) {
     WriteByte(ctx, verdict);
@@ -299,13 +303,18 @@ uint8_t ReadByte(ExchangeContext& ctx) {
 
 void RunExchange(LinkOperation op, const Block& data, ExchangeContext& ctx) {
     switch (op) {
-        case LinkOperation::Handshake: return RunHandshake(ctx);
-        case LinkOperation::UploadHandshake: return RunUploadHandshake(ctx);
-        case LinkOperation::FirmwareUpload: return RunFirmwareUpload(data, ctx);
+        case LinkOperation::Handshake:
+            return RunHandshake(ctx);
+        case LinkOperation::UploadHandshake:
+            return RunUploadHandshake(ctx);
+        case LinkOperation::FirmwareUpload:
+            return RunFirmwareUpload(data, ctx);
         case LinkOperation::ReadSettings:
-        case LinkOperation::ReadCodes: return RunBlockRead(op, ctx);
+        case LinkOperation::ReadCodes:
+            return RunBlockRead(op, ctx);
         case LinkOperation::WriteSettings:
-        case LinkOperation::WriteCodes: return RunBlockWrite(op, data, ctx);
+        case LinkOperation::WriteCodes:
+            return RunBlockWrite(op, data, ctx);
     }
 }
 

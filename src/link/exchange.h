@@ -25,7 +25,7 @@ struct LinkState {
 // What an exchange asks of the program around it. In the desktop program every call runs in the
 // UI thread and the worker waits for it to return; the command-line client runs them inline.
 class LinkHost {
-public:
+  public:
     virtual ~LinkHost() = default;
     virtual void outcome(int32_t code, int attempt) = 0;
     virtual void progress(int percent) = 0;

@@ -24,16 +24,23 @@ VersionInfo DecodeVersion(int v) {
 
 std::string OutcomeText(int32_t code) {
     switch (code) {
-        case LinkResult::NoAnswer: return "Нет ответа от прибора";
-        case LinkResult::WrongType: return "Подключенный прибор имеет другой тип";
+        case LinkResult::NoAnswer:
+            return "Нет ответа от прибора";
+        case LinkResult::WrongType:
+            return "Подключенный прибор имеет другой тип";
         case LinkResult::HandshakeCrc:
-        case LinkResult::BlockFailed: return "Ошибка: Dallas CRC";
-        case LinkResult::TimeOut: return "Ошибка: Time-Out";
-        case LinkResult::FirmwareLoaded: return "Прошивка загружена успешно";
-        case LinkResult::Stopped: return "Нет связи с прибором";
+        case LinkResult::BlockFailed:
+            return "Ошибка: Dallas CRC";
+        case LinkResult::TimeOut:
+            return "Ошибка: Time-Out";
+        case LinkResult::FirmwareLoaded:
+            return "Прошивка загружена успешно";
+        case LinkResult::Stopped:
+            return "Нет связи с прибором";
         case LinkResult::Linked:
             return "Связь установлена. Идет проверка версии программного обеспечения";
-        default: return "";
+        default:
+            return "";
     }
 }
 

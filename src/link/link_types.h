@@ -38,19 +38,28 @@ constexpr int32_t Wide = 102;
 constexpr int32_t Small = 3;
 }  // namespace Layout
 
-constexpr int SettingsLength(int32_t layoutCode) { return (((layoutCode >> 5) & 7) + 1) * 256; }
-constexpr int CodesLength(int32_t layoutCode) { return ((layoutCode & 31) + 1) * 256; }
+constexpr int SettingsLength(int32_t layoutCode) {
+    return (((layoutCode >> 5) & 7) + 1) * 256;
+}
+constexpr int CodesLength(int32_t layoutCode) {
+    return ((layoutCode & 31) + 1) * 256;
+}
 
 // The variant a firmware version byte stands for (its major number for 11..254).
-constexpr int VariantOfVersion(int v) { return (v >= 11 && v <= 99) ? v / 10 : v / 100; }
+constexpr int VariantOfVersion(int v) {
+    return (v >= 11 && v <= 99) ? v / 10 : v / 100;
+}
 
 // Regular LayoutCode of a variant.
 constexpr int32_t RegularLayout(int variant) {
     switch (variant) {
         case 1:
-        case 3: return Layout::QnmRegular;
-        case 5: return Layout::Wide;
-        default: return Layout::Small;
+        case 3:
+            return Layout::QnmRegular;
+        case 5:
+            return Layout::Wide;
+        default:
+            return Layout::Small;
     }
 }
 

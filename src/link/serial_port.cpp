@@ -1,5 +1,6 @@
 #include "serial_port.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -98,19 +99,19 @@ bool SerialLine::open(const std::string& device) {
     COMMTIMEOUTS timeouts{};
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
-    bool ok = GetCommTimeouts(h, &timeouts);
+    bool ok = GetCommTimeouts(h, &timeouts) != 0;
     timeouts.ReadIntervalTimeout = kReadIntervalMs;
     timeouts.ReadTotalTimeoutMultiplier = kPerByteMs;
     timeouts.ReadTotalTimeoutConstant = kConstantMs;
     timeouts.WriteTotalTimeoutMultiplier = kPerByteMs;
     timeouts.WriteTotalTimeoutConstant = kConstantMs;
-    ok = ok && SetCommTimeouts(h, &timeouts) && GetCommState(h, &dcb);
+    ok = ok && SetCommTimeouts(h, &timeouts) != 0 && GetCommState(h, &dcb) != 0;
     if (ok) {
         dcb.BaudRate = CBR_1200;
         dcb.ByteSize = 8;
         dcb.Parity = NOPARITY;
         dcb.StopBits = ONESTOPBIT;
-        ok = SetCommState(h, &dcb);
+        ok = SetCommState(h, &dcb) != 0;
     }
     if (!ok) {
         CloseHandle(h);
@@ -251,8 +252,9 @@ size_t SerialLine::read(uint8_t* bytes, size_t count) {
     size_t got = 0;
     while (got < count) {
         auto deadline = total;
-        if (got > 0)
+        if (got > 0) {
             deadline = std::min(total, Steady::now() + std::chrono::milliseconds(kReadIntervalMs));
+        }
         if (!waitFor(POLLIN, deadline)) break;
         const ssize_t n = ::read(fd_, bytes + got, count - got);
         if (n > 0) {

@@ -13,7 +13,7 @@
 namespace kerma {
 
 class SyncLink final : public LinkHost {
-public:
+  public:
     SyncLink(ByteChannel& channel, Clock& clock, LinkState& state)
         : channel_(channel), clock_(clock), state_(state) {}
 
@@ -58,7 +58,7 @@ public:
     void reconnect() override { reconnected_ = true; }
     [[nodiscard]] bool reconnected() const { return reconnected_; }
 
-private:
+  private:
     ByteChannel& channel_;
     Clock& clock_;
     LinkState& state_;

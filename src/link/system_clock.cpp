@@ -5,7 +5,9 @@
 
 namespace kerma {
 
-void SystemClock::sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SystemClock::sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 SystemClock& SystemClock::instance() {
     static SystemClock clock;

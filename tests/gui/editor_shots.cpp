@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QPixmap>
+#include <QScreen>
+#include <QThread>
 #include <cstdio>
 
 #include "k740_form.h"
@@ -27,8 +30,20 @@ int main(int argc, char** argv) {
     kerma::TMainForm main;
     main.show();
     Shot(main, dir, "main");
-    const char* pages[] = {"TabSheetRazdel", "TabSheetPriv", "TabSheetKod", "TabSheetKey",
-                           "TabSheetName", "TabSheetNameRzd", "TabSheetSysNum"};
+    if (QGuiApplication::platformName() != "offscreen") {
+        // The hint of the demo button, as the mouse would raise it.
+        QWidget* demo = main.findChild<QWidget*>("Button1");
+        QPoint at = demo->rect().center();
+        QHelpEvent hint(QEvent::ToolTip, at, demo->mapToGlobal(at));
+        QApplication::sendEvent(demo, &hint);
+        for (int i = 0; i < 20; ++i) {
+            QApplication::processEvents();
+            QThread::msleep(20);
+        }
+        QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/main_hint.png");
+    }
+    const char* pages[] = {"TabSheetRazdel", "TabSheetPriv",    "TabSheetKod",   "TabSheetKey",
+                           "TabSheetName",   "TabSheetNameRzd", "TabSheetSysNum"};
     for (int variant : {1, 3, 5}) {
         kerma::ScriptedPrompts prompts;
         kerma::EditorOptions options{.qnFamily = variant == 5, .demoMode = true};

@@ -1,7 +1,8 @@
 // The codes block: codes, Touch Memory keys and object numbers per variant.
+#include "codes_image.h"
+
 #include <gtest/gtest.h>
 
-#include "codes_image.h"
 #include "image_test_support.h"
 #include "k740_controls.h"
 
@@ -16,7 +17,9 @@ using testing::kV4;
 using testing::kV5;
 using testing::SettingsOf;
 
-Cells Record(const Cells& cells, int first) { return Cells(cells.begin() + first, cells.begin() + first + 8); }
+Cells Record(const Cells& cells, int first) {
+    return Cells(cells.begin() + first, cells.begin() + first + 8);
+}
 
 // An editor of the variant with the given counts and every code and key slot empty.
 ImageEditor& Open(ImageEditor& e, int version, int codes, int keys = 0) {
@@ -183,14 +186,13 @@ TEST_P(ObjectDecoding, ReceiverOneRowOneLoopOne) {
     EXPECT_EQ(e.model().at("Object11").text, c.shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Variants, ObjectDecoding,
-    ::testing::Values(ObjectCase{kV2, 0x05, 0xFF, "12", "0  "},
-                      ObjectCase{kV2, 0x05, 0x30, "12", "5  "},
-                      ObjectCase{kV2, 0xE7, 0x03, "12", "999"},
-                      ObjectCase{kV5, 0x05, 0xFF, "12", "12 "},
-                      ObjectCase{kV5, 0xFF, 0xFF, "12", "0  "},
-                      ObjectCase{kV5, 0x2A, 0xF0, "12", "42 "}));
+INSTANTIATE_TEST_SUITE_P(Variants, ObjectDecoding,
+                         ::testing::Values(ObjectCase{kV2, 0x05, 0xFF, "12", "0  "},
+                                           ObjectCase{kV2, 0x05, 0x30, "12", "5  "},
+                                           ObjectCase{kV2, 0xE7, 0x03, "12", "999"},
+                                           ObjectCase{kV5, 0x05, 0xFF, "12", "12 "},
+                                           ObjectCase{kV5, 0xFF, 0xFF, "12", "0  "},
+                                           ObjectCase{kV5, 0x2A, 0xF0, "12", "42 "}));
 
 TEST(CodesImage, VariantFiveDecodingRefreshesTheObjectAssignments) {
     Cells codes(kCodesCells, 0);

@@ -206,6 +206,7 @@ class ComThreadTest : public ::testing::Test {
         return ServeUntil([&] { return ended; });
     }
 
+    QCoreApplication& app_ = App();  // before the queue: it watches its pipe in the app's loop
     std::shared_ptr<FakePanel> panel_ = std::make_shared<FakePanel>(Pattern(1), Pattern(2));
     NoWaitClock clock_;
     LinkState state_;

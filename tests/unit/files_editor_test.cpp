@@ -59,10 +59,11 @@ struct Editor {
 };
 
 class FilesEditorTest : public ::testing::Test {
-protected:
-    fs::path dir_ = fs::temp_directory_path() /
-                    ("kerma_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  protected:
+    fs::path dir_ =
+        fs::temp_directory_path() /
+        ("kerma_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     void SetUp() override { fs::create_directories(dir_); }
     void TearDown() override { fs::remove_all(dir_); }
     std::string path(const char* name) { return (dir_ / name).string(); }
@@ -108,6 +109,13 @@ TEST_F(FilesEditorTest, DemoSaveWithOneQnmReceiver) {
     for (int cell : {6, 7, 38, 39}) EXPECT_EQ(lines[static_cast<size_t>(cell)], "0") << cell;
     EXPECT_EQ(lines[8], "45");
     EXPECT_EQ(e.layoutCode, 99);
+
+    // Variant 3 holds 0xFF in its kept cells 38 and 39; the file still carries 0.
+    Editor three(3);
+    ASSERT_TRUE(three.save(path("b.cfg")));
+    const auto more = Lines(ReadAll(path("b.cfg")));
+    ASSERT_EQ(more.size(), 2048u);
+    for (int cell : {6, 7, 38, 39}) EXPECT_EQ(more[static_cast<size_t>(cell)], "0") << cell;
 }
 
 TEST_F(FilesEditorTest, FileOfAnotherVariantChangesNothing) {
@@ -137,7 +145,7 @@ TEST_F(FilesEditorTest, Variant5FileRestoresTheWholeCodesBlock) {
     const Cells& held = other.editor.state().codesImage;
     for (size_t cell = 0; cell < 1792; ++cell)
         ASSERT_EQ(held[cell], std::stoi(lines[1024 + cell])) << cell;
-    EXPECT_EQ(other.text("Object824R4"), std::to_string((1024 + 1790) % 200));
+    EXPECT_EQ(FieldNumber(other.text("Object824R4")), (1024 + 1790) % 200);
 }
 
 TEST_F(FilesEditorTest, HeaderLineIsNotTakenOverUnlessItIsAByte) {
@@ -181,7 +189,7 @@ TEST_F(FilesEditorTest, BrokenFilesAreRefusedWithNothingChanged) {
         {"word as header", with(0, "x"), "Строка 1"},
         {"binary", std::string("\0\1\2\r\n", 5) + Join(lines), "Строка 1"},
         {"version 0", with(1, "5"), "версия"},
-        {"variant 5 version", with(1, "53"), "2816"},
+        {"variant 5 version", with(1, "53"), "версия"},
     };
     Editor e(1);
     const std::string before = e.snapshot();
@@ -321,8 +329,8 @@ TEST_F(FilesEditorTest, DefaultsKeepThePanelVersion) {
         EXPECT_EQ(e.image.factorySettings.at(1), FactoryVersionByte(variant));
         ASSERT_TRUE(e.save(path("v.cfg"))) << variant;
         const auto lines = Lines(ReadAll(path("v.cfg")));
-        EXPECT_EQ(lines.size(), static_cast<size_t>(FileSettingsCells(variant) +
-                                                    FileCodesCells(variant)));
+        EXPECT_EQ(lines.size(),
+                  static_cast<size_t>(FileSettingsCells(variant) + FileCodesCells(variant)));
         EXPECT_EQ(lines[1], std::to_string(FactoryVersionByte(variant)));
     }
     ScriptedPrompts prompts;

@@ -16,7 +16,7 @@ Control Make(std::string name, ControlKind kind, std::string parent = "") {
 }
 
 class FormModelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         model.add(Make("Group", ControlKind::GroupBox));
         model.add(Make("Other", ControlKind::GroupBox));
@@ -140,9 +140,7 @@ TEST_F(FormModelTest, EventBlockerSilencesEventsButNotObservers) {
     {
         FormModel::EventBlocker blocker(model);
         model.setText("kod1", "1");
-        {
-            FormModel::EventBlocker nested(model);
-        }
+        { FormModel::EventBlocker nested(model); }
         model.setText("kod1", "2");  // still blocked after the nested blocker ends
     }
     EXPECT_TRUE(log.empty());
@@ -193,7 +191,8 @@ TEST_F(FormModelTest, HandlersRunInOrderAndSeeTheirOwnChanges) {
         texts.push_back(c.text);
         if (FieldNumber(c.text) > 254) model.setText("DelayEdit", "1");
     });
-    model.on("DelayEdit", ControlEvent::Change, [&](Control& c) { texts.push_back("2nd " + c.text); });
+    model.on("DelayEdit", ControlEvent::Change,
+             [&](Control& c) { texts.push_back("2nd " + c.text); });
     model.setText("DelayEdit", "255");
     EXPECT_EQ(texts, (std::vector<std::string>{"255", "1", "2nd 1", "2nd 1"}));
     EXPECT_EQ(model.at("Delay").position, 1);
@@ -212,14 +211,22 @@ TEST(FieldText, NumbersFromFieldTexts) {
         const char* text;
         std::optional<long> value;
     } cases[] = {
-        {"", std::nullopt},  {"   ", std::nullopt}, {"12 3", 123}, {" 7", 7},   {"0  ", 0},
-        {"-3", -3},          {"1-2", std::nullopt}, {"abc", std::nullopt},     {"a1", std::nullopt},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {"12 3", 123},
+        {" 7", 7},
+        {"0  ", 0},
+        {"-3", -3},
+        {"1-2", std::nullopt},
+        {"abc", std::nullopt},
+        {"a1", std::nullopt},
         {"99999999999999999999999", std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FieldValue(c.text), c.value) << "'" << c.text << "'";
-        EXPECT_EQ(FieldIsEmpty(c.text), !c.value.has_value() && std::string(c.text).find_first_of(
-                                                                   "0123456789") == std::string::npos)
+        EXPECT_EQ(FieldIsEmpty(c.text),
+                  !c.value.has_value() &&
+                      std::string(c.text).find_first_of("0123456789") == std::string::npos)
             << c.text;
     }
     EXPECT_EQ(FieldNumber("  ", 5), 5);

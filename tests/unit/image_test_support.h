@@ -1,9 +1,13 @@
 #pragma once
 // An editor without a window for the image tests, and small builders of images.
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
 #include "image_state.h"
+#ifdef KERMA_IMAGE_WITH_RULES
+#include "editor_rules.h"
+#endif
 #include "k740_editor.h"
 #include "scripted_prompts.h"
 #include "settings_image.h"
@@ -14,9 +18,16 @@ struct ImageEditor {
     ScriptedPrompts prompts;
     K740Editor editor{prompts};
     ImageState image;
+#ifdef KERMA_IMAGE_WITH_RULES
+    std::shared_ptr<RuleState> rules = InstallRules(editor, image);
+#endif
 
-    FormModel& model() { return editor.model(); }
-    K740State& state() { return editor.state(); }
+    FormModel& model() {
+        return editor.model();
+    }
+    K740State& state() {
+        return editor.state();
+    }
 
     // Decodes a settings block with the given codes block held, as a read does.
     void read(const Cells& settings, const Cells& codes = Cells(kCodesCells, 0xFF)) {

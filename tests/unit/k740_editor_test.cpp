@@ -1,9 +1,10 @@
+#include "k740_editor.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "k740_controls.h"
-#include "k740_editor.h"
 #include "scripted_prompts.h"
 #include "variant_layout.h"
 
@@ -11,7 +12,7 @@ namespace kerma {
 namespace {
 
 class K740EditorTest : public ::testing::Test {
-protected:
+  protected:
     ScriptedPrompts prompts;
     K740Editor editor{prompts};
     FormModel& m = editor.model();
@@ -66,8 +67,9 @@ TEST_F(K740EditorTest, AmbiguousConcatenationsNameTheIntendedControl) {
         const char* name;
         int tag;
     } cases[] = {
-        {"RPDI111", 11},  {"RPDI248", 96},  {"Object124R3", 2 * 192 + 23 * 8},
-        {"Object824R4", 767}, {"object11", 0}, {"Object16R2", 192 + 40}, {"RPDI411", 155},
+        {"RPDI111", 11},      {"RPDI248", 96}, {"Object124R3", 2 * 192 + 23 * 8},
+        {"Object824R4", 767}, {"object11", 0}, {"Object16R2", 192 + 40},
+        {"RPDI411", 155},
     };
     for (const Case& c : cases) EXPECT_EQ(m.at(c.name).tag, c.tag) << c.name;
     EXPECT_EQ(CodeBoxName(1, 16), "q0116");
@@ -156,34 +158,51 @@ TEST_P(VariantLayoutTest, ShowsAndHidesAsTheFirmwareHasThem) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, VariantLayoutTest,
     ::testing::Values(
-        LayoutCase{"v17", 1, 7, false,
-                   {"GSMkom", "TabSheetPriv", "TabSheetKey", "Iskl1"},
-                   {"GroupBox21", "TabSheetNameRzd", "kom781", "MemRazd", "ds21", "Label1520",
-                    "RPU2", "GroupBox26", "TabSheetSysNum", "GroupBox36", "TabSheetName",
-                    "PanelQN"}},
+        LayoutCase{
+            "v17",
+            1,
+            7,
+            false,
+            {"GSMkom", "TabSheetPriv", "TabSheetKey", "Iskl1"},
+            {"GroupBox21", "TabSheetNameRzd", "kom781", "MemRazd", "ds21", "Label1520", "RPU2",
+             "GroupBox26", "TabSheetSysNum", "GroupBox36", "TabSheetName", "PanelQN"}},
         LayoutCase{"v16", 1, 6, false, {}, {"GSMkom", "GroupBox21", "TabSheetNameRzd"}},
-        LayoutCase{"v18", 1, 8, false,
+        LayoutCase{"v18",
+                   1,
+                   8,
+                   false,
                    {"GSMkom", "GroupBox21", "TabSheetNameRzd"},
                    {"kom781", "MemRazd", "ds216", "Label1520"}},
-        LayoutCase{"v19", 1, 9, false,
-                   {"kom781", "MemRazd", "ds216", "Label1520"}, {"GroupBox36"}},
-        LayoutCase{"demo1", 1, 0, true,
-                   {"ds21", "Label1520", "GroupBox21", "GSMkom", "TabSheetNameRzd", "kom781",
-                    "MemRazd"},
-                   {"TabSheetSysNum", "GroupBox26"}},
-        LayoutCase{"v31", 3, 1, false,
+        LayoutCase{"v19", 1, 9, false, {"kom781", "MemRazd", "ds216", "Label1520"}, {"GroupBox36"}},
+        LayoutCase{
+            "demo1",
+            1,
+            0,
+            true,
+            {"ds21", "Label1520", "GroupBox21", "GSMkom", "TabSheetNameRzd", "kom781", "MemRazd"},
+            {"TabSheetSysNum", "GroupBox26"}},
+        LayoutCase{"v31",
+                   3,
+                   1,
+                   false,
                    {"GroupBox26", "RPU4", "TabSheetNameRzd"},
                    {"TabSheetSysNum", "kom781", "MemRazd", "GroupBox36", "ds21", "Label1520"}},
         LayoutCase{"v32", 3, 2, false, {"TabSheetSysNum"}, {"GroupBox36", "ds29"}},
         LayoutCase{"v33", 3, 3, false, {"GroupBox36", "ds29", "Label1520"}, {"kom781"}},
         LayoutCase{"v34", 3, 4, false, {"kom781", "MemRazd", "TabSheetSysNum"}, {}},
         LayoutCase{"demo3", 3, 0, true, {"TabSheetSysNum", "GroupBox36", "kom781"}, {}},
-        LayoutCase{"v53", 5, 3, false,
+        LayoutCase{"v53",
+                   5,
+                   3,
+                   false,
                    {"PanelQN", "TabSheetName", "TabSheet_QN_RPY4", "TabSheetKod"},
                    {"TabSheetPriv", "TabSheetKey", "TabSheetNameRzd", "GroupBox1", "GroupBox8",
                     "GroupBox7", "Status_izv", "TabSheetSysNum", "q0116", "q3216", "Label219",
                     "Label267"}},
-        LayoutCase{"v21", 2, 1, false,
+        LayoutCase{"v21",
+                   2,
+                   1,
+                   false,
                    {"PanelQN", "TabSheet_QN_RPY1"},
                    {"TabSheet_QN_RPY2", "TabSheet_QN_RPY4", "GroupBox36", "TabSheetKey"}},
         LayoutCase{"v41", 4, 1, false, {"TabSheetKey", "TabSheetPriv"}, {"TabSheetName"}}),

@@ -1,7 +1,7 @@
 // Own partition names in the panel's display codes.
-#include <gtest/gtest.h>
-
 #include "panel_chars.h"
+
+#include <gtest/gtest.h>
 
 namespace kerma {
 namespace {

@@ -18,8 +18,12 @@ constexpr size_t kKeyLength = 12;
 constexpr const char* kZeroNotice = "0 не допустим!";
 constexpr const char* kKeyPages[] = {"TM0132", "TM3264", "TM6496"};
 
-std::string CodeField(int n) { return Indexed("kod", n); }
-std::string KeyField(int n) { return Indexed("Key", n); }
+std::string CodeField(int n) {
+    return Indexed("kod", n);
+}
+std::string KeyField(int n) {
+    return Indexed("Key", n);
+}
 
 void SetInUse(FormModel& model, const std::string& field, bool inUse,
               std::string (*boxName)(int, int), int number) {
@@ -32,16 +36,26 @@ void SetInUse(FormModel& model, const std::string& field, bool inUse,
     }
 }
 
+// The up-down takes a number typed into its edit when the number is in its range.
+int FollowedPosition(FormModel& model, std::string_view edit, std::string_view upDown) {
+    const Control& spin = model.at(upDown);
+    std::optional<long> value = IntegerText(model.at(edit).text);
+    if (value && *value >= spin.min && *value <= spin.max && *value != spin.position) {
+        model.setPosition(upDown, static_cast<int>(*value));
+    }
+    return model.at(upDown).position;
+}
+
 void CodeCountRule(RuleContext& context) {
     FormModel& model = context.model();
-    int count = model.at("KOD").position;
+    int count = FollowedPosition(model, "NumKodEdit", "KOD");
     context.editor.state().codeCount = count;
     for (int n = 1; n <= kMaxCodes; ++n) SetInUse(model, CodeField(n), n <= count, CodeBoxName, n);
 }
 
 void KeyCountRule(RuleContext& context) {
     FormModel& model = context.model();
-    int count = model.at("KEY").position;
+    int count = FollowedPosition(model, "NumKeyEdit", "KEY");
     context.editor.state().keyCount = count;
     model.setVisible("TM0132", true);
     model.setVisible("TM3264", count > kKeysPerPage);
@@ -71,7 +85,9 @@ void CodeFilter(RuleContext& context, Control& field) {
     context.model().setText(field.name, filtered);
 }
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
 
 void KeyFilter(RuleContext& context, Control& field) {
     if (!field.enabled) return;
@@ -106,11 +122,11 @@ void UncheckAll(FormModel& model, std::string (*boxName)(int, int), int number) 
     for (int p = 1; p <= kPartitions; ++p) model.setChecked(boxName(number, p), false);
 }
 
-// The texts of a list as the duplicate walk remembers them ("" for a blank entry).
+// What tells the key check and the code check apart: their texts and control names.
 struct ListWalk {
-    const char* repeated;      // text of the duplicate question
-    const char* noAuthority;   // caption: an entry without authority
-    const char* noEntry;       // caption: authority without an entry
+    const char* repeated;     // text of the duplicate question
+    const char* noAuthority;  // caption: an entry without authority
+    const char* noEntry;      // caption: authority without an entry
     std::string (*field)(int);
     std::string (*boxName)(int, int);
 };
@@ -119,8 +135,7 @@ constexpr ListWalk kKeyWalk = {"Повторяющийся Идентифика�
                                "Полномочия установлены, а идентификатор не введен", KeyField,
                                KeyBoxName};
 constexpr ListWalk kCodeWalk = {"Повторяющийся Код!", "Код без полномочий",
-                                "Полномочия установлены, а код не введен", CodeField,
-                                CodeBoxName};
+                                "Полномочия установлены, а код не введен", CodeField, CodeBoxName};
 
 // Asks about entry n against the earlier ones; true when the user removed it.
 bool AskRepeat(K740Editor& editor, const ListWalk& walk, std::vector<std::string>& seen, int n) {

@@ -22,7 +22,9 @@ constexpr const char* kRepeatedNumber =
 constexpr const char* kNumberRange =
     "Недопустимое значение! Системный номер РПДИ должен быть в интервале от 1 до 192 или 0";
 
-int Border(const FormModel& model, int n) { return model.at(Indexed("Border", n)).itemIndex; }
+int Border(const FormModel& model, int n) {
+    return model.at(Indexed("Border", n)).itemIndex;
+}
 
 // The partitions a receiver may bind to: 0 or lower..upper. The one-receiver panel has no
 // borders: its receiver takes every partition.
@@ -38,9 +40,9 @@ BindingRange RangeOf(const FormModel& model, int receiver, bool oneReceiver) {
 }
 
 std::string BindingNotice(const BindingRange& range) {
-    return "Недопустимое значение! Номер раздела должен быть в интервале от " +
-           std::to_string(range.wholePanel ? 0 : range.lower) + " до " +
-           std::to_string(range.upper) + " или 0";
+    std::string notice = "Недопустимое значение! Номер раздела должен быть в интервале от ";
+    if (range.wholePanel) return notice + "0 до 16";
+    return notice + std::to_string(range.lower) + " до " + std::to_string(range.upper) + " или 0";
 }
 
 bool BindingValid(std::string_view text, const BindingRange& range) {
@@ -135,8 +137,9 @@ void ClearRepeats(RuleContext& context, std::array<int, kNumbers>& w, int edited
         for (int j = i + 1; j < kNumbers && w[i] != 0; ++j) {
             if (w[j] == 0 || w[j] != w[i]) continue;
             int k = j == edited ? i : j;
-            ClearNumber(context, w, k,
-                        kRepeatedNumber + std::to_string(k / kDetectors + 1) + ". Он будет занулен.");
+            ClearNumber(
+                context, w, k,
+                kRepeatedNumber + std::to_string(k / kDetectors + 1) + ". Он будет занулен.");
         }
     }
 }

@@ -22,7 +22,9 @@ std::string LoopField(int q) {
                       q % kLoops + 1);
 }
 
-int Transmitter(int q) { return q / kLoops; }
+int Transmitter(int q) {
+    return q / kLoops;
+}
 
 void ShowReceiverTab(FormModel& model, int q) {
     ShowPage(model, "PageControlRPY4", Indexed("TabSheet_QN_RPY", q / kLoopsPerReceiver + 1));
@@ -146,8 +148,7 @@ void InstallObjectRules(const Context& context) {
                [r, t](RuleContext& c, Control&) { RowReset(c, r, t); });
         }
     }
-    On(context, "BitBtn2", ControlEvent::Click,
-       [](RuleContext& c, Control&) { GeneralReset(c); });
+    On(context, "BitBtn2", ControlEvent::Click, [](RuleContext& c, Control&) { GeneralReset(c); });
 }
 
 }  // namespace kerma::rules

@@ -12,9 +12,8 @@ constexpr const char* kRangeNotice = "Диапазон возможных зна
 
 // The seven time and duration edits with their up-downs.
 constexpr std::pair<std::string_view, std::string_view> kDurations[] = {
-    {"DelayEdit", "Delay"},         {"DelayEditVxod", "DelayVxod"},
-    {"EditTimesound", "Timesound"}, {"EditTimeLCD", "TimeLCD"},
-    {"EditSoundExt", "TimesoundExt"}, {"SoundEdit", "SoundUpDown"},
+    {"DelayEdit", "Delay"},     {"DelayEditVxod", "DelayVxod"},   {"EditTimesound", "Timesound"},
+    {"EditTimeLCD", "TimeLCD"}, {"EditSoundExt", "TimesoundExt"}, {"SoundEdit", "SoundUpDown"},
     {"LCDEdit", "LCDUpDown"},
 };
 
@@ -42,7 +41,8 @@ void ApplyRangeRule(RuleContext& context, std::string_view edit, std::string_vie
         return;
     }
     if (*value >= 0 && *value <= kMaxDuration) {
-        if (model.at(upDown).position != *value) model.setPosition(upDown, static_cast<int>(*value));
+        if (model.at(upDown).position != *value)
+            model.setPosition(upDown, static_cast<int>(*value));
         return;
     }
     context.prompts().notice(kRangeNotice);

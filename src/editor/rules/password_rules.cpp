@@ -66,9 +66,12 @@ std::string_view EngineerField(int variant) {
     switch (variant) {
         case 1:
         case 2:
-        case 3: return "PasswordEdit";
-        case 5: return "paswrd1";
-        default: return {};
+        case 3:
+            return "PasswordEdit";
+        case 5:
+            return "paswrd1";
+        default:
+            return {};
     }
 }
 

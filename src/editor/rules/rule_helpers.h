@@ -35,6 +35,9 @@ void InstallPasswordRules(const Context& context);
 // Checks shared by the write and the save (detector_rules.cpp).
 [[nodiscard]] bool CheckBindingsBeforeEncoding(RuleContext& context);
 void CheckSystemNumbersBeforeEncoding(RuleContext& context);
+// password_rules.cpp, code_key_rules.cpp
+[[nodiscard]] bool EngineerPasswordBeforeEncoding(RuleContext& context);
+[[nodiscard]] bool ShortKeysBeforeWrite(K740Editor& editor);
 
 // prefix + decimal n.
 [[nodiscard]] std::string Indexed(std::string_view prefix, int n);

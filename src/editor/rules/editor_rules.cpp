@@ -1,0 +1,51 @@
+#include "editor_rules.h"
+
+#include "rule_helpers.h"
+
+namespace kerma {
+
+std::shared_ptr<RuleState> InstallRules(K740Editor& editor, ImageState& image) {
+    auto context = std::make_shared<rules::RuleContext>(rules::RuleContext{editor, image, {}});
+    rules::InstallPartitionRules(context);
+    rules::InstallDetectorRules(context);
+    rules::InstallNameRules(context);
+    rules::InstallCodeKeyRules(context);
+    rules::InstallObjectRules(context);
+    rules::InstallPasswordRules(context);
+    return {context, &context->state};
+}
+
+void CheckSystemNumbersBeforeEncoding(K740Editor& editor, ImageState& image) {
+    rules::RuleContext context{editor, image, {}};
+    rules::CheckSystemNumbersBeforeEncoding(context);
+}
+
+// Everything that can refuse runs before the first block is built, so a refusal leaves the
+// panel as it was.
+bool ChecksBeforeWrite(K740Editor& editor, ImageState& image) {
+    rules::RuleContext context{editor, image, {}};
+    rules::CheckSystemNumbersBeforeEncoding(context);
+    if (!rules::EngineerPasswordBeforeEncoding(context)) return false;
+    if (!rules::CheckBindingsBeforeEncoding(context)) return false;
+    switch (RulesVariant(editor)) {
+        case 1:
+        case 3:
+            if (!rules::ShortKeysBeforeWrite(editor)) return false;
+            if (CheckKeys(editor) < 0) return false;
+            return CheckCodes(editor) > 0;
+        case 5:
+            return PruneCodes(editor) > 0;
+        default:
+            return true;
+    }
+}
+
+bool ChecksBeforeSave(K740Editor& editor, ImageState& image) {
+    rules::RuleContext context{editor, image, {}};
+    rules::CheckSystemNumbersBeforeEncoding(context);
+    if (!rules::EngineerPasswordBeforeEncoding(context)) return false;
+    if (RulesVariant(editor) == 5) PruneCodes(editor);
+    return true;
+}
+
+}  // namespace kerma

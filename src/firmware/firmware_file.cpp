@@ -1,0 +1,88 @@
+#include "firmware_file.h"
+
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+#include "link_types.h"
+
+namespace kerma {
+namespace {
+
+constexpr int kTypeWithC = 10;  // panels of type 10 take the "cv" files
+
+std::string DamagedMessage(const std::string& name, const char* why) {
+    return "Файл прошивки " + name + " поврежден: " + why +
+           ". Обновите базу прошивок с сервера Volmar";
+}
+
+// Nothing beyond the largest image is ever sent, so nothing beyond it is read. nullopt: the file
+// is not there to be read (missing, a folder, no right to read it).
+std::optional<std::vector<uint8_t>> ReadFirmwareBytes(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<uint8_t> bytes(kFirmwareMaxImage);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) return std::nullopt;
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
+}
+
+}  // namespace
+
+std::string FirmwareFileName(int variant, int panelTypeCode, int fileNumber) {
+    const char* prefix = (variant == 1 || variant == 3) ? "740-QNM" : "740-QN";
+    const char* kind = panelTypeCode == kTypeWithC ? "cv" : "v";
+    return std::string(prefix) + kind + std::to_string(variant) + "_" +
+           std::to_string(fileNumber) + ".tsk";
+}
+
+int TopFirmwareNumber(int variant) { return (variant == 1 || variant == 2) ? 55 : 9; }
+
+std::vector<std::string> FirmwareCandidates(int variant, int panelTypeCode) {
+    std::vector<std::string> names;
+    for (int f = TopFirmwareNumber(variant); f >= 0; --f)
+        names.push_back(FirmwareFileName(variant, panelTypeCode, f));
+    return names;
+}
+
+std::filesystem::path FirmwareFolder() {
+    std::error_code error;
+    return std::filesystem::current_path(error) / "Base";
+}
+
+FirmwareImageCheck CheckFirmwareImage(std::span<const uint8_t> bytes, int variant) {
+    FirmwareImageCheck check;
+    if (bytes.size() > kFirmwareVersionOffset &&
+        VariantOfVersion(bytes[kFirmwareVersionOffset]) != variant) {
+        check.fit = FirmwareFit::OtherVariant;
+        return check;
+    }
+    if (bytes.size() < kFirmwareOverhead) return check;
+    const size_t n = size_t{bytes[kFirmwareLengthOffset]} * 256 + bytes[kFirmwareLengthOffset + 1];
+    if (bytes.size() < n + kFirmwareOverhead) return check;
+    check.fit = FirmwareFit::Usable;
+    check.image.assign(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(n + kFirmwareOverhead));
+    return check;
+}
+
+FirmwareChoice FindFirmware(int variant, int panelTypeCode, const std::filesystem::path& folder) {
+    for (const std::string& name : FirmwareCandidates(variant, panelTypeCode)) {
+        const auto bytes = ReadFirmwareBytes(folder / name);
+        if (!bytes) continue;
+        FirmwareImageCheck check = CheckFirmwareImage(*bytes, variant);
+        if (check.fit == FirmwareFit::OtherVariant) continue;
+        if (check.fit == FirmwareFit::Damaged) {
+            const char* why = bytes->size() < kFirmwareOverhead
+                                  ? "в нем нет заголовка"
+                                  : "в нем меньше байт, чем указано в заголовке";
+            return {name, {}, DamagedMessage(name, why)};
+        }
+        return {name, std::move(check.image), ""};
+    }
+    return {"", {}, kNoFirmwareMessage};
+}
+
+}  // namespace kerma

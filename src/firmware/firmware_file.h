@@ -1,0 +1,64 @@
+#pragma once
+// Firmware files of the local base: their names, the search for the file of a variant, and the
+// upload image taken from it. No Qt: the window layer only shows the messages.
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "exchange.h"
+
+namespace kerma {
+
+inline constexpr const char* kNoFirmwareMessage =
+    "В базе нет прошивки данной конфигурации. Обновите базу прошивок с сервера Volmar";
+
+// Byte 3 holds the version, bytes 4..5 the big-endian count of body bytes after byte 6.
+inline constexpr size_t kFirmwareVersionOffset = 3;
+inline constexpr size_t kFirmwareLengthOffset = 4;
+inline constexpr size_t kFirmwareOverhead = 7;
+// The most an upload can hold: the 16-bit length plus the seven header bytes.
+inline constexpr size_t kFirmwareMaxImage = 0xFFFF + kFirmwareOverhead;
+
+// "740-QNMv1_55.tsk", "740-QNcv5_0.tsk": the family prefix, "cv" for a panel of type 10 and "v"
+// otherwise, the variant and the file number.
+[[nodiscard]] std::string FirmwareFileName(int variant, int panelTypeCode, int fileNumber);
+
+// The highest file number the search starts from: 55 for variants 1 and 2, otherwise 9.
+[[nodiscard]] int TopFirmwareNumber(int variant);
+
+// The names in the order they are tried, highest number first.
+[[nodiscard]] std::vector<std::string> FirmwareCandidates(int variant, int panelTypeCode);
+
+// "Base" under the working directory.
+[[nodiscard]] std::filesystem::path FirmwareFolder();
+
+// What one file's bytes are worth for a variant.
+enum class FirmwareFit {
+    Usable,        // this variant's firmware, whole
+    OtherVariant,  // the version byte names another variant
+    Damaged,       // too short for its header, or shorter than its header says
+};
+
+struct FirmwareImageCheck {
+    FirmwareFit fit = FirmwareFit::Damaged;
+    Block image;  // Usable: the N + 7 bytes to send, one element per byte
+};
+
+[[nodiscard]] FirmwareImageCheck CheckFirmwareImage(std::span<const uint8_t> bytes, int variant);
+
+// The outcome of the search: a file to send, or the message why there is none.
+struct FirmwareChoice {
+    std::string fileName;  // the file used; for a damaged file, the file refused
+    Block image;
+    std::string error;  // empty: image is ready to send
+    [[nodiscard]] bool ok() const { return error.empty(); }
+};
+
+// Tries the candidates from the top number down. A file of another variant is passed over; the
+// first file of this variant is the one, and if it is damaged nothing is sent.
+[[nodiscard]] FirmwareChoice FindFirmware(int variant, int panelTypeCode,
+                                          const std::filesystem::path& folder);
+
+}  // namespace kerma

@@ -1,0 +1,135 @@
+#include "firmware_replacement.h"
+
+#include <utility>
+
+namespace kerma {
+namespace {
+
+constexpr const char* kPreparingStatus = "Идет подготовка к смене прошивки ... .  ";
+constexpr const char* kFlashingStatus = "Идет смена прошивки ждите ... .  ";
+
+}  // namespace
+
+FirmwareReplacement::FirmwareReplacement(K740Editor& editor, LinkDriver& driver, FlashView& view,
+                                         FirmwareReplacementHooks hooks)
+    : editor_(editor), driver_(driver), view_(view), hooks_(std::move(hooks)) {}
+
+void FirmwareReplacement::setTickScheduler(std::function<void(int)> schedule) {
+    schedule_ = std::move(schedule);
+    if (schedule_ && interval_ != 0) schedule_(interval_);
+}
+
+void FirmwareReplacement::enter(Stage stage) {
+    stage_ = stage;
+    int interval = 0;
+    if (stage == Stage::AwaitingUploadReady) interval = kReadyTickMs;
+    if (stage == Stage::AwaitingVerdict) interval = kVerdictTickMs;
+    if (interval == interval_) return;
+    interval_ = interval;
+    if (schedule_) schedule_(interval_);
+}
+
+void FirmwareReplacement::start(int variant) {
+    if (stage_ != Stage::Idle) return;
+    FirmwareChoice choice = FindFirmware(variant, driver_.state().panelTypeCode, hooks_.folder());
+    if (!choice.ok()) {
+        editor_.prompts().notice(choice.error);
+        if (hooks_.closeEditor) hooks_.closeEditor();
+        return;
+    }
+    fileName_ = std::move(choice.fileName);
+    image_ = std::move(choice.image);
+    editor_.setStatus(0, kPreparingStatus);
+    polls_ = 0;
+    reconnectPending_ = false;
+    linkBroken_ = false;
+    driver_.state().uploadReady = false;
+    enter(Stage::AwaitingUploadReady);
+    driver_.start(LinkOperation::UploadHandshake, {});
+}
+
+void FirmwareReplacement::tick() {
+    auto& link = driver_.state();
+    switch (stage_) {
+        case Stage::AwaitingUploadReady:
+            ++polls_;
+            if (link.uploadReady) {
+                beginUpload();
+            } else if (polls_ >= kReadyPolls) {
+                fail();
+            }
+            break;
+        case Stage::AwaitingVerdict:
+            // The flag is looked at before the limit: a ready wait that used up the shared counter
+            // must not turn an accepted upload into an error without a single look.
+            ++polls_;
+            if (link.uploadSucceeded) {
+                succeed();
+            } else if (polls_ >= kVerdictPollLimit) {
+                fail();
+            }
+            break;
+        case Stage::Idle:
+        case Stage::Uploading: break;
+    }
+}
+
+// The dialog is up and the stage set before the exchange is started, so whatever the upload
+// reports finds them in place, however the driver runs it.
+void FirmwareReplacement::beginUpload() {
+    editor_.setStatus(0, kFlashingStatus);
+    driver_.state().uploadSucceeded = false;
+    if (hooks_.setEditorEnabled) hooks_.setEditorEnabled(false);
+    enter(Stage::Uploading);
+    view_.showDialog("Идет смена прошивки. Файл прошивки " + fileName_ + ". Ждите...");
+    driver_.start(LinkOperation::FirmwareUpload, image_);
+}
+
+void FirmwareReplacement::progress(int percent) { view_.setProgress(percent); }
+
+void FirmwareReplacement::uploadFinished() {
+    view_.closeDialog();
+    if (hooks_.setEditorEnabled) hooks_.setEditorEnabled(true);
+    if (stage_ == Stage::Uploading) enter(Stage::AwaitingVerdict);
+}
+
+// The upload exchange asks for the reconnect as soon as the panel accepted. The old link has to be
+// broken first, and that is the verdict tick's job: until it has run, the request waits.
+void FirmwareReplacement::reconnectRequested() {
+    if (stage_ == Stage::Uploading || stage_ == Stage::AwaitingVerdict) {
+        reconnectPending_ = true;
+        return;
+    }
+    if (!linkBroken_) breakLink();
+    linkBroken_ = false;
+    if (hooks_.reconnect) hooks_.reconnect();
+}
+
+void FirmwareReplacement::succeed() {
+    breakLink();
+    finish();
+    if (!reconnectPending_) return;
+    reconnectPending_ = false;
+    linkBroken_ = false;
+    if (hooks_.reconnect) hooks_.reconnect();
+}
+
+void FirmwareReplacement::fail() {
+    auto& link = driver_.state();
+    link.uploadReady = false;
+    link.uploadSucceeded = false;
+    finish();
+    editor_.prompts().notice(kFlashFailedMessage);
+}
+
+void FirmwareReplacement::finish() {
+    image_.clear();
+    enter(Stage::Idle);
+}
+
+void FirmwareReplacement::breakLink() {
+    if (hooks_.breakLink) hooks_.breakLink();
+    linkBroken_ = true;
+}
+
+}  // namespace kerma

@@ -1,0 +1,12 @@
+# Firmware replacement: the base search, the procedure against the in-process panel, the dialog.
+kerma_test(firmware_file_test SOURCES unit/firmware_file_test.cpp LIBS kerma_firmware LABEL unit)
+kerma_test(firmware_replacement_test SOURCES unit/firmware_replacement_test.cpp
+           LIBS kerma_firmware kerma_sim LABEL unit)
+
+if(KERMA_GUI)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  kerma_test(firmware_flash_form_test SOURCES unit/firmware_flash_form_test.cpp
+             LIBS kerma_firmware_ui kerma_link_qt kerma_sim Qt6::Test LABEL gui)
+endif()
+kerma_test(firmware_virtual_panel_test SOURCES unit/firmware_virtual_panel_test.cpp LIBS kerma_sim
+           LABEL unit)

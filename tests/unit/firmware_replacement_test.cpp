@@ -1,0 +1,407 @@
+// The firmware replacement procedure driven by ticks: first against a scripted link, where the
+// order of the upload's calls and the ticks is chosen by the test, then whole against the
+// in-process panel, from the replacement question to the factory defaults in the new firmware.
+#include "firmware_replacement.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "firmware_test_support.h"
+#include "in_process_channel.h"
+#include "inline_driver.h"
+#include "scripted_prompts.h"
+#include "virtual_panel.h"
+
+namespace kerma {
+namespace {
+
+using Log = std::vector<std::string>;
+
+class FakeView final : public FlashView {
+public:
+    explicit FakeView(Log& log) : log_(log) {}
+    void showDialog(const std::string& fileLine) override {
+        log_.push_back("show");
+        line = fileLine;
+        shown = true;
+    }
+    void setProgress(int percent) override { progress.push_back(percent); }
+    void closeDialog() override {
+        log_.push_back("close dialog");
+        shown = false;
+    }
+    std::string line;
+    bool shown = false;
+    std::vector<int> progress;
+
+private:
+    Log& log_;
+};
+
+bool Before(const Log& log, const std::string& first, const std::string& second) {
+    const auto a = std::find(log.begin(), log.end(), first);
+    const auto b = std::find(log.begin(), log.end(), second);
+    return a != log.end() && b != log.end() && a < b;
+}
+
+// --- Against a scripted link -----------------------------------------------------------------
+
+class ScriptedDriver final : public LinkDriver {
+public:
+    explicit ScriptedDriver(Log& log) : log_(log) {}
+    LinkState& state() override { return state_; }
+    void start(LinkOperation op, Block data) override {
+        log_.push_back("start " + std::to_string(static_cast<int>(op)));
+        started.emplace_back(op, std::move(data));
+    }
+    void stopCurrent() override { log_.push_back("stop"); }
+    void closePort() override { log_.push_back("close port"); }
+    std::vector<std::pair<LinkOperation, Block>> started;
+
+private:
+    Log& log_;
+    LinkState state_;
+};
+
+struct ScriptRig {
+    FirmwareBase base;
+    Log log;
+    ScriptedDriver driver{log};
+    ScriptedPrompts prompts;
+    K740Editor editor{prompts};
+    FakeView view{log};
+    std::vector<int> intervals;
+    std::unique_ptr<FirmwareReplacement> flash;
+
+    ScriptRig() {
+        base.put("740-QNMv3_9.tsk", MakeFirmware(33, 16));
+        driver.state().panelTypeCode = 9;
+        FirmwareReplacementHooks hooks;
+        hooks.breakLink = [this] { log.push_back("break"); };
+        hooks.reconnect = [this] { log.push_back("reconnect"); };
+        hooks.closeEditor = [this] { log.push_back("close editor"); };
+        hooks.setEditorEnabled = [this](bool on) { log.push_back(on ? "enable" : "disable"); };
+        hooks.folder = [this] { return base.folder(); };
+        flash = std::make_unique<FirmwareReplacement>(editor, driver, view, std::move(hooks));
+        flash->setTickScheduler([this](int ms) { intervals.push_back(ms); });
+    }
+    // Ticks until the procedure is ready for the upload (after readyAt ticks) and the dialog is up.
+    void upTo(int readyAt) {
+        flash->start(3);
+        for (int i = 1; i < readyAt; ++i) flash->tick();
+        driver.state().uploadReady = true;
+        flash->tick();
+        ASSERT_EQ(flash->stage(), FirmwareReplacement::Stage::Uploading);
+    }
+    // What the upload exchange does when the panel accepted, up to its reconnect request.
+    void panelAccepted() {
+        flash->uploadFinished();
+        driver.state().uploadSucceeded = true;
+        driver.state().firmwareReplaced = true;
+    }
+};
+
+TEST(FirmwareReplacementScript, StagesAskForTheirTickIntervals) {
+    ScriptRig rig;
+    rig.flash->start(3);
+    EXPECT_EQ(rig.editor.status(0), "Идет подготовка к смене прошивки ... .  ");
+    ASSERT_EQ(rig.driver.started.size(), 1u);
+    EXPECT_EQ(rig.driver.started[0].first, LinkOperation::UploadHandshake);
+    rig.driver.state().uploadReady = true;
+    rig.flash->tick();
+    EXPECT_EQ(rig.editor.status(0), "Идет смена прошивки ждите ... .  ");
+    ASSERT_EQ(rig.driver.started.size(), 2u);
+    EXPECT_EQ(rig.driver.started[1].first, LinkOperation::FirmwareUpload);
+    EXPECT_EQ(rig.driver.started[1].second.size(), 23u);
+    EXPECT_EQ(rig.view.line, "Идет смена прошивки. Файл прошивки 740-QNMv3_9.tsk. Ждите...");
+    EXPECT_TRUE(Before(rig.log, "disable", "show"));
+    rig.panelAccepted();
+    EXPECT_EQ(rig.log.back(), "enable");
+    rig.flash->tick();
+    EXPECT_EQ(rig.intervals, (std::vector<int>{10, 0, 1000, 0}));
+    EXPECT_EQ(rig.flash->stage(), FirmwareReplacement::Stage::Idle);
+}
+
+// The upload asks for the reconnect right after the panel's verdict; the verdict tick may come
+// before or after that request. Either way the old link goes first, and one reconnect follows.
+class ReconnectOrder : public testing::TestWithParam<bool> {};
+
+TEST_P(ReconnectOrder, BreakAlwaysComesBeforeTheReconnect) {
+    const bool requestFirst = GetParam();
+    ScriptRig rig;
+    rig.upTo(3);
+    rig.panelAccepted();
+    if (requestFirst) {
+        rig.flash->reconnectRequested();
+        EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
+        EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect"), 0);
+        rig.flash->tick();
+    } else {
+        rig.flash->tick();
+        EXPECT_EQ(rig.log.back(), "break");
+        rig.flash->reconnectRequested();
+    }
+    ASSERT_GE(rig.log.size(), 2u);
+    EXPECT_EQ(Log(rig.log.end() - 2, rig.log.end()), (Log{"break", "reconnect"}));
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 1);
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect"), 1);
+    EXPECT_TRUE(rig.prompts.shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Flash, ReconnectOrder, testing::Bool(),
+                         [](const auto& info) {
+                             return info.param ? "RequestBeforeTick" : "TickBeforeRequest";
+                         });
+
+struct WaitCase {
+    const char* name;
+    int readyAt;       // tick that sees UploadReady; 0: never
+    int verdictTicks;  // ticks of the verdict wait before the panel's verdict is seen; -1 never
+    int ticksToError;  // ticks in all until the error message; 0: no error
+};
+
+class SharedPollCounter : public testing::TestWithParam<WaitCase> {};
+
+TEST_P(SharedPollCounter, EndsTheWaitsWhereTheCounterSays) {
+    const WaitCase& c = GetParam();
+    ScriptRig rig;
+    rig.flash->start(3);
+    int ticks = 0;
+    while (ticks < 5000) {
+        if (rig.flash->stage() == FirmwareReplacement::Stage::Uploading) {
+            rig.flash->uploadFinished();
+            continue;
+        }
+        if (rig.flash->tickIntervalMs() == 0) break;
+        if (ticks + 1 == c.readyAt) rig.driver.state().uploadReady = true;
+        if (c.verdictTicks >= 0 && rig.flash->stage() == FirmwareReplacement::Stage::AwaitingVerdict &&
+            ticks - c.readyAt == c.verdictTicks)
+            rig.driver.state().uploadSucceeded = true;
+        rig.flash->tick();
+        ++ticks;
+        if (ticks + 1 == c.ticksToError) {
+            EXPECT_TRUE(rig.prompts.shown.empty()) << ticks;
+        }
+    }
+    if (c.ticksToError == 0) {
+        EXPECT_TRUE(rig.prompts.shown.empty());
+        EXPECT_EQ(rig.log.back(), "break");
+        return;
+    }
+    EXPECT_EQ(ticks, c.ticksToError);
+    EXPECT_EQ(rig.prompts.shown, (std::vector<std::string>{kFlashFailedMessage}));
+    EXPECT_FALSE(rig.driver.state().uploadReady);
+    EXPECT_FALSE(rig.driver.state().uploadSucceeded);
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flash, SharedPollCounter,
+    testing::Values(WaitCase{"NoUploadHandshakeIn2000Polls", 0, -1, 2000},
+                    WaitCase{"ReadyOnTheLastPoll", 2000, 0, 0},
+                    WaitCase{"NoVerdictUntilTheCounterReaches1000", 100, -1, 1000},
+                    WaitCase{"VerdictOnTheLastSecond", 100, 899, 0},
+                    // The ready wait used up the counter: the verdict still gets one look.
+                    WaitCase{"ReadyLateVerdictSeen", 1500, 0, 0},
+                    WaitCase{"ReadyLateNoVerdict", 1500, -1, 1501}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FirmwareReplacementScript, NoFileClosesTheEditorAndStartsNothing) {
+    ScriptRig rig;
+    std::filesystem::remove(rig.base.folder() / "740-QNMv3_9.tsk");
+    rig.flash->start(3);
+    EXPECT_EQ(rig.prompts.shown, (std::vector<std::string>{kNoFirmwareMessage}));
+    EXPECT_EQ(rig.log, (Log{"close editor"}));
+    EXPECT_EQ(rig.flash->tickIntervalMs(), 0);
+}
+
+// --- Whole, against the in-process panel -----------------------------------------------------
+
+struct PanelRig {
+    FirmwareBase base;
+    VirtualPanel panel;
+    VirtualClock clock;
+    InProcessChannel channel{panel, clock};
+    InlineDriver driver{channel, clock};
+    ScriptedPrompts prompts;
+    K740Editor editor{prompts};
+    Log log;
+    FakeView view{log};
+    int chosen;
+    bool closed = false;
+    bool editorEnabled = true;
+    std::function<void()> beforeReplace;
+    std::unique_ptr<EditorLink> link;
+    std::unique_ptr<FirmwareReplacement> flash;
+
+    PanelRig(uint8_t type, uint8_t version, int chosenVariant)
+        : panel(type, version), chosen(chosenVariant) {
+        prompts.answers = {true};
+        link = std::make_unique<EditorLink>(editor, driver, linkHooks());
+        driver.setHost(*link);
+        FirmwareReplacementHooks hooks;
+        hooks.breakLink = [this] {
+            log.push_back("break");
+            link->disconnectCommand();
+        };
+        hooks.reconnect = [this] {
+            log.push_back(driver.portOpen() ? "reconnect on an open port" : "reconnect");
+            link->connectCommand();
+        };
+        hooks.closeEditor = [this] { closed = true; };
+        hooks.setEditorEnabled = [this](bool on) { editorEnabled = on; };
+        hooks.folder = [this] { return base.folder(); };
+        flash = std::make_unique<FirmwareReplacement>(editor, driver, view, std::move(hooks));
+    }
+
+    EditorLinkHooks linkHooks() {
+        EditorLinkHooks hooks;
+        hooks.chosenVariant = [this] { return chosen; };
+        hooks.openAndHandshake = [this] {
+            driver.open();
+            driver.start(LinkOperation::Handshake, {});
+            return true;
+        };
+        hooks.closeEditor = [this] { closed = true; };
+        hooks.replaceFirmware = [this](int variant) {
+            if (beforeReplace) beforeReplace();
+            flash->start(variant);
+        };
+        hooks.encodeCodes = [this] { return Block(CodesLength(driver.state().layoutCode), 7); };
+        hooks.encodeSettings = [this](Block& s) {
+            s.assign(SettingsLength(driver.state().layoutCode), 9);
+            s[1] = editor.state().versionByte;
+            return std::string();
+        };
+        hooks.loadDefaultsAfterReplace = [this](int v) {
+            log.push_back("defaults " + std::to_string(v));
+        };
+        hooks.uploadProgress = [this](int percent) { flash->progress(percent); };
+        hooks.uploadFinished = [this] { flash->uploadFinished(); };
+        hooks.reconnect = [this] {
+            log.push_back("reconnect asked");
+            flash->reconnectRequested();
+        };
+        return hooks;
+    }
+
+    // Connects, says Yes to the replacement question, and ticks as the timer would until the
+    // procedure asks for no more ticks, running whatever each step starts.
+    int connectAndReplace() {
+        driver.state().identifyPending = true;
+        link->connectCommand();
+        driver.pump();
+        int ticks = 0;
+        for (; flash->tickIntervalMs() != 0 && ticks < 5000; ++ticks) {
+            flash->tick();
+            driver.pump();
+        }
+        return ticks;
+    }
+    [[nodiscard]] bool uploadRequested() const {
+        const Bytes request{0x55, 0x55, 0xA0, 0xAA};
+        const auto& rx = panel.received();
+        return std::search(rx.begin(), rx.end(), request.begin(), request.end()) != rx.end();
+    }
+};
+
+TEST(FirmwareReplacementPanel, UploadsReconnectsAndWritesTheDefaultsOfTheNewFirmware) {
+    PanelRig rig(10, 53, 1);
+    const Bytes firmware = MakeFirmware(18, 0x0100, 40);
+    rig.base.put("740-QNMcv1_55.tsk", MakeFirmware(33, 16));  // variant 3: passed over
+    rig.base.put("740-QNMcv1_54.tsk", firmware);
+    rig.connectAndReplace();
+
+    EXPECT_EQ(rig.view.line, "Идет смена прошивки. Файл прошивки 740-QNMcv1_54.tsk. Ждите...");
+    EXPECT_EQ(rig.panel.lastUpload(), Bytes(firmware.begin(), firmware.begin() + 263));
+    EXPECT_EQ(rig.panel.acceptedUploads(), 1);
+    ASSERT_EQ(rig.view.progress.size(), 33u);  // every 8 bytes, then 100
+    EXPECT_TRUE(std::is_sorted(rig.view.progress.begin(), rig.view.progress.end()));
+    EXPECT_EQ(rig.view.progress.back(), 100);
+    EXPECT_FALSE(rig.view.shown);
+    EXPECT_TRUE(rig.editorEnabled);
+
+    // The old link is broken before the new one is made, and the new firmware is identified and
+    // given its defaults with the wide layout.
+    EXPECT_TRUE(Before(rig.log, "reconnect asked", "break"));
+    EXPECT_TRUE(Before(rig.log, "break", "reconnect"));
+    EXPECT_TRUE(Before(rig.log, "reconnect", "defaults 1"));
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect on an open port"), 0);
+    EXPECT_EQ(rig.panel.version(), 18);
+    EXPECT_EQ(rig.panel.acceptedWrites(), 2);
+    EXPECT_EQ(rig.panel.codes()[0], 7);
+    EXPECT_EQ(rig.panel.settings()[1023], 9);  // 1024-byte settings block of layout 102
+    EXPECT_FALSE(rig.driver.state().firmwareReplaced);
+    EXPECT_FALSE(rig.driver.state().identifyPending);
+    EXPECT_EQ(rig.prompts.shown.size(), 1u);  // the replacement question only
+    EXPECT_FALSE(rig.closed);
+    EXPECT_EQ(rig.editor.status(0),
+              "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена");
+}
+
+TEST(FirmwareReplacementPanel, RefusedUploadEndsWithTheErrorAndNoReconnect) {
+    PanelRig rig(9, 18, 5);
+    rig.panel.faults().refuseUpload = true;
+    rig.base.put("740-QNv5_9.tsk", MakeFirmware(53, 64));
+    const int ticks = rig.connectAndReplace();
+    EXPECT_EQ(rig.panel.lastUpload().size(), 71u);
+    EXPECT_EQ(rig.panel.version(), 18);
+    EXPECT_EQ(rig.flash->polls(), FirmwareReplacement::kVerdictPollLimit);
+    EXPECT_EQ(ticks, FirmwareReplacement::kVerdictPollLimit);  // the ready wait's polls count
+    ASSERT_EQ(rig.prompts.shown.size(), 2u);
+    EXPECT_EQ(rig.prompts.shown[1], kFlashFailedMessage);
+    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
+    EXPECT_FALSE(rig.view.shown);
+    EXPECT_TRUE(rig.editorEnabled);
+}
+
+TEST(FirmwareReplacementPanel, UnconfirmedUploadHandshakeSendsNoFirmware) {
+    PanelRig rig(9, 18, 3);
+    rig.base.put("740-QNMv3_9.tsk", MakeFirmware(33, 64));
+    // From the replacement question on, the panel answers as another type.
+    rig.beforeReplace = [&rig] { rig.panel.faults().typeOverride = 10; };
+    rig.connectAndReplace();
+    EXPECT_TRUE(rig.uploadRequested());
+    EXPECT_EQ(rig.flash->polls(), FirmwareReplacement::kReadyPolls);
+    EXPECT_EQ(rig.prompts.shown.back(), kFlashFailedMessage);
+    EXPECT_TRUE(rig.panel.lastUpload().empty());
+    EXPECT_TRUE(rig.view.line.empty());
+}
+
+struct RefusedFileCase {
+    const char* name;
+    Bytes file;  // empty: no file at all
+    std::string message;
+};
+
+class RefusedFile : public testing::TestWithParam<RefusedFileCase> {};
+
+TEST_P(RefusedFile, NothingIsSentAndTheEditorCloses) {
+    const RefusedFileCase& c = GetParam();
+    PanelRig rig(9, 53, 1);
+    if (!c.file.empty()) rig.base.put("740-QNMv1_55.tsk", c.file);
+    rig.connectAndReplace();
+    ASSERT_EQ(rig.prompts.shown.size(), 2u);
+    EXPECT_EQ(rig.prompts.shown[1], c.message);
+    EXPECT_TRUE(rig.closed);
+    EXPECT_FALSE(rig.uploadRequested());
+    EXPECT_TRUE(rig.panel.lastUpload().empty());
+    EXPECT_EQ(rig.panel.version(), 53);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flash, RefusedFile,
+    testing::Values(
+        RefusedFileCase{"NoFile", {}, kNoFirmwareMessage},
+        RefusedFileCase{"OnlyOtherVariants", MakeFirmware(33, 8), kNoFirmwareMessage},
+        RefusedFileCase{"ShorterThanItsHeader",
+                        CutFirmware(MakeFirmware(18, 0x0100), 9),
+                        "Файл прошивки 740-QNMv1_55.tsk поврежден: в нем меньше байт, чем "
+                        "указано в заголовке. Обновите базу прошивок с сервера Volmar"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kerma
