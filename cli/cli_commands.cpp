@@ -5,6 +5,7 @@
 #include <optional>
 #include <regex>
 
+#include "cli_files.h"
 #include "config_file.h"
 #include "serial_port.h"
 #include "sync_link.h"
@@ -99,7 +100,7 @@ int Probe(const std::string& port) {
     return 0;
 }
 
-int Read(const std::string& port, const std::string& outFile) {
+int Read(const std::string& port, const std::string& outFile, bool raw) {
     Session s;
     if (!OpenLine(port, s.port)) return 1;
     if (!Identify(s)) return FailOutcome(s.link);
@@ -109,6 +110,11 @@ int Read(const std::string& port, const std::string& outFile) {
     s.state.layoutCode = RegularLayout(variant);
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s.link);
+    if (!raw) {
+        if (!SaveReadBlocks(s.link.settings(), s.link.codes(), outFile)) return 1;
+        std::cerr << "Чтение конфигурации завершено\n";
+        return 0;
+    }
     ConfigImage image{Fit(s.link.settings(), FileSettingsCells(variant)),
                       Fit(s.link.codes(), FileCodesCells(variant))};
     for (int cell : kFileZeroCells)
@@ -118,9 +124,16 @@ int Read(const std::string& port, const std::string& outFile) {
     return 0;
 }
 
-int Write(const std::string& port, const std::string& inFile) {
+int Write(const std::string& port, const std::string& inFile, bool raw) {
     auto parsed = ReadConfigFile(inFile);
     if (auto* error = std::get_if<FileError>(&parsed)) return Fail(error->message);
+    if (!raw) {
+        // What the program would send: the file through the editor and the checks of a write.
+        auto blocks = BlocksToWrite(inFile);
+        if (!blocks) return 1;
+        blocks->settings[kVersionCell] = std::get<ConfigImage>(parsed).settings[kVersionCell];
+        parsed = std::move(*blocks);
+    }
     const auto& image = std::get<ConfigImage>(parsed);
     const int fileVariant = VariantOfVersion(image.settings[kVersionCell]);
     if (!KnownVariant(fileVariant))

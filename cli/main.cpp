@@ -16,13 +16,15 @@ namespace {
 void Usage() {
     std::cerr << "Использование:\n"
                  "  kerma740-cli probe --port ПОРТ\n"
-                 "  kerma740-cli read  --port ПОРТ --out ФАЙЛ.cfg\n"
-                 "  kerma740-cli write --port ПОРТ ФАЙЛ.cfg\n"
+                 "  kerma740-cli read  --port ПОРТ --out ФАЙЛ.cfg [--raw]\n"
+                 "  kerma740-cli write --port ПОРТ ФАЙЛ.cfg [--raw]\n"
                  "  kerma740-cli show  ФАЙЛ.cfg\n"
                  "  kerma740-cli resave ВХОД.cfg ВЫХОД.cfg\n"
                  "  kerma740-cli diff  A.cfg B.cfg\n"
                  "  kerma740-cli defaults --variant N --out ФАЙЛ.cfg\n"
-                 "ПОРТ: путь к устройству (/dev/ttyUSB0) или \"com N\".\n";
+                 "ПОРТ: путь к устройству (/dev/ttyUSB0) или \"com N\".\n"
+                 "read и write работают как программа: файл проходит через редактор и его\n"
+                 "проверки. --raw: блоки прибора как есть, без редактора.\n";
 }
 
 struct Args {
@@ -37,7 +39,9 @@ std::optional<Args> Parse(int argc, char** argv) {
     args.command = argv[1];
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg.rfind("--", 0) == 0) {
+        if (arg == "--raw") {
+            args.options["raw"] = "1";
+        } else if (arg.rfind("--", 0) == 0) {
             if (i + 1 >= argc) return std::nullopt;
             args.options[arg.substr(2)] = argv[++i];
         } else {
@@ -69,10 +73,11 @@ int main(int argc, char** argv) {
     };
     const std::string& cmd = args->command;
     if (cmd == "probe" && !option("port").empty()) return kerma::cli::Probe(option("port"));
+    const bool raw = !option("raw").empty();
     if (cmd == "read" && !option("port").empty() && !option("out").empty())
-        return kerma::cli::Read(option("port"), option("out"));
+        return kerma::cli::Read(option("port"), option("out"), raw);
     if (cmd == "write" && !option("port").empty() && args->positional.size() == 1)
-        return kerma::cli::Write(option("port"), args->positional[0]);
+        return kerma::cli::Write(option("port"), args->positional[0], raw);
     Usage();
     return 2;
 }

@@ -4,9 +4,6 @@ foreach(name panel_chars_test settings_image_test codes_image_test image_roundtr
 endforeach()
 
 # The same round trips with the editor's field rules attached, as the program runs them.
-if(NOT TARGET kerma_rules)
-  add_subdirectory(${PROJECT_SOURCE_DIR}/src/editor/rules ${CMAKE_BINARY_DIR}/src/editor/rules)
-endif()
 kerma_test(image_rules_roundtrip_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/unit/image_roundtrip_test.cpp
   LIBS kerma_image kerma_rules

@@ -11,3 +11,4 @@ if(KERMA_GUI)
     LIBS kerma_link_qt
     LABEL link)
 endif()
+

@@ -7,6 +7,8 @@
 
 #include "editor_files.h"
 #include "editor_rules.h"
+#include "codes_image.h"
+#include "settings_image.h"
 #include "factory_defaults.h"
 #include "link_types.h"
 #include "state_dump.h"
@@ -112,6 +114,36 @@ int Resave(const std::vector<std::string>& args, std::ostream&, std::ostream& er
         return kRefused;
     err << kFileSavedText << "\n";
     return kDone;
+}
+
+std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& err) {
+    auto session = OpenFile(path, err);
+    if (!session) return std::nullopt;
+    K740Editor& editor = *session->editor;
+    if (!ChecksBeforeWrite(editor, session->image)) return std::nullopt;
+    Cells codes = EncodeCodesImage(editor, session->image);
+    EncodedImage settings = EncodeSettingsImage(editor, session->image);
+    if (!settings.ok()) {
+        err << settings.error << "\n";
+        return std::nullopt;
+    }
+    return ConfigImage{std::move(settings.cells), std::move(codes)};
+}
+
+bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string& path,
+                    std::ostream& err) {
+    const int version = settings.size() > 1 ? settings[1] : 0;
+    if (!HasFactoryImage(VariantOfVersion(version))) {
+        err << "Версия ПО прибора " << version << " не относится ни к одному типу системы.\n";
+        return false;
+    }
+    Session session(err, version);
+    K740Editor& editor = *session.editor;
+    Cells& held = editor.state().codesImage;
+    held.assign(static_cast<size_t>(kCodesCells), 0);
+    std::copy_n(codes.begin(), std::min(codes.size(), held.size()), held.begin());
+    DecodeSettingsImage(editor, session.image, settings);
+    return SaveConfigurationTo(editor, session.image, session.variant, path);
 }
 
 int Show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -6,6 +6,9 @@
 // Each takes the arguments after the command word and returns the exit status: 0 done (diff: no
 // difference), 1 refused or (diff) a difference found, 2 usage or a file that cannot be read.
 #include <iostream>
+#include <optional>
+
+#include "config_file.h"
 #include <string>
 #include <vector>
 
@@ -13,6 +16,13 @@ namespace kerma::cli {
 
 int Resave(const std::vector<std::string>& args, std::ostream& out = std::cout,
            std::ostream& err = std::cerr);
+// The blocks the program would send for a configuration file: loaded into the editor, the checks
+// of a write passed, both images built. nullopt (the reason on err) where the program refuses.
+std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& err = std::cerr);
+// Blocks read from a panel saved as the program saves them after a read.
+bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string& path,
+                    std::ostream& err = std::cerr);
+
 // show FILE.cfg: every control the file's variant uses, one name=value line each.
 int Show(const std::vector<std::string>& args, std::ostream& out = std::cout,
          std::ostream& err = std::cerr);

@@ -35,11 +35,13 @@ std::optional<std::vector<uint8_t>> ReadFirmwareBytes(const std::filesystem::pat
 std::string FirmwareFileName(int variant, int panelTypeCode, int fileNumber) {
     const char* prefix = (variant == 1 || variant == 3) ? "740-QNM" : "740-QN";
     const char* kind = panelTypeCode == kTypeWithC ? "cv" : "v";
-    return std::string(prefix) + kind + std::to_string(variant) + "_" +
-           std::to_string(fileNumber) + ".tsk";
+    return std::string(prefix) + kind + std::to_string(variant) + "_" + std::to_string(fileNumber) +
+           ".tsk";
 }
 
-int TopFirmwareNumber(int variant) { return (variant == 1 || variant == 2) ? 55 : 9; }
+int TopFirmwareNumber(int variant) {
+    return (variant == 1 || variant == 2) ? 55 : 9;
+}
 
 std::vector<std::string> FirmwareCandidates(int variant, int panelTypeCode) {
     std::vector<std::string> names;
@@ -64,7 +66,8 @@ FirmwareImageCheck CheckFirmwareImage(std::span<const uint8_t> bytes, int varian
     const size_t n = size_t{bytes[kFirmwareLengthOffset]} * 256 + bytes[kFirmwareLengthOffset + 1];
     if (bytes.size() < n + kFirmwareOverhead) return check;
     check.fit = FirmwareFit::Usable;
-    check.image.assign(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(n + kFirmwareOverhead));
+    check.image.assign(bytes.begin(),
+                       bytes.begin() + static_cast<ptrdiff_t>(n + kFirmwareOverhead));
     return check;
 }
 

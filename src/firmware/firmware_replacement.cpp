@@ -29,8 +29,11 @@ void FirmwareReplacement::enter(Stage stage) {
     if (schedule_) schedule_(interval_);
 }
 
+// The UI stays usable while the procedure waits, so the user may break the link and connect
+// again meanwhile; the question asked anew then starts over and the old wait is dropped.
 void FirmwareReplacement::start(int variant) {
-    if (stage_ != Stage::Idle) return;
+    if (stage_ == Stage::Uploading) return;
+    if (stage_ != Stage::Idle) cancel();
     FirmwareChoice choice = FindFirmware(variant, driver_.state().panelTypeCode, hooks_.folder());
     if (!choice.ok()) {
         editor_.prompts().notice(choice.error);
@@ -70,8 +73,16 @@ void FirmwareReplacement::tick() {
             }
             break;
         case Stage::Idle:
-        case Stage::Uploading: break;
+        case Stage::Uploading:
+            break;
     }
+}
+
+void FirmwareReplacement::cancel() {
+    if (stage_ == Stage::Uploading) view_.closeDialog();
+    reconnectPending_ = false;
+    linkBroken_ = false;
+    finish();
 }
 
 // The dialog is up and the stage set before the exchange is started, so whatever the upload
@@ -85,7 +96,9 @@ void FirmwareReplacement::beginUpload() {
     driver_.start(LinkOperation::FirmwareUpload, image_);
 }
 
-void FirmwareReplacement::progress(int percent) { view_.setProgress(percent); }
+void FirmwareReplacement::progress(int percent) {
+    view_.setProgress(percent);
+}
 
 void FirmwareReplacement::uploadFinished() {
     view_.closeDialog();

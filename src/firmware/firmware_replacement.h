@@ -13,7 +13,8 @@
 
 namespace kerma {
 
-inline constexpr const char* kFlashFailedMessage = "Ошибка при смене прошивки! Повторите процедуру.";
+inline constexpr const char* kFlashFailedMessage =
+    "Ошибка при смене прошивки! Повторите процедуру.";
 
 struct FirmwareReplacementHooks {
     // "Разорвать связь": stop the current exchange, close the port, "Нет связи с прибором".
@@ -27,7 +28,7 @@ struct FirmwareReplacementHooks {
 };
 
 class FirmwareReplacement {
-public:
+  public:
     enum class Stage {
         Idle,
         AwaitingUploadReady,  // upload handshake started; tick every 10 ms
@@ -49,6 +50,8 @@ public:
     // Yes to the replacement question. Returns at once; the procedure goes on from tick().
     void start(int variant);
     void tick();
+    // The editor is closing: the procedure ends where it stands, without a message.
+    void cancel();
 
     // The upload exchange's calls (EditorLink's uploadProgress, uploadFinished, reconnect).
     void progress(int percent);
@@ -60,7 +63,7 @@ public:
     [[nodiscard]] const std::string& fileName() const { return fileName_; }
     [[nodiscard]] int polls() const { return polls_; }
 
-private:
+  private:
     void enter(Stage stage);
     void beginUpload();
     void succeed();

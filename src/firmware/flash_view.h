@@ -5,7 +5,7 @@
 namespace kerma {
 
 class FlashView {
-public:
+  public:
     virtual ~FlashView() = default;
     // Shows the dialog modally with this file line and the bar at 0, and returns at once: the
     // procedure goes on from timer ticks and the upload's calls, never from a loop of its own.

@@ -76,7 +76,9 @@ void TFormFlash::closeDialog() {
 
 void TFormFlash::reject() {}
 
-void TFormFlash::closeEvent(QCloseEvent* event) { event->ignore(); }
+void TFormFlash::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
 
 // --- FlashTicker -----------------------------------------------------------------------------
 
@@ -87,7 +89,9 @@ FlashTicker::FlashTicker(FirmwareReplacement& replacement, QObject* parent)
     replacement_.setTickScheduler([this](int ms) { schedule(ms); });
 }
 
-FlashTicker::~FlashTicker() { replacement_.setTickScheduler({}); }
+FlashTicker::~FlashTicker() {
+    replacement_.setTickScheduler({});
+}
 
 void FlashTicker::schedule(int intervalMs) {
     if (intervalMs <= 0) {

@@ -14,7 +14,7 @@ namespace kerma {
 
 class TFormFlash final : public QDialog, public FlashView {
     Q_OBJECT
-public:
+  public:
     explicit TFormFlash(QWidget* parent = nullptr);
 
     // FlashView. showDialog is application-modal but returns at once.
@@ -26,15 +26,15 @@ public:
     static constexpr const char* kWarningText =
         "Внимание !  Не прерывайте процедуру смены прошивки.";
 
-public slots:
+  public slots:
     // The close box and Esc do nothing: an upload under way is not to be interrupted, so only the
     // procedure closes (hides) the dialog.
     void reject() override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     QLabel* label3_;
     QProgressBar* pb1_;
     QLabel* plabel_;
@@ -45,13 +45,13 @@ private:
 // for the upload handshake, 1 s while it waits for the verdict) and not at all otherwise.
 class FlashTicker final : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit FlashTicker(FirmwareReplacement& replacement, QObject* parent = nullptr);
     ~FlashTicker() override;
 
     [[nodiscard]] int intervalMs() const { return timer_.isActive() ? timer_.interval() : 0; }
 
-private:
+  private:
     void schedule(int intervalMs);
 
     FirmwareReplacement& replacement_;

@@ -42,7 +42,8 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     EXPECT_NE(probe.out.find("type=9\n"), std::string::npos);
 
     const auto readBack = dir.file("read.cfg");
-    auto read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", readBack});
+    auto read = RunProgram(dir, "kerma740-cli",
+                           {"read", "--port", dir.file("com1"), "--out", readBack, "--raw"});
     ASSERT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(Slurp(readBack), Slurp(memory));
 
@@ -52,15 +53,52 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     changed.settings[100] = 0;
     const auto toWrite = dir.file("write.cfg"), again = dir.file("again.cfg");
     ASSERT_EQ(WriteConfigFile(toWrite, changed), "");
-    auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), toWrite});
+    auto write =
+        RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), toWrite, "--raw"});
     ASSERT_EQ(write.status, 0) << write.err;
     EXPECT_EQ(Slurp(saved), Slurp(toWrite));
-    read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", again});
+    read = RunProgram(dir, "kerma740-cli",
+                      {"read", "--port", dir.file("com1"), "--out", again, "--raw"});
     ASSERT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(Slurp(again), Slurp(toWrite));
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, CliPanelTest, ::testing::Values(18, 33, 53));
+
+// Through the editor: a panel holding what the program saved reads back as that very file, and
+// a file the program saved, written and read again, comes back identical.
+class CliEditorTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(CliEditorTest, ProgramFilesSurviveWriteAndRead) {
+    const std::string variant = std::to_string(GetParam());
+    TempDir dir;
+    const auto defaults = dir.file("defaults.cfg"), saved = dir.file("saved.cfg");
+    ASSERT_EQ(RunProgram(dir, "kerma740-cli", {"defaults", "--variant", variant, "--out", defaults})
+                  .status,
+              0);
+    PanelProcess panel(dir.file("com1"), {"--memory", defaults, "--save", saved});
+    const auto first = dir.file("first.cfg");
+    auto read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", first});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(Slurp(first), Slurp(defaults));
+
+    // A changed exit time, as an installer would save it, written and read back.
+    auto parsed = ReadConfigFile(defaults);
+    auto image = std::get<ConfigImage>(parsed);
+    image.settings[GetParam() == 5 ? 24 : 8] = 30;
+    const auto edited = dir.file("edited.cfg"), resaved = dir.file("resaved.cfg");
+    ASSERT_EQ(WriteConfigFile(edited, image), "");
+    ASSERT_EQ(RunProgram(dir, "kerma740-cli", {"resave", edited, resaved}).status, 0);
+    auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), resaved});
+    ASSERT_EQ(write.status, 0) << write.err;
+    const auto again = dir.file("again.cfg");
+    read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", again});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(Slurp(again), Slurp(resaved));
+    EXPECT_NE(Slurp(again), Slurp(defaults));
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, CliEditorTest, ::testing::Values(1, 3, 5));
 
 TEST(CliPanelFaultTest, WriteOfAnotherVariantIsRefusedAndNothingChanges) {
     TempDir dir;
@@ -69,7 +107,8 @@ TEST(CliPanelFaultTest, WriteOfAnotherVariantIsRefusedAndNothingChanges) {
     PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
     const auto other = dir.file("other.cfg");
     ASSERT_EQ(WriteConfigFile(other, Distinct(33)), "");
-    auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), other});
+    auto write =
+        RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), other, "--raw"});
     EXPECT_EQ(write.status, 1);
     EXPECT_FALSE(std::filesystem::exists(saved));
 }
@@ -94,7 +133,8 @@ TEST(CliPanelFaultTest, RefusingPanelReportsDallasCrc) {
     const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg");
     ASSERT_EQ(WriteConfigFile(memory, Distinct(18)), "");
     PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved, "--refuse-write"});
-    auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), memory});
+    auto write =
+        RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), memory, "--raw"});
     EXPECT_EQ(write.status, 1);
     EXPECT_NE(write.err.find("Ошибка: Dallas CRC"), std::string::npos) << write.err;
     EXPECT_FALSE(std::filesystem::exists(saved));

@@ -1,7 +1,5 @@
 // The "Смена прошивки" dialog, and a whole replacement with the upload on a worker thread that
 // calls into the UI thread and waits, while QTimer drives the procedure's waits.
-#include "t_form_flash.h"
-
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -15,6 +13,7 @@
 #include "firmware_test_support.h"
 #include "in_process_channel.h"
 #include "scripted_prompts.h"
+#include "t_form_flash.h"
 #include "virtual_panel.h"
 
 namespace kerma {
@@ -75,7 +74,7 @@ TEST(TFormFlash, ShowsTheFileAndFollowsTheUploadPercentage) {
 // The desktop program's arrangement: exchanges on TComThread, the editor link as their host, the
 // replacement ticked by FlashTicker, the dialog as its view.
 class RunnerDriver final : public LinkDriver {
-public:
+  public:
     LinkRunner* runner = nullptr;
     LinkState& state() override { return runner->state(); }
     void start(LinkOperation op, Block data) override { runner->start(op, std::move(data)); }

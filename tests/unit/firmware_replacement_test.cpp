@@ -20,7 +20,7 @@ namespace {
 using Log = std::vector<std::string>;
 
 class FakeView final : public FlashView {
-public:
+  public:
     explicit FakeView(Log& log) : log_(log) {}
     void showDialog(const std::string& fileLine) override {
         log_.push_back("show");
@@ -36,7 +36,7 @@ public:
     bool shown = false;
     std::vector<int> progress;
 
-private:
+  private:
     Log& log_;
 };
 
@@ -49,7 +49,7 @@ bool Before(const Log& log, const std::string& first, const std::string& second)
 // --- Against a scripted link -----------------------------------------------------------------
 
 class ScriptedDriver final : public LinkDriver {
-public:
+  public:
     explicit ScriptedDriver(Log& log) : log_(log) {}
     LinkState& state() override { return state_; }
     void start(LinkOperation op, Block data) override {
@@ -60,7 +60,7 @@ public:
     void closePort() override { log_.push_back("close port"); }
     std::vector<std::pair<LinkOperation, Block>> started;
 
-private:
+  private:
     Log& log_;
     LinkState state_;
 };
@@ -150,10 +150,9 @@ TEST_P(ReconnectOrder, BreakAlwaysComesBeforeTheReconnect) {
     EXPECT_TRUE(rig.prompts.shown.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Flash, ReconnectOrder, testing::Bool(),
-                         [](const auto& info) {
-                             return info.param ? "RequestBeforeTick" : "TickBeforeRequest";
-                         });
+INSTANTIATE_TEST_SUITE_P(Flash, ReconnectOrder, testing::Bool(), [](const auto& info) {
+    return info.param ? "RequestBeforeTick" : "TickBeforeRequest";
+});
 
 struct WaitCase {
     const char* name;
@@ -176,7 +175,8 @@ TEST_P(SharedPollCounter, EndsTheWaitsWhereTheCounterSays) {
         }
         if (rig.flash->tickIntervalMs() == 0) break;
         if (ticks + 1 == c.readyAt) rig.driver.state().uploadReady = true;
-        if (c.verdictTicks >= 0 && rig.flash->stage() == FirmwareReplacement::Stage::AwaitingVerdict &&
+        if (c.verdictTicks >= 0 &&
+            rig.flash->stage() == FirmwareReplacement::Stage::AwaitingVerdict &&
             ticks - c.readyAt == c.verdictTicks)
             rig.driver.state().uploadSucceeded = true;
         rig.flash->tick();
@@ -207,6 +207,33 @@ INSTANTIATE_TEST_SUITE_P(
                     WaitCase{"ReadyLateVerdictSeen", 1500, 0, 0},
                     WaitCase{"ReadyLateNoVerdict", 1500, -1, 1501}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FirmwareReplacementScript, CancelledProcedureStopsTicking) {
+    ScriptRig rig;
+    rig.upTo(1);
+    rig.flash->cancel();
+    EXPECT_FALSE(rig.view.shown);
+    EXPECT_EQ(rig.flash->tickIntervalMs(), 0);
+    rig.panelAccepted();
+    for (int i = 0; i < 1000; ++i) rig.flash->tick();
+    EXPECT_TRUE(rig.prompts.shown.empty());
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
+}
+
+// The UI is not blocked during the verdict wait: a user who reconnects and answers Yes again
+// gets a new procedure instead of a question that does nothing.
+TEST(FirmwareReplacementScript, NewStartDuringAWaitStartsOver) {
+    ScriptRig rig;
+    rig.upTo(5);
+    rig.flash->uploadFinished();  // a refused upload: no verdict will come
+    for (int i = 0; i < 10; ++i) rig.flash->tick();
+    rig.driver.state().uploadReady = false;
+    rig.flash->start(3);
+    EXPECT_EQ(rig.flash->stage(), FirmwareReplacement::Stage::AwaitingUploadReady);
+    EXPECT_EQ(rig.flash->polls(), 0);
+    EXPECT_EQ(rig.driver.started.back().first, LinkOperation::UploadHandshake);
+    EXPECT_TRUE(rig.prompts.shown.empty());
+}
 
 TEST(FirmwareReplacementScript, NoFileClosesTheEditorAndStartsNothing) {
     ScriptRig rig;
@@ -337,8 +364,7 @@ TEST(FirmwareReplacementPanel, UploadsReconnectsAndWritesTheDefaultsOfTheNewFirm
     EXPECT_FALSE(rig.driver.state().identifyPending);
     EXPECT_EQ(rig.prompts.shown.size(), 1u);  // the replacement question only
     EXPECT_FALSE(rig.closed);
-    EXPECT_EQ(rig.editor.status(0),
-              "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена");
+    EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена");
 }
 
 TEST(FirmwareReplacementPanel, RefusedUploadEndsWithTheErrorAndNoReconnect) {
@@ -394,11 +420,10 @@ TEST_P(RefusedFile, NothingIsSentAndTheEditorCloses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Flash, RefusedFile,
-    testing::Values(
-        RefusedFileCase{"NoFile", {}, kNoFirmwareMessage},
-        RefusedFileCase{"OnlyOtherVariants", MakeFirmware(33, 8), kNoFirmwareMessage},
-        RefusedFileCase{"ShorterThanItsHeader",
-                        CutFirmware(MakeFirmware(18, 0x0100), 9),
+    testing::Values(RefusedFileCase{"NoFile", {}, kNoFirmwareMessage},
+                    RefusedFileCase{"OnlyOtherVariants", MakeFirmware(33, 8), kNoFirmwareMessage},
+                    RefusedFileCase{
+                        "ShorterThanItsHeader", CutFirmware(MakeFirmware(18, 0x0100), 9),
                         "Файл прошивки 740-QNMv1_55.tsk поврежден: в нем меньше байт, чем "
                         "указано в заголовке. Обновите базу прошивок с сервера Volmar"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -29,7 +29,7 @@ inline Bytes CutFirmware(Bytes bytes, size_t count) {
 
 // A fresh "Base" folder per test, removed afterwards.
 class FirmwareBase {
-public:
+  public:
     FirmwareBase() {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string(info->test_suite_name()) + "_" + info->name();
@@ -48,7 +48,7 @@ public:
     }
     [[nodiscard]] const std::filesystem::path& folder() const { return folder_; }
 
-private:
+  private:
     std::filesystem::path folder_;
 };
 

@@ -75,7 +75,7 @@ TEST_P(FirmwareInstall, AcceptedUploadBringsTheNewVariantsFactoryMemory) {
     command.push_back(Crc8(command));
     const Bytes out = Feed(panel, command);
     ASSERT_GE(out.size(), 9u);
-    EXPECT_EQ(out[4], 0x00);             // ready
+    EXPECT_EQ(out[4], 0x00);          // ready
     EXPECT_EQ(out[8], c.newVersion);  // after the echo and ready: AA AA, cell 0, cell 1
 }
 
