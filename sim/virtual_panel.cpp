@@ -215,6 +215,7 @@ void VirtualPanel::stepUpload(uint8_t byte, std::vector<uint8_t>& out) {
     lastUpload_ = frame_;
     resetLine();
     const uint8_t version = lastUpload_[kUploadVersionOffset];
+    // Firmware whose version names no variant would leave the panel with nothing it can run.
     if (faults_.refuseUpload || !KnownVariant(VariantOfVersion(version))) {
         out.push_back(kStatusRefused);
         return;

@@ -114,6 +114,14 @@ void MultiRowPages::setPageVisible(int index, bool visible) {
     tabs_.at(index)->setVisible(visible);
     resizeEvent(nullptr);
     updateGeometry();
+    if (visible || index != current()) return;
+    // The shown page lost its tab: the first page that still has one comes to the front.
+    for (int i = 0; i < count(); ++i) {
+        if (!pageVisible(i)) continue;
+        setCurrent(i);
+        emit currentChanged(i);
+        return;
+    }
 }
 
 void MultiRowPages::setPageCaption(int index, const QString& caption) {

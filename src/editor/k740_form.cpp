@@ -224,6 +224,7 @@ QWidget* TK740Form::createInput(const Control& c, QWidget* parent) {
         QLineEdit* edit = c.kind == ControlKind::MaskEdit && c.maxLength > 0
                               ? new MaskedLineEdit(c.maxLength, parent)
                               : new QLineEdit(parent);
+        if (c.kind == ControlKind::Edit && c.maxLength > 0) edit->setMaxLength(c.maxLength);
         connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
             if (!syncing_) model().setText(name, text.toStdString());
         });
@@ -292,10 +293,9 @@ void TK740Form::addTab(const Control& sheet, QWidget* page) {
     if (auto* multi = qobject_cast<MultiRowPages*>(host)) {
         slot.index = multi->addPage(page, Q(sheet.caption));
     } else if (auto* tabsWidget = qobject_cast<QTabWidget*>(host)) {
-        bool was = syncing_;
-        syncing_ = true;
+        addingTab_ = true;  // the first tab becomes current on its own: not the user's choice
         slot.index = tabsWidget->addTab(page, Q(sheet.caption));
-        syncing_ = was;
+        addingTab_ = false;
     }
     tabs_[LowerName(sheet.name)] = slot;
     applyVisible(sheet, page);
@@ -542,8 +542,9 @@ void TK740Form::applyFocus(const std::string& name) {
 
 // --- widgets -> model -------------------------------------------------------------------------
 
+// The user chose a tab, or the shown tab was hidden and the page control moved on by itself.
 void TK740Form::pageChosen(QWidget* pages, int index) {
-    if (syncing_) return;
+    if (addingTab_) return;
     for (const auto& [sheet, slot] : tabs_) {
         if (slot.pages != pages || slot.index != index) continue;
         const Control& tab = model().at(sheet);

@@ -110,6 +110,7 @@ class TK740Form : public QDialog {
     int hintMirror_ = 0;
     bool syncing_ = false;      // model -> widget in progress: widget signals are not user edits
     bool inFocusMove_ = false;  // a focus move (with its rules) runs
+    bool addingTab_ = false;
     double constructionMs_ = 0;
 };
 

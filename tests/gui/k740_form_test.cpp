@@ -83,6 +83,17 @@ TEST_F(K740FormTest, ModelChangesReachTheWidgets) {
     EXPECT_EQ(form.findChild<QLabel*>("StatusPanel1")->text(), "  Режим <on-line>. ");
 }
 
+TEST_F(K740FormTest, HidingTheShownTabBringsAnotherPageAndTheModelFollows) {
+    Shown<QLineEdit>("Key70");
+    m.setVisible("TM6496", false);  // the key count drops below 65
+    auto* keyTabs = Widget<QTabWidget>("PageControl1");
+    EXPECT_EQ(m.activePage("PageControl1"), keyTabs->currentWidget()->objectName().toStdString());
+    EXPECT_NE(m.activePage("PageControl1"), "TM6496");
+    m.setVisible("TabSheetKey", false);  // a layout for the QN family
+    EXPECT_EQ(m.activePage("PageControl"), "TabSheetRazdel");
+    EXPECT_TRUE(Widget<QWidget>("Razdel")->isVisible());
+}
+
 TEST_F(K740FormTest, TypingIntoAMaskedEditKeepsItsPlacesAndRaisesChange) {
     std::vector<std::string> changes;
     m.on("RPD11", ControlEvent::Change, [&](Control& c) { changes.push_back(c.text); });
