@@ -2,3 +2,10 @@ kerma_test(protocol_test SOURCES unit/protocol_test.cpp LIBS kerma_link kerma_si
 kerma_test(config_file_test SOURCES unit/config_file_test.cpp LIBS kerma_files LABEL unit)
 kerma_test(cli_panel_test SOURCES e2e/cli_panel_test.cpp LIBS kerma_files LABEL e2e)
 add_dependencies(cli_panel_test kerma740-cli kerma740-panel)
+if(KERMA_GUI)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  kerma_test(program_panel_test SOURCES e2e/program_panel_test.cpp LIBS kerma_app Qt6::Test
+             LABEL e2e)
+  target_include_directories(program_panel_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/gui)
+  add_dependencies(program_panel_test kerma740-cli kerma740-panel)
+endif()

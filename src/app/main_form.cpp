@@ -14,6 +14,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <QMessageBox>
+
+#include "editor_session.h"
 #include "editor_widgets.h"
 #include "help_window.h"
 #include "hint_settings.h"
@@ -70,6 +73,46 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     hooks.showHelp = [](QWidget* parent, const QString& file) { ShowHelp(parent, file); };
     hooks.showEditor = [](TK740Form& form) { form.exec(); };
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    wireLink();
+}
+
+void TMainForm::wireLink() {
+    runner_ = std::make_unique<LinkRunner>(relay_);
+    driver_ = std::make_unique<RunnerDriver>(*runner_);
+    hooks.openPortAndHandshake = [this](int port) { return openAndHandshake(port); };
+    hooks.editorCreated = [this](TK740Form& form) {
+        SessionContext context;
+        context.chosenVariant = [this] { return systemVariant(); };
+        context.openAndHandshake = [this] { return openAndHandshake(portNumber()); };
+        context.editorOpen = [this] { return editorOpen_; };
+        context.closeEditor = [this] { closeEditorWindow(); };
+        context.showHelp = [this](QWidget* over, const QString& file) { openHelp(file, over); };
+        session_ = std::make_unique<EditorSession>(form, *driver_, std::move(context));
+        relay_.target = &session_->link();
+    };
+    hooks.loadDefaults = [this](TK740Form&, int) {
+        if (session_) session_->startDemo();
+    };
+    hooks.stopLink = [this] {
+        runner_->stopCurrent();
+        runner_->closePort();
+    };
+}
+
+bool TMainForm::openAndHandshake(int port) {
+    if (!runner_->openPort(port)) {
+        QMessageBox::warning(QApplication::activeWindow() ? QApplication::activeWindow() : this,
+                             "Kerma-740", QString::fromStdString(PortBusyMessage(port)));
+        return false;
+    }
+    runner_->start(LinkOperation::Handshake);
+    return true;
+}
+
+// Closing from inside a link call (another panel type, the replacement refused): the window's
+// own close handling stops the link; the modal loop ends once the call has returned.
+void TMainForm::closeEditorWindow() {
+    if (editor_) editor_->reject();
 }
 
 TMainForm::~TMainForm() {
@@ -217,7 +260,7 @@ TK740Form* TMainForm::createEditor(bool demo) {
     EditorOptions options;
     options.qnFamily = !checkBoxQnm_->isChecked();
     options.demoMode = demo;
-    editor_ = new TK740Form(options, this);
+    editor_ = new TK740Form(options, this, editorPrompts);
     editor_->setAttribute(Qt::WA_DeleteOnClose, false);
     editor_->setMakerSite(kMakerName, kMakerWeb);
     editor_->hooks.onClose = [this] { editorClosing(); };
@@ -232,6 +275,9 @@ TK740Form* TMainForm::createEditor(bool demo) {
 void TMainForm::runEditor() {
     if (hooks.showEditor) hooks.showEditor(*editor_);
     QApplication::restoreOverrideCursor();
+    if (session_) session_->closing();
+    relay_.target = nullptr;
+    session_.reset();
     delete editor_.data();
 }
 
@@ -239,7 +285,9 @@ void TMainForm::connectToPanel() {
     button1_->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     editorOpen_ = true;
-    link_.identifyPending = true;
+    linkState().identifyPending = true;
+    // Cleared before the handshake runs: it reads the flag on its own thread.
+    linkState().firmwareReplaced = false;
     if (!hooks.openPortAndHandshake || !hooks.openPortAndHandshake(portNumber())) {
         button1_->setEnabled(true);
         editorOpen_ = false;
@@ -252,7 +300,6 @@ void TMainForm::connectToPanel() {
     shortcutsActive_ = false;
     form->editor().state().firmwareReplaced = false;
     form->editor().state().defaultsAfterReplace = false;
-    link_.firmwareReplaced = false;
     runEditor();
 }
 

@@ -5,8 +5,11 @@
 #include <QPointer>
 #include <functional>
 
+#include <memory>
+
 #include "exchange.h"
 #include "k740_form.h"
+#include "link_relay.h"
 
 class QCheckBox;
 class QComboBox;
@@ -15,6 +18,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace kerma {
+
+class EditorSession;
 
 // What the main window leaves to the link, files and defaults; the program wires them at start.
 struct MainFormHooks {
@@ -40,6 +45,9 @@ class TMainForm : public QMainWindow {
     ~TMainForm() override;
 
     MainFormHooks hooks;
+    // Where editor windows put their messages and questions; nullptr shows message boxes.
+    // Tests script the answers with it.
+    Prompts* editorPrompts = nullptr;
 
     // The variant the radio buttons choose: 1, 3, 5, 2 or 4 (5 when none is chosen).
     [[nodiscard]] int systemVariant() const;
@@ -49,7 +57,13 @@ class TMainForm : public QMainWindow {
     [[nodiscard]] bool editorOpen() const { return editorOpen_; }
     [[nodiscard]] bool shortcutsActive() const { return shortcutsActive_; }
     [[nodiscard]] bool demoMode() const { return demoMode_; }
-    LinkState& linkState() { return link_; }
+    LinkState& linkState() { return runner_->state(); }
+    LinkRunner& runner() { return *runner_; }
+    // The session of the open editor (nullptr when none is open).
+    EditorSession* session() { return session_.get(); }
+    // Opens the chosen port and starts a handshake; false (with the busy message) when the port
+    // cannot be opened.
+    bool openAndHandshake(int port);
     // The editor while it is open, else nullptr.
     TK740Form* editor() { return editor_; }
 
@@ -90,7 +104,13 @@ class TMainForm : public QMainWindow {
     QLabel* version_ = nullptr;
     QLabel* label3_ = nullptr;
 
-    LinkState link_;
+    void wireLink();
+    void closeEditorWindow();
+
+    LinkRelay relay_;
+    std::unique_ptr<LinkRunner> runner_;
+    std::unique_ptr<RunnerDriver> driver_;
+    std::unique_ptr<EditorSession> session_;
     QPointer<TK740Form> editor_;
     bool editorOpen_ = false;
     bool shortcutsActive_ = true;

@@ -144,6 +144,9 @@ class TComThread::HostProxy final : public LinkHost {
     void progress(int percent) override {
         park([&] { target_.progress(percent); });
     }
+    void blockProgress(LinkOperation op, int done, int total) override {
+        park([&] { target_.blockProgress(op, done, total); });
+    }
     void linkLost() override {
         park([&] { target_.linkLost(); });
     }

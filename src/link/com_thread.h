@@ -131,6 +131,9 @@ class LinkRunner final : public LinkHost {
     // LinkHost, called in the UI thread on behalf of the exchange threads.
     void outcome(int32_t code, int attempt) override { ui_.outcome(code, attempt); }
     void progress(int percent) override { ui_.progress(percent); }
+    void blockProgress(LinkOperation op, int done, int total) override {
+        ui_.blockProgress(op, done, total);
+    }
     void linkLost() override;
     void codesRead(Block block) override { ui_.codesRead(std::move(block)); }
     void settingsRead(Block block, bool identify) override {

@@ -1,0 +1,191 @@
+// The desktop program against kerma740-panel through a real pseudo-terminal: the main window
+// connects, the editor window (offscreen, real widgets driven by keys and clicks) reads the panel,
+// an installer edits a field and writes, and the panel's memory holds exactly that.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+
+#include "config_file.h"
+#include "main_form.h"
+#include "process_util.h"
+#include "scripted_prompts.h"
+#include "ui_test_app.h"
+
+namespace kerma {
+namespace {
+
+using testing::PanelProcess;
+using testing::RunProgram;
+using testing::TempDir;
+
+bool WaitFor(const std::function<bool()>& condition, int ms) {
+    return QTest::qWaitFor(condition, ms);
+}
+
+bool StatusEnds(TK740Form& form, const std::string& end) {
+    const std::string& text = form.editor().status(0);
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+Cells Settings(const std::string& path) {
+    auto parsed = ReadConfigFile(path);
+    return std::holds_alternative<ConfigImage>(parsed) ? std::get<ConfigImage>(parsed).settings
+                                                       : Cells{};
+}
+
+// A variant 1 configuration that differs from the factory one in many fields, normalised the
+// way the program saves it.
+std::string NonDefaultFile(const TempDir& dir) {
+    const auto defaults = dir.file("defaults.cfg"), edited = dir.file("edited.cfg"),
+               file = dir.file("panel.cfg");
+    EXPECT_EQ(RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "1", "--out", defaults})
+                  .status,
+              0);
+    auto image = std::get<ConfigImage>(ReadConfigFile(defaults));
+    auto& s = image.settings;
+    s[2] = 0x85, s[3] = 0x86, s[4] = 0x87, s[5] = 0x88;  // engineer password 5678
+    s[8] = 77;                                           // exit time
+    s[29] = 66;                                          // entry time
+    s[10] = 0x0F, s[11] = 0x00;                          // relay 1: partitions 1..4
+    s[18] = 0x08;                                        // auto-arming of partition 4
+    s[22] = 0x21;                                        // relay modes 1 and 2
+    s[30] = 2, s[31] = 100, s[33] = 50;                  // sound alarm only; durations
+    s[36] = 0x03;                                        // two statuses as alarm
+    EXPECT_EQ(WriteConfigFile(edited, image), "");
+    EXPECT_EQ(RunProgram(dir, "kerma740-cli", {"resave", edited, file}).status, 0);
+    return file;
+}
+
+class ProgramPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override { TestApp(); }
+};
+
+TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
+    TempDir dir;
+    const std::string memory = NonDefaultFile(dir), saved = dir.file("saved.cfg");
+    PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+
+    ScriptedPrompts prompts;
+    TMainForm main;
+    main.editorPrompts = &prompts;
+    bool checked = false;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        // The status comes first, then the block is decoded and the pages are enabled.
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                return StatusEnds(form, "Чтение конфигурации завершено") &&
+                       form.model().at("PageControl").enabled;
+            },
+            20000))
+            << form.editor().status(0);
+        EXPECT_EQ(form.model().at("DelayEdit").text, "77");
+        EXPECT_EQ(form.model().at("DelayEditVxod").text, "66");
+        EXPECT_EQ(form.model().at("Rele1Combo").itemIndex, 1);
+        EXPECT_EQ(form.model().at("Rele2Combo").itemIndex, 2);
+        EXPECT_TRUE(form.model().at("keysound2").checked);
+        EXPECT_TRUE(form.model().at("privrele13").checked);
+        EXPECT_FALSE(form.model().at("privrele15").checked);
+        EXPECT_TRUE(form.model().at("avt4").checked);
+
+        // A refused write: the engineer password cut to two digits sends nothing.
+        auto* password = qobject_cast<QLineEdit*>(form.widget("PasswordEdit"));
+        ASSERT_NE(password, nullptr);
+        password->setFocus();
+        password->setCursorPosition(2);
+        QTest::keyClick(password, Qt::Key_Delete);
+        QTest::keyClick(password, Qt::Key_Delete);
+        QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
+        QTest::qWait(300);
+        EXPECT_FALSE(std::filesystem::exists(saved));
+        ASSERT_FALSE(prompts.shown.empty());
+
+        // Back to four digits, a new exit time typed, and a write.
+        password->setFocus();
+        password->setCursorPosition(2);
+        QTest::keyClicks(password, "78");
+        auto* delay = qobject_cast<QLineEdit*>(form.widget("DelayEdit"));
+        ASSERT_NE(delay, nullptr);
+        delay->setFocus();
+        delay->selectAll();
+        QTest::keyClicks(delay, "30");
+        QTest::keyClick(delay, Qt::Key_Tab);
+        const size_t notices = prompts.shown.size();
+        QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); },
+                            20000))
+            << form.editor().status(0);
+        EXPECT_EQ(prompts.shown.size(), notices);
+        checked = true;
+        form.reject();
+    };
+    main.connectToPanel();
+    ASSERT_TRUE(checked);
+    auto expected = Settings(memory);
+    auto written = Settings(saved);
+    ASSERT_EQ(written.size(), expected.size());
+    expected[8] = 30;
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(written[i], expected[i]) << "cell " << i;
+    EXPECT_FALSE(main.editorOpen());
+}
+
+TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
+    TempDir dir;
+    const auto saved = dir.file("saved.cfg");
+    // A test firmware: version byte 35 (variant 3), a body of 300 bytes.
+    std::filesystem::create_directories(dir.file("Base"));
+    {
+        std::vector<char> bytes(7 + 300, 0x3C);
+        bytes[3] = 35;
+        bytes[4] = 300 >> 8;
+        bytes[5] = 300 & 0xFF;
+        FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.file(""));
+    PanelProcess panel(dir.file("com1"), {"--version", "18", "--save", saved});
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+
+    ScriptedPrompts prompts;
+    prompts.answers = {true};
+    TMainForm main;
+    main.editorPrompts = &prompts;
+    main.findChild<QRadioButton*>("RPYQNM4")->setChecked(true);
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        EXPECT_TRUE(WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); },
+                            60000))
+            << form.editor().status(0);
+        form.reject();
+    };
+    main.connectToPanel();
+    std::filesystem::current_path(old);
+    ASSERT_GE(prompts.shown.size(), 1u);
+    EXPECT_NE(prompts.shown[0].find("Провести смену ПО прибора?"), std::string::npos);
+    const auto defaults = dir.file("defaults3.cfg");
+    ASSERT_EQ(RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "3", "--out", defaults})
+                  .status,
+              0);
+    auto expected = Settings(defaults);
+    auto written = Settings(saved);
+    ASSERT_EQ(written.size(), expected.size());
+    EXPECT_EQ(written[1], 35);
+    for (size_t i = 2; i < expected.size(); ++i) {
+        if (i == 6 || i == 7 || i == 38 || i == 39) continue;  // files hold 0 there
+        // A list without a selection is -1 in a file and 0xFF on the line.
+        EXPECT_EQ(written[i], expected[i] & 0xFF) << "cell " << i;
+    }
+}
+
+}  // namespace
+}  // namespace kerma
