@@ -103,6 +103,9 @@ EditorLinkHooks EditorSession::linkHooks() {
     };
     h.uploadProgress = [this](int percent) { replacement_->progress(percent); };
     h.uploadFinished = [this] { replacement_->uploadFinished(); };
+    h.outcomeSeen = [this](int32_t code) {
+        if (code == LinkResult::BlockFailed) replacement_->uploadRefused();
+    };
     // The replacement breaks the old link first and reconnects after that.
     h.reconnect = [this] { replacement_->reconnectRequested(); };
     return h;

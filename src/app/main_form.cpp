@@ -40,7 +40,7 @@ QRadioButton* Variant(QWidget* host, const char* name, const QString& caption,
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(QWidget* parent, Clock& clock) : QMainWindow(parent) {
     setObjectName("MainForm");
     setWindowTitle("Программа задания режимов работы ППКОП Kerma-740");
     InstallHintSettings();
@@ -73,11 +73,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     hooks.showHelp = [](QWidget* parent, const QString& file) { ShowHelp(parent, file); };
     hooks.showEditor = [](TK740Form& form) { form.exec(); };
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    wireLink();
+    wireLink(clock);
 }
 
-void TMainForm::wireLink() {
-    runner_ = std::make_unique<LinkRunner>(relay_);
+void TMainForm::wireLink(Clock& clock) {
+    runner_ = std::make_unique<LinkRunner>(relay_, clock);
     driver_ = std::make_unique<RunnerDriver>(*runner_);
     hooks.openPortAndHandshake = [this](int port) { return openAndHandshake(port); };
     hooks.editorCreated = [this](TK740Form& form) {

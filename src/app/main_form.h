@@ -41,7 +41,8 @@ struct MainFormHooks {
 class TMainForm : public QMainWindow {
     Q_OBJECT
   public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    // clock: the link's waits; tests pass a faster one for the ten handshake attempts.
+    explicit TMainForm(QWidget* parent = nullptr, Clock& clock = SystemClock::instance());
     ~TMainForm() override;
 
     MainFormHooks hooks;
@@ -104,7 +105,7 @@ class TMainForm : public QMainWindow {
     QLabel* version_ = nullptr;
     QLabel* label3_ = nullptr;
 
-    void wireLink();
+    void wireLink(Clock& clock);
     void closeEditorWindow();
 
     LinkRelay relay_;

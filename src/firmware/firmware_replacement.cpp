@@ -44,6 +44,7 @@ void FirmwareReplacement::start(int variant) {
     image_ = std::move(choice.image);
     editor_.setStatus(0, kPreparingStatus);
     polls_ = 0;
+    refused_ = false;
     reconnectPending_ = false;
     linkBroken_ = false;
     driver_.state().uploadReady = false;
@@ -68,7 +69,7 @@ void FirmwareReplacement::tick() {
             ++polls_;
             if (link.uploadSucceeded) {
                 succeed();
-            } else if (polls_ >= kVerdictPollLimit) {
+            } else if (refused_ || polls_ >= kVerdictPollLimit) {
                 fail();
             }
             break;
@@ -98,6 +99,12 @@ void FirmwareReplacement::beginUpload() {
 
 void FirmwareReplacement::progress(int percent) {
     view_.setProgress(percent);
+}
+
+// The panel said no to the upload: nothing will change by waiting out the verdict limit (a
+// quarter of an hour), so the next verdict tick reports the failure.
+void FirmwareReplacement::uploadRefused() {
+    if (stage_ == Stage::Uploading || stage_ == Stage::AwaitingVerdict) refused_ = true;
 }
 
 void FirmwareReplacement::uploadFinished() {

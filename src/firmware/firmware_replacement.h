@@ -56,6 +56,8 @@ class FirmwareReplacement {
     // The upload exchange's calls (EditorLink's uploadProgress, uploadFinished, reconnect).
     void progress(int percent);
     void uploadFinished();
+    // The upload exchange reported a refusal (outcome 4).
+    void uploadRefused();
     void reconnectRequested();
 
     [[nodiscard]] Stage stage() const { return stage_; }
@@ -84,6 +86,7 @@ class FirmwareReplacement {
     Block image_;
     // The upload asked for the reconnect before the verdict tick broke the old link.
     bool reconnectPending_ = false;
+    bool refused_ = false;
     // The old link is broken and the reconnect not yet made.
     bool linkBroken_ = false;
 };

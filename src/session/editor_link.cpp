@@ -159,6 +159,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
         default: break;
     }
     if (code == LinkResult::BlockFailed || code == LinkResult::NoAnswer) endChainProgress();
+    if (hooks_.outcomeSeen) hooks_.outcomeSeen(code);
 }
 
 void EditorLink::progress(int percent) {

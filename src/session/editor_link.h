@@ -49,6 +49,8 @@ struct EditorLinkHooks {
     // Firmware upload: percentage, end of the upload, the reconnect that follows it.
     std::function<void(int percent)> uploadProgress;
     std::function<void()> uploadFinished;
+    // Every outcome after its own reaction (the firmware replacement listens for a refusal).
+    std::function<void(int32_t code)> outcomeSeen;
     std::function<void()> reconnect;
 };
 

@@ -157,7 +157,8 @@ TEST(CliPanelUserTest, OrdinaryUserConnectsTwice) {
     std::filesystem::permissions(dir.file(""), std::filesystem::perms::all);
     const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
     const std::string link = dir.file("com1");
-    const std::string panel = nobody + testing::BinDir() + "/kerma740-panel --link " + link +
+    // timeout: the panel must not outlive a test that dies.
+    const std::string panel = nobody + "timeout 120 " + testing::BinDir() + "/kerma740-panel --link " + link +
                               " >/dev/null 2>&1 & echo $! > " + dir.file("pid");
     ASSERT_EQ(system(panel.c_str()), 0);
     for (int i = 0; i < 300 && !std::filesystem::exists(link); ++i) usleep(10000);

@@ -1,6 +1,7 @@
 #pragma once
 // Starting the project's programs from end-to-end tests.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +42,8 @@ public:
         args.insert(args.begin(), {BinDir() + "/kerma740-panel", "--link", link});
         pid_ = fork();
         if (pid_ == 0) {
+            // A test that dies must not leave its panel behind holding ctest's output pipe.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             std::vector<char*> argv;
             for (auto& a : args) argv.push_back(a.data());
             argv.push_back(nullptr);

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QRadioButton>
 #include <QTest>
 #include <filesystem>
@@ -86,6 +87,8 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
             },
             20000))
             << form.editor().status(0);
+        if (const char* shots = std::getenv("KERMA740_SHOTS"))  // a look by eye
+            form.grab().save(QString(shots) + "/program_after_read.png");
         EXPECT_EQ(form.model().at("DelayEdit").text, "77");
         EXPECT_EQ(form.model().at("DelayEditVxod").text, "66");
         EXPECT_EQ(form.model().at("Rele1Combo").itemIndex, 1);
@@ -123,6 +126,8 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
                             20000))
             << form.editor().status(0);
         EXPECT_EQ(prompts.shown.size(), notices);
+        if (const char* shots = std::getenv("KERMA740_SHOTS"))
+            form.grab().save(QString(shots) + "/program_after_write.png");
         checked = true;
         form.reject();
     };
@@ -185,6 +190,111 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
         // A list without a selection is -1 in a file and 0xFF on the line.
         EXPECT_EQ(written[i], expected[i] & 0xFF) << "cell " << i;
     }
+}
+
+// Waits of the link at a twentieth of their length: ten handshake attempts in seconds.
+class FastClock final : public Clock {
+public:
+    void sleepMs(int ms) override { SystemClock::instance().sleepMs(ms / 20); }
+};
+
+struct OutcomeCase {
+    const char* name;
+    std::vector<std::string> panelArgs;
+    std::string message;
+};
+
+class ProgramOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {
+protected:
+    void SetUp() override { TestApp(); }
+};
+
+// Another panel type and a silent line, seen from the program: the message box, the status
+// texts on the way, and the editor closed or disconnected.
+TEST_P(ProgramOutcomeTest, FailedConnectIsReported) {
+    TempDir dir;
+    PanelProcess panel(dir.file("com1"), GetParam().panelArgs);
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+    FastClock clock;
+    ScriptedPrompts prompts;
+    TMainForm main(nullptr, clock);
+    main.editorPrompts = &prompts;
+    std::vector<std::string> statuses;
+    bool closedByProgram = false;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.model().subscribe([&](const Control& c, ControlProperty p) {
+            if (p == ControlProperty::Caption && c.name == "StatusPanel0")
+                statuses.push_back(c.caption);
+        });
+        form.show();
+        WaitFor([&] { return !form.isVisible() || form.editor().status(0) == GetParam().message; },
+                30000);
+        closedByProgram = !form.isVisible();
+        if (!closedByProgram) {
+            EXPECT_EQ(form.editor().status(0), GetParam().message);
+            EXPECT_TRUE(form.model().at("ConnectButton").enabled);
+            EXPECT_FALSE(form.model().at("CancelButton").enabled);
+            form.reject();
+        }
+    };
+    main.connectToPanel();
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.shown.back(), GetParam().message);
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.front(), "Установка связи с прибором...Попытка №1 из 10");
+    if (GetParam().message == "Нет ответа от прибора") {
+        EXPECT_NE(std::find(statuses.begin(), statuses.end(),
+                            "Установка связи с прибором...Попытка №10 из 10"),
+                  statuses.end());
+        EXPECT_FALSE(closedByProgram);  // the editor stays, disconnected
+    } else {
+        EXPECT_TRUE(closedByProgram);
+    }
+    EXPECT_FALSE(main.editorOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panels, ProgramOutcomeTest,
+    ::testing::Values(OutcomeCase{"OtherType", {"--type", "11"}, "Подключенный прибор имеет другой тип"},
+                      OutcomeCase{"Silent", {"--silent"}, "Нет ответа от прибора"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("Base"));
+    {
+        std::vector<char> bytes(7 + 64, 0x3C);
+        bytes[3] = 33;
+        bytes[4] = 0;
+        bytes[5] = 64;
+        FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.file(""));
+    PanelProcess panel(dir.file("com1"), {"--version", "18", "--refuse-upload"});
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+    ScriptedPrompts prompts;
+    prompts.answers = {true};
+    TMainForm main;
+    main.editorPrompts = &prompts;
+    main.findChild<QRadioButton*>("RPYQNM4")->setChecked(true);
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return !prompts.shown.empty() &&
+                       prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
+            },
+            30000));
+        EXPECT_EQ(form.editor().status(0), "Ошибка: Dallas CRC");
+        form.reject();
+    };
+    main.connectToPanel();
+    std::filesystem::current_path(old);
 }
 
 }  // namespace
