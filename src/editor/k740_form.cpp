@@ -145,7 +145,10 @@ QWidget* TK740Form::createWidget(const Control& c, QWidget* parent) {
     switch (c.kind) {
         case ControlKind::Panel: {
             w = new QWidget(parent);
-            w->setAutoFillBackground(true);  // PanelQN covers the page under it
+            // PanelQN covers the page under it; the small panels inside a group only keep their
+            // radios exclusive and would show as pale stripes on the group's shade.
+            w->setAutoFillBackground(c.parent.empty() ||
+                                     model().at(c.parent).kind != ControlKind::GroupBox);
             contents_[key] = w;
             break;
         }

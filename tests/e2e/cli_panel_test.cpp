@@ -155,15 +155,20 @@ TEST(CliPanelUserTest, OrdinaryUserConnectsTwice) {
     if (system("command -v setpriv >/dev/null 2>&1") != 0) GTEST_SKIP() << "setpriv missing";
     TempDir dir;
     std::filesystem::permissions(dir.file(""), std::filesystem::perms::all);
+    // The build tree may sit where "nobody" cannot go (/root): run copies from the open folder.
+    for (const char* program : {"kerma740-panel", "kerma740-cli"}) {
+        std::filesystem::copy_file(testing::BinDir() + "/" + program, dir.file(program));
+        std::filesystem::permissions(dir.file(program), std::filesystem::perms::all);
+    }
     const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
     const std::string link = dir.file("com1");
     // timeout: the panel must not outlive a test that dies.
-    const std::string panel = nobody + "timeout 120 " + testing::BinDir() + "/kerma740-panel --link " + link +
-                              " >/dev/null 2>&1 & echo $! > " + dir.file("pid");
+    const std::string panel = nobody + "timeout 120 " + dir.file("kerma740-panel") + " --link " +
+                              link + " >/dev/null 2>&1 & echo $! > " + dir.file("pid");
     ASSERT_EQ(system(panel.c_str()), 0);
     for (int i = 0; i < 300 && !std::filesystem::exists(link); ++i) usleep(10000);
     const std::string probe =
-        nobody + testing::BinDir() + "/kerma740-cli probe --port " + link + " >/dev/null 2>&1";
+        nobody + dir.file("kerma740-cli") + " probe --port " + link + " >/dev/null 2>&1";
     EXPECT_EQ(system(probe.c_str()), 0);
     EXPECT_EQ(system(probe.c_str()), 0) << "second connect refused";
     [[maybe_unused]] int killed = system(("kill $(cat " + dir.file("pid") + ")").c_str());

@@ -77,7 +77,12 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
     TMainForm main;
     main.editorPrompts = &prompts;
     bool checked = false;
+    std::vector<std::string> statuses;
     main.hooks.showEditor = [&](TK740Form& form) {
+        form.model().subscribe([&](const Control& c, ControlProperty p) {
+            if (p == ControlProperty::Caption && c.name == "StatusPanel0")
+                statuses.push_back(c.caption);
+        });
         form.show();
         // The status comes first, then the block is decoded and the pages are enabled.
         ASSERT_TRUE(WaitFor(
@@ -89,6 +94,22 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
             << form.editor().status(0);
         if (const char* shots = std::getenv("KERMA740_SHOTS"))  // a look by eye
             form.grab().save(QString(shots) + "/program_after_read.png");
+        // Handshake, identification and the read chain, in this order, then the 1.8 layout.
+        const std::vector<std::string> road{
+            "Установка связи с прибором...Попытка №1 из 10",
+            "Связь установлена. Идет проверка версии программного обеспечения",
+            "ППКОП Kerma-740 версия v 1.8    Идет чтение конфигурации ... . ",
+            "ППКОП Kerma-740 версия v 1.8  Чтение конфигурации завершено"};
+        auto at = statuses.begin();
+        for (const auto& text : road) {
+            at = std::find(at, statuses.end(), text);
+            EXPECT_NE(at, statuses.end()) << text;
+        }
+        EXPECT_EQ(form.editor().status(1), "Режим <on-line>. На линии прибор версии v 1.8.");
+        EXPECT_TRUE(form.model().at("GroupBox21").visible);
+        EXPECT_FALSE(form.model().at("GroupBox26").visible);
+        EXPECT_FALSE(form.model().at("kom781").visible);
+        EXPECT_FALSE(form.model().at("ConnectButton").enabled);
         EXPECT_EQ(form.model().at("DelayEdit").text, "77");
         EXPECT_EQ(form.model().at("DelayEditVxod").text, "66");
         EXPECT_EQ(form.model().at("Rele1Combo").itemIndex, 1);

@@ -1,24 +1,169 @@
-// Not a test: draws the editor pages and the main window into PNG files for a look by eye.
-// Usage: editor_shots OUT_DIR   (QT_SCALE_FACTOR=1.5 for the large scale)
+// Not a test: draws the main window and every page of the editor into PNG files for a look by eye
+// and for docs/screenshots. The editor is opened the way the program opens it: "Демо режим" with
+// the factory configuration of the chosen variant, and a connect to a virtual panel after a read.
+// Usage: editor_shots OUT_DIR [--no-panel]   (under a real display or QT_QPA_PLATFORM=offscreen;
+// QT_SCALE_FACTOR=1.5 for the large scale)
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHelpEvent>
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
-#include <QScreen>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "k740_form.h"
 #include "main_form.h"
 #include "scripted_prompts.h"
-#include "variant_layout.h"
 
 namespace {
 
+using Pages = std::vector<std::pair<const char*, const char*>>;  // tab sheet, file name
+
+// The pages each variant shows, with the plain names the docs use.
+const Pages kPartitionPages = {{"TabSheetRazdel", "partitions"},
+                               {"TabSheetPriv", "bindings"},
+                               {"TabSheetKod", "codes"},
+                               {"TabSheetKey", "keys"},
+                               {"TabSheetNameRzd", "partition_names"},
+                               {"TabSheetSysNum", "system_numbers"}};
+const Pages kObjectPages = {
+    {"TabSheetRazdel", "modes"}, {"TabSheetKod", "codes"}, {"TabSheetName", "objects"}};
+
+void Settle(int ms = 100) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    } while (timer.elapsed() < ms);
+}
+
+bool WaitFor(const std::function<bool()>& condition, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms) return false;
+        Settle(20);
+    }
+    return true;
+}
+
+// The best PNG compression: the pictures go into the repository.
+void Save(const QImage& image, const QString& dir, const QString& name) {
+    const QString path = dir + "/" + name + ".png";
+    if (!image.save(path, "PNG", 0)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::printf("  %s\n", qPrintable(path));
+}
+
 void Shot(QWidget& w, const QString& dir, const QString& name) {
-    QApplication::processEvents();
-    w.grab().save(dir + "/" + name + ".png");
+    Settle();
+    Save(w.grab().toImage(), dir, name);
+}
+
+// The hint of the demo button, as the mouse would raise it, drawn over the main window on a
+// white ground (the hint needs a real display to pop up).
+void HintShot(QWidget& main, const QString& dir) {
+    if (QGuiApplication::platformName() == "offscreen") return;
+    QWidget* demo = main.findChild<QWidget*>("Button1");
+    QPoint at = demo->rect().center();
+    QHelpEvent hint(QEvent::ToolTip, at, demo->mapToGlobal(at));
+    QApplication::sendEvent(demo, &hint);
+    Settle(400);
+    QWidget* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->inherits("QTipLabel") && w->isVisible()) tip = w;
+    if (tip == nullptr) return;
+    const QRect window = main.geometry(), area = window.united(tip->geometry());
+    QImage image(area.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawPixmap(window.topLeft() - area.topLeft(), main.grab());
+    painter.drawPixmap(tip->pos() - area.topLeft(), tip->grab());
+    painter.end();
+    Save(image, dir, "main_window_hint");
+}
+
+void ChooseVariant(kerma::TMainForm& main, int variant) {
+    main.findChild<QCheckBox*>(variant == 5 ? "CheckBoxQN" : "CheckBoxQNM")->setChecked(true);
+    const char* radio = variant == 1 ? "RPYQNM1" : variant == 3 ? "RPYQNM4" : "RPYQN4";
+    main.findChild<QRadioButton*>(radio)->setChecked(true);
+}
+
+void PageShots(kerma::TK740Form& form, int variant, const QString& dir) {
+    form.show();
+    Settle(200);
+    for (const auto& [sheet, name] : variant == 5 ? kObjectPages : kPartitionPages) {
+        if (!form.model().at(sheet).visible) continue;
+        QElapsedTimer timer;
+        timer.start();
+        form.model().setActivePage("PageControl", sheet);
+        QApplication::processEvents();
+        std::printf("v%d %s built and shown in %.1f ms\n", variant, sheet,
+                    static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        Shot(form, dir, QString("v%1_%2").arg(variant).arg(name));
+    }
+}
+
+// "Демо режим" for each variant: the editor with the factory configuration.
+void DemoShots(kerma::TMainForm& main, const QString& dir) {
+    for (int variant : {1, 3, 5}) {
+        ChooseVariant(main, variant);
+        main.hooks.showEditor = [&](kerma::TK740Form& form) {
+            PageShots(form, variant, dir);
+            form.reject();
+        };
+        main.openDemo();
+    }
+}
+
+// "Выполнить" against kerma740-panel (beside this program) on a pseudo-terminal: the editor after
+// the read of the panel's configuration.
+bool PanelShot(kerma::TMainForm& main, const QString& dir) {
+    QTemporaryDir temp;
+    const QString link = temp.filePath("com1");
+    QProcess panel;
+    panel.setStandardOutputFile(QProcess::nullDevice());
+    panel.start(QApplication::applicationDirPath() + "/kerma740-panel", {"--link", link});
+    if (!panel.waitForStarted(5000) || !WaitFor([&] { return QFileInfo::exists(link); }, 5000)) {
+        std::fprintf(stderr, "kerma740-panel did not start\n");
+        return false;
+    }
+    setenv("KERMA740_COM1", qPrintable(link), 1);
+    ChooseVariant(main, 1);
+    main.findChild<QWidget*>("PortNumber")->setProperty("currentIndex", 0);
+    bool read = false;
+    main.hooks.showEditor = [&](kerma::TK740Form& form) {
+        form.show();
+        read = WaitFor(
+            [&] {
+                const std::string& status = form.editor().status(0);
+                return status.find("Чтение конфигурации завершено") != std::string::npos &&
+                       form.model().at("PageControl").enabled;
+            },
+            30000);
+        if (read) {
+            Shot(form, dir, "connected_after_read");
+        } else {
+            std::fprintf(stderr, "no read: %s\n", form.editor().status(0).c_str());
+        }
+        form.reject();
+    };
+    main.connectToPanel();
+    panel.terminate();
+    panel.waitForFinished(5000);
+    return read;
 }
 
 }  // namespace
@@ -26,55 +171,16 @@ void Shot(QWidget& w, const QString& dir, const QString& name) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString dir = argc > 1 ? argv[1] : "shots";
+    const bool withPanel = !(argc > 2 && std::string(argv[2]) == "--no-panel");
     QDir().mkpath(dir);
+    kerma::ScriptedPrompts prompts;  // a message box would stop the run: its text is printed
     kerma::TMainForm main;
+    main.editorPrompts = &prompts;
     main.show();
-    Shot(main, dir, "main");
-    if (QGuiApplication::platformName() != "offscreen") {
-        // The hint of the demo button, as the mouse would raise it.
-        QWidget* demo = main.findChild<QWidget*>("Button1");
-        QPoint at = demo->rect().center();
-        QHelpEvent hint(QEvent::ToolTip, at, demo->mapToGlobal(at));
-        QApplication::sendEvent(demo, &hint);
-        for (int i = 0; i < 20; ++i) {
-            QApplication::processEvents();
-            QThread::msleep(20);
-        }
-        QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/main_hint.png");
-    }
-    const char* pages[] = {"TabSheetRazdel", "TabSheetPriv",    "TabSheetKod",   "TabSheetKey",
-                           "TabSheetName",   "TabSheetNameRzd", "TabSheetSysNum"};
-    for (int variant : {1, 3, 5}) {
-        kerma::ScriptedPrompts prompts;
-        kerma::EditorOptions options{.qnFamily = variant == 5, .demoMode = true};
-        QElapsedTimer timer;
-        timer.start();
-        kerma::TK740Form form(options, nullptr, &prompts);
-        const double built = form.constructionMs();
-        form.editor().setStatus(1, kerma::DemoStatusText(variant));
-        form.model().setEnabled("PageControl", true);
-        kerma::ApplyVariantLayout(form.editor(), variant, 0, true);
-        form.model().setPosition("KEY", 70);
-        form.show();
-        QApplication::processEvents();
-        std::printf("variant %d: window %.1f ms (%d widgets), shown %.1f ms\n", variant, built,
-                    form.widgetCount(), static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        for (const char* page : pages) {
-            if (!form.model().at(page).visible) continue;
-            QElapsedTimer pageTimer;
-            pageTimer.start();
-            form.model().setActivePage("PageControl", page);
-            QApplication::processEvents();
-            std::printf("  %s built and shown in %.1f ms\n", page,
-                        static_cast<double>(pageTimer.nsecsElapsed()) / 1e6);
-            Shot(form, dir, QString("v%1_%2").arg(variant).arg(page));
-        }
-        if (variant == 1) {
-            form.model().setActivePage("PageControl", "TabSheetKey");
-            form.model().setActivePage("PageControl1", "TM6496");
-            Shot(form, dir, "v1_keys65");
-        }
-        std::printf("  all pages: %d widgets\n", form.widgetCount());
-    }
-    return 0;
+    Shot(main, dir, "main_window");
+    HintShot(main, dir);
+    DemoShots(main, dir);
+    const bool panelOk = !withPanel || PanelShot(main, dir);
+    for (const auto& text : prompts.shown) std::printf("message: %s\n", text.c_str());
+    return panelOk ? 0 : 1;
 }

@@ -159,6 +159,53 @@ TEST(EditorLinkTest, AttemptTextNamesTheAttempt) {
     EXPECT_EQ(rig.editor.status(0), "Установка связи с прибором...Попытка №3 из 10");
 }
 
+struct OutcomeCase {
+    int32_t code;
+    std::string status0;  // "" leaves the panel as it was
+    std::string notice;
+};
+
+class OutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
+
+// Every outcome code's own reaction, with the device caption of a 1.8 panel.
+TEST_P(OutcomeTest, ShowsItsTexts) {
+    Rig rig(18);
+    rig.editor.setVersion(18);
+    rig.editor.setStatus(0, "before");
+    rig.link->outcome(GetParam().code, 4);
+    EXPECT_EQ(rig.editor.status(0), GetParam().status0.empty() ? "before" : GetParam().status0);
+    if (GetParam().notice.empty())
+        EXPECT_TRUE(rig.prompts.shown.empty());
+    else
+        EXPECT_EQ(rig.prompts.shown, std::vector<std::string>{GetParam().notice});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, OutcomeTest,
+    ::testing::Values(
+        OutcomeCase{1, "Нет ответа от прибора", "Нет ответа от прибора"},
+        OutcomeCase{2, "", "Подключенный прибор имеет другой тип"},
+        OutcomeCase{3, "", "Ошибка: Dallas CRC"}, OutcomeCase{4, "Ошибка: Dallas CRC", ""},
+        OutcomeCase{5, "", ""}, OutcomeCase{6, "Ошибка: Time-Out", ""},
+        OutcomeCase{7, "Установка связи с прибором...Попытка №4 из 10", ""},
+        OutcomeCase{10, "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена", ""},
+        OutcomeCase{11, "ППКОП Kerma-740 версия v 1.8  Чтение конфигурации завершено", ""},
+        OutcomeCase{12, "Прошивка загружена успешно", ""},
+        OutcomeCase{13, "Нет связи с прибором", ""},
+        OutcomeCase{18, "Связь установлена. Идет проверка версии программного обеспечения", ""},
+        OutcomeCase{99, "", ""}));
+
+TEST(EditorLinkTest, ReadAndWriteOutcomesSetTheModeLine) {
+    Rig rig(18);
+    rig.editor.setVersion(18);
+    rig.link->outcome(LinkResult::Read, 0);
+    EXPECT_EQ(rig.editor.status(1), "Режим <on-line>. На линии прибор версии v 1.8.");
+    EXPECT_EQ(rig.editor.model().at("VersionLabel").caption, "Версия ПО прибора: 1.8");
+    rig.editor.setStatus(1, "");
+    rig.link->outcome(LinkResult::Written, 0);
+    EXPECT_EQ(rig.editor.status(1), "Режим <on-line>. На линии прибор версии v 1.8.");
+}
+
 TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
     Rig rig(33);
     rig.chosen = 3;
