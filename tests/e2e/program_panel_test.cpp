@@ -61,6 +61,25 @@ std::string NonDefaultFile(const TempDir& dir) {
     return file;
 }
 
+// A firmware base in dir holding one test file (never a real firmware) of this version byte.
+void WriteTestFirmware(const TempDir& dir, int version, int body) {
+    std::filesystem::create_directories(dir.file("Base"));
+    std::vector<char> bytes(static_cast<size_t>(7 + body), 0x3C);
+    bytes[3] = static_cast<char>(version);
+    bytes[4] = static_cast<char>(body >> 8);
+    bytes[5] = static_cast<char>(body & 0xFF);
+    FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+// The program looks for the base under its working directory.
+struct WorkingDirectory {
+    std::filesystem::path old = std::filesystem::current_path();
+    explicit WorkingDirectory(const std::string& dir) { std::filesystem::current_path(dir); }
+    ~WorkingDirectory() { std::filesystem::current_path(old); }
+};
+
 class ProgramPanelTest : public ::testing::Test {
 protected:
     void SetUp() override { TestApp(); }
@@ -166,18 +185,8 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     TempDir dir;
     const auto saved = dir.file("saved.cfg");
     // A test firmware: version byte 35 (variant 3), a body of 300 bytes.
-    std::filesystem::create_directories(dir.file("Base"));
-    {
-        std::vector<char> bytes(7 + 300, 0x3C);
-        bytes[3] = 35;
-        bytes[4] = 300 >> 8;
-        bytes[5] = 300 & 0xFF;
-        FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(dir.file(""));
+    WriteTestFirmware(dir, 35, 300);
+    WorkingDirectory cwd(dir.file(""));
     PanelProcess panel(dir.file("com1"), {"--version", "18", "--save", saved});
     ASSERT_TRUE(panel.ready());
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
@@ -195,7 +204,6 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
         form.reject();
     };
     main.connectToPanel();
-    std::filesystem::current_path(old);
     ASSERT_GE(prompts.shown.size(), 1u);
     EXPECT_NE(prompts.shown[0].find("Провести смену ПО прибора?"), std::string::npos);
     const auto defaults = dir.file("defaults3.cfg");
@@ -283,18 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
     TempDir dir;
-    std::filesystem::create_directories(dir.file("Base"));
-    {
-        std::vector<char> bytes(7 + 64, 0x3C);
-        bytes[3] = 33;
-        bytes[4] = 0;
-        bytes[5] = 64;
-        FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(dir.file(""));
+    WriteTestFirmware(dir, 33, 64);
+    WorkingDirectory cwd(dir.file(""));
     PanelProcess panel(dir.file("com1"), {"--version", "18", "--refuse-upload"});
     ASSERT_TRUE(panel.ready());
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
@@ -315,7 +313,6 @@ TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
         form.reject();
     };
     main.connectToPanel();
-    std::filesystem::current_path(old);
 }
 
 }  // namespace
