@@ -172,6 +172,7 @@ TEST(CliPanelUserTest, OrdinaryUserConnectsTwice) {
     EXPECT_EQ(system(probe.c_str()), 0);
     EXPECT_EQ(system(probe.c_str()), 0) << "second connect refused";
     [[maybe_unused]] int killed = system(("kill $(cat " + dir.file("pid") + ")").c_str());
+    for (int i = 0; i < 200 && std::filesystem::exists(link); ++i) usleep(10000);
 }
 
 }  // namespace

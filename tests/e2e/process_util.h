@@ -28,7 +28,16 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "kerma740-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
     }
-    ~TempDir() { std::filesystem::remove_all(path_); }
+    // Never throws: a panel that was just told to stop may be removing its link right now.
+    ~TempDir() {
+        std::error_code ignored;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (std::filesystem::remove_all(path_, ignored) != static_cast<std::uintmax_t>(-1) &&
+                !std::filesystem::exists(path_, ignored))
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
     [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
 
 private:

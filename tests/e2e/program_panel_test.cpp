@@ -233,6 +233,8 @@ struct OutcomeCase {
     std::string message;
 };
 
+void PrintTo(const OutcomeCase& c, std::ostream* os) { *os << c.name; }
+
 class ProgramOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {
 protected:
     void SetUp() override { TestApp(); }
