@@ -2,8 +2,8 @@
 // and the program's peak memory with the editor open. Prints figures; run it under Xvfb or with
 // QT_QPA_PLATFORM=offscreen. Targets: under 250 ms and under 120 MB.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <cstdio>
@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
     main.findChild<QCheckBox*>("CheckBoxQN")->setChecked(true);
     const double qn = OpenDemo(main, "RPYQN4");
     std::printf("  %-8s %7.1f\n", "RPYQN4", qn);
-    std::printf("peak memory with the editor open: %.1f MB (target < 120 MB; target time < 250 ms)\n",
-                PeakMegabytes());
+    std::printf(
+        "peak memory with the editor open: %.1f MB (target < 120 MB; target time < 250 ms)\n",
+        PeakMegabytes());
     return 0;
 }

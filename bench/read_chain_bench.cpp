@@ -20,7 +20,9 @@
 
 namespace {
 
-std::string BinDir() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
+std::string BinDir() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
 
 pid_t StartPanel(const std::string& link, bool paced) {
     pid_t pid = fork();

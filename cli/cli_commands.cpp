@@ -54,8 +54,9 @@ int Fail(const std::string& message) {
 int FailOutcome(const SyncLink& link) {
     const auto verdict = link.verdict();
     std::string text = verdict ? OutcomeText(*verdict) : "";
-    if (text.empty()) text = OutcomeText(link.has(LinkResult::TimeOut) ? LinkResult::TimeOut
-                                                                        : LinkResult::NoAnswer);
+    if (text.empty())
+        text =
+            OutcomeText(link.has(LinkResult::TimeOut) ? LinkResult::TimeOut : LinkResult::NoAnswer);
     return Fail(text);
 }
 
@@ -78,7 +79,9 @@ bool Identify(Session& s) {
     return true;
 }
 
-bool KnownVariant(int variant) { return variant >= 1 && variant <= 5; }
+bool KnownVariant(int variant) {
+    return variant >= 1 && variant <= 5;
+}
 
 Cells Fit(const Block& block, int cells) {
     Cells out(block.begin(), block.begin() + std::min<size_t>(block.size(), cells));

@@ -13,7 +13,9 @@ namespace {
 
 constexpr const char* kEditorHelp = "Setka-740-v4_6-help.hlp";
 
-int Percent(int done, int total) { return total > 0 ? done * 100 / total : -1; }
+int Percent(int done, int total) {
+    return total > 0 ? done * 100 / total : -1;
+}
 
 }  // namespace
 
@@ -22,8 +24,8 @@ EditorSession::EditorSession(TK740Form& form, LinkDriver& driver, SessionContext
     rules_ = InstallRules(form_.editor(), image_);
     link_ = std::make_unique<EditorLink>(form_.editor(), driver_, linkHooks());
     flash_ = new TFormFlash(&form_);
-    replacement_ = std::make_unique<FirmwareReplacement>(form_.editor(), driver_, *flash_,
-                                                         firmwareHooks());
+    replacement_ =
+        std::make_unique<FirmwareReplacement>(form_.editor(), driver_, *flash_, firmwareHooks());
     ticker_ = std::make_unique<FlashTicker>(*replacement_);
     wireButtons();
 }
@@ -32,7 +34,9 @@ EditorSession::~EditorSession() {
     ticker_.reset();  // before the replacement it drives
 }
 
-void EditorSession::closing() { replacement_->cancel(); }
+void EditorSession::closing() {
+    replacement_->cancel();
+}
 
 void EditorSession::takeLayout(std::optional<int32_t> layoutCode) {
     if (layoutCode) driver_.state().layoutCode = *layoutCode;

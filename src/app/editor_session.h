@@ -30,7 +30,7 @@ struct SessionContext {
 };
 
 class EditorSession {
-public:
+  public:
     EditorSession(TK740Form& form, LinkDriver& driver, SessionContext context);
     ~EditorSession();
     EditorSession(const EditorSession&) = delete;
@@ -43,7 +43,7 @@ public:
     // The editor is closing: a replacement in progress stops waiting.
     void closing();
 
-private:
+  private:
     EditorLinkHooks linkHooks();
     FirmwareReplacementHooks firmwareHooks();
     void wireButtons();

@@ -8,7 +8,7 @@
 namespace kerma {
 
 class LinkRelay final : public LinkHost {
-public:
+  public:
     LinkHost* target = nullptr;
 
     void outcome(int32_t code, int attempt) override {
@@ -50,14 +50,14 @@ public:
 
 // The editor's LinkDriver over the program's LinkRunner.
 class RunnerDriver final : public LinkDriver {
-public:
+  public:
     explicit RunnerDriver(LinkRunner& runner) : runner_(runner) {}
     LinkState& state() override { return runner_.state(); }
     void start(LinkOperation op, Block data) override { runner_.start(op, std::move(data)); }
     void stopCurrent() override { runner_.stopCurrent(); }
     void closePort() override { runner_.closePort(); }
 
-private:
+  private:
     LinkRunner& runner_;
 };
 

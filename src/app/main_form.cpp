@@ -8,13 +8,12 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
-
-#include <QMessageBox>
 
 #include "editor_session.h"
 #include "editor_widgets.h"

@@ -12,7 +12,7 @@ struct FileDialogSpec {
 };
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     // A modal notice with one OK button.
     virtual void notice(const std::string& text) = 0;

@@ -5,12 +5,12 @@
 #include <optional>
 #include <utility>
 
+#include "codes_image.h"
 #include "editor_files.h"
 #include "editor_rules.h"
-#include "codes_image.h"
-#include "settings_image.h"
 #include "factory_defaults.h"
 #include "link_types.h"
+#include "settings_image.h"
 #include "state_dump.h"
 #include "variant_layout.h"
 

@@ -7,10 +7,10 @@
 // difference), 1 refused or (diff) a difference found, 2 usage or a file that cannot be read.
 #include <iostream>
 #include <optional>
-
-#include "config_file.h"
 #include <string>
 #include <vector>
+
+#include "config_file.h"
 
 namespace kerma::cli {
 

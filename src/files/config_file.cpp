@@ -54,8 +54,12 @@ std::variant<int32_t, std::string> ParseCell(std::string_view line) {
 
 }  // namespace
 
-int FileSettingsCells(int variant) { return (variant == 2 || variant == 4) ? 256 : 1024; }
-int FileCodesCells(int variant) { return variant == 5 ? 1792 : 1024; }
+int FileSettingsCells(int variant) {
+    return (variant == 2 || variant == 4) ? 256 : 1024;
+}
+int FileCodesCells(int variant) {
+    return variant == 5 ? 1792 : 1024;
+}
 
 std::string FormatConfigFile(const ConfigImage& image) {
     std::string text;
@@ -86,8 +90,9 @@ std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text) {
     const size_t c = static_cast<size_t>(FileCodesCells(variant));
     if (cells.size() < n + c) {
         return FileError{static_cast<int>(cells.size()),
-                         "Ошибка чтения файла конфигурации. В файле " + std::to_string(cells.size()) +
-                             " строк, нужно " + std::to_string(n + c) + "."};
+                         "Ошибка чтения файла конфигурации. В файле " +
+                             std::to_string(cells.size()) + " строк, нужно " +
+                             std::to_string(n + c) + "."};
     }
     ConfigImage image;
     image.settings.assign(cells.begin(), cells.begin() + static_cast<std::ptrdiff_t>(n));

@@ -36,6 +36,7 @@ struct FileError {
 
 // Whole-file helpers. Writing goes to a temporary file in the same folder, then a rename.
 [[nodiscard]] std::variant<ConfigImage, FileError> ReadConfigFile(const std::string& path);
-[[nodiscard]] std::string WriteConfigFile(const std::string& path, const ConfigImage& image);  // "" on success
+[[nodiscard]] std::string WriteConfigFile(const std::string& path,
+                                          const ConfigImage& image);  // "" on success
 
 }  // namespace kerma

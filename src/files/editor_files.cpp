@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "codes_image.h"
+#include "editor_rules.h"
 #include "factory_defaults.h"
 #include "link_types.h"
 #include "settings_image.h"
 #include "variant_layout.h"
-#include "editor_rules.h"
 
 namespace kerma {
 namespace {

@@ -16,7 +16,9 @@ constexpr int kVersionCell = 1;
 constexpr const char* kReplaceCaption = "Подтверждение";
 
 // Bytes a frame of L payload bytes takes: two lead bytes, the payload, the CRC.
-int FrameBytes(int length) { return length + 3; }
+int FrameBytes(int length) {
+    return length + 3;
+}
 
 }  // namespace
 
@@ -136,15 +138,19 @@ void EditorLink::outcome(int32_t code, int attempt) {
             prompts.notice(OutcomeText(code));
             hooks_.closeEditor();
             break;
-        case LinkResult::HandshakeCrc: prompts.notice(OutcomeText(code)); break;
+        case LinkResult::HandshakeCrc:
+            prompts.notice(OutcomeText(code));
+            break;
         case LinkResult::BlockFailed:
         case LinkResult::TimeOut:
         case LinkResult::FirmwareLoaded:
         case LinkResult::Stopped:
-        case LinkResult::Linked: editor_.setStatus(0, OutcomeText(code)); break;
+        case LinkResult::Linked:
+            editor_.setStatus(0, OutcomeText(code));
+            break;
         case LinkResult::Attempt:
-            editor_.setStatus(0, "Установка связи с прибором...Попытка №" +
-                                     std::to_string(attempt) + " из 10");
+            editor_.setStatus(
+                0, "Установка связи с прибором...Попытка №" + std::to_string(attempt) + " из 10");
             break;
         case LinkResult::Written:
             editor_.setStatus(0, caption + "  Запись конфигурации завершена");
@@ -156,7 +162,8 @@ void EditorLink::outcome(int32_t code, int attempt) {
                                        "Версия ПО прибора: " + editor_.state().versionText);
             editor_.setStatus(1, onlineText());
             break;
-        default: break;
+        default:
+            break;
     }
     if (code == LinkResult::BlockFailed || code == LinkResult::NoAnswer) endChainProgress();
     if (hooks_.outcomeSeen) hooks_.outcomeSeen(code);
@@ -177,7 +184,9 @@ void EditorLink::linkLost() {
     driver_.closePort();
 }
 
-void EditorLink::codesRead(Block block) { codesStore_ = std::move(block); }
+void EditorLink::codesRead(Block block) {
+    codesStore_ = std::move(block);
+}
 
 void EditorLink::settingsRead(Block block, bool identifying) {
     if (identifying) {
@@ -188,7 +197,9 @@ void EditorLink::settingsRead(Block block, bool identifying) {
     if (hooks_.decode) hooks_.decode(block, codesStore_);
 }
 
-void EditorLink::readFinished() { enableReadWrite(false); }
+void EditorLink::readFinished() {
+    enableReadWrite(false);
+}
 
 void EditorLink::writeFinished() {
     enableReadWrite(true);
@@ -201,9 +212,13 @@ void EditorLink::writeFinished() {
     }
 }
 
-Block EditorLink::buildSettingsImage() { return settingsToWrite_; }
+Block EditorLink::buildSettingsImage() {
+    return settingsToWrite_;
+}
 
-void EditorLink::startExchange(LinkOperation op, Block data) { driver_.start(op, std::move(data)); }
+void EditorLink::startExchange(LinkOperation op, Block data) {
+    driver_.start(op, std::move(data));
+}
 
 void EditorLink::uploadFinished() {
     if (hooks_.uploadFinished) hooks_.uploadFinished();

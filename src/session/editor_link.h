@@ -14,7 +14,7 @@ namespace kerma {
 // The exchanges as the main window runs them (TComThread in the program, a synchronous runner in
 // tests).
 class LinkDriver {
-public:
+  public:
     virtual ~LinkDriver() = default;
     virtual LinkState& state() = 0;
     virtual void start(LinkOperation op, Block data) = 0;
@@ -55,7 +55,7 @@ struct EditorLinkHooks {
 };
 
 class EditorLink final : public LinkHost {
-public:
+  public:
     EditorLink(K740Editor& editor, LinkDriver& driver, EditorLinkHooks hooks);
 
     // Editor commands.
@@ -86,7 +86,7 @@ public:
 
     [[nodiscard]] const Block& codesStore() const { return codesStore_; }
 
-private:
+  private:
     [[nodiscard]] std::string onlineText() const;
     void beginChain(const char* what);
     void startChain(LinkOperation first, Block data);
@@ -99,8 +99,8 @@ private:
     EditorLinkHooks hooks_;
     Block codesStore_;
     Block settingsToWrite_;
-    int chainDone_ = 0;    // bytes of the chain's finished frames
-    int chainTotal_ = 0;   // bytes of all frames of the chain (0: no chain shows progress)
+    int chainDone_ = 0;   // bytes of the chain's finished frames
+    int chainTotal_ = 0;  // bytes of all frames of the chain (0: no chain shows progress)
 };
 
 // LayoutCode the write after a firmware replacement puts on the line.

@@ -10,7 +10,7 @@
 namespace kerma {
 
 class InlineDriver final : public LinkDriver {
-public:
+  public:
     InlineDriver(ByteChannel& channel, Clock& clock) : channel_(channel), clock_(clock) {}
 
     void setHost(LinkHost& host) { host_ = &host; }
@@ -36,7 +36,7 @@ public:
         }
     }
 
-private:
+  private:
     ByteChannel& channel_;
     Clock& clock_;
     LinkHost* host_ = nullptr;

@@ -78,7 +78,8 @@ TEST_P(CliEditorTest, ProgramFilesSurviveWriteAndRead) {
               0);
     PanelProcess panel(dir.file("com1"), {"--memory", defaults, "--save", saved});
     const auto first = dir.file("first.cfg");
-    auto read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", first});
+    auto read =
+        RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", first});
     ASSERT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(Slurp(first), Slurp(defaults));
 

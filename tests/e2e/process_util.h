@@ -23,7 +23,7 @@ inline std::string BinDir() {
 
 // A fresh folder under /tmp, removed at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "kerma740-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
@@ -38,15 +38,17 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }
-    [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
+    [[nodiscard]] std::string file(const std::string& name) const {
+        return (path_ / name).string();
+    }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // kerma740-panel running in the background on a pseudo-terminal reachable through a link.
 class PanelProcess {
-public:
+  public:
     PanelProcess(const std::string& link, std::vector<std::string> args) : link_(link) {
         args.insert(args.begin(), {BinDir() + "/kerma740-panel", "--link", link});
         pid_ = fork();
@@ -72,7 +74,7 @@ public:
     }
     [[nodiscard]] bool ready() const { return std::filesystem::exists(link_); }
 
-private:
+  private:
     std::string link_;
     pid_t pid_ = -1;
 };
@@ -95,7 +97,8 @@ inline std::string Slurp(const std::string& path) {
 }
 
 // Runs a program to its end with its output captured in files of dir.
-inline RunResult RunProgram(const TempDir& dir, const std::string& program, std::vector<std::string> args) {
+inline RunResult RunProgram(const TempDir& dir, const std::string& program,
+                            std::vector<std::string> args) {
     const std::string out = dir.file("stdout.txt"), err = dir.file("stderr.txt");
     args.insert(args.begin(), BinDir() + "/" + program);
     pid_t pid = fork();

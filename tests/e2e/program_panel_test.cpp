@@ -29,7 +29,8 @@ bool WaitFor(const std::function<bool()>& condition, int ms) {
 
 bool StatusEnds(TK740Form& form, const std::string& end) {
     const std::string& text = form.editor().status(0);
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 Cells Settings(const std::string& path) {
@@ -43,9 +44,9 @@ Cells Settings(const std::string& path) {
 std::string NonDefaultFile(const TempDir& dir) {
     const auto defaults = dir.file("defaults.cfg"), edited = dir.file("edited.cfg"),
                file = dir.file("panel.cfg");
-    EXPECT_EQ(RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "1", "--out", defaults})
-                  .status,
-              0);
+    EXPECT_EQ(
+        RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "1", "--out", defaults}).status,
+        0);
     auto image = std::get<ConfigImage>(ReadConfigFile(defaults));
     auto& s = image.settings;
     s[2] = 0x85, s[3] = 0x86, s[4] = 0x87, s[5] = 0x88;  // engineer password 5678
@@ -81,7 +82,7 @@ struct WorkingDirectory {
 };
 
 class ProgramPanelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { TestApp(); }
 };
 
@@ -162,8 +163,8 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
         QTest::keyClick(delay, Qt::Key_Tab);
         const size_t notices = prompts.shown.size();
         QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); },
-                            20000))
+        ASSERT_TRUE(
+            WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 20000))
             << form.editor().status(0);
         EXPECT_EQ(prompts.shown.size(), notices);
         if (const char* shots = std::getenv("KERMA740_SHOTS"))
@@ -198,8 +199,8 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     main.findChild<QRadioButton*>("RPYQNM4")->setChecked(true);
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        EXPECT_TRUE(WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); },
-                            60000))
+        EXPECT_TRUE(
+            WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 60000))
             << form.editor().status(0);
         form.reject();
     };
@@ -207,9 +208,9 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     ASSERT_GE(prompts.shown.size(), 1u);
     EXPECT_NE(prompts.shown[0].find("Провести смену ПО прибора?"), std::string::npos);
     const auto defaults = dir.file("defaults3.cfg");
-    ASSERT_EQ(RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "3", "--out", defaults})
-                  .status,
-              0);
+    ASSERT_EQ(
+        RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "3", "--out", defaults}).status,
+        0);
     auto expected = Settings(defaults);
     auto written = Settings(saved);
     ASSERT_EQ(written.size(), expected.size());
@@ -223,7 +224,7 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
 
 // Waits of the link at a twentieth of their length: ten handshake attempts in seconds.
 class FastClock final : public Clock {
-public:
+  public:
     void sleepMs(int ms) override { SystemClock::instance().sleepMs(ms / 20); }
 };
 
@@ -233,10 +234,12 @@ struct OutcomeCase {
     std::string message;
 };
 
-void PrintTo(const OutcomeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const OutcomeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ProgramOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {
-protected:
+  protected:
     void SetUp() override { TestApp(); }
 };
 
@@ -285,11 +288,13 @@ TEST_P(ProgramOutcomeTest, FailedConnectIsReported) {
     EXPECT_FALSE(main.editorOpen());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Panels, ProgramOutcomeTest,
-    ::testing::Values(OutcomeCase{"OtherType", {"--type", "11"}, "Подключенный прибор имеет другой тип"},
-                      OutcomeCase{"Silent", {"--silent"}, "Нет ответа от прибора"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Panels, ProgramOutcomeTest,
+                         ::testing::Values(OutcomeCase{"OtherType",
+                                                       {"--type", "11"},
+                                                       "Подключенный прибор имеет другой тип"},
+                                           OutcomeCase{
+                                               "Silent", {"--silent"}, "Нет ответа от прибора"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
     TempDir dir;

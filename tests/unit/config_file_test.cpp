@@ -1,11 +1,11 @@
 // Configuration file text: what a well-formed file gives, and that every broken file is refused
 // with the line named.
+#include "config_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include "config_file.h"
 
 namespace kerma {
 namespace {
@@ -23,7 +23,9 @@ std::vector<int> FileCells(int version, int settings, int codes) {
 }
 
 TEST(ConfigFileTest, CountsFollowTheVersionLine) {
-    struct Case { int version, settings, codes; };
+    struct Case {
+        int version, settings, codes;
+    };
     for (Case c : {Case{18, 1024, 1024}, Case{33, 1024, 1024}, Case{53, 1024, 1792},
                    Case{21, 256, 1024}, Case{41, 256, 1024}}) {
         auto parsed = ParseConfigFile(Lines(FileCells(c.version, c.settings, c.codes)));
@@ -51,7 +53,11 @@ TEST(ConfigFileTest, LfOnlyLineEndsAreAccepted) {
 }
 
 TEST(ConfigFileTest, BrokenFilesAreRefusedWithTheLine) {
-    struct Case { const char* name; int line; std::string text; };
+    struct Case {
+        const char* name;
+        int line;
+        std::string text;
+    };
     auto cells = FileCells(18, 1024, 1024);
     std::string tooShort = Lines(std::vector<int>(cells.begin(), cells.end() - 1));
     std::string word = Lines(cells);
@@ -64,10 +70,10 @@ TEST(ConfigFileTest, BrokenFilesAreRefusedWithTheLine) {
     blank.insert(blank.find("\r\n7\r\n", 10) + 2, "\r\n");
     std::string spaces = Lines(cells);
     spaces.replace(spaces.find("18"), 2, " 18");
-    for (const Case& c : {Case{"too short", 2047, tooShort}, Case{"word", 0, word},
-                          Case{"256", 300, Lines(big)}, Case{"-2", 301, Lines(small)},
-                          Case{"blank", 4, blank}, Case{"space", 1, spaces},
-                          Case{"empty", -1, ""}}) {
+    for (const Case& c :
+         {Case{"too short", 2047, tooShort}, Case{"word", 0, word}, Case{"256", 300, Lines(big)},
+          Case{"-2", 301, Lines(small)}, Case{"blank", 4, blank}, Case{"space", 1, spaces},
+          Case{"empty", -1, ""}}) {
         auto parsed = ParseConfigFile(c.text);
         ASSERT_TRUE(std::holds_alternative<FileError>(parsed)) << c.name;
         EXPECT_EQ(std::get<FileError>(parsed).line, c.line) << c.name;

@@ -1,9 +1,10 @@
 // The editor's side of the link, headless: outcomes on the status bar and in message boxes, the
 // chains, identification and the write after a firmware replacement, against the in-process
 // panel.
+#include "editor_link.h"
+
 #include <gtest/gtest.h>
 
-#include "editor_link.h"
 #include "in_process_channel.h"
 #include "inline_driver.h"
 #include "scripted_prompts.h"

@@ -113,11 +113,12 @@ TEST_P(HandshakeFaultTest, RefusedWithVerdictFF) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, HandshakeFaultTest,
-    ::testing::Values(
-        HandshakeFault{"Type11", [](PanelFaults& f) { f.typeOverride = 11; }, LinkResult::WrongType},
-        HandshakeFault{"NegativeType", [](PanelFaults& f) { f.typeOverride = 0xF9; },
-                       LinkResult::WrongType},
-        HandshakeFault{"BadCrc", [](PanelFaults& f) { f.badCrc = true; }, LinkResult::HandshakeCrc}),
+    ::testing::Values(HandshakeFault{"Type11", [](PanelFaults& f) { f.typeOverride = 11; },
+                                     LinkResult::WrongType},
+                      HandshakeFault{"NegativeType", [](PanelFaults& f) { f.typeOverride = 0xF9; },
+                                     LinkResult::WrongType},
+                      HandshakeFault{"BadCrc", [](PanelFaults& f) { f.badCrc = true; },
+                                     LinkResult::HandshakeCrc}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HandshakeTest, StoppedBeforeStartReportsNoLink) {
@@ -134,7 +135,7 @@ TEST(HandshakeTest, StoppedBeforeStartReportsNoLink) {
 
 // A line that answers from a script: every write call is answered by the next scripted reply.
 class ScriptedChannel final : public ByteChannel {
-public:
+  public:
     std::deque<std::vector<uint8_t>> replies;
     std::vector<uint8_t> written;
     bool write(const uint8_t* bytes, size_t count) override {
@@ -157,7 +158,7 @@ public:
     void purgeReceive() override {}
     void purgeTransmit() override {}
 
-private:
+  private:
     std::deque<uint8_t> queue_;
 };
 
@@ -280,18 +281,18 @@ TEST_P(BlockFaultTest, EndsWithOutcome4AndLeavesMemory) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, BlockFaultTest,
-    ::testing::Values(
-        BlockFault{"RefusedWrite", [](PanelFaults& f) { f.refuseWrite = true; },
-                   LinkOperation::WriteCodes},
-        BlockFault{"NeverReadyForWrite", [](PanelFaults& f) { f.notReady = true; },
-                   LinkOperation::WriteCodes},
-        BlockFault{"NeverReadyForRead", [](PanelFaults& f) { f.notReady = true; },
-                   LinkOperation::ReadCodes},
-        BlockFault{"BadFrameCrc", [](PanelFaults& f) { f.badCrc = true; },
-                   LinkOperation::ReadCodes},
-        BlockFault{"DroppedByte", [](PanelFaults& f) { f.dropByte = 100; },
-                   LinkOperation::ReadCodes},
-        BlockFault{"Silent", [](PanelFaults& f) { f.silent = true; }, LinkOperation::ReadCodes}),
+    ::testing::Values(BlockFault{"RefusedWrite", [](PanelFaults& f) { f.refuseWrite = true; },
+                                 LinkOperation::WriteCodes},
+                      BlockFault{"NeverReadyForWrite", [](PanelFaults& f) { f.notReady = true; },
+                                 LinkOperation::WriteCodes},
+                      BlockFault{"NeverReadyForRead", [](PanelFaults& f) { f.notReady = true; },
+                                 LinkOperation::ReadCodes},
+                      BlockFault{"BadFrameCrc", [](PanelFaults& f) { f.badCrc = true; },
+                                 LinkOperation::ReadCodes},
+                      BlockFault{"DroppedByte", [](PanelFaults& f) { f.dropByte = 100; },
+                                 LinkOperation::ReadCodes},
+                      BlockFault{"Silent", [](PanelFaults& f) { f.silent = true; },
+                                 LinkOperation::ReadCodes}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BlockReadTest, RejectedFrameGetsVerdictFF) {
