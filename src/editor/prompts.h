@@ -19,8 +19,8 @@ class Prompts {
     // A Yes/No question with its own window caption. True for Yes.
     virtual bool question(const std::string& text, const std::string& caption) = 0;
     // File dialogs; nullopt when the user cancels.
-    virtual std::optional<std::string> openFile(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::string> saveFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> openFile(const FileDialogSpec& request) = 0;
+    virtual std::optional<std::string> saveFile(const FileDialogSpec& request) = 0;
 };
 
 }  // namespace kerma

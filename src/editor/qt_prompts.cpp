@@ -34,18 +34,18 @@ bool QtPrompts::question(const std::string& text, const std::string& caption) {
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
-std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& spec) {
+std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& request) {
     QString path =
-        QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(spec.filter));
+        QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(request.filter));
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
 }
 
-std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& spec) {
+std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& request) {
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QtFilter(spec.filter));
-    dialog.setDefaultSuffix(Q(spec.defaultExtension));
+    dialog.setNameFilter(QtFilter(request.filter));
+    dialog.setDefaultSuffix(Q(request.defaultExtension));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
 }
