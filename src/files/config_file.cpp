@@ -101,17 +101,26 @@ std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text) {
     return image;
 }
 
-std::variant<ConfigImage, FileError> ReadConfigFile(const std::string& path) {
+std::variant<std::string, FileError> ReadConfigText(const std::string& path) {
+    const std::string cannotOpen =
+        "Ошибка чтения файла конфигурации. Не удалось открыть файл " + path + ".";
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
-    if (ec) return FileError{-1, "Не удалось открыть файл " + path + "."};
+    if (ec) return FileError{-1, cannotOpen};
     if (size > kMaxFileBytes)
         return FileError{-1, "Ошибка чтения файла конфигурации. Файл слишком велик."};
     std::ifstream in(path, std::ios::binary);
-    if (!in) return FileError{-1, "Не удалось открыть файл " + path + "."};
+    if (!in) return FileError{-1, cannotOpen};
     std::ostringstream buffer;
     buffer << in.rdbuf();
-    return ParseConfigFile(buffer.str());
+    if (in.bad()) return FileError{-1, cannotOpen};
+    return buffer.str();
+}
+
+std::variant<ConfigImage, FileError> ReadConfigFile(const std::string& path) {
+    auto text = ReadConfigText(path);
+    if (auto* error = std::get_if<FileError>(&text)) return *error;
+    return ParseConfigFile(std::get<std::string>(text));
 }
 
 std::string WriteConfigFile(const std::string& path, const ConfigImage& image) {

@@ -34,6 +34,9 @@ struct FileError {
 // CR LF or LF line ends, enough lines for the variant of line 1. Extra lines are ignored.
 [[nodiscard]] std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text);
 
+// The text of a configuration file, refused unread when it is far larger than any real one.
+[[nodiscard]] std::variant<std::string, FileError> ReadConfigText(const std::string& path);
+
 // Whole-file helpers. Writing goes to a temporary file in the same folder, then a rename.
 [[nodiscard]] std::variant<ConfigImage, FileError> ReadConfigFile(const std::string& path);
 [[nodiscard]] std::string WriteConfigFile(const std::string& path,

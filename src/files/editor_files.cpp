@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "codes_image.h"
 #include "editor_rules.h"
@@ -22,29 +19,9 @@ constexpr int kHeaderCell = 0;
 constexpr int kVersionCell = 1;
 // Kept cells the panel uses for its own bookkeeping; a file always carries them as 0.
 constexpr int kFileZeroCells[] = {6, 7, 38, 39};
-// A real file has at most 2816 short lines; anything far larger is refused unread.
-constexpr std::uintmax_t kMaxFileBytes = 1 << 20;
 
 // Receiver borders 1-4, 5-8, 9-12, 13-16 as item indexes of Border1 .. Border8.
 constexpr int kPresetBorders[] = {0, 3, 4, 7, 8, 11, 12, 15};
-
-std::string ReadError(const std::string& path) {
-    return "Ошибка чтения файла конфигурации. Не удалось открыть файл " + path + ".";
-}
-
-std::variant<std::string, FileError> ReadText(const std::string& path) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) return FileError{-1, ReadError(path)};
-    if (size > kMaxFileBytes)
-        return FileError{-1, "Ошибка чтения файла конфигурации. Файл слишком велик."};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return FileError{-1, ReadError(path)};
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) return FileError{-1, ReadError(path)};
-    return buffer.str();
-}
 
 // The held codes block is a 2048-cell array whatever the variant; a fresh editor has none yet.
 Cells& HeldCodes(K740Editor& editor) {
@@ -201,7 +178,7 @@ bool LoadConfiguration(K740Editor& editor, ImageState& image, int chosenVariant)
 
 bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVariant,
                            const std::string& path) {
-    auto text = ReadText(path);
+    auto text = ReadConfigText(path);
     if (auto* error = std::get_if<FileError>(&text)) {
         editor.prompts().notice(error->message);
         return false;

@@ -81,6 +81,17 @@ struct WorkingDirectory {
     ~WorkingDirectory() { std::filesystem::current_path(old); }
 };
 
+// The main window with four QN-M receivers chosen and Yes to the replacement question.
+struct VariantThreeChosen {
+    ScriptedPrompts prompts;
+    TMainForm main;
+    VariantThreeChosen() {
+        prompts.answers = {true};
+        main.editorPrompts = &prompts;
+        main.findChild<QRadioButton*>("RPYQNM4")->setChecked(true);
+    }
+};
+
 class ProgramPanelTest : public ::testing::Test {
   protected:
     void SetUp() override { TestApp(); }
@@ -192,11 +203,9 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     ASSERT_TRUE(panel.ready());
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
 
-    ScriptedPrompts prompts;
-    prompts.answers = {true};
-    TMainForm main;
-    main.editorPrompts = &prompts;
-    main.findChild<QRadioButton*>("RPYQNM4")->setChecked(true);
+    VariantThreeChosen program;
+    ScriptedPrompts& prompts = program.prompts;
+    TMainForm& main = program.main;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
         EXPECT_TRUE(
@@ -303,11 +312,9 @@ TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
     PanelProcess panel(dir.file("com1"), {"--version", "18", "--refuse-upload"});
     ASSERT_TRUE(panel.ready());
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-    ScriptedPrompts prompts;
-    prompts.answers = {true};
-    TMainForm main;
-    main.editorPrompts = &prompts;
-    main.findChild<QRadioButton*>("RPYQNM4")->setChecked(true);
+    VariantThreeChosen program;
+    ScriptedPrompts& prompts = program.prompts;
+    TMainForm& main = program.main;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
         EXPECT_TRUE(WaitFor(
