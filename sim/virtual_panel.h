@@ -17,6 +17,9 @@ struct PanelFaults {
     bool refuseUpload = false;  // answers status 0x01 to a firmware upload; version stays
     bool notReady = false;      // never sends the ready byte after a command frame
     int dropByte = -1;  // leaves out this byte (0-based) of each data frame it sends; -1: none
+    // Falls silent for good once it has taken this many bytes of a firmware upload (echoed); -1:
+    // never. The image's whole length makes a panel that takes it all and never sends a status.
+    int uploadSilentAfter = -1;
     std::optional<uint8_t> typeOverride;  // type byte answered instead of the panel's own
 };
 
@@ -91,6 +94,8 @@ class VirtualPanel {
     void sendDataFrame(const std::vector<uint8_t>& memory, size_t length,
                        std::vector<uint8_t>& out);
     uint8_t sentCrc(uint8_t crc) const;
+    // The panel has taken as much of an upload as it was told to before falling silent.
+    bool uploadCutOff(size_t taken) const;
 
     uint8_t type_;
     PanelFaults faults_;
@@ -98,6 +103,7 @@ class VirtualPanel {
     std::vector<uint8_t> codes_;
 
     State state_ = State::Idle;
+    bool dead_ = false;           // fell silent during an upload; stays so
     std::vector<uint8_t> frame_;  // bytes of the frame being received
     uint8_t writeOp_ = 0;
     size_t writeLength_ = 0;

@@ -141,6 +141,11 @@ void EditorLink::outcome(int32_t code, int attempt) {
         case LinkResult::HandshakeCrc:
             prompts.notice(OutcomeText(code));
             break;
+        case LinkResult::PortFailed:
+            // The port is gone: the link is broken as "Разорвать связь" breaks it, so the buttons
+            // offer "Установить связь" and the status says there is no link.
+            disconnectCommand();
+            break;
         case LinkResult::BlockFailed:
         case LinkResult::TimeOut:
         case LinkResult::FirmwareLoaded:

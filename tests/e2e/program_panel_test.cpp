@@ -63,9 +63,10 @@ std::string NonDefaultFile(const TempDir& dir) {
 }
 
 // A firmware base in dir holding one test file (never a real firmware) of this version byte.
-void WriteTestFirmware(const TempDir& dir, int version, int body) {
+void WriteTestFirmware(const TempDir& dir, int version, int body, char last = 0x3C) {
     std::filesystem::create_directories(dir.file("Base"));
     std::vector<char> bytes(static_cast<size_t>(7 + body), 0x3C);
+    bytes.back() = last;
     bytes[3] = static_cast<char>(version);
     bytes[4] = static_cast<char>(body >> 8);
     bytes[5] = static_cast<char>(body & 0xFF);
@@ -327,6 +328,67 @@ TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
         form.reject();
     };
     main.connectToPanel();
+}
+
+// The panel takes the whole image and never answers; the image ends in 0x00, the byte the last
+// echo leaves behind. That is a failed upload, not a new firmware to reconnect to.
+TEST_F(ProgramPanelTest, UploadWithoutTheStatusEndsWithTheFirmwareError) {
+    TempDir dir;
+    WriteTestFirmware(dir, 33, 64, 0x00);
+    WorkingDirectory cwd(dir.file(""));
+    PanelProcess panel(dir.file("com1"), {"--version", "18", "--upload-silent-after", "71"});
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+    VariantThreeChosen program;
+    ScriptedPrompts& prompts = program.prompts;
+    std::vector<std::string> statuses;
+    program.main.hooks.showEditor = [&](TK740Form& form) {
+        form.model().subscribe([&](const Control& c, ControlProperty p) {
+            if (p == ControlProperty::Caption && c.name == "StatusPanel0")
+                statuses.push_back(c.caption);
+        });
+        form.show();
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return !prompts.shown.empty() &&
+                       prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
+            },
+            20000));
+        EXPECT_EQ(form.editor().status(0), "Ошибка: Dallas CRC");
+        form.reject();
+    };
+    program.main.connectToPanel();
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Прошивка загружена успешно"), 0);
+}
+
+// "Разорвать связь" in the middle of a read: the status bar says there is no link, and no
+// time-out of the stopped read comes after it.
+TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
+    TempDir dir;
+    PanelProcess panel(dir.file("com1"), {"--baud", "4800"});
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+    ScriptedPrompts prompts;
+    TMainForm main;
+    main.editorPrompts = &prompts;
+    bool checked = false;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(
+            WaitFor([&] { return StatusEnds(form, "Идет чтение конфигурации ... . "); }, 20000))
+            << form.editor().status(0);
+        QTest::qWait(500);  // the codes frame is coming in
+        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
+        EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
+        QTest::qWait(3000);  // longer than a time-out of the stopped read
+        EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
+        EXPECT_TRUE(form.model().at("ConnectButton").enabled);
+        EXPECT_TRUE(prompts.shown.empty());
+        checked = true;
+        form.reject();
+    };
+    main.connectToPanel();
+    EXPECT_TRUE(checked);
 }
 
 }  // namespace

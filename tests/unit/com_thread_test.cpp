@@ -258,6 +258,30 @@ TEST_F(ComThreadTest, TerminateBeforeStartDoesNoLineWork) {
     }
 }
 
+// Takes every byte and never answers, not even with the echo.
+class DeadLine final : public ByteChannel {
+  public:
+    bool write(const uint8_t*, size_t) override { return true; }
+    size_t read(uint8_t*, size_t) override { return 0; }
+    void purgeReceive() override {}
+    void purgeTransmit() override {}
+};
+
+// The worker's time-out is on its way to the UI thread when the user breaks the link: by the time
+// the UI gets to it, "Нет связи с прибором" is on the status bar, and it stays there.
+TEST_F(ComThreadTest, TimeOutArrivingAfterTheStopIsNotShown) {
+    auto thread =
+        std::make_unique<TComThread>(LinkOperation::ReadCodes, Block{},
+                                     std::make_shared<DeadLine>(), clock_, state_, host_, calls_);
+    bool ended = false;
+    thread->start([&] { ended = true; });
+    // The UI thread is busy (no events served) while the worker parks with its time-out.
+    while (!thread->isParked()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    thread->terminate();
+    ASSERT_TRUE(ServeUntil([&] { return ended; }));
+    EXPECT_TRUE(host_.calls.empty()) << host_.calls.front();
+}
+
 // The runner in front of the window: chains, stops, and the firmware case where the UI starts
 // exchanges while an older one waits inside a call to it.
 class LinkRunnerTest : public ComThreadTest {

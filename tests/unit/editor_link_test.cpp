@@ -36,6 +36,7 @@ struct Rig {
     int defaultsLoaded = 0;
     Block decodedSettings, decodedCodes;
     std::vector<std::pair<int, int>> progress;
+    std::function<void(int done)> onProgress;
     std::string encodeError;
     std::unique_ptr<EditorLink> link;
 
@@ -61,7 +62,10 @@ struct Rig {
             return encodeError;
         };
         hooks.loadDefaultsAfterReplace = [this](int) { ++defaultsLoaded; };
-        hooks.chainProgress = [this](int done, int total) { progress.emplace_back(done, total); };
+        hooks.chainProgress = [this](int done, int total) {
+            progress.emplace_back(done, total);
+            if (onProgress) onProgress(done);
+        };
         link = std::make_unique<EditorLink>(editor, driver, std::move(hooks));
         driver.setHost(*link);
     }
@@ -192,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{10, "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена", ""},
         OutcomeCase{11, "ППКОП Kerma-740 версия v 1.8  Чтение конфигурации завершено", ""},
         OutcomeCase{12, "Прошивка загружена успешно", ""},
-        OutcomeCase{13, "Нет связи с прибором", ""},
+        OutcomeCase{13, "Нет связи с прибором", ""}, OutcomeCase{14, "Нет связи с прибором", ""},
         OutcomeCase{18, "Связь установлена. Идет проверка версии программного обеспечения", ""},
         OutcomeCase{99, "", ""}));
 
@@ -230,6 +234,28 @@ TEST(EditorLinkTest, RefusedWriteLeavesButtonsDisabled) {
     EXPECT_FALSE(rig.enabled("ReadButton"));
     EXPECT_FALSE(rig.enabled("WriteButton"));
     EXPECT_FALSE(rig.enabled("PageControl"));
+}
+
+// A port that stops taking bytes in the middle of a write (an adapter pulled out) has lost the
+// panel: the link is broken as "Разорвать связь" breaks it, so the installer sees that there is
+// no link and can make it again, instead of a CRC error on a frame the panel never saw end.
+TEST(EditorLinkTest, PortFailingMidWriteBreaksTheLink) {
+    Rig rig(18);
+    rig.connect();
+    rig.onProgress = [&rig](int done) {
+        if (done > 100) rig.channel.setWritesFail(true);
+    };
+    rig.link->writeCommand();
+    rig.driver.pump();
+    EXPECT_EQ(rig.editor.status(0), "Нет связи с прибором");
+    EXPECT_EQ(rig.editor.status(1), "Режим <on-line>.");
+    EXPECT_TRUE(rig.prompts.shown.empty());
+    EXPECT_FALSE(rig.driver.portOpen());
+    EXPECT_TRUE(rig.enabled("ConnectButton"));
+    EXPECT_FALSE(rig.enabled("CancelButton"));
+    EXPECT_FALSE(rig.enabled("WriteButton"));
+    EXPECT_EQ(rig.progress.back(), std::make_pair(0, 0));
+    EXPECT_EQ(rig.panel.acceptedWrites(), 0);
 }
 
 TEST(EditorLinkTest, SettingsThatCannotBeBuiltStopTheWriteBeforeAnyByte) {
