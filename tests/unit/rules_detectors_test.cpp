@@ -110,6 +110,16 @@ TEST_F(Bindings, BindingsAreCheckedAgainstTheBordersOfTheMoment) {
     EXPECT_EQ(Text("RPD22"), "0 ");
 }
 
+// Above the last and below the first are two findings: with crossed borders a value is both.
+TEST_F(Bindings, CrossedBordersReportAValueTwice) {
+    m.setItemIndex("Border3", 8);  // receiver 2: 9 .. 5
+    m.setItemIndex("Border4", 4);
+    Type("RPD21", "7");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{BindingNotice(9, 5), BindingNotice(9, 5)}));
+    EXPECT_EQ(Text("RPD21"), "0 ");
+    EXPECT_EQ(Text("RPD22"), "0 ");
+}
+
 class SystemNumbers : public RulesTest {
   protected:
     void SetUp() override { Variant(3); }

@@ -270,7 +270,9 @@ TEST(SettingsImage, VariantTwoWritesOnlyItsCells) {
     e.read(in);
     EXPECT_EQ(e.state().codeCount, 4);
     EXPECT_EQ(e.state().keyCount, 3);
-    e.model().setText("PasswordEdit", "9876");
+    // PanelQN covers PasswordEdit: the password the user sees and types is the one written.
+    EXPECT_EQ(e.model().at("paswrd1").text, "1234");
+    e.model().setText("paswrd1", "9876");
     e.model().setPosition("KOD", 2);
     e.state().codeCount = 2;
     Cells out = e.write();
