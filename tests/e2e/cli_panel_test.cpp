@@ -125,7 +125,7 @@ TEST(CliPanelFaultTest, BrokenFileIsRefusedBeforeTheLineIsTouched) {
     }
     // No panel at all: a file check that came after the port would fail differently.
     auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("nothing"), broken});
-    EXPECT_EQ(write.status, 1);
+    EXPECT_EQ(write.status, 2);
     EXPECT_NE(write.err.find("Строка 4"), std::string::npos) << write.err;
 }
 

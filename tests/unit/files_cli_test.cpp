@@ -82,8 +82,8 @@ TEST_F(FilesCliTest, BadArgumentsAndFiles) {
         {Defaults, {"--variant", "6", "--out", "x.cfg"}, 2},
         {Defaults, {"--variant", "1"}, 2},
         {Defaults, {"--out", "x.cfg", "--out", "y.cfg"}, 2},
-        {Resave, {path("none.cfg"), path("out.cfg")}, 1},
-        {Resave, {path("broken.cfg"), path("out.cfg")}, 1},
+        {Resave, {path("none.cfg"), path("out.cfg")}, 2},
+        {Resave, {path("broken.cfg"), path("out.cfg")}, 2},
         {Resave, {path("broken.cfg")}, 2},
         {Diff, {path("broken.cfg"), path("none.cfg")}, 2},
     };
