@@ -158,8 +158,9 @@ TEST(CliPanelFaultTest, MessagesNameThePortAndStatusesFollowTheTable) {
         probe.err.find("Порт " + dir.file("absent") + " занят другой программой или не доступен."),
         std::string::npos)
         << probe.err;
-    unsetenv("KERMA740_COM11");
+    setenv("KERMA740_COM11", dir.file("absent11").c_str(), 1);
     probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", "com 11"});
+    unsetenv("KERMA740_COM11");
     EXPECT_EQ(probe.status, 1);
     EXPECT_NE(probe.err.find("Порт COM11 занят"), std::string::npos) << probe.err;
 
