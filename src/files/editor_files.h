@@ -61,8 +61,4 @@ bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVari
 bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVariant,
                            std::string_view text);
 
-// The file text as the editor reads it: like ParseConfigFile, except that line 0 (the block
-// header, not taken over) may hold any integer.
-[[nodiscard]] std::variant<ConfigImage, FileError> ParseEditorConfig(std::string_view text);
-
 }  // namespace kerma
