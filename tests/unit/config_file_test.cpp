@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 #include "utf8_path.h"
 
@@ -172,7 +173,10 @@ TEST(ConfigFileTest, WriteReplacesTheFileWhole) {
 
 class ConfigFileWriteTest : public ::testing::Test {
   protected:
-    std::filesystem::path dir_ = std::filesystem::temp_directory_path() / "kerma_cfg_write";
+    // Test processes run side by side: each needs a folder of its own.
+    std::filesystem::path dir_ =
+        std::filesystem::temp_directory_path() /
+        ("kerma_cfg_write_" + std::to_string(std::random_device{}()));
     ConfigImage image_{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
     void SetUp() override {
         std::filesystem::remove_all(dir_);
