@@ -156,17 +156,21 @@ void RunFirmwareUpload(const Block& image, ExchangeContext& ctx) {
         ctx.host.outcome(LinkResult::BlockFailed, 0);
         return;
     }
-    for (size_t i = 0; i < *total; ++i) {
+    // A panel that stopped echoing has lost the image. After a time-out ReadByte hands back the
+    // last byte seen, the echo of an image byte that may well be 0x00: only a status byte that
+    // really arrives can accept the upload.
+    bool echoed = true;
+    for (size_t i = 0; i < *total && echoed; ++i) {
         WriteByte(ctx, static_cast<uint8_t>(image[i]));
-        ReadByte(ctx);
+        echoed = TryReadByte(ctx).has_value();
         if (Stopped(ctx)) return;
-        if ((i + 1) % kUploadPaceBytes == 0) {
+        if (echoed && (i + 1) % kUploadPaceBytes == 0) {
             ctx.clock.sleepMs(kUploadPaceMs);
             ctx.host.progress(static_cast<int>((i + 1) * 100 / *total));
         }
     }
-    ctx.host.progress(100);
-    const uint8_t status = ReadByte(ctx);
+    if (echoed) ctx.host.progress(100);
+    const auto status = echoed ? TryReadByte(ctx) : std::nullopt;
     ctx.host.uploadFinished();
     ctx.state.uploadSucceeded = false;
     if (status != kAccept) {
