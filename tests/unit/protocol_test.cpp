@@ -237,11 +237,11 @@ TEST_P(ChainTest, WriteChainStoresBothBlocks) {
     EXPECT_EQ(Block(line.panel.codes().begin(), line.panel.codes().begin() + c.codes), codes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, ChainTest,
-                         ::testing::Values(VariantCase{18, 99, 1024, 1024},
-                                           VariantCase{33, 99, 1024, 1024},
-                                           VariantCase{53, 102, 1024, 1792},
-                                           VariantCase{21, 3, 256, 1024}));
+INSTANTIATE_TEST_SUITE_P(
+    Variants, ChainTest,
+    ::testing::Values(VariantCase{18, 99, 1024, 1024}, VariantCase{33, 99, 1024, 1024},
+                      VariantCase{53, 102, 1024, 1792}, VariantCase{21, 3, 256, 1024}),
+    [](const auto& info) { return "Version" + std::to_string(info.param.version); });
 
 TEST(BlockReadTest, Layout0x66SizesTheFramesOnTheLine) {
     PanelLine line;
