@@ -90,10 +90,14 @@ void CheckUpload(const Block& image) {
 }
 
 const std::filesystem::path& Folder() {
-    // One folder per process: parallel fuzzing jobs must not write over each other's file.
+    // One folder per process: parallel fuzzing jobs must not write over each other's file. In
+    // memory where there is such a place: a file written per input costs more than the input.
     static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("kerma_firmware_fuzz_" + std::to_string(getpid()));
+        std::error_code error;
+        const auto base = std::filesystem::is_directory("/dev/shm", error)
+                              ? std::filesystem::path("/dev/shm")
+                              : std::filesystem::temp_directory_path();
+        auto path = base / ("kerma_firmware_fuzz_" + std::to_string(getpid()));
         std::filesystem::create_directories(path);
         return path;
     }();
@@ -114,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   static_cast<std::streamsize>(file.size()));
     }
     const FirmwareChoice choice = FindFirmware(variant, panelType, Folder());
-    std::filesystem::remove(Folder() / name);
+    std::filesystem::remove(Folder() / name);  // nothing of this input is left for the next
 
     const bool ownVariant = file.size() > 3 && VariantOfVersion(file[3]) == variant;
     const size_t wanted = file.size() >= 6 ? size_t{file[4]} * 256 + file[5] + 7 : SIZE_MAX;
