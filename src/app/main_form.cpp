@@ -69,7 +69,7 @@ TMainForm::TMainForm(QWidget* parent, Clock& clock) : QMainWindow(parent) {
 
     hintMirror_ = AddHintMirror([this](const QString& hint) { label3_->setText(hint); });
     qApp->installEventFilter(this);
-    hooks.showHelp = [](QWidget* parent, const QString& file) { ShowHelp(parent, file); };
+    hooks.showHelp = [](QWidget* parent, const QString&) { ShowHelp(parent); };
     hooks.showEditor = [](TK740Form& form) { form.exec(); };
     layout->setSizeConstraint(QLayout::SetFixedSize);
     wireLink(clock);

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,8 +43,6 @@ int StatusPanelIndex(const Control& c) {
 }  // namespace
 
 TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts) : QDialog(parent) {
-    QElapsedTimer timer;
-    timer.start();
     if (prompts == nullptr) {
         ownPrompts_ = std::make_unique<QtPrompts>(this);
         prompts = ownPrompts_.get();
@@ -61,7 +58,6 @@ TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts) :
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
                           [this](QWidget*, QWidget* now) { focusMoved(now); });
     wireButtons();
-    constructionMs_ = static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
 TK740Form::~TK740Form() {
@@ -311,12 +307,6 @@ void TK740Form::buildPage(const std::string& tabSheet) {
     syncing_ = true;
     buildChildren(model().at(tabSheet).name);
     syncing_ = was;
-}
-
-void TK740Form::buildAllPages() {
-    for (const auto& c : model().controls()) {
-        if (c->kind == ControlKind::TabSheet) buildPage(c->name);
-    }
 }
 
 void TK740Form::fitScrollContent(const Control& scrollBox) {

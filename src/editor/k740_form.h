@@ -55,9 +55,6 @@ class TK740Form : public QDialog {
     // The widget of a control, building its page first when needed; nullptr for controls
     // without a widget (list buffers).
     QWidget* widget(std::string_view name);
-    // Builds every page now (screenshots, measurements).
-    void buildAllPages();
-    [[nodiscard]] double constructionMs() const { return constructionMs_; }
     [[nodiscard]] int widgetCount() const { return static_cast<int>(widgets_.size()); }
 
   protected:
@@ -111,7 +108,6 @@ class TK740Form : public QDialog {
     bool syncing_ = false;      // model -> widget in progress: widget signals are not user edits
     bool inFocusMove_ = false;  // a focus move (with its rules) runs
     bool addingTab_ = false;
-    double constructionMs_ = 0;
 };
 
 }  // namespace kerma

@@ -70,7 +70,8 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     EXPECT_EQ(Slurp(again), Slurp(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, CliPanelTest, ::testing::Values(18, 33, 53));
+INSTANTIATE_TEST_SUITE_P(Variants, CliPanelTest, ::testing::Values(18, 33, 53),
+                         [](const auto& info) { return "Version" + std::to_string(info.param); });
 
 // Through the editor: a panel holding what the program saved reads back as that very file, and
 // a file the program saved, written and read again, comes back identical.
@@ -106,7 +107,8 @@ TEST_P(CliEditorTest, ProgramFilesSurviveWriteAndRead) {
     EXPECT_NE(Slurp(again), Slurp(defaults));
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, CliEditorTest, ::testing::Values(1, 3, 5));
+INSTANTIATE_TEST_SUITE_P(Variants, CliEditorTest, ::testing::Values(1, 3, 5),
+                         [](const auto& info) { return "Variant" + std::to_string(info.param); });
 
 TEST(CliPanelFaultTest, WriteOfAnotherVariantIsRefusedAndNothingChanges) {
     TempDir dir;

@@ -2,12 +2,18 @@
 // connects, the editor window (offscreen, real widgets driven by keys and clicks) reads the panel,
 // an installer edits a field and writes, and the panel's memory holds exactly that.
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "config_file.h"
@@ -389,6 +395,91 @@ TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
     };
     main.connectToPanel();
     EXPECT_TRUE(checked);
+}
+
+bool ReadDone(TK740Form& form) {
+    return StatusEnds(form, "Чтение конфигурации завершено") &&
+           form.model().at("PageControl").enabled;
+}
+
+// The adapter pulled in the middle of a read: the panel's end of the line goes away. The read
+// ends with a failure on the status bar, without a hang or a crash, and once the panel is back,
+// "Разорвать связь" and "Установить связь" connect and read again. Before that, the same port is
+// closed and opened again: the exclusive open must not lock an ordinary user out of it.
+TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
+    TempDir dir;
+    const std::string link = dir.file("com1");
+    // Paced, so the test can pull the line while the codes block is under way.
+    const std::vector<std::string> args{"--baud", "9600"};
+    auto panel = std::make_unique<PanelProcess>(link, args);
+    ASSERT_TRUE(panel->ready());
+    setenv("KERMA740_COM1", link.c_str(), 1);
+    ScriptedPrompts prompts;
+    TMainForm main;
+    main.editorPrompts = &prompts;
+    bool readAgain = false;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
+        QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+
+        auto* progress = form.findChild<QProgressBar*>();
+        ASSERT_NE(progress, nullptr);
+        QTest::mouseClick(form.widget("ReadButton"), Qt::LeftButton);
+        ASSERT_TRUE(
+            WaitFor([&] { return progress->isVisible() && progress->value() >= 10; }, 10000));
+        panel->stop(SIGKILL);
+        const std::vector<std::string> failures{"Ошибка: Time-Out", "Ошибка: Dallas CRC",
+                                                "Нет связи с прибором"};
+        const auto failed = [&] {
+            const std::string& status = form.editor().status(0);
+            return std::find(failures.begin(), failures.end(), status) != failures.end();
+        };
+        ASSERT_TRUE(WaitFor([&] { return failed() && !main.runner().busy(); }, 20000))
+            << form.editor().status(0);
+        EXPECT_FALSE(form.model().at("ReadButton").enabled);
+        EXPECT_TRUE(form.model().at("CancelButton").enabled);
+
+        panel = std::make_unique<PanelProcess>(link, args);
+        ASSERT_TRUE(panel->ready());
+        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
+        EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
+        QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        readAgain = true;
+        form.reject();
+    };
+    main.connectToPanel();
+    EXPECT_TRUE(readAgain);
+    EXPECT_EQ(prompts.shown, std::vector<std::string>{});
+}
+
+// Root opens any device, so this says something only when the tests run as an ordinary user
+// (./test does that once).
+TEST_F(ProgramPanelTest, PortTheUserMayNotOpenGivesTheBusyMessage) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may open every port";
+    int master = -1, slave = -1;
+    char name[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    ASSERT_EQ(chmod(name, 0), 0);
+    setenv("KERMA740_COM1", name, 1);
+    TMainForm main;
+    QString shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    answer.start(20);
+    main.connectToPanel();
+    EXPECT_EQ(shown.toStdString(), "Порт COM1 занят другой программой или не доступен.");
+    EXPECT_FALSE(main.editorOpen());
+    close(master);
+    close(slave);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 
 #include "image_test_support.h"
 #include "k740_controls.h"
@@ -194,7 +195,13 @@ INSTANTIATE_TEST_SUITE_P(Variants, ObjectDecoding,
                                            ObjectCase{kV2, 0xE7, 0x03, "12", "999"},
                                            ObjectCase{kV5, 0x05, 0xFF, "12", "12 "},
                                            ObjectCase{kV5, 0xFF, 0xFF, "12", "0  "},
-                                           ObjectCase{kV5, 0x2A, 0xF0, "12", "42 "}));
+                                           ObjectCase{kV5, 0x2A, 0xF0, "12", "42 "}),
+                         [](const auto& info) {
+                             char name[40];
+                             std::snprintf(name, sizeof name, "Version%dLow%02XHigh%02X",
+                                           info.param.version, info.param.low, info.param.high);
+                             return std::string(name);
+                         });
 
 TEST(CodesImage, VariantFiveDecodingRefreshesTheObjectAssignments) {
     Cells codes(kCodesCells, 0);

@@ -40,6 +40,18 @@ bool ServeUntil(Done done, int limitMs = 10000) {
     return true;
 }
 
+// Waits without serving the UI thread's events, until done() holds; false after the time limit.
+template <typename Done>
+bool WaitUntil(Done done, int limitMs = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limitMs) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 class NoWaitClock final : public Clock {
   public:
     void sleepMs(int) override {}
@@ -361,7 +373,8 @@ TEST_F(LinkRunnerTest, DestroyingTheRunnerReleasesAWaitingWorker) {
     auto runner = std::make_unique<LinkRunner>(host_, clock_);
     runner->setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
     runner->start(LinkOperation::Handshake);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the worker now waits for us
+    // Its first attempt's outcome is a call into this thread, which nobody serves.
+    ASSERT_TRUE(WaitUntil([&] { return runner->current() && runner->current()->isParked(); }));
     const auto start = std::chrono::steady_clock::now();
     runner.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));

@@ -198,7 +198,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{12, "Прошивка загружена успешно", ""},
         OutcomeCase{13, "Нет связи с прибором", ""}, OutcomeCase{14, "Нет связи с прибором", ""},
         OutcomeCase{18, "Связь установлена. Идет проверка версии программного обеспечения", ""},
-        OutcomeCase{99, "", ""}));
+        OutcomeCase{99, "", ""}),
+    [](const auto& info) { return "Code" + std::to_string(info.param.code); });
 
 TEST(EditorLinkTest, ReadAndWriteOutcomesSetTheModeLine) {
     Rig rig(18);

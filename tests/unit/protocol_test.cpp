@@ -237,11 +237,11 @@ TEST_P(ChainTest, WriteChainStoresBothBlocks) {
     EXPECT_EQ(Block(line.panel.codes().begin(), line.panel.codes().begin() + c.codes), codes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, ChainTest,
-                         ::testing::Values(VariantCase{18, 99, 1024, 1024},
-                                           VariantCase{33, 99, 1024, 1024},
-                                           VariantCase{53, 102, 1024, 1792},
-                                           VariantCase{21, 3, 256, 1024}));
+INSTANTIATE_TEST_SUITE_P(
+    Variants, ChainTest,
+    ::testing::Values(VariantCase{18, 99, 1024, 1024}, VariantCase{33, 99, 1024, 1024},
+                      VariantCase{53, 102, 1024, 1792}, VariantCase{21, 3, 256, 1024}),
+    [](const auto& info) { return "Version" + std::to_string(info.param.version); });
 
 TEST(BlockReadTest, Layout0x66SizesTheFramesOnTheLine) {
     PanelLine line;
@@ -501,6 +501,47 @@ TEST(FirmwareTest, ImageShorterThanItsHeaderSaysIsNeverSent) {
     EXPECT_FALSE(line.state.firmwareReplaced);
     line.link.run(LinkOperation::FirmwareUpload, Block(5, 0));
     EXPECT_TRUE(line.panel.received().empty());
+}
+
+// The line from the panel goes dead after a number of bytes have come back.
+class CutLine final : public ByteChannel {
+  public:
+    CutLine(ByteChannel& line, size_t cutAfter) : line_(line), left_(cutAfter) {}
+    bool write(const uint8_t* bytes, size_t count) override { return line_.write(bytes, count); }
+    size_t read(uint8_t* bytes, size_t count) override {
+        const size_t got = line_.read(bytes, std::min(count, left_));
+        left_ -= got;
+        return got;
+    }
+    void purgeReceive() override { line_.purgeReceive(); }
+    void purgeTransmit() override { line_.purgeTransmit(); }
+
+  private:
+    ByteChannel& line_;
+    size_t left_;
+};
+
+// The adapter pulled during an upload. The echo of the image's last byte is 0x00, the very value
+// of an accepting status: handed back by a time-out, it must not pass for the panel's verdict.
+TEST(FirmwareTest, PanelFallingSilentIsNeverTakenForAnAcceptedUpload) {
+    for (size_t echoes : {size_t{40}, size_t{263}}) {
+        PanelLine line;
+        line.connect();
+        line.link.run(LinkOperation::UploadHandshake);
+        ASSERT_TRUE(line.state.uploadReady);
+        line.panel.clearRecord();
+        auto image = UploadImage(256);
+        image.back() = 0x00;
+        CutLine cut(line.channel, echoes);
+        SyncLink upload(cut, line.clock, line.state);
+        upload.run(LinkOperation::FirmwareUpload, image);
+        EXPECT_EQ(upload.verdict(), LinkResult::BlockFailed) << echoes;
+        EXPECT_FALSE(line.state.uploadSucceeded);
+        EXPECT_FALSE(line.state.firmwareReplaced);
+        EXPECT_FALSE(upload.reconnected());
+        // It stops at the first byte without an echo instead of sending on into the void.
+        EXPECT_EQ(line.panel.received().size(), std::min<size_t>(echoes + 1, 263)) << echoes;
+    }
 }
 
 TEST(FirmwareTest, UploadHandshakeWithWrongTypeIsRefused) {

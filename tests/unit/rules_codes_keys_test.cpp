@@ -168,7 +168,12 @@ INSTANTIATE_TEST_SUITE_P(
         AuthorityCase{false, "", true, false, "Полномочия установлены, а код не введен", "      ",
                       true},
         AuthorityCase{false, "", true, true, "Полномочия установлены, а код не введен", "      ",
-                      false}));
+                      false}),
+    [](const auto& info) {
+        const AuthorityCase& c = info.param;
+        return std::string(c.key ? "Key" : "Code") + (*c.text ? "Entered" : "Empty") +
+               (c.authority ? "WithAuthority" : "WithoutAuthority") + (c.yes ? "Yes" : "No");
+    });
 
 TEST_F(CodesAndKeys, TheKeyCheckStopsAtTheFirstDisagreement) {
     m.setPosition("KEY", 3);

@@ -95,7 +95,12 @@ TEST_P(PartitionMemory, Cell63ByVariant) {
 INSTANTIATE_TEST_SUITE_P(Variants, PartitionMemory,
                          ::testing::Values(MemoryCase{kV1, 0, 0, 0}, MemoryCase{kV3, 0, 1, 0},
                                            MemoryCase{kV1, 7, 1, 0xFF},
-                                           MemoryCase{kV3, 7, 0, 0xFF}));
+                                           MemoryCase{kV3, 7, 0, 0xFF}),
+                         [](const auto& info) {
+                             return "Version" + std::to_string(info.param.version) + "Cell" +
+                                    std::to_string(info.param.cell) + "Item" +
+                                    std::to_string(info.param.item);
+                         });
 
 TEST(SettingsImage, OwnNameThroughThePanelTable) {
     ImageEditor e;
