@@ -70,7 +70,7 @@ TEST_F(WriteAndSave, AShortKeyIsNotAskedAboutAgainBeforeAWrite) {
 const std::string kOutsideHead =
     "Номера разделов в привязках извещателей выходят за границы разделов своего РПУ:";
 const std::string kOutsideTail =
-    "\nКонфигурация не записана. Исправьте привязки или границы номеров разделов РПУ.";
+    "\n\nКонфигурация не записана. Исправьте привязки или границы номеров разделов РПУ.";
 
 // One message names every binding outside its receiver's borders; no binding is changed, so
 // the user can choose between the binding and the borders.

@@ -23,7 +23,7 @@ constexpr const char* kRepeatedNumber =
 constexpr const char* kBindingsOutside =
     "Номера разделов в привязках извещателей выходят за границы разделов своего РПУ:";
 constexpr const char* kBindingsOutsideEnd =
-    "\nКонфигурация не записана. Исправьте привязки или границы номеров разделов РПУ.";
+    "\n\nКонфигурация не записана. Исправьте привязки или границы номеров разделов РПУ.";
 constexpr const char* kNumberRange =
     "Недопустимое значение! Системный номер РПДИ должен быть в интервале от 1 до 192 или 0";
 
