@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "cli_files.h"
+#include "cli_safety.h"
 #include "config_file.h"
 #include "serial_port.h"
 #include "sync_link.h"
@@ -113,6 +114,7 @@ int Read(const std::string& port, const std::string& outFile, bool raw) {
     s.state.layoutCode = RegularLayout(variant);
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s.link);
+    KeepReadBackup(s.link.settings(), s.link.codes());
     if (!raw) {
         if (!SaveReadBlocks(s.link.settings(), s.link.codes(), outFile)) return 1;
         std::cerr << "Чтение конфигурации завершено\n";
@@ -127,7 +129,7 @@ int Read(const std::string& port, const std::string& outFile, bool raw) {
     return 0;
 }
 
-int Write(const std::string& port, const std::string& inFile, bool raw) {
+int Write(const std::string& port, const std::string& inFile, bool raw, bool verify) {
     auto parsed = ReadConfigFile(inFile);
     if (auto* error = std::get_if<FileError>(&parsed)) return Fail(error->message);
     if (!raw) {
@@ -150,11 +152,13 @@ int Write(const std::string& port, const std::string& inFile, bool raw) {
                     ". Запись не выполнена.");
     }
     s.state.layoutCode = RegularLayout(fileVariant);
-    s.link.setSettingsToWrite(Fit(image.settings, SettingsLength(s.state.layoutCode)));
-    s.link.run(LinkOperation::WriteCodes, Fit(image.codes, CodesLength(s.state.layoutCode)));
+    const Block settings = Fit(image.settings, SettingsLength(s.state.layoutCode));
+    const Block codes = Fit(image.codes, CodesLength(s.state.layoutCode));
+    s.link.setSettingsToWrite(settings);
+    s.link.run(LinkOperation::WriteCodes, codes);
     if (s.link.verdict() != LinkResult::Written) return FailOutcome(s.link);
     std::cerr << "Запись конфигурации завершена\n";
-    return 0;
+    return verify ? CheckWrittenBlocks(s.link, settings, codes) : 0;
 }
 
 }  // namespace kerma::cli

@@ -10,6 +10,7 @@
 
 #include "cli_commands.h"
 #include "cli_files.h"
+#include "cli_safety.h"
 
 namespace {
 
@@ -17,14 +18,18 @@ void Usage() {
     std::cerr << "Использование:\n"
                  "  kerma740-cli probe --port ПОРТ\n"
                  "  kerma740-cli read  --port ПОРТ --out ФАЙЛ.cfg [--raw]\n"
-                 "  kerma740-cli write --port ПОРТ ФАЙЛ.cfg [--raw]\n"
+                 "  kerma740-cli write --port ПОРТ ФАЙЛ.cfg [--raw] [--verify]\n"
                  "  kerma740-cli show  ФАЙЛ.cfg\n"
                  "  kerma740-cli resave ВХОД.cfg ВЫХОД.cfg\n"
                  "  kerma740-cli diff  A.cfg B.cfg\n"
                  "  kerma740-cli defaults --variant N --out ФАЙЛ.cfg\n"
+                 "  kerma740-cli report ФАЙЛ.cfg --out ОТЧЁТ.html|ОТЧЁТ.pdf [--secrets]\n"
+                 "  kerma740-cli backups\n"
                  "ПОРТ: путь к устройству (/dev/ttyUSB0) или \"com N\".\n"
                  "read и write работают как программа: файл проходит через редактор и его\n"
-                 "проверки. --raw: блоки прибора как есть, без редактора.\n";
+                 "проверки. --raw: блоки прибора как есть, без редактора. --verify: после\n"
+                 "записи считать оба блока и сравнить их с записанными.\n"
+                 "Считанные конфигурации сохраняются как резервные копии (kerma740-cli backups).\n";
 }
 
 struct Args {
@@ -39,8 +44,8 @@ std::optional<Args> Parse(int argc, char** argv) {
     args.command = argv[1];
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--raw") {
-            args.options["raw"] = "1";
+        if (arg == "--raw" || arg == "--verify") {
+            args.options[arg.substr(2)] = "1";
         } else if (arg.rfind("--", 0) == 0) {
             if (i + 1 >= argc) return std::nullopt;
             args.options[arg.substr(2)] = argv[++i];
@@ -61,6 +66,8 @@ int main(int argc, char** argv) {
         if (cmd == "resave") return kerma::cli::Resave(rest);
         if (cmd == "diff") return kerma::cli::Diff(rest);
         if (cmd == "defaults") return kerma::cli::Defaults(rest);
+        if (cmd == "report") return kerma::cli::Report(rest);
+        if (cmd == "backups") return kerma::cli::Backups(rest);
     }
     const auto args = Parse(argc, argv);
     if (!args) {
@@ -77,7 +84,8 @@ int main(int argc, char** argv) {
     if (cmd == "read" && !option("port").empty() && !option("out").empty())
         return kerma::cli::Read(option("port"), option("out"), raw);
     if (cmd == "write" && !option("port").empty() && args->positional.size() == 1)
-        return kerma::cli::Write(option("port"), args->positional[0], raw);
+        return kerma::cli::Write(option("port"), args->positional[0], raw,
+                                 !option("verify").empty());
     Usage();
     return 2;
 }

@@ -17,6 +17,9 @@ struct PanelFaults {
     bool refuseUpload = false;  // answers status 0x01 to a firmware upload; version stays
     bool notReady = false;      // never sends the ready byte after a command frame
     int dropByte = -1;  // leaves out this byte (0-based) of each data frame it sends; -1: none
+    // Accepts every settings write but stores one byte of it wrong (kCorruptedCell, one higher),
+    // as a panel with a failing memory cell would.
+    bool corruptWrite = false;
     std::optional<uint8_t> typeOverride;  // type byte answered instead of the panel's own
 };
 
@@ -26,6 +29,7 @@ class VirtualPanel {
     static constexpr size_t kSettingsSize = 8 * 256;
     static constexpr size_t kCodesSize = 32 * 256;
     static constexpr size_t kVersionCell = 1;
+    static constexpr size_t kCorruptedCell = 8;
     static constexpr uint8_t kDefaultType = 9;
     static constexpr uint8_t kDefaultVersion = 18;
     // A quiet line for this long abandons any half-received frame or awaited verdict. Longer than

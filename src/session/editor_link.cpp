@@ -1,5 +1,7 @@
 #include "editor_link.h"
 
+#include <utility>
+
 #include "variant_layout.h"
 
 namespace kerma {
@@ -102,12 +104,14 @@ void EditorLink::writeCommand() {
         editor_.prompts().notice(error);
         return;
     }
+    if (hooks_.beforeWrite) hooks_.beforeWrite(settings, codes);
     settingsToWrite_ = std::move(settings);
     beginChain("  Запись конфигурации в прибор...");
     startChain(LinkOperation::WriteCodes, std::move(codes));
 }
 
 void EditorLink::disconnectCommand() {
+    replaceAfterRead_ = 0;
     editor_.model().setEnabled(kPageControl, false);
     driver_.stopCurrent();
     setDisconnectedButtons();
@@ -118,6 +122,7 @@ void EditorLink::disconnectCommand() {
 }
 
 void EditorLink::connectCommand() {
+    replaceAfterRead_ = 0;
     driver_.state().identifyPending = true;
     hooks_.openAndHandshake();
     setConnectedButtons();
@@ -126,6 +131,7 @@ void EditorLink::connectCommand() {
 // --- Outcomes --------------------------------------------------------------------------------
 
 void EditorLink::outcome(int32_t code, int attempt) {
+    if (replaceAfterRead_ != 0 && endReadBeforeReplace(code)) return;
     auto& prompts = editor_.prompts();
     const std::string& caption = editor_.state().deviceCaption;
     switch (code) {
@@ -194,10 +200,17 @@ void EditorLink::settingsRead(Block block, bool identifying) {
         return;
     }
     endChainProgress();
+    if (replaceAfterRead_ != 0) {
+        const int variant = std::exchange(replaceAfterRead_, 0);
+        if (hooks_.panelBeforeReplace) hooks_.panelBeforeReplace(block, codesStore_);
+        hooks_.replaceFirmware(variant);
+        return;
+    }
     if (hooks_.decode) hooks_.decode(block, codesStore_);
 }
 
 void EditorLink::readFinished() {
+    if (replaceAfterRead_ != 0) return;  // the replacement follows; nothing may be started
     enableReadWrite(false);
 }
 
@@ -242,13 +255,42 @@ void EditorLink::identify(const Block& block) {
                                  " не соответсвует выбранному вами типу системы. Провести смену ПО "
                                  "прибора? Это процедура займет примерно 10 минут.";
         if (editor_.prompts().question(text, kReplaceCaption) && hooks_.replaceFirmware)
-            hooks_.replaceFirmware(chosen);
+            replaceFirmware(v, chosen);
         else
             hooks_.closeEditor();
         return;
     }
     link.identifyPending = false;
     acceptPanel(version, chosen);
+}
+
+// New firmware erases the panel's configuration: where the safety net asks for it, the panel is
+// read with its present firmware's layout first, and the replacement starts when that read ends.
+void EditorLink::replaceFirmware(int versionByte, int variant) {
+    const int panelVariant = VariantOfVersion(versionByte);
+    if (!hooks_.readBeforeReplace || !hooks_.readBeforeReplace(panelVariant, variant)) {
+        hooks_.replaceFirmware(variant);
+        return;
+    }
+    replaceAfterRead_ = variant;
+    auto& link = driver_.state();
+    link.identifyPending = false;
+    link.layoutCode = RegularLayout(panelVariant);
+    editor_.setStatus(0, editor_.state().deviceCaption +
+                             "  Чтение конфигурации прибора перед сменой прошивки...");
+    startChain(LinkOperation::ReadCodes, {});
+}
+
+// Outcomes of that read: its end is no read of the user's, and a failed read still leads to the
+// replacement the user agreed to. True when the outcome is handled here.
+bool EditorLink::endReadBeforeReplace(int32_t code) {
+    if (code == LinkResult::Read) return true;
+    if (code != LinkResult::BlockFailed) return false;
+    const int variant = std::exchange(replaceAfterRead_, 0);
+    endChainProgress();
+    if (hooks_.panelBeforeReplace) hooks_.panelBeforeReplace({}, {});
+    hooks_.replaceFirmware(variant);
+    return true;
 }
 
 // The layout is applied before the chain starts, so the worker never reads a LayoutCode that the
