@@ -13,3 +13,8 @@ if(KERMA_GUI)
   target_include_directories(program_safety_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/gui)
   add_dependencies(program_safety_test kerma740-cli kerma740-panel)
 endif()
+if(KERMA_GUI)
+  # Pictures of the report of each variant's factory configuration (report_shots OUT_DIR).
+  add_executable(report_shots ${CMAKE_CURRENT_LIST_DIR}/gui/report_shots.cpp)
+  target_link_libraries(report_shots PRIVATE kerma_safety)
+endif()

@@ -199,9 +199,10 @@ class Report {
         heading("Разделы");
         const bool names = shown("TabSheetNameRzd");
         const bool exclusion = shown("Iskl1");
-        Row head{"Раздел"};
+        Row head{"№"};
         if (names) head.push_back("Название");
-        for (const char* h : {"Тип", "Автовзятие", "Тихая тревога", "Круглосуточно"})
+        // A narrow column breaks where a reader would, not where the layout runs out of room.
+        for (const char* h : {"Тип", "Автовзятие", "Тихая тревога", "Кругло-<br>суточно"})
             head.push_back(h);
         if (exclusion) head.push_back("Исключ. гр. зон");
         head.push_back("Реле 1");
@@ -294,7 +295,8 @@ class Report {
             }
             const std::string title = receivers() > 1 ? "РПУ №" + N(r) + ": " : "";
             if (!any) {
-                para(title + "извещатели не привязаны к разделам.");
+                para(title + (title.empty() ? "Извещатели" : "извещатели") +
+                     " не привязаны к разделам.");
                 continue;
             }
             if (!title.empty()) para("<b>" + title + "</b>РПДИ и их разделы");

@@ -21,6 +21,8 @@ void EnsureGuiApplication() {
 #ifndef _WIN32
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
+    // The client reports its own errors; Qt's remarks about the display it does not use are noise.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     static int argc = 1;
     static char name[] = "kerma740";
     static char* argv[] = {name, nullptr};

@@ -53,6 +53,8 @@ void SafetyNet::configurationRead(const Block& settings, const Block& codes) {
 void SafetyNet::beforeWrite(const Block& settings, const Block& codes) {
     sentSettings_ = settings;
     sentCodes_ = codes;
+    // A write that fails part-way leaves nothing certain to check a read against.
+    toCheck_.reset();
     writeWarning_.clear();
     if (!panelHolds_) return;
     BackupResult kept = keep(*panelHolds_, panelVersion_, BackupKind::BeforeWrite);
@@ -68,13 +70,9 @@ void SafetyNet::written() {
     writeWarning_.clear();
 }
 
+// The replacement goes on whatever happens here: the user has agreed to it, and the panel's
+// blocks were read.
 void SafetyNet::beforeFirmware(const Block& settings, const Block& codes) {
-    if (settings.empty()) {
-        editor_.prompts().notice(
-            "Конфигурацию прибора перед сменой прошивки считать не удалось, резервная копия не "
-            "сохранена.");
-        return;
-    }
     BackupResult kept =
         keep(FileOfBlocks(settings, codes), VersionOf(settings), BackupKind::BeforeFirmware);
     if (!kept.error.empty())

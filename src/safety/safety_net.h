@@ -32,7 +32,7 @@ class SafetyNet {
     void beforeWrite(const Block& settings, const Block& codes);
     // The panel accepted the write.
     void written();
-    // The panel's configuration read before its firmware is replaced (empty: it could not be).
+    // The panel's configuration read before its firmware is replaced.
     void beforeFirmware(const Block& settings, const Block& codes);
 
     // --- the user's edits ------------------------------------------------------------------

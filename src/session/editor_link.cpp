@@ -16,6 +16,9 @@ constexpr std::string_view kFirstPage = "TabSheetRazdel";
 constexpr std::string_view kVersionLabel = "VersionLabel";
 constexpr int kVersionCell = 1;
 constexpr const char* kReplaceCaption = "Подтверждение";
+constexpr const char* kReadBeforeReplaceFailed =
+    "Конфигурацию прибора перед сменой прошивки считать не удалось. Прошивка не заменена: "
+    "разорвите связь и установите её снова.";
 
 // Bytes a frame of L payload bytes takes: two lead bytes, the payload, the CRC.
 int FrameBytes(int length) {
@@ -281,16 +284,16 @@ void EditorLink::replaceFirmware(int versionByte, int variant) {
     startChain(LinkOperation::ReadCodes, {});
 }
 
-// Outcomes of that read: its end is no read of the user's, and a failed read still leads to the
-// replacement the user agreed to. True when the outcome is handled here.
+// Outcomes of that read. Its end is no read of the user's. A panel that cannot be read over this
+// line gets no firmware over it either: nothing is erased, and the user starts anew. True when the
+// outcome needs no reaction of its own.
 bool EditorLink::endReadBeforeReplace(int32_t code) {
     if (code == LinkResult::Read) return true;
-    if (code != LinkResult::BlockFailed) return false;
-    const int variant = std::exchange(replaceAfterRead_, 0);
-    endChainProgress();
-    if (hooks_.panelBeforeReplace) hooks_.panelBeforeReplace({}, {});
-    hooks_.replaceFirmware(variant);
-    return true;
+    if (code == LinkResult::BlockFailed) {
+        replaceAfterRead_ = 0;
+        editor_.prompts().notice(kReadBeforeReplaceFailed);
+    }
+    return false;
 }
 
 // The layout is applied before the chain starts, so the worker never reads a LayoutCode that the

@@ -58,7 +58,8 @@ struct EditorLinkHooks {
     // Yes to the replacement question: true has the panel's configuration read first (the
     // variant its firmware runs, the variant it is to get).
     std::function<bool(int panelVariant, int newVariant)> readBeforeReplace;
-    // That configuration, just before the replacement starts (empty blocks: the read failed).
+    // That configuration, just before the replacement starts. When it cannot be read, the
+    // replacement does not start.
     std::function<void(const Block& settings, const Block& codes)> panelBeforeReplace;
 };
 

@@ -161,7 +161,8 @@ TEST(EditorLinkTest, PanelIsReadBeforeItsFirmwareIsReplaced) {
     EXPECT_EQ(rig.editor.status(0).find("Чтение конфигурации завершено"), std::string::npos);
 }
 
-TEST(EditorLinkTest, FailedReadBeforeReplacementStillReplaces) {
+// A panel that cannot be read over this line gets no firmware over it either.
+TEST(EditorLinkTest, PanelThatCannotBeReadFirstKeepsItsFirmware) {
     Rig rig(18);
     rig.chosen = 3;
     rig.prompts.answers = {true};
@@ -170,9 +171,22 @@ TEST(EditorLinkTest, FailedReadBeforeReplacementStillReplaces) {
         return true;
     };
     rig.connect();
+    EXPECT_EQ(rig.replaceVariant, 0);
+    EXPECT_TRUE(rig.readBeforeReplace.empty());
+    ASSERT_EQ(rig.prompts.shown.size(), 2u);
+    EXPECT_EQ(rig.prompts.shown[1].find("Конфигурацию прибора перед сменой прошивки считать не "
+                                        "удалось. Прошивка не заменена"),
+              0u);
+    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
+    EXPECT_TRUE(rig.enabled("CancelButton"));
+    EXPECT_FALSE(rig.enabled("WriteButton"));
+    // Connected anew, the read goes through: then the replacement.
+    rig.panel.faults().notReady = false;
+    rig.readFirst = [](int, int) { return true; };
+    rig.prompts.answers = {true};
+    rig.link->disconnectCommand();
+    rig.connect();
     EXPECT_EQ(rig.replaceVariant, 3);
-    ASSERT_EQ(rig.readBeforeReplace.size(), 2u);
-    EXPECT_TRUE(rig.readBeforeReplace[0].empty());
 }
 
 TEST(EditorLinkTest, ErasedPanelIsOfferedAReplacement) {

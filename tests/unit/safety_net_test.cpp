@@ -141,10 +141,12 @@ TEST(SafetyNetTest, FirmwareReplacementKeepsThePanelAsItWas) {
     auto file = ReadConfigFile(list[0].path);
     ASSERT_TRUE(std::holds_alternative<ConfigImage>(file));
     EXPECT_EQ(std::get<ConfigImage>(file).settings[100], 0xAB);
-    // A panel that could not be read: the user is told, the replacement is not held up.
-    rig.safety.beforeFirmware({}, {});
+    EXPECT_TRUE(rig.prompts.shown.empty());
+    // Where the copy cannot be written the user is told; the replacement is not held up.
+    rig.safety.folder = [] { return std::string(); };
+    rig.safety.beforeFirmware(settings, Codes());
     ASSERT_EQ(rig.prompts.shown.size(), 1u);
-    EXPECT_NE(rig.prompts.shown[0].find("резервная копия не сохранена"), std::string::npos);
+    EXPECT_NE(rig.prompts.shown[0].find("не сохранена"), std::string::npos);
 }
 
 TEST(SafetyNetTest, EditsOfTheUserAreAskedForProgramChangesAreNot) {
