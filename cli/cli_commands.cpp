@@ -7,6 +7,7 @@
 
 #include "cli_exit_status.h"
 #include "cli_files.h"
+#include "cli_safety.h"
 #include "config_file.h"
 #include "serial_port.h"
 #include "sync_link.h"
@@ -22,15 +23,18 @@ struct PortArgs {
     std::string port, out;
     std::vector<std::string> files;
     bool raw = false;
+    bool verify = false;
 };
 
-// --port and --out take a value, --raw none; anything else that starts with "--" is a mistake.
+// --port and --out take a value, --raw and --verify none; anything else that starts with "--" is a mistake.
 std::optional<PortArgs> ParsePortArgs(const std::vector<std::string>& args) {
     PortArgs parsed;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--raw") {
             parsed.raw = true;
+        } else if (arg == "--verify") {
+            parsed.verify = true;
         } else if ((arg == "--port" || arg == "--out") && i + 1 < args.size()) {
             (arg == "--port" ? parsed.port : parsed.out) = args[++i];
         } else if (arg.rfind("--", 0) == 0) {
@@ -147,7 +151,7 @@ void KeepPanelHeader(Cells& settings, int32_t fileHeader, const Block& panelSett
 int Probe(const std::vector<std::string>& args) {
     const auto parsed = ParsePortArgs(args);
     if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->raw ||
-        !parsed->files.empty()) {
+        parsed->verify || !parsed->files.empty()) {
         return Usage(kProbeUsage);
     }
     Session s;
@@ -163,7 +167,8 @@ int Probe(const std::vector<std::string>& args) {
 
 int Read(const std::vector<std::string>& args) {
     const auto parsed = ParsePortArgs(args);
-    if (!parsed || parsed->port.empty() || parsed->out.empty() || !parsed->files.empty())
+    if (!parsed || parsed->port.empty() || parsed->out.empty() || parsed->verify ||
+        !parsed->files.empty())
         return Usage(kReadUsage);
     Session s;
     if (!OpenLine(parsed->port, s.port)) return kFailed;
@@ -174,6 +179,7 @@ int Read(const std::vector<std::string>& args) {
     s.state.layoutCode = RegularLayout(variant);
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s.link);
+    KeepReadBackup(s.link.settings(), s.link.codes());
     if (!parsed->raw) {
         if (!SaveReadBlocks(s.link.settings(), s.link.codes(), parsed->out)) return kFailed;
     } else {
@@ -218,11 +224,13 @@ int Write(const std::vector<std::string>& args) {
     }
     KeepPanelHeader(image.settings, header, s.link.settings());
     s.state.layoutCode = RegularLayout(fileVariant);
-    s.link.setSettingsToWrite(Fit(image.settings, SettingsLength(s.state.layoutCode)));
-    s.link.run(LinkOperation::WriteCodes, Fit(image.codes, CodesLength(s.state.layoutCode)));
+    const Block settings = Fit(image.settings, SettingsLength(s.state.layoutCode));
+    const Block codes = Fit(image.codes, CodesLength(s.state.layoutCode));
+    s.link.setSettingsToWrite(settings);
+    s.link.run(LinkOperation::WriteCodes, codes);
     if (s.link.verdict() != LinkResult::Written) return FailOutcome(s.link);
     std::cerr << "Запись конфигурации завершена\n";
-    return kDone;
+    return parsed->verify ? CheckWrittenBlocks(s.link, settings, codes) : kDone;
 }
 
 }  // namespace kerma::cli

@@ -8,6 +8,7 @@
 #include "cli_commands.h"
 #include "cli_exit_status.h"
 #include "cli_files.h"
+#include "cli_safety.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -37,6 +38,9 @@ const Command kCommands[] = {
     {"diff", "diff  A.cfg B.cfg", [](const Args& a) { return kerma::cli::Diff(a); }},
     {"defaults", "defaults --variant N --out ФАЙЛ.cfg",
      [](const Args& a) { return kerma::cli::Defaults(a); }},
+    {"report", "report ФАЙЛ.cfg --out ОТЧЁТ.html|ОТЧЁТ.pdf [--secrets]",
+     [](const Args& a) { return kerma::cli::Report(a); }},
+    {"backups", "backups", [](const Args& a) { return kerma::cli::Backups(a); }},
 };
 
 int Usage() {
@@ -46,6 +50,8 @@ int Usage() {
     std::cerr << "ПОРТ: путь к устройству (/dev/ttyUSB0) или \"com N\".\n"
                  "read и write работают как программа: файл проходит через редактор и его\n"
                  "проверки. --raw: блоки прибора как есть, байт в байт, без редактора.\n"
+                 "--verify: после записи считать оба блока и сравнить их с записанными.\n"
+                 "Считанные конфигурации сохраняются как резервные копии (kerma740-cli backups).\n"
                  "Код завершения: 0 выполнено; 1 отказ или ошибка (прибор, порт, проверка,\n"
                  "файл результата; у diff: файлы различаются); 2 неверные аргументы или\n"
                  "входной файл не прочитан или не является файлом конфигурации.\n";

@@ -30,6 +30,7 @@ const std::map<std::string, std::function<void(PanelOptions&)>>& Flags() {
         {"--refuse-write", [](PanelOptions& o) { o.faults.refuseWrite = true; }},
         {"--refuse-upload", [](PanelOptions& o) { o.faults.refuseUpload = true; }},
         {"--not-ready", [](PanelOptions& o) { o.faults.notReady = true; }},
+        {"--corrupt-write", [](PanelOptions& o) { o.faults.corruptWrite = true; }},
         {"--help", [](PanelOptions& o) { o.help = true; }},
         {"-h", [](PanelOptions& o) { o.help = true; }},
     };
@@ -117,6 +118,7 @@ std::string PanelUsage() {
            "  --refuse-write     answer 0x01 to every block write\n"
            "  --refuse-upload    answer 0x01 to a firmware upload\n"
            "  --not-ready        never send the ready byte after a command\n"
+           "  --corrupt-write    accept every settings write but store byte 8 of it one higher\n"
            "  --drop-byte N      leave out byte N (0-based) of every data frame sent\n"
            "  --upload-silent-after N\n"
            "                     fall silent for good after taking N bytes of a firmware upload\n"

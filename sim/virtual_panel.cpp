@@ -198,6 +198,8 @@ void VirtualPanel::stepWriteData(uint8_t byte, std::vector<uint8_t>& out) {
         auto& memory = writeOp_ == Op(LinkOperation::WriteSettings) ? settings_ : codes_;
         uint8_t firmware = version();
         std::copy_n(frame_.begin() + 2, writeLength_, memory.begin());
+        if (faults_.corruptWrite && writeOp_ == Op(LinkOperation::WriteSettings))
+            ++memory[kCorruptedCell];
         // The version cell reports the firmware, which a settings write does not replace.
         setVersion(firmware);
         ++acceptedWrites_;

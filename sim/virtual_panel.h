@@ -20,6 +20,9 @@ struct PanelFaults {
     // Falls silent for good once it has taken this many bytes of a firmware upload (echoed); -1:
     // never. The image's whole length makes a panel that takes it all and never sends a status.
     int uploadSilentAfter = -1;
+    // Accepts every settings write but stores one byte of it wrong (kCorruptedCell, one higher),
+    // as a panel with a failing memory cell would.
+    bool corruptWrite = false;
     std::optional<uint8_t> typeOverride;  // type byte answered instead of the panel's own
 };
 
@@ -29,6 +32,7 @@ class VirtualPanel {
     static constexpr size_t kSettingsSize = 8 * 256;
     static constexpr size_t kCodesSize = 32 * 256;
     static constexpr size_t kVersionCell = 1;
+    static constexpr size_t kCorruptedCell = 8;
     static constexpr uint8_t kDefaultType = 9;
     static constexpr uint8_t kDefaultVersion = 18;
     // A quiet line for this long abandons any half-received frame or awaited verdict. Longer than

@@ -358,6 +358,7 @@ void TK740Form::setTransferProgress(int percent) {
 }
 
 void TK740Form::done(int result) {
+    if (hooks.canClose && !hooks.canClose()) return;
     if (hooks.onClose) hooks.onClose();
     QDialog::done(result);
 }

@@ -33,6 +33,7 @@ struct K740FormHooks {
     std::function<void()> onSave;      // "Записать в файл"
     std::function<void()> onHelp;      // "Помощь"
     std::function<void()> onClose;     // the window closes, by any way (before it goes)
+    std::function<bool()> canClose;    // asked first; false keeps the window open
 };
 
 class TK740Form : public QDialog {

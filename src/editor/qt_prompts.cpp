@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace kerma {
@@ -32,6 +33,20 @@ void QtPrompts::notice(const std::string& text) {
 bool QtPrompts::question(const std::string& text, const std::string& caption) {
     return QMessageBox::question(parent_, Q(caption), Q(text), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
+}
+
+// The buttons carry their Russian words themselves, whatever translation Qt has loaded.
+Answer QtPrompts::questionWithCancel(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Question, Q(caption), Q(text), QMessageBox::NoButton, parent_);
+    QPushButton* yes = box.addButton("Да", QMessageBox::YesRole);
+    QPushButton* no = box.addButton("Нет", QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton("Отмена", QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) return Answer::Yes;
+    if (box.clickedButton() == no) return Answer::No;
+    return Answer::Cancel;
 }
 
 std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& request) {

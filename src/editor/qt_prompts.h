@@ -12,6 +12,7 @@ class QtPrompts : public Prompts {
     explicit QtPrompts(QWidget* parent) : parent_(parent) {}
     void notice(const std::string& text) override;
     bool question(const std::string& text, const std::string& caption) override;
+    Answer questionWithCancel(const std::string& text, const std::string& caption) override;
     std::optional<std::string> openFile(const FileDialogSpec& request) override;
     std::optional<std::string> saveFile(const FileDialogSpec& request) override;
 

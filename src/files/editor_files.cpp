@@ -108,36 +108,43 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
     return LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
 }
 
-std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
+std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant,
+                                         bool* saved) {
     const int variant = EditorVariant(editor, chosenVariant);
     std::optional<int32_t> layoutCode;
+    if (saved != nullptr) *saved = false;
     if (editor.state().demoMode) layoutCode = RegularLayout(variant);
     if (!RunChecksBeforeSave(editor, image)) return layoutCode;
     const auto path = editor.prompts().saveFile(FileDialogSpec{});
     if (!path) return layoutCode;
-    (void)SaveConfigurationTo(editor, image, variant, *path);
+    const bool written = SaveConfigurationTo(editor, image, variant, *path);
+    if (saved != nullptr) *saved = written;
     return layoutCode;
 }
 
-bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
-                         const std::string& path) {
-    if (!HasFactoryImage(variant)) {
-        editor.prompts().notice(UnknownVersionText(editor));
-        return false;
-    }
+std::variant<ConfigImage, std::string> BuildConfigImage(K740Editor& editor, ImageState& image,
+                                                        int variant) {
+    if (!HasFactoryImage(variant)) return UnknownVersionText(editor);
     EncodedImage settings = EncodeSettingsImage(editor, image);
-    if (!settings.ok()) {
-        editor.prompts().notice(settings.error);
-        return false;
-    }
+    if (!settings.ok()) return settings.error;
     Cells codes = EncodeCodesImage(editor, image);
     codes.resize(std::max(codes.size(), static_cast<size_t>(kCodesCells)), 0);
     settings.cells.resize(std::max(settings.cells.size(), static_cast<size_t>(kSettingsCells)), 0);
     for (int cell : kFileZeroCells) settings.cells[static_cast<size_t>(cell)] = 0;
     const auto n = static_cast<std::ptrdiff_t>(FileSettingsCells(variant));
     const auto c = static_cast<std::ptrdiff_t>(FileCodesCells(variant));
-    ConfigImage file{Cells(settings.cells.begin(), settings.cells.begin() + n),
-                     Cells(codes.begin(), codes.begin() + c)};
+    return ConfigImage{Cells(settings.cells.begin(), settings.cells.begin() + n),
+                       Cells(codes.begin(), codes.begin() + c)};
+}
+
+bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
+                         const std::string& path) {
+    auto built = BuildConfigImage(editor, image, variant);
+    if (auto* error = std::get_if<std::string>(&built)) {
+        editor.prompts().notice(*error);
+        return false;
+    }
+    const ConfigImage& file = std::get<ConfigImage>(built);
     if (std::string error = WriteConfigFile(path, file); !error.empty()) {
         editor.prompts().notice(error);
         return false;
