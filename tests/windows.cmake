@@ -1,4 +1,8 @@
-# The windows as the installer sees them: Russian Qt texts, titles, cursor, status bar.
+# What the installer reads: the system's failure reasons in Russian; the windows with Qt's own
+# texts in Russian, their titles, the cursor and the status bar.
+kerma_test(system_error_text_test SOURCES unit/system_error_text_test.cpp LIBS kerma_files
+           LABEL unit)
+
 if(KERMA_GUI)
   find_package(Qt6 REQUIRED COMPONENTS Test)
   kerma_test(program_windows_test SOURCES gui/program_windows_test.cpp

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "link_types.h"
+#include "system_error_text.h"
 
 namespace kerma {
 namespace {
@@ -140,7 +141,7 @@ std::string WriteConfigFile(const std::string& path, const ConfigImage& image) {
     std::filesystem::rename(temp, path, ec);
     if (ec) {
         std::remove(temp.c_str());
-        return "Не удалось записать файл " + path + ": " + ec.message();
+        return "Не удалось записать файл " + path + ": " + SystemErrorText(ec);
     }
     return {};
 }
