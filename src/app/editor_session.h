@@ -44,6 +44,9 @@ class EditorSession {
     void startDemo();
     // The editor is closing: a replacement in progress stops waiting.
     void closing();
+    [[nodiscard]] bool replacingFirmware() const {
+        return replacement_->stage() != FirmwareReplacement::Stage::Idle;
+    }
 
   private:
     EditorLinkHooks linkHooks();

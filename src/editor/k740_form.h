@@ -78,6 +78,7 @@ class TK740Form : public QDialog {
     void buildPage(const std::string& tabSheet);
     void fitScrollContent(const Control& scrollBox);
     void wireButtons();
+    void fitStatusPanel();
 
     void apply(const Control& c, ControlProperty property);
     void applyAll(const Control& c);

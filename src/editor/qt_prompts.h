@@ -1,11 +1,14 @@
 #pragma once
-// Prompts shown as the platform's message boxes and file dialogs.
+// Prompts shown as Qt's message boxes and file dialogs.
 #include <QPointer>
 #include <QWidget>
 
 #include "prompts.h"
 
 namespace kerma {
+
+// The caption of a notice.
+inline constexpr const char* kNoticeCaption = "Kerma-740";
 
 class QtPrompts : public Prompts {
   public:
