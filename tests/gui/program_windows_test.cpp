@@ -86,7 +86,12 @@ class PacedChannel final : public ByteChannel {
         if (paced) std::this_thread::sleep_for(std::chrono::microseconds(500));
         return inner_.write(bytes, count);
     }
-    size_t read(uint8_t* bytes, size_t count) override { return inner_.read(bytes, count); }
+    // Paced reads keep a read chain going for about a second, long enough for the link watch
+    // to see the line busy however loaded the machine is.
+    size_t read(uint8_t* bytes, size_t count) override {
+        if (paced) std::this_thread::sleep_for(std::chrono::microseconds(300));
+        return inner_.read(bytes, count);
+    }
     void purgeReceive() override { inner_.purgeReceive(); }
     void purgeTransmit() override { inner_.purgeTransmit(); }
 

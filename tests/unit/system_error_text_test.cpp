@@ -33,7 +33,7 @@ TEST(SystemErrorTextTest, SavingOverAFolderSaysSoInRussian) {
     image.settings[1] = 18;
     const std::string target = (dir / "объект.cfg").string();
     EXPECT_EQ(WriteConfigFile(target, image),
-              "Не удалось записать файл " + target + ": это папка, а не файл");
+              "Не удалось записать файл " + target + ": это папка.");
     EXPECT_TRUE(std::filesystem::is_directory(target));
     EXPECT_FALSE(std::filesystem::exists(target + ".tmp"));
     std::filesystem::remove_all(dir);
