@@ -32,7 +32,11 @@ bool OpenLine(const std::string& port, SerialPort& serial) {
         number = *n;
     } else {
         // A device path goes through the same mapping an installer uses for a USB adapter.
+#ifdef _WIN32
+        _putenv_s("KERMA740_COM1", port.c_str());
+#else
         setenv("KERMA740_COM1", port.c_str(), 1);
+#endif
     }
     if (serial.open(number)) return true;
     std::cerr << PortBusyMessage(number) << " (" << SerialPort::DeviceName(number) << ")\n";

@@ -11,7 +11,49 @@
 #include "cli_commands.h"
 #include "cli_files.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
+
+#ifdef _WIN32
+// The C runtime hands main() its arguments in the ANSI code page, which turns a file name in
+// another script into question marks; the wide command line keeps every letter. The rest of
+// the program speaks UTF-8.
+std::vector<std::string> Utf8Arguments() {
+    std::vector<std::string> out;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return out;
+    for (int i = 0; i < count; ++i) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(static_cast<size_t>(size > 0 ? size : 1), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
+        arg.resize(arg.size() - 1);
+        out.push_back(std::move(arg));
+    }
+    LocalFree(wide);
+    return out;
+}
+
+// The messages are UTF-8; a console shows them right only in its UTF-8 code page. The console
+// belongs to the shell that started us, so its own code page comes back when we end.
+class Utf8Console {
+  public:
+    Utf8Console() : old_(GetConsoleOutputCP()) {
+        if (old_ != 0) SetConsoleOutputCP(CP_UTF8);
+    }
+    ~Utf8Console() {
+        if (old_ != 0) SetConsoleOutputCP(old_);
+    }
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+  private:
+    UINT old_;
+};
+#endif
 
 void Usage() {
     std::cerr << "Использование:\n"
@@ -54,6 +96,16 @@ std::optional<Args> Parse(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    const Utf8Console console;
+    std::vector<std::string> utf8 = Utf8Arguments();
+    std::vector<char*> pointers;
+    for (std::string& arg : utf8) pointers.push_back(arg.data());
+    if (!pointers.empty()) {
+        argc = static_cast<int>(pointers.size());
+        argv = pointers.data();
+    }
+#endif
     if (argc >= 2) {
         const std::string cmd = argv[1];
         const std::vector<std::string> rest(argv + 2, argv + argc);

@@ -28,11 +28,13 @@ constexpr int kConstantMs = 10;
 // The panel needs the raised control lines for a moment before the first byte.
 constexpr int kSettleMs = 300;
 
+#ifndef _WIN32
 using Steady = std::chrono::steady_clock;
 
 Steady::time_point TotalDeadline(size_t count) {
     return Steady::now() + std::chrono::milliseconds(kPerByteMs * count + kConstantMs);
 }
+#endif
 
 }  // namespace
 
@@ -286,15 +288,33 @@ SerialPort::~SerialPort() {
     close();
 }
 
+#ifdef _WIN32
+namespace {
+// A bare "COM12" reaches only COM1..COM9; the device namespace form reaches every port.
+std::string WindowsDevice(const std::string& name) {
+    if (name.rfind("\\\\", 0) == 0 || name.rfind("//", 0) == 0) return name;
+    std::string device = "\\\\.\\";
+    for (const char c : name) {
+        if (c != ' ') device += c;
+    }
+    return device;
+}
+}  // namespace
+#endif
+
 std::string SerialPort::DeviceName(int portNumber) {
     const std::string number = std::to_string(portNumber);
+    const std::string variable = "KERMA740_COM" + number;
+    if (const char* device = std::getenv(variable.c_str()); device != nullptr && *device != '\0') {
+#ifdef _WIN32
+        return WindowsDevice(device);
+#else
+        return device;
+#endif
+    }
 #ifdef _WIN32
     return "//./COM" + number;
 #else
-    const std::string variable = "KERMA740_COM" + number;
-    if (const char* device = std::getenv(variable.c_str()); device != nullptr && *device != '\0') {
-        return device;
-    }
     return "/dev/ttyS" + std::to_string(portNumber - 1);
 #endif
 }
