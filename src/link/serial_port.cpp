@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <cctype>
 #else
 #include <fcntl.h>
 #include <poll.h>
@@ -66,6 +68,8 @@ class SerialLine final : public ByteChannel {
     std::atomic<bool> open_{false};
 #ifdef _WIN32
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    HANDLE claim_ = nullptr;  // the port's named mutex while we hold the port
+    bool fineTimer_ = false;
 #else
     bool configure();
     // Waits until fd_ is ready for events or until the deadline; false on the wake-up from
@@ -92,42 +96,80 @@ void SerialLine::shutdown() {
 
 #ifdef _WIN32
 
-bool SerialLine::open(const std::string& device) {
-    HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+namespace {
+
+// Windows' serial drivers refuse a second open of a port, but Wine checks share modes only on
+// files, so there two programs could drive one line at once. A mutex named after the port keeps
+// our own programs apart everywhere; null when another one holds the port.
+HANDLE ClaimPort(const std::string& device) {
+    std::string name = "Global\\kerma740-port-";
+    size_t start = 0;
+    if (device.rfind("\\\\.\\", 0) == 0 || device.rfind("//./", 0) == 0) start = 4;
+    for (size_t i = start; i < device.size(); ++i) {
+        const char c = device[i];
+        name += (c == '\\' || c == '/')
+                    ? '_'
+                    : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+    if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
+}
+
+bool Configure(HANDLE h) {
     EscapeCommFunction(h, SETDTR);
     EscapeCommFunction(h, SETRTS);
     COMMTIMEOUTS timeouts{};
-    DCB dcb{};
-    dcb.DCBlength = sizeof(dcb);
     bool ok = GetCommTimeouts(h, &timeouts) != 0;
     timeouts.ReadIntervalTimeout = kReadIntervalMs;
     timeouts.ReadTotalTimeoutMultiplier = kPerByteMs;
     timeouts.ReadTotalTimeoutConstant = kConstantMs;
     timeouts.WriteTotalTimeoutMultiplier = kPerByteMs;
     timeouts.WriteTotalTimeoutConstant = kConstantMs;
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
     ok = ok && SetCommTimeouts(h, &timeouts) != 0 && GetCommState(h, &dcb) != 0;
-    if (ok) {
-        dcb.BaudRate = CBR_1200;
-        dcb.ByteSize = 8;
-        dcb.Parity = NOPARITY;
-        dcb.StopBits = ONESTOPBIT;
-        ok = SetCommState(h, &dcb) != 0;
-    }
-    if (!ok) {
-        CloseHandle(h);
+    if (!ok) return false;
+    dcb.BaudRate = CBR_1200;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    if (SetCommState(h, &dcb) == 0) return false;
+    // The control modes stay as the driver reported them; one left at "disable" by another
+    // program has just dropped the lines the panel needs raised.
+    EscapeCommFunction(h, SETDTR);
+    EscapeCommFunction(h, SETRTS);
+    return true;
+}
+
+}  // namespace
+
+bool SerialLine::open(const std::string& device) {
+    claim_ = ClaimPort(device);
+    if (claim_ == nullptr) return false;
+    handle_ = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          0, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE || !Configure(handle_)) {
+        release();
         return false;
     }
-    handle_ = h;
+    // The pauses between reads and of the upload are 5 ms; the default tick of 15.6 ms would
+    // stretch every one of them threefold while the link is up.
+    fineTimer_ = timeBeginPeriod(1) == TIMERR_NOERROR;
     open_ = true;
     return true;
 }
 
 void SerialLine::release() {
-    if (handle_ == INVALID_HANDLE_VALUE) return;
-    CloseHandle(handle_);
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
+    if (claim_ != nullptr) CloseHandle(claim_);
+    claim_ = nullptr;
+    if (fineTimer_) timeEndPeriod(1);
+    fineTimer_ = false;
 }
 
 bool SerialLine::write(const uint8_t* bytes, size_t count) {
