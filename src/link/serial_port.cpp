@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <cctype>
 #else
 #include <fcntl.h>
 #include <poll.h>
@@ -28,11 +30,13 @@ constexpr int kConstantMs = 10;
 // The panel needs the raised control lines for a moment before the first byte.
 constexpr int kSettleMs = 300;
 
+#ifndef _WIN32
 using Steady = std::chrono::steady_clock;
 
 Steady::time_point TotalDeadline(size_t count) {
     return Steady::now() + std::chrono::milliseconds(kPerByteMs * count + kConstantMs);
 }
+#endif
 
 }  // namespace
 
@@ -64,6 +68,8 @@ class SerialLine final : public ByteChannel {
     std::atomic<bool> open_{false};
 #ifdef _WIN32
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    HANDLE claim_ = nullptr;  // the port's named mutex while we hold the port
+    bool fineTimer_ = false;
 #else
     bool configure();
     // Waits until fd_ is ready for events or until the deadline; false on the wake-up from
@@ -90,42 +96,80 @@ void SerialLine::shutdown() {
 
 #ifdef _WIN32
 
-bool SerialLine::open(const std::string& device) {
-    HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+namespace {
+
+// Windows' serial drivers refuse a second open of a port, but Wine checks share modes only on
+// files, so there two programs could drive one line at once. A mutex named after the port keeps
+// our own programs apart everywhere; null when another one holds the port.
+HANDLE ClaimPort(const std::string& device) {
+    std::string name = "Global\\kerma740-port-";
+    size_t start = 0;
+    if (device.rfind("\\\\.\\", 0) == 0 || device.rfind("//./", 0) == 0) start = 4;
+    for (size_t i = start; i < device.size(); ++i) {
+        const char c = device[i];
+        name += (c == '\\' || c == '/')
+                    ? '_'
+                    : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+    if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
+}
+
+bool Configure(HANDLE h) {
     EscapeCommFunction(h, SETDTR);
     EscapeCommFunction(h, SETRTS);
     COMMTIMEOUTS timeouts{};
-    DCB dcb{};
-    dcb.DCBlength = sizeof(dcb);
     bool ok = GetCommTimeouts(h, &timeouts) != 0;
     timeouts.ReadIntervalTimeout = kReadIntervalMs;
     timeouts.ReadTotalTimeoutMultiplier = kPerByteMs;
     timeouts.ReadTotalTimeoutConstant = kConstantMs;
     timeouts.WriteTotalTimeoutMultiplier = kPerByteMs;
     timeouts.WriteTotalTimeoutConstant = kConstantMs;
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
     ok = ok && SetCommTimeouts(h, &timeouts) != 0 && GetCommState(h, &dcb) != 0;
-    if (ok) {
-        dcb.BaudRate = CBR_1200;
-        dcb.ByteSize = 8;
-        dcb.Parity = NOPARITY;
-        dcb.StopBits = ONESTOPBIT;
-        ok = SetCommState(h, &dcb) != 0;
-    }
-    if (!ok) {
-        CloseHandle(h);
+    if (!ok) return false;
+    dcb.BaudRate = CBR_1200;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    if (SetCommState(h, &dcb) == 0) return false;
+    // The control modes stay as the driver reported them; one left at "disable" by another
+    // program has just dropped the lines the panel needs raised.
+    EscapeCommFunction(h, SETDTR);
+    EscapeCommFunction(h, SETRTS);
+    return true;
+}
+
+}  // namespace
+
+bool SerialLine::open(const std::string& device) {
+    claim_ = ClaimPort(device);
+    if (claim_ == nullptr) return false;
+    handle_ = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          0, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE || !Configure(handle_)) {
+        release();
         return false;
     }
-    handle_ = h;
+    // The pauses between reads and of the upload are 5 ms; the default tick of 15.6 ms would
+    // stretch every one of them threefold while the link is up.
+    fineTimer_ = timeBeginPeriod(1) == TIMERR_NOERROR;
     open_ = true;
     return true;
 }
 
 void SerialLine::release() {
-    if (handle_ == INVALID_HANDLE_VALUE) return;
-    CloseHandle(handle_);
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
+    if (claim_ != nullptr) CloseHandle(claim_);
+    claim_ = nullptr;
+    if (fineTimer_) timeEndPeriod(1);
+    fineTimer_ = false;
 }
 
 bool SerialLine::write(const uint8_t* bytes, size_t count) {
@@ -286,15 +330,33 @@ SerialPort::~SerialPort() {
     close();
 }
 
+#ifdef _WIN32
+namespace {
+// A bare "COM12" reaches only COM1..COM9; the device namespace form reaches every port.
+std::string WindowsDevice(const std::string& name) {
+    if (name.rfind("\\\\", 0) == 0 || name.rfind("//", 0) == 0) return name;
+    std::string device = "\\\\.\\";
+    for (const char c : name) {
+        if (c != ' ') device += c;
+    }
+    return device;
+}
+}  // namespace
+#endif
+
 std::string SerialPort::DeviceName(int portNumber) {
     const std::string number = std::to_string(portNumber);
+    const std::string variable = "KERMA740_COM" + number;
+    if (const char* device = std::getenv(variable.c_str()); device != nullptr && *device != '\0') {
+#ifdef _WIN32
+        return WindowsDevice(device);
+#else
+        return device;
+#endif
+    }
 #ifdef _WIN32
     return "//./COM" + number;
 #else
-    const std::string variable = "KERMA740_COM" + number;
-    if (const char* device = std::getenv(variable.c_str()); device != nullptr && *device != '\0') {
-        return device;
-    }
     return "/dev/ttyS" + std::to_string(portNumber - 1);
 #endif
 }

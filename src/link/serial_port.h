@@ -19,7 +19,8 @@ class SerialPort final : public ByteChannel {
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
-    // "//./COM3" on Windows; /dev/ttyS2 on Linux unless KERMA740_COM3 names another device.
+    // "//./COM3" on Windows, /dev/ttyS2 on Linux, unless KERMA740_COM3 names another device
+    // (on Windows a port name such as "COM15" is enough).
     [[nodiscard]] static std::string DeviceName(int portNumber);
 
     // Exclusive open at 1200 8N1 with DTR and RTS raised, then a 300 ms pause so the panel's

@@ -1,0 +1,70 @@
+#!/bin/sh
+# Tests the Windows build under Wine: the unit tests as .exe, the client and the program against
+# the Linux virtual panel on a pseudo-terminal that the Wine prefix sees as a COM port. Starts its
+# own X server and Wine server and stops both at the end.
+# Usage: scripts/wine-tests.sh [BUILD_DIR] [--timeouts]
+#   --timeouts  only print how long the port waits on Linux and under Wine (a silent panel)
+set -e
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$ROOT"
+BUILD="${1:-build-win}"
+CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/kerma740"
+JOBS="$(nproc)"
+export WINEPREFIX="${WINEPREFIX:-$CACHE/wine}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export KERMA_WINE_RUN="$ROOT/scripts/wine-run.sh"
+export LC_ALL=C.UTF-8
+
+# The Linux virtual panel (and the measuring program) from the Linux release build.
+[ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKERMA_WERROR=ON >/dev/null
+cmake --build build -j"$JOBS" --target kerma740-panel bench_serial_timeouts >/dev/null
+
+WORK="$(mktemp -d)"
+XVFB=""
+PANEL=""
+cleanup() {
+    [ -n "$PANEL" ] && kill "$PANEL" 2>/dev/null
+    timeout 30 wineserver -k 2>/dev/null || true
+    [ -n "$XVFB" ] && kill "$XVFB" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT INT TERM
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+XVFB=$!
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$WORK/display")"
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Создаю префикс Wine $WINEPREFIX."
+    timeout 600 wineboot -i >/dev/null 2>&1
+fi
+# One Wine server for all the runs below: each program starts in a second, not in five.
+wineserver -p 120
+
+if [ "${2:-}" = "--timeouts" ]; then
+    timeout 60 build/bin/kerma740-panel --silent --link "$WORK/com1" >/dev/null 2>&1 &
+    PANEL=$!
+    for _ in $(seq 50); do [ -e "$WORK/com1" ] && break; sleep 0.1; done
+    ln -sfn "$WORK/com1" "$WINEPREFIX/dosdevices/com1"
+    echo "Linux:"
+    KERMA740_COM1="$WORK/com1" build/bin/bench_serial_timeouts 1
+    echo "Wine:"
+    KERMA_WINE_TIMEOUT=60 "$KERMA_WINE_RUN" "$BUILD/bin/bench_serial_timeouts.exe" 1
+    exit 0
+fi
+
+status=0
+echo "Тесты Windows под Wine: модульные."
+if ctest --test-dir "$BUILD" -j"$JOBS" --timeout 300 --output-on-failure >"$WORK/ctest.log" 2>&1; then
+    grep "tests passed" "$WORK/ctest.log"
+else
+    cat "$WORK/ctest.log"
+    status=1
+fi
+echo "Тесты Windows под Wine: клиент и виртуальный прибор."
+bash tests/windows/wine_cli_test.sh "$BUILD/bin" build/bin/kerma740-panel || status=1
+echo "Тесты Windows под Wine: программа и виртуальный прибор."
+bash tests/windows/wine_program_test.sh "$BUILD/bin" build/bin/kerma740-panel || status=1
+[ "$status" -eq 0 ] && echo "Тесты Windows пройдены."
+exit "$status"
