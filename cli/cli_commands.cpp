@@ -81,9 +81,6 @@ bool OpenLine(const std::string& port, SerialPort& serial) {
         number = 0;  // Windows knows its ports only by number
 #else
         // A device path goes through the same mapping an installer uses for a USB adapter.
-#ifdef _WIN32
-        _putenv_s("KERMA740_COM1", port.c_str());
-#else
         setenv("KERMA740_COM1", port.c_str(), 1);
 #endif
     }
