@@ -81,11 +81,16 @@ size_t UsedLines(const std::vector<std::string_view>& lines) {
 // Length of the UTF-8 character starting at text[at], 0 when the bytes are not one.
 size_t Utf8CharLength(std::string_view text, size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    const size_t length = lead < 0x80                   ? 1
-                          : lead >= 0xF0 && lead < 0xF5 ? 4
-                          : lead >= 0xE0                ? 3
-                          : lead >= 0xC2                ? 2
-                                                        : 0;
+    size_t length = 0;
+    if (lead < 0x80) {
+        length = 1;
+    } else if (lead >= 0xC2 && lead < 0xE0) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead < 0xF0) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead < 0xF5) {
+        length = 4;
+    }
     if (length == 0 || at + length > text.size()) return 0;
     for (size_t i = 1; i < length; ++i) {
         if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;

@@ -104,6 +104,7 @@ TEST(ConfigFileTest, RefusalsNameWhatIsWrong) {
                      9),
          "нулевой байт"},
         {"another code page", "0\r\n\xC2\xE5\xF0\r\n", "Строка 2: нечитаемые символы"},
+        {"no UTF-8 lead byte", "0\r\n\xF8\x80\x80\r\n", "Строка 2: нечитаемые символы"},
         {"control characters", "0\r\n\x1B[2J\r\n", "Строка 2: нечитаемые символы"},
         {"UTF-16",
          "\xFF\xFE"
