@@ -5,7 +5,9 @@
 #include <optional>
 #include <regex>
 
+#include "cli_exit_status.h"
 #include "cli_files.h"
+#include "cli_safety.h"
 #include "config_file.h"
 #include "serial_port.h"
 #include "sync_link.h"
@@ -13,17 +15,61 @@
 namespace kerma::cli {
 namespace {
 
-// Cells the configuration file format always holds 0 in.
-constexpr int kFileZeroCells[] = {6, 7, 38, 39};
+constexpr int kHeaderCell = 0;
 constexpr int kVersionCell = 1;
+constexpr int kHighestCom = 255;
 
-// "com N" (or just N) names a port as the desktop program does; anything else is a device path.
+struct PortArgs {
+    std::string port, out;
+    std::vector<std::string> files;
+    bool raw = false;
+    bool verify = false;
+};
+
+// --port and --out take a value, --raw and --verify none; anything else that starts with "--" is a mistake.
+std::optional<PortArgs> ParsePortArgs(const std::vector<std::string>& args) {
+    PortArgs parsed;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--raw") {
+            parsed.raw = true;
+        } else if (arg == "--verify") {
+            parsed.verify = true;
+        } else if ((arg == "--port" || arg == "--out") && i + 1 < args.size()) {
+            (arg == "--port" ? parsed.port : parsed.out) = args[++i];
+        } else if (arg.rfind("--", 0) == 0) {
+            return std::nullopt;
+        } else {
+            parsed.files.push_back(arg);
+        }
+    }
+    return parsed;
+}
+
+int Usage(const char* line) {
+    std::cerr << "Использование: kerma740-cli " << line << "\n";
+    return kUnusable;
+}
+
+// "com N", "COMN", "\\.\COMN" or just N name a port as the desktop program does; anything else is
+// a device path.
 std::optional<int> ComNumber(const std::string& port) {
-    static const std::regex com(R"((?:com\s*)?(\d{1,2}))", std::regex::icase);
+    static const std::regex com(R"((?:\\\\\.\\|//\./)?(?:com\s*)?(\d{1,3}))", std::regex::icase);
     std::smatch m;
     if (!std::regex_match(port, m, com)) return std::nullopt;
     const int n = std::stoi(m[1]);
-    return (n >= 1 && n <= 10) ? std::optional(n) : std::nullopt;
+    return (n >= 1 && n <= kHighestCom) ? std::optional(n) : std::nullopt;
+}
+
+std::string BusyMessage(const std::string& port) {
+    if (auto n = ComNumber(port)) {
+#ifdef _WIN32
+        return PortBusyMessage(*n);
+#else
+        return PortBusyMessage(*n) + " (" + SerialPort::DeviceName(*n) + ")";
+#endif
+    }
+    return "Порт " + port + " занят другой программой или не доступен.";
 }
 
 bool OpenLine(const std::string& port, SerialPort& serial) {
@@ -31,15 +77,15 @@ bool OpenLine(const std::string& port, SerialPort& serial) {
     if (auto n = ComNumber(port)) {
         number = *n;
     } else {
-        // A device path goes through the same mapping an installer uses for a USB adapter.
 #ifdef _WIN32
-        _putenv_s("KERMA740_COM1", port.c_str());
+        number = 0;  // Windows knows its ports only by number
 #else
+        // A device path goes through the same mapping an installer uses for a USB adapter.
         setenv("KERMA740_COM1", port.c_str(), 1);
 #endif
     }
-    if (serial.open(number)) return true;
-    std::cerr << PortBusyMessage(number) << " (" << SerialPort::DeviceName(number) << ")\n";
+    if (number > 0 && serial.open(number)) return true;
+    std::cerr << BusyMessage(port) << "\n";
     return false;
 }
 
@@ -50,9 +96,9 @@ void PrintAttempts(SyncLink& link) {
     };
 }
 
-int Fail(const std::string& message) {
+int Fail(const std::string& message, int status = kFailed) {
     std::cerr << message << "\n";
-    return 1;
+    return status;
 }
 
 int FailOutcome(const SyncLink& link) {
@@ -93,23 +139,39 @@ Cells Fit(const Block& block, int cells) {
     return out;
 }
 
+// Line 0 is a cell value only when it fits one; a load never takes any other number over, so the
+// panel keeps its own block header.
+void KeepPanelHeader(Cells& settings, int32_t fileHeader, const Block& panelSettings) {
+    if (fileHeader >= -1 && fileHeader <= 255) return;
+    if (!panelSettings.empty()) settings[kHeaderCell] = panelSettings[kHeaderCell];
+}
+
 }  // namespace
 
-int Probe(const std::string& port) {
+int Probe(const std::vector<std::string>& args) {
+    const auto parsed = ParsePortArgs(args);
+    if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->raw ||
+        parsed->verify || !parsed->files.empty()) {
+        return Usage(kProbeUsage);
+    }
     Session s;
-    if (!OpenLine(port, s.port)) return 1;
+    if (!OpenLine(parsed->port, s.port)) return kFailed;
     if (!Identify(s)) return FailOutcome(s.link);
     const auto info = DecodeVersion(s.version);
     std::cout << "type=" << s.state.panelTypeCode << "\n"
               << "version=" << s.version << "\n"
               << "version_text=" << info.text << "\n"
               << "variant=" << VariantOfVersion(s.version) << "\n";
-    return 0;
+    return kDone;
 }
 
-int Read(const std::string& port, const std::string& outFile, bool raw) {
+int Read(const std::vector<std::string>& args) {
+    const auto parsed = ParsePortArgs(args);
+    if (!parsed || parsed->port.empty() || parsed->out.empty() || parsed->verify ||
+        !parsed->files.empty())
+        return Usage(kReadUsage);
     Session s;
-    if (!OpenLine(port, s.port)) return 1;
+    if (!OpenLine(parsed->port, s.port)) return kFailed;
     if (!Identify(s)) return FailOutcome(s.link);
     const int variant = VariantOfVersion(s.version);
     if (!KnownVariant(variant))
@@ -117,48 +179,58 @@ int Read(const std::string& port, const std::string& outFile, bool raw) {
     s.state.layoutCode = RegularLayout(variant);
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s.link);
-    if (!raw) {
-        if (!SaveReadBlocks(s.link.settings(), s.link.codes(), outFile)) return 1;
-        std::cerr << "Чтение конфигурации завершено\n";
-        return 0;
+    KeepReadBackup(s.link.settings(), s.link.codes());
+    if (!parsed->raw) {
+        if (!SaveReadBlocks(s.link.settings(), s.link.codes(), parsed->out)) return kFailed;
+    } else {
+        // The installer's backup of the panel: every byte as the panel holds it.
+        const ConfigImage image{Fit(s.link.settings(), FileSettingsCells(variant)),
+                                Fit(s.link.codes(), FileCodesCells(variant))};
+        if (auto error = WriteConfigFile(parsed->out, image); !error.empty()) return Fail(error);
     }
-    ConfigImage image{Fit(s.link.settings(), FileSettingsCells(variant)),
-                      Fit(s.link.codes(), FileCodesCells(variant))};
-    for (int cell : kFileZeroCells)
-        if (cell < static_cast<int>(image.settings.size())) image.settings[cell] = 0;
-    if (auto error = WriteConfigFile(outFile, image); !error.empty()) return Fail(error);
     std::cerr << "Чтение конфигурации завершено\n";
-    return 0;
+    return kDone;
 }
 
-int Write(const std::string& port, const std::string& inFile, bool raw) {
-    auto parsed = ReadConfigFile(inFile);
-    if (auto* error = std::get_if<FileError>(&parsed)) return Fail(error->message);
-    if (!raw) {
+int Write(const std::vector<std::string>& args) {
+    const auto parsed = ParsePortArgs(args);
+    if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->files.size() != 1)
+        return Usage(kWriteUsage);
+    const std::string& inFile = parsed->files[0];
+    auto file = ReadConfigFile(inFile);
+    if (auto* error = std::get_if<FileError>(&file)) return Fail(error->message, kUnusable);
+    ConfigImage image = std::get<ConfigImage>(std::move(file));
+    const int32_t header = image.settings[kHeaderCell];
+    const int32_t version = image.settings[kVersionCell];
+    const int fileVariant = VariantOfVersion(version);
+    if (!KnownVariant(fileVariant)) {
+        return Fail("Ошибка чтения файла конфигурации. Неизвестная версия прошивки в строке 2.",
+                    kUnusable);
+    }
+    if (!parsed->raw) {
         // What the program would send: the file through the editor and the checks of a write.
         auto blocks = BlocksToWrite(inFile);
-        if (!blocks) return 1;
-        blocks->settings[kVersionCell] = std::get<ConfigImage>(parsed).settings[kVersionCell];
-        parsed = std::move(*blocks);
+        if (!blocks) return kFailed;
+        blocks->settings[kVersionCell] = version;
+        image = std::move(*blocks);
     }
-    const auto& image = std::get<ConfigImage>(parsed);
-    const int fileVariant = VariantOfVersion(image.settings[kVersionCell]);
-    if (!KnownVariant(fileVariant))
-        return Fail("Ошибка чтения файла конфигурации. Неизвестная версия прошивки в строке 2.");
     Session s;
-    if (!OpenLine(port, s.port)) return 1;
+    if (!OpenLine(parsed->port, s.port)) return kFailed;
     if (!Identify(s)) return FailOutcome(s.link);
     if (VariantOfVersion(s.version) != fileVariant) {
-        return Fail("Файл конфигурации для версии " + DecodeVersion(image.settings[1]).text +
+        return Fail("Файл конфигурации для версии " + DecodeVersion(version).text +
                     ", в приборе версия " + DecodeVersion(s.version).text +
                     ". Запись не выполнена.");
     }
+    KeepPanelHeader(image.settings, header, s.link.settings());
     s.state.layoutCode = RegularLayout(fileVariant);
-    s.link.setSettingsToWrite(Fit(image.settings, SettingsLength(s.state.layoutCode)));
-    s.link.run(LinkOperation::WriteCodes, Fit(image.codes, CodesLength(s.state.layoutCode)));
+    const Block settings = Fit(image.settings, SettingsLength(s.state.layoutCode));
+    const Block codes = Fit(image.codes, CodesLength(s.state.layoutCode));
+    s.link.setSettingsToWrite(settings);
+    s.link.run(LinkOperation::WriteCodes, codes);
     if (s.link.verdict() != LinkResult::Written) return FailOutcome(s.link);
     std::cerr << "Запись конфигурации завершена\n";
-    return 0;
+    return parsed->verify ? CheckWrittenBlocks(s.link, settings, codes) : kDone;
 }
 
 }  // namespace kerma::cli

@@ -1,13 +1,20 @@
 #pragma once
+// kerma740-cli commands that talk to a panel. Each takes the arguments after the command word and
+// returns its ExitStatus (cli_exit_status.h).
 #include <string>
+#include <vector>
 
 namespace kerma::cli {
 
-// Exit status: 0 done, 1 the panel or the file said no (message on stderr), 2 usage.
-int Probe(const std::string& port);
-// raw: the panel's blocks as they are; otherwise through the editor, as the program's read and
-// save (or load and write, with its checks) would do.
-int Read(const std::string& port, const std::string& outFile, bool raw);
-int Write(const std::string& port, const std::string& inFile, bool raw);
+inline constexpr const char* kProbeUsage = "probe --port ПОРТ";
+inline constexpr const char* kReadUsage = "read  --port ПОРТ --out ФАЙЛ.cfg [--raw]";
+inline constexpr const char* kWriteUsage = "write --port ПОРТ ФАЙЛ.cfg [--raw] [--verify]";
+
+// The panel's type byte, version and variant.
+int Probe(const std::vector<std::string>& args);
+// Without --raw the blocks pass through the editor as the program's read and save (or load and
+// write, with its checks) would pass them; --raw moves the panel's blocks byte for byte.
+int Read(const std::vector<std::string>& args);
+int Write(const std::vector<std::string>& args);
 
 }  // namespace kerma::cli

@@ -3,6 +3,8 @@
 // variant, three bytes each: a line number (two bytes) and the token that replaces the line.
 // A find is a crash, a sanitizer report, a refused file that changed the editor or the held codes,
 // or a loaded file whose saved form does not load back.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "editor_files.h"
+#include "editor_snapshot.h"
 #include "factory_defaults.h"
 #include "scripted_prompts.h"
 
@@ -22,20 +25,28 @@ constexpr int kVariants[] = {1, 3, 5};
 const char* const kTokens[] = {"-1",   "",   " 1", "x",  "256", "-2", "99999999999", "\r",
                                "0x10", "18", "33", "53", "+1",  "1 ", "\t0",         "255"};
 
+K740Editor& InDemo(K740Editor& editor, ImageState& image, int variant) {
+    (void)StartDemo(editor, image, variant);
+    return editor;
+}
+
 struct Session {
     ScriptedPrompts prompts;
     K740Editor editor;
     ImageState image;
     int variant;
     std::string good;  // a file of the variant as the editor writes it
+    EditorSnapshot demo;
 
-    explicit Session(int v) : editor(prompts, EditorOptions{v == 5, true}), variant(v) {
-        (void)StartDemo(editor, image, variant);
+    explicit Session(int v)
+        : editor(prompts, EditorOptions{v == 5, true}),
+          variant(v),
+          demo(InDemo(editor, image, v), image) {
         good = FormatConfigFile(FactoryImage(variant));
     }
 };
 
-// One editor per variant for the whole run: building one costs far more than a load.
+// One demo editor per variant for the whole run, put back as started before every input.
 Session& SessionOf(int variant) {
     static Session one(1), three(3), five(5);
     return variant == 1 ? one : variant == 3 ? three : five;
@@ -72,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text = (data[0] & 0x80)
                                  ? Edited(s.good, data + 1, size - 1)
                                  : std::string(reinterpret_cast<const char*>(data + 1), size - 1);
+    s.demo.restore();
     const Cells codesBefore = s.editor.state().codesImage;
     const Cells settingsBefore = s.image.settingsCopy;
     s.prompts.shown.clear();
@@ -80,8 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         return 0;
     }
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / "kerma_config_fuzz.cfg").string();
+    // One file per process: parallel fuzzing jobs must not save over each other.
+    static const std::string path = (std::filesystem::temp_directory_path() /
+                                     ("kerma_config_fuzz_" + std::to_string(getpid()) + ".cfg"))
+                                        .string();
     if (!SaveConfigurationTo(s.editor, s.image, s.variant, path)) return 0;  // no 4-digit password
     if (!LoadConfigurationFrom(s.editor, s.image, s.variant, path)) std::abort();
     return 0;

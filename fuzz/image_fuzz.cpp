@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "codes_image.h"
+#include "editor_snapshot.h"
 #include "image_state.h"
 #include "k740_editor.h"
 #include "scripted_prompts.h"
@@ -37,11 +38,13 @@ Images Round(K740Editor& editor, ImageState& image, const Cells& settings, const
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // One editor for the whole run: building it costs far more than a round.
+    // One editor for the whole run, put back as built before every input.
     static ScriptedPrompts prompts;
     static K740Editor editor(prompts);
     static ImageState image;
+    static EditorSnapshot built(editor, image);
     if (size == 0) return 0;
+    built.restore();
     prompts.shown.clear();
     Cells settings(kSettingsCells, 0), codes(kCodesCells, 0);
     size_t at = 1;

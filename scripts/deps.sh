@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -e
-PACKAGES="cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core"
+PACKAGES="cmake g++ make qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core qt6-translations-l10n"
 [ -n "$KERMA_EXTRA_PACKAGES" ] && PACKAGES="$PACKAGES $KERMA_EXTRA_PACKAGES"
 missing=""
 for p in $PACKAGES; do

@@ -30,6 +30,7 @@ const std::map<std::string, std::function<void(PanelOptions&)>>& Flags() {
         {"--refuse-write", [](PanelOptions& o) { o.faults.refuseWrite = true; }},
         {"--refuse-upload", [](PanelOptions& o) { o.faults.refuseUpload = true; }},
         {"--not-ready", [](PanelOptions& o) { o.faults.notReady = true; }},
+        {"--corrupt-write", [](PanelOptions& o) { o.faults.corruptWrite = true; }},
         {"--help", [](PanelOptions& o) { o.help = true; }},
         {"-h", [](PanelOptions& o) { o.help = true; }},
     };
@@ -37,8 +38,8 @@ const std::map<std::string, std::function<void(PanelOptions&)>>& Flags() {
 }
 
 bool TakesValue(const std::string& name) {
-    for (const char* known :
-         {"--type", "--version", "--drop-byte", "--baud", "--memory", "--save", "--link"}) {
+    for (const char* known : {"--type", "--version", "--drop-byte", "--upload-silent-after",
+                              "--baud", "--memory", "--save", "--link"}) {
         if (name == known) return true;
     }
     return false;
@@ -57,6 +58,7 @@ std::string ApplyValue(const std::string& name, const std::string& value, PanelO
         return number(0, 255, o.version);
     }
     if (name == "--drop-byte") return number(0, 1 << 20, o.faults.dropByte);
+    if (name == "--upload-silent-after") return number(0, 1 << 20, o.faults.uploadSilentAfter);
     if (name == "--baud") return number(1, kMaxBaud, o.baud);
     std::string* path = name == "--memory" ? &o.memoryPath
                         : name == "--save" ? &o.savePath
@@ -116,7 +118,11 @@ std::string PanelUsage() {
            "  --refuse-write     answer 0x01 to every block write\n"
            "  --refuse-upload    answer 0x01 to a firmware upload\n"
            "  --not-ready        never send the ready byte after a command\n"
+           "  --corrupt-write    accept every settings write but store byte 8 of it one higher\n"
            "  --drop-byte N      leave out byte N (0-based) of every data frame sent\n"
+           "  --upload-silent-after N\n"
+           "                     fall silent for good after taking N bytes of a firmware upload\n"
+           "                     (the image's length: take it all and never send the status)\n"
            "  --help             show this text\n";
 }
 

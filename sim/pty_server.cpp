@@ -32,16 +32,16 @@ std::string SystemError(const char* what) {
 }
 
 // Byte times counted from the start of a burst, so rounding never adds up over a long frame.
+// A byte reaches the far end only when its stop bit has: one byte time after the line was free
+// for it, even the echo of a single byte.
 class Pacer {
   public:
     explicit Pacer(int baud) : baud_(baud) {}
     bool paced() const { return baud_ > 0; }
-    SteadyClock::time_point due() const {
-        return start_ + nanoseconds(count_ * kBitsPerByte * kNsPerSecond / baud_);
-    }
+    SteadyClock::time_point due() const { return after(count_ + 1); }
     // A byte joins the queue: after a quiet spell a new burst starts now.
     void queued(SteadyClock::time_point now) {
-        if (paced() && due() < now) {
+        if (paced() && after(count_) < now) {
             start_ = now;
             count_ = 0;
         }
@@ -49,6 +49,10 @@ class Pacer {
     void sent() { ++count_; }
 
   private:
+    SteadyClock::time_point after(int64_t bytes) const {
+        return start_ + nanoseconds(bytes * kBitsPerByte * kNsPerSecond / baud_);
+    }
+
     int baud_;
     SteadyClock::time_point start_{};
     int64_t count_ = 0;

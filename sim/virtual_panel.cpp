@@ -48,7 +48,8 @@ VirtualPanel::VirtualPanel(uint8_t type, uint8_t version)
 
 std::vector<uint8_t> VirtualPanel::receive(uint8_t byte) {
     received_.push_back(byte);
-    if (faults_.silent) return {};
+    if (state_ == State::Upload && uploadCutOff(frame_.size())) dead_ = true;
+    if (faults_.silent || dead_) return {};
     std::vector<uint8_t> out{byte};
     step(byte, out);
     sent_.insert(sent_.end(), out.begin(), out.end());
@@ -197,6 +198,8 @@ void VirtualPanel::stepWriteData(uint8_t byte, std::vector<uint8_t>& out) {
         auto& memory = writeOp_ == Op(LinkOperation::WriteSettings) ? settings_ : codes_;
         uint8_t firmware = version();
         std::copy_n(frame_.begin() + 2, writeLength_, memory.begin());
+        if (faults_.corruptWrite && writeOp_ == Op(LinkOperation::WriteSettings))
+            ++memory[kCorruptedCell];
         // The version cell reports the firmware, which a settings write does not replace.
         setVersion(firmware);
         ++acceptedWrites_;
@@ -214,6 +217,10 @@ void VirtualPanel::stepUpload(uint8_t byte, std::vector<uint8_t>& out) {
     if (frame_.size() < length + kUploadOverhead) return;
     lastUpload_ = frame_;
     resetLine();
+    if (uploadCutOff(lastUpload_.size())) {
+        dead_ = true;
+        return;
+    }
     const uint8_t version = lastUpload_[kUploadVersionOffset];
     // Firmware whose version names no variant would leave the panel with nothing it can run.
     if (faults_.refuseUpload || !KnownVariant(VariantOfVersion(version))) {
@@ -232,6 +239,11 @@ void VirtualPanel::installFirmware(uint8_t version) {
     std::fill(codes_.begin(), codes_.end(), 0);
     setVersion(version);
     LoadFactoryPanelMemory(*this);
+}
+
+bool VirtualPanel::uploadCutOff(size_t taken) const {
+    return faults_.uploadSilentAfter >= 0 &&
+           taken >= static_cast<size_t>(faults_.uploadSilentAfter);
 }
 
 uint8_t VirtualPanel::sentCrc(uint8_t crc) const {

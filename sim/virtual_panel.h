@@ -17,6 +17,12 @@ struct PanelFaults {
     bool refuseUpload = false;  // answers status 0x01 to a firmware upload; version stays
     bool notReady = false;      // never sends the ready byte after a command frame
     int dropByte = -1;  // leaves out this byte (0-based) of each data frame it sends; -1: none
+    // Falls silent for good once it has taken this many bytes of a firmware upload (echoed); -1:
+    // never. The image's whole length makes a panel that takes it all and never sends a status.
+    int uploadSilentAfter = -1;
+    // Accepts every settings write but stores one byte of it wrong (kCorruptedCell, one higher),
+    // as a panel with a failing memory cell would.
+    bool corruptWrite = false;
     std::optional<uint8_t> typeOverride;  // type byte answered instead of the panel's own
 };
 
@@ -26,6 +32,7 @@ class VirtualPanel {
     static constexpr size_t kSettingsSize = 8 * 256;
     static constexpr size_t kCodesSize = 32 * 256;
     static constexpr size_t kVersionCell = 1;
+    static constexpr size_t kCorruptedCell = 8;
     static constexpr uint8_t kDefaultType = 9;
     static constexpr uint8_t kDefaultVersion = 18;
     // A quiet line for this long abandons any half-received frame or awaited verdict. Longer than
@@ -91,6 +98,8 @@ class VirtualPanel {
     void sendDataFrame(const std::vector<uint8_t>& memory, size_t length,
                        std::vector<uint8_t>& out);
     uint8_t sentCrc(uint8_t crc) const;
+    // The panel has taken as much of an upload as it was told to before falling silent.
+    bool uploadCutOff(size_t taken) const;
 
     uint8_t type_;
     PanelFaults faults_;
@@ -98,6 +107,7 @@ class VirtualPanel {
     std::vector<uint8_t> codes_;
 
     State state_ = State::Idle;
+    bool dead_ = false;           // fell silent during an upload; stays so
     std::vector<uint8_t> frame_;  // bytes of the frame being received
     uint8_t writeOp_ = 0;
     size_t writeLength_ = 0;

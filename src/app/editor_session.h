@@ -10,6 +10,7 @@
 #include "editor_rules.h"
 #include "firmware_replacement.h"
 #include "image_state.h"
+#include "safety_net.h"
 
 class QWidget;
 
@@ -38,10 +39,14 @@ class EditorSession {
 
     [[nodiscard]] EditorLink& link() { return *link_; }
     [[nodiscard]] ImageState& image() { return image_; }
+    [[nodiscard]] SafetyNet& safety() { return *safety_; }
     // Demo start: factory defaults of the chosen variant; the LayoutCode they imply.
     void startDemo();
     // The editor is closing: a replacement in progress stops waiting.
     void closing();
+    [[nodiscard]] bool replacingFirmware() const {
+        return replacement_->stage() != FirmwareReplacement::Stage::Idle;
+    }
 
   private:
     EditorLinkHooks linkHooks();
@@ -50,12 +55,18 @@ class EditorSession {
     void takeLayout(std::optional<int32_t> layoutCode);
     void decode(const Block& settings, const Block& codes);
     void defaultsAfterReplace(int variant);
+    // "Записать в файл"; true when a file was written.
+    bool saveToFile();
+    bool mayDropEdits();
+    // Ctrl+P: the configuration report of what the editor shows, as HTML or PDF.
+    void saveReport();
 
     TK740Form& form_;
     LinkDriver& driver_;
     SessionContext context_;
     ImageState image_;
     std::shared_ptr<RuleState> rules_;
+    std::unique_ptr<SafetyNet> safety_;
     std::unique_ptr<EditorLink> link_;
     TFormFlash* flash_ = nullptr;  // owned by the form
     std::unique_ptr<FirmwareReplacement> replacement_;

@@ -28,12 +28,6 @@ const char kPageStyle[] =
     ".msg { font-weight: bold; color: #7a1010; }"
     ".note { background-color: #fff4c8; }";
 
-// The help files the program was written for were WinHelp files opened at context 1. Every such
-// name now leads to the start page of the built-in help.
-QUrl StartPageOf(const QString& /*helpFile*/) {
-    return QUrl(QString::fromLatin1(kStartPage));
-}
-
 class HelpWindow : public QWidget {
   public:
     explicit HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
@@ -104,7 +98,7 @@ void FollowOwner(HelpWindow* window, QWidget* owner) {
 
 }  // namespace
 
-void ShowHelp(QWidget* parent, const QString& helpFile) {
+void ShowHelp(QWidget* parent) {
     static const bool resourcesReady = (InitHelpResources(), true);
     (void)resourcesReady;
     QWidget* owner = parent != nullptr ? parent->window() : nullptr;
@@ -114,7 +108,7 @@ void ShowHelp(QWidget* parent, const QString& helpFile) {
     } else {
         FollowOwner(window, owner);
     }
-    window->ShowPage(StartPageOf(helpFile));
+    window->ShowPage(QUrl(QString::fromLatin1(kStartPage)));
     window->show();
     window->raise();
     window->activateWindow();

@@ -1,11 +1,11 @@
 #include <QApplication>
 
+#include "app_setup.h"
 #include "main_form.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("kerma740-config");
-    QApplication::setApplicationDisplayName("Kerma-740");
+    kerma::SetUpApplication(app);
     kerma::TMainForm form;
     form.show();
     return QApplication::exec();

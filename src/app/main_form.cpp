@@ -8,18 +8,19 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "busy_cursor.h"
 #include "editor_session.h"
 #include "editor_widgets.h"
 #include "help_window.h"
 #include "hint_settings.h"
 #include "maker.h"
+#include "qt_prompts.h"
 #include "variant_layout.h"
 
 namespace kerma {
@@ -28,6 +29,9 @@ namespace {
 
 const char kStartHelp[] = "Help.hlp";
 const char kButtonHelp[] = "Setka-740-v4_6-help.hlp";
+// How often the hourglass follows the link: exchanges and the firmware procedure start and end
+// in many places, and a look ten times a second keeps the cursor right without hooks in each.
+constexpr int kLinkWatchMs = 100;
 
 QRadioButton* Variant(QWidget* host, const char* name, const QString& caption,
                       const QString& hint) {
@@ -69,10 +73,12 @@ TMainForm::TMainForm(QWidget* parent, Clock& clock) : QMainWindow(parent) {
 
     hintMirror_ = AddHintMirror([this](const QString& hint) { label3_->setText(hint); });
     qApp->installEventFilter(this);
-    hooks.showHelp = [](QWidget* parent, const QString& file) { ShowHelp(parent, file); };
+    hooks.showHelp = [](QWidget* parent, const QString&) { ShowHelp(parent); };
     hooks.showEditor = [](TK740Form& form) { form.exec(); };
     layout->setSizeConstraint(QLayout::SetFixedSize);
     wireLink(clock);
+    linkWatch_.setInterval(kLinkWatchMs);
+    connect(&linkWatch_, &QTimer::timeout, this, &TMainForm::showLinkBusy);
 }
 
 void TMainForm::wireLink(Clock& clock) {
@@ -100,8 +106,8 @@ void TMainForm::wireLink(Clock& clock) {
 
 bool TMainForm::openAndHandshake(int port) {
     if (!runner_->openPort(port)) {
-        QMessageBox::warning(QApplication::activeWindow() ? QApplication::activeWindow() : this,
-                             "Kerma-740", QString::fromStdString(PortBusyMessage(port)));
+        QtPrompts(QApplication::activeWindow() ? QApplication::activeWindow() : this)
+            .notice(PortBusyMessage(port));
         return false;
     }
     runner_->start(LinkOperation::Handshake);
@@ -272,8 +278,12 @@ TK740Form* TMainForm::createEditor(bool demo) {
 }
 
 void TMainForm::runEditor() {
+    showLinkBusy();
+    linkWatch_.start();
     if (hooks.showEditor) hooks.showEditor(*editor_);
-    QApplication::restoreOverrideCursor();
+    linkWatch_.stop();
+    BusyCursor::setLineBusy(false);
+    unsetCursor();
     if (session_) session_->closing();
     relay_.target = nullptr;
     session_.reset();
@@ -282,7 +292,7 @@ void TMainForm::runEditor() {
 
 void TMainForm::connectToPanel() {
     button1_->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setCursor(Qt::WaitCursor);
     editorOpen_ = true;
     linkState().identifyPending = true;
     // Cleared before the handshake runs: it reads the flag on its own thread.
@@ -290,7 +300,7 @@ void TMainForm::connectToPanel() {
     if (!hooks.openPortAndHandshake || !hooks.openPortAndHandshake(portNumber())) {
         button1_->setEnabled(true);
         editorOpen_ = false;
-        QApplication::restoreOverrideCursor();
+        unsetCursor();
         return;
     }
     TK740Form* form = createEditor(false);
@@ -304,7 +314,7 @@ void TMainForm::connectToPanel() {
 
 void TMainForm::openDemo() {
     demoMode_ = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setCursor(Qt::WaitCursor);
     kerma740_->setEnabled(false);
     editorOpen_ = true;
     const int chosen = systemVariant();
@@ -318,6 +328,11 @@ void TMainForm::openDemo() {
     if (hooks.loadDefaults) hooks.loadDefaults(*form, variant);
     editor.model().setEnabled("CancelButton", false);
     runEditor();
+}
+
+void TMainForm::showLinkBusy() {
+    const bool replacing = session_ != nullptr && session_->replacingFirmware();
+    BusyCursor::setLineBusy(editor_ != nullptr && (runner_->busy() || replacing));
 }
 
 void TMainForm::setEditorLinkState(bool connected) {

@@ -3,6 +3,7 @@
 // the editor and keeps the link flags the other windows use.
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -89,6 +90,8 @@ class TMainForm : public QMainWindow {
     TK740Form* createEditor(bool demo);
     void runEditor();
     void editorClosing();
+    // The hourglass while an exchange or a firmware replacement runs for the open editor.
+    void showLinkBusy();
 
     QCheckBox* checkBoxQnm_ = nullptr;
     QCheckBox* checkBoxQn_ = nullptr;
@@ -112,6 +115,7 @@ class TMainForm : public QMainWindow {
     std::unique_ptr<RunnerDriver> driver_;
     std::unique_ptr<EditorSession> session_;
     QPointer<TK740Form> editor_;
+    QTimer linkWatch_;
     bool editorOpen_ = false;
     bool shortcutsActive_ = true;
     bool demoMode_ = false;

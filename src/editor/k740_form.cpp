@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +33,10 @@ bool IsEdit(ControlKind kind) {
     return kind == ControlKind::Edit || kind == ControlKind::MaskEdit;
 }
 
+constexpr const char* kStatusBar = "StatusBar1";
+// What the status bar keeps around each of its widgets.
+constexpr int kStatusBarMargins = 12;
+
 // The status bar's panels live in the model as labels under StatusBar1.
 int StatusPanelIndex(const Control& c) {
     if (c.name == kStatusPanel0) return 0;
@@ -44,8 +47,6 @@ int StatusPanelIndex(const Control& c) {
 }  // namespace
 
 TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts) : QDialog(parent) {
-    QElapsedTimer timer;
-    timer.start();
     if (prompts == nullptr) {
         ownPrompts_ = std::make_unique<QtPrompts>(this);
         prompts = ownPrompts_.get();
@@ -61,7 +62,6 @@ TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts) :
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
                           [this](QWidget*, QWidget* now) { focusMoved(now); });
     wireButtons();
-    constructionMs_ = static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
 TK740Form::~TK740Form() {
@@ -95,13 +95,29 @@ void TK740Form::buildFrame() {
         panels_[i]->setObjectName(Q(std::string(i == 0 ? kStatusPanel0 : kStatusPanel1)));
         statusBar_->addWidget(panels_[i], i);
     }
-    panels_[0]->setFixedWidth(model().at(kStatusPanel0).width);
+    // Panel 1 gives up room to panel 0 and to the progress bar; what it cannot show is in its hint.
+    panels_[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     progress_ = new QProgressBar(statusBar_);
     progress_->setRange(0, 100);
     progress_->setFixedWidth(160);
     progress_->hide();
     statusBar_->addPermanentWidget(progress_);
     layout->addWidget(statusBar_);
+    fitStatusPanel();
+}
+
+// Panel 0 is at least as wide as the model says and as wide as its text needs; a text longer
+// than the whole bar goes on to a second line rather than being cut.
+void TK740Form::fitStatusPanel() {
+    QLabel* panel = panels_[0];
+    const int base = model().at(kStatusPanel0).width;
+    int room = model().at(kStatusBar).width - kStatusBarMargins;
+    if (!progress_->isHidden()) room -= progress_->minimumWidth() + kStatusBarMargins;
+    const int needed = panel->fontMetrics().horizontalAdvance(panel->text()) + kStatusBarMargins;
+    const int width = std::max(base, std::min(needed, room));
+    panel->setWordWrap(needed > width);
+    panel->setFixedWidth(width);
+    panel->setMinimumHeight(panel->wordWrap() ? panel->heightForWidth(width) : 0);
 }
 
 QWidget* TK740Form::contentOf(const std::string& name) const {
@@ -313,12 +329,6 @@ void TK740Form::buildPage(const std::string& tabSheet) {
     syncing_ = was;
 }
 
-void TK740Form::buildAllPages() {
-    for (const auto& c : model().controls()) {
-        if (c->kind == ControlKind::TabSheet) buildPage(c->name);
-    }
-}
-
 void TK740Form::fitScrollContent(const Control& scrollBox) {
     int right = 0, bottom = 0;
     for (const Control* child : model().children(scrollBox.name)) {
@@ -363,11 +373,15 @@ void TK740Form::setMakerSite(const QString& makerName, const QString& webAddress
 }
 
 void TK740Form::setTransferProgress(int percent) {
-    progress_->setVisible(percent >= 0);
+    if (progress_->isHidden() == (percent >= 0)) {
+        progress_->setVisible(percent >= 0);
+        fitStatusPanel();
+    }
     if (percent >= 0) progress_->setValue(std::min(percent, 100));
 }
 
 void TK740Form::done(int result) {
+    if (hooks.canClose && !hooks.canClose()) return;
     if (hooks.onClose) hooks.onClose();
     QDialog::done(result);
 }
@@ -395,8 +409,11 @@ void TK740Form::applyAll(const Control& c) {
 void TK740Form::apply(const Control& c, ControlProperty property) {
     if (int panel = StatusPanelIndex(c); panel >= 0) {
         if (panels_[panel] == nullptr) return;
-        if (property == ControlProperty::Caption) panels_[panel]->setText(Q(c.caption));
-        if (property == ControlProperty::Geometry && panel == 0) panels_[0]->setFixedWidth(c.width);
+        if (property == ControlProperty::Caption) {
+            panels_[panel]->setText(Q(c.caption));
+            panels_[panel]->setToolTip(Q(c.caption));
+        }
+        if (panel == 0 && progress_ != nullptr) fitStatusPanel();
         return;
     }
     QWidget* w = find(c.name);

@@ -33,6 +33,7 @@ struct K740FormHooks {
     std::function<void()> onSave;      // "Записать в файл"
     std::function<void()> onHelp;      // "Помощь"
     std::function<void()> onClose;     // the window closes, by any way (before it goes)
+    std::function<bool()> canClose;    // asked first; false keeps the window open
 };
 
 class TK740Form : public QDialog {
@@ -55,9 +56,6 @@ class TK740Form : public QDialog {
     // The widget of a control, building its page first when needed; nullptr for controls
     // without a widget (list buffers).
     QWidget* widget(std::string_view name);
-    // Builds every page now (screenshots, measurements).
-    void buildAllPages();
-    [[nodiscard]] double constructionMs() const { return constructionMs_; }
     [[nodiscard]] int widgetCount() const { return static_cast<int>(widgets_.size()); }
 
   protected:
@@ -80,6 +78,7 @@ class TK740Form : public QDialog {
     void buildPage(const std::string& tabSheet);
     void fitScrollContent(const Control& scrollBox);
     void wireButtons();
+    void fitStatusPanel();
 
     void apply(const Control& c, ControlProperty property);
     void applyAll(const Control& c);
@@ -111,7 +110,6 @@ class TK740Form : public QDialog {
     bool syncing_ = false;      // model -> widget in progress: widget signals are not user edits
     bool inFocusMove_ = false;  // a focus move (with its rules) runs
     bool addingTab_ = false;
-    double constructionMs_ = 0;
 };
 
 }  // namespace kerma

@@ -11,6 +11,9 @@ struct FileDialogSpec {
     std::string filter = "Файлы конфигурации (*.cfg)|*.cfg|Все файлы|*.*";
 };
 
+// The three answers of a question that may also be withdrawn.
+enum class Answer { Yes, No, Cancel };
+
 class Prompts {
   public:
     virtual ~Prompts() = default;
@@ -18,6 +21,11 @@ class Prompts {
     virtual void notice(const std::string& text) = 0;
     // A Yes/No question with its own window caption. True for Yes.
     virtual bool question(const std::string& text, const std::string& caption) = 0;
+    // A Yes/No/Cancel question with its own caption. Where nobody can withdraw a command, it is
+    // the Yes/No question.
+    virtual Answer questionWithCancel(const std::string& text, const std::string& caption) {
+        return question(text, caption) ? Answer::Yes : Answer::No;
+    }
     // File dialogs; nullopt when the user cancels.
     virtual std::optional<std::string> openFile(const FileDialogSpec& request) = 0;
     virtual std::optional<std::string> saveFile(const FileDialogSpec& request) = 0;

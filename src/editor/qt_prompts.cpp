@@ -1,16 +1,64 @@
 #include "qt_prompts.h"
 
-#include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
+
+#include "busy_cursor.h"
 
 namespace kerma {
 
 namespace {
+
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// The file dialog writes sizes and dates in the language of the system; the program speaks
+// Russian whatever the system's language. Sizes in whole kilobytes, as the Windows explorer.
+class RussianFileColumns final : public QIdentityProxyModel {
+  public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || files == nullptr)
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex file = mapToSource(index);
+        const QLocale russian(QLocale::Russian, QLocale::Russia);
+        if (index.column() == kSizeColumn && !files->isDir(file))
+            return russian.toString((files->size(file) + 1023) / 1024) + QStringLiteral(" КБ");
+        if (index.column() == kDateColumn)
+            return russian.toString(files->lastModified(file), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+
+  private:
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kDateColumn = 3;
+};
+
+// Qt's own dialog, never the platform's: its texts come from the program's Russian catalogue,
+// while the platform's speaks the language of the system it runs on.
+std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogSpec& request,
+                                         QFileDialog::AcceptMode mode) {
+    BusyCursor::Asking asking;
+    QFileDialog dialog(parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new RussianFileColumns(&dialog));
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QtFilter(request.filter));
+    dialog.setDefaultSuffix(Q(request.defaultExtension));
+    dialog.resize(760, 440);  // the columns readable without a resize
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
 }  // namespace
 
 QString QtFilter(const std::string& filter) {
@@ -25,29 +73,36 @@ QString QtFilter(const std::string& filter) {
 }
 
 void QtPrompts::notice(const std::string& text) {
-    QMessageBox::information(parent_, QApplication::applicationDisplayName(), Q(text),
-                             QMessageBox::Ok);
+    BusyCursor::Asking asking;
+    QMessageBox::information(parent_, kNoticeCaption, Q(text), QMessageBox::Ok);
 }
 
 bool QtPrompts::question(const std::string& text, const std::string& caption) {
+    BusyCursor::Asking asking;
     return QMessageBox::question(parent_, Q(caption), Q(text), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
+// The buttons carry their Russian words themselves, whatever translation Qt has loaded.
+Answer QtPrompts::questionWithCancel(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Question, Q(caption), Q(text), QMessageBox::NoButton, parent_);
+    QPushButton* yes = box.addButton("Да", QMessageBox::YesRole);
+    QPushButton* no = box.addButton("Нет", QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton("Отмена", QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) return Answer::Yes;
+    if (box.clickedButton() == no) return Answer::No;
+    return Answer::Cancel;
+}
+
 std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& request) {
-    QString path =
-        QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(request.filter));
-    if (path.isEmpty()) return std::nullopt;
-    return path.toStdString();
+    return RunFileDialog(parent_, request, QFileDialog::AcceptOpen);
 }
 
 std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& request) {
-    QFileDialog dialog(parent_);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QtFilter(request.filter));
-    dialog.setDefaultSuffix(Q(request.defaultExtension));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().front().toStdString();
+    return RunFileDialog(parent_, request, QFileDialog::AcceptSave);
 }
 
 }  // namespace kerma

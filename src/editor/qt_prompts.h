@@ -1,5 +1,5 @@
 #pragma once
-// Prompts shown as the platform's message boxes and file dialogs.
+// Prompts shown as Qt's message boxes and file dialogs.
 #include <QPointer>
 #include <QWidget>
 
@@ -7,11 +7,15 @@
 
 namespace kerma {
 
+// The caption of a notice.
+inline constexpr const char* kNoticeCaption = "Kerma-740";
+
 class QtPrompts : public Prompts {
   public:
     explicit QtPrompts(QWidget* parent) : parent_(parent) {}
     void notice(const std::string& text) override;
     bool question(const std::string& text, const std::string& caption) override;
+    Answer questionWithCancel(const std::string& text, const std::string& caption) override;
     std::optional<std::string> openFile(const FileDialogSpec& request) override;
     std::optional<std::string> saveFile(const FileDialogSpec& request) override;
 

@@ -14,6 +14,8 @@ class ScriptedPrompts : public Prompts {
     std::vector<std::string> shown;
     // Answers to questions in order; when they run out, questions are answered with No.
     std::deque<bool> answers;
+    // Answers to Yes/No/Cancel questions in order; when they run out, No.
+    std::deque<Answer> choices;
     // Paths the file dialogs hand back; empty means the user cancels.
     std::deque<std::string> files;
 
@@ -23,6 +25,13 @@ class ScriptedPrompts : public Prompts {
         if (answers.empty()) return false;
         bool answer = answers.front();
         answers.pop_front();
+        return answer;
+    }
+    Answer questionWithCancel(const std::string& text, const std::string& caption) override {
+        shown.push_back(caption + "|" + text);
+        if (choices.empty()) return Answer::No;
+        Answer answer = choices.front();
+        choices.pop_front();
         return answer;
     }
     std::optional<std::string> openFile(const FileDialogSpec&) override { return nextFile(); }

@@ -17,10 +17,6 @@
 namespace kerma::cli {
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kRefused = 1;
-constexpr int kUsage = 2;
-
 // Notices go to the error stream; a question is answered No, as nobody is there to answer it.
 class StreamPrompts : public Prompts {
   public:
@@ -73,7 +69,8 @@ std::optional<int> FileVersion(const std::string& path, std::ostream& err) {
     return version;
 }
 
-// A session holding the file, or nothing (the reason already on err).
+// A session holding the file, or nothing (the reason already on err): the file cannot be read or
+// is no configuration file.
 std::unique_ptr<Session> OpenFile(const std::string& path, std::ostream& err) {
     const auto version = FileVersion(path, err);
     if (!version) return nullptr;
@@ -101,7 +98,14 @@ std::vector<std::pair<std::string, std::string>> Fields(const Session& s) {
 
 int Usage(std::ostream& err, const char* line) {
     err << "Использование: kerma740-cli " << line << "\n";
-    return kUsage;
+    return kUnusable;
+}
+
+// What the program runs on "Записать в файл": the checks before a save (system numbers, the
+// engineer password, in variant 5 the pruning of repeated codes), then the file.
+bool SaveAsTheProgramDoes(Session& s, const std::string& path) {
+    if (!ChecksBeforeSave(*s.editor, s.image)) return false;
+    return SaveConfigurationTo(*s.editor, s.image, s.variant, path);
 }
 
 }  // namespace
@@ -109,9 +113,8 @@ int Usage(std::ostream& err, const char* line) {
 int Resave(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
     if (args.size() != 2) return Usage(err, "resave ВХОД.cfg ВЫХОД.cfg");
     auto session = OpenFile(args[0], err);
-    if (!session) return kRefused;
-    if (!SaveConfigurationTo(*session->editor, session->image, session->variant, args[1]))
-        return kRefused;
+    if (!session) return kUnusable;
+    if (!SaveAsTheProgramDoes(*session, args[1])) return kFailed;
     err << kFileSavedText << "\n";
     return kDone;
 }
@@ -143,13 +146,13 @@ bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string
     held.assign(static_cast<size_t>(kCodesCells), 0);
     std::copy_n(codes.begin(), std::min(codes.size(), held.size()), held.begin());
     DecodeSettingsImage(editor, session.image, settings);
-    return SaveConfigurationTo(editor, session.image, session.variant, path);
+    return SaveAsTheProgramDoes(session, path);
 }
 
 int Show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return Usage(err, "show ФАЙЛ.cfg");
     auto session = OpenFile(args[0], err);
-    if (!session) return kRefused;
+    if (!session) return kUnusable;
     out << DumpEditorState(*session->editor, session->variant);
     return kDone;
 }
@@ -158,7 +161,7 @@ int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (args.size() != 2) return Usage(err, "diff A.cfg B.cfg");
     auto a = OpenFile(args[0], err);
     auto b = a ? OpenFile(args[1], err) : nullptr;
-    if (!a || !b) return kUsage;
+    if (!a || !b) return kUnusable;
     std::map<std::string, std::string> right;
     std::vector<std::string> onlyRight;
     for (auto& [name, value] : Fields(*b)) right[name] = value;
@@ -176,7 +179,7 @@ int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         out << name << ": \"—\" | \"" << value << "\"\n";
         differ = true;
     }
-    return differ ? kRefused : kDone;
+    return differ ? kFailed : kDone;
 }
 
 int Defaults(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
@@ -191,9 +194,8 @@ int Defaults(const std::vector<std::string>& args, std::ostream&, std::ostream& 
     if (text.size() != 1 || !HasFactoryImage(text[0] - '0')) return Usage(err, usage);
     Session session(err, FactoryVersionByte(text[0] - '0'));
     (void)LoadFactoryDefaults(*session.editor, session.image, session.variant);
-    if (session.editor->status(0) != kDefaultsLoadedText) return kRefused;
-    if (!SaveConfigurationTo(*session.editor, session.image, session.variant, options["--out"]))
-        return kRefused;
+    if (session.editor->status(0) != kDefaultsLoadedText) return kFailed;
+    if (!SaveAsTheProgramDoes(session, options["--out"])) return kFailed;
     err << kFileSavedText << "\n";
     return kDone;
 }

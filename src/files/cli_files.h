@@ -3,23 +3,25 @@
 //   resave IN.cfg OUT.cfg                 load into an editor and save again, as the program would
 //   diff A.cfg B.cfg                      the fields whose shown values differ, by control name
 //   defaults --variant N --out FILE.cfg   the factory configuration of variant N as a file
-// Each takes the arguments after the command word and returns the exit status: 0 done (diff: no
-// difference), 1 refused or (diff) a difference found, 2 usage or a file that cannot be read.
+// Each takes the arguments after the command word and returns its ExitStatus.
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli_exit_status.h"
 #include "config_file.h"
 
 namespace kerma::cli {
 
 int Resave(const std::vector<std::string>& args, std::ostream& out = std::cout,
            std::ostream& err = std::cerr);
-// The blocks the program would send for a configuration file: loaded into the editor, the checks
-// of a write passed, both images built. nullopt (the reason on err) where the program refuses.
+// The blocks the program would send for a configuration file (one the file reader accepts, of a
+// known variant): loaded into the editor, the checks of a write passed, both images built.
+// nullopt (the reason on err) where the program refuses.
 std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& err = std::cerr);
-// Blocks read from a panel saved as the program saves them after a read.
+// Blocks read from a panel saved as the program saves them after a read: the checks before a
+// save first (their notices on err), which may refuse.
 bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string& path,
                     std::ostream& err = std::cerr);
 

@@ -1,13 +1,15 @@
 #include "config_file.h"
 
 #include <charconv>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <system_error>
 
+#include "file_replace.h"
 #include "link_types.h"
+#include "utf8_path.h"
 
 namespace kerma {
 namespace {
@@ -15,41 +17,128 @@ namespace {
 // A real file has 1280 to 2816 lines of at most four characters; anything far beyond is not a
 // configuration file and is refused before it is read into memory.
 constexpr std::uintmax_t kMaxFileBytes = 1 << 20;
-constexpr int kVersionLine = 1;
+constexpr size_t kHeaderLine = 0;
+constexpr size_t kVersionLine = 1;
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr size_t kQuotedChars = 20;
 
-std::string LineError(int line, const std::string& what) {
-    return "Ошибка чтения файла конфигурации. Строка " + std::to_string(line + 1) + ": " + what;
+struct Range {
+    int32_t low, high;
+};
+// The block header on line 0 is never taken over by a load, so any number is a valid header.
+constexpr Range kAnyNumber{std::numeric_limits<int32_t>::min(),
+                           std::numeric_limits<int32_t>::max()};
+constexpr Range kCellRange{-1, 255};
+
+std::string ReadError(const std::string& what) {
+    return "Ошибка чтения файла конфигурации. " + what;
 }
 
-// Splits on LF, dropping one CR before it. A last line without an end counts as a line.
+std::string LineError(size_t line, const std::string& what) {
+    return ReadError("Строка " + std::to_string(line + 1) + ": " + what);
+}
+
+// "1 строка", "3 строки", "12 строк".
+std::string LineCount(size_t n) {
+    const size_t tens = n % 100, ones = n % 10;
+    const char* word = (tens >= 11 && tens <= 14) ? "строк"
+                       : ones == 1                ? "строка"
+                       : (ones >= 2 && ones <= 4) ? "строки"
+                                                  : "строк";
+    return std::to_string(n) + " " + word;
+}
+
+bool IsUtf16(std::string_view text) {
+    return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
+// Splits on CR LF, LF or a lone CR (files from old Mac editors). A last line without an end
+// counts as a line.
 std::vector<std::string_view> SplitLines(std::string_view text) {
+    if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
     std::vector<std::string_view> lines;
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = end + 1;
+        size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        const bool crlf = end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n';
+        start = end + (crlf ? 2 : 1);
     }
     return lines;
 }
 
-std::variant<int32_t, std::string> ParseCell(std::string_view line) {
-    int32_t value = 0;
-    const char* first = line.data();
-    const char* last = line.data() + line.size();
-    if (line.empty()) return std::string("пустая строка");
-    auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || ptr != last) {
-        std::string why = "\"";
-        why.append(line.substr(0, 20));
-        why.append("\" не число");
-        return why;
+bool IsBlank(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// Lines up to the last one that holds anything: blank lines at the end are no content.
+size_t UsedLines(const std::vector<std::string_view>& lines) {
+    size_t used = lines.size();
+    while (used > 0 && IsBlank(lines[used - 1])) --used;
+    return used;
+}
+
+// Length of the UTF-8 character starting at text[at], 0 when the bytes are not one.
+size_t Utf8CharLength(std::string_view text, size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const size_t length = lead < 0x80                   ? 1
+                          : lead >= 0xF0 && lead < 0xF5 ? 4
+                          : lead >= 0xE0                ? 3
+                          : lead >= 0xC2                ? 2
+                                                        : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
     }
-    if (value < -1 || value > 255) return std::to_string(value) + " вне диапазона -1..255";
+    return length;
+}
+
+// The start of a line as the user may see it quoted, or nullopt when it is no readable text
+// (control characters, bytes of another code page): quoting it would only show garbage.
+std::optional<std::string> Quotable(std::string_view line) {
+    std::string shown;
+    size_t chars = 0;
+    for (size_t at = 0; at < line.size();) {
+        const auto byte = static_cast<unsigned char>(line[at]);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F) return std::nullopt;
+        const size_t length = Utf8CharLength(line, at);
+        if (length == 0) return std::nullopt;
+        if (chars++ < kQuotedChars) shown.append(line.substr(at, length));
+        at += length;
+    }
+    return shown;
+}
+
+std::variant<int32_t, std::string> ParseCell(std::string_view line, Range range) {
+    if (line.empty()) return std::string("пустая строка");
+    if (line.find('\0') != std::string_view::npos)
+        return std::string("нулевой байт, это не текстовый файл");
+    int32_t value = 0;
+    const char* last = line.data() + line.size();
+    auto [ptr, ec] = std::from_chars(line.data(), last, value);
+    if (ec == std::errc::result_out_of_range && ptr == last)
+        return std::string(line) + " слишком большое число";
+    if (ec != std::errc() || ptr != last) {
+        const auto quoted = Quotable(line);
+        if (!quoted) return std::string("нечитаемые символы, это не число");
+        return "\"" + *quoted + "\" не число";
+    }
+    if (value < range.low || value > range.high)
+        return std::to_string(value) + " вне диапазона -1..255";
     return value;
+}
+
+FileError TooShort(size_t used, size_t needed) {
+    if (needed <= kVersionLine + 1) {
+        return {static_cast<int>(used),
+                ReadError("Файл слишком короткий: нет строки 2 с версией прошивки.")};
+    }
+    return {static_cast<int>(used),
+            ReadError("В файле " + LineCount(used) + ", нужно " + std::to_string(needed) + ".")};
+}
+
+size_t LinesOfVariant(int variant) {
+    return static_cast<size_t>(FileSettingsCells(variant) + FileCodesCells(variant));
 }
 
 }  // namespace
@@ -73,43 +162,54 @@ std::string FormatConfigFile(const ConfigImage& image) {
     return text;
 }
 
-std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text) {
+std::optional<int32_t> ConfigFileVersion(std::string_view text) {
+    if (IsUtf16(text)) return std::nullopt;
     const auto lines = SplitLines(text);
-    if (lines.size() <= kVersionLine)
-        return FileError{-1, "Ошибка чтения файла конфигурации. Файл пуст или слишком короткий."};
-    std::vector<int32_t> cells;
-    cells.reserve(lines.size());
-    for (size_t i = 0; i < lines.size(); ++i) {
-        auto cell = ParseCell(lines[i]);
-        if (auto* why = std::get_if<std::string>(&cell))
-            return FileError{static_cast<int>(i), LineError(static_cast<int>(i), *why)};
+    if (lines.size() <= kVersionLine) return std::nullopt;
+    const auto cell = ParseCell(lines[kVersionLine], kCellRange);
+    if (const auto* value = std::get_if<int32_t>(&cell)) return *value;
+    return std::nullopt;
+}
+
+std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text) {
+    if (IsUtf16(text)) {
+        return FileError{-1, ReadError("Файл в кодировке UTF-16; сохраните его как обычный "
+                                       "текст (ANSI или UTF-8).")};
+    }
+    const auto lines = SplitLines(text);
+    const size_t used = UsedLines(lines);
+    if (used == 0) return FileError{-1, ReadError("Файл пуст.")};
+    Cells cells;
+    size_t needed = kVersionLine + 1;
+    for (size_t i = 0; i < needed; ++i) {
+        if (i >= used) return TooShort(used, needed);
+        const auto cell = ParseCell(lines[i], i == kHeaderLine ? kAnyNumber : kCellRange);
+        if (const auto* why = std::get_if<std::string>(&cell))
+            return FileError{static_cast<int>(i), LineError(i, *why)};
         cells.push_back(std::get<int32_t>(cell));
+        if (i == kVersionLine) {
+            needed = LinesOfVariant(VariantOfVersion(cells.back()));
+            cells.reserve(needed);
+        }
     }
     const int variant = VariantOfVersion(cells[kVersionLine]);
-    const size_t n = static_cast<size_t>(FileSettingsCells(variant));
-    const size_t c = static_cast<size_t>(FileCodesCells(variant));
-    if (cells.size() < n + c) {
-        return FileError{static_cast<int>(cells.size()),
-                         "Ошибка чтения файла конфигурации. В файле " +
-                             std::to_string(cells.size()) + " строк, нужно " +
-                             std::to_string(n + c) + "."};
-    }
+    const auto n = static_cast<std::ptrdiff_t>(FileSettingsCells(variant));
     ConfigImage image;
-    image.settings.assign(cells.begin(), cells.begin() + static_cast<std::ptrdiff_t>(n));
-    image.codes.assign(cells.begin() + static_cast<std::ptrdiff_t>(n),
-                       cells.begin() + static_cast<std::ptrdiff_t>(n + c));
+    image.settings.assign(cells.begin(), cells.begin() + n);
+    image.codes.assign(cells.begin() + n, cells.end());
     return image;
 }
 
 std::variant<std::string, FileError> ReadConfigText(const std::string& path) {
-    const std::string cannotOpen =
-        "Ошибка чтения файла конфигурации. Не удалось открыть файл " + path + ".";
+    const std::string cannotOpen = ReadError("Не удалось открыть файл " + path + ".");
+    const std::filesystem::path file = Utf8Path(path);
     std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
+    if (std::filesystem::is_directory(file, ec))
+        return FileError{-1, ReadError(path + " — это папка, а не файл.")};
+    const auto size = std::filesystem::file_size(file, ec);
     if (ec) return FileError{-1, cannotOpen};
-    if (size > kMaxFileBytes)
-        return FileError{-1, "Ошибка чтения файла конфигурации. Файл слишком велик."};
-    std::ifstream in(path, std::ios::binary);
+    if (size > kMaxFileBytes) return FileError{-1, ReadError("Файл слишком велик.")};
+    std::ifstream in(file, std::ios::binary);
     if (!in) return FileError{-1, cannotOpen};
     std::ostringstream buffer;
     buffer << in.rdbuf();
@@ -124,25 +224,7 @@ std::variant<ConfigImage, FileError> ReadConfigFile(const std::string& path) {
 }
 
 std::string WriteConfigFile(const std::string& path, const ConfigImage& image) {
-    const std::string text = FormatConfigFile(image);
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            return "Не удалось записать файл " + path + ".";
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::remove(temp.c_str());
-        return "Не удалось записать файл " + path + ": " + ec.message();
-    }
-    return {};
+    return ReplaceFileWhole(path, FormatConfigFile(image));
 }
 
 }  // namespace kerma

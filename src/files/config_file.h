@@ -2,6 +2,7 @@
 // Configuration files: one decimal number per line, CR LF, settings cells then codes cells.
 // Line 1 is the firmware version byte and tells the variant, which fixes both counts.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -30,14 +31,21 @@ struct FileError {
 // function writes what it is given.
 [[nodiscard]] std::string FormatConfigFile(const ConfigImage& image);
 
-// Reads and checks the whole text before handing anything back: every line an integer -1..255,
-// CR LF or LF line ends, enough lines for the variant of line 1. Extra lines are ignored.
+// Reads and checks every line a load uses before handing anything back: line 0 (the block header,
+// which a load never takes over) any integer, every other line an integer -1..255, enough lines
+// for the variant of line 1. Lines end in CR LF, LF or CR; a UTF-8 byte-order mark is skipped;
+// lines past the ones the variant needs are ignored.
 [[nodiscard]] std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text);
 
+// Line 1, the firmware version byte, when it is one: the file's variant can be named before the
+// rest of the file is looked at.
+[[nodiscard]] std::optional<int32_t> ConfigFileVersion(std::string_view text);
+
 // The text of a configuration file, refused unread when it is far larger than any real one.
+// Paths are UTF-8.
 [[nodiscard]] std::variant<std::string, FileError> ReadConfigText(const std::string& path);
 
-// Whole-file helpers. Writing goes to a temporary file in the same folder, then a rename.
+// Whole-file helpers. Writing replaces the file whole or not at all (ReplaceFileWhole).
 [[nodiscard]] std::variant<ConfigImage, FileError> ReadConfigFile(const std::string& path);
 [[nodiscard]] std::string WriteConfigFile(const std::string& path,
                                           const ConfigImage& image);  // "" on success

@@ -1,7 +1,6 @@
 #include "editor_files.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "codes_image.h"
 #include "editor_rules.h"
@@ -49,28 +48,6 @@ void ShowFirstPage(FormModel& model) {
 std::string UnknownVersionText(const K740Editor& editor) {
     return "Версия ПО прибора " + std::to_string(editor.state().versionByte) +
            " не относится ни к одному типу системы.";
-}
-
-std::string_view TakeLine(std::string_view& text) {
-    const size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(std::min(end + 1, text.size()));
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
-}
-
-std::optional<int32_t> WholeNumber(std::string_view line) {
-    int32_t value = 0;
-    const char* last = line.data() + line.size();
-    auto [ptr, ec] = std::from_chars(line.data(), last, value);
-    if (line.empty() || ec != std::errc() || ptr != last) return std::nullopt;
-    return value;
-}
-
-// Line 1 of a file, the firmware version byte, when it is a number.
-std::optional<int32_t> VersionLine(std::string_view text) {
-    (void)TakeLine(text);
-    return WholeNumber(TakeLine(text));
 }
 
 // The settings image of a file: its N cells in a 1024-cell buffer. Line 0 is the block header;
@@ -131,36 +108,43 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
     return LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
 }
 
-std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
+std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant,
+                                         bool* saved) {
     const int variant = EditorVariant(editor, chosenVariant);
     std::optional<int32_t> layoutCode;
+    if (saved != nullptr) *saved = false;
     if (editor.state().demoMode) layoutCode = RegularLayout(variant);
     if (!RunChecksBeforeSave(editor, image)) return layoutCode;
     const auto path = editor.prompts().saveFile(FileDialogSpec{});
     if (!path) return layoutCode;
-    (void)SaveConfigurationTo(editor, image, variant, *path);
+    const bool written = SaveConfigurationTo(editor, image, variant, *path);
+    if (saved != nullptr) *saved = written;
     return layoutCode;
 }
 
-bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
-                         const std::string& path) {
-    if (!HasFactoryImage(variant)) {
-        editor.prompts().notice(UnknownVersionText(editor));
-        return false;
-    }
+std::variant<ConfigImage, std::string> BuildConfigImage(K740Editor& editor, ImageState& image,
+                                                        int variant) {
+    if (!HasFactoryImage(variant)) return UnknownVersionText(editor);
     EncodedImage settings = EncodeSettingsImage(editor, image);
-    if (!settings.ok()) {
-        editor.prompts().notice(settings.error);
-        return false;
-    }
+    if (!settings.ok()) return settings.error;
     Cells codes = EncodeCodesImage(editor, image);
     codes.resize(std::max(codes.size(), static_cast<size_t>(kCodesCells)), 0);
     settings.cells.resize(std::max(settings.cells.size(), static_cast<size_t>(kSettingsCells)), 0);
     for (int cell : kFileZeroCells) settings.cells[static_cast<size_t>(cell)] = 0;
     const auto n = static_cast<std::ptrdiff_t>(FileSettingsCells(variant));
     const auto c = static_cast<std::ptrdiff_t>(FileCodesCells(variant));
-    ConfigImage file{Cells(settings.cells.begin(), settings.cells.begin() + n),
-                     Cells(codes.begin(), codes.begin() + c)};
+    return ConfigImage{Cells(settings.cells.begin(), settings.cells.begin() + n),
+                       Cells(codes.begin(), codes.begin() + c)};
+}
+
+bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
+                         const std::string& path) {
+    auto built = BuildConfigImage(editor, image, variant);
+    if (auto* error = std::get_if<std::string>(&built)) {
+        editor.prompts().notice(*error);
+        return false;
+    }
+    const ConfigImage& file = std::get<ConfigImage>(built);
     if (std::string error = WriteConfigFile(path, file); !error.empty()) {
         editor.prompts().notice(error);
         return false;
@@ -190,12 +174,12 @@ bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVari
                            std::string_view text) {
     // A file of another variant is named as such, whatever else is wrong with it further down.
     const int expected = editor.state().demoMode ? DemoVariant(chosenVariant) : chosenVariant;
-    const auto version = VersionLine(text);
+    const auto version = ConfigFileVersion(text);
     if (version && VariantOfVersion(*version) != expected) {
         editor.prompts().notice(std::string(kWrongFileVersionText));
         return false;
     }
-    auto parsed = ParseEditorConfig(text);
+    auto parsed = ParseConfigFile(text);
     if (auto* error = std::get_if<FileError>(&parsed)) {
         editor.prompts().notice(error->message);
         return false;
@@ -206,18 +190,6 @@ bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVari
     DecodeSettingsImage(editor, image, settings);
     editor.setStatus(0, std::string(kFileLoadedText));
     return true;
-}
-
-std::variant<ConfigImage, FileError> ParseEditorConfig(std::string_view text) {
-    std::string_view rest = text;
-    const auto header = WholeNumber(TakeLine(rest));
-    // A header that is no number at all: the file reader names the fault in its own words.
-    if (!header) return ParseConfigFile(text);
-    std::string withHeader = "0\n";
-    withHeader.append(rest);
-    auto parsed = ParseConfigFile(withHeader);
-    if (auto* file = std::get_if<ConfigImage>(&parsed)) file->settings[kHeaderCell] = *header;
-    return parsed;
 }
 
 }  // namespace kerma

@@ -42,8 +42,15 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
 int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant);
 
 // SaveButton: the checks before a save, the save dialog, then SaveConfigurationTo. Returns the
-// LayoutCode set in demo mode. A cancelled dialog ends the command silently.
-std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant);
+// LayoutCode set in demo mode. A cancelled dialog ends the command silently. saved, when given,
+// tells whether a file was written.
+std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant,
+                                         bool* saved = nullptr);
+
+// The file a save of the editor would write now, or the reason none can be built. Shows nothing.
+[[nodiscard]] std::variant<ConfigImage, std::string> BuildConfigImage(K740Editor& editor,
+                                                                      ImageState& image,
+                                                                      int variant);
 
 // Encodes both images and writes them as a file of the variant. A failure is shown as a notice
 // and leaves no file (nor a part of one) behind; true when the file was written.
@@ -60,9 +67,5 @@ bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVari
                            const std::string& path);
 bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVariant,
                            std::string_view text);
-
-// The file text as the editor reads it: like ParseConfigFile, except that line 0 (the block
-// header, not taken over) may hold any integer.
-[[nodiscard]] std::variant<ConfigImage, FileError> ParseEditorConfig(std::string_view text);
 
 }  // namespace kerma

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "count_rules.h"
+#include "editor_rules.h"
 #include "image_fields.h"
 #include "k740_controls.h"
 #include "settings_image.h"
@@ -256,7 +257,10 @@ void DecodeCodesImage(K740Editor& editor, ImageState& image) {
     DecodeCodes(editor, cells, variant == 5);
     if (KeySlots(variant) > 0) DecodeKeys(editor, cells, KeySlots(variant));
     if (variant == 2) DecodeObjectsOfOneReceiver(editor.model(), cells);
-    if (variant == 5) DecodeObjectsOfFourReceivers(editor.model(), cells);
+    if (variant == 5) {
+        DecodeObjectsOfFourReceivers(editor.model(), cells);
+        CheckObjectsAfterDecoding(editor, image);
+    }
 }
 
 Cells EncodeCodesImage(K740Editor& editor, ImageState& image) {

@@ -46,16 +46,4 @@ void ApplyDurationEnableRules(FormModel& model) {
     model.setEnabled("LCDEdit", model.at("LCDButton2").checked);
 }
 
-void ReadObjectAssignments(const FormModel& model, ImageState& image, int receivers) {
-    for (int r = 1; r <= receivers; ++r) {
-        for (int t = 1; t <= kQnRows; ++t) {
-            for (int s = 1; s <= kQnLoops; ++s) {
-                std::optional<long> number = FieldValue(model.at(ObjectName(r, t, s)).text);
-                int q = (r - 1) * kQnRows * kQnLoops + (t - 1) * kQnLoops + (s - 1);
-                if (number) image.objectAssignments[q] = static_cast<int>(*number);
-            }
-        }
-    }
-}
-
 }  // namespace kerma

@@ -1,6 +1,6 @@
 #pragma once
 // The parts of the editor's field rules that a decoding depends on, in their smallest form: the
-// code and key count rules, the duration enable rules and the refresh of the object assignments.
+// code and key count rules and the duration enable rules.
 // The editor's own rules may take these over; until then the codecs run them directly, so a
 // decoded editor is consistent with or without the rule handlers installed.
 #include "form_model.h"
@@ -21,9 +21,5 @@ void ApplyKeyCountRule(FormModel& model, K740State& state);
 
 // A duration edit is enabled only where its mode uses it (sound not off, backlight automatic).
 void ApplyDurationEnableRules(FormModel& model);
-
-// ObjectAssignments <- the number of every object field of receivers 1..receivers that holds one;
-// a field without digits keeps its loop's assignment.
-void ReadObjectAssignments(const FormModel& model, ImageState& image, int receivers);
 
 }  // namespace kerma

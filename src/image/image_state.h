@@ -35,6 +35,14 @@ struct OwnNameMemo {
     std::array<uint8_t, kOwnNameLength> codes{};
 };
 
+// What the object rules carry from one object field to the next, for the life of the editor.
+// Kept here because a decoding runs the object rule too.
+struct ObjectCarry {
+    int objectValueOnEntry = 0;  // ObjectValueOnEntry
+    int lastObjectValue = 0;     // LastObjectValue
+    int lastObjectTag = 0;       // LastObjectTag
+};
+
 struct ImageState {
     // The last settings image decoded (after its repairs); the starting point of every encoding,
     // so cells no field covers go back as read. Variant 5 calls it QnImageCopy.
@@ -46,6 +54,7 @@ struct ImageState {
     std::array<int, kObjectLoops> objectAssignments{};
     // Per QN transmitter the loops whose object number changed (variant 5).
     std::array<int, kQnTransmitters> qnDetectorBlock{};
+    ObjectCarry objectCarry;
 
     // The settings part of the factory image last taken, and the codes of variant 5's; a write
     // after a firmware replacement sends them (DefaultsAfterReplace). Empty until defaults.

@@ -62,8 +62,8 @@ std::string EngineerDigits(std::string_view text) {
     return digits.size() == kEngineerDigits ? digits : std::string();
 }
 
-bool EncodeEngineerPassword(const FormModel& model, Cells& cells) {
-    std::string digits = EngineerDigits(model.at("PasswordEdit").text);
+bool EncodeEngineerPassword(const FormModel& model, std::string_view field, Cells& cells) {
+    std::string digits = EngineerDigits(model.at(field).text);
     if (digits.empty()) return false;
     for (int i = 0; i < kEngineerDigits; ++i) {
         cells[kEngineerPassword + i] = kDigitBase + (digits[i] - '0');
@@ -224,7 +224,7 @@ void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, int variant)
 
 bool EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells, int variant) {
     const FormModel& model = editor.model();
-    if (!EncodeEngineerPassword(model, cells)) return false;
+    if (!EncodeEngineerPassword(model, "PasswordEdit", cells)) return false;
     cells[kExitTime] = model.at("Delay").position;
     cells[kEntryTime] = model.at("DelayVxod").position;
     cells[kCodeCount] = editor.state().codeCount;
@@ -257,14 +257,17 @@ bool EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells, 
 
 // --- variant 2: one QN receiver, 256 cells ------------------------------------------------
 
+// PanelQN covers the partition page, so the engineer password is edited in its paswrd1 field;
+// PasswordEdit, hidden beneath, shows the same digits.
 void DecodeSmall(K740Editor& editor, const Cells& cells) {
     DecodeEngineerPassword(editor.model(), "PasswordEdit", cells);
+    DecodeEngineerPassword(editor.model(), "paswrd1", cells);
     ShowKeyCount(editor, Byte(cells, kKeyCount));
     ShowCodeCount(editor, Byte(cells, kCodeCount));
 }
 
 bool EncodeSmall(const K740Editor& editor, Cells& cells) {
-    if (!EncodeEngineerPassword(editor.model(), cells)) return false;
+    if (!EncodeEngineerPassword(editor.model(), "paswrd1", cells)) return false;
     cells[kCodeCount] = editor.state().codeCount;
     return true;
 }
@@ -328,7 +331,6 @@ void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& set
     }
     image.settingsCopy = std::move(cells);
     DecodeCodesImage(editor, image);
-    if (variant == 5) ReadObjectAssignments(editor.model(), image, kReceivers);
 }
 
 EncodedImage EncodeSettingsImage(K740Editor& editor, ImageState& image) {

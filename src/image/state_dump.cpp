@@ -119,7 +119,7 @@ std::vector<std::string> VariantControlNames(int variant) {
             AddKeys(names);
             break;
         case 2:
-            names.push_back("PasswordEdit");
+            names.push_back("paswrd1");  // the engineer password is built from it
             AddCodes(names, true);
             AddObjects(names, 1);
             break;

@@ -139,7 +139,9 @@ class TComThread::HostProxy final : public LinkHost {
     HostProxy(TComThread& thread, LinkHost& target) : thread_(thread), target_(target) {}
 
     void outcome(int32_t code, int attempt) override {
-        park([&] { target_.outcome(code, attempt); });
+        park([&] {
+            if (!staleAfterStop(code)) target_.outcome(code, attempt);
+        });
     }
     void progress(int percent) override {
         park([&] { target_.progress(percent); });
@@ -182,6 +184,12 @@ class TComThread::HostProxy final : public LinkHost {
     }
 
   private:
+    // A failure the exchange ran into just before the user's stop reaches the UI thread after
+    // it: "Разорвать связь" has already said "Нет связи с прибором", and that is what stays.
+    [[nodiscard]] bool staleAfterStop(int32_t code) const {
+        return thread_.terminated_ &&
+               (code == LinkResult::TimeOut || code == LinkResult::BlockFailed);
+    }
     void park(const std::function<void()>& fn) {
         thread_.parked_ = true;
         thread_.ui_.call(fn);

@@ -27,7 +27,7 @@ bool Stopped(const ExchangeContext& ctx) {
     return ctx.terminated.load();
 }
 
-// One byte under the retry rule; nullopt after the time-out (which is reported).
+// One byte under the retry rule; nullopt after the time-out (which is reported) or a stop.
 std::optional<uint8_t> TryReadByte(ExchangeContext& ctx) {
     for (int attempt = 0;; ++attempt) {
         uint8_t byte = 0;
@@ -35,6 +35,9 @@ std::optional<uint8_t> TryReadByte(ExchangeContext& ctx) {
             ctx.state.lastByte = byte;
             return byte;
         }
+        // The user broke the link and the port is closing under us: waiting out the retries
+        // would only put a time-out on the status bar over "Нет связи с прибором".
+        if (Stopped(ctx)) return std::nullopt;
         if (attempt == kReadRetries) {
             ctx.host.outcome(LinkResult::TimeOut, 0);
             return std::nullopt;
@@ -50,6 +53,14 @@ bool WriteByte(ExchangeContext& ctx, uint8_t byte) {
 void Verdict(ExchangeContext& ctx, uint8_t verdict) {
     WriteByte(ctx, verdict);
     ReadByte(ctx);
+}
+
+// A write call the port refused: nothing more can reach the panel on this connection, so the link
+// is given up as the user's own break would, instead of a frame error or a status left as it was.
+void PortFailed(ExchangeContext& ctx) {
+    if (Stopped(ctx)) return;  // the user's break closed the port and has said so
+    ctx.host.outcome(LinkResult::PortFailed, 0);
+    ctx.host.linkLost();
 }
 
 // --- Handshake -------------------------------------------------------------------------------
@@ -129,8 +140,18 @@ void RunUploadHandshake(ExchangeContext& ctx) {
     }
     ctx.clock.sleepMs(kUploadHandshakeWaitMs);
     std::array<uint8_t, 4> a{};
-    for (auto& byte : a) byte = ReadByte(ctx);
-    const bool accepted = a[0] == kLead && a[1] == kLead &&
+    // A missing byte is no answer, whatever ReadByte would hand back after its time-out, and the
+    // rest of an answer that broke off will not come either.
+    bool complete = true;
+    for (auto& byte : a) {
+        const auto got = TryReadByte(ctx);
+        if (!got) {
+            complete = false;
+            break;
+        }
+        byte = *got;
+    }
+    const bool accepted = complete && a[0] == kLead && a[1] == kLead &&
                           static_cast<int8_t>(a[2]) == ctx.state.panelTypeCode &&
                           a[3] == Crc8(std::span(a.data(), 3));
     Verdict(ctx, accepted ? kAccept : kReject);
@@ -147,32 +168,50 @@ std::optional<size_t> UploadLength(const Block& image) {
     return n + 7;
 }
 
+// The upload is over without the panel's yes: the dialog goes, and the replacement reports the
+// failure.
+void UploadFailed(ExchangeContext& ctx) {
+    ctx.host.uploadFinished();
+    ctx.state.uploadSucceeded = false;
+    ctx.host.outcome(LinkResult::BlockFailed, 0);
+}
+
+// False when a write call failed, the panel stopped echoing or the user stopped. A panel that
+// missed a byte of its firmware cannot make use of the rest, and a time-out for every byte left
+// would hold the progress dialog for hours.
+bool SendImage(const Block& image, size_t total, ExchangeContext& ctx) {
+    for (size_t i = 0; i < total; ++i) {
+        if (!WriteByte(ctx, static_cast<uint8_t>(image[i]))) return false;
+        if (!TryReadByte(ctx) || Stopped(ctx)) return false;
+        if ((i + 1) % kUploadPaceBytes == 0) {
+            ctx.clock.sleepMs(kUploadPaceMs);
+            ctx.host.progress(static_cast<int>((i + 1) * 100 / total));
+        }
+    }
+    return true;
+}
+
 void RunFirmwareUpload(const Block& image, ExchangeContext& ctx) {
     const auto total = UploadLength(image);
     if (!total) {
         // An image shorter than its own header says: sending it would put bytes of nothing on
         // the line and leave the panel without firmware. Refuse before the first byte.
-        ctx.host.uploadFinished();
-        ctx.host.outcome(LinkResult::BlockFailed, 0);
+        UploadFailed(ctx);
         return;
     }
-    for (size_t i = 0; i < *total; ++i) {
-        WriteByte(ctx, static_cast<uint8_t>(image[i]));
-        ReadByte(ctx);
-        if (Stopped(ctx)) return;
-        if ((i + 1) % kUploadPaceBytes == 0) {
-            ctx.clock.sleepMs(kUploadPaceMs);
-            ctx.host.progress(static_cast<int>((i + 1) * 100 / *total));
-        }
+    if (!SendImage(image, *total, ctx)) {
+        if (!Stopped(ctx)) UploadFailed(ctx);
+        return;
     }
     ctx.host.progress(100);
-    const uint8_t status = ReadByte(ctx);
-    ctx.host.uploadFinished();
-    ctx.state.uploadSucceeded = false;
+    // Only a status that really arrived counts: after a time-out ReadByte hands back the last byte
+    // seen, the echo of the image's last byte, and a 0x00 there would pass a silent panel.
+    const auto status = TryReadByte(ctx);
     if (status != kAccept) {
-        ctx.host.outcome(LinkResult::BlockFailed, 0);
+        UploadFailed(ctx);
         return;
     }
+    ctx.host.uploadFinished();
     ctx.state.uploadSucceeded = true;
     ctx.state.firmwareReplaced = true;
     ctx.host.outcome(LinkResult::FirmwareLoaded, 0);
@@ -193,7 +232,10 @@ bool BlockStart(LinkOperation op, ExchangeContext& ctx) {
                                  static_cast<uint8_t>(op), 0};
     frame[3] = Crc8(std::span(frame.data(), 3));
     for (uint8_t byte : frame) {
-        if (!WriteByte(ctx, byte)) return false;
+        if (!WriteByte(ctx, byte)) {
+            PortFailed(ctx);
+            return false;
+        }
         ReadByte(ctx);
     }
     if (Stopped(ctx)) return false;
@@ -253,16 +295,23 @@ void RunBlockRead(LinkOperation op, ExchangeContext& ctx) {
     ctx.host.settingsRead(std::move(block), identify);
 }
 
-// Sends the data frame; false when a write call failed, the panel stopped echoing or the user
-// stopped the exchange (the panel drops a frame that ends early: its CRC never arrives).
+// Sends the data frame; false when the exchange ends here, reported: a write call failed, the
+// panel stopped echoing, or the user stopped it (the panel drops a frame that ends early: its CRC
+// never arrives).
 bool SendFrame(LinkOperation op, const Block& data, int length, ExchangeContext& ctx) {
     std::vector<uint8_t> frame{kDataLead, kDataLead};
     frame.reserve(static_cast<size_t>(length) + 3);
     for (int i = 0; i < length; ++i) frame.push_back(static_cast<uint8_t>(data[i]));
     frame.push_back(Crc8(frame));
     for (size_t i = 0; i < frame.size(); ++i) {
-        if (!WriteByte(ctx, frame[i])) return false;
-        if (!TryReadByte(ctx) || Stopped(ctx)) return false;
+        if (!WriteByte(ctx, frame[i])) {
+            PortFailed(ctx);
+            return false;
+        }
+        if (!TryReadByte(ctx) || Stopped(ctx)) {
+            if (!Stopped(ctx)) ctx.host.outcome(LinkResult::BlockFailed, 0);
+            return false;
+        }
         ReportBlockProgress(op, i + 1, frame.size(), ctx);
     }
     return true;
@@ -276,10 +325,7 @@ void RunBlockWrite(LinkOperation op, const Block& data, ExchangeContext& ctx) {
         return;
     }
     if (!BlockStart(op, ctx)) return;
-    if (!SendFrame(op, data, length, ctx)) {
-        if (!Stopped(ctx)) ctx.host.outcome(LinkResult::BlockFailed, 0);
-        return;
-    }
+    if (!SendFrame(op, data, length, ctx)) return;
     uint8_t status = 0xFF;
     if (ctx.channel.read(&status, 1) != 1 || status != kAccept) {
         ctx.host.outcome(LinkResult::BlockFailed, 0);

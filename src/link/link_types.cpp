@@ -36,6 +36,7 @@ std::string OutcomeText(int32_t code) {
         case LinkResult::FirmwareLoaded:
             return "Прошивка загружена успешно";
         case LinkResult::Stopped:
+        case LinkResult::PortFailed:
             return "Нет связи с прибором";
         case LinkResult::Linked:
             return "Связь установлена. Идет проверка версии программного обеспечения";

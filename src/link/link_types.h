@@ -27,6 +27,9 @@ constexpr int32_t Written = 10;
 constexpr int32_t Read = 11;
 constexpr int32_t FirmwareLoaded = 12;
 constexpr int32_t Stopped = 13;
+// The port refused a write call in a block exchange (adapter pulled, port gone): the link is
+// broken as "Разорвать связь" breaks it.
+constexpr int32_t PortFailed = 14;
 constexpr int32_t Linked = 18;
 }  // namespace LinkResult
 

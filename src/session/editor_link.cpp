@@ -1,5 +1,7 @@
 #include "editor_link.h"
 
+#include <utility>
+
 #include "variant_layout.h"
 
 namespace kerma {
@@ -14,6 +16,9 @@ constexpr std::string_view kFirstPage = "TabSheetRazdel";
 constexpr std::string_view kVersionLabel = "VersionLabel";
 constexpr int kVersionCell = 1;
 constexpr const char* kReplaceCaption = "Подтверждение";
+constexpr const char* kReadBeforeReplaceFailed =
+    "Конфигурацию прибора перед сменой прошивки считать не удалось. Прошивка не заменена: "
+    "разорвите связь и установите её снова.";
 
 // Bytes a frame of L payload bytes takes: two lead bytes, the payload, the CRC.
 int FrameBytes(int length) {
@@ -102,12 +107,14 @@ void EditorLink::writeCommand() {
         editor_.prompts().notice(error);
         return;
     }
+    if (hooks_.beforeWrite) hooks_.beforeWrite(settings, codes);
     settingsToWrite_ = std::move(settings);
     beginChain("  Запись конфигурации в прибор...");
     startChain(LinkOperation::WriteCodes, std::move(codes));
 }
 
 void EditorLink::disconnectCommand() {
+    replaceAfterRead_ = 0;
     editor_.model().setEnabled(kPageControl, false);
     driver_.stopCurrent();
     setDisconnectedButtons();
@@ -118,6 +125,7 @@ void EditorLink::disconnectCommand() {
 }
 
 void EditorLink::connectCommand() {
+    replaceAfterRead_ = 0;
     driver_.state().identifyPending = true;
     hooks_.openAndHandshake();
     setConnectedButtons();
@@ -126,6 +134,7 @@ void EditorLink::connectCommand() {
 // --- Outcomes --------------------------------------------------------------------------------
 
 void EditorLink::outcome(int32_t code, int attempt) {
+    if (replaceAfterRead_ != 0 && endReadBeforeReplace(code)) return;
     auto& prompts = editor_.prompts();
     const std::string& caption = editor_.state().deviceCaption;
     switch (code) {
@@ -140,6 +149,11 @@ void EditorLink::outcome(int32_t code, int attempt) {
             break;
         case LinkResult::HandshakeCrc:
             prompts.notice(OutcomeText(code));
+            break;
+        case LinkResult::PortFailed:
+            // The port is gone: the link is broken as "Разорвать связь" breaks it, so the buttons
+            // offer "Установить связь" and the status says there is no link.
+            disconnectCommand();
             break;
         case LinkResult::BlockFailed:
         case LinkResult::TimeOut:
@@ -194,10 +208,17 @@ void EditorLink::settingsRead(Block block, bool identifying) {
         return;
     }
     endChainProgress();
+    if (replaceAfterRead_ != 0) {
+        const int variant = std::exchange(replaceAfterRead_, 0);
+        if (hooks_.panelBeforeReplace) hooks_.panelBeforeReplace(block, codesStore_);
+        hooks_.replaceFirmware(variant);
+        return;
+    }
     if (hooks_.decode) hooks_.decode(block, codesStore_);
 }
 
 void EditorLink::readFinished() {
+    if (replaceAfterRead_ != 0) return;  // the replacement follows; nothing may be started
     enableReadWrite(false);
 }
 
@@ -242,13 +263,42 @@ void EditorLink::identify(const Block& block) {
                                  " не соответсвует выбранному вами типу системы. Провести смену ПО "
                                  "прибора? Это процедура займет примерно 10 минут.";
         if (editor_.prompts().question(text, kReplaceCaption) && hooks_.replaceFirmware)
-            hooks_.replaceFirmware(chosen);
+            replaceFirmware(v, chosen);
         else
             hooks_.closeEditor();
         return;
     }
     link.identifyPending = false;
     acceptPanel(version, chosen);
+}
+
+// New firmware erases the panel's configuration: where the safety net asks for it, the panel is
+// read with its present firmware's layout first, and the replacement starts when that read ends.
+void EditorLink::replaceFirmware(int versionByte, int variant) {
+    const int panelVariant = VariantOfVersion(versionByte);
+    if (!hooks_.readBeforeReplace || !hooks_.readBeforeReplace(panelVariant, variant)) {
+        hooks_.replaceFirmware(variant);
+        return;
+    }
+    replaceAfterRead_ = variant;
+    auto& link = driver_.state();
+    link.identifyPending = false;
+    link.layoutCode = RegularLayout(panelVariant);
+    editor_.setStatus(0, editor_.state().deviceCaption +
+                             "  Чтение конфигурации прибора перед сменой прошивки...");
+    startChain(LinkOperation::ReadCodes, {});
+}
+
+// Outcomes of that read. Its end is no read of the user's. A panel that cannot be read over this
+// line gets no firmware over it either: nothing is erased, and the user starts anew. True when the
+// outcome needs no reaction of its own.
+bool EditorLink::endReadBeforeReplace(int32_t code) {
+    if (code == LinkResult::Read) return true;
+    if (code == LinkResult::BlockFailed) {
+        replaceAfterRead_ = 0;
+        editor_.prompts().notice(kReadBeforeReplaceFailed);
+    }
+    return false;
 }
 
 // The layout is applied before the chain starts, so the worker never reads a LayoutCode that the

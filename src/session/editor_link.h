@@ -52,6 +52,15 @@ struct EditorLinkHooks {
     // Every outcome after its own reaction (the firmware replacement listens for a refusal).
     std::function<void(int32_t code)> outcomeSeen;
     std::function<void()> reconnect;
+
+    // The safety net. Both blocks of a write are built and about to go out.
+    std::function<void(const Block& settings, const Block& codes)> beforeWrite;
+    // Yes to the replacement question: true has the panel's configuration read first (the
+    // variant its firmware runs, the variant it is to get).
+    std::function<bool(int panelVariant, int newVariant)> readBeforeReplace;
+    // That configuration, just before the replacement starts. When it cannot be read, the
+    // replacement does not start.
+    std::function<void(const Block& settings, const Block& codes)> panelBeforeReplace;
 };
 
 class EditorLink final : public LinkHost {
@@ -93,14 +102,17 @@ class EditorLink final : public LinkHost {
     void endChainProgress();
     void enableReadWrite(bool pages);
     void acceptPanel(const VersionInfo& version, int variant);
+    void replaceFirmware(int versionByte, int variant);
+    bool endReadBeforeReplace(int32_t code);
 
     K740Editor& editor_;
     LinkDriver& driver_;
     EditorLinkHooks hooks_;
     Block codesStore_;
     Block settingsToWrite_;
-    int chainDone_ = 0;   // bytes of the chain's finished frames
-    int chainTotal_ = 0;  // bytes of all frames of the chain (0: no chain shows progress)
+    int chainDone_ = 0;         // bytes of the chain's finished frames
+    int chainTotal_ = 0;        // bytes of all frames of the chain (0: no chain shows progress)
+    int replaceAfterRead_ = 0;  // the variant a replacement gives once the panel has been read
 };
 
 // LayoutCode the write after a firmware replacement puts on the line.

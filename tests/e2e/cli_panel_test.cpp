@@ -13,15 +13,13 @@ using testing::RunProgram;
 using testing::Slurp;
 using testing::TempDir;
 
-// A configuration with a different value in nearly every cell (cells the file format keeps at 0
-// excepted), so a byte that goes astray shows.
+// A configuration with a different value in every cell, so a byte that goes astray shows.
 ConfigImage Distinct(int version) {
     const int variant = version / 10;
     ConfigImage image{Cells(FileSettingsCells(variant)), Cells(FileCodesCells(variant))};
     for (size_t i = 0; i < image.settings.size(); ++i) image.settings[i] = (i * 13 + 1) & 0xFF;
     for (size_t i = 0; i < image.codes.size(); ++i) image.codes[i] = (i * 29 + 7) & 0xFF;
     image.settings[1] = version;
-    for (int cell : {6, 7, 38, 39}) image.settings[cell] = 0;
     return image;
 }
 
@@ -35,7 +33,10 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
     ASSERT_TRUE(panel.ready());
 
-    auto probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", dir.file("com1")});
+    // A port above the ten the program offers, mapped to the panel as a USB adapter would be.
+    setenv("KERMA740_COM11", dir.file("com1").c_str(), 1);
+    auto probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", "com 11"});
+    unsetenv("KERMA740_COM11");
     ASSERT_EQ(probe.status, 0) << probe.err;
     EXPECT_NE(probe.out.find("version=" + std::to_string(version) + "\n"), std::string::npos);
     EXPECT_NE(probe.out.find("variant=" + std::to_string(version / 10) + "\n"), std::string::npos);
@@ -45,25 +46,32 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     auto read = RunProgram(dir, "kerma740-cli",
                            {"read", "--port", dir.file("com1"), "--out", readBack, "--raw"});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(readBack), Slurp(memory));
+    EXPECT_EQ(Slurp(readBack), Slurp(memory)) << "the kept cells 6, 7, 38, 39 too";
 
-    // Another configuration written, then read back: byte for byte the file that was written.
+    // Another configuration written, then read back: byte for byte the file that was written,
+    // but for a block header that is no cell value: the panel keeps its own.
     auto changed = Distinct(version);
     for (auto& cell : changed.codes) cell = 255 - cell;
     changed.settings[100] = 0;
+    changed.settings[0] = 123456;
+    auto kept = changed;
+    kept.settings[0] = Distinct(version).settings[0];
     const auto toWrite = dir.file("write.cfg"), again = dir.file("again.cfg");
+    const auto expected = dir.file("expected.cfg");
     ASSERT_EQ(WriteConfigFile(toWrite, changed), "");
+    ASSERT_EQ(WriteConfigFile(expected, kept), "");
     auto write =
         RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), toWrite, "--raw"});
     ASSERT_EQ(write.status, 0) << write.err;
-    EXPECT_EQ(Slurp(saved), Slurp(toWrite));
+    EXPECT_EQ(Slurp(saved), Slurp(expected));
     read = RunProgram(dir, "kerma740-cli",
                       {"read", "--port", dir.file("com1"), "--out", again, "--raw"});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(again), Slurp(toWrite));
+    EXPECT_EQ(Slurp(again), Slurp(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, CliPanelTest, ::testing::Values(18, 33, 53));
+INSTANTIATE_TEST_SUITE_P(Variants, CliPanelTest, ::testing::Values(18, 33, 53),
+                         [](const auto& info) { return "Version" + std::to_string(info.param); });
 
 // Through the editor: a panel holding what the program saved reads back as that very file, and
 // a file the program saved, written and read again, comes back identical.
@@ -99,7 +107,8 @@ TEST_P(CliEditorTest, ProgramFilesSurviveWriteAndRead) {
     EXPECT_NE(Slurp(again), Slurp(defaults));
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, CliEditorTest, ::testing::Values(1, 3, 5));
+INSTANTIATE_TEST_SUITE_P(Variants, CliEditorTest, ::testing::Values(1, 3, 5),
+                         [](const auto& info) { return "Variant" + std::to_string(info.param); });
 
 TEST(CliPanelFaultTest, WriteOfAnotherVariantIsRefusedAndNothingChanges) {
     TempDir dir;
@@ -125,7 +134,7 @@ TEST(CliPanelFaultTest, BrokenFileIsRefusedBeforeTheLineIsTouched) {
     }
     // No panel at all: a file check that came after the port would fail differently.
     auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("nothing"), broken});
-    EXPECT_EQ(write.status, 1);
+    EXPECT_EQ(write.status, 2);
     EXPECT_NE(write.err.find("Строка 4"), std::string::npos) << write.err;
 }
 
@@ -141,11 +150,35 @@ TEST(CliPanelFaultTest, RefusingPanelReportsDallasCrc) {
     EXPECT_FALSE(std::filesystem::exists(saved));
 }
 
-TEST(CliPanelFaultTest, MissingPortIsNamed) {
+// The port named is the port asked for; usage and unusable input files exit with 2, a port or a
+// panel that fails with 1.
+TEST(CliPanelFaultTest, MessagesNameThePortAndStatusesFollowTheTable) {
     TempDir dir;
     auto probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", dir.file("absent")});
     EXPECT_EQ(probe.status, 1);
-    EXPECT_NE(probe.err.find("занят другой программой или не доступен."), std::string::npos);
+    EXPECT_NE(
+        probe.err.find("Порт " + dir.file("absent") + " занят другой программой или не доступен."),
+        std::string::npos)
+        << probe.err;
+    setenv("KERMA740_COM11", dir.file("absent11").c_str(), 1);
+    probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", "com 11"});
+    unsetenv("KERMA740_COM11");
+    EXPECT_EQ(probe.status, 1);
+    EXPECT_NE(probe.err.find("Порт COM11 занят"), std::string::npos) << probe.err;
+
+    const std::vector<std::vector<std::string>> usage = {
+        {},
+        {"probe"},
+        {"frobnicate", "--port", "com 1"},
+        {"read", "--port", "com 1"},
+        {"write", "--port", "com 1", dir.file("missing.cfg")},
+        {"probe", "--port", "com 1", "--speed", "9600"},
+    };
+    for (const auto& args : usage) {
+        const auto run = RunProgram(dir, "kerma740-cli", args);
+        EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_FALSE(run.err.empty());
+    }
 }
 
 // The exclusive-open flag of a pseudo-terminal outlives the close; a port layer that does not clear

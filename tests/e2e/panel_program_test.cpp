@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -220,6 +221,17 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<std::string>{"--version", "256"},
                     std::vector<std::string>{"--drop-byte"},
                     std::vector<std::string>{"--baud", "0"}, std::vector<std::string>{"--loud"},
-                    std::vector<std::string>{"--memory", "/nonexistent/panel.cfg"}));
+                    std::vector<std::string>{"--memory", "/nonexistent/panel.cfg"}),
+    [](const auto& info) {
+        std::string name;
+        for (const std::string& arg : info.param) {
+            for (char ch : arg) {
+                if (std::isalnum(static_cast<unsigned char>(ch))) name += ch;
+            }
+            name += '_';
+        }
+        name.pop_back();
+        return name;
+    });
 
 }  // namespace

@@ -66,13 +66,15 @@ class PanelProcess {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ~PanelProcess() { stop(); }
-    void stop() {
+    // SIGKILL is the adapter pulled: the terminal's far end goes away without a word.
+    void stop(int signal = SIGTERM) {
         if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
+        kill(pid_, signal);
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
     [[nodiscard]] bool ready() const { return std::filesystem::exists(link_); }
+    [[nodiscard]] pid_t pid() const { return pid_; }
 
   private:
     std::string link_;

@@ -2,12 +2,18 @@
 // connects, the editor window (offscreen, real widgets driven by keys and clicks) reads the panel,
 // an installer edits a field and writes, and the panel's memory holds exactly that.
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "config_file.h"
@@ -63,9 +69,10 @@ std::string NonDefaultFile(const TempDir& dir) {
 }
 
 // A firmware base in dir holding one test file (never a real firmware) of this version byte.
-void WriteTestFirmware(const TempDir& dir, int version, int body) {
+void WriteTestFirmware(const TempDir& dir, int version, int body, char last = 0x3C) {
     std::filesystem::create_directories(dir.file("Base"));
     std::vector<char> bytes(static_cast<size_t>(7 + body), 0x3C);
+    bytes.back() = last;
     bytes[3] = static_cast<char>(version);
     bytes[4] = static_cast<char>(body >> 8);
     bytes[5] = static_cast<char>(body & 0xFF);
@@ -327,6 +334,152 @@ TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
         form.reject();
     };
     main.connectToPanel();
+}
+
+// The panel takes the whole image and never answers; the image ends in 0x00, the byte the last
+// echo leaves behind. That is a failed upload, not a new firmware to reconnect to.
+TEST_F(ProgramPanelTest, UploadWithoutTheStatusEndsWithTheFirmwareError) {
+    TempDir dir;
+    WriteTestFirmware(dir, 33, 64, 0x00);
+    WorkingDirectory cwd(dir.file(""));
+    PanelProcess panel(dir.file("com1"), {"--version", "18", "--upload-silent-after", "71"});
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+    VariantThreeChosen program;
+    ScriptedPrompts& prompts = program.prompts;
+    std::vector<std::string> statuses;
+    program.main.hooks.showEditor = [&](TK740Form& form) {
+        form.model().subscribe([&](const Control& c, ControlProperty p) {
+            if (p == ControlProperty::Caption && c.name == "StatusPanel0")
+                statuses.push_back(c.caption);
+        });
+        form.show();
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return !prompts.shown.empty() &&
+                       prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
+            },
+            20000));
+        EXPECT_EQ(form.editor().status(0), "Ошибка: Dallas CRC");
+        form.reject();
+    };
+    program.main.connectToPanel();
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Прошивка загружена успешно"), 0);
+}
+
+// "Разорвать связь" in the middle of a read: the status bar says there is no link, and no
+// time-out of the stopped read comes after it.
+TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
+    TempDir dir;
+    PanelProcess panel(dir.file("com1"), {"--baud", "4800"});
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+    ScriptedPrompts prompts;
+    TMainForm main;
+    main.editorPrompts = &prompts;
+    bool checked = false;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(
+            WaitFor([&] { return StatusEnds(form, "Идет чтение конфигурации ... . "); }, 20000))
+            << form.editor().status(0);
+        QTest::qWait(500);  // the codes frame is coming in
+        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
+        EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
+        QTest::qWait(3000);  // longer than a time-out of the stopped read
+        EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
+        EXPECT_TRUE(form.model().at("ConnectButton").enabled);
+        EXPECT_TRUE(prompts.shown.empty());
+        checked = true;
+        form.reject();
+    };
+    main.connectToPanel();
+    EXPECT_TRUE(checked);
+}
+
+bool ReadDone(TK740Form& form) {
+    return StatusEnds(form, "Чтение конфигурации завершено") &&
+           form.model().at("PageControl").enabled;
+}
+
+// The adapter pulled in the middle of a read: the panel's end of the line goes away. The read
+// ends with a failure on the status bar, without a hang or a crash, and once the panel is back,
+// "Разорвать связь" and "Установить связь" connect and read again. Before that, the same port is
+// closed and opened again: the exclusive open must not lock an ordinary user out of it.
+TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
+    TempDir dir;
+    const std::string link = dir.file("com1");
+    // Paced, so the test can pull the line while the codes block is under way.
+    const std::vector<std::string> args{"--baud", "9600"};
+    auto panel = std::make_unique<PanelProcess>(link, args);
+    ASSERT_TRUE(panel->ready());
+    setenv("KERMA740_COM1", link.c_str(), 1);
+    ScriptedPrompts prompts;
+    TMainForm main;
+    main.editorPrompts = &prompts;
+    bool readAgain = false;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
+        QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+
+        auto* progress = form.findChild<QProgressBar*>();
+        ASSERT_NE(progress, nullptr);
+        QTest::mouseClick(form.widget("ReadButton"), Qt::LeftButton);
+        ASSERT_TRUE(
+            WaitFor([&] { return progress->isVisible() && progress->value() >= 10; }, 10000));
+        panel->stop(SIGKILL);
+        const std::vector<std::string> failures{"Ошибка: Time-Out", "Ошибка: Dallas CRC",
+                                                "Нет связи с прибором"};
+        const auto failed = [&] {
+            const std::string& status = form.editor().status(0);
+            return std::find(failures.begin(), failures.end(), status) != failures.end();
+        };
+        ASSERT_TRUE(WaitFor([&] { return failed() && !main.runner().busy(); }, 20000))
+            << form.editor().status(0);
+        EXPECT_FALSE(form.model().at("ReadButton").enabled);
+        EXPECT_TRUE(form.model().at("CancelButton").enabled);
+
+        panel = std::make_unique<PanelProcess>(link, args);
+        ASSERT_TRUE(panel->ready());
+        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
+        EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
+        QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        readAgain = true;
+        form.reject();
+    };
+    main.connectToPanel();
+    EXPECT_TRUE(readAgain);
+    EXPECT_EQ(prompts.shown, std::vector<std::string>{});
+}
+
+// Root opens any device, so this says something only when the tests run as an ordinary user
+// (./test does that once).
+TEST_F(ProgramPanelTest, PortTheUserMayNotOpenGivesTheBusyMessage) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may open every port";
+    int master = -1, slave = -1;
+    char name[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    ASSERT_EQ(chmod(name, 0), 0);
+    setenv("KERMA740_COM1", name, 1);
+    TMainForm main;
+    QString shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    answer.start(20);
+    main.connectToPanel();
+    EXPECT_EQ(shown.toStdString(), "Порт COM1 занят другой программой или не доступен.");
+    EXPECT_FALSE(main.editorOpen());
+    close(master);
+    close(slave);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -23,8 +24,10 @@
 #include <utility>
 #include <vector>
 
+#include "app_setup.h"
 #include "k740_form.h"
 #include "main_form.h"
+#include "qt_prompts.h"
 #include "scripted_prompts.h"
 
 namespace {
@@ -128,6 +131,27 @@ void DemoShots(kerma::TMainForm& main, const QString& dir) {
     }
 }
 
+// A question and the open dialog as the program shows them: the picture is taken once the window
+// is up, then the window is closed.
+void DialogShots(QWidget& over, const QString& dir) {
+    const auto shootNext = [&dir](const QString& name) {
+        QTimer::singleShot(300, [&dir, name] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr) return;
+            Save(modal->grab().toImage(), dir, name);
+            modal->close();
+        });
+    };
+    kerma::QtPrompts prompts(&over);
+    shootNext("question");
+    (void)prompts.question(
+        "ПО прибора ППКОП Kerma-740 версия v 3.2 не соответсвует выбранному вами типу системы. "
+        "Провести смену ПО прибора? Это процедура займет примерно 10 минут.",
+        "Подтверждение");
+    shootNext("open_dialog");
+    (void)prompts.openFile({});
+}
+
 // "Выполнить" against kerma740-panel (beside this program) on a pseudo-terminal: the editor after
 // the read of the panel's configuration.
 bool PanelShot(kerma::TMainForm& main, const QString& dir) {
@@ -170,6 +194,7 @@ bool PanelShot(kerma::TMainForm& main, const QString& dir) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    kerma::SetUpApplication(app);
     const QString dir = argc > 1 ? argv[1] : "shots";
     const bool withPanel = !(argc > 2 && std::string(argv[2]) == "--no-panel");
     QDir().mkpath(dir);
@@ -179,6 +204,7 @@ int main(int argc, char** argv) {
     main.show();
     Shot(main, dir, "main_window");
     HintShot(main, dir);
+    DialogShots(main, dir);
     DemoShots(main, dir);
     const bool panelOk = !withPanel || PanelShot(main, dir);
     for (const auto& text : prompts.shown) std::printf("message: %s\n", text.c_str());

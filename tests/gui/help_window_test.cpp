@@ -21,8 +21,6 @@
 namespace {
 
 const QUrl kStartPage(QStringLiteral("qrc:/help/index.html"));
-const char kF1Help[] = "Help.hlp";
-const char kButtonHelp[] = "Setka-740-v4_6-help.hlp";
 
 // One application for the whole run, torn down before the static destructors run: Qt's thread
 // storage is gone by then, and a window left open would crash the exit.
@@ -130,7 +128,7 @@ class HelpPagesTest : public ::testing::Test {
     static void SetUpTestSuite() {
         App();
         // The pages come into the resources through the help library itself.
-        kerma::ShowHelp(nullptr, QString::fromLatin1(kF1Help));
+        kerma::ShowHelp(nullptr);
     }
 };
 
@@ -180,18 +178,14 @@ TEST_F(HelpPagesTest, EveryWrittenPageIsCompiledIn) {
     EXPECT_EQ(written, CompiledPages());
 }
 
-class HelpWindowTest : public ::testing::TestWithParam<const char*> {
-  protected:
-    static void SetUpTestSuite() { App(); }
-};
-
-TEST_P(HelpWindowTest, OpensTheStartPageOfTheOneHelpWindow) {
-    kerma::ShowHelp(nullptr, QString::fromLatin1(kF1Help));
+TEST(HelpWindowTest, OpensTheStartPageOfTheOneHelpWindow) {
+    App();
+    kerma::ShowHelp(nullptr);
     QWidget* window = TheHelpWindow();
     ASSERT_NE(window, nullptr);
     BrowserOf(window)->setSource(PageUrl(QStringLiteral("codes.html")));
 
-    kerma::ShowHelp(nullptr, QString::fromLatin1(GetParam()));
+    kerma::ShowHelp(nullptr);
 
     ASSERT_EQ(TheHelpWindow(), window) << "a second help window was opened";
     QTextBrowser* browser = BrowserOf(window);
@@ -203,11 +197,9 @@ TEST_P(HelpWindowTest, OpensTheStartPageOfTheOneHelpWindow) {
     EXPECT_EQ(window->windowModality(), Qt::NonModal);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothHelpFiles, HelpWindowTest, ::testing::Values(kF1Help, kButtonHelp));
-
 TEST(HelpWindowNavigationTest, BackForwardAndHomeFollowTheHistory) {
     App();
-    kerma::ShowHelp(nullptr, QString::fromLatin1(kButtonHelp));
+    kerma::ShowHelp(nullptr);
     QWidget* window = TheHelpWindow();
     ASSERT_NE(window, nullptr);
     QTextBrowser* browser = BrowserOf(window);
@@ -234,12 +226,12 @@ TEST(HelpWindowNavigationTest, BackForwardAndHomeFollowTheHistory) {
 // was opened from may be gone by the next request.
 TEST(HelpWindowOwnerTest, FollowsAModalWindowAndOutlivesIt) {
     App();
-    kerma::ShowHelp(nullptr, QString::fromLatin1(kF1Help));
+    kerma::ShowHelp(nullptr);
     auto editor = std::make_unique<QDialog>();
     editor->setWindowModality(Qt::ApplicationModal);
     editor->show();
 
-    kerma::ShowHelp(editor.get(), QString::fromLatin1(kButtonHelp));
+    kerma::ShowHelp(editor.get());
     QWidget* window = TheHelpWindow();
     ASSERT_NE(window, nullptr);
     // Qt lets a modal window's own child windows through; isAncestorOf() stops at window borders.
@@ -248,7 +240,7 @@ TEST(HelpWindowOwnerTest, FollowsAModalWindowAndOutlivesIt) {
     EXPECT_TRUE(window->isVisible());
 
     editor.reset();
-    kerma::ShowHelp(nullptr, QString::fromLatin1(kF1Help));
+    kerma::ShowHelp(nullptr);
     window = TheHelpWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(BrowserOf(window)->source(), kStartPage);
@@ -257,13 +249,13 @@ TEST(HelpWindowOwnerTest, FollowsAModalWindowAndOutlivesIt) {
 
 TEST(HelpWindowOwnerTest, ClosedWindowIsOpenedAgain) {
     App();
-    kerma::ShowHelp(nullptr, QString::fromLatin1(kF1Help));
+    kerma::ShowHelp(nullptr);
     QWidget* window = TheHelpWindow();
     ASSERT_NE(window, nullptr);
     window->close();
     EXPECT_TRUE(HelpWindows().empty());
 
-    kerma::ShowHelp(nullptr, QString::fromLatin1(kButtonHelp));
+    kerma::ShowHelp(nullptr);
     window = TheHelpWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+
 #include "image_test_support.h"
 #include "k740_controls.h"
 
@@ -192,7 +195,13 @@ INSTANTIATE_TEST_SUITE_P(Variants, ObjectDecoding,
                                            ObjectCase{kV2, 0xE7, 0x03, "12", "999"},
                                            ObjectCase{kV5, 0x05, 0xFF, "12", "12 "},
                                            ObjectCase{kV5, 0xFF, 0xFF, "12", "0  "},
-                                           ObjectCase{kV5, 0x2A, 0xF0, "12", "42 "}));
+                                           ObjectCase{kV5, 0x2A, 0xF0, "12", "42 "}),
+                         [](const auto& info) {
+                             char name[40];
+                             std::snprintf(name, sizeof name, "Version%dLow%02XHigh%02X",
+                                           info.param.version, info.param.low, info.param.high);
+                             return std::string(name);
+                         });
 
 TEST(CodesImage, VariantFiveDecodingRefreshesTheObjectAssignments) {
     Cells codes(kCodesCells, 0);
@@ -201,6 +210,69 @@ TEST(CodesImage, VariantFiveDecodingRefreshesTheObjectAssignments) {
     e.read(SettingsOf(kV5, {{23, 1}}), codes);
     EXPECT_EQ(e.image.objectAssignments[767], 48);
     EXPECT_EQ(e.write()[606], 152);
+}
+
+// --- the object rule at the end of a four-receiver QN decoding -----------------------------
+
+const std::string kObjectRange =
+    "Недопустимое значение! Номер объекта должен быть в интервале от 0 до 999";
+const std::string kObjectRepeat = "Повтор номера объекта в РПД №";
+
+int ObjectCell(int receiver, int row, int loop) {
+    return 256 + 384 * (receiver - 1) + 16 * (row - 1) + 2 * (loop - 1);
+}
+
+// Object numbers: {receiver, row, loop, number}; every other loop holds no object.
+Cells ObjectsBlock(std::initializer_list<std::array<int, 4>> objects) {
+    Cells codes(kCodesCells, 0xFF);
+    for (auto [r, t, s, number] : objects) {
+        codes[ObjectCell(r, t, s)] = number & 0xFF;
+        codes[ObjectCell(r, t, s) + 1] = number >> 8;
+    }
+    return codes;
+}
+
+TEST(ObjectRuleAfterDecoding, AFieldLeftEmptyByTheBlockBecomesZeroWithItsNotice) {
+    Cells codes = ObjectsBlock({});
+    codes[ObjectCell(2, 3, 4)] = 0x05;  // high cell 0xFF: the field keeps its empty text
+    ImageEditor e;
+    e.image.objectAssignments[192 + 16 + 3] = 27;  // from an earlier configuration
+    e.read(SettingsOf(kV5, {{23, 1}}), codes);
+    EXPECT_EQ(e.prompts.shown, std::vector<std::string>{kObjectRange});
+    EXPECT_EQ(e.model().at(ObjectName(2, 3, 4)).text, "0  ");
+    EXPECT_EQ(e.image.objectAssignments[192 + 16 + 3], 0);
+    EXPECT_EQ(e.model().focus(), ObjectName(2, 3, 4));
+    EXPECT_EQ(e.model().activePage("PageControl"), "TabSheetName");
+    EXPECT_EQ(e.model().activePage("PageControlRPY4"), "TabSheet_QN_RPY2");
+}
+
+// A repeat between two other transmitters is reported; Object11 keeps its number, and a load
+// marks no loop as changed.
+TEST(ObjectRuleAfterDecoding, ARepeatElsewhereLeavesObject11AndTheMarksAlone) {
+    ImageEditor e;
+    e.read(SettingsOf(kV5, {{23, 1}, {272, 0}, {273, 0x10}}),
+           ObjectsBlock({{1, 1, 1, 4}, {1, 2, 5, 30}, {1, 3, 1, 30}}));
+    EXPECT_EQ(e.prompts.shown, std::vector<std::string>{kObjectRepeat + "3"});
+    EXPECT_EQ(e.model().at("Object11").text, "4  ");
+    EXPECT_EQ(e.image.objectCarry.lastObjectValue, 4);
+    EXPECT_EQ(e.image.objectCarry.lastObjectTag, 0);
+    Cells out = e.write();
+    EXPECT_EQ(out[272], 0);
+    EXPECT_EQ(out[273], 0x10);
+    EXPECT_EQ(out[274], 0);
+}
+
+// Object11 in a repeat loses its number, whatever field was entered before the load.
+TEST(ObjectRuleAfterDecoding, Object11InARepeatBecomesZero) {
+    ImageEditor e;
+    e.image.objectCarry.objectValueOnEntry = 37;
+    e.read(SettingsOf(kV5, {{23, 1}}), ObjectsBlock({{1, 1, 1, 9}, {1, 5, 2, 9}}));
+    EXPECT_EQ(e.prompts.shown, std::vector<std::string>{kObjectRepeat + "5"});
+    EXPECT_EQ(e.model().at("Object11").text, "0  ");
+    EXPECT_EQ(e.image.objectAssignments[0], 0);
+    EXPECT_EQ(e.image.objectAssignments[4 * 8 + 1], 9);
+    EXPECT_EQ(e.model().focus(), "Object11");
+    EXPECT_EQ(e.write()[272], 0);
 }
 
 TEST(CodesImage, VariantTwoObjectsAndTail) {

@@ -40,6 +40,18 @@ bool ServeUntil(Done done, int limitMs = 10000) {
     return true;
 }
 
+// Waits without serving the UI thread's events, until done() holds; false after the time limit.
+template <typename Done>
+bool WaitUntil(Done done, int limitMs = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limitMs) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 class NoWaitClock final : public Clock {
   public:
     void sleepMs(int) override {}
@@ -258,6 +270,30 @@ TEST_F(ComThreadTest, TerminateBeforeStartDoesNoLineWork) {
     }
 }
 
+// Takes every byte and never answers, not even with the echo.
+class DeadLine final : public ByteChannel {
+  public:
+    bool write(const uint8_t*, size_t) override { return true; }
+    size_t read(uint8_t*, size_t) override { return 0; }
+    void purgeReceive() override {}
+    void purgeTransmit() override {}
+};
+
+// The worker's time-out is on its way to the UI thread when the user breaks the link: by the time
+// the UI gets to it, "Нет связи с прибором" is on the status bar, and it stays there.
+TEST_F(ComThreadTest, TimeOutArrivingAfterTheStopIsNotShown) {
+    auto thread =
+        std::make_unique<TComThread>(LinkOperation::ReadCodes, Block{},
+                                     std::make_shared<DeadLine>(), clock_, state_, host_, calls_);
+    bool ended = false;
+    thread->start([&] { ended = true; });
+    // The UI thread is busy (no events served) while the worker parks with its time-out.
+    while (!thread->isParked()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    thread->terminate();
+    ASSERT_TRUE(ServeUntil([&] { return ended; }));
+    EXPECT_TRUE(host_.calls.empty()) << host_.calls.front();
+}
+
 // The runner in front of the window: chains, stops, and the firmware case where the UI starts
 // exchanges while an older one waits inside a call to it.
 class LinkRunnerTest : public ComThreadTest {
@@ -337,7 +373,8 @@ TEST_F(LinkRunnerTest, DestroyingTheRunnerReleasesAWaitingWorker) {
     auto runner = std::make_unique<LinkRunner>(host_, clock_);
     runner->setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
     runner->start(LinkOperation::Handshake);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the worker now waits for us
+    // Its first attempt's outcome is a call into this thread, which nobody serves.
+    ASSERT_TRUE(WaitUntil([&] { return runner->current() && runner->current()->isParked(); }));
     const auto start = std::chrono::steady_clock::now();
     runner.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));

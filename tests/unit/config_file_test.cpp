@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <random>
+
+#include "utf8_path.h"
 
 namespace kerma {
 namespace {
@@ -52,6 +57,75 @@ TEST(ConfigFileTest, LfOnlyLineEndsAreAccepted) {
     EXPECT_TRUE(std::holds_alternative<ConfigImage>(parsed));
 }
 
+// What the editor writes loads whatever an editor or a copy did to the text around it: a
+// byte-order mark, CR-only line ends, blank or foreign lines after the ones a load uses, and any
+// number as the block header on line 0, which a load never takes over.
+TEST(ConfigFileTest, TextAroundTheCellsIsForgiven) {
+    auto cells = FileCells(53, 1024, 1792);
+    cells[0] = 123456;
+    const std::string lines = Lines(cells);
+    const auto expected = ParseConfigFile(Lines(FileCells(53, 1024, 1792)));
+    ASSERT_TRUE(std::holds_alternative<ConfigImage>(expected));
+    for (const std::string& text :
+         {lines + "\r\n\r\n", lines + "  \r\n", lines + "конец файла\r\nx\r\n",
+          lines + std::string("\0\1\2", 3), "\xEF\xBB\xBF" + lines, Lines(cells, "\r")}) {
+        auto parsed = ParseConfigFile(text);
+        ASSERT_TRUE(std::holds_alternative<ConfigImage>(parsed))
+            << std::get<FileError>(parsed).message;
+        const auto& image = std::get<ConfigImage>(parsed);
+        EXPECT_EQ(image.settings[0], 123456);
+        EXPECT_EQ(image.codes, std::get<ConfigImage>(expected).codes);
+        EXPECT_EQ(ConfigFileVersion(text), 53);
+    }
+    for (int header : {-2147483647 - 1, -40, 256, 2147483647}) {
+        cells[0] = header;
+        EXPECT_TRUE(std::holds_alternative<ConfigImage>(ParseConfigFile(Lines(cells)))) << header;
+    }
+}
+
+// A refusal says what is wrong in words, never quotes bytes that are no text, and never calls a
+// file of some content empty.
+TEST(ConfigFileTest, RefusalsNameWhatIsWrong) {
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* said;
+    };
+    const std::string good = Lines(FileCells(18, 1024, 1024));
+    std::string cyrillic = good;
+    cyrillic.replace(cyrillic.find("7\r\n"), 1, "абвгдеёжзийклмнопрстуфх");
+    const Case cases[] = {
+        {"empty", "", "Файл пуст."},
+        {"blank lines only", "\r\n  \r\n\r\n", "Файл пуст."},
+        {"NUL in a line", std::string("0\r\n1\08\r\n", 8) + good, "Строка 2: нулевой байт"},
+        {"binary, no line end",
+         std::string("\x7F"
+                     "ELF\x02\x01\x01\0\0",
+                     9),
+         "нулевой байт"},
+        {"another code page", "0\r\n\xC2\xE5\xF0\r\n", "Строка 2: нечитаемые символы"},
+        {"control characters", "0\r\n\x1B[2J\r\n", "Строка 2: нечитаемые символы"},
+        {"UTF-16",
+         "\xFF\xFE"
+         "0\0\r\0\n\0",
+         "UTF-16"},
+        {"one line", "17\r\n", "нет строки 2"},
+        {"header too big", "99999999999\r\n" + good.substr(good.find('\n') + 1),
+         "Строка 1: 99999999999 слишком большое число"},
+        {"blank lines then short", good.substr(0, good.size() - 3) + "\r\n\r\n",
+         "В файле 2047 строк, нужно 2048."},
+        {"long word", cyrillic, "Строка 1: \"абвгдеёжзийклмнопрст\" не число"},
+    };
+    for (const Case& c : cases) {
+        auto parsed = ParseConfigFile(c.text);
+        ASSERT_TRUE(std::holds_alternative<FileError>(parsed)) << c.name;
+        const std::string& message = std::get<FileError>(parsed).message;
+        EXPECT_NE(message.find(c.said), std::string::npos) << c.name << ": " << message;
+        EXPECT_EQ(message.find("пуст") == std::string::npos, std::string(c.said) != "Файл пуст.")
+            << c.name << ": " << message;
+    }
+}
+
 TEST(ConfigFileTest, BrokenFilesAreRefusedWithTheLine) {
     struct Case {
         const char* name;
@@ -95,6 +169,87 @@ TEST(ConfigFileTest, WriteReplacesTheFileWhole) {
     // A folder that does not exist: refused, nothing left behind.
     EXPECT_NE(WriteConfigFile((dir / "none" / "b.cfg").string(), image), "");
     std::filesystem::remove_all(dir);
+}
+
+class ConfigFileWriteTest : public ::testing::Test {
+  protected:
+    // Test processes run side by side: each needs a folder of its own.
+    std::filesystem::path dir_ =
+        std::filesystem::temp_directory_path() /
+        ("kerma_cfg_write_" + std::to_string(std::random_device{}()));
+    ConfigImage image_{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
+    void SetUp() override {
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        image_.settings[1] = 18;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string file(const char* name) const { return (dir_ / name).string(); }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static void Write(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+// A file without any write permission stays as it is, also for root, who could write it.
+TEST_F(ConfigFileWriteTest, ReadOnlyFileIsRefusedAndKept) {
+    namespace fs = std::filesystem;
+    const std::string target = file("a.cfg");
+    Write(target, "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(WriteConfigFile(target, image_), "Нет доступа к файлу " + target + ".");
+    EXPECT_EQ(Read(target), "old");
+    EXPECT_EQ(Names(), std::vector<std::string>{"a.cfg"});
+
+    EXPECT_NE(WriteConfigFile(dir_.string(), image_), "") << "a folder is no file";
+    EXPECT_TRUE(fs::is_directory(dir_));
+}
+
+// The file holds the passwords: whatever the user did to keep it private is kept. A file of the
+// user's own that happens to carry a temporary-looking name is never touched.
+TEST_F(ConfigFileWriteTest, PermissionsLinksAndNeighboursAreKept) {
+    namespace fs = std::filesystem;
+    const std::string target = file("a.cfg");
+    Write(target, "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    Write(target + ".tmp", "mine");
+    ASSERT_EQ(WriteConfigFile(target, image_), "");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Read(target), FormatConfigFile(image_));
+    EXPECT_EQ(Read(target + ".tmp"), "mine");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.cfg", "a.cfg.tmp"}));
+#ifndef _WIN32
+    // A link, relative as users make them, keeps pointing at the file, which gets the new text.
+    fs::create_directory(dir_ / "real");
+    Write(file("real/b.cfg"), "old");
+    fs::create_symlink("real/b.cfg", dir_ / "b.cfg");
+    ASSERT_EQ(WriteConfigFile(file("b.cfg"), image_), "");
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "b.cfg")));
+    EXPECT_EQ(Read(file("real/b.cfg")), FormatConfigFile(image_));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real"), fs::directory_iterator()), 1);
+#endif
+}
+
+// A folder whose name is not ASCII, as Windows users have them under their profile.
+TEST_F(ConfigFileWriteTest, CyrillicFolderNames) {
+    const std::string folder = file("") + "Конфигурации";
+    std::filesystem::create_directory(Utf8Path(folder));
+    const std::string target = folder + "/объект №1.cfg";
+    ASSERT_EQ(WriteConfigFile(target, image_), "");
+    auto back = ReadConfigFile(target);
+    ASSERT_TRUE(std::holds_alternative<ConfigImage>(back));
+    EXPECT_EQ(std::get<ConfigImage>(back).settings, image_.settings);
 }
 
 TEST(ConfigFileTest, HugeFileIsRefusedUnread) {

@@ -36,7 +36,11 @@ struct Rig {
     int defaultsLoaded = 0;
     Block decodedSettings, decodedCodes;
     std::vector<std::pair<int, int>> progress;
+    std::function<void(int done)> onProgress;
     std::string encodeError;
+    // The safety net's read before a replacement: asked for when set; what it received.
+    std::function<bool(int panelVariant, int newVariant)> readFirst;
+    std::vector<Block> readBeforeReplace;  // settings, codes
     std::unique_ptr<EditorLink> link;
 
     explicit Rig(uint8_t version) : panel(9, version) {
@@ -49,6 +53,10 @@ struct Rig {
         };
         hooks.closeEditor = [this] { closed = true; };
         hooks.replaceFirmware = [this](int v) { replaceVariant = v; };
+        hooks.readBeforeReplace = [this](int p, int n) { return readFirst && readFirst(p, n); };
+        hooks.panelBeforeReplace = [this](const Block& s, const Block& c) {
+            readBeforeReplace = {s, c};
+        };
         hooks.decode = [this](const Block& s, const Block& c) {
             decodedSettings = s;
             decodedCodes = c;
@@ -61,7 +69,10 @@ struct Rig {
             return encodeError;
         };
         hooks.loadDefaultsAfterReplace = [this](int) { ++defaultsLoaded; };
-        hooks.chainProgress = [this](int done, int total) { progress.emplace_back(done, total); };
+        hooks.chainProgress = [this](int done, int total) {
+            progress.emplace_back(done, total);
+            if (onProgress) onProgress(done);
+        };
         link = std::make_unique<EditorLink>(editor, driver, std::move(hooks));
         driver.setHost(*link);
     }
@@ -128,6 +139,60 @@ TEST(EditorLinkTest, YesHandsOverToTheReplacement) {
     EXPECT_FALSE(rig.closed);
 }
 
+// New firmware erases the configuration: the panel is read with its present layout first, and
+// that read is nobody's read (no status of its own, no read or write button to start another).
+TEST(EditorLinkTest, PanelIsReadBeforeItsFirmwareIsReplaced) {
+    Rig rig(18);
+    rig.chosen = 3;
+    rig.prompts.answers = {true};
+    std::pair<int, int> asked;
+    rig.readFirst = [&](int panelVariant, int newVariant) {
+        asked = {panelVariant, newVariant};
+        return true;
+    };
+    rig.panel.codes()[5] = 0x42;
+    rig.connect();
+    EXPECT_EQ(asked, std::make_pair(1, 3));
+    EXPECT_EQ(rig.replaceVariant, 3);
+    ASSERT_EQ(rig.readBeforeReplace.size(), 2u);
+    EXPECT_EQ(rig.readBeforeReplace[0].size(), 1024u);
+    EXPECT_EQ(rig.readBeforeReplace[0][1], 18);
+    EXPECT_EQ(rig.readBeforeReplace[1].size(), 1024u);
+    EXPECT_EQ(rig.readBeforeReplace[1][5], 0x42);
+    EXPECT_TRUE(rig.decodedSettings.empty());
+    EXPECT_FALSE(rig.enabled("ReadButton"));
+    EXPECT_FALSE(rig.enabled("WriteButton"));
+    EXPECT_EQ(rig.editor.status(0).find("Чтение конфигурации завершено"), std::string::npos);
+}
+
+// A panel that cannot be read over this line gets no firmware over it either.
+TEST(EditorLinkTest, PanelThatCannotBeReadFirstKeepsItsFirmware) {
+    Rig rig(18);
+    rig.chosen = 3;
+    rig.prompts.answers = {true};
+    rig.readFirst = [&](int, int) {
+        rig.panel.faults().notReady = true;
+        return true;
+    };
+    rig.connect();
+    EXPECT_EQ(rig.replaceVariant, 0);
+    EXPECT_TRUE(rig.readBeforeReplace.empty());
+    ASSERT_EQ(rig.prompts.shown.size(), 2u);
+    EXPECT_EQ(rig.prompts.shown[1].find("Конфигурацию прибора перед сменой прошивки считать не "
+                                        "удалось. Прошивка не заменена"),
+              0u);
+    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
+    EXPECT_TRUE(rig.enabled("CancelButton"));
+    EXPECT_FALSE(rig.enabled("WriteButton"));
+    // Connected anew, the read goes through: then the replacement.
+    rig.panel.faults().notReady = false;
+    rig.readFirst = [](int, int) { return true; };
+    rig.prompts.answers = {true};
+    rig.link->disconnectCommand();
+    rig.connect();
+    EXPECT_EQ(rig.replaceVariant, 3);
+}
+
 TEST(EditorLinkTest, ErasedPanelIsOfferedAReplacement) {
     Rig rig(0);
     rig.connect();
@@ -192,9 +257,10 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{10, "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена", ""},
         OutcomeCase{11, "ППКОП Kerma-740 версия v 1.8  Чтение конфигурации завершено", ""},
         OutcomeCase{12, "Прошивка загружена успешно", ""},
-        OutcomeCase{13, "Нет связи с прибором", ""},
+        OutcomeCase{13, "Нет связи с прибором", ""}, OutcomeCase{14, "Нет связи с прибором", ""},
         OutcomeCase{18, "Связь установлена. Идет проверка версии программного обеспечения", ""},
-        OutcomeCase{99, "", ""}));
+        OutcomeCase{99, "", ""}),
+    [](const auto& info) { return "Code" + std::to_string(info.param.code); });
 
 TEST(EditorLinkTest, ReadAndWriteOutcomesSetTheModeLine) {
     Rig rig(18);
@@ -230,6 +296,28 @@ TEST(EditorLinkTest, RefusedWriteLeavesButtonsDisabled) {
     EXPECT_FALSE(rig.enabled("ReadButton"));
     EXPECT_FALSE(rig.enabled("WriteButton"));
     EXPECT_FALSE(rig.enabled("PageControl"));
+}
+
+// A port that stops taking bytes in the middle of a write (an adapter pulled out) has lost the
+// panel: the link is broken as "Разорвать связь" breaks it, so the installer sees that there is
+// no link and can make it again, instead of a CRC error on a frame the panel never saw end.
+TEST(EditorLinkTest, PortFailingMidWriteBreaksTheLink) {
+    Rig rig(18);
+    rig.connect();
+    rig.onProgress = [&rig](int done) {
+        if (done > 100) rig.channel.setWritesFail(true);
+    };
+    rig.link->writeCommand();
+    rig.driver.pump();
+    EXPECT_EQ(rig.editor.status(0), "Нет связи с прибором");
+    EXPECT_EQ(rig.editor.status(1), "Режим <on-line>.");
+    EXPECT_TRUE(rig.prompts.shown.empty());
+    EXPECT_FALSE(rig.driver.portOpen());
+    EXPECT_TRUE(rig.enabled("ConnectButton"));
+    EXPECT_FALSE(rig.enabled("CancelButton"));
+    EXPECT_FALSE(rig.enabled("WriteButton"));
+    EXPECT_EQ(rig.progress.back(), std::make_pair(0, 0));
+    EXPECT_EQ(rig.panel.acceptedWrites(), 0);
 }
 
 TEST(EditorLinkTest, SettingsThatCannotBeBuiltStopTheWriteBeforeAnyByte) {

@@ -7,6 +7,8 @@
 
 #include "cli_files.h"
 #include "config_file.h"
+#include "editor_files.h"
+#include "scripted_prompts.h"
 
 namespace kerma::cli {
 namespace {
@@ -71,6 +73,49 @@ TEST_F(FilesCliTest, DiffNamesTheFieldWithBothValues) {
     EXPECT_NE(out_.str().find("VersionByte"), std::string::npos);
 }
 
+// Line 0 is the block header a load never takes over: every command reads such a file as the
+// program does.
+TEST_F(FilesCliTest, AnyHeaderNumberIsRead) {
+    ASSERT_EQ(run(Defaults, {"--variant", "3", "--out", path("a.cfg")}), 0);
+    std::string text = ReadAll(path("a.cfg"));
+    text.replace(0, text.find("\r\n"), "123456");
+    std::ofstream(path("b.cfg"), std::ios::binary) << text;
+    EXPECT_EQ(run(Show, {path("b.cfg")}), 0) << err_.str();
+    EXPECT_NE(out_.str().find("VersionByte=33"), std::string::npos);
+    EXPECT_EQ(run(Resave, {path("b.cfg"), path("c.cfg")}), 0) << err_.str();
+    EXPECT_EQ(run(Diff, {path("a.cfg"), path("b.cfg")}), 0) << out_.str() << err_.str();
+    EXPECT_TRUE(BlocksToWrite(path("b.cfg"), err_).has_value()) << err_.str();
+}
+
+// A variant 5 file with one code entered twice, as an older program version could leave it.
+void WriteRepeatedCodes(const std::string& file) {
+    ScriptedPrompts prompts;
+    K740Editor editor(prompts, EditorOptions{true, true});
+    ImageState image;
+    (void)StartDemo(editor, image, 5);
+    editor.state().codeCount = 2;
+    editor.model().setText("kod1", "1234");
+    editor.model().setText("kod2", "1234");
+    ASSERT_TRUE(SaveConfigurationTo(editor, image, 5, file));
+}
+
+// resave and a read from the panel save as the program's "Записать в файл" does: its checks run
+// first and their notices reach the user.
+TEST_F(FilesCliTest, SavesRunTheChecksOfTheProgram) {
+    WriteRepeatedCodes(path("twice.cfg"));
+    const char* pruned = "Поторяющийся Код в позиции №2 будет удален!";
+    ASSERT_EQ(run(Resave, {path("twice.cfg"), path("once.cfg")}), 0) << err_.str();
+    EXPECT_NE(err_.str().find(pruned), std::string::npos) << err_.str();
+    ASSERT_EQ(run(Show, {path("once.cfg")}), 0);
+    EXPECT_NE(out_.str().find("CodeCount=1\n"), std::string::npos) << out_.str();
+
+    const auto blocks = std::get<ConfigImage>(ReadConfigFile(path("twice.cfg")));
+    err_.str("");
+    ASSERT_TRUE(SaveReadBlocks(blocks.settings, blocks.codes, path("read.cfg"), err_));
+    EXPECT_NE(err_.str().find(pruned), std::string::npos) << err_.str();
+    EXPECT_EQ(ReadAll(path("read.cfg")), ReadAll(path("once.cfg")));
+}
+
 TEST_F(FilesCliTest, BadArgumentsAndFiles) {
     struct Case {
         int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&);
@@ -82,10 +127,12 @@ TEST_F(FilesCliTest, BadArgumentsAndFiles) {
         {Defaults, {"--variant", "6", "--out", "x.cfg"}, 2},
         {Defaults, {"--variant", "1"}, 2},
         {Defaults, {"--out", "x.cfg", "--out", "y.cfg"}, 2},
-        {Resave, {path("none.cfg"), path("out.cfg")}, 1},
-        {Resave, {path("broken.cfg"), path("out.cfg")}, 1},
+        {Resave, {path("none.cfg"), path("out.cfg")}, 2},
+        {Resave, {path("broken.cfg"), path("out.cfg")}, 2},
         {Resave, {path("broken.cfg")}, 2},
         {Diff, {path("broken.cfg"), path("none.cfg")}, 2},
+        {Show, {path("none.cfg")}, 2},
+        {Show, {dir_.string()}, 2},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(run(c.command, c.args), c.status) << c.args[0];

@@ -208,15 +208,22 @@ TEST_F(FilesEditorTest, BrokenFilesAreRefusedWithNothingChanged) {
     EXPECT_EQ(e.snapshot(), before);
 }
 
-TEST_F(FilesEditorTest, LfOnlyFileLoadsAndIsSavedWithCrLf) {
+// Line ends of other systems, a byte-order mark and whatever follows the lines a load uses (a
+// blank line, a note) do not stop a load; the file is saved back in the program's own form.
+TEST_F(FilesEditorTest, ForeignTextAroundTheCellsLoads) {
     Editor e(3);
     ASSERT_TRUE(e.save(path("a.cfg")));
     const std::string crlf = ReadAll(path("a.cfg"));
-    WriteAll(path("lf.cfg"), Join(Lines(crlf), "\n"));
-    Editor f(3);
-    ASSERT_TRUE(f.load(path("lf.cfg")));
-    ASSERT_TRUE(f.save(path("b.cfg")));
-    EXPECT_EQ(ReadAll(path("b.cfg")), crlf);
+    const auto lines = Lines(crlf);
+    for (const std::string& text : {Join(lines, "\n"), Join(lines, "\r"), "\xEF\xBB\xBF" + crlf,
+                                    crlf + "\r\n", crlf + "Объект на Лесной, 12\r\n"}) {
+        WriteAll(path("other.cfg"), text);
+        Editor f(3);
+        ASSERT_TRUE(f.load(path("other.cfg")))
+            << (f.prompts.shown.empty() ? "" : f.prompts.shown[0]);
+        ASSERT_TRUE(f.save(path("b.cfg")));
+        EXPECT_EQ(ReadAll(path("b.cfg")), crlf);
+    }
 }
 
 // Save, load into a fresh editor, save again: same editor state and the same bytes.
@@ -257,6 +264,14 @@ TEST_F(FilesEditorTest, FailedSaveSaysSoAndLeavesNoFile) {
     e.editor.setStatus(0, "");
     EXPECT_FALSE(e.save(path("keep.cfg")));
     EXPECT_EQ(e.prompts.shown.size(), 1u);
+    EXPECT_EQ(ReadAll(path("keep.cfg")), kept);
+
+    // A file the installer made read-only stays as it is, and the save says why.
+    Editor f(1);
+    fs::permissions(path("keep.cfg"), fs::perms::owner_read);
+    EXPECT_FALSE(f.save(path("keep.cfg")));
+    ASSERT_EQ(f.prompts.shown.size(), 1u);
+    EXPECT_EQ(f.prompts.shown[0], "Нет доступа к файлу " + path("keep.cfg") + ".");
     EXPECT_EQ(ReadAll(path("keep.cfg")), kept);
 }
 

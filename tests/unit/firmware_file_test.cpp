@@ -37,7 +37,11 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{2, 9, "740-QNv2_55.tsk", "740-QNv2_0.tsk", 56},
                     NameCase{3, 10, "740-QNMcv3_9.tsk", "740-QNMcv3_0.tsk", 10},
                     NameCase{4, 9, "740-QNv4_9.tsk", "740-QNv4_0.tsk", 10},
-                    NameCase{5, 9, "740-QNv5_9.tsk", "740-QNv5_0.tsk", 10}));
+                    NameCase{5, 9, "740-QNv5_9.tsk", "740-QNv5_0.tsk", 10}),
+    [](const auto& info) {
+        return "Variant" + std::to_string(info.param.variant) + "Type" +
+               std::to_string(info.param.type);
+    });
 
 struct ImageCase {
     const char* name;

@@ -387,6 +387,37 @@ TEST(FirmwareReplacementPanel, RefusedUploadEndsWithTheErrorAndNoReconnect) {
     EXPECT_TRUE(rig.editorEnabled);
 }
 
+// A panel that dies during the upload, or takes the whole image and never answers, has not taken
+// it: the failure message within seconds, and no reconnect. The image ends in 0x00, the byte a
+// time-out would hand back as the status.
+class SilentUploadPanel : public testing::TestWithParam<int> {};
+
+TEST_P(SilentUploadPanel, EndsWithTheErrorAndNoReconnect) {
+    PanelRig rig(9, 18, 5);
+    const Bytes firmware = MakeFirmware(53, 74);
+    ASSERT_EQ(firmware.back(), 0x00);
+    rig.base.put("740-QNv5_9.tsk", firmware);
+    const int silentAfter = GetParam() < 0 ? static_cast<int>(firmware.size()) : GetParam();
+    rig.panel.faults().uploadSilentAfter = silentAfter;
+    const int ticks = rig.connectAndReplace();
+    EXPECT_LT(ticks, 10);
+    ASSERT_EQ(rig.prompts.shown.size(), 2u);
+    EXPECT_EQ(rig.prompts.shown[1], kFlashFailedMessage);
+    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect asked"), 0);
+    EXPECT_FALSE(rig.driver.state().firmwareReplaced);
+    EXPECT_FALSE(rig.view.shown);
+    EXPECT_TRUE(rig.editorEnabled);
+    EXPECT_EQ(rig.panel.acceptedUploads(), 0);
+    // The line time of connect, identification and upload handshake, plus one time-out.
+    EXPECT_LT(rig.clock.nowMs(), 30'000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flash, SilentUploadPanel, testing::Values(-1, 40), [](const auto& info) {
+    return info.param < 0 ? "NoStatusAfterTheImage" : "SilentInTheMiddle";
+});
+
 TEST(FirmwareReplacementPanel, UnconfirmedUploadHandshakeSendsNoFirmware) {
     PanelRig rig(9, 18, 3);
     rig.base.put("740-QNMv3_9.tsk", MakeFirmware(33, 64));

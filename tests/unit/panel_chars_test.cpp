@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace kerma {
 namespace {
 
@@ -43,7 +45,12 @@ INSTANTIATE_TEST_SUITE_P(
                       // unlisted characters of 0x80 and above: (code - 0xA8) mod 256
                       CharCase{"«", 0x03}, CharCase{"Ђ", 0xD8},
                       // outside Windows-1251, as the platform converts it
-                      CharCase{"中", '?'}));
+                      CharCase{"中", '?'}),
+    [](const auto& info) {
+        char name[16];
+        std::snprintf(name, sizeof name, "Code%02X", static_cast<unsigned>(info.param.code));
+        return std::string(name);
+    });
 
 TEST(PanelChars, SoftSignAndNumeroReadBackAsLetters) {
     EXPECT_EQ(TextOfPanelCode(0x08), "Ь");

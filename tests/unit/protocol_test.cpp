@@ -237,11 +237,11 @@ TEST_P(ChainTest, WriteChainStoresBothBlocks) {
     EXPECT_EQ(Block(line.panel.codes().begin(), line.panel.codes().begin() + c.codes), codes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, ChainTest,
-                         ::testing::Values(VariantCase{18, 99, 1024, 1024},
-                                           VariantCase{33, 99, 1024, 1024},
-                                           VariantCase{53, 102, 1024, 1792},
-                                           VariantCase{21, 3, 256, 1024}));
+INSTANTIATE_TEST_SUITE_P(
+    Variants, ChainTest,
+    ::testing::Values(VariantCase{18, 99, 1024, 1024}, VariantCase{33, 99, 1024, 1024},
+                      VariantCase{53, 102, 1024, 1792}, VariantCase{21, 3, 256, 1024}),
+    [](const auto& info) { return "Version" + std::to_string(info.param.version); });
 
 TEST(BlockReadTest, Layout0x66SizesTheFramesOnTheLine) {
     PanelLine line;
@@ -321,6 +321,84 @@ TEST(BlockWriteTest, ShortImageIsNeverSent) {
     EXPECT_TRUE(line.panel.received().empty());
 }
 
+// The line between the exchange and the panel, made to fail the way a real port does: the user's
+// "Разорвать связь" (the stop flag, then the port closing in the middle of a read call), or a
+// port that starts refusing write calls (an adapter pulled out).
+class FailingLine final : public ByteChannel {
+  public:
+    FailingLine(ByteChannel& line, std::atomic<bool>& stop) : line_(line), stop_(stop) {}
+    int breakAtRead = -1;    // this read call (0-based) finds the port closed by the user
+    int failFromWrite = -1;  // this write call (0-based) and every later one fail
+
+    bool write(const uint8_t* bytes, size_t count) override {
+        if (closed_ || (failFromWrite >= 0 && writes_++ >= failFromWrite)) return false;
+        return line_.write(bytes, count);
+    }
+    size_t read(uint8_t* bytes, size_t count) override {
+        if (breakAtRead >= 0 && reads_++ >= breakAtRead) {
+            stop_ = true;
+            closed_ = true;
+        }
+        return closed_ ? 0 : line_.read(bytes, count);
+    }
+    void purgeReceive() override { line_.purgeReceive(); }
+    void purgeTransmit() override { line_.purgeTransmit(); }
+
+  private:
+    ByteChannel& line_;
+    std::atomic<bool>& stop_;
+    bool closed_ = false;
+    int reads_ = 0;
+    int writes_ = 0;
+};
+
+struct FailingRig {
+    VirtualPanel panel;
+    VirtualClock clock;
+    InProcessChannel channel{panel, clock};
+    std::atomic<bool> stop{false};
+    FailingLine line{channel, stop};
+    LinkState state;
+    SyncLink host{line, clock, state};
+
+    FailingRig() { state.layoutCode = 99; }
+    void run(LinkOperation op) {
+        ExchangeContext ctx{line, clock, state, host, stop};
+        RunExchange(op, Pattern(1024, 4), ctx);
+    }
+};
+
+// A break in the middle of a frame, read or written: the status bar keeps the break's own text.
+TEST(StopTest, BreakingTheLinkMidFrameReportsNoTimeOut) {
+    for (const auto op : {LinkOperation::ReadCodes, LinkOperation::WriteCodes}) {
+        FailingRig rig;
+        rig.line.breakAtRead = 300;
+        rig.run(op);
+        EXPECT_TRUE(rig.host.outcomes().empty()) << static_cast<int>(op);
+        // One read call on the closed port, not the 21 of a time-out.
+        EXPECT_LT(rig.clock.nowMs(), 1000) << static_cast<int>(op);
+    }
+}
+
+// A port that refuses a write call has lost the panel: the link goes as "Разорвать связь" takes
+// it, and no frame error is claimed for a frame the panel never saw end.
+TEST(PortFailureTest, RefusedWriteCallBreaksTheLink) {
+    const struct {
+        LinkOperation op;
+        int failFromWrite;
+    } cases[] = {{LinkOperation::WriteCodes, 100},  // inside the data frame
+                 {LinkOperation::WriteCodes, 2},    // inside the command frame
+                 {LinkOperation::ReadSettings, 1}};
+    for (const auto& c : cases) {
+        FailingRig rig;
+        rig.line.failFromWrite = c.failFromWrite;
+        rig.run(c.op);
+        EXPECT_EQ(rig.host.verdict(), LinkResult::PortFailed) << c.failFromWrite;
+        EXPECT_FALSE(rig.host.has(LinkResult::BlockFailed)) << c.failFromWrite;
+        EXPECT_TRUE(rig.host.linkLostCalled()) << c.failFromWrite;
+    }
+}
+
 TEST(ReadByteTest, TimeOutReturnsLastByteAfterTwentyRetries) {
     VirtualPanel panel;
     VirtualClock clock;
@@ -364,6 +442,55 @@ TEST(FirmwareTest, UploadHandshakeThenUploadReplacesVersion) {
     EXPECT_EQ(line.panel.version(), 35);
 }
 
+struct SilentUpload {
+    const char* name;
+    int silentAfter;  // upload bytes the panel takes before it falls silent
+    size_t sent;      // bytes the program puts on the line before it gives up
+};
+
+class SilentUploadTest : public ::testing::TestWithParam<SilentUpload> {};
+
+// A panel that dies during an upload, or takes the whole image and never says yes, has not taken
+// it: the upload fails at the first time-out, whatever the last byte seen was.
+TEST_P(SilentUploadTest, FailsAtTheFirstTimeOut) {
+    PanelLine line;
+    line.connect();
+    line.link.run(LinkOperation::UploadHandshake);
+    ASSERT_TRUE(line.state.uploadReady);
+    line.panel.clearRecord();
+    line.panel.faults().uploadSilentAfter = GetParam().silentAfter;
+    auto image = UploadImage(256);
+    image.back() = 0x00;  // the echo of the last byte looks like a yes
+    const int64_t start = line.clock.nowMs();
+    line.link.run(LinkOperation::FirmwareUpload, image);
+    EXPECT_EQ(line.panel.received().size(), GetParam().sent);
+    EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed);
+    EXPECT_FALSE(line.state.uploadSucceeded);
+    EXPECT_FALSE(line.state.firmwareReplaced);
+    EXPECT_FALSE(line.link.reconnected());
+    EXPECT_EQ(line.panel.version(), 18);
+    // One time-out, not one for every byte left: the image's own pacing is under a second.
+    EXPECT_LT(line.clock.nowMs() - start, 4000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Firmware, SilentUploadTest,
+                         ::testing::Values(SilentUpload{"NoStatusAfterTheImage", 263, 263},
+                                           SilentUpload{"SilentInTheMiddle", 100, 101},
+                                           SilentUpload{"SilentFromTheFirstByte", 0, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The replacement waits 20 s for the upload handshake; a panel that is not there must be given up
+// within that wait, not after it.
+TEST(FirmwareTest, UploadHandshakeWithASilentPanelEndsWithinTheReadyWait) {
+    PanelLine line;
+    line.state.panelTypeCode = 9;
+    line.panel.faults().silent = true;
+    line.link.run(LinkOperation::UploadHandshake);
+    EXPECT_FALSE(line.state.uploadReady);
+    EXPECT_EQ(line.panel.received().back(), 0xFF);
+    EXPECT_LT(line.clock.nowMs(), 20'000);
+}
+
 TEST(FirmwareTest, ImageShorterThanItsHeaderSaysIsNeverSent) {
     PanelLine line;
     auto image = UploadImage(256);
@@ -374,6 +501,47 @@ TEST(FirmwareTest, ImageShorterThanItsHeaderSaysIsNeverSent) {
     EXPECT_FALSE(line.state.firmwareReplaced);
     line.link.run(LinkOperation::FirmwareUpload, Block(5, 0));
     EXPECT_TRUE(line.panel.received().empty());
+}
+
+// The line from the panel goes dead after a number of bytes have come back.
+class CutLine final : public ByteChannel {
+  public:
+    CutLine(ByteChannel& line, size_t cutAfter) : line_(line), left_(cutAfter) {}
+    bool write(const uint8_t* bytes, size_t count) override { return line_.write(bytes, count); }
+    size_t read(uint8_t* bytes, size_t count) override {
+        const size_t got = line_.read(bytes, std::min(count, left_));
+        left_ -= got;
+        return got;
+    }
+    void purgeReceive() override { line_.purgeReceive(); }
+    void purgeTransmit() override { line_.purgeTransmit(); }
+
+  private:
+    ByteChannel& line_;
+    size_t left_;
+};
+
+// The adapter pulled during an upload. The echo of the image's last byte is 0x00, the very value
+// of an accepting status: handed back by a time-out, it must not pass for the panel's verdict.
+TEST(FirmwareTest, PanelFallingSilentIsNeverTakenForAnAcceptedUpload) {
+    for (size_t echoes : {size_t{40}, size_t{263}}) {
+        PanelLine line;
+        line.connect();
+        line.link.run(LinkOperation::UploadHandshake);
+        ASSERT_TRUE(line.state.uploadReady);
+        line.panel.clearRecord();
+        auto image = UploadImage(256);
+        image.back() = 0x00;
+        CutLine cut(line.channel, echoes);
+        SyncLink upload(cut, line.clock, line.state);
+        upload.run(LinkOperation::FirmwareUpload, image);
+        EXPECT_EQ(upload.verdict(), LinkResult::BlockFailed) << echoes;
+        EXPECT_FALSE(line.state.uploadSucceeded);
+        EXPECT_FALSE(line.state.firmwareReplaced);
+        EXPECT_FALSE(upload.reconnected());
+        // It stops at the first byte without an echo instead of sending on into the void.
+        EXPECT_EQ(line.panel.received().size(), std::min<size_t>(echoes + 1, 263)) << echoes;
+    }
 }
 
 TEST(FirmwareTest, UploadHandshakeWithWrongTypeIsRefused) {

@@ -107,6 +107,28 @@ TEST_F(CodesAndKeys, ARepeatedKeyRemovedOrKeptLetsTheListPass) {
     EXPECT_EQ(Text("Key7"), "0000000000A1");
 }
 
+// Each earlier equal entry is asked about on its own, also after the entry was removed.
+TEST_F(CodesAndKeys, ARepeatIsAskedAboutOnceForEveryEarlierEqualEntry) {
+    const std::string kKeyRepeat = "Удалить?|Повторяющийся Идентификатор!";
+    m.setPosition("KEY", 3);
+    for (int n = 1; n <= 3; ++n) Key(n, "00000000BEEF", {n});
+    Answer({true, true, false});
+    EXPECT_EQ(CheckKeys(editor), 1);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{kKeyRepeat, kKeyRepeat, kKeyRepeat}));
+    EXPECT_EQ(Text("Key2"), "");
+    EXPECT_EQ(Text("Key3"), "");
+
+    const std::string kCodeRepeat = "Удалить?|Повторяющийся Код!";
+    m.setPosition("KOD", 3);
+    for (int n = 1; n <= 3; ++n) Code(n, "468", {n});
+    prompts.shown.clear();
+    Answer({false, false, true});
+    EXPECT_EQ(CheckCodes(editor), -1);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{kCodeRepeat, kCodeRepeat, kCodeRepeat}));
+    EXPECT_EQ(Text("kod2"), "468   ");
+    EXPECT_EQ(Text("kod3"), "      ");
+}
+
 struct AuthorityCase {
     bool key;          // keys or codes
     const char* text;  // the entry
@@ -146,7 +168,12 @@ INSTANTIATE_TEST_SUITE_P(
         AuthorityCase{false, "", true, false, "Полномочия установлены, а код не введен", "      ",
                       true},
         AuthorityCase{false, "", true, true, "Полномочия установлены, а код не введен", "      ",
-                      false}));
+                      false}),
+    [](const auto& info) {
+        const AuthorityCase& c = info.param;
+        return std::string(c.key ? "Key" : "Code") + (*c.text ? "Entered" : "Empty") +
+               (c.authority ? "WithAuthority" : "WithoutAuthority") + (c.yes ? "Yes" : "No");
+    });
 
 TEST_F(CodesAndKeys, TheKeyCheckStopsAtTheFirstDisagreement) {
     m.setPosition("KEY", 3);

@@ -99,7 +99,11 @@ INSTANTIATE_TEST_SUITE_P(
         BorderCase{{}, 8, 3, 12}, BorderCase{{}, 4, 2, 4}, BorderCase{{}, 4, 10, 7},
         BorderCase{{}, 6, 12, 11},
         // Computed positions outside the list are clamped, never "no selection".
-        BorderCase{{{2, 15}, {4, 15}}, 3, 10, 15}, BorderCase{{{1, 0}, {3, 0}}, 2, 5, 0}));
+        BorderCase{{{2, 15}, {4, 15}}, 3, 10, 15}, BorderCase{{{1, 0}, {3, 0}}, 2, 5, 0}),
+    [](const auto& info) {
+        return "Border" + std::to_string(info.param.changed) + "Item" +
+               std::to_string(info.param.chosen);
+    });
 
 TEST_F(Bindings, BindingsAreCheckedAgainstTheBordersOfTheMoment) {
     m.selectItem("Border4", 5);  // receiver 2 now 5..6
@@ -107,6 +111,16 @@ TEST_F(Bindings, BindingsAreCheckedAgainstTheBordersOfTheMoment) {
     m.setText("RPD22", "8");
     Type("RPD21", "5");
     EXPECT_EQ(Shown(), std::vector<std::string>{BindingNotice(5, 6)});
+    EXPECT_EQ(Text("RPD22"), "0 ");
+}
+
+// Above the last and below the first are two findings: with crossed borders a value is both.
+TEST_F(Bindings, CrossedBordersReportAValueTwice) {
+    m.setItemIndex("Border3", 8);  // receiver 2: 9 .. 5
+    m.setItemIndex("Border4", 4);
+    Type("RPD21", "7");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{BindingNotice(9, 5), BindingNotice(9, 5)}));
+    EXPECT_EQ(Text("RPD21"), "0 ");
     EXPECT_EQ(Text("RPD22"), "0 ");
 }
 

@@ -97,6 +97,32 @@ TEST_F(ObjectRules, ARepeatEnteredIntoAnEmptyFieldBecomesZeroNotAStaleNumber) {
     EXPECT_EQ(image.objectAssignments[Loop(1, 2, 1)], 0);
 }
 
+// The field gets back what it held on entry, even when another transmitter holds that number
+// too: nothing the user had is lost, and that older repeat is reported as well.
+TEST_F(ObjectRules, ARepeatGivesBackTheEntryValueEvenWhenItIsRepeatedItself) {
+    m.setText(ObjectName(1, 1, 1), "8");
+    m.setText(ObjectName(1, 10, 1), "30");
+    m.setText(ObjectName(1, 11, 1), "30");
+    Type(ObjectName(1, 11, 1), "8");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{kRepeat + "1", kRepeat + "10"}));
+    EXPECT_EQ(Text(ObjectName(1, 11, 1)), "30 ");
+    EXPECT_EQ(image.objectAssignments[Loop(1, 11, 1)], 30);
+    EXPECT_EQ(image.qnDetectorBlock[10], 0);
+}
+
+// One run names each transmitter once, however many loops repeat, and one empty-field notice
+// covers every empty field.
+TEST_F(ObjectRules, ARunShowsEachNoticeOnce) {
+    for (int s = 1; s <= 8; ++s) {
+        m.setText(ObjectName(1, 5, s), "44");
+        m.setText(ObjectName(1, 6, s), "44");
+        m.setText(ObjectName(2, 1, s), "");
+    }
+    Type(ObjectName(1, 1, 1), "3");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{kRange, kRepeat + "6"}));
+    for (int s = 1; s <= 8; ++s) EXPECT_EQ(Text(ObjectName(2, 1, s)), "0  ");
+}
+
 TEST_F(ObjectRules, TheOneReceiverQnPanelScansItsOwnReceiverOnly) {
     Variant(2);
     m.setText(ObjectName(2, 1, 1), "");

@@ -1,3 +1,4 @@
+#include "param_names.h"
 #include "rules_fixture.h"
 
 namespace kerma::test {
@@ -67,7 +68,10 @@ INSTANTIATE_TEST_SUITE_P(
         DurationCase{"EditTimeLCD", "TimeLCD", "1000", {kRange}, "1", 1},
         DurationCase{"EditSoundExt", "TimesoundExt", "", {}, "", 17},
         DurationCase{"SoundEdit", "SoundUpDown", "99", {}, "99", 99},
-        DurationCase{"LCDEdit", "LCDUpDown", "x5", {"'x5' не является целым числом"}, "x5", 17}));
+        DurationCase{"LCDEdit", "LCDUpDown", "x5", {"'x5' не является целым числом"}, "x5", 17}),
+    [](const auto& info) {
+        return std::string(info.param.edit) + "_" + testing::ParamName(info.param.typed);
+    });
 
 TEST_F(PartitionRules, ALeftEmptyOrUnreadableDurationShowsTheValueInUseAgain) {
     m.setPosition("Delay", 45);

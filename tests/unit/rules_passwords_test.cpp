@@ -1,3 +1,4 @@
+#include "param_names.h"
 #include "rules_fixture.h"
 
 namespace kerma::test {
@@ -41,7 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PasswordCase{"paswrd1", "", {kEngineer}, "    "},
                       PasswordCase{"paswrd1", "0000", {}, "0000"},
                       PasswordCase{"paswrd2", "102", {}, "102   "},
-                      PasswordCase{"paswrd2", "1 ", {kAdmin}, "1     "}));
+                      PasswordCase{"paswrd2", "1 ", {kAdmin}, "1     "}),
+    [](const auto& info) {
+        return std::string(info.param.field) + "_" + testing::ParamName(info.param.typed);
+    });
 
 TEST(PasswordFilter, WorksOnADisabledField) {
     ScriptedPrompts prompts;

@@ -8,9 +8,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <numeric>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -28,6 +32,25 @@ class RecordingClock final : public Clock {
 long ElapsedMs(std::chrono::steady_clock::time_point since) {
     return static_cast<long>(
         std::chrono::duration_cast<Ms>(std::chrono::steady_clock::now() - since).count());
+}
+
+// Polls until condition holds; false after limitMs.
+bool WaitFor(const std::function<bool()>& condition, long limitMs = 5000) {
+    const auto start = std::chrono::steady_clock::now();
+    while (!condition()) {
+        if (ElapsedMs(start) > limitMs) return false;
+        std::this_thread::sleep_for(Ms(1));
+    }
+    return true;
+}
+
+// The thread is blocked in the kernel (a poll inside a read), not running or about to.
+bool Sleeping(pid_t thread) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t end = line.rfind(')');  // the name in parentheses may hold blanks
+    return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'S';
 }
 
 // A pseudo-terminal stands in for COM3: the port opens its slave, the test plays the panel on
@@ -60,6 +83,12 @@ class SerialPortTest : public ::testing::Test {
             bytes.insert(bytes.end(), buffer, buffer + n);
         }
         return bytes;
+    }
+    // Bytes the panel sent that wait at the port, not yet read.
+    int waitingAtPort() {
+        int count = 0;
+        EXPECT_EQ(::ioctl(slave_, FIONREAD, &count), 0);
+        return count;
     }
     bool exclusiveFlag() {
         int flag = 0;
@@ -161,8 +190,10 @@ TEST_F(SerialPortTest, ReadReturnsAsSoonAsTheLastByteArrives) {
     SerialPort port(clock_);
     ASSERT_TRUE(port.open(3));
     panelSends({0x55, 0x55});
+    ASSERT_TRUE(WaitFor([&] { return waitingAtPort() == 2; }));
     std::thread late([&] {
-        std::this_thread::sleep_for(Ms(60));
+        // Once the port has taken the first two bytes, it waits for the rest.
+        EXPECT_TRUE(WaitFor([&] { return waitingAtPort() == 0; }));
         panelSends({0x0A, 0xB8});
     });
     uint8_t bytes[4] = {};
@@ -209,13 +240,15 @@ TEST_F(SerialPortTest, CloseReleasesAReaderAtOnce) {
     auto line = port.line();
     size_t got = 99;
     long readMs = 0;
+    std::atomic<pid_t> readerId{0};
     std::thread reader([&] {
         uint8_t bytes[64];
+        readerId = ::gettid();
         const auto start = std::chrono::steady_clock::now();
         got = line->read(bytes, sizeof bytes);  // would wait 6.4 s on a silent line
         readMs = ElapsedMs(start);
     });
-    std::this_thread::sleep_for(Ms(50));
+    ASSERT_TRUE(WaitFor([&] { return readerId != 0 && Sleeping(readerId); }));
     port.close();
     reader.join();
     EXPECT_EQ(got, 0u);
@@ -244,7 +277,7 @@ TEST_F(SerialPortTest, PurgeDropsWhatWaitsOnTheLine) {
     SerialPort port(clock_);
     ASSERT_TRUE(port.open(3));
     panelSends({1, 2, 3});
-    std::this_thread::sleep_for(Ms(20));
+    ASSERT_TRUE(WaitFor([&] { return waitingAtPort() == 3; }));
     port.purgeReceive();
     port.purgeTransmit();
     uint8_t byte = 0;

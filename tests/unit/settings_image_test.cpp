@@ -95,7 +95,12 @@ TEST_P(PartitionMemory, Cell63ByVariant) {
 INSTANTIATE_TEST_SUITE_P(Variants, PartitionMemory,
                          ::testing::Values(MemoryCase{kV1, 0, 0, 0}, MemoryCase{kV3, 0, 1, 0},
                                            MemoryCase{kV1, 7, 1, 0xFF},
-                                           MemoryCase{kV3, 7, 0, 0xFF}));
+                                           MemoryCase{kV3, 7, 0, 0xFF}),
+                         [](const auto& info) {
+                             return "Version" + std::to_string(info.param.version) + "Cell" +
+                                    std::to_string(info.param.cell) + "Item" +
+                                    std::to_string(info.param.item);
+                         });
 
 TEST(SettingsImage, OwnNameThroughThePanelTable) {
     ImageEditor e;
@@ -270,7 +275,9 @@ TEST(SettingsImage, VariantTwoWritesOnlyItsCells) {
     e.read(in);
     EXPECT_EQ(e.state().codeCount, 4);
     EXPECT_EQ(e.state().keyCount, 3);
-    e.model().setText("PasswordEdit", "9876");
+    // PanelQN covers PasswordEdit: the password the user sees and types is the one written.
+    EXPECT_EQ(e.model().at("paswrd1").text, "1234");
+    e.model().setText("paswrd1", "9876");
     e.model().setPosition("KOD", 2);
     e.state().codeCount = 2;
     Cells out = e.write();

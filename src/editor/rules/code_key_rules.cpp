@@ -16,7 +16,6 @@ constexpr int kMaxKeys = 96;
 constexpr int kKeysPerPage = 32;
 constexpr size_t kKeyLength = 12;
 constexpr const char* kZeroNotice = "0 не допустим!";
-constexpr const char* kKeyPages[] = {"TM0132", "TM3264", "TM6496"};
 
 std::string CodeField(int n) {
     return Indexed("kod", n);
@@ -98,17 +97,15 @@ void KeyFilter(RuleContext& context, Control& field) {
     context.model().setText(field.name, filtered);
 }
 
-// True when the key is complete (or empty) after the question, false when it is to be typed
-// again.
-bool ShortKeyRule(K740Editor& editor, const std::string& field) {
+// A key of 1 to 11 characters is typed again or filled with leading zeros.
+void ShortKeyRule(K740Editor& editor, const std::string& field) {
     std::string text = editor.model().at(field).text;
-    if (text.empty() || text.size() >= kKeyLength) return true;
+    if (text.empty() || text.size() >= kKeyLength) return;
     if (editor.prompts().question("Ввести заново?", "Введен идентификатор малой длины")) {
         editor.model().setFocus(field);
-        return false;
+        return;
     }
     editor.model().setText(field, std::string(kKeyLength - text.size(), '0') + text);
-    return true;
 }
 
 bool AnyChecked(const FormModel& model, std::string (*boxName)(int, int), int number) {
@@ -137,19 +134,21 @@ constexpr ListWalk kKeyWalk = {"Повторяющийся Идентифика�
 constexpr ListWalk kCodeWalk = {"Повторяющийся Код!", "Код без полномочий",
                                 "Полномочия установлены, а код не введен", CodeField, CodeBoxName};
 
-// Asks about entry n against the earlier ones; true when the user removed it.
+// Asks about entry n once for every earlier entry with the same text; true when the user
+// removed it. An entry keeps its text in `seen` after removal, so later repeats are still found.
 bool AskRepeat(K740Editor& editor, const ListWalk& walk, std::vector<std::string>& seen, int n) {
     FormModel& model = editor.model();
     const std::string text = model.at(walk.field(n)).text;
     if (IsBlankText(text)) return false;
     seen[n] = text;
+    bool removed = false;
     for (int m = 1; m < n; ++m) {
         if (seen[m] != text || !editor.prompts().question(walk.repeated, "Удалить?")) continue;
         model.setText(walk.field(n), "");
         UncheckAll(model, walk.boxName, n);
-        return true;
+        removed = true;
     }
-    return false;
+    return removed;
 }
 
 // Asks about an entry and its authorities disagreeing; true when they did.
@@ -173,19 +172,6 @@ bool AskAuthority(K740Editor& editor, const ListWalk& walk, int n) {
 }
 
 }  // namespace
-
-// A key of 1 to 11 characters never goes to the panel: the question of the key field is asked
-// again, and an answer to type it anew stops the write.
-bool ShortKeysBeforeWrite(K740Editor& editor) {
-    for (int n = 1; n <= editor.state().keyCount; ++n) {
-        std::string field = KeyField(n);
-        const std::string& text = editor.model().at(field).text;
-        if (text.empty() || text.size() >= kKeyLength) continue;
-        ShowPage(editor.model(), "PageControl1", kKeyPages[(n - 1) / kKeysPerPage]);
-        if (!ShortKeyRule(editor, field)) return false;
-    }
-    return true;
-}
 
 void InstallCodeKeyRules(const Context& context) {
     On(context, "NumKodEdit", ControlEvent::Change,

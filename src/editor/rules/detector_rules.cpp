@@ -1,6 +1,7 @@
 // Detector bindings, receiver borders and detector system numbers (QN-M receivers).
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "k740_controls.h"
 #include "rule_helpers.h"
@@ -19,6 +20,10 @@ constexpr const char* kBorderWarning =
     "для соответствующего РПУ!";
 constexpr const char* kRepeatedNumber =
     "Повтор системного номера РПДИ! Аналогичный номер есть на вкладке РПУ №";
+constexpr const char* kBindingsOutside =
+    "Номера разделов в привязках извещателей выходят за границы разделов своего РПУ:";
+constexpr const char* kBindingsOutsideEnd =
+    "\n\nКонфигурация не записана. Исправьте привязки или границы номеров разделов РПУ.";
 constexpr const char* kNumberRange =
     "Недопустимое значение! Системный номер РПДИ должен быть в интервале от 1 до 192 или 0";
 
@@ -51,27 +56,34 @@ bool BindingValid(std::string_view text, const BindingRange& range) {
     return *value == 0 || (*value <= range.upper && (range.wholePanel || *value >= range.lower));
 }
 
-// Checks all 48 bindings of a receiver; an invalid one is reported once, set to "0 " and gets
-// the cursor. True when all were valid.
-bool CheckBindings(RuleContext& context, int receiver, bool oneReceiver, bool showPage) {
+void RejectBinding(RuleContext& context, const std::string& field, const BindingRange& range) {
+    context.prompts().notice(BindingNotice(range));
+    ResetAndFocus(context.model(), field, "0 ");
+}
+
+// Checks all 48 bindings of a receiver. Above the last partition and below the first are tried
+// one after the other, so with crossed borders (first above last) a value is reported twice.
+void CheckBindings(RuleContext& context, int receiver, bool oneReceiver) {
     FormModel& model = context.model();
-    bool valid = true;
     for (int d = 1; d <= kDetectors; ++d) {
         std::string field = BindingName(receiver, d);
+        std::optional<int> value = FirstRunValue(model.at(field).text);
         BindingRange range = RangeOf(model, receiver, oneReceiver);
-        if (BindingValid(model.at(field).text, range)) continue;
-        if (showPage) ShowPage(model, "PageControlRPU", Indexed("RPU", receiver));
-        context.prompts().notice(BindingNotice(range));
-        ResetAndFocus(model, field, "0 ");
-        valid = false;
+        if (!value) {
+            RejectBinding(context, field, range);
+            continue;
+        }
+        if (*value > range.upper) RejectBinding(context, field, range);
+        if (!range.wholePanel && *value != 0 && *value < range.lower) {
+            RejectBinding(context, field, range);
+        }
     }
-    return valid;
 }
 
 void BindingExit(RuleContext& context, int receiver) {
     int variant = RulesVariant(context.editor);
     if (receiver == 1 && variant != 1 && variant != 3) return;
-    CheckBindings(context, receiver, receiver == 1 && variant == 1, false);
+    CheckBindings(context, receiver, receiver == 1 && variant == 1);
 }
 
 // Keeps a receiver's first partition at or below its last, and its range after the previous
@@ -157,17 +169,69 @@ void CheckSystemNumbers(RuleContext& context, int edited, bool allFields) {
     std::copy(w.begin(), w.end(), context.image.rpdiNumbers.begin());
 }
 
+// Detectors (1..48) of a receiver whose binding is outside its range. A field without a digit
+// goes to the panel as 0 and is not among them.
+std::vector<int> BindingsOutside(const FormModel& model, int receiver, const BindingRange& range) {
+    std::vector<int> outside;
+    for (int d = 1; d <= kDetectors; ++d) {
+        const std::string& text = model.at(BindingName(receiver, d)).text;
+        if (FirstRunValue(text) && !BindingValid(text, range)) outside.push_back(d);
+    }
+    return outside;
+}
+
+// "1, 3-7, 12": ascending numbers with runs joined.
+std::string NumberRuns(const std::vector<int>& numbers) {
+    std::string out;
+    for (size_t i = 0; i < numbers.size();) {
+        size_t j = i;
+        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1) ++j;
+        if (!out.empty()) out += ", ";
+        out += std::to_string(numbers[i]);
+        if (j > i) out += "-" + std::to_string(numbers[j]);
+        i = j + 1;
+    }
+    return out;
+}
+
+// "РПУ №2 (разделы 5-8): РПДИ 3, 10-12"
+std::string ReceiverLine(const FormModel& model, int receiver, bool oneReceiver,
+                         const BindingRange& range, const std::vector<int>& outside) {
+    std::string line = oneReceiver ? std::string("РПУ") : Indexed("РПУ №", receiver);
+    if (!oneReceiver && (Border(model, 2 * receiver - 1) < 0 || Border(model, 2 * receiver) < 0)) {
+        line += " (границы не выбраны)";
+    } else {
+        line +=
+            " (разделы " + std::to_string(range.lower) + "-" + std::to_string(range.upper) + ")";
+    }
+    return line + ": РПДИ " + NumberRuns(outside);
+}
+
 }  // namespace
 
+// A write never changes a binding: the bindings outside their receiver's borders are named in
+// one message, the cursor goes to the first, and the user decides between the binding and the
+// borders.
 bool CheckBindingsBeforeEncoding(RuleContext& context) {
     int variant = RulesVariant(context.editor);
-    if (variant == 1) return CheckBindings(context, 1, true, true);
-    if (variant != 3) return true;
-    bool valid = true;
-    for (int r = 1; r <= kReceivers; ++r) {
-        if (!CheckBindings(context, r, false, true)) valid = false;
+    if (variant != 1 && variant != 3) return true;
+    FormModel& model = context.model();
+    std::string list;
+    std::string first;
+    for (int r = 1; r <= (variant == 1 ? 1 : kReceivers); ++r) {
+        BindingRange range = RangeOf(model, r, variant == 1);
+        std::vector<int> outside = BindingsOutside(model, r, range);
+        if (outside.empty()) continue;
+        if (first.empty()) {
+            first = BindingName(r, outside.front());
+            ShowPage(model, "PageControlRPU", Indexed("RPU", r));
+        }
+        list += "\n" + ReceiverLine(model, r, variant == 1, range, outside);
     }
-    return valid;
+    if (first.empty()) return true;
+    context.prompts().notice(kBindingsOutside + list + kBindingsOutsideEnd);
+    model.setFocus(first);
+    return false;
 }
 
 void CheckSystemNumbersBeforeEncoding(RuleContext& context) {

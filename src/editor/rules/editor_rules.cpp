@@ -5,32 +5,36 @@
 namespace kerma {
 
 std::shared_ptr<RuleState> InstallRules(K740Editor& editor, ImageState& image) {
-    auto context = std::make_shared<rules::RuleContext>(rules::RuleContext{editor, image, {}});
+    auto context = std::make_shared<rules::RuleContext>(editor, image);
     rules::InstallPartitionRules(context);
     rules::InstallDetectorRules(context);
     rules::InstallNameRules(context);
     rules::InstallCodeKeyRules(context);
     rules::InstallObjectRules(context);
     rules::InstallPasswordRules(context);
-    return {context, &context->state};
+    return {context, &image.objectCarry};
+}
+
+void CheckObjectsAfterDecoding(K740Editor& editor, ImageState& image) {
+    rules::RuleContext context(editor, image);
+    rules::CheckObjectsAfterDecoding(context);
 }
 
 void CheckSystemNumbersBeforeEncoding(K740Editor& editor, ImageState& image) {
-    rules::RuleContext context{editor, image, {}};
+    rules::RuleContext context(editor, image);
     rules::CheckSystemNumbersBeforeEncoding(context);
 }
 
 // Everything that can refuse runs before the first block is built, so a refusal leaves the
 // panel as it was.
 bool ChecksBeforeWrite(K740Editor& editor, ImageState& image) {
-    rules::RuleContext context{editor, image, {}};
+    rules::RuleContext context(editor, image);
     rules::CheckSystemNumbersBeforeEncoding(context);
     if (!rules::EngineerPasswordBeforeEncoding(context)) return false;
     if (!rules::CheckBindingsBeforeEncoding(context)) return false;
     switch (RulesVariant(editor)) {
         case 1:
         case 3:
-            if (!rules::ShortKeysBeforeWrite(editor)) return false;
             if (CheckKeys(editor) < 0) return false;
             return CheckCodes(editor) > 0;
         case 5:
@@ -41,7 +45,7 @@ bool ChecksBeforeWrite(K740Editor& editor, ImageState& image) {
 }
 
 bool ChecksBeforeSave(K740Editor& editor, ImageState& image) {
-    rules::RuleContext context{editor, image, {}};
+    rules::RuleContext context(editor, image);
     rules::CheckSystemNumbersBeforeEncoding(context);
     if (!rules::EngineerPasswordBeforeEncoding(context)) return false;
     if (RulesVariant(editor) == 5) PruneCodes(editor);

@@ -9,16 +9,13 @@
 
 namespace kerma {
 
-// What the object rules carry from one object field to the next, for the life of the editor.
-struct RuleState {
-    int objectValueOnEntry = 0;  // ObjectValueOnEntry
-    int lastObjectValue = 0;     // LastObjectValue
-    int lastObjectTag = 0;       // LastObjectTag
-};
+// What the object rules carry from one object field to the next (kept in the image state).
+using RuleState = ObjectCarry;
 
 // Attaches every field rule to the editor's controls. The rules keep the detector system numbers,
 // the object assignments and the changed-loop blocks in `image`, which must live as long as the
-// editor. The returned state is shared with the handlers; install the rules once per editor.
+// editor. The returned state is the image state's object carry-over; install the rules once per
+// editor.
 std::shared_ptr<RuleState> InstallRules(K740Editor& editor, ImageState& image);
 
 // Checks before the configuration goes to the panel: true lets the write start, false refuses it
@@ -37,6 +34,11 @@ int CheckKeys(K740Editor& editor);
 int CheckCodes(K740Editor& editor);
 // Variant 5: empties repeated codes and trims CodeCount to the last code in use. Always 1.
 int PruneCodes(K740Editor& editor);
+
+// The object rule a decoding of the four-receiver QN block ends with, as if Object11 had just
+// been left: empty object fields become "0 ", repeated objects are reported and the
+// assignments follow the fields. Nothing is marked as changed.
+void CheckObjectsAfterDecoding(K740Editor& editor, ImageState& image);
 
 // The variant the rules follow: the one chosen for the demo, else the panel's.
 [[nodiscard]] int RulesVariant(const K740Editor& editor);

@@ -1,4 +1,6 @@
 // Object numbers of the QN transmitters' alarm loops, the row resets and the general reset.
+#include <set>
+
 #include "k740_controls.h"
 #include "rule_helpers.h"
 
@@ -51,40 +53,43 @@ int ScannedReceivers(const K740Editor& editor) {
     return variant == 2 ? 1 : 0;
 }
 
-// ObjectAssignments follow the fields; a field left without a number becomes 0 in both.
-void ReadAssignments(RuleContext& context) {
+// One run of the rule shows each text once: a repeat that spans several loops of the same two
+// transmitters, or a block with many empty fields, would otherwise bring a modal box per loop.
+class Notices {
+  public:
+    explicit Notices(Prompts& prompts) : prompts_(prompts) {}
+    void show(const std::string& text) {
+        if (shown_.insert(text).second) prompts_.notice(text);
+    }
+
+  private:
+    Prompts& prompts_;
+    std::set<std::string> shown_;
+};
+
+// ObjectAssignments follow the fields; a field left without a number becomes 0 in both, so the
+// object table never holds a number the page does not show.
+void ReadAssignments(RuleContext& context, int receivers, Notices& notices) {
     FormModel& model = context.model();
-    int loops = ScannedReceivers(context.editor) * kLoopsPerReceiver;
-    for (int q = 0; q < loops; ++q) {
+    for (int q = 0; q < receivers * kLoopsPerReceiver; ++q) {
         std::string field = LoopField(q);
         std::optional<long> number = FieldValue(model.at(field).text);
         if (!number) {
             ShowPage(model, "PageControl", "TabSheetName");
             ShowReceiverTab(model, q);
-            context.prompts().notice(kObjectRange);
+            notices.show(kObjectRange);
             ResetAndFocus(model, field, "0 ");
         }
         context.image.objectAssignments[q] = static_cast<int>(number.value_or(0));
     }
 }
 
-// True when another transmitter's loop holds this object number.
-bool HeldElsewhere(const ImageState& image, int q, int object) {
-    if (object == 0) return false;
-    for (int other = 0; other < kAllLoops; ++other) {
-        if (Transmitter(other) != Transmitter(q) && image.objectAssignments[other] == object) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// An object belongs to one transmitter. A repeat that involves the field left takes back the
-// number the field had on entry (0 when that one is taken too); a repeat between two other
-// fields is only reported, so an old repeat never undoes the number just entered.
-void ReportRepeats(RuleContext& context, Control& field) {
+// An object belongs to one transmitter. Every repeat is reported; one that involves the field
+// left gives that field back `restored`. A repeat between two other fields leaves the field
+// alone, so an old repeat never undoes a number that is fine in itself.
+void ReportRepeats(RuleContext& context, const std::string& field, int t, int restored,
+                   Notices& notices) {
     auto& objects = context.image.objectAssignments;
-    const int t = field.tag;
     for (int q1 = 0; q1 < kAllLoops - 1; ++q1) {
         for (int q2 = q1 + 1; q2 < kAllLoops; ++q2) {
             if (objects[q1] == 0 || objects[q1] != objects[q2] ||
@@ -94,24 +99,27 @@ void ReportRepeats(RuleContext& context, Control& field) {
             int other = t == q2 ? q1 : q2;
             ShowPage(context.model(), "PageControl", "TabSheetName");
             ShowReceiverTab(context.model(), t);
-            context.prompts().notice(kRepeatedObject + std::to_string(Transmitter(other) + 1));
+            notices.show(kRepeatedObject + std::to_string(Transmitter(other) + 1));
             if (t != q1 && t != q2) continue;
-            int restored = context.state.objectValueOnEntry;
-            objects[t] = 0;
-            if (HeldElsewhere(context.image, t, restored)) restored = 0;
             objects[t] = restored;
-            ResetAndFocus(context.model(), field.name, std::to_string(restored));
+            ResetAndFocus(context.model(), field, std::to_string(restored));
         }
     }
 }
 
+void CheckObjects(RuleContext& context, const std::string& field, int t, int restored,
+                  int receivers) {
+    Notices notices(context.prompts());
+    ReadAssignments(context, receivers, notices);
+    ReportRepeats(context, field, t, restored, notices);
+    context.state.lastObjectValue = context.image.objectAssignments[t];
+    context.state.lastObjectTag = t;
+}
+
 void ObjectExit(RuleContext& context, Control& field) {
-    ReadAssignments(context);
-    ReportRepeats(context, field);
-    RuleState& state = context.state;
-    state.lastObjectValue = context.image.objectAssignments[field.tag];
-    state.lastObjectTag = field.tag;
-    if (state.lastObjectValue != state.objectValueOnEntry) MarkChanged(context.image, field.tag);
+    const int entry = context.state.objectValueOnEntry;
+    CheckObjects(context, field.name, field.tag, entry, ScannedReceivers(context.editor));
+    if (context.state.lastObjectValue != entry) MarkChanged(context.image, field.tag);
 }
 
 // The row's fields become 0, and so do their assignments: a write right after the reset sends
@@ -135,6 +143,12 @@ void GeneralReset(RuleContext& context) {
 }
 
 }  // namespace
+
+// A decoding is no edit: the loops keep their marks, and a repeat that involves the first field
+// clears that field's number, whatever a field entered before the decoding held.
+void CheckObjectsAfterDecoding(RuleContext& context) {
+    CheckObjects(context, LoopField(0), 0, 0, kReceivers);
+}
 
 void InstallObjectRules(const Context& context) {
     for (int r = 1; r <= kReceivers; ++r) {

@@ -83,7 +83,9 @@ void InstallPartitionRules(const Context& context) {
                [](RuleContext& c, Control&) { ApplyTypeRule(c.model()); });
         }
     }
-    for (auto [edit, upDown] : kDurations) {
+    for (const auto& duration : kDurations) {
+        // Named copies: clang before 16 cannot capture structured bindings.
+        const auto edit = duration.first, upDown = duration.second;
         On(context, edit, ControlEvent::Change,
            [edit, upDown](RuleContext& c, Control&) { ApplyRangeRule(c, edit, upDown); });
         On(context, edit, ControlEvent::Exit,

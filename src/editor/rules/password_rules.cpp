@@ -61,13 +61,14 @@ void LengthCheck(RuleContext& context, const LengthRule& rule) {
     context.model().setFocus(rule.field);
 }
 
-// The engineer password field the variant's settings block is built from.
+// The engineer password field the variant's settings block is built from: the one the user
+// sees (PanelQN covers PasswordEdit in the one-receiver QN panel).
 std::string_view EngineerField(int variant) {
     switch (variant) {
         case 1:
-        case 2:
         case 3:
             return "PasswordEdit";
+        case 2:
         case 5:
             return "paswrd1";
         default:

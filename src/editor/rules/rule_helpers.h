@@ -11,9 +11,11 @@ namespace kerma::rules {
 
 // What every handler holds: the editor, the image state beside it and the object carry-over.
 struct RuleContext {
+    RuleContext(K740Editor& e, ImageState& i) : editor(e), image(i), state(i.objectCarry) {}
+
     K740Editor& editor;
     ImageState& image;
-    RuleState state;
+    RuleState& state;
 
     FormModel& model() { return editor.model(); }
     Prompts& prompts() { return editor.prompts(); }
@@ -35,9 +37,11 @@ void InstallPasswordRules(const Context& context);
 // Checks shared by the write and the save (detector_rules.cpp).
 [[nodiscard]] bool CheckBindingsBeforeEncoding(RuleContext& context);
 void CheckSystemNumbersBeforeEncoding(RuleContext& context);
-// password_rules.cpp, code_key_rules.cpp
+// password_rules.cpp
 [[nodiscard]] bool EngineerPasswordBeforeEncoding(RuleContext& context);
-[[nodiscard]] bool ShortKeysBeforeWrite(K740Editor& editor);
+
+// object_rules.cpp
+void CheckObjectsAfterDecoding(RuleContext& context);
 
 // prefix + decimal n.
 [[nodiscard]] std::string Indexed(std::string_view prefix, int n);

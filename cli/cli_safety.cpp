@@ -1,0 +1,117 @@
+#include "cli_safety.h"
+
+#include <filesystem>
+
+#include "backups.h"
+#include "cli_exit_status.h"
+#include "config_report.h"
+#include "editor_files.h"
+#include "factory_defaults.h"
+#include "headless_editor.h"
+#include "report_file.h"
+#include "write_check.h"
+
+namespace kerma::cli {
+namespace {
+
+constexpr int kVersionCell = 1;
+
+int Usage(std::ostream& err, const char* line) {
+    err << "Использование: kerma740-cli " << line << "\n";
+    return kUnusable;
+}
+
+}  // namespace
+
+int Backups(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (!args.empty()) return Usage(err, "backups");
+    const std::string folder = BackupFolder();
+    if (folder.empty()) {
+        err << "Папка резервных копий не определена (задайте " << kBackupFolderVariable << ").\n";
+        return kFailed;
+    }
+    const auto entries = BackupStore(folder).list();
+    out << "Резервные копии конфигураций: " << folder << "\n";
+    if (entries.empty()) out << "Резервных копий нет.\n";
+    for (const BackupEntry& e : entries)
+        out << e.when << "  v" << e.version << "  " << BackupKindText(e.kind) << "  " << e.fileName
+            << "\n";
+    return kDone;
+}
+
+int Report(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
+    const char* usage = "report ФАЙЛ.cfg --out ОТЧЁТ.html|ОТЧЁТ.pdf [--secrets]";
+    std::string file, outPath;
+    bool secrets = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--secrets") {
+            secrets = true;
+        } else if (args[i] == "--out" && i + 1 < args.size() && outPath.empty()) {
+            outPath = args[++i];
+        } else if (args[i].rfind("--", 0) != 0 && file.empty()) {
+            file = args[i];
+        } else {
+            return Usage(err, usage);
+        }
+    }
+    if (file.empty() || outPath.empty()) return Usage(err, usage);
+
+    auto parsed = ReadConfigFile(file);
+    if (auto* error = std::get_if<FileError>(&parsed)) {
+        err << file << ": " << error->message << "\n";
+        return kUnusable;
+    }
+    const int version = std::get<ConfigImage>(parsed).settings[kVersionCell];
+    if (!HasFactoryImage(VariantOfVersion(version))) {
+        err << file << ": версия ПО " << version << " не относится ни к одному типу системы.\n";
+        return kUnusable;
+    }
+    HeadlessEditor headless(version);
+    if (!LoadConfigurationFrom(*headless.editor, headless.image, headless.variant, file)) {
+        for (const auto& notice : headless.prompts.notices) err << notice << "\n";
+        return kUnusable;
+    }
+    ReportOptions options;
+    options.secrets = secrets;
+    options.source = std::filesystem::path(file).filename().string();
+    options.date = FormatLocalTime(LocalTimeNow());
+    const std::string html = BuildConfigReport(*headless.editor, headless.variant, options);
+    if (std::string error = WriteReport(outPath, html); !error.empty()) {
+        err << error << "\n";
+        return kFailed;
+    }
+    err << "Отчёт о конфигурации записан в файл " << outPath << "\n";
+    return kDone;
+}
+
+void KeepReadBackup(const Block& settings, const Block& codes, std::ostream& err) {
+    const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
+    auto saved = SavedFileOfBlocks(settings, codes);
+    const ConfigImage file = std::holds_alternative<ConfigImage>(saved)
+                                 ? std::get<ConfigImage>(saved)
+                                 : FileOfBlocks(settings, codes);
+    const BackupResult kept =
+        BackupStore(BackupFolder()).keep(file, version, BackupKind::Read, LocalTimeNow());
+    if (!kept.error.empty()) err << "Резервная копия не сохранена: " << kept.error << "\n";
+}
+
+int CheckWrittenBlocks(SyncLink& link, const Block& settings, const Block& codes,
+                       std::ostream& err) {
+    link.run(LinkOperation::ReadCodes);
+    if (link.verdict() != LinkResult::Read) {
+        err << "Проверка записи: конфигурацию из прибора считать не удалось.\n";
+        return kFailed;
+    }
+    KeepReadBackup(link.settings(), link.codes(), err);
+    const int version = link.settings().size() > kVersionCell ? link.settings()[kVersionCell] : 0;
+    const WriteCheck check = CheckWrite(settings, codes, link.settings(), link.codes(), version);
+    if (check.matches()) {
+        err << kWriteMatchesText << "\n";
+        return kDone;
+    }
+    err << "Конфигурация в приборе не совпадает с записанной. Отличаются ячейки:\n";
+    for (const CellDifference& d : check.cells) err << "  " << DescribeDifference(d) << "\n";
+    return kFailed;
+}
+
+}  // namespace kerma::cli

@@ -1,0 +1,29 @@
+#pragma once
+// kerma740-cli commands of the safety net:
+//   backups                                        the backups kept, oldest first
+//   report FILE.cfg --out FILE.html|FILE.pdf [--secrets]   a readable report of a configuration
+// and the pieces read and write use: the backup of a read, the check of a write.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "exchange.h"
+#include "sync_link.h"
+
+namespace kerma::cli {
+
+int Backups(const std::vector<std::string>& args, std::ostream& out = std::cout,
+            std::ostream& err = std::cerr);
+int Report(const std::vector<std::string>& args, std::ostream& out = std::cout,
+           std::ostream& err = std::cerr);
+
+// Keeps the blocks just read as a backup; a backup that cannot be written is said on err and
+// changes nothing else.
+void KeepReadBackup(const Block& settings, const Block& codes, std::ostream& err = std::cerr);
+
+// After a write on link: reads both blocks back and compares them with those sent. Exit status
+// 0 when they match, 1 (the differing cells on err) when not or when the read fails.
+int CheckWrittenBlocks(SyncLink& link, const Block& settings, const Block& codes,
+                       std::ostream& err = std::cerr);
+
+}  // namespace kerma::cli

@@ -1,0 +1,278 @@
+// What a faulty or hostile panel puts on the line, fed into one exchange. Input: a byte choosing
+// the operation and the flags, a byte choosing the layout and when the user stops, then the bytes
+// the panel sends, handed to the reads in the order they come; after the last one the line is
+// silent. With bit 7 of the first byte set, every read call first takes one byte of the stream
+// that says how many bytes arrive in that call, so bytes can come late or in bursts.
+// A find is a crash, a sanitizer report, an exchange that does not end, or one of these:
+//  - a block handed to the program that is not exactly the payload of a frame whose CRC matches;
+//  - bytes sent that are not the protocol's (a write frame other than the block's, more than the
+//    firmware image, a verdict other than 0x00 or 0xFF);
+//  - a write or an upload reported done that was not sent whole and confirmed by a 0x00 that
+//    really arrived after the last byte;
+//  - a chain going on to a step that does not follow the one that ran.
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "crc8.h"
+#include "exchange.h"
+
+namespace {
+
+using namespace kerma;
+using Bytes = std::vector<uint8_t>;
+
+constexpr LinkOperation kOperations[] = {
+    LinkOperation::Handshake,    LinkOperation::UploadHandshake, LinkOperation::FirmwareUpload,
+    LinkOperation::ReadSettings, LinkOperation::WriteSettings,   LinkOperation::ReadCodes,
+    LinkOperation::WriteCodes,   LinkOperation::ReadCodes,
+};
+constexpr int32_t kLayouts[] = {Layout::Identify, Layout::QnmRegular, Layout::Wide, Layout::Small};
+// Far more read calls than any exchange makes on any line: more means it never ends.
+constexpr long kMaxReads = 2'000'000;
+
+void Check(bool rule) {
+    if (!rule) std::abort();
+}
+
+bool IsWrite(LinkOperation op) {
+    return op == LinkOperation::WriteSettings || op == LinkOperation::WriteCodes;
+}
+
+bool IsSettings(LinkOperation op) {
+    return op == LinkOperation::ReadSettings || op == LinkOperation::WriteSettings;
+}
+
+Bytes WithCrc(Bytes bytes) {
+    bytes.push_back(Crc8(bytes));
+    return bytes;
+}
+
+// The line as the program sees it: the panel's bytes from the input, and a log of both ways.
+class HostilePanel final : public ByteChannel {
+  public:
+    HostilePanel(std::span<const uint8_t> stream, bool bursts, long stopAfterReads,
+                 std::atomic<bool>& terminated)
+        : stream_(stream), bursts_(bursts), stopAfter_(stopAfterReads), terminated_(terminated) {}
+
+    bool write(const uint8_t* bytes, size_t count) override {
+        sent.insert(sent.end(), bytes, bytes + count);
+        receivedAtLastWrite = received.size();
+        return true;
+    }
+    size_t read(uint8_t* bytes, size_t count) override {
+        Check(++reads_ < kMaxReads);
+        if (stopAfter_ > 0 && reads_ >= stopAfter_) terminated_ = true;
+        size_t n = std::min(count, stream_.size() - at_);
+        if (bursts_ && n > 0) n = std::min<size_t>(n, stream_[at_++] % (count + 1));
+        n = std::min(n, stream_.size() - at_);
+        std::copy_n(stream_.begin() + static_cast<ptrdiff_t>(at_), n, bytes);
+        received.insert(received.end(), bytes, bytes + n);
+        at_ += n;
+        return n;
+    }
+    void purgeReceive() override {}
+    void purgeTransmit() override {}
+
+    Bytes sent, received;
+    size_t receivedAtLastWrite = 0;
+
+  private:
+    std::span<const uint8_t> stream_;
+    size_t at_ = 0;
+    bool bursts_;
+    long stopAfter_;
+    long reads_ = 0;
+    std::atomic<bool>& terminated_;
+};
+
+class NoWait final : public Clock {
+  public:
+    void sleepMs(int) override {}
+};
+
+// The program around the exchange, checking what it is handed.
+class CheckingHost final : public LinkHost {
+  public:
+    CheckingHost(LinkOperation op, const Block& data, HostilePanel& line, LinkState& state)
+        : op_(op), data_(data), line_(line), state_(state) {}
+
+    void outcome(int32_t code, int) override {
+        if (code == LinkResult::Written) {
+            Check(op_ == LinkOperation::WriteSettings && sentWhole() && confirmed());
+        }
+        if (code == LinkResult::FirmwareLoaded) {
+            Check(op_ == LinkOperation::FirmwareUpload && sentWhole() && confirmed());
+        }
+        if (code == LinkResult::Read) {
+            Check(op_ == LinkOperation::ReadSettings && !state_.identifyPending);
+        }
+    }
+    void progress(int percent) override {
+        Check(percent >= lastPercent_ && percent <= 100);
+        lastPercent_ = percent;
+    }
+    void blockProgress(LinkOperation op, int done, int total) override {
+        Check(op == op_ && done > 0 && done <= total);
+    }
+    void linkLost() override { Check(op_ == LinkOperation::Handshake); }
+    void codesRead(Block block) override {
+        Check(op_ == LinkOperation::ReadCodes);
+        checkFrame(block);
+    }
+    void settingsRead(Block block, bool) override {
+        Check(op_ == LinkOperation::ReadSettings);
+        checkFrame(block);
+    }
+    void readFinished() override {
+        Check(op_ == LinkOperation::ReadSettings && !state_.identifyPending);
+    }
+    void writeFinished() override { Check(op_ == LinkOperation::WriteSettings); }
+    Block buildSettingsImage() override {
+        Check(op_ == LinkOperation::WriteCodes && sentWhole());
+        return Block(static_cast<size_t>(SettingsLength(state_.layoutCode)), 0x5A);
+    }
+    void startExchange(LinkOperation next, Block) override {
+        switch (op_) {
+            case LinkOperation::Handshake:
+                Check(next == LinkOperation::ReadSettings);
+                Check(state_.panelTypeCode == 9 || state_.panelTypeCode == 10);
+                Check(!line_.sent.empty() && line_.sent.back() == 0x00);
+                break;
+            case LinkOperation::ReadCodes:
+                Check(next == LinkOperation::ReadSettings);
+                break;
+            case LinkOperation::WriteCodes:
+                Check(next == LinkOperation::WriteSettings && sentWhole() && confirmed());
+                break;
+            default:
+                Check(false);
+        }
+    }
+    void uploadFinished() override { Check(op_ == LinkOperation::FirmwareUpload); }
+    void reconnect() override { Check(op_ == LinkOperation::FirmwareUpload && confirmed()); }
+
+    // What the exchange sent, checked once it has ended.
+    void checkSent() const {
+        const Bytes& sent = line_.sent;
+        if (op_ == LinkOperation::Handshake) {
+            static const Bytes request{0x55, 0x55, 0xAA, 0xAA};
+            size_t at = 0;
+            while (at + 4 <= sent.size() && std::equal(request.begin(), request.end(),
+                                                       sent.begin() + static_cast<ptrdiff_t>(at)))
+                at += 4;
+            Check(at <= 40 && sent.size() - at <= 1);
+            if (at < sent.size()) Check(sent.back() == 0x00 || sent.back() == 0xFF);
+            return;
+        }
+        if (op_ == LinkOperation::UploadHandshake) {
+            const Bytes request{0x55, 0x55, 0xA0, 0xAA};
+            Check(
+                std::equal(sent.begin(),
+                           sent.begin() + static_cast<ptrdiff_t>(std::min<size_t>(4, sent.size())),
+                           request.begin()));
+            Check(sent.size() <= 5);
+            if (sent.size() == 5) Check(sent[4] == 0x00 || sent[4] == 0xFF);
+            if (state_.uploadReady) Check(sent.size() == 5 && sent[4] == 0x00);
+            return;
+        }
+        const Bytes expected = expectedBytes();
+        if (op_ == LinkOperation::FirmwareUpload || IsWrite(op_)) {
+            Check(sent.size() <= expected.size());
+            Check(std::equal(sent.begin(), sent.end(), expected.begin()));
+            return;
+        }
+        // A read: the command frame, then at most a verdict.
+        Check(sent.size() <= expected.size() + 1);
+        Check(std::equal(
+            sent.begin(),
+            sent.begin() + static_cast<ptrdiff_t>(std::min(sent.size(), expected.size())),
+            expected.begin()));
+        if (sent.size() > expected.size()) Check(sent.back() == 0x00 || sent.back() == 0xFF);
+    }
+
+  private:
+    int length() const {
+        return IsSettings(op_) ? SettingsLength(state_.layoutCode) : CodesLength(state_.layoutCode);
+    }
+
+    // Every byte an operation that sends a block or an image may send, in order.
+    Bytes expectedBytes() const {
+        if (op_ == LinkOperation::FirmwareUpload) {
+            return Bytes(data_.begin(), data_.end());
+        }
+        Bytes bytes = WithCrc(
+            {0x55, static_cast<uint8_t>(state_.layoutCode & 0xFF), static_cast<uint8_t>(op_)});
+        if (!IsWrite(op_)) return bytes;
+        Bytes frame{0xAA, 0xAA};
+        for (int i = 0; i < length(); ++i) frame.push_back(static_cast<uint8_t>(data_[i]));
+        frame = WithCrc(frame);
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
+        return bytes;
+    }
+    bool sentWhole() const { return line_.sent == expectedBytes(); }
+    // The panel's 0x00 arrived after the echo of the last byte sent.
+    bool confirmed() const {
+        return line_.received.size() >= line_.receivedAtLastWrite + 2 &&
+               line_.received.back() == 0x00;
+    }
+    // The block is the payload of the frame the exchange read just before its verdict 0x00.
+    void checkFrame(const Block& block) const {
+        const size_t frameLength = static_cast<size_t>(length()) + 3;
+        Check(block.size() + 3 == frameLength);
+        Check(!line_.sent.empty() && line_.sent.back() == 0x00);
+        const size_t end = line_.receivedAtLastWrite;
+        Check(end >= frameLength);
+        const auto frame = std::span(line_.received).subspan(end - frameLength, frameLength);
+        Check(Crc8(frame.first(frameLength - 1)) == frame.back());
+        for (size_t i = 0; i < block.size(); ++i) Check(block[i] == frame[i + 2]);
+    }
+
+    LinkOperation op_;
+    const Block& data_;
+    HostilePanel& line_;
+    LinkState& state_;
+    int lastPercent_ = 0;
+};
+
+// The block a write sends, or a small firmware image (whose last byte is 0x00, like an echo of
+// the panel's own verdict).
+Block DataFor(LinkOperation op, int32_t layoutCode) {
+    if (op == LinkOperation::FirmwareUpload) {
+        Block image{0x12, 0x34, 0x56, 53, 0x00, 41, 0x00};
+        for (int i = 0; i < 40; ++i) image.push_back((i * 37 + 11) & 0xFF);
+        image.push_back(0x00);
+        return image;
+    }
+    const int length = IsSettings(op) ? SettingsLength(layoutCode) : CodesLength(layoutCode);
+    Block block(static_cast<size_t>(length));
+    for (int i = 0; i < length; ++i) block[static_cast<size_t>(i)] = (i * 7 + 3) & 0xFF;
+    return block;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) return 0;
+    const LinkOperation op = kOperations[data[0] & 7];
+    LinkState state;
+    state.layoutCode = kLayouts[data[1] & 3];
+    state.identifyPending = (data[0] & 0x08) != 0;
+    state.firmwareReplaced = (data[0] & 0x10) != 0;
+    state.panelTypeCode = (data[0] & 0x40) ? 10 : 9;
+    const long stopAfter = (data[0] & 0x20) ? (data[1] >> 2) * 16 + 1 : 0;
+    const Block block = DataFor(op, state.layoutCode);
+
+    std::atomic<bool> terminated{false};
+    HostilePanel line(std::span(data + 2, size - 2), (data[0] & 0x80) != 0, stopAfter, terminated);
+    NoWait clock;
+    CheckingHost host(op, block, line, state);
+    ExchangeContext ctx{line, clock, state, host, terminated};
+    RunExchange(op, block, ctx);
+    host.checkSent();
+    return 0;
+}

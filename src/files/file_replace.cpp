@@ -1,0 +1,283 @@
+#include "file_replace.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <system_error>
+
+#include "utf8_path.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace kerma {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Fault { Access, NoFolder, NoSpace, Folder, Busy, NotAFile, Other };
+
+struct Failure {
+    Fault fault = Fault::Other;
+    long code = 0;  // errno or GetLastError, for the faults the user gets no words for
+};
+
+std::string Message(const std::string& path, const Failure& failure) {
+    const std::string cannot = "Не удалось записать файл " + path;
+    switch (failure.fault) {
+        case Fault::Access:
+            return "Нет доступа к файлу " + path + ".";
+        case Fault::NoFolder:
+            return cannot + ": папка не найдена.";
+        case Fault::NoSpace:
+            return cannot + ": на диске нет места.";
+        case Fault::Folder:
+            return cannot + ": это папка.";
+        case Fault::Busy:
+            return cannot + ": файл занят другой программой.";
+        case Fault::NotAFile:
+            return cannot + ": это не обычный файл.";
+        case Fault::Other:
+            break;
+    }
+    return cannot + " (код ошибки " + std::to_string(failure.code) + ").";
+}
+
+// A symbolic link stays a link: the file it names is the one replaced. A loop of links is left
+// for the file system to report.
+fs::path FinalTarget(fs::path path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+        fs::path target = fs::read_symlink(path, ec);
+        if (ec) return path;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// A name nobody else uses: it starts with the target's own name so a leftover (after a power cut)
+// says what it was, and the file is only ever created new, so no file of the user's is touched.
+fs::path TemporaryName(const fs::path& target) {
+    static std::atomic<unsigned> counter{std::random_device{}()};
+    const unsigned tag = counter.fetch_add(0x9E3779B9u);
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", tag);
+    fs::path name = target;
+    name.replace_filename(Utf8Path("." + Utf8Text(target.filename()) + "." + hex + ".kerma-new"));
+    return name;
+}
+
+struct Target {
+    fs::path path;
+    bool exists = false;
+#ifndef _WIN32
+    struct stat status {};
+#endif
+};
+
+#ifdef _WIN32
+
+Failure FailureOf(DWORD code) {
+    switch (code) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            return {Fault::Access, static_cast<long>(code)};
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+            return {Fault::NoFolder, static_cast<long>(code)};
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return {Fault::NoSpace, static_cast<long>(code)};
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return {Fault::Busy, static_cast<long>(code)};
+        default:
+            return {Fault::Other, static_cast<long>(code)};
+    }
+}
+
+// The read-only attribute refuses the save even where the account could clear it: an installer
+// who marked a file read-only expects it to stay as it is.
+std::optional<Failure> CheckTarget(Target& target) {
+    const DWORD attributes = GetFileAttributesW(target.path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND) return std::nullopt;
+        return FailureOf(code);
+    }
+    target.exists = true;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failure{Fault::Folder};
+    if (attributes & FILE_ATTRIBUTE_READONLY) return Failure{Fault::Access};
+    HANDLE probe = CreateFileW(target.path.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return FailureOf(GetLastError());
+    CloseHandle(probe);
+    return std::nullopt;
+}
+
+std::optional<Failure> WriteTemporary(const fs::path& temp, const Target&, std::string_view bytes) {
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return FailureOf(GetLastError());
+    std::optional<Failure> failure;
+    for (size_t done = 0; done < bytes.size() && !failure;) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            failure = FailureOf(GetLastError());
+        done += written;
+    }
+    if (!failure && !FlushFileBuffers(file)) failure = FailureOf(GetLastError());
+    if (!CloseHandle(file) && !failure) failure = FailureOf(GetLastError());
+    if (failure) DeleteFileW(temp.c_str());
+    return failure;
+}
+
+// ReplaceFileW carries the target's security and attributes over to the new file; a file system
+// that cannot do that (some network shares) still gets the plain replacing move.
+std::optional<Failure> MoveIntoPlace(const fs::path& temp, const Target& target) {
+    if (target.exists && ReplaceFileW(target.path.c_str(), temp.c_str(), nullptr,
+                                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    if (MoveFileExW(temp.c_str(), target.path.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return std::nullopt;
+    }
+    const Failure failure = FailureOf(GetLastError());
+    DeleteFileW(temp.c_str());
+    return failure;
+}
+
+bool AlreadyThere(const Failure& failure) {
+    return failure.code == ERROR_FILE_EXISTS || failure.code == ERROR_ALREADY_EXISTS;
+}
+
+#else  // POSIX
+
+Failure FailureOf(int code) {
+    switch (code) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return {Fault::Access, code};
+        case ENOENT:
+        case ENOTDIR:
+            return {Fault::NoFolder, code};
+        case ENOSPC:
+        case EDQUOT:
+            return {Fault::NoSpace, code};
+        case EISDIR:
+            return {Fault::Folder, code};
+        case ETXTBSY:
+            return {Fault::Busy, code};
+        default:
+            return {Fault::Other, code};
+    }
+}
+
+// A file without any write permission is refused also for root, whom the system would let
+// write it: an installer who made a file read-only expects it to stay as it is.
+std::optional<Failure> CheckTarget(Target& target) {
+    if (::stat(target.path.c_str(), &target.status) != 0) {
+        if (errno == ENOENT) return std::nullopt;
+        return FailureOf(errno);
+    }
+    target.exists = true;
+    if (S_ISDIR(target.status.st_mode)) return Failure{Fault::Folder};
+    if (!S_ISREG(target.status.st_mode)) return Failure{Fault::NotAFile};
+    if ((target.status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Failure{Fault::Access};
+    if (::access(target.path.c_str(), W_OK) != 0) return FailureOf(errno);
+    return std::nullopt;
+}
+
+// The new file gets the target's owner (where the system allows) and permissions, so a file
+// kept private (it holds the passwords) stays private.
+void TakeOverPermissions(int fd, const Target& target) {
+    if (!target.exists) return;
+    [[maybe_unused]] const int owned = ::fchown(fd, target.status.st_uid, target.status.st_gid);
+    [[maybe_unused]] const int moded = ::fchmod(fd, target.status.st_mode & 07777);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+std::optional<Failure> WriteTemporary(const fs::path& temp, const Target& target,
+                                      std::string_view bytes) {
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return FailureOf(errno);
+    TakeOverPermissions(fd, target);
+    std::optional<Failure> failure;
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) failure = FailureOf(errno);
+    if (::close(fd) != 0 && !failure) failure = FailureOf(errno);
+    if (failure) ::unlink(temp.c_str());
+    return failure;
+}
+
+// The rename is made durable too: without the folder's flush a power cut could bring back the
+// old file after the user was told the new one is saved.
+void FlushFolder(const fs::path& file) {
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    [[maybe_unused]] const int flushed = ::fsync(fd);
+    ::close(fd);
+}
+
+std::optional<Failure> MoveIntoPlace(const fs::path& temp, const Target& target) {
+    if (::rename(temp.c_str(), target.path.c_str()) != 0) {
+        const Failure failure = FailureOf(errno);
+        ::unlink(temp.c_str());
+        return failure;
+    }
+    FlushFolder(target.path);
+    return std::nullopt;
+}
+
+bool AlreadyThere(const Failure& failure) {
+    return failure.code == EEXIST;
+}
+
+#endif
+
+}  // namespace
+
+std::string ReplaceFileWhole(const std::string& path, std::string_view bytes) {
+    Target target;
+    target.path = FinalTarget(Utf8Path(path));
+    if (auto failure = CheckTarget(target)) return Message(path, *failure);
+    std::optional<Failure> failure;
+    fs::path temp;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = TemporaryName(target.path);
+        failure = WriteTemporary(temp, target, bytes);
+        if (!failure || !AlreadyThere(*failure)) break;
+    }
+    if (!failure) failure = MoveIntoPlace(temp, target);
+    return failure ? Message(path, *failure) : std::string();
+}
+
+}  // namespace kerma

@@ -1,0 +1,157 @@
+#include "backups.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <regex>
+#include <system_error>
+
+#include "link_types.h"
+
+namespace kerma {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kVersionCell = 1;
+// Cells a configuration file always holds as 0 (the panel's own bookkeeping).
+constexpr int kFileZeroCells[] = {6, 7, 38, 39};
+
+const char* KindWord(BackupKind kind) {
+    switch (kind) {
+        case BackupKind::Read:
+            return "read";
+        case BackupKind::BeforeWrite:
+            return "before-write";
+        case BackupKind::BeforeFirmware:
+            return "before-firmware";
+    }
+    return "read";
+}
+
+std::string TwoDigits(int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", n);
+    return text;
+}
+
+// The name of a backup: the time first, so that names sort as the backups were made.
+const std::regex& NamePattern() {
+    static const std::regex pattern(
+        R"(^(\d{4}-\d\d-\d\d)_(\d\d)-(\d\d)-(\d\d)_v(\d+\.\d+)_(read|before-write|before-firmware)(_\d+)?\.cfg$)");
+    return pattern;
+}
+
+BackupKind KindOf(const std::string& word) {
+    if (word == "before-write") return BackupKind::BeforeWrite;
+    if (word == "before-firmware") return BackupKind::BeforeFirmware;
+    return BackupKind::Read;
+}
+
+Cells Fit(const Block& block, int cells) {
+    Cells out(static_cast<size_t>(cells), 0);
+    for (size_t i = 0; i < out.size() && i < block.size(); ++i) out[i] = block[i] & 0xFF;
+    return out;
+}
+
+}  // namespace
+
+LocalTime LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &now);
+#else
+    localtime_r(&now, &tm);
+#endif
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::string FormatLocalTime(const LocalTime& t) {
+    return std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + " " +
+           TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+}
+
+std::string BackupFolder() {
+    const char* chosen = std::getenv(kBackupFolderVariable);
+    if (chosen != nullptr && *chosen != '\0') return chosen;
+    return DefaultBackupFolder();
+}
+
+std::string BackupFileName(const LocalTime& t, int versionByte, BackupKind kind) {
+    return std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + "_" +
+           TwoDigits(t.hour) + "-" + TwoDigits(t.minute) + "-" + TwoDigits(t.second) + "_v" +
+           DecodeVersion(versionByte).text + "_" + KindWord(kind) + ".cfg";
+}
+
+ConfigImage FileOfBlocks(const Block& settings, const Block& codes) {
+    const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
+    const int variant = VariantOfVersion(version);
+    ConfigImage file{Fit(settings, FileSettingsCells(variant)),
+                     Fit(codes, FileCodesCells(variant))};
+    for (int cell : kFileZeroCells) file.settings[static_cast<size_t>(cell)] = 0;
+    return file;
+}
+
+std::string BackupKindText(BackupKind kind) {
+    switch (kind) {
+        case BackupKind::Read:
+            return "считана из прибора";
+        case BackupKind::BeforeWrite:
+            return "перед записью в прибор";
+        case BackupKind::BeforeFirmware:
+            return "перед сменой прошивки";
+    }
+    return "";
+}
+
+BackupStore::BackupStore(std::string folder, int keep) : folder_(std::move(folder)), keep_(keep) {}
+
+BackupResult BackupStore::keep(const ConfigImage& image, int versionByte, BackupKind kind,
+                               const LocalTime& when) {
+    if (folder_.empty()) return {"", "папка резервных копий не определена"};
+    std::error_code ec;
+    fs::create_directories(fs::path(folder_), ec);
+    if (ec || !fs::is_directory(fs::path(folder_), ec))
+        return {"", "не удалось создать папку " + folder_};
+    const std::string name = BackupFileName(when, versionByte, kind);
+    const std::string stem = name.substr(0, name.size() - 4);
+    fs::path path = fs::path(folder_) / fs::path(name);
+    // Two backups in one second (a read right after a write) both stay.
+    for (int n = 2; fs::exists(path, ec); ++n)
+        path = fs::path(folder_) / fs::path(stem + "_" + std::to_string(n) + ".cfg");
+    const std::string target = path.string();
+    if (std::string error = WriteConfigFile(target, image); !error.empty()) return {"", error};
+    prune();
+    return {target, ""};
+}
+
+std::vector<BackupEntry> BackupStore::list() const {
+    std::vector<BackupEntry> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(fs::path(folder_), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (!it->is_regular_file(ec)) continue;
+        const std::string name = it->path().filename().string();
+        std::smatch m;
+        if (!std::regex_match(name, m, NamePattern())) continue;
+        entries.push_back({name, it->path().string(),
+                           m[1].str() + " " + m[2].str() + ":" + m[3].str() + ":" + m[4].str(),
+                           m[5].str(), KindOf(m[6].str())});
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const BackupEntry& a, const BackupEntry& b) { return a.fileName < b.fileName; });
+    return entries;
+}
+
+void BackupStore::prune() const {
+    const auto entries = list();
+    if (static_cast<int>(entries.size()) <= keep_) return;
+    const size_t extra = entries.size() - static_cast<size_t>(keep_);
+    std::error_code ignored;
+    for (size_t i = 0; i < extra; ++i) fs::remove(fs::path(entries[i].path), ignored);
+}
+
+}  // namespace kerma

@@ -1,0 +1,426 @@
+#include "config_report.h"
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "image_state.h"
+#include "k740_controls.h"
+
+namespace kerma {
+namespace {
+
+constexpr const char* kHiddenPassword = "••••";
+constexpr const char* kHiddenCode = "••••••";
+constexpr const char* kHiddenKey = "••••••••••••";
+constexpr const char* kNone = "—";
+constexpr int kGridColumns = 8;
+
+std::string N(int n) {
+    return std::to_string(n);
+}
+
+std::string Escape(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+using Row = std::vector<std::string>;
+
+// Builds the document piece by piece from the editor's controls.
+class Report {
+  public:
+    Report(const K740Editor& editor, int variant, const ReportOptions& options)
+        : m_(editor.model()), state_(editor.state()), variant_(variant), options_(options) {}
+
+    std::string build() {
+        html_ +=
+            "<html><head><meta charset=\"utf-8\"><title>Конфигурация ППКОП Kerma-740</title>"
+            "</head><body style=\"font-family: 'DejaVu Sans', Arial, sans-serif; "
+            "font-size: 10pt\">\n";
+        header();
+        if (variant_ == 1 || variant_ == 3) qnmConfiguration();
+        if (variant_ == 5) qnConfiguration();
+        if (variant_ == 2) qnOneReceiver();
+        if (variant_ == 4)
+            para("Для этого типа системы программа хранит только версию ПО прибора.");
+        html_ +=
+            "<p style=\"color: #555555\">Отчёт составлен программой задания режимов работы "
+            "ППКОП Kerma-740" +
+            (options_.date.empty() ? std::string() : " " + Escape(options_.date)) +
+            ".</p>\n</body></html>\n";
+        return html_;
+    }
+
+  private:
+    // --- reading the controls --------------------------------------------------------------
+
+    // The control and every container around it are shown.
+    bool shown(const std::string& name) const {
+        for (const Control* c = m_.find(name); c != nullptr;
+             c = c->parent.empty() ? nullptr : m_.find(c->parent)) {
+            if (!c->visible) return false;
+        }
+        return m_.has(name);
+    }
+    bool checked(const std::string& name) const { return m_.at(name).checked; }
+    std::string text(const std::string& name) const { return Trim(m_.at(name).text); }
+    std::string item(const std::string& name) const {
+        const Control& c = m_.at(name);
+        if (c.itemIndex < 0 || c.itemIndex >= static_cast<int>(c.items.size())) return kNone;
+        return c.items[static_cast<size_t>(c.itemIndex)];
+    }
+    std::string onOff(const std::string& name) const {
+        const int index = m_.at(name).itemIndex;
+        return index == 0 ? "включён" : index == 1 ? "выключен" : kNone;
+    }
+    // The first of the buttons that is checked gives its word.
+    std::string choice(std::initializer_list<std::pair<std::string, const char*>> buttons) const {
+        for (const auto& [name, word] : buttons) {
+            if (checked(name)) return word;
+        }
+        return kNone;
+    }
+    std::string secret(const std::string& value, const char* hidden) const {
+        if (value.empty()) return kNone;
+        return options_.secrets ? Escape(value) : hidden;
+    }
+    std::string orNone(const std::string& value) const {
+        return value.empty() ? kNone : Escape(value);
+    }
+    // Partitions whose boxes prefix + 1 .. prefix + 16 are checked: "1, 2, 5".
+    std::string partitions(const std::function<std::string(int)>& boxName) const {
+        std::string list;
+        for (int p = 1; p <= kPartitions; ++p) {
+            if (!checked(boxName(p))) continue;
+            list += (list.empty() ? "" : ", ") + N(p);
+        }
+        return list.empty() ? kNone : list;
+    }
+
+    // --- writing ---------------------------------------------------------------------------
+
+    void heading(const std::string& text) { html_ += "<h2>" + text + "</h2>\n"; }
+    void para(const std::string& text) { html_ += "<p>" + text + "</p>\n"; }
+    void table(const Row& head, const std::vector<Row>& rows) {
+        html_ += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n";
+        if (!head.empty()) {
+            html_ += "<tr>";
+            for (const auto& cell : head) html_ += "<th bgcolor=\"#e8e8e8\">" + cell + "</th>";
+            html_ += "</tr>\n";
+        }
+        for (const Row& row : rows) {
+            html_ += "<tr>";
+            for (const auto& cell : row) html_ += "<td>" + cell + "</td>";
+            html_ += "</tr>\n";
+        }
+        html_ += "</table>\n";
+    }
+    // Name/value pairs as a two-column table.
+    void pairs(const std::vector<Row>& rows) { table({}, rows); }
+    // Numbered values in rows of eight: "<b>5</b>: 2".
+    void grid(const std::vector<std::string>& values) {
+        std::vector<Row> rows;
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (i % kGridColumns == 0) rows.emplace_back();
+            rows.back().push_back("<b>" + N(static_cast<int>(i) + 1) + "</b>: " + values[i]);
+        }
+        table({}, rows);
+    }
+
+    // --- sections --------------------------------------------------------------------------
+
+    void header() {
+        html_ += "<h1>Конфигурация ППКОП Kerma-740</h1>\n";
+        std::vector<Row> rows{{"Тип системы", Escape(VariantTitle(variant_))},
+                              {"Версия ПО прибора", "v " + Escape(state_.versionText)}};
+        if (!options_.source.empty()) rows.push_back({"Источник", Escape(options_.source)});
+        if (!options_.date.empty()) rows.push_back({"Дата отчёта", Escape(options_.date)});
+        pairs(rows);
+        if (!options_.secrets && variant_ != 4)
+            para("Пароли, коды и номера ключей в отчёте скрыты.");
+    }
+
+    void qnmConfiguration() {
+        partitionsTable();
+        qnmDevice();
+        qnmStatuses();
+        if (variant_ == 3 && shown("Border1")) borders();
+        bindings();
+        if (shown("TabSheetSysNum")) systemNumbers();
+        codes(true);
+        keys();
+    }
+
+    void qnConfiguration() {
+        qnDevice();
+        codes(false);
+        objects(kReceivers);
+    }
+
+    void qnOneReceiver() {
+        heading("Пароль");
+        pairs({{"Пароль инженера", secret(text("PasswordEdit"), kHiddenPassword)}});
+        codes(true);
+        objects(1);
+    }
+
+    std::string partitionName(int p) const {
+        const std::string list = "NameRzd" + N(p);
+        if (m_.at(list).itemIndex == kOwnNameItem) return orNone(text("OwnName" + N(p)));
+        return Escape(item(list));
+    }
+
+    void partitionsTable() {
+        heading("Разделы");
+        const bool names = shown("TabSheetNameRzd");
+        const bool exclusion = shown("Iskl1");
+        Row head{"№"};
+        if (names) head.push_back("Название");
+        // A narrow column breaks where a reader would, not where the layout runs out of room.
+        for (const char* h : {"Тип", "Автовзятие", "Тихая тревога", "Кругло-<br>суточно"})
+            head.push_back(h);
+        if (exclusion) head.push_back("Исключ. гр. зон");
+        head.push_back("Реле 1");
+        head.push_back("Реле 2");
+        std::vector<Row> rows;
+        for (int p = 1; p <= kPartitions; ++p) {
+            const auto yes = [&](const char* prefix) { return checked(prefix + N(p)) ? "да" : ""; };
+            Row row{N(p)};
+            if (names) row.push_back(partitionName(p));
+            row.push_back(choice({{"ds0" + N(p), "пожарный"},
+                                  {"ds1" + N(p), "охранный"},
+                                  {"ds2" + N(p), "аварийный"}}));
+            for (const char* prefix : {"avt", "tix", "krs"}) row.push_back(yes(prefix));
+            if (exclusion) row.push_back(yes("Iskl"));
+            row.push_back(yes("privrele1"));
+            row.push_back(yes("privrele2"));
+            rows.push_back(std::move(row));
+        }
+        table(head, rows);
+    }
+
+    void qnmDevice() {
+        heading("Параметры прибора");
+        std::vector<Row> rows{
+            {"Режим работы реле №1", Escape(item("Rele1Combo"))},
+            {"Режим работы реле №2", Escape(item("Rele2Combo"))},
+            {"Время выхода", orNone(text("DelayEdit"))},
+            {"Время входа", orNone(text("DelayEditVxod"))},
+            {"Звук клавиатуры", choice({{"Keysound1", "включён"},
+                                        {"keysound2", "только тревога"},
+                                        {"Keysound3", "выключен"}}) +
+                                    ", длительность " + orNone(text("EditTimesound"))},
+            {"Подсветка ЖКИ", choice({{"LCD_key1", "включена"},
+                                      {"LCD_key2", "автоматически"},
+                                      {"LCD_key3", "выключена"}}) +
+                                  ", длительность " + orNone(text("EditTimeLCD"))},
+        };
+        if (shown("EditSoundExt"))
+            rows.push_back({"Длительность внешнего звука", orNone(text("EditSoundExt"))});
+        rows.push_back({"Сброс пароля инженера", checked("password1") ? "разрешён" : "запрещён"});
+        if (shown("GSMkom")) rows.push_back({"Опрос коммуникатора K-782", onOff("GSMkom")});
+        if (shown("kom781")) rows.push_back({"Опрос коммуникатора K-781", onOff("kom781")});
+        if (shown("MemRazd")) rows.push_back({"Память состояния разделов", onOff("MemRazd")});
+        rows.push_back({"Пароль инженера", secret(text("PasswordEdit"), kHiddenPassword)});
+        rows.push_back({"Пароль пользователя", secret(text("PasswordEdit2"), kHiddenPassword)});
+        pairs(rows);
+    }
+
+    // Each event goes to the monitoring station as a fault or as an alarm.
+    void statuses(const std::vector<std::pair<std::string, const char*>>& events) {
+        heading("Статус извещений");
+        std::vector<Row> rows;
+        for (const auto& [faultButton, event] : events)
+            rows.push_back({event, checked(faultButton) ? "неисправность" : "тревога"});
+        table({"Событие", "Передаётся как"}, rows);
+    }
+
+    void qnmStatuses() {
+        statuses({{"K740tmpncp", "Вскрытие пульт"},
+                  {"Rpytmpncp", "Вскрытие РПУ"},
+                  {"Rpdtmpncp", "Вскрытие РПДИ"},
+                  {"Rpdcvzncp", "Нет связи с РПДИ"},
+                  {"Rpdblokncp", "Блокирование РК"}});
+    }
+
+    int receivers() const { return variant_ == 3 ? kReceivers : 1; }
+
+    void borders() {
+        heading("Границы разделов РПУ");
+        std::vector<Row> rows;
+        for (int r = 1; r <= kReceivers; ++r) {
+            const std::string first = item("Border" + N(2 * r - 1));
+            const std::string last = item("Border" + N(2 * r));
+            rows.push_back({"РПУ №" + N(r), first == kNone || last == kNone
+                                                ? "не выбраны"
+                                                : "разделы " + first + " – " + last});
+        }
+        pairs(rows);
+    }
+
+    void bindings() {
+        heading("Привязки извещателей к разделам");
+        for (int r = 1; r <= receivers(); ++r) {
+            std::vector<std::string> values;
+            bool any = false;
+            for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
+                const long p = FieldNumber(text(BindingName(r, d)));
+                any = any || p > 0;
+                values.push_back(p > 0 ? "раздел " + N(static_cast<int>(p)) : kNone);
+            }
+            const std::string title = receivers() > 1 ? "РПУ №" + N(r) + ": " : "";
+            if (!any) {
+                para(title + (title.empty() ? "Извещатели" : "извещатели") +
+                     " не привязаны к разделам.");
+                continue;
+            }
+            if (!title.empty()) para("<b>" + title + "</b>РПДИ и их разделы");
+            grid(values);
+        }
+    }
+
+    void systemNumbers() {
+        heading("Системные номера РПДИ");
+        for (int r = 1; r <= receivers(); ++r) {
+            std::vector<std::string> values;
+            for (int d = 1; d <= kDetectorsPerReceiver; ++d)
+                values.push_back(orNone(text(SystemNumberName(r, d))));
+            para("<b>РПУ №" + N(r) + "</b>");
+            grid(values);
+        }
+    }
+
+    void codes(bool authorities) {
+        heading("Коды подтверждения");
+        const int count = state_.codeCount;
+        para("Количество кодов: " + N(count));
+        if (count <= 0) return;
+        std::vector<Row> rows;
+        for (int n = 1; n <= count && n <= 32; ++n) {
+            Row row{N(n), secret(text("kod" + N(n)), kHiddenCode)};
+            if (authorities) row.push_back(partitions([n](int p) { return CodeBoxName(n, p); }));
+            rows.push_back(std::move(row));
+        }
+        table(authorities ? Row{"№", "Код", "Разделы"} : Row{"№", "Код"}, rows);
+    }
+
+    void keys() {
+        heading("Ключи Touch Memory");
+        const int count = state_.keyCount;
+        para("Количество ключей ТМ: " + N(count));
+        if (count <= 0) return;
+        std::vector<Row> rows;
+        for (int n = 1; n <= count && n <= 96; ++n) {
+            rows.push_back({N(n), secret(text("Key" + N(n)), kHiddenKey),
+                            partitions([n](int p) { return KeyBoxName(n, p); })});
+        }
+        table({"№", "Ключ", "Разделы"}, rows);
+    }
+
+    void qnDevice() {
+        heading("Режимы работы прибора");
+        pairs({
+            {"Режим работы реле №1", Escape(item("ReleQN1"))},
+            {"Режим работы реле №2", Escape(item("ReleQN2"))},
+            {"Скорость по линии расширения", Escape(item("SpeedLine"))},
+            {"Подсветка ЖКИ", choice({{"LCDButton1", "включена"},
+                                      {"LCDButton2", "автоматически"},
+                                      {"LCDButton3", "выключена"}}) +
+                                  ", длительность " + orNone(text("LCDEdit"))},
+            {"Внутренний звук", choice({{"SoundButton1", "включён"},
+                                        {"SoundButton2", "только тревога"},
+                                        {"SoundButton3", "выключен"}}) +
+                                    ", длительность " + orNone(text("SoundEdit"))},
+            {"Сброс паролей", checked("ClearPaswrd1") ? "разрешён" : "запрещён"},
+            {"Пароль инженера", secret(text("paswrd1"), kHiddenPassword)},
+            {"Пароль администратора", secret(text("paswrd2"), kHiddenPassword)},
+        });
+        statuses({{"DamagePult1", "Вскрытие пульт"},
+                  {"DamageRPU1", "Вскрытие РПУ"},
+                  {"DamageRPD1", "Вскрытие РПД"},
+                  {"ConnectRPU1", "Нет связи с РПУ"},
+                  {"ConnectRPD1", "Нет связи с РПД"},
+                  {"Block1", "Блокирование РК"},
+                  {"ConnectMR1", "Нет связи с МР"}});
+    }
+
+    // Loops assigned to objects, one row per transmitter that has any.
+    void objects(int receiverCount) {
+        heading("Назначение шлейфов в объекты");
+        bool any = false;
+        for (int r = 1; r <= receiverCount; ++r) {
+            std::vector<Row> rows;
+            for (int t = 1; t <= kQnRows; ++t) {
+                Row row{"РПД " + N((r - 1) * kQnRows + t)};
+                bool used = false;
+                for (int s = 1; s <= kQnLoops; ++s) {
+                    const long object = FieldNumber(text(ObjectName(r, t, s)));
+                    used = used || object > 0;
+                    row.push_back(object > 0 ? N(static_cast<int>(object)) : kNone);
+                }
+                if (used) rows.push_back(std::move(row));
+            }
+            if (rows.empty()) continue;
+            any = true;
+            para("<b>РПУ №" + N(r) + "</b>");
+            table({"", "ШС1", "ШС2", "ШС3", "ШС4", "ШС5", "ШС6", "ШС7", "ШС8"}, rows);
+        }
+        if (!any) para("Шлейфы не назначены в объекты.");
+    }
+
+    const FormModel& m_;
+    const K740State& state_;
+    int variant_;
+    const ReportOptions& options_;
+    std::string html_;
+};
+
+}  // namespace
+
+std::string VariantTitle(int variant) {
+    switch (variant) {
+        case 1:
+            return "1 РПУ Kerma QN-M";
+        case 2:
+            return "1 РПУ Kerma QN";
+        case 3:
+            return "До 4 РПУ Kerma QN-M";
+        case 4:
+            return "До 16 Kerma-731 и до 16 Kerma-732";
+        case 5:
+            return "До 4 РПУ Kerma-QN";
+        default:
+            return "неизвестный тип системы";
+    }
+}
+
+std::string BuildConfigReport(const K740Editor& editor, int variant, const ReportOptions& options) {
+    return Report(editor, variant, options).build();
+}
+
+}  // namespace kerma

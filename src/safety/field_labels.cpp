@@ -1,0 +1,167 @@
+#include "field_labels.h"
+
+#include <unordered_map>
+
+#include "form_model.h"
+#include "image_state.h"
+#include "k740_controls.h"
+
+namespace kerma {
+namespace {
+
+using Labels = std::unordered_map<std::string, std::string>;
+
+std::string N(int n) {
+    return std::to_string(n);
+}
+
+void Put(Labels& labels, const std::string& name, std::string label) {
+    labels.emplace(LowerName(name), std::move(label));
+}
+
+void Single(Labels& l) {
+    const std::pair<const char*, const char*> single[] = {
+        {"VersionByte", "Версия ПО прибора"},
+        {"CodeCount", "Количество кодов"},
+        {"KeyCount", "Количество ключей ТМ"},
+        {"PasswordEdit", "Пароль инженера"},
+        {"PasswordEdit2", "Пароль пользователя"},
+        {"Delay", "Время выхода"},
+        {"DelayEdit", "Время выхода"},
+        {"DelayVxod", "Время входа"},
+        {"DelayEditVxod", "Время входа"},
+        {"Rele1Combo", "Режим работы реле №1"},
+        {"Rele2Combo", "Режим работы реле №2"},
+        {"Timesound", "Длительность звука клавиатуры"},
+        {"EditTimesound", "Длительность звука клавиатуры"},
+        {"TimeLCD", "Длительность подсветки ЖКИ"},
+        {"EditTimeLCD", "Длительность подсветки ЖКИ"},
+        {"TimesoundExt", "Длительность внешнего звука"},
+        {"EditSoundExt", "Длительность внешнего звука"},
+        {"password1", "Сброс пароля инженера"},
+        {"password2", "Сброс пароля инженера"},
+        {"GSMkom", "Опрос коммуникатора K-782"},
+        {"kom781", "Опрос коммуникатора K-781"},
+        {"MemRazd", "Память состояния разделов"},
+        {"paswrd1", "Пароль инженера"},
+        {"paswrd2", "Пароль администратора"},
+        {"ClearPaswrd1", "Сброс паролей"},
+        {"ClearPaswrd2", "Сброс паролей"},
+        {"ReleQN1", "Режим работы реле №1"},
+        {"ReleQN2", "Режим работы реле №2"},
+        {"SpeedLine", "Скорость по линии расширения"},
+        {"SoundUpDown", "Длительность внутреннего звука"},
+        {"SoundEdit", "Длительность внутреннего звука"},
+        {"LCDUpDown", "Длительность подсветки ЖКИ"},
+        {"LCDEdit", "Длительность подсветки ЖКИ"},
+        {"KOD", "Количество кодов"},
+        {"NumKodEdit", "Количество кодов"},
+        {"KEY", "Количество ключей ТМ"},
+        {"NumKeyEdit", "Количество ключей ТМ"},
+    };
+    for (const auto& [name, label] : single) Put(l, name, label);
+    for (int i = 1; i <= 3; ++i) {
+        Put(l, i == 2 ? "keysound2" : "Keysound" + N(i), "Звук клавиатуры");
+        Put(l, "LCD_key" + N(i), "Подсветка ЖКИ");
+        Put(l, "LCDButton" + N(i), "Подсветка ЖКИ");
+        Put(l, "SoundButton" + N(i), "Внутренний звук");
+    }
+}
+
+// Fault/alarm radio pairs of the notification statuses.
+void Statuses(Labels& l) {
+    const std::pair<const char*, const char*> qnm[] = {
+        {"K740tmp", "Вскрытие пульт"},  {"Rpytmp", "Вскрытие РПУ"},     {"Rpdtmp", "Вскрытие РПДИ"},
+        {"Rpdcvz", "Нет связи с РПДИ"}, {"Rpdblok", "Блокирование РК"},
+    };
+    for (const auto& [stem, event] : qnm) {
+        const std::string label = std::string("Статус извещения «") + event + "»";
+        Put(l, std::string(stem) + "ncp", label);
+        Put(l, std::string(stem) + "tr", label);
+    }
+    const std::pair<const char*, const char*> qn[] = {
+        {"DamagePult", "Вскрытие пульт"},  {"DamageRPU", "Вскрытие РПУ"},
+        {"DamageRPD", "Вскрытие РПД"},     {"ConnectRPU", "Нет связи с РПУ"},
+        {"ConnectRPD", "Нет связи с РПД"}, {"Block", "Блокирование РК"},
+        {"ConnectMR", "Нет связи с МР"},
+    };
+    for (const auto& [stem, event] : qn) {
+        const std::string label = std::string("Статус извещения «") + event + "»";
+        Put(l, std::string(stem) + "1", label);
+        Put(l, std::string(stem) + "2", label);
+    }
+}
+
+void Partitions(Labels& l) {
+    const std::pair<const char*, const char*> families[] = {
+        {"avt", "Автовзятие"},
+        {"tix", "Тихая тревога"},
+        {"krs", "Круглосуточно"},
+        {"privrele1", "Привязка реле 1"},
+        {"privrele2", "Привязка реле 2"},
+        {"Iskl", "Исключение групп зон"},
+        {"ds0", "Тип раздела"},
+        {"ds1", "Тип раздела"},
+        {"ds2", "Тип раздела"},
+        {"NameRzd", "Название раздела"},
+        {"OwnName", "Название раздела"},
+    };
+    for (int p = 1; p <= kPartitions; ++p) {
+        for (const auto& [prefix, what] : families)
+            Put(l, prefix + N(p), std::string(what) + ", раздел " + N(p));
+    }
+}
+
+void Receivers(Labels& l) {
+    for (int r = 1; r <= kReceivers; ++r) {
+        const std::string receiver = "РПУ №" + N(r);
+        Put(l, "Border" + N(2 * r - 1), "Границы разделов, " + receiver);
+        Put(l, "Border" + N(2 * r), "Границы разделов, " + receiver);
+        for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
+            Put(l, BindingName(r, d), "Привязка РПДИ " + N(d) + ", " + receiver);
+            Put(l, SystemNumberName(r, d), "Системный номер РПДИ " + N(d) + ", " + receiver);
+        }
+        for (int t = 1; t <= kQnRows; ++t) {
+            const int row = (r - 1) * kQnRows + t;
+            for (int s = 1; s <= kQnLoops; ++s)
+                Put(l, ObjectName(r, t, s),
+                    "Объект, " + receiver + ", РПД " + N(row) + ", ШС" + N(s));
+        }
+    }
+}
+
+void CodesAndKeys(Labels& l) {
+    for (int n = 1; n <= 32; ++n) {
+        Put(l, "kod" + N(n), "Код " + N(n));
+        for (int p = 1; p <= kPartitions; ++p)
+            Put(l, CodeBoxName(n, p), "Полномочия кода " + N(n) + ", раздел " + N(p));
+    }
+    for (int n = 1; n <= 96; ++n) {
+        Put(l, "Key" + N(n), "Ключ ТМ " + N(n));
+        for (int p = 1; p <= kPartitions; ++p)
+            Put(l, KeyBoxName(n, p), "Полномочия ключа ТМ " + N(n) + ", раздел " + N(p));
+    }
+}
+
+const Labels& AllLabels() {
+    static const Labels labels = [] {
+        Labels l;
+        Single(l);
+        Statuses(l);
+        Partitions(l);
+        Receivers(l);
+        CodesAndKeys(l);
+        return l;
+    }();
+    return labels;
+}
+
+}  // namespace
+
+std::string FieldLabel(std::string_view controlName) {
+    const auto& labels = AllLabels();
+    auto it = labels.find(LowerName(controlName));
+    return it == labels.end() ? std::string(controlName) : it->second;
+}
+
+}  // namespace kerma

@@ -1,0 +1,64 @@
+#include "headless_editor.h"
+
+#include <algorithm>
+
+#include "editor_files.h"
+#include "settings_image.h"
+#include "state_dump.h"
+#include "variant_layout.h"
+
+namespace kerma {
+namespace {
+
+constexpr int kVersionCell = 1;
+
+bool IsFlagLine(const std::string& name) {
+    const auto dot = name.rfind('.');
+    return dot != std::string::npos && (name.compare(dot, std::string::npos, ".enabled") == 0 ||
+                                        name.compare(dot, std::string::npos, ".visible") == 0);
+}
+
+}  // namespace
+
+FieldValues EditorFieldValues(const K740Editor& editor, int variant) {
+    FieldValues fields;
+    const std::string dump = DumpEditorState(editor, variant);
+    size_t start = 0;
+    while (start < dump.size()) {
+        size_t end = dump.find('\n', start);
+        if (end == std::string::npos) end = dump.size();
+        const std::string line = dump.substr(start, end - start);
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos && !IsFlagLine(line.substr(0, eq)))
+            fields.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+        start = end + 1;
+    }
+    return fields;
+}
+
+HeadlessEditor::HeadlessEditor(int versionByte) {
+    variant = VariantOfVersion(versionByte);
+    EditorOptions options;
+    options.qnFamily = variant == 2 || variant == 5;
+    editor = std::make_unique<K740Editor>(prompts, options);
+    rules = InstallRules(*editor, image);
+    editor->setVersion(versionByte);
+    (void)ApplyVariantLayout(*editor, variant, DecodeVersion(versionByte).minor, false);
+}
+
+void HeadlessEditor::decode(const Block& settings, const Block& codes) {
+    Cells& held = editor->state().codesImage;
+    held.assign(static_cast<size_t>(kCodesCells), 0);
+    std::copy_n(codes.begin(), std::min(codes.size(), held.size()), held.begin());
+    DecodeSettingsImage(*editor, image, settings);
+}
+
+std::variant<ConfigImage, std::string> SavedFileOfBlocks(const Block& settings,
+                                                         const Block& codes) {
+    const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
+    HeadlessEditor headless(version);
+    headless.decode(settings, codes);
+    return BuildConfigImage(*headless.editor, headless.image, headless.variant);
+}
+
+}  // namespace kerma

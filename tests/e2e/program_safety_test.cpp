@@ -1,0 +1,265 @@
+// The desktop program's safety net against kerma740-panel over a real pseudo-terminal: every read
+// kept as the file a save writes, what the panel held kept before a write and before a firmware
+// replacement, the read after a write checked, and edits nobody wrote or saved never lost
+// without a question.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+
+#include "config_file.h"
+#include "main_form.h"
+#include "process_util.h"
+#include "scripted_prompts.h"
+#include "ui_test_app.h"
+
+namespace kerma {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::PanelProcess;
+using testing::RunProgram;
+using testing::Slurp;
+using testing::TempDir;
+
+constexpr int kWaitMs = 30000;
+
+bool StatusEnds(TK740Form& form, const std::string& end) {
+    const std::string& text = form.editor().status(0);
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool WaitForStatus(TK740Form& form, const std::string& end) {
+    return QTest::qWaitFor([&] { return StatusEnds(form, end); }, kWaitMs);
+}
+
+// The status comes first, then the block is decoded and the pages are enabled.
+bool WaitForRead(TK740Form& form) {
+    return QTest::qWaitFor(
+        [&] {
+            return StatusEnds(form, "Чтение конфигурации завершено") &&
+                   form.model().at("PageControl").enabled;
+        },
+        kWaitMs);
+}
+
+// The backups kept so far, oldest first.
+std::vector<fs::path> Kept(const std::string& folder) {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool EndsWith(const fs::path& path, const std::string& end) {
+    const std::string name = path.filename().string();
+    return name.size() >= end.size() &&
+           name.compare(name.size() - end.size(), end.size(), end) == 0;
+}
+
+void TypeInto(TK740Form& form, const char* field, const char* text) {
+    auto* edit = qobject_cast<QLineEdit*>(form.widget(field));
+    ASSERT_NE(edit, nullptr) << field;
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Tab);
+}
+
+void Click(TK740Form& form, const char* button) {
+    QTest::mouseClick(form.widget(button), Qt::LeftButton);
+}
+
+// A program and a panel holding the factory configuration of variant 1, backups in a folder of
+// the test's own.
+struct Bench {
+    TempDir dir;
+    std::string backups = dir.file("backups");
+    std::string memory = dir.file("memory.cfg");
+    ScriptedPrompts prompts;
+    std::unique_ptr<PanelProcess> panel;
+
+    explicit Bench(std::vector<std::string> panelArgs = {}) {
+        TestApp();
+        setenv("KERMA740_BACKUP_DIR", backups.c_str(), 1);
+        setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+        EXPECT_EQ(
+            RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "1", "--out", memory}).status,
+            0);
+        panelArgs.insert(panelArgs.begin(), {"--memory", memory});
+        panel = std::make_unique<PanelProcess>(dir.file("com1"), panelArgs);
+        EXPECT_TRUE(panel->ready());
+    }
+};
+
+struct CheckCase {
+    const char* name;
+    std::vector<std::string> panelArgs;
+    std::string notice;  // a part of the notice after the read that follows the write
+};
+
+void PrintTo(const CheckCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ProgramWriteCheckTest : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(ProgramWriteCheckTest, ReadIsKeptWriteKeepsThePanelAndTheNextReadIsChecked) {
+    Bench b(GetParam().panelArgs);
+    const std::string saved = b.dir.file("saved.cfg");
+    TMainForm main;
+    main.editorPrompts = &b.prompts;
+    bool done = false;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(WaitForRead(form)) << form.editor().status(0);
+        auto kept = Kept(b.backups);
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_TRUE(EndsWith(kept[0], "_v1.8_read.cfg")) << kept[0];
+        b.prompts.files = {saved};
+        Click(form, "SaveButton");
+        ASSERT_TRUE(WaitForStatus(form, "Запись конфигурации в файл завершено"));
+        EXPECT_EQ(Slurp(kept[0].string()), Slurp(saved));
+
+        TypeInto(form, "DelayEdit", "30");
+        Click(form, "WriteButton");
+        ASSERT_TRUE(WaitForStatus(form, "Запись конфигурации завершена"))
+            << form.editor().status(0);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return form.model().at("ReadButton").enabled; }, kWaitMs));
+        const auto read = kept[0];
+        kept = Kept(b.backups);
+        ASSERT_EQ(kept.size(), 2u);
+        const auto before = kept[0] == read ? kept[1] : kept[0];  // both may bear one second
+        EXPECT_TRUE(EndsWith(before, "_v1.8_before-write.cfg")) << before;
+        EXPECT_EQ(Slurp(before.string()), Slurp(read.string()));
+
+        const size_t shown = b.prompts.shown.size();
+        Click(form, "ReadButton");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return b.prompts.shown.size() > shown; }, kWaitMs));
+        EXPECT_NE(b.prompts.shown.back().find(GetParam().notice), std::string::npos)
+            << b.prompts.shown.back();
+        EXPECT_TRUE(StatusEnds(form, "Чтение конфигурации завершено"));
+        EXPECT_EQ(Kept(b.backups).size(), 3u);
+        done = true;
+        form.reject();
+    };
+    main.connectToPanel();
+    EXPECT_TRUE(done);
+    EXPECT_FALSE(main.editorOpen());  // nothing unsaved: closed without a question
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panels, ProgramWriteCheckTest,
+    ::testing::Values(CheckCase{"Good", {}, "Конфигурация в приборе совпадает с записанной"},
+                      CheckCase{"StoresAByteWrong",
+                                {"--corrupt-write"},
+                                "1 ячейка отличается. Отличаются поля:\n  Время выхода"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProgramSafetyTest, UnsavedEditsAreAskedForAndCancelKeepsThem) {
+    Bench b;
+    TMainForm main;
+    main.editorPrompts = &b.prompts;
+    const std::string question =
+        "Подтверждение|Изменения не записаны в прибор и не сохранены в файл. Сохранить в файл?";
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(WaitForRead(form));
+        TypeInto(form, "DelayEdit", "30");
+
+        b.prompts.choices = {Answer::Cancel, Answer::Cancel, Answer::Cancel};
+        form.reject();
+        EXPECT_TRUE(form.isVisible());
+        Click(form, "CancelButton");  // "Разорвать связь"
+        EXPECT_TRUE(form.model().at("CancelButton").enabled);
+        Click(form, "DefaultButton");
+        EXPECT_EQ(form.model().at("DelayEdit").text, "30");
+        EXPECT_EQ(b.prompts.shown, std::vector<std::string>(3, question));
+
+        b.prompts.choices = {Answer::No};
+        form.reject();
+        EXPECT_FALSE(form.isVisible());
+    };
+    main.connectToPanel();
+    EXPECT_EQ(b.prompts.shown.size(), 4u);
+    EXPECT_FALSE(main.editorOpen());
+}
+
+// Ctrl+P: the report of what the editor shows, edits included, secrets masked.
+TEST(ProgramSafetyTest, CtrlPSavesTheReportOfWhatTheEditorShows) {
+    Bench b;
+    const std::string html = b.dir.file("report.html"), pdf = b.dir.file("report.pdf");
+    TMainForm main;
+    main.editorPrompts = &b.prompts;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(WaitForRead(form));
+        TypeInto(form, "DelayEdit", "30");
+        b.prompts.files = {html, pdf};
+        QTest::keyClick(&form, Qt::Key_P, Qt::ControlModifier);
+        QTest::keyClick(&form, Qt::Key_P, Qt::ControlModifier);
+        EXPECT_EQ(form.editor().status(0), "Отчёт о конфигурации записан в файл");
+        b.prompts.choices = {Answer::No};
+        form.reject();
+    };
+    main.connectToPanel();
+    const std::string report = Slurp(html);
+    EXPECT_NE(report.find("<td>Время выхода</td><td>30</td>"), std::string::npos);
+    EXPECT_NE(report.find("<td>v 1.8</td>"), std::string::npos);
+    EXPECT_EQ(report.find("1234"), std::string::npos);
+    EXPECT_EQ(Slurp(pdf).rfind("%PDF", 0), 0u);
+}
+
+// A firmware base in dir holding one test file (never a real firmware) of this version byte.
+void WriteTestFirmware(const TempDir& dir, int version, int body) {
+    fs::create_directories(dir.file("Base"));
+    std::vector<char> bytes(static_cast<size_t>(7 + body), 0x3C);
+    bytes[3] = static_cast<char>(version);
+    bytes[4] = static_cast<char>(body >> 8);
+    bytes[5] = static_cast<char>(body & 0xFF);
+    FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+TEST(ProgramSafetyTest, FirmwareReplacementKeepsWhatThePanelHeld) {
+    Bench b;
+    WriteTestFirmware(b.dir, 35, 300);
+    const fs::path cwd = fs::current_path();
+    fs::current_path(b.dir.file(""));
+    b.prompts.answers = {true};
+    TMainForm main;
+    main.editorPrompts = &b.prompts;
+    main.findChild<QRadioButton*>("RPYQNM4")->setChecked(true);
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        EXPECT_TRUE(WaitForStatus(form, "Запись конфигурации завершена"))
+            << form.editor().status(0);
+        form.reject();
+    };
+    main.connectToPanel();
+    fs::current_path(cwd);
+    const auto kept = Kept(b.backups);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(EndsWith(kept[0], "_v1.8_before-firmware.cfg")) << kept[0];
+    const auto backup = ReadConfigFile(kept[0].string());
+    const auto memory = ReadConfigFile(b.memory);
+    ASSERT_TRUE(std::holds_alternative<ConfigImage>(backup));
+    ASSERT_TRUE(std::holds_alternative<ConfigImage>(memory));
+    const auto& was = std::get<ConfigImage>(memory);
+    const auto& copy = std::get<ConfigImage>(backup);
+    ASSERT_EQ(copy.settings.size(), was.settings.size());
+    ASSERT_EQ(copy.codes.size(), was.codes.size());
+    for (size_t i = 0; i < was.settings.size(); ++i)
+        EXPECT_EQ(copy.settings[i], was.settings[i] & 0xFF) << "settings cell " << i;
+    for (size_t i = 0; i < was.codes.size(); ++i)
+        EXPECT_EQ(copy.codes[i], was.codes[i] & 0xFF) << "codes cell " << i;
+}
+
+}  // namespace
+}  // namespace kerma

@@ -1,0 +1,118 @@
+// Backups of panel configurations: names that sort as they were made, nothing overwritten or
+// lost to a second backup in the same second, the oldest removed beyond the number kept, and a
+// folder that cannot be written reported instead of thrown.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "backups.h"
+#include "factory_defaults.h"
+
+namespace kerma {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Folder {
+    fs::path path;
+    Folder() {
+        std::string pattern = (fs::temp_directory_path() / "kerma740-backups-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~Folder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
+LocalTime At(int second, int minute = 3) {
+    return {2026, 12, 8, 14, minute, second};
+}
+
+TEST(BackupsTest, NamesCarryTimeVersionAndKind) {
+    EXPECT_EQ(BackupFileName(At(22), 18, BackupKind::Read), "2026-12-08_14-03-22_v1.8_read.cfg");
+    EXPECT_EQ(BackupFileName(At(5), 125, BackupKind::BeforeWrite),
+              "2026-12-08_14-03-05_v1.25_before-write.cfg");
+    EXPECT_EQ(BackupFileName(At(0), 53, BackupKind::BeforeFirmware),
+              "2026-12-08_14-03-00_v5.3_before-firmware.cfg");
+}
+
+TEST(BackupsTest, KeptFileIsTheConfigurationAndIsListed) {
+    Folder folder;
+    BackupStore store((folder.path / "new" / "backups").string());
+    const ConfigImage image = FactoryImage(1);
+    const BackupResult kept = store.keep(image, 18, BackupKind::Read, At(22));
+    ASSERT_EQ(kept.error, "");
+    auto read = ReadConfigFile(kept.path);
+    ASSERT_TRUE(std::holds_alternative<ConfigImage>(read));
+    EXPECT_EQ(std::get<ConfigImage>(read).settings, image.settings);
+    EXPECT_EQ(std::get<ConfigImage>(read).codes, image.codes);
+
+    const auto list = store.list();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].when, "2026-12-08 14:03:22");
+    EXPECT_EQ(list[0].version, "1.8");
+    EXPECT_EQ(list[0].kind, BackupKind::Read);
+}
+
+// A read right after a write can fall into the same second: both backups stay.
+TEST(BackupsTest, SameSecondGetsANumberAndOthersFilesAreLeftAlone) {
+    Folder folder;
+    BackupStore store(folder.path.string(), 3);
+    const ConfigImage image = FactoryImage(3);
+    std::ofstream(folder.path / "notes.cfg") << "mine";
+    const auto first = store.keep(image, 33, BackupKind::Read, At(1));
+    const auto second = store.keep(image, 33, BackupKind::Read, At(1));
+    ASSERT_EQ(second.error, "");
+    EXPECT_NE(first.path, second.path);
+    EXPECT_EQ(fs::path(second.path).filename(), "2026-12-08_14-03-01_v3.3_read_2.cfg");
+
+    // Beyond three, the oldest go first; the user's own file is never touched.
+    for (int s = 2; s <= 4; ++s) (void)store.keep(image, 33, BackupKind::BeforeWrite, At(s));
+    const auto list = store.list();
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list.front().when, "2026-12-08 14:03:02");
+    EXPECT_EQ(list.back().when, "2026-12-08 14:03:04");
+    EXPECT_TRUE(fs::exists(folder.path / "notes.cfg"));
+}
+
+TEST(BackupsTest, FolderThatCannotBeMadeIsReportedNotThrown) {
+    Folder folder;
+    std::ofstream(folder.path / "file") << "x";
+    BackupStore blocked((folder.path / "file" / "backups").string());
+    const auto kept = blocked.keep(FactoryImage(1), 18, BackupKind::Read, At(1));
+    EXPECT_EQ(kept.path, "");
+    EXPECT_NE(kept.error, "");
+    EXPECT_TRUE(BackupStore("").keep(FactoryImage(1), 18, BackupKind::Read, At(1)).error != "");
+}
+
+// Blocks from the line become a file of their variant: its lengths, bytes, the kept cells at 0.
+TEST(BackupsTest, BlocksBecomeAFileOfTheirVariant) {
+    Block settings(1024, 7), codes(2048, 0x1FF);
+    settings[1] = 53;
+    const ConfigImage file = FileOfBlocks(settings, codes);
+    EXPECT_EQ(file.settings.size(), 1024u);
+    EXPECT_EQ(file.codes.size(), 1792u);
+    EXPECT_EQ(file.codes[0], 0xFF);
+    for (int cell : {6, 7, 38, 39}) EXPECT_EQ(file.settings[cell], 0) << cell;
+    settings[1] = 41;
+    EXPECT_EQ(FileOfBlocks(settings, codes).settings.size(), 256u);
+}
+
+TEST(BackupsTest, VariableChoosesTheFolder) {
+    const char* set = std::getenv(kBackupFolderVariable);
+    const std::string before = set != nullptr ? set : "";
+    setenv(kBackupFolderVariable, "/tmp/kerma740-chosen", 1);
+    EXPECT_EQ(BackupFolder(), "/tmp/kerma740-chosen");
+    unsetenv(kBackupFolderVariable);
+    // Without it, the desktop program's data folder (nothing is written by asking).
+    const std::string folder = BackupFolder();
+    EXPECT_NE(folder.find("kerma740-config"), std::string::npos) << folder;
+    EXPECT_EQ(fs::path(folder).filename(), "backups");
+    if (!before.empty()) setenv(kBackupFolderVariable, before.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace kerma
