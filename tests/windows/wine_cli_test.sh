@@ -120,9 +120,9 @@ test_port_ten_and_absent_port() {
     cli probe --port "com 10"
     expect_status "com 10: probe" 0
     stop_panel
-    rm -f "$WINEPREFIX/dosdevices/com10"
+    unmap_port 10
 
-    rm -f "$WINEPREFIX/dosdevices/com7"
+    unmap_port 7
     cli probe --port "com 7"
     expect_status "absent port: refused" 1
     expect_text "absent port: message" "$err" "Порт COM7 занят другой программой или не доступен."

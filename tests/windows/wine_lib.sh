@@ -86,9 +86,16 @@ stop_panel() {
     PANEL_PID=""
 }
 
-# COM port N of the prefix opens the device at TARGET.
+# COM port N of the prefix opens the device at TARGET. The prefix's registry points COM1..COM10
+# at $WINEPREFIX/ports/comN (scripts/wine-tests.sh); Wine's own mapping of dosdevices/comN to
+# /dev/ttyS* would come back at every start of its server.
 map_port() {
-    ln -sfn "$2" "$WINEPREFIX/dosdevices/com$1"
+    mkdir -p "$WINEPREFIX/ports"
+    ln -sfn "$2" "$WINEPREFIX/ports/com$1"
+}
+
+unmap_port() {
+    rm -f "$WINEPREFIX/ports/com$1"
 }
 
 expect_status() {  # NAME CODE
