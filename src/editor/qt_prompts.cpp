@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
+#include <QTreeView>
 
 #include "busy_cursor.h"
 
@@ -42,6 +43,20 @@ class RussianFileColumns final : public QIdentityProxyModel {
     static constexpr int kDateColumn = 3;
 };
 
+// The dialog's list is narrow for the Russian type names and dates.
+void FitFileColumns(QFileDialog& dialog) {
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (list == nullptr) return;
+    const QFontMetrics metrics = list->fontMetrics();
+    const auto fit = [&](const char* widest) {
+        return metrics.horizontalAdvance(QString::fromUtf8(widest)) + 20;
+    };
+    list->setColumnWidth(0, fit("Конфигурация_объекта_123.cfg"));
+    list->setColumnWidth(1, fit("10 000 КБ"));
+    list->setColumnWidth(2, fit("простой текстовый документ"));
+    list->setColumnWidth(3, fit("00.00.0000 00:00"));
+}
+
 // Qt's own dialog, never the platform's: its texts come from the program's Russian catalogue,
 // while the platform's speaks the language of the system it runs on.
 std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogSpec& request,
@@ -54,7 +69,8 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogSpec& 
     if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QtFilter(request.filter));
     dialog.setDefaultSuffix(Q(request.defaultExtension));
-    dialog.resize(760, 440);  // the columns readable without a resize
+    dialog.resize(800, 440);
+    FitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
 }

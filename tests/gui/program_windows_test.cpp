@@ -16,6 +16,7 @@
 #include <QTreeView>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 
@@ -272,7 +273,11 @@ class StatusPanelTest : public ProgramWindowsTest {
     }
     void Show(const std::string& text) {
         form.editor().setStatus(0, text);
-        QApplication::processEvents();
+        QTest::qWait(20);  // the status bar's layout follows in posted events
+        if (const char* shots = std::getenv("KERMA740_SHOTS")) {  // a look by eye
+            form.findChild<QStatusBar*>()->grab().save(
+                QString("%1/status_bar_%2.png").arg(shots).arg(++shown_));
+        }
     }
     QLabel* panel0() { return form.findChild<QLabel*>("StatusPanel0"); }
     bool WholeTextShown() {
@@ -283,6 +288,7 @@ class StatusPanelTest : public ProgramWindowsTest {
 
     ScriptedPrompts prompts;
     TK740Form form{EditorOptions{}, nullptr, &prompts};
+    int shown_ = 0;
 };
 
 TEST_F(StatusPanelTest, ShowsLongLinkTextsWholeWithThemAsItsHint) {
