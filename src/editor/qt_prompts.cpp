@@ -1,5 +1,6 @@
 #include "qt_prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
@@ -56,7 +57,8 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogSpec& 
     dialog.setDefaultSuffix(Q(request.defaultExtension));
     dialog.resize(760, 440);  // the columns readable without a resize
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().front().toStdString();
+    // Messages name the file as the system writes paths: C:\Папка\a.cfg on Windows.
+    return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
 }
 
 }  // namespace
