@@ -9,6 +9,7 @@
 #include "factory_defaults.h"
 #include "headless_editor.h"
 #include "report_file.h"
+#include "utf8_path.h"
 #include "write_check.h"
 
 namespace kerma::cli {
@@ -73,7 +74,7 @@ int Report(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     }
     ReportOptions options;
     options.secrets = secrets;
-    options.source = std::filesystem::path(file).filename().string();
+    options.source = Utf8Text(Utf8Path(file).filename());
     options.date = FormatLocalTime(LocalTimeNow());
     const std::string html = BuildConfigReport(*headless.editor, headless.variant, options);
     if (std::string error = WriteReport(outPath, html); !error.empty()) {

@@ -1,5 +1,6 @@
 #include "qt_prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
@@ -72,7 +73,8 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogSpec& 
     dialog.resize(800, 440);
     FitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().front().toStdString();
+    // Messages name the file as the system writes paths: C:\Папка\a.cfg on Windows.
+    return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
 }
 
 }  // namespace

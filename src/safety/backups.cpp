@@ -8,7 +8,12 @@
 #include <regex>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "link_types.h"
+#include "utf8_path.h"
 
 namespace kerma {
 namespace {
@@ -74,9 +79,33 @@ std::string FormatLocalTime(const LocalTime& t) {
            TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
 }
 
+namespace {
+
+// The variable's value as UTF-8. Windows hands getenv() the value in the ANSI code page, which
+// has no letters for a folder in another script; the wide environment keeps them.
+std::string ChosenFolder() {
+#ifdef _WIN32
+    std::wstring name;
+    for (const char* c = kBackupFolderVariable; *c != '\0'; ++c) name += static_cast<wchar_t>(*c);
+    const wchar_t* value = _wgetenv(name.c_str());
+    if (value == nullptr) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, value, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, value, -1, out.data(), size, nullptr, nullptr);
+    out.pop_back();
+    return out;
+#else
+    const char* value = std::getenv(kBackupFolderVariable);
+    return value != nullptr ? value : "";
+#endif
+}
+
+}  // namespace
+
 std::string BackupFolder() {
-    const char* chosen = std::getenv(kBackupFolderVariable);
-    if (chosen != nullptr && *chosen != '\0') return chosen;
+    std::string chosen = ChosenFolder();
+    if (!chosen.empty()) return chosen;
     return DefaultBackupFolder();
 }
 
@@ -113,16 +142,16 @@ BackupResult BackupStore::keep(const ConfigImage& image, int versionByte, Backup
                                const LocalTime& when) {
     if (folder_.empty()) return {"", "папка резервных копий не определена"};
     std::error_code ec;
-    fs::create_directories(fs::path(folder_), ec);
-    if (ec || !fs::is_directory(fs::path(folder_), ec))
+    fs::create_directories(Utf8Path(folder_), ec);
+    if (ec || !fs::is_directory(Utf8Path(folder_), ec))
         return {"", "не удалось создать папку " + folder_};
     const std::string name = BackupFileName(when, versionByte, kind);
     const std::string stem = name.substr(0, name.size() - 4);
-    fs::path path = fs::path(folder_) / fs::path(name);
+    fs::path path = Utf8Path(folder_) / Utf8Path(name);
     // Two backups in one second (a read right after a write) both stay.
     for (int n = 2; fs::exists(path, ec); ++n)
-        path = fs::path(folder_) / fs::path(stem + "_" + std::to_string(n) + ".cfg");
-    const std::string target = path.string();
+        path = Utf8Path(folder_) / Utf8Path(stem + "_" + std::to_string(n) + ".cfg");
+    const std::string target = Utf8Text(path);
     if (std::string error = WriteConfigFile(target, image); !error.empty()) return {"", error};
     prune();
     return {target, ""};
@@ -131,13 +160,13 @@ BackupResult BackupStore::keep(const ConfigImage& image, int versionByte, Backup
 std::vector<BackupEntry> BackupStore::list() const {
     std::vector<BackupEntry> entries;
     std::error_code ec;
-    for (fs::directory_iterator it(fs::path(folder_), ec), end; !ec && it != end;
+    for (fs::directory_iterator it(Utf8Path(folder_), ec), end; !ec && it != end;
          it.increment(ec)) {
         if (!it->is_regular_file(ec)) continue;
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8Text(it->path().filename());
         std::smatch m;
         if (!std::regex_match(name, m, NamePattern())) continue;
-        entries.push_back({name, it->path().string(),
+        entries.push_back({name, Utf8Text(it->path()),
                            m[1].str() + " " + m[2].str() + ":" + m[3].str() + ":" + m[4].str(),
                            m[5].str(), KindOf(m[6].str())});
     }
@@ -151,7 +180,7 @@ void BackupStore::prune() const {
     if (static_cast<int>(entries.size()) <= keep_) return;
     const size_t extra = entries.size() - static_cast<size_t>(keep_);
     std::error_code ignored;
-    for (size_t i = 0; i < extra; ++i) fs::remove(fs::path(entries[i].path), ignored);
+    for (size_t i = 0; i < extra; ++i) fs::remove(Utf8Path(entries[i].path), ignored);
 }
 
 }  // namespace kerma

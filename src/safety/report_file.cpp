@@ -7,6 +7,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "utf8_path.h"
+
 namespace kerma {
 namespace {
 
@@ -26,21 +28,21 @@ std::string CannotWrite(const std::string& path) {
 
 std::string WriteReport(const std::string& path, const std::string& html) {
     if (EndsWithPdf(path)) return WritePdfReport(path, html);
-    const std::string temp = path + ".tmp";
+    std::error_code ec;
+    const std::filesystem::path temp = Utf8Path(path + ".tmp");
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         out.write(html.data(), static_cast<std::streamsize>(html.size()));
         out.flush();
         if (!out) {
             out.close();
-            std::remove(temp.c_str());
+            std::filesystem::remove(temp, ec);
             return CannotWrite(path);
         }
     }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
+    std::filesystem::rename(temp, Utf8Path(path), ec);
     if (ec) {
-        std::remove(temp.c_str());
+        std::filesystem::remove(temp, ec);
         return CannotWrite(path);
     }
     return {};

@@ -11,6 +11,7 @@
 
 #include "report_file.h"
 #include "report_render.h"
+#include "utf8_path.h"
 
 namespace kerma {
 namespace {
@@ -51,13 +52,14 @@ std::string WritePdfReport(const std::string& path, const std::string& html) {
         document->print(&writer);
     }
     std::error_code ec;
-    if (!std::filesystem::exists(temp, ec) || std::filesystem::file_size(temp, ec) == 0) {
-        std::remove(temp.c_str());
+    const std::filesystem::path written = Utf8Path(temp);
+    if (!std::filesystem::exists(written, ec) || std::filesystem::file_size(written, ec) == 0) {
+        std::filesystem::remove(written, ec);
         return failed;
     }
-    std::filesystem::rename(temp, path, ec);
+    std::filesystem::rename(written, Utf8Path(path), ec);
     if (ec) {
-        std::remove(temp.c_str());
+        std::filesystem::remove(written, ec);
         return failed;
     }
     return {};

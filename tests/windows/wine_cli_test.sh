@@ -72,10 +72,20 @@ test_editor_round_trip() {  # VARIANT
         --save "$TMP/saved-editor$variant.cfg"
     map_port 1 "$TMP/com1"
 
-    cli read --port "com 1" --out "$FOLDER_WIN\\прочитано $variant.cfg"
+    # The backup of the read goes to a folder named in the environment, in Cyrillic letters too.
+    rm -rf "$FOLDER_UNIX/копии $variant"
+    KERMA740_BACKUP_DIR="$FOLDER_WIN\\копии $variant" \
+        cli read --port "com 1" --out "$FOLDER_WIN\\прочитано $variant.cfg"
     expect_status "$tag: read" 0
     expect_same "$tag: read gives the factory file" "$FOLDER_UNIX/прочитано $variant.cfg" \
         "$FOLDER_UNIX/завод $variant.cfg"
+    local backup
+    backup="$(ls "$FOLDER_UNIX/копии $variant"/*.cfg 2>/dev/null | head -1)"
+    if [ -n "$backup" ]; then
+        expect_same "$tag: backup of the read" "$backup" "$FOLDER_UNIX/завод $variant.cfg"
+    else
+        fail "$tag: backup of the read" "$(ls -R "$WINEPREFIX/drive_c" | head -20)"
+    fi
 
     set_cell "$FOLDER_UNIX/завод $variant.cfg" "$exit_cell" 30 >"$FOLDER_UNIX/правка $variant.cfg"
     cli resave "$FOLDER_WIN\\правка $variant.cfg" "$FOLDER_WIN\\к записи $variant.cfg"
