@@ -9,6 +9,7 @@
 
 #include "backups.h"
 #include "factory_defaults.h"
+#include "test_folder.h"
 
 namespace kerma {
 namespace {
@@ -17,10 +18,7 @@ namespace fs = std::filesystem;
 
 struct Folder {
     fs::path path;
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "kerma740-backups-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
+    Folder() { path = test_folder::NewTestFolder("kerma740-backups"); }
     ~Folder() {
         std::error_code ignored;
         fs::remove_all(path, ignored);
@@ -104,14 +102,14 @@ TEST(BackupsTest, BlocksBecomeAFileOfTheirVariant) {
 TEST(BackupsTest, VariableChoosesTheFolder) {
     const char* set = std::getenv(kBackupFolderVariable);
     const std::string before = set != nullptr ? set : "";
-    setenv(kBackupFolderVariable, "/tmp/kerma740-chosen", 1);
+    test_folder::SetEnv(kBackupFolderVariable, "/tmp/kerma740-chosen");
     EXPECT_EQ(BackupFolder(), "/tmp/kerma740-chosen");
-    unsetenv(kBackupFolderVariable);
+    test_folder::UnsetEnv(kBackupFolderVariable);
     // Without it, the desktop program's data folder (nothing is written by asking).
     const std::string folder = BackupFolder();
     EXPECT_NE(folder.find("kerma740-config"), std::string::npos) << folder;
     EXPECT_EQ(fs::path(folder).filename(), "backups");
-    if (!before.empty()) setenv(kBackupFolderVariable, before.c_str(), 1);
+    if (!before.empty()) test_folder::SetEnv(kBackupFolderVariable, before.c_str());
 }
 
 }  // namespace

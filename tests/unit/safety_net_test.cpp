@@ -12,6 +12,7 @@
 #include "factory_defaults.h"
 #include "scripted_prompts.h"
 #include "settings_image.h"
+#include "test_folder.h"
 #include "variant_layout.h"
 
 namespace kerma {
@@ -29,8 +30,7 @@ struct Rig {
     int second = 0;
 
     Rig() {
-        std::string pattern = (fs::temp_directory_path() / "kerma740-net-XXXXXX").string();
-        folder = mkdtemp(pattern.data());
+        folder = test_folder::NewTestFolder("kerma740-net");
         safety.folder = [this] { return folder.string(); };
         safety.now = [this] { return LocalTime{2026, 12, 8, 14, 3, second++}; };
         editor.setVersion(18);
