@@ -18,6 +18,7 @@ cp $tests "$BUILD/bin/kerma740-panel" "$BUILD/bin/kerma740-cli" "$DIR/"
 mkdir "$DIR/home"
 chmod -R a+rX "$DIR"
 chown nobody:nogroup "$DIR/home"
+chmod 700 "$DIR/home"  # Qt wants its runtime folder private
 failed=""
 for test in $tests; do
     name=$(basename "$test")
