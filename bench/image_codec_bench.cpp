@@ -28,7 +28,9 @@ double Ms(Steady::time_point from, Steady::time_point to) {
 void Fill(FormModel& m) {
     m.setPosition("KOD", 32);
     for (int n = 1; n <= 32; ++n) {
-        m.setText("kod" + std::to_string(n), std::to_string(981100 + n * 7));
+        // Codes of 4 to 6 digits 1..9 (a zero is refused), all different.
+        const std::string code{'9', '8', char('1' + (n - 1) / 9), char('1' + (n - 1) % 9)};
+        m.setText("kod" + std::to_string(n), code + std::string("76").substr(0, n % 3));
     }
     for (int q = 0; q < kObjectLoops; ++q) {
         m.setText(ObjectName(q / 192 + 1, q % 192 / 8 + 1, q % 8 + 1), std::to_string(q / 2 + 1));
@@ -86,6 +88,6 @@ int main(int argc, char** argv) {
     decode.print("decode");
     encode.print("encode");
     both.print("decode + encode");
-    std::printf("  messages shown: %zu\n", prompts.shown.size());
+    for (const std::string& text : prompts.shown) std::printf("  message: %s\n", text.c_str());
     return 0;
 }
