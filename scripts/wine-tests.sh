@@ -8,6 +8,7 @@ set -e
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 BUILD="${1:-build-win}"
+WIN_BIN="$(cd "$BUILD/bin" 2>/dev/null && pwd)" || { echo "Нет сборки для Windows в $BUILD." >&2; exit 1; }
 CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/kerma740"
 JOBS="$(nproc)"
 export WINEPREFIX="${WINEPREFIX:-$CACHE/wine}"
@@ -81,8 +82,8 @@ else
     status=1
 fi
 echo "Тесты Windows под Wine: клиент и виртуальный прибор."
-bash tests/windows/wine_cli_test.sh "$BUILD/bin" build/bin/kerma740-panel || status=1
+bash tests/windows/wine_cli_test.sh "$WIN_BIN" "$ROOT/build/bin/kerma740-panel" || status=1
 echo "Тесты Windows под Wine: программа и виртуальный прибор."
-bash tests/windows/wine_program_test.sh "$BUILD/bin" build/bin/kerma740-panel || status=1
+bash tests/windows/wine_program_test.sh "$WIN_BIN" "$ROOT/build/bin/kerma740-panel" "${KERMA_WINE_SHOTS:-}" || status=1
 [ "$status" -eq 0 ] && echo "Тесты Windows пройдены."
 exit "$status"

@@ -11,6 +11,7 @@
 #include "k740_controls.h"
 #include "scripted_prompts.h"
 #include "state_dump.h"
+#include "test_folder.h"
 
 namespace kerma {
 namespace {
@@ -65,7 +66,7 @@ class FilesEditorTest : public ::testing::Test {
         ("kerma_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
          ::testing::UnitTest::GetInstance()->current_test_info()->name());
     void SetUp() override { fs::create_directories(dir_); }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override { test_folder::RemoveTestFolder(dir_); }
     std::string path(const char* name) { return (dir_ / name).string(); }
 };
 

@@ -18,6 +18,15 @@ inline std::filesystem::path NewTestFolder(const std::string& prefix) {
     }
 }
 
+// Windows refuses to delete a read-only file: every file gets its write right back first.
+inline void RemoveTestFolder(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ec))
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ec);
+    fs::remove_all(folder, ec);
+}
+
 inline void SetEnv(const char* name, const char* value) {
 #ifdef _WIN32
     _putenv_s(name, value);
