@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "config_file.h"
+#include "test_folder.h"
+#include "utf8_path.h"
 
 namespace kerma {
 namespace {
@@ -14,8 +16,15 @@ TEST(SystemErrorTextTest, CommonFailuresAreToldInRussian) {
               "это папка, а не файл");
     EXPECT_EQ(SystemErrorText(std::make_error_code(std::errc::no_space_on_device)),
               "нет места на диске");
+#ifdef _WIN32
+    // Windows' own codes, as GetLastError gives them.
+    EXPECT_EQ(SystemErrorText(std::error_code(5, std::system_category())), "нет прав доступа");
+    EXPECT_EQ(SystemErrorText(std::error_code(32, std::system_category())),
+              "файл занят другой программой");
+#else
     // errno values as the system category carries them on Linux.
     EXPECT_EQ(SystemErrorText(std::error_code(EACCES, std::system_category())), "нет прав доступа");
+#endif
     EXPECT_EQ(SystemErrorText(std::error_code(EROFS, std::generic_category())),
               "диск доступен только для чтения");
     // Whatever has no text of ours still says nothing in the system's language.
@@ -24,19 +33,18 @@ TEST(SystemErrorTextTest, CommonFailuresAreToldInRussian) {
 }
 
 TEST(SystemErrorTextTest, SavingOverAFolderSaysSoInRussian) {
-    const auto dir = std::filesystem::temp_directory_path() / "kerma_save_over_folder";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "объект.cfg");
+    const auto dir = test_folder::NewTestFolder("kerma_save_over_folder");
+    const std::string target = Utf8Text(dir) + "/объект.cfg";
+    std::filesystem::create_directories(Utf8Path(target));
     ConfigImage image;
     image.settings.assign(FileSettingsCells(1), 0);
     image.codes.assign(FileCodesCells(1), 0);
     image.settings[1] = 18;
-    const std::string target = (dir / "объект.cfg").string();
     EXPECT_EQ(WriteConfigFile(target, image),
               "Не удалось записать файл " + target + ": это папка.");
-    EXPECT_TRUE(std::filesystem::is_directory(target));
-    EXPECT_FALSE(std::filesystem::exists(target + ".tmp"));
-    std::filesystem::remove_all(dir);
+    EXPECT_TRUE(std::filesystem::is_directory(Utf8Path(target)));
+    EXPECT_FALSE(std::filesystem::exists(Utf8Path(target + ".tmp")));
+    test_folder::RemoveTestFolder(dir);
 }
 
 }  // namespace
