@@ -159,7 +159,12 @@ else
 fi
 
 press_button 0  # "Записать конфигурацию в прибор"
-if wait_for_file "$TMP/saved.cfg" 60; then
+# The panel saves its memory after each block it accepts: the file is whole after the last one.
+for ((i = 0; i < 600; i++)); do
+    cmp -s "$TMP/saved.cfg" "$FOLDER_UNIX/factory.cfg" && break
+    sleep 0.1
+done
+if [ -s "$TMP/saved.cfg" ]; then
     expect_same "program: the loaded file written to the panel" "$TMP/saved.cfg" "$FOLDER_UNIX/factory.cfg"
 else
     on_failure_shot
