@@ -12,8 +12,10 @@ fi
 # The build tree may sit where nobody can go (/root): the tests and programs run from copies.
 DIR=$(mktemp -d /tmp/kerma740-user-XXXXXX)
 trap 'rm -rf "$DIR"' EXIT INT TERM
-tests=$(ctest --test-dir "$BUILD" -N -V -L 'e2e|link' |
-    sed -n 's/^.*Test command: \([^ ]*\).*$/\1/p' | sort -u)
+# A test command may start with env(1) and the variables it sets: the program is what follows.
+tests=$(ctest --test-dir "$BUILD" -N -V -L 'e2e|link' | sed -n 's/^.*Test command: //p' | tr -d '"' |
+    awk '{ for (i = 1; i <= NF; i++) if ($i !~ /(^|\/)env$/ && $i !~ /^[A-Za-z_0-9]+=/) { print $i; break } }' |
+    sort -u)
 cp $tests "$BUILD/bin/kerma740-panel" "$BUILD/bin/kerma740-cli" "$DIR/"
 mkdir "$DIR/home"
 chmod -R a+rX "$DIR"
