@@ -3,7 +3,10 @@
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -138,10 +141,19 @@ class TComThread::HostProxy final : public LinkHost {
   public:
     HostProxy(TComThread& thread, LinkHost& target) : thread_(thread), target_(target) {}
 
+    // The end of a read or write ("... завершено/завершена") reaches the UI thread in one go
+    // with the calls that complete it (the buttons enabled, the block decoded): between two
+    // parked calls the UI thread serves the user, and a status saying the read is done over a
+    // stale editor, or a finished write whose buttons are still disabled, must never be seen.
     void outcome(int32_t code, int attempt) override {
-        park([&] {
+        auto deliver = [this, code, attempt] {
             if (!staleAfterStop(code)) target_.outcome(code, attempt);
-        });
+        };
+        if (code == LinkResult::Read || code == LinkResult::Written) {
+            held_.push_back(deliver);
+            return;
+        }
+        park(deliver);
     }
     void progress(int percent) override {
         park([&] { target_.progress(percent); });
@@ -159,7 +171,12 @@ class TComThread::HostProxy final : public LinkHost {
         park([&] { target_.settingsRead(std::move(block), identify); });
     }
     void readFinished() override {
-        park([&] { target_.readFinished(); });
+        auto deliver = [this] { target_.readFinished(); };
+        if (!held_.empty()) {
+            held_.push_back(deliver);  // the decode that follows completes the read
+            return;
+        }
+        park(deliver);
     }
     void writeFinished() override {
         park([&] { target_.writeFinished(); });
@@ -172,7 +189,9 @@ class TComThread::HostProxy final : public LinkHost {
     // The exchange's last act. It is not parked: it still purges the line afterwards, so the
     // next exchange on the line waits for it. A stopped chain goes no further.
     void startExchange(LinkOperation op, Block data) override {
+        std::vector<std::function<void()>> before = std::exchange(held_, {});
         thread_.ui_.call([&] {
+            for (const auto& call : before) call();
             if (!thread_.terminated_) target_.startExchange(op, std::move(data));
         });
     }
@@ -191,13 +210,25 @@ class TComThread::HostProxy final : public LinkHost {
                (code == LinkResult::TimeOut || code == LinkResult::BlockFailed);
     }
     void park(const std::function<void()>& fn) {
+        std::vector<std::function<void()>> before = std::exchange(held_, {});
         thread_.parked_ = true;
-        thread_.ui_.call(fn);
+        thread_.ui_.call([&] {
+            for (const auto& call : before) call();
+            fn();
+        });
         thread_.parked_ = false;
     }
 
+  public:
+    // Whatever an exchange held back and did not complete still reaches the UI thread.
+    void flush() {
+        if (!held_.empty()) park([] {});
+    }
+
+  private:
     TComThread& thread_;
     LinkHost& target_;
+    std::vector<std::function<void()>> held_;
 };
 
 TComThread::TComThread(LinkOperation op, Block data, std::shared_ptr<ByteChannel> channel,
@@ -230,6 +261,7 @@ void TComThread::run() {
     channel_->purgeTransmit();
     ExchangeContext ctx{*channel_, clock_, state_, *proxy_, terminated_};
     RunExchange(op_, data_, ctx);
+    proxy_->flush();
     if (!superseded_) {
         channel_->purgeReceive();
         channel_->purgeTransmit();

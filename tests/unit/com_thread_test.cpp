@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <deque>
@@ -13,6 +14,8 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "crc8.h"
 
@@ -327,6 +330,26 @@ TEST_F(LinkRunnerTest, WriteChainSendsTheImageBuiltInTheUiThread) {
     EXPECT_EQ(panel_->written(0x92), Pattern(8));
     EXPECT_EQ(host_.calls,
               (std::vector<std::string>{"buildSettingsImage", "outcome 10/0", "writeFinished"}));
+}
+
+// What the user does next is played by an event posted when the end of a read or write is
+// shown. That end and what completes it (the buttons enabled, the block decoded) come in one go:
+// no one ever sees "Чтение конфигурации завершено" over a stale editor, or a finished write whose
+// buttons cannot be clicked yet.
+TEST_F(LinkRunnerTest, EndOfAReadOrWriteArrivesWithWhatCompletesIt) {
+    host_.onOutcome = [&](int32_t code, int) {
+        if (code == LinkResult::Read || code == LinkResult::Written)
+            QTimer::singleShot(0, [&] { host_.calls.push_back("user"); });
+    };
+    runner_.start(LinkOperation::ReadSettings);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    EXPECT_EQ(host_.calls,
+              (std::vector<std::string>{"outcome 11/0", "readFinished", "settingsRead", "user"}));
+
+    host_.calls.clear();
+    runner_.start(LinkOperation::WriteSettings, Pattern(8));
+    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy() && host_.calls.size() >= 3; }));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"outcome 10/0", "writeFinished", "user"}));
 }
 
 TEST_F(LinkRunnerTest, StopEndsTheHandshakeAtItsNextCheckPoint) {
