@@ -9,6 +9,7 @@
 #include "cli_files.h"
 #include "cli_safety.h"
 #include "config_file.h"
+#include "outcome_text.h"
 #include "serial_port.h"
 #include "sync_link.h"
 
@@ -26,7 +27,8 @@ struct PortArgs {
     bool verify = false;
 };
 
-// --port and --out take a value, --raw and --verify none; anything else that starts with "--" is a mistake.
+// --port and --out take a value, --raw and --verify none; anything else that starts with "--" is a
+// mistake.
 std::optional<PortArgs> ParsePortArgs(const std::vector<std::string>& args) {
     PortArgs parsed;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -150,8 +152,8 @@ void KeepPanelHeader(Cells& settings, int32_t fileHeader, const Block& panelSett
 
 int Probe(const std::vector<std::string>& args) {
     const auto parsed = ParsePortArgs(args);
-    if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->raw ||
-        parsed->verify || !parsed->files.empty()) {
+    if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->raw || parsed->verify ||
+        !parsed->files.empty()) {
         return Usage(kProbeUsage);
     }
     Session s;

@@ -2,9 +2,7 @@
 # command-line client.
 kerma_test(files_factory_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/unit/files_factory_test.cpp
            LIBS kerma_files kerma_sim LABEL unit)
-if(TARGET kerma_editor_files)
-  foreach(name files_editor_test files_cli_test)
-    kerma_test(${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/unit/${name}.cpp
-               LIBS kerma_editor_files LABEL unit)
-  endforeach()
-endif()
+kerma_test(files_editor_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/unit/files_editor_test.cpp
+           LIBS kerma_editor_files LABEL unit)
+kerma_test(files_cli_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/unit/files_cli_test.cpp
+           LIBS kerma_cli_files LABEL unit)

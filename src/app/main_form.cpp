@@ -15,8 +15,8 @@
 #include <QVBoxLayout>
 
 #include "busy_cursor.h"
-#include "editor_session.h"
 #include "editor_widgets.h"
+#include "form_session.h"
 #include "help_window.h"
 #include "hint_settings.h"
 #include "maker.h"
@@ -92,7 +92,7 @@ void TMainForm::wireLink(Clock& clock) {
         context.editorOpen = [this] { return editorOpen_; };
         context.closeEditor = [this] { closeEditorWindow(); };
         context.showHelp = [this](QWidget* over, const QString& file) { openHelp(file, over); };
-        session_ = std::make_unique<EditorSession>(form, *driver_, std::move(context));
+        session_ = std::make_unique<FormSession>(form, *driver_, std::move(context));
         relay_.target = &session_->link();
     };
     hooks.loadDefaults = [this](TK740Form&, int) {

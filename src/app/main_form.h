@@ -19,7 +19,7 @@ class QRadioButton;
 
 namespace kerma {
 
-class EditorSession;
+class FormSession;
 
 // What the main window leaves to the link, files and defaults; the program wires them at start.
 struct MainFormHooks {
@@ -61,7 +61,7 @@ class TMainForm : public QMainWindow {
     LinkState& linkState() { return runner_->state(); }
     LinkRunner& runner() { return *runner_; }
     // The session of the open editor (nullptr when none is open).
-    EditorSession* session() { return session_.get(); }
+    FormSession* session() { return session_.get(); }
     // Opens the chosen port and starts a handshake; false (with the busy message) when the port
     // cannot be opened.
     bool openAndHandshake(int port);
@@ -113,7 +113,7 @@ class TMainForm : public QMainWindow {
     LinkRelay relay_;
     std::unique_ptr<LinkRunner> runner_;
     std::unique_ptr<RunnerDriver> driver_;
-    std::unique_ptr<EditorSession> session_;
+    std::unique_ptr<FormSession> session_;
     QPointer<TK740Form> editor_;
     QTimer linkWatch_;
     bool editorOpen_ = false;

@@ -82,15 +82,10 @@ void TFormFlash::closeEvent(QCloseEvent* event) {
 
 // --- FlashTicker -----------------------------------------------------------------------------
 
-FlashTicker::FlashTicker(FirmwareReplacement& replacement, QObject* parent)
-    : QObject(parent), replacement_(replacement) {
+FlashTicker::FlashTicker(std::function<void()> tick, QObject* parent)
+    : QObject(parent), tick_(std::move(tick)) {
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { replacement_.tick(); });
-    replacement_.setTickScheduler([this](int ms) { schedule(ms); });
-}
-
-FlashTicker::~FlashTicker() {
-    replacement_.setTickScheduler({});
+    connect(&timer_, &QTimer::timeout, this, [this] { tick_(); });
 }
 
 void FlashTicker::schedule(int intervalMs) {

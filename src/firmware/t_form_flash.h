@@ -3,6 +3,7 @@
 // replacement procedure's waits without ever blocking the UI thread.
 #include <QDialog>
 #include <QTimer>
+#include <functional>
 
 #include "firmware_replacement.h"
 #include "flash_view.h"
@@ -41,20 +42,20 @@ class TFormFlash final : public QDialog, public FlashView {
     QLabel* label1_;
 };
 
-// Calls FirmwareReplacement::tick() at the interval the procedure asks for (10 ms while it waits
-// for the upload handshake, 1 s while it waits for the verdict) and not at all otherwise.
+// Calls tick (the replacement's FirmwareReplacement::tick()) at the interval the procedure asks
+// for (10 ms while it waits for the upload handshake, 1 s while it waits for the verdict) and not
+// at all otherwise.
 class FlashTicker final : public QObject {
     Q_OBJECT
   public:
-    explicit FlashTicker(FirmwareReplacement& replacement, QObject* parent = nullptr);
-    ~FlashTicker() override;
+    explicit FlashTicker(std::function<void()> tick, QObject* parent = nullptr);
 
+    // What the procedure asks for; 0 stops the ticks.
+    void schedule(int intervalMs);
     [[nodiscard]] int intervalMs() const { return timer_.isActive() ? timer_.interval() : 0; }
 
   private:
-    void schedule(int intervalMs);
-
-    FirmwareReplacement& replacement_;
+    std::function<void()> tick_;
     QTimer timer_;
 };
 

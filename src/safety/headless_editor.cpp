@@ -20,7 +20,7 @@ bool IsFlagLine(const std::string& name) {
 
 }  // namespace
 
-FieldValues EditorFieldValues(const K740Editor& editor, int variant) {
+FieldValues EditorFieldValues(const K740Editor& editor, int variant, bool withFlags) {
     FieldValues fields;
     const std::string dump = DumpEditorState(editor, variant);
     size_t start = 0;
@@ -29,18 +29,21 @@ FieldValues EditorFieldValues(const K740Editor& editor, int variant) {
         if (end == std::string::npos) end = dump.size();
         const std::string line = dump.substr(start, end - start);
         const size_t eq = line.find('=');
-        if (eq != std::string::npos && !IsFlagLine(line.substr(0, eq)))
+        if (eq != std::string::npos && (withFlags || !IsFlagLine(line.substr(0, eq))))
             fields.emplace_back(line.substr(0, eq), line.substr(eq + 1));
         start = end + 1;
     }
     return fields;
 }
 
-HeadlessEditor::HeadlessEditor(int versionByte) {
+HeadlessEditor::HeadlessEditor(int versionByte) : HeadlessEditor(versionByte, prompts) {}
+
+HeadlessEditor::HeadlessEditor(int versionByte, Prompts& answer) {
     variant = VariantOfVersion(versionByte);
     EditorOptions options;
     options.qnFamily = variant == 2 || variant == 5;
-    editor = std::make_unique<K740Editor>(prompts, options);
+    editor = std::make_unique<K740Editor>(answer, options);
+    // The field rules run as in the program: decoding a file raises their events too.
     rules = InstallRules(*editor, image);
     editor->setVersion(versionByte);
     (void)ApplyVariantLayout(*editor, variant, DecodeVersion(versionByte).minor, false);

@@ -1,6 +1,6 @@
 #pragma once
-// An editor with no window and nobody to answer it, shaped for a panel's version byte: how the
-// checks and the command-line client see blocks as the editor would show them.
+// An editor with no window, shaped for a panel's version byte: how the checks and the
+// command-line client see blocks and files as the editor would show them.
 #include <memory>
 #include <string>
 #include <utility>
@@ -26,8 +26,9 @@ class SilentPrompts : public Prompts {
 using FieldValues = std::vector<std::pair<std::string, std::string>>;
 
 // Every field the variant binds to its blocks as "name", "value" in a stable order, with the
-// version byte and the code and key counts first (the enabled and visible flags left out).
-[[nodiscard]] FieldValues EditorFieldValues(const K740Editor& editor, int variant);
+// version byte and the code and key counts first; the enabled and visible flags only on request.
+[[nodiscard]] FieldValues EditorFieldValues(const K740Editor& editor, int variant,
+                                            bool withFlags = false);
 
 struct HeadlessEditor {
     SilentPrompts prompts;
@@ -38,6 +39,8 @@ struct HeadlessEditor {
 
     // Shaped as identification shapes it for a panel of this version, with the field rules on.
     explicit HeadlessEditor(int versionByte);
+    // The same, with the editor's notices and questions going to answer instead of prompts.
+    HeadlessEditor(int versionByte, Prompts& answer);
     // The blocks as a read leaves them in the editor.
     void decode(const Block& settings, const Block& codes);
     [[nodiscard]] FieldValues fields() const { return EditorFieldValues(*editor, variant); }

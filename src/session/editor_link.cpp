@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "outcome_text.h"
 #include "variant_layout.h"
 
 namespace kerma {

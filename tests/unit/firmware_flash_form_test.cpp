@@ -10,6 +10,7 @@
 
 #include "../gui/ui_test_app.h"
 #include "com_thread.h"
+#include "editor_session.h"
 #include "firmware_test_support.h"
 #include "in_process_channel.h"
 #include "scripted_prompts.h"
@@ -71,16 +72,60 @@ TEST(TFormFlash, ShowsTheFileAndFollowsTheUploadPercentage) {
     EXPECT_FALSE(dialog.isVisible());
 }
 
-// The desktop program's arrangement: exchanges on TComThread, the editor link as their host, the
-// replacement ticked by FlashTicker, the dialog as its view.
+// The desktop program's arrangement: exchanges on TComThread, the program's session as their
+// host, the replacement ticked by FlashTicker, the dialog as its view.
 class RunnerDriver final : public LinkDriver {
   public:
+    explicit RunnerDriver(std::vector<std::string>& log) : log_(log) {}
     LinkRunner* runner = nullptr;
     LinkState& state() override { return runner->state(); }
     void start(LinkOperation op, Block data) override { runner->start(op, std::move(data)); }
     void stopCurrent() override { runner->stopCurrent(); }
-    void closePort() override { portOpen = false; }
+    void closePort() override {
+        log_.push_back("break");
+        portOpen = false;
+    }
     bool portOpen = false;
+
+  private:
+    std::vector<std::string>& log_;
+};
+
+// The dialog, noting every percentage that reached it while it was up.
+class WatchedDialog final : public FlashView {
+  public:
+    TFormFlash dialog;
+    std::vector<int> seenWhileShown;
+    void showDialog(const std::string& fileLine) override { dialog.showDialog(fileLine); }
+    void setProgress(int percent) override {
+        if (dialog.isVisible()) seenWhileShown.push_back(percent);
+        dialog.setProgress(percent);
+    }
+    void closeDialog() override { dialog.closeDialog(); }
+};
+
+class TestWindow final : public SessionWindow {
+  public:
+    TestWindow(RunnerDriver& driver, std::vector<std::string>& log) : driver_(driver), log_(log) {}
+    EditorSession* session = nullptr;
+    FlashTicker ticker{[this] { session->firmware().tick(); }};
+
+    int chosenVariant() override { return 3; }
+    bool openAndHandshake() override {
+        log_.push_back(driver_.portOpen ? "reconnect on an open port" : "connect");
+        driver_.portOpen = true;
+        driver_.start(LinkOperation::Handshake, {});
+        return true;
+    }
+    bool editorOpen() override { return true; }
+    void closeEditor() override { log_.push_back("close editor"); }
+    void setEditorEnabled(bool on) override { log_.push_back(on ? "enable" : "disable"); }
+    void showTransferProgress(int) override {}
+    void scheduleFirmwareTicks(int ms) override { ticker.schedule(ms); }
+
+  private:
+    RunnerDriver& driver_;
+    std::vector<std::string>& log_;
 };
 
 TEST(FlashTicker, ReplacementWithTheUploadOnAWorkerThread) {
@@ -94,53 +139,17 @@ TEST(FlashTicker, ReplacementWithTheUploadOnAWorkerThread) {
     ScriptedPrompts prompts;
     prompts.answers = {true};
     K740Editor editor(prompts);
-    TFormFlash dialog;
-    RunnerDriver driver;
+    WatchedDialog view;
     std::vector<std::string> log;
-    std::vector<int> seenWhileShown;
-    std::unique_ptr<FirmwareReplacement> flash;
-
-    EditorLinkHooks hooks;
-    hooks.chosenVariant = [] { return 3; };
-    hooks.openAndHandshake = [&] {
-        driver.portOpen = true;
-        driver.start(LinkOperation::Handshake, {});
-        return true;
-    };
-    hooks.replaceFirmware = [&](int variant) { flash->start(variant); };
-    hooks.encodeCodes = [&] { return Block(CodesLength(driver.state().layoutCode), 0); };
-    hooks.encodeSettings = [&](Block& s) {
-        s.assign(SettingsLength(driver.state().layoutCode), 0);
-        s[1] = editor.state().versionByte;
-        return std::string();
-    };
-    hooks.uploadProgress = [&](int percent) {
-        if (dialog.isVisible()) seenWhileShown.push_back(percent);
-        flash->progress(percent);
-    };
-    hooks.uploadFinished = [&] { flash->uploadFinished(); };
-    hooks.reconnect = [&] { flash->reconnectRequested(); };
-    EditorLink link(editor, driver, std::move(hooks));
-    LinkRunner runner(link, clock);
+    RunnerDriver driver(log);
+    TestWindow window(driver, log);
+    EditorSession session(editor, driver, window, view, base.folder());
+    window.session = &session;
+    LinkRunner runner(session.link(), clock);
     runner.setChannelSource([&] { return std::static_pointer_cast<ByteChannel>(channel); });
     driver.runner = &runner;
 
-    FirmwareReplacementHooks flashHooks;
-    flashHooks.breakLink = [&] {
-        log.push_back("break");
-        link.disconnectCommand();
-    };
-    flashHooks.reconnect = [&] {
-        log.push_back(driver.portOpen ? "reconnect on an open port" : "reconnect");
-        link.connectCommand();
-    };
-    flashHooks.setEditorEnabled = [&](bool on) { log.push_back(on ? "enable" : "disable"); };
-    flashHooks.folder = [&] { return base.folder(); };
-    flash = std::make_unique<FirmwareReplacement>(editor, driver, dialog, std::move(flashHooks));
-    FlashTicker ticker(*flash);
-
-    driver.state().identifyPending = true;
-    link.connectCommand();
+    session.connectCommand();
     ASSERT_TRUE(ServeUntil([&] {
         return editor.status(0).find("Запись конфигурации завершена") != std::string::npos;
     })) << editor.status(0);
@@ -149,11 +158,11 @@ TEST(FlashTicker, ReplacementWithTheUploadOnAWorkerThread) {
     EXPECT_EQ(panel.lastUpload(), firmware);
     EXPECT_EQ(panel.version(), 33);
     // Every hand-over of the upload found the dialog up and was served at once.
-    ASSERT_EQ(seenWhileShown.size(), (firmware.size() / 8) + 1);
-    EXPECT_EQ(seenWhileShown.back(), 100);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(log, (std::vector<std::string>{"disable", "enable", "break", "reconnect"}));
-    EXPECT_EQ(ticker.intervalMs(), 0);
+    ASSERT_EQ(view.seenWhileShown.size(), (firmware.size() / 8) + 1);
+    EXPECT_EQ(view.seenWhileShown.back(), 100);
+    EXPECT_FALSE(view.dialog.isVisible());
+    EXPECT_EQ(log, (std::vector<std::string>{"connect", "disable", "enable", "break", "connect"}));
+    EXPECT_EQ(window.ticker.intervalMs(), 0);
     EXPECT_EQ(prompts.shown.size(), 1u);
 }
 

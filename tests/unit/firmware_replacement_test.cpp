@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "editor_files.h"
+#include "editor_session.h"
 #include "firmware_test_support.h"
+#include "headless_editor.h"
 #include "in_process_channel.h"
 #include "inline_driver.h"
 #include "scripted_prompts.h"
@@ -246,87 +249,84 @@ TEST(FirmwareReplacementScript, NoFileClosesTheEditorAndStartsNothing) {
 
 // --- Whole, against the in-process panel -----------------------------------------------------
 
-struct PanelRig {
+// The link as the session drives it, with every close of the port (the break of the link) in
+// the log.
+class LoggedDriver final : public LinkDriver {
+  public:
+    LoggedDriver(InlineDriver& inner, Log& log) : inner_(inner), log_(log) {}
+    LinkState& state() override { return inner_.state(); }
+    void start(LinkOperation op, Block data) override { inner_.start(op, std::move(data)); }
+    void stopCurrent() override { inner_.stopCurrent(); }
+    void closePort() override {
+        log_.push_back("break");
+        inner_.closePort();
+    }
+
+  private:
+    InlineDriver& inner_;
+    Log& log_;
+};
+
+// Answers the replacement question, then lets the test change the panel.
+class ReplacePrompts final : public ScriptedPrompts {
+  public:
+    std::function<void()> afterQuestion;
+    bool question(const std::string& text, const std::string& caption) override {
+        const bool yes = ScriptedPrompts::question(text, caption);
+        if (afterQuestion) afterQuestion();
+        return yes;
+    }
+};
+
+// The program's session over the in-process panel: the window only records what it is asked.
+struct PanelRig final : SessionWindow {
     FirmwareBase base;
     VirtualPanel panel;
     VirtualClock clock;
     InProcessChannel channel{panel, clock};
-    InlineDriver driver{channel, clock};
-    ScriptedPrompts prompts;
-    K740Editor editor{prompts};
+    InlineDriver inline_{channel, clock};
     Log log;
+    LoggedDriver driver{inline_, log};
+    ReplacePrompts prompts;
+    K740Editor editor{prompts};
     FakeView view{log};
     int chosen;
     bool closed = false;
     bool editorEnabled = true;
-    std::function<void()> beforeReplace;
-    std::unique_ptr<EditorLink> link;
-    std::unique_ptr<FirmwareReplacement> flash;
+    int tickMs = 0;
+    std::unique_ptr<EditorSession> session;
+    FirmwareReplacement* flash = nullptr;
 
     PanelRig(uint8_t type, uint8_t version, int chosenVariant)
         : panel(type, version), chosen(chosenVariant) {
         prompts.answers = {true};
-        link = std::make_unique<EditorLink>(editor, driver, linkHooks());
-        driver.setHost(*link);
-        FirmwareReplacementHooks hooks;
-        hooks.breakLink = [this] {
-            log.push_back("break");
-            link->disconnectCommand();
-        };
-        hooks.reconnect = [this] {
-            log.push_back(driver.portOpen() ? "reconnect on an open port" : "reconnect");
-            link->connectCommand();
-        };
-        hooks.closeEditor = [this] { closed = true; };
-        hooks.setEditorEnabled = [this](bool on) { editorEnabled = on; };
-        hooks.folder = [this] { return base.folder(); };
-        flash = std::make_unique<FirmwareReplacement>(editor, driver, view, std::move(hooks));
+        session = std::make_unique<EditorSession>(editor, driver, *this, view, base.folder());
+        inline_.setHost(session->link());
+        flash = &session->firmware();
     }
 
-    EditorLinkHooks linkHooks() {
-        EditorLinkHooks hooks;
-        hooks.chosenVariant = [this] { return chosen; };
-        hooks.openAndHandshake = [this] {
-            driver.open();
-            driver.start(LinkOperation::Handshake, {});
-            return true;
-        };
-        hooks.closeEditor = [this] { closed = true; };
-        hooks.replaceFirmware = [this](int variant) {
-            if (beforeReplace) beforeReplace();
-            flash->start(variant);
-        };
-        hooks.encodeCodes = [this] { return Block(CodesLength(driver.state().layoutCode), 7); };
-        hooks.encodeSettings = [this](Block& s) {
-            s.assign(SettingsLength(driver.state().layoutCode), 9);
-            s[1] = editor.state().versionByte;
-            return std::string();
-        };
-        hooks.loadDefaultsAfterReplace = [this](int v) {
-            log.push_back("defaults " + std::to_string(v));
-        };
-        hooks.uploadProgress = [this](int percent) { flash->progress(percent); };
-        hooks.uploadFinished = [this] { flash->uploadFinished(); };
-        hooks.outcomeSeen = [this](int32_t code) {
-            if (code == LinkResult::BlockFailed) flash->uploadRefused();
-        };
-        hooks.reconnect = [this] {
-            log.push_back("reconnect asked");
-            flash->reconnectRequested();
-        };
-        return hooks;
+    int chosenVariant() override { return chosen; }
+    bool openAndHandshake() override {
+        log.push_back(inline_.portOpen() ? "reconnect on an open port" : "reconnect");
+        inline_.open();
+        inline_.start(LinkOperation::Handshake, {});
+        return true;
     }
+    bool editorOpen() override { return true; }
+    void closeEditor() override { closed = true; }
+    void setEditorEnabled(bool on) override { editorEnabled = on; }
+    void showTransferProgress(int) override {}
+    void scheduleFirmwareTicks(int ms) override { tickMs = ms; }
 
     // Connects, says Yes to the replacement question, and ticks as the timer would until the
     // procedure asks for no more ticks, running whatever each step starts.
     int connectAndReplace() {
-        driver.state().identifyPending = true;
-        link->connectCommand();
-        driver.pump();
+        session->connectCommand();
+        inline_.pump();
         int ticks = 0;
-        for (; flash->tickIntervalMs() != 0 && ticks < 5000; ++ticks) {
+        for (; tickMs != 0 && ticks < 5000; ++ticks) {
             flash->tick();
-            driver.pump();
+            inline_.pump();
         }
         return ticks;
     }
@@ -353,18 +353,23 @@ TEST(FirmwareReplacementPanel, UploadsReconnectsAndWritesTheDefaultsOfTheNewFirm
     EXPECT_FALSE(rig.view.shown);
     EXPECT_TRUE(rig.editorEnabled);
 
-    // The old link is broken before the new one is made, and the new firmware is identified and
-    // given its defaults with the wide layout.
-    EXPECT_TRUE(Before(rig.log, "reconnect asked", "break"));
-    EXPECT_TRUE(Before(rig.log, "break", "reconnect"));
-    EXPECT_TRUE(Before(rig.log, "reconnect", "defaults 1"));
-    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect on an open port"), 0);
+    // The old link is broken once, after the dialog has closed and before the new one is made;
+    // the new firmware is identified and given the factory configuration of its variant with the
+    // wide layout.
+    EXPECT_EQ(rig.log, (Log{"reconnect", "show", "close dialog", "break", "reconnect"}));
     EXPECT_EQ(rig.panel.version(), 18);
     EXPECT_EQ(rig.panel.acceptedWrites(), 2);
-    EXPECT_EQ(rig.panel.codes()[0], 7);
-    EXPECT_EQ(rig.panel.settings()[1023], 9);  // 1024-byte settings block of layout 102
-    EXPECT_FALSE(rig.driver.state().firmwareReplaced);
-    EXPECT_FALSE(rig.driver.state().identifyPending);
+    const Bytes wideWrite{0x55, Layout::Wide, 0x92};
+    const auto& rx = rig.panel.received();
+    EXPECT_NE(std::search(rx.begin(), rx.end(), wideWrite.begin(), wideWrite.end()), rx.end());
+    HeadlessEditor written(18);
+    written.decode(Block(rig.panel.settings().begin(), rig.panel.settings().begin() + 1024),
+                   Block(rig.panel.codes().begin(), rig.panel.codes().begin() + 1024));
+    HeadlessEditor factory(18);
+    (void)LoadFactoryDefaults(*factory.editor, factory.image, 1);
+    EXPECT_EQ(written.fields(), factory.fields());
+    EXPECT_FALSE(rig.inline_.state().firmwareReplaced);
+    EXPECT_FALSE(rig.inline_.state().identifyPending);
     EXPECT_EQ(rig.prompts.shown.size(), 1u);  // the replacement question only
     EXPECT_FALSE(rig.closed);
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена");
@@ -405,8 +410,8 @@ TEST_P(SilentUploadPanel, EndsWithTheErrorAndNoReconnect) {
     EXPECT_EQ(rig.prompts.shown[1], kFlashFailedMessage);
     EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
     EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
-    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect asked"), 0);
-    EXPECT_FALSE(rig.driver.state().firmwareReplaced);
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect"), 1);
+    EXPECT_FALSE(rig.inline_.state().firmwareReplaced);
     EXPECT_FALSE(rig.view.shown);
     EXPECT_TRUE(rig.editorEnabled);
     EXPECT_EQ(rig.panel.acceptedUploads(), 0);
@@ -422,7 +427,7 @@ TEST(FirmwareReplacementPanel, UnconfirmedUploadHandshakeSendsNoFirmware) {
     PanelRig rig(9, 18, 3);
     rig.base.put("740-QNMv3_9.tsk", MakeFirmware(33, 64));
     // From the replacement question on, the panel answers as another type.
-    rig.beforeReplace = [&rig] { rig.panel.faults().typeOverride = 10; };
+    rig.prompts.afterQuestion = [&rig] { rig.panel.faults().typeOverride = 10; };
     rig.connectAndReplace();
     EXPECT_TRUE(rig.uploadRequested());
     EXPECT_EQ(rig.flash->polls(), FirmwareReplacement::kReadyPolls);

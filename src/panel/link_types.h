@@ -1,4 +1,6 @@
 #pragma once
+// What both ends of the line agree on: operations, outcome codes, layouts, versions. No
+// threads, no port: the editor model uses these without the link.
 #include <cstdint>
 #include <string>
 
@@ -72,8 +74,5 @@ struct VersionInfo {
     std::string text;  // "1.7", "1.25"
 };
 [[nodiscard]] VersionInfo DecodeVersion(int versionByte);
-
-// Text of an outcome as the editor's status bar shows it ("" for codes without a text).
-[[nodiscard]] std::string OutcomeText(int32_t code);
 
 }  // namespace kerma

@@ -9,10 +9,10 @@
 #include "editor_files.h"
 #include "editor_rules.h"
 #include "factory_defaults.h"
+#include "headless_editor.h"
 #include "link_types.h"
 #include "settings_image.h"
 #include "state_dump.h"
-#include "variant_layout.h"
 
 namespace kerma::cli {
 namespace {
@@ -33,25 +33,20 @@ class StreamPrompts : public Prompts {
     std::ostream& err_;
 };
 
-// An editor connected, as it were, to a panel with this version byte: shaped for its variant
-// and minor number.
+// An editor connected, as it were, to a panel with this version byte, telling on err.
 struct Session {
     StreamPrompts prompts;
-    std::unique_ptr<K740Editor> editor;
-    ImageState image;
-    std::shared_ptr<RuleState> rules;
-    int variant = 0;
+    HeadlessEditor headless;
+    K740Editor& editor;
+    ImageState& image;
+    int variant;
 
-    Session(std::ostream& err, int versionByte) : prompts(err) {
-        variant = VariantOfVersion(versionByte);
-        EditorOptions options;
-        options.qnFamily = variant == 2 || variant == 5;
-        editor = std::make_unique<K740Editor>(prompts, options);
-        // The field rules run as in the program: decoding a file raises their events too.
-        rules = InstallRules(*editor, image);
-        editor->setVersion(versionByte);
-        (void)ApplyVariantLayout(*editor, variant, DecodeVersion(versionByte).minor, false);
-    }
+    Session(std::ostream& err, int versionByte)
+        : prompts(err),
+          headless(versionByte, prompts),
+          editor(*headless.editor),
+          image(headless.image),
+          variant(headless.variant) {}
 };
 
 // The version line of a file, read through the editor's own file check.
@@ -75,25 +70,14 @@ std::unique_ptr<Session> OpenFile(const std::string& path, std::ostream& err) {
     const auto version = FileVersion(path, err);
     if (!version) return nullptr;
     auto session = std::make_unique<Session>(err, *version);
-    if (!LoadConfigurationFrom(*session->editor, session->image, session->variant, path))
+    if (!LoadConfigurationFrom(session->editor, session->image, session->variant, path))
         return nullptr;
     return session;
 }
 
 // "name=value" lines of the editor dump, in their order.
-std::vector<std::pair<std::string, std::string>> Fields(const Session& s) {
-    std::vector<std::pair<std::string, std::string>> fields;
-    const std::string dump = DumpEditorState(*s.editor, s.variant);
-    size_t start = 0;
-    while (start < dump.size()) {
-        size_t end = dump.find('\n', start);
-        if (end == std::string::npos) end = dump.size();
-        const std::string line = dump.substr(start, end - start);
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos) fields.emplace_back(line.substr(0, eq), line.substr(eq + 1));
-        start = end + 1;
-    }
-    return fields;
+FieldValues Fields(const Session& s) {
+    return EditorFieldValues(s.editor, s.variant, true);
 }
 
 int Usage(std::ostream& err, const char* line) {
@@ -104,8 +88,8 @@ int Usage(std::ostream& err, const char* line) {
 // What the program runs on "Записать в файл": the checks before a save (system numbers, the
 // engineer password, in variant 5 the pruning of repeated codes), then the file.
 bool SaveAsTheProgramDoes(Session& s, const std::string& path) {
-    if (!ChecksBeforeSave(*s.editor, s.image)) return false;
-    return SaveConfigurationTo(*s.editor, s.image, s.variant, path);
+    if (!ChecksBeforeSave(s.editor, s.image)) return false;
+    return SaveConfigurationTo(s.editor, s.image, s.variant, path);
 }
 
 }  // namespace
@@ -122,7 +106,7 @@ int Resave(const std::vector<std::string>& args, std::ostream&, std::ostream& er
 std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& err) {
     auto session = OpenFile(path, err);
     if (!session) return std::nullopt;
-    K740Editor& editor = *session->editor;
+    K740Editor& editor = session->editor;
     if (!ChecksBeforeWrite(editor, session->image)) return std::nullopt;
     Cells codes = EncodeCodesImage(editor, session->image);
     EncodedImage settings = EncodeSettingsImage(editor, session->image);
@@ -141,11 +125,7 @@ bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string
         return false;
     }
     Session session(err, version);
-    K740Editor& editor = *session.editor;
-    Cells& held = editor.state().codesImage;
-    held.assign(static_cast<size_t>(kCodesCells), 0);
-    std::copy_n(codes.begin(), std::min(codes.size(), held.size()), held.begin());
-    DecodeSettingsImage(editor, session.image, settings);
+    session.headless.decode(settings, codes);
     return SaveAsTheProgramDoes(session, path);
 }
 
@@ -153,7 +133,7 @@ int Show(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (args.size() != 1) return Usage(err, "show ФАЙЛ.cfg");
     auto session = OpenFile(args[0], err);
     if (!session) return kUnusable;
-    out << DumpEditorState(*session->editor, session->variant);
+    out << DumpEditorState(session->editor, session->variant);
     return kDone;
 }
 
@@ -193,8 +173,8 @@ int Defaults(const std::vector<std::string>& args, std::ostream&, std::ostream& 
     const std::string& text = options["--variant"];
     if (text.size() != 1 || !HasFactoryImage(text[0] - '0')) return Usage(err, usage);
     Session session(err, FactoryVersionByte(text[0] - '0'));
-    (void)LoadFactoryDefaults(*session.editor, session.image, session.variant);
-    if (session.editor->status(0) != kDefaultsLoadedText) return kFailed;
+    (void)LoadFactoryDefaults(session.editor, session.image, session.variant);
+    if (session.editor.status(0) != kDefaultsLoadedText) return kFailed;
     if (!SaveAsTheProgramDoes(session, options["--out"])) return kFailed;
     err << kFileSavedText << "\n";
     return kDone;

@@ -1,0 +1,42 @@
+# The layers as the link lines draw them. A library that starts to pull in something its layer
+# must not have stops the configure step here, before anyone builds on the new arrow.
+function(kerma_link_closure target out)
+  set(seen "")
+  set(queue ${target})
+  while(queue)
+    list(POP_FRONT queue item)
+    if(item IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${item})
+    if(TARGET ${item})
+      get_target_property(imported ${item} IMPORTED)
+      if(NOT imported)
+        get_target_property(libs ${item} LINK_LIBRARIES)
+        if(libs)
+          list(APPEND queue ${libs})
+        endif()
+      endif()
+    endif()
+  endwhile()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+function(kerma_forbid_links target)
+  kerma_link_closure(${target} closure)
+  foreach(forbidden ${ARGN})
+    if(forbidden IN_LIST closure)
+      message(FATAL_ERROR "${target} links ${forbidden}, which its layer must not use")
+    endif()
+  endforeach()
+endfunction()
+
+# The editor model: no port, no threads, no Qt.
+foreach(model kerma_editor kerma_rules kerma_image)
+  kerma_forbid_links(${model} kerma_link Threads::Threads Qt6::Core Qt6::Gui Qt6::Widgets)
+endforeach()
+# Below the windows: no widgets.
+foreach(core kerma_session kerma_firmware kerma_safety kerma_editor_files kerma_editor_session
+             kerma_cli_files)
+  kerma_forbid_links(${core} Qt6::Widgets kerma_editor_ui kerma_firmware_ui kerma_app)
+endforeach()

@@ -1,0 +1,77 @@
+#include "form_session.h"
+
+#include <QKeySequence>
+#include <QShortcut>
+
+#include "firmware_file.h"
+#include "k740_form.h"
+
+namespace kerma {
+namespace {
+
+constexpr const char* kEditorHelp = "Setka-740-v4_6-help.hlp";
+
+}  // namespace
+
+FormSession::FormSession(TK740Form& form, LinkDriver& driver, SessionContext context)
+    : form_(form),
+      context_(std::move(context)),
+      flash_(new TFormFlash(&form)),
+      ticker_([this] { session_->firmware().tick(); }) {
+    session_ =
+        std::make_unique<EditorSession>(form_.editor(), driver, *this, *flash_, FirmwareFolder());
+    wireButtons();
+}
+
+// The session first: it stops the ticks while this window still answers.
+FormSession::~FormSession() {
+    session_.reset();
+}
+
+int FormSession::chosenVariant() {
+    return context_.chosenVariant();
+}
+
+bool FormSession::openAndHandshake() {
+    return context_.openAndHandshake();
+}
+
+bool FormSession::editorOpen() {
+    return context_.editorOpen();
+}
+
+void FormSession::closeEditor() {
+    context_.closeEditor();
+}
+
+void FormSession::setEditorEnabled(bool enabled) {
+    form_.setEnabled(enabled);
+}
+
+void FormSession::showTransferProgress(int percent) {
+    form_.setTransferProgress(percent);
+}
+
+void FormSession::scheduleFirmwareTicks(int intervalMs) {
+    ticker_.schedule(intervalMs);
+}
+
+void FormSession::wireButtons() {
+    auto& hooks = form_.hooks;
+    EditorSession& s = *session_;
+    hooks.onWrite = [&s] { s.writeCommand(); };
+    hooks.onRead = [&s] { s.readCommand(); };
+    hooks.onCancel = [&s] { s.cancelCommand(); };
+    hooks.onConnect = [&s] { s.connectCommand(); };
+    hooks.onDefaults = [&s] { s.defaultsCommand(); };
+    hooks.onLoad = [&s] { s.loadCommand(); };
+    hooks.onSave = [&s] { (void)s.saveCommand(); };
+    hooks.canClose = [&s] { return s.canClose(); };
+    auto* report = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &form_);
+    QObject::connect(report, &QShortcut::activated, &form_, [&s] { s.saveReport(); });
+    hooks.onHelp = [this] {
+        if (context_.showHelp) context_.showHelp(&form_, kEditorHelp);
+    };
+}
+
+}  // namespace kerma

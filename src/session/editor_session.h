@@ -1,0 +1,93 @@
+#pragma once
+// Everything that lives as long as one editor window, put together in one place: the image state
+// and rules beside the editor's controls, the link as the editor sees it, files and defaults, the
+// firmware replacement and the safety net. The program and the tests build the same object; the
+// window layer only answers what needs widgets (SessionWindow). No widgets here.
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "editor_link.h"
+#include "editor_rules.h"
+#include "firmware_replacement.h"
+#include "image_state.h"
+#include "safety_net.h"
+
+namespace kerma {
+
+// What a session needs of the windows. Every member must be given: a window that leaves one
+// out does not compile, so no link step is silently dropped.
+class SessionWindow {
+  public:
+    virtual ~SessionWindow() = default;
+    // The variant chosen on the main window's radio buttons.
+    virtual int chosenVariant() = 0;
+    // The main window's open-the-port-and-handshake routine; false when the port did not open.
+    virtual bool openAndHandshake() = 0;
+    // The editor window exists; link buttons switch only then.
+    virtual bool editorOpen() = 0;
+    virtual void closeEditor() = 0;
+    // The whole editor window on or off (off while the firmware goes in).
+    virtual void setEditorEnabled(bool enabled) = 0;
+    // The status bar's progress of a chain in percent; -1 hides it.
+    virtual void showTransferProgress(int percent) = 0;
+    // The firmware replacement wants FirmwareReplacement::tick() every intervalMs; 0 stops.
+    virtual void scheduleFirmwareTicks(int intervalMs) = 0;
+};
+
+class EditorSession {
+  public:
+    // flash: the upload's progress dialog. firmwareFolder: where firmware files are looked for.
+    EditorSession(K740Editor& editor, LinkDriver& driver, SessionWindow& window, FlashView& flash,
+                  std::filesystem::path firmwareFolder);
+    ~EditorSession();
+    EditorSession(const EditorSession&) = delete;
+    EditorSession& operator=(const EditorSession&) = delete;
+
+    [[nodiscard]] EditorLink& link() { return *link_; }
+    [[nodiscard]] ImageState& image() { return image_; }
+    [[nodiscard]] SafetyNet& safety() { return *safety_; }
+    [[nodiscard]] FirmwareReplacement& firmware() { return *replacement_; }
+
+    // The editor's buttons.
+    void readCommand();
+    void writeCommand();
+    void cancelCommand();
+    void connectCommand();
+    void defaultsCommand();
+    void loadCommand();
+    // "Записать в файл"; true when a file was written.
+    bool saveCommand();
+    // The window is about to close: false keeps it open (unsaved edits the user keeps).
+    bool canClose();
+    // Ctrl+P: the configuration report of what the editor shows, as HTML or PDF.
+    void saveReport();
+
+    // Demo start: factory defaults of the chosen variant; the LayoutCode they imply.
+    void startDemo();
+    // The editor is closing: a replacement in progress stops waiting.
+    void closing();
+    [[nodiscard]] bool replacingFirmware() const {
+        return replacement_->stage() != FirmwareReplacement::Stage::Idle;
+    }
+
+  private:
+    EditorLinkHooks linkHooks();
+    FirmwareReplacementHooks firmwareHooks();
+    void takeLayout(std::optional<int32_t> layoutCode);
+    void decode(const Block& settings, const Block& codes);
+    void defaultsAfterReplace(int variant);
+    bool mayDropEdits();
+
+    K740Editor& editor_;
+    LinkDriver& driver_;
+    SessionWindow& window_;
+    std::filesystem::path firmwareFolder_;
+    ImageState image_;
+    std::shared_ptr<RuleState> rules_;
+    std::unique_ptr<SafetyNet> safety_;
+    std::unique_ptr<EditorLink> link_;
+    std::unique_ptr<FirmwareReplacement> replacement_;
+};
+
+}  // namespace kerma
