@@ -26,7 +26,8 @@ struct PortArgs {
     bool verify = false;
 };
 
-// --port and --out take a value, --raw and --verify none; anything else that starts with "--" is a mistake.
+// --port and --out take a value, --raw and --verify none; anything else that starts with "--" is a
+// mistake.
 std::optional<PortArgs> ParsePortArgs(const std::vector<std::string>& args) {
     PortArgs parsed;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -91,8 +92,7 @@ bool OpenLine(const std::string& port, SerialPort& serial) {
 
 void PrintAttempts(SyncLink& link) {
     link.onOutcome = [](int32_t code, int attempt) {
-        if (code == LinkResult::Attempt && attempt > 1)
-            std::cerr << "Установка связи с прибором...Попытка №" << attempt << " из 10\n";
+        if (code == LinkResult::Attempt && attempt > 1) std::cerr << AttemptText(attempt) << "\n";
     };
 }
 
@@ -150,8 +150,8 @@ void KeepPanelHeader(Cells& settings, int32_t fileHeader, const Block& panelSett
 
 int Probe(const std::vector<std::string>& args) {
     const auto parsed = ParsePortArgs(args);
-    if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->raw ||
-        parsed->verify || !parsed->files.empty()) {
+    if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->raw || parsed->verify ||
+        !parsed->files.empty()) {
         return Usage(kProbeUsage);
     }
     Session s;

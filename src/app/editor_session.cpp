@@ -51,7 +51,7 @@ void EditorSession::takeLayout(std::optional<int32_t> layoutCode) {
 }
 
 void EditorSession::startDemo() {
-    takeLayout(LoadFactoryDefaults(form_.editor(), image_, context_.chosenVariant()));
+    takeLayout(StartDemo(form_.editor(), image_, context_.chosenVariant()));
     safety_->markClean();
 }
 

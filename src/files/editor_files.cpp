@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::string_view kPages = "PageControl";
 constexpr std::string_view kFirstPage = "TabSheetRazdel";
+constexpr std::string_view kCancelButton = "CancelButton";
 constexpr int kHeaderCell = 0;
 constexpr int kVersionCell = 1;
 // Kept cells the panel uses for its own bookkeeping; a file always carries them as 0.
@@ -103,9 +104,15 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
 }
 
 int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
+    const int variant = DemoVariant(chosenVariant);
+    editor.setStatus(1, DemoStatusText(variant));
     editor.model().setEnabled(kPages, true);
-    (void)ApplyVariantLayout(editor, DemoVariant(chosenVariant), 0, true);
-    return LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
+    (void)ApplyVariantLayout(editor, variant, 0, true);
+    const int32_t layoutCode =
+        LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
+    // There is no link to break in a demo.
+    editor.model().setEnabled(kCancelButton, false);
+    return layoutCode;
 }
 
 std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant,

@@ -27,8 +27,11 @@ int FrameBytes(int length) {
 
 }  // namespace
 
+// The factory defaults are prepared in the wide layout; a variant whose regular blocks are small
+// keeps its small ones.
 int32_t LayoutAfterReplace(int variant) {
-    return (variant == 1 || variant == 3 || variant == 5) ? Layout::Wide : Layout::Small;
+    const int32_t regular = RegularLayout(variant);
+    return regular == Layout::Small ? regular : Layout::Wide;
 }
 
 EditorLink::EditorLink(K740Editor& editor, LinkDriver& driver, EditorLinkHooks hooks)
@@ -40,22 +43,14 @@ std::string EditorLink::onlineText() const {
 
 // --- Link buttons ----------------------------------------------------------------------------
 
-void EditorLink::setConnectedButtons() {
+// Read and write wait for the identification or the chain that follows a connect.
+void EditorLink::setLinkButtons(bool connected) {
     if (!hooks_.editorOpen()) return;
     auto& m = editor_.model();
     m.setEnabled(kReadButton, false);
     m.setEnabled(kWriteButton, false);
-    m.setEnabled(kConnectButton, false);
-    m.setEnabled(kCancelButton, true);
-}
-
-void EditorLink::setDisconnectedButtons() {
-    if (!hooks_.editorOpen()) return;
-    auto& m = editor_.model();
-    m.setEnabled(kReadButton, false);
-    m.setEnabled(kWriteButton, false);
-    m.setEnabled(kConnectButton, true);
-    m.setEnabled(kCancelButton, false);
+    m.setEnabled(kConnectButton, !connected);
+    m.setEnabled(kCancelButton, connected);
 }
 
 void EditorLink::enableReadWrite(bool pages) {
@@ -117,7 +112,7 @@ void EditorLink::disconnectCommand() {
     replaceAfterRead_ = 0;
     editor_.model().setEnabled(kPageControl, false);
     driver_.stopCurrent();
-    setDisconnectedButtons();
+    setLinkButtons(false);
     driver_.closePort();
     endChainProgress();
     editor_.setStatus(0, "Нет связи с прибором");
@@ -128,7 +123,7 @@ void EditorLink::connectCommand() {
     replaceAfterRead_ = 0;
     driver_.state().identifyPending = true;
     hooks_.openAndHandshake();
-    setConnectedButtons();
+    setLinkButtons(true);
 }
 
 // --- Outcomes --------------------------------------------------------------------------------
@@ -141,7 +136,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
         case LinkResult::NoAnswer:
             prompts.notice(OutcomeText(code));
             editor_.setStatus(0, OutcomeText(code));
-            setDisconnectedButtons();
+            setLinkButtons(false);
             break;
         case LinkResult::WrongType:
             prompts.notice(OutcomeText(code));
@@ -163,8 +158,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
             editor_.setStatus(0, OutcomeText(code));
             break;
         case LinkResult::Attempt:
-            editor_.setStatus(
-                0, "Установка связи с прибором...Попытка №" + std::to_string(attempt) + " из 10");
+            editor_.setStatus(0, AttemptText(attempt));
             break;
         case LinkResult::Written:
             editor_.setStatus(0, caption + "  Запись конфигурации завершена");

@@ -11,8 +11,6 @@ namespace rules {
 namespace {
 
 constexpr int kPartitions = 16;
-constexpr int kMaxCodes = 32;
-constexpr int kMaxKeys = 96;
 constexpr int kKeysPerPage = 32;
 constexpr size_t kKeyLength = 12;
 constexpr const char* kZeroNotice = "0 не допустим!";
@@ -24,6 +22,7 @@ std::string KeyField(int n) {
     return Indexed("Key", n);
 }
 
+// The field is emptied before it is disabled, so its entry filter still sees the change.
 void SetInUse(FormModel& model, const std::string& field, bool inUse,
               std::string (*boxName)(int, int), int number) {
     if (!inUse) model.setText(field, "");
@@ -47,19 +46,12 @@ int FollowedPosition(FormModel& model, std::string_view edit, std::string_view u
 
 void CodeCountRule(RuleContext& context) {
     FormModel& model = context.model();
-    int count = FollowedPosition(model, "NumKodEdit", "KOD");
-    context.editor.state().codeCount = count;
-    for (int n = 1; n <= kMaxCodes; ++n) SetInUse(model, CodeField(n), n <= count, CodeBoxName, n);
+    ApplyCodeCount(model, context.editor.state(), FollowedPosition(model, "NumKodEdit", "KOD"));
 }
 
 void KeyCountRule(RuleContext& context) {
     FormModel& model = context.model();
-    int count = FollowedPosition(model, "NumKeyEdit", "KEY");
-    context.editor.state().keyCount = count;
-    model.setVisible("TM0132", true);
-    model.setVisible("TM3264", count > kKeysPerPage);
-    model.setVisible("TM6496", count > 2 * kKeysPerPage);
-    for (int n = 1; n <= kMaxKeys; ++n) SetInUse(model, KeyField(n), n <= count, KeyBoxName, n);
+    ApplyKeyCount(model, context.editor.state(), FollowedPosition(model, "NumKeyEdit", "KEY"));
 }
 
 // A count field left with a number the up-down does not take shows the count in use again.
@@ -197,6 +189,28 @@ void InstallCodeKeyRules(const Context& context) {
 }
 
 }  // namespace rules
+
+void SetCodeInUse(FormModel& model, int n, bool inUse) {
+    rules::SetInUse(model, rules::CodeField(n), inUse, CodeBoxName, n);
+}
+
+void SetKeyInUse(FormModel& model, int n, bool inUse) {
+    rules::SetInUse(model, rules::KeyField(n), inUse, KeyBoxName, n);
+}
+
+void ApplyCodeCount(FormModel& model, K740State& state, int count) {
+    state.codeCount = count;
+    for (int n = 1; n <= kMaxCodes; ++n) SetCodeInUse(model, n, n <= count);
+}
+
+void ApplyKeyCount(FormModel& model, K740State& state, int count) {
+    using rules::kKeysPerPage;
+    state.keyCount = count;
+    model.setVisible("TM0132", true);
+    model.setVisible("TM3264", count > kKeysPerPage);
+    model.setVisible("TM6496", count > 2 * kKeysPerPage);
+    for (int n = 1; n <= kMaxKeys; ++n) SetKeyInUse(model, n, n <= count);
+}
 
 // Duplicates are asked about and never refuse the list; the first key whose authorities
 // disagree with it ends the check with a refusal.

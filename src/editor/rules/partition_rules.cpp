@@ -100,3 +100,11 @@ void InstallPartitionRules(const Context& context) {
 }
 
 }  // namespace kerma::rules
+
+namespace kerma {
+
+void ApplyDurationEnableRules(FormModel& model) {
+    for (const rules::ModeGroup& group : rules::kModeGroups) rules::ApplyEnableRule(model, group);
+}
+
+}  // namespace kerma
