@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "link_types.h"
 
@@ -37,14 +38,14 @@ class Shaper {
     }
 
     void qnmPages(const char* razdelCaption) {
-        show("TabSheetRazdel");
-        caption("TabSheetRazdel", razdelCaption);
-        show("TabSheetKod");
-        caption("TabSheetKod", "Редактирование кодов");
+        show(fields::TabSheetRazdel);
+        caption(fields::TabSheetRazdel, razdelCaption);
+        show(fields::TabSheetKod);
+        caption(fields::TabSheetKod, "Редактирование кодов");
         hide("PanelQN");
-        show("TabSheetPriv");
-        show("TabSheetKey");
-        hide("TabSheetName");
+        show(fields::TabSheetPriv);
+        show(fields::TabSheetKey);
+        hide(fields::TabSheetName);
         qnmDevice(true);
         show("Label1135");
         family("Iskl", true);
@@ -52,14 +53,14 @@ class Shaper {
     }
 
     void qnPages(const char* razdelCaption) {
-        show("TabSheetRazdel");
-        caption("TabSheetRazdel", razdelCaption);
+        show(fields::TabSheetRazdel);
+        caption(fields::TabSheetRazdel, razdelCaption);
         show("PanelQN");
-        hide("TabSheetPriv");
-        hide("TabSheetKey");
-        show("TabSheetName");
-        caption("TabSheetName", "Назначение в объекты");
-        hide("TabSheetNameRzd");
+        hide(fields::TabSheetPriv);
+        hide(fields::TabSheetKey);
+        show(fields::TabSheetName);
+        caption(fields::TabSheetName, "Назначение в объекты");
+        hide(fields::TabSheetNameRzd);
         hide("GroupBox1");
         hide("GroupBox8");
         qnmDevice(false);
@@ -67,7 +68,7 @@ class Shaper {
         caption("TypeLabel", "Тип прибора: Kerma 740-QN");
         hide("GroupBox26");
         placeBindings(0);
-        hide("TabSheetSysNum");
+        hide(fields::TabSheetSysNum);
         hide("Label1520");
     }
 
@@ -106,21 +107,21 @@ class Shaper {
 
 void Variant1(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
-    l.show("TabSheetNameRzd");
+    l.show(fields::TabSheetNameRzd);
     for (int r = 2; r <= 4; ++r) l.hide("RPU" + Num(r));
     l.family("ds2", false);
     l.caption("RPU1", "РПУ");
     l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM");
     l.hide("GroupBox26");
     l.placeBindings(0);
-    l.hide("TabSheetSysNum");
+    l.hide(fields::TabSheetSysNum);
     l.hide("Label1520");
     l.hide("GroupBox36");
     if (demo) minor = 9;  // the demo shows the newest firmware's form, nothing hidden by age
     if (!demo && minor < 8) {
         l.hide("GroupBox21");
         l.hide("GSMkom");
-        l.hide("TabSheetNameRzd");
+        l.hide(fields::TabSheetNameRzd);
     }
     if (!demo && minor == 7) l.show("GSMkom");
     if (!demo && minor < 9) {
@@ -140,7 +141,7 @@ void Variant3(Shaper& l, int minor, bool demo) {
     l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM №1");
     l.show("GroupBox26");
     l.placeBindings(142);
-    l.show("TabSheetSysNum");
+    l.show(fields::TabSheetSysNum);
     l.show("Label1520");
     l.show("GroupBox36");
     if (demo) return;
@@ -149,7 +150,7 @@ void Variant3(Shaper& l, int minor, bool demo) {
         l.hide("GroupBox36");
         l.family("ds2", false);
         l.hide("Label1520");
-        if (minor < 2) l.hide("TabSheetSysNum");
+        if (minor < 2) l.hide(fields::TabSheetSysNum);
     }
     if (minor < 4) {
         l.hide("kom781");
@@ -163,7 +164,7 @@ void Variant5(Shaper& l, bool demo) {
     l.caption("VersionLabel", "Версия ПО прибора: " + l.versionText());
     l.codeGridHidden();
     l.caption("IdBox", "Коды:");
-    if (demo) l.caption("TabSheetKod", "Редактирование кодов подтверждения");
+    if (demo) l.caption(fields::TabSheetKod, "Редактирование кодов подтверждения");
 }
 
 void Variant2(Shaper& l) {
@@ -188,7 +189,7 @@ std::optional<int32_t> ApplyVariantLayout(K740Editor& editor, int variant, int m
             Variant3(l, minor, demo);
             break;
         case 4:
-            l.hide("TabSheetName");
+            l.hide(fields::TabSheetName);
             break;
         case 5:
             Variant5(l, demo);

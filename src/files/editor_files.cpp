@@ -5,6 +5,7 @@
 #include "codes_image.h"
 #include "editor_rules.h"
 #include "factory_defaults.h"
+#include "fields/window_fields.h"
 #include "link_types.h"
 #include "settings_image.h"
 #include "variant_layout.h"
@@ -12,9 +13,8 @@
 namespace kerma {
 namespace {
 
-constexpr std::string_view kPages = "PageControl";
-constexpr std::string_view kFirstPage = "TabSheetRazdel";
-constexpr std::string_view kCancelButton = "CancelButton";
+constexpr std::string_view kPages = fields::PageControl;
+constexpr std::string_view kFirstPage = fields::TabSheetRazdel;
 constexpr int kHeaderCell = 0;
 constexpr int kVersionCell = 1;
 // Kept cells the panel uses for its own bookkeeping; a file always carries them as 0.
@@ -111,7 +111,7 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
     const int32_t layoutCode =
         LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
     // There is no link to break in a demo.
-    editor.model().setEnabled(kCancelButton, false);
+    editor.model().setEnabled(fields::CancelButton, false);
     return layoutCode;
 }
 

@@ -4,6 +4,7 @@
 
 #include "codes_image.h"
 #include "count_rules.h"
+#include "fields/window_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
 #include "link_types.h"
@@ -310,7 +311,7 @@ int CodecVariant(const K740Editor& editor, const ImageState& image) {
 }
 
 void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& settings) {
-    editor.model().setEnabled("PageControl", true);
+    editor.model().setEnabled(fields::PageControl, true);
     Cells cells = settings;
     cells.resize(std::max<size_t>(cells.size(), kSettingsCells), 0);
     if (!editor.state().demoMode) editor.state().versionByte = Byte(cells, kVersion);

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "fields/window_fields.h"
 #include "image_state.h"
 #include "k740_controls.h"
 
@@ -171,7 +172,7 @@ class Report {
         qnmStatuses();
         if (variant_ == 3 && shown("Border1")) borders();
         bindings();
-        if (shown("TabSheetSysNum")) systemNumbers();
+        if (shown(fields::TabSheetSysNum)) systemNumbers();
         codes(true);
         keys();
     }
@@ -197,7 +198,7 @@ class Report {
 
     void partitionsTable() {
         heading("Разделы");
-        const bool names = shown("TabSheetNameRzd");
+        const bool names = shown(fields::TabSheetNameRzd);
         const bool exclusion = shown("Iskl1");
         Row head{"№"};
         if (names) head.push_back("Название");

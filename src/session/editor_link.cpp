@@ -2,17 +2,13 @@
 
 #include <utility>
 
+#include "fields/window_fields.h"
 #include "variant_layout.h"
 
 namespace kerma {
 namespace {
 
-constexpr std::string_view kReadButton = "ReadButton";
-constexpr std::string_view kWriteButton = "WriteButton";
-constexpr std::string_view kConnectButton = "ConnectButton";
-constexpr std::string_view kCancelButton = "CancelButton";
-constexpr std::string_view kPageControl = "PageControl";
-constexpr std::string_view kFirstPage = "TabSheetRazdel";
+constexpr std::string_view kFirstPage = fields::TabSheetRazdel;
 constexpr std::string_view kVersionLabel = "VersionLabel";
 constexpr int kVersionCell = 1;
 constexpr const char* kReplaceCaption = "Подтверждение";
@@ -47,29 +43,29 @@ std::string EditorLink::onlineText() const {
 void EditorLink::setLinkButtons(bool connected) {
     if (!hooks_.editorOpen()) return;
     auto& m = editor_.model();
-    m.setEnabled(kReadButton, false);
-    m.setEnabled(kWriteButton, false);
-    m.setEnabled(kConnectButton, !connected);
-    m.setEnabled(kCancelButton, connected);
+    m.setEnabled(fields::ReadButton, false);
+    m.setEnabled(fields::WriteButton, false);
+    m.setEnabled(fields::ConnectButton, !connected);
+    m.setEnabled(fields::CancelButton, connected);
 }
 
 void EditorLink::enableReadWrite(bool pages) {
     auto& m = editor_.model();
-    m.setEnabled(kReadButton, true);
-    m.setEnabled(kWriteButton, true);
-    if (pages) m.setEnabled(kPageControl, true);
+    m.setEnabled(fields::ReadButton, true);
+    m.setEnabled(fields::WriteButton, true);
+    if (pages) m.setEnabled(fields::PageControl, true);
 }
 
 // --- Commands --------------------------------------------------------------------------------
 
 void EditorLink::beginChain(const char* what) {
     auto& m = editor_.model();
-    m.setEnabled(kReadButton, false);
-    m.setEnabled(kWriteButton, false);
+    m.setEnabled(fields::ReadButton, false);
+    m.setEnabled(fields::WriteButton, false);
     editor_.setStatus(0, editor_.state().deviceCaption + what);
     editor_.setStatus(1, onlineText());
-    m.setActivePage(kPageControl, kFirstPage);
-    m.setEnabled(kPageControl, false);
+    m.setActivePage(fields::PageControl, kFirstPage);
+    m.setEnabled(fields::PageControl, false);
 }
 
 void EditorLink::startChain(LinkOperation first, Block data) {
@@ -110,7 +106,7 @@ void EditorLink::writeCommand() {
 
 void EditorLink::disconnectCommand() {
     replaceAfterRead_ = 0;
-    editor_.model().setEnabled(kPageControl, false);
+    editor_.model().setEnabled(fields::PageControl, false);
     driver_.stopCurrent();
     setLinkButtons(false);
     driver_.closePort();

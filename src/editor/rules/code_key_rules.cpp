@@ -1,6 +1,7 @@
 // Confirmation codes and Touch Memory keys: the counts, the entry filters and the list checks.
 #include <vector>
 
+#include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
 
@@ -248,7 +249,7 @@ int PruneCodes(K740Editor& editor) {
         bool reported = false;
         for (int m = 1; m < n; ++m) {
             if (seen[m] != text) continue;
-            ShowPage(model, "PageControl", "TabSheetKod");
+            ShowPage(model, fields::PageControl, fields::TabSheetKod);
             if (!reported) {
                 editor.prompts().notice("Поторяющийся Код в позиции №" + std::to_string(n) +
                                         " будет удален!");
@@ -263,7 +264,7 @@ int PruneCodes(K740Editor& editor) {
     }
     model.setText("NumKodEdit", std::to_string(last));
     model.setPosition("KOD", last);
-    ShowPage(model, "PageControl", "TabSheetRazdel");
+    ShowPage(model, fields::PageControl, fields::TabSheetRazdel);
     return 1;
 }
 

@@ -1,6 +1,7 @@
 // Object numbers of the QN transmitters' alarm loops, the row resets and the general reset.
 #include <set>
 
+#include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
 
@@ -75,7 +76,7 @@ void ReadAssignments(RuleContext& context, int receivers, Notices& notices) {
         std::string field = LoopField(q);
         std::optional<long> number = FieldValue(model.at(field).text);
         if (!number) {
-            ShowPage(model, "PageControl", "TabSheetName");
+            ShowPage(model, fields::PageControl, fields::TabSheetName);
             ShowReceiverTab(model, q);
             notices.show(kObjectRange);
             ResetAndFocus(model, field, "0 ");
@@ -97,7 +98,7 @@ void ReportRepeats(RuleContext& context, const std::string& field, int t, int re
                 continue;
             }
             int other = t == q2 ? q1 : q2;
-            ShowPage(context.model(), "PageControl", "TabSheetName");
+            ShowPage(context.model(), fields::PageControl, fields::TabSheetName);
             ShowReceiverTab(context.model(), t);
             notices.show(kRepeatedObject + std::to_string(Transmitter(other) + 1));
             if (t != q1 && t != q2) continue;

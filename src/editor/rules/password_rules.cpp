@@ -1,6 +1,7 @@
 // The engineer's, user's and administrator's passwords.
 #include <algorithm>
 
+#include "fields/window_fields.h"
 #include "rule_helpers.h"
 
 namespace kerma::rules {
@@ -87,7 +88,7 @@ bool EngineerPasswordBeforeEncoding(RuleContext& context) {
     bool digitsOnly = std::all_of(text.begin(), text.end(),
                                   [](char c) { return c == ' ' || (c >= '0' && c <= '9'); });
     if (digitsOnly && FilledPositions(text, kEngineerDigits, true) == kEngineerDigits) return true;
-    ShowPage(context.model(), "PageControl", "TabSheetRazdel");
+    ShowPage(context.model(), fields::PageControl, fields::TabSheetRazdel);
     context.prompts().notice(kEngineerNotice);
     context.model().setFocus(field);
     return false;
