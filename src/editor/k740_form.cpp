@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "editor_widgets.h"
+#include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "hint_settings.h"
 #include "qt_prompts.h"
@@ -58,7 +59,7 @@ TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts) :
     buildFrame();
     observer_ = model().subscribe([this](const Control& c, ControlProperty p) { apply(c, p); });
     hintMirror_ = AddHintMirror([this](const QString& hint) {
-        if (editor_) model().setCaption("HintLabelQN", hint.toStdString());
+        if (editor_) model().setCaption(fields::HintLabelQN, hint.toStdString());
     });
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
                           [this](QWidget*, QWidget* now) { focusMoved(now); });
@@ -373,8 +374,8 @@ void TK740Form::setMakerSite(const QString& makerName, const QString& webAddress
     webAddress_ = webAddress;
     const std::string hint =
         "Соединение с сайтом\n" + makerName.toStdString() + " (" + webAddress.toStdString() + ")";
-    model().setHint("Image1", hint);
-    model().setHint("Image3", hint);
+    model().setHint(fields::Image1, hint);
+    model().setHint(fields::Image3, hint);
 }
 
 void TK740Form::setTransferProgress(int percent) {

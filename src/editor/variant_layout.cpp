@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "link_types.h"
@@ -31,8 +32,10 @@ class Shaper {
 
     // The partition table and device groups of the QN-M layout.
     void qnmDevice(bool shown) {
-        for (const char* name : {"Razdel", "Rele1Combo", "Rele2Combo"}) enable(name, shown);
-        for (const char* name : {"GroupBox7", "GroupBox14", "GroupBox19", "Status_izv"}) {
+        for (const char* name : {fields::Razdel, fields::Rele1Combo, fields::Rele2Combo})
+            enable(name, shown);
+        for (const char* name :
+             {fields::GroupBox7, fields::GroupBox14, fields::GroupBox19, fields::Status_izv}) {
             show(name, shown);
         }
     }
@@ -42,34 +45,34 @@ class Shaper {
         caption(fields::TabSheetRazdel, razdelCaption);
         show(fields::TabSheetKod);
         caption(fields::TabSheetKod, "Редактирование кодов");
-        hide("PanelQN");
+        hide(fields::PanelQN);
         show(fields::TabSheetPriv);
         show(fields::TabSheetKey);
         hide(fields::TabSheetName);
         qnmDevice(true);
-        show("Label1135");
-        family("Iskl", true);
-        caption("TypeLabel", "Тип прибора: Kerma 740-QNM");
+        show(fields::Label1135);
+        family(fields::IsklN, true);
+        caption(fields::TypeLabel, "Тип прибора: Kerma 740-QNM");
     }
 
     void qnPages(const char* razdelCaption) {
         show(fields::TabSheetRazdel);
         caption(fields::TabSheetRazdel, razdelCaption);
-        show("PanelQN");
+        show(fields::PanelQN);
         hide(fields::TabSheetPriv);
         hide(fields::TabSheetKey);
         show(fields::TabSheetName);
         caption(fields::TabSheetName, "Назначение в объекты");
         hide(fields::TabSheetNameRzd);
-        hide("GroupBox1");
-        hide("GroupBox8");
+        hide(fields::GroupBox1);
+        hide(fields::GroupBox8);
         qnmDevice(false);
-        family("ds2", false);
-        caption("TypeLabel", "Тип прибора: Kerma 740-QN");
+        family(fields::ds2N, false);
+        caption(fields::TypeLabel, "Тип прибора: Kerma 740-QN");
         hide("GroupBox26");
         placeBindings(0);
         hide(fields::TabSheetSysNum);
-        hide("Label1520");
+        hide(fields::Label1520);
     }
 
     void placeBindings(int top) {
@@ -109,59 +112,59 @@ void Variant1(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
     l.show(fields::TabSheetNameRzd);
     for (int r = 2; r <= 4; ++r) l.hide("RPU" + Num(r));
-    l.family("ds2", false);
+    l.family(fields::ds2N, false);
     l.caption("RPU1", "РПУ");
     l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM");
     l.hide("GroupBox26");
     l.placeBindings(0);
     l.hide(fields::TabSheetSysNum);
-    l.hide("Label1520");
-    l.hide("GroupBox36");
+    l.hide(fields::Label1520);
+    l.hide(fields::GroupBox36);
     if (demo) minor = 9;  // the demo shows the newest firmware's form, nothing hidden by age
     if (!demo && minor < 8) {
-        l.hide("GroupBox21");
-        l.hide("GSMkom");
+        l.hide(fields::GroupBox21);
+        l.hide(fields::GSMkom);
         l.hide(fields::TabSheetNameRzd);
     }
-    if (!demo && minor == 7) l.show("GSMkom");
+    if (!demo && minor == 7) l.show(fields::GSMkom);
     if (!demo && minor < 9) {
-        l.hide("kom781");
-        l.hide("MemRazd");
+        l.hide(fields::kom781);
+        l.hide(fields::MemRazd);
     }
     if (minor > 8) {
-        l.family("ds2", true);
-        l.show("Label1520");
+        l.family(fields::ds2N, true);
+        l.show(fields::Label1520);
     }
 }
 
 void Variant3(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
-    l.family("ds2", true);
+    l.family(fields::ds2N, true);
     l.caption("RPU1", "РПУ №1");
     l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM №1");
     l.show("GroupBox26");
     l.placeBindings(142);
     l.show(fields::TabSheetSysNum);
-    l.show("Label1520");
-    l.show("GroupBox36");
+    l.show(fields::Label1520);
+    l.show(fields::GroupBox36);
     if (demo) return;
     if (minor < 3) {
         l.fixedBorders();
-        l.hide("GroupBox36");
-        l.family("ds2", false);
-        l.hide("Label1520");
+        l.hide(fields::GroupBox36);
+        l.family(fields::ds2N, false);
+        l.hide(fields::Label1520);
         if (minor < 2) l.hide(fields::TabSheetSysNum);
     }
     if (minor < 4) {
-        l.hide("kom781");
-        l.hide("MemRazd");
+        l.hide(fields::kom781);
+        l.hide(fields::MemRazd);
     }
 }
 
 void Variant5(Shaper& l, bool demo) {
     l.qnPages("Режимы работы прибора");
     for (int r = 1; r <= 4; ++r) l.show("TabSheet_QN_RPY" + Num(r));
-    l.caption("VersionLabel", "Версия ПО прибора: " + l.versionText());
+    l.caption(fields::VersionLabel, "Версия ПО прибора: " + l.versionText());
     l.codeGridHidden();
     l.caption("IdBox", "Коды:");
     if (demo) l.caption(fields::TabSheetKod, "Редактирование кодов подтверждения");
@@ -171,7 +174,7 @@ void Variant2(Shaper& l) {
     l.qnPages("Конфигурация прибора");
     l.show("TabSheet_QN_RPY1");
     for (int r = 2; r <= 4; ++r) l.hide("TabSheet_QN_RPY" + Num(r));
-    l.hide("GroupBox36");
+    l.hide(fields::GroupBox36);
 }
 
 }  // namespace

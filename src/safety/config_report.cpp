@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "image_state.h"
 #include "k740_controls.h"
@@ -185,7 +186,7 @@ class Report {
 
     void qnOneReceiver() {
         heading("Пароль");
-        pairs({{"Пароль инженера", secret(text("PasswordEdit"), kHiddenPassword)}});
+        pairs({{"Пароль инженера", secret(text(fields::PasswordEdit), kHiddenPassword)}});
         codes(true);
         objects(1);
     }
@@ -199,7 +200,7 @@ class Report {
     void partitionsTable() {
         heading("Разделы");
         const bool names = shown(fields::TabSheetNameRzd);
-        const bool exclusion = shown("Iskl1");
+        const bool exclusion = shown(fields::Iskl1);
         Row head{"№"};
         if (names) head.push_back("Название");
         // A narrow column breaks where a reader would, not where the layout runs out of room.
@@ -213,13 +214,14 @@ class Report {
             const auto yes = [&](const char* prefix) { return checked(prefix + N(p)) ? "да" : ""; };
             Row row{N(p)};
             if (names) row.push_back(partitionName(p));
-            row.push_back(choice({{"ds0" + N(p), "пожарный"},
-                                  {"ds1" + N(p), "охранный"},
-                                  {"ds2" + N(p), "аварийный"}}));
-            for (const char* prefix : {"avt", "tix", "krs"}) row.push_back(yes(prefix));
-            if (exclusion) row.push_back(yes("Iskl"));
-            row.push_back(yes("privrele1"));
-            row.push_back(yes("privrele2"));
+            row.push_back(choice({{fields::ds0N + N(p), "пожарный"},
+                                  {fields::ds1N + N(p), "охранный"},
+                                  {fields::ds2N + N(p), "аварийный"}}));
+            for (const char* prefix : {fields::avtN, fields::tixN, fields::krsN})
+                row.push_back(yes(prefix));
+            if (exclusion) row.push_back(yes(fields::IsklN));
+            row.push_back(yes(fields::privrele1N));
+            row.push_back(yes(fields::privrele2N));
             rows.push_back(std::move(row));
         }
         table(head, rows);
@@ -228,27 +230,32 @@ class Report {
     void qnmDevice() {
         heading("Параметры прибора");
         std::vector<Row> rows{
-            {"Режим работы реле №1", Escape(item("Rele1Combo"))},
-            {"Режим работы реле №2", Escape(item("Rele2Combo"))},
-            {"Время выхода", orNone(text("DelayEdit"))},
-            {"Время входа", orNone(text("DelayEditVxod"))},
-            {"Звук клавиатуры", choice({{"Keysound1", "включён"},
-                                        {"keysound2", "только тревога"},
-                                        {"Keysound3", "выключен"}}) +
-                                    ", длительность " + orNone(text("EditTimesound"))},
-            {"Подсветка ЖКИ", choice({{"LCD_key1", "включена"},
-                                      {"LCD_key2", "автоматически"},
-                                      {"LCD_key3", "выключена"}}) +
-                                  ", длительность " + orNone(text("EditTimeLCD"))},
+            {"Режим работы реле №1", Escape(item(fields::Rele1Combo))},
+            {"Режим работы реле №2", Escape(item(fields::Rele2Combo))},
+            {"Время выхода", orNone(text(fields::DelayEdit))},
+            {"Время входа", orNone(text(fields::DelayEditVxod))},
+            {"Звук клавиатуры", choice({{fields::Keysound1, "включён"},
+                                        {fields::keysound2, "только тревога"},
+                                        {fields::Keysound3, "выключен"}}) +
+                                    ", длительность " + orNone(text(fields::EditTimesound))},
+            {"Подсветка ЖКИ", choice({{fields::LCD_key1, "включена"},
+                                      {fields::LCD_key2, "автоматически"},
+                                      {fields::LCD_key3, "выключена"}}) +
+                                  ", длительность " + orNone(text(fields::EditTimeLCD))},
         };
-        if (shown("EditSoundExt"))
-            rows.push_back({"Длительность внешнего звука", orNone(text("EditSoundExt"))});
-        rows.push_back({"Сброс пароля инженера", checked("password1") ? "разрешён" : "запрещён"});
-        if (shown("GSMkom")) rows.push_back({"Опрос коммуникатора K-782", onOff("GSMkom")});
-        if (shown("kom781")) rows.push_back({"Опрос коммуникатора K-781", onOff("kom781")});
-        if (shown("MemRazd")) rows.push_back({"Память состояния разделов", onOff("MemRazd")});
-        rows.push_back({"Пароль инженера", secret(text("PasswordEdit"), kHiddenPassword)});
-        rows.push_back({"Пароль пользователя", secret(text("PasswordEdit2"), kHiddenPassword)});
+        if (shown(fields::EditSoundExt))
+            rows.push_back({"Длительность внешнего звука", orNone(text(fields::EditSoundExt))});
+        rows.push_back(
+            {"Сброс пароля инженера", checked(fields::password1) ? "разрешён" : "запрещён"});
+        if (shown(fields::GSMkom))
+            rows.push_back({"Опрос коммуникатора K-782", onOff(fields::GSMkom)});
+        if (shown(fields::kom781))
+            rows.push_back({"Опрос коммуникатора K-781", onOff(fields::kom781)});
+        if (shown(fields::MemRazd))
+            rows.push_back({"Память состояния разделов", onOff(fields::MemRazd)});
+        rows.push_back({"Пароль инженера", secret(text(fields::PasswordEdit), kHiddenPassword)});
+        rows.push_back(
+            {"Пароль пользователя", secret(text(fields::PasswordEdit2), kHiddenPassword)});
         pairs(rows);
     }
 
@@ -262,11 +269,11 @@ class Report {
     }
 
     void qnmStatuses() {
-        statuses({{"K740tmpncp", "Вскрытие пульт"},
-                  {"Rpytmpncp", "Вскрытие РПУ"},
-                  {"Rpdtmpncp", "Вскрытие РПДИ"},
-                  {"Rpdcvzncp", "Нет связи с РПДИ"},
-                  {"Rpdblokncp", "Блокирование РК"}});
+        statuses({{fields::K740tmpncp, "Вскрытие пульт"},
+                  {fields::Rpytmpncp, "Вскрытие РПУ"},
+                  {fields::Rpdtmpncp, "Вскрытие РПДИ"},
+                  {fields::Rpdcvzncp, "Нет связи с РПДИ"},
+                  {fields::Rpdblokncp, "Блокирование РК"}});
     }
 
     int receivers() const { return variant_ == 3 ? kReceivers : 1; }
@@ -346,28 +353,28 @@ class Report {
     void qnDevice() {
         heading("Режимы работы прибора");
         pairs({
-            {"Режим работы реле №1", Escape(item("ReleQN1"))},
-            {"Режим работы реле №2", Escape(item("ReleQN2"))},
-            {"Скорость по линии расширения", Escape(item("SpeedLine"))},
-            {"Подсветка ЖКИ", choice({{"LCDButton1", "включена"},
-                                      {"LCDButton2", "автоматически"},
-                                      {"LCDButton3", "выключена"}}) +
-                                  ", длительность " + orNone(text("LCDEdit"))},
-            {"Внутренний звук", choice({{"SoundButton1", "включён"},
-                                        {"SoundButton2", "только тревога"},
-                                        {"SoundButton3", "выключен"}}) +
-                                    ", длительность " + orNone(text("SoundEdit"))},
-            {"Сброс паролей", checked("ClearPaswrd1") ? "разрешён" : "запрещён"},
-            {"Пароль инженера", secret(text("paswrd1"), kHiddenPassword)},
-            {"Пароль администратора", secret(text("paswrd2"), kHiddenPassword)},
+            {"Режим работы реле №1", Escape(item(fields::ReleQN1))},
+            {"Режим работы реле №2", Escape(item(fields::ReleQN2))},
+            {"Скорость по линии расширения", Escape(item(fields::SpeedLine))},
+            {"Подсветка ЖКИ", choice({{fields::LCDButton1, "включена"},
+                                      {fields::LCDButton2, "автоматически"},
+                                      {fields::LCDButton3, "выключена"}}) +
+                                  ", длительность " + orNone(text(fields::LCDEdit))},
+            {"Внутренний звук", choice({{fields::SoundButton1, "включён"},
+                                        {fields::SoundButton2, "только тревога"},
+                                        {fields::SoundButton3, "выключен"}}) +
+                                    ", длительность " + orNone(text(fields::SoundEdit))},
+            {"Сброс паролей", checked(fields::ClearPaswrd1) ? "разрешён" : "запрещён"},
+            {"Пароль инженера", secret(text(fields::paswrd1), kHiddenPassword)},
+            {"Пароль администратора", secret(text(fields::paswrd2), kHiddenPassword)},
         });
-        statuses({{"DamagePult1", "Вскрытие пульт"},
-                  {"DamageRPU1", "Вскрытие РПУ"},
-                  {"DamageRPD1", "Вскрытие РПД"},
-                  {"ConnectRPU1", "Нет связи с РПУ"},
-                  {"ConnectRPD1", "Нет связи с РПД"},
-                  {"Block1", "Блокирование РК"},
-                  {"ConnectMR1", "Нет связи с МР"}});
+        statuses({{fields::DamagePult1, "Вскрытие пульт"},
+                  {fields::DamageRPU1, "Вскрытие РПУ"},
+                  {fields::DamageRPD1, "Вскрытие РПД"},
+                  {fields::ConnectRPU1, "Нет связи с РПУ"},
+                  {fields::ConnectRPD1, "Нет связи с РПД"},
+                  {fields::Block1, "Блокирование РК"},
+                  {fields::ConnectMR1, "Нет связи с МР"}});
     }
 
     // Loops assigned to objects, one row per transmitter that has any.

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "variant_layout.h"
 
@@ -9,7 +10,6 @@ namespace kerma {
 namespace {
 
 constexpr std::string_view kFirstPage = fields::TabSheetRazdel;
-constexpr std::string_view kVersionLabel = "VersionLabel";
 constexpr int kVersionCell = 1;
 constexpr const char* kReplaceCaption = "Подтверждение";
 constexpr const char* kReadBeforeReplaceFailed =
@@ -162,7 +162,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
             break;
         case LinkResult::Read:
             editor_.setStatus(0, caption + "  Чтение конфигурации завершено");
-            editor_.model().setCaption(kVersionLabel,
+            editor_.model().setCaption(fields::VersionLabel,
                                        "Версия ПО прибора: " + editor_.state().versionText);
             editor_.setStatus(1, onlineText());
             break;
@@ -308,7 +308,7 @@ void EditorLink::acceptPanel(const VersionInfo& version, int variant) {
     }
     link.layoutCode = regular.value_or(RegularLayout(variant));
     editor_.setStatus(0, state.deviceCaption + "    Идет чтение конфигурации ... . ");
-    editor_.model().setCaption(kVersionLabel, "Версия ПО прибора: " + version.text);
+    editor_.model().setCaption(fields::VersionLabel, "Версия ПО прибора: " + version.text);
     editor_.setStatus(1, onlineText());
     startChain(LinkOperation::ReadCodes, {});
 }
