@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "fields/code_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "k740_controls.h"
@@ -97,8 +98,8 @@ class Shaper {
                 hide(name);
             }
         }
-        for (int i = 219; i <= 226; ++i) hide("Label" + Num(i));
-        for (int i = 260; i <= 267; ++i) hide("Label" + Num(i));
+        for (int i = 219; i <= 226; ++i) hide(fields::LabelN + Num(i));
+        for (int i = 260; i <= 267; ++i) hide(fields::LabelN + Num(i));
     }
 
     const std::string& versionText() const { return editor_.state().versionText; }
@@ -166,7 +167,7 @@ void Variant5(Shaper& l, bool demo) {
     for (int r = 1; r <= 4; ++r) l.show("TabSheet_QN_RPY" + Num(r));
     l.caption(fields::VersionLabel, "Версия ПО прибора: " + l.versionText());
     l.codeGridHidden();
-    l.caption("IdBox", "Коды:");
+    l.caption(fields::IdBox, "Коды:");
     if (demo) l.caption(fields::TabSheetKod, "Редактирование кодов подтверждения");
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor_rules.h"
+#include "fields/code_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
 #include "settings_image.h"
@@ -38,9 +39,9 @@ struct EntryList {
     [[nodiscard]] int record(int n) const { return firstRecord + kRecordCells * (n - 1); }
 };
 
-constexpr EntryList kCodeList{"kod", CodeBoxName, SetCodeInUse, kCodes, true};
+constexpr EntryList kCodeList{fields::kodN, CodeBoxName, SetCodeInUse, kCodes, true};
 // The QN panels keep no authorities over partitions 1..8 in a code record.
-constexpr EntryList kQnCodeList{"kod", CodeBoxName, SetCodeInUse, kCodes, false};
+constexpr EntryList kQnCodeList{fields::kodN, CodeBoxName, SetCodeInUse, kCodes, false};
 constexpr EntryList kKeyList{"Key", KeyBoxName, SetKeyInUse, kKeys, true};
 
 void DecodeAuthorities(FormModel& model, const Cells& cells, int record, BoxName box, int n) {

@@ -1,9 +1,11 @@
 #include "count_rules.h"
 
+#include "fields/code_fields.h"
+
 namespace kerma {
 
 void ApplyCodeCountRule(FormModel& model, K740State& state) {
-    ApplyCodeCount(model, state, model.at("KOD").position);
+    ApplyCodeCount(model, state, model.at(fields::KOD).position);
 }
 
 void ApplyKeyCountRule(FormModel& model, K740State& state) {

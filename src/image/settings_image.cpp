@@ -4,6 +4,7 @@
 
 #include "codes_image.h"
 #include "count_rules.h"
+#include "fields/code_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "image_fields.h"
@@ -290,7 +291,7 @@ namespace image_detail {
 
 void ShowCodeCount(K740Editor& editor, int count) {
     editor.state().codeCount = Count(count, kMaxCodes);
-    editor.model().setPosition("KOD", editor.state().codeCount);
+    editor.model().setPosition(fields::KOD, editor.state().codeCount);
     ApplyCodeCountRule(editor.model(), editor.state());
 }
 

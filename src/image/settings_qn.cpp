@@ -1,6 +1,7 @@
 // The settings block of variant 5 (up to four QN receivers). The encoding changes a copy of the
 // block last decoded, so every cell the editor does not handle goes back as it was read.
 #include "count_rules.h"
+#include "fields/code_fields.h"
 #include "fields/partition_fields.h"
 #include "image_fields.h"
 #include "settings_layout.h"
@@ -75,7 +76,7 @@ void EncodeObjectTable(const ImageState& image, Cells& cells) {
 int CountCodesInUse(const K740Editor& editor) {
     int inUse = 0;
     for (int n = 1; n <= editor.state().codeCount; ++n) {
-        if (!IsBlank(editor.model().at(Indexed("kod", n)).text)) ++inUse;
+        if (!IsBlank(editor.model().at(Indexed(fields::kodN, n)).text)) ++inUse;
     }
     return inUse;
 }

@@ -1,6 +1,7 @@
 #include "state_dump.h"
 
 #include "codes_image.h"
+#include "fields/code_fields.h"
 #include "fields/partition_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
@@ -68,9 +69,9 @@ void AddQnGeneral(std::vector<std::string>& names) {
 }
 
 void AddCodes(std::vector<std::string>& names, bool withBoxes) {
-    names.push_back("KOD");
+    names.push_back(fields::KOD);
     for (int n = 1; n <= 32; ++n) {
-        names.push_back(Indexed("kod", n));
+        names.push_back(Indexed(fields::kodN, n));
         if (!withBoxes) continue;
         for (int p = 1; p <= kPartitions; ++p) names.push_back(CodeBoxName(n, p));
     }

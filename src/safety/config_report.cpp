@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "fields/code_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "image_state.h"
@@ -330,7 +331,7 @@ class Report {
         if (count <= 0) return;
         std::vector<Row> rows;
         for (int n = 1; n <= count && n <= 32; ++n) {
-            Row row{N(n), secret(text("kod" + N(n)), kHiddenCode)};
+            Row row{N(n), secret(text(fields::kodN + N(n)), kHiddenCode)};
             if (authorities) row.push_back(partitions([n](int p) { return CodeBoxName(n, p); }));
             rows.push_back(std::move(row));
         }

@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "fields/code_fields.h"
 #include "fields/partition_fields.h"
 #include "form_model.h"
 #include "image_state.h"
@@ -55,8 +56,8 @@ void Single(Labels& l) {
         {fields::SoundEdit, "Длительность внутреннего звука"},
         {fields::LCDUpDown, "Длительность подсветки ЖКИ"},
         {fields::LCDEdit, "Длительность подсветки ЖКИ"},
-        {"KOD", "Количество кодов"},
-        {"NumKodEdit", "Количество кодов"},
+        {fields::KOD, "Количество кодов"},
+        {fields::NumKodEdit, "Количество кодов"},
         {"KEY", "Количество ключей ТМ"},
         {"NumKeyEdit", "Количество ключей ТМ"},
     };
@@ -133,7 +134,7 @@ void Receivers(Labels& l) {
 
 void CodesAndKeys(Labels& l) {
     for (int n = 1; n <= 32; ++n) {
-        Put(l, "kod" + N(n), "Код " + N(n));
+        Put(l, fields::kodN + N(n), "Код " + N(n));
         for (int p = 1; p <= kPartitions; ++p)
             Put(l, CodeBoxName(n, p), "Полномочия кода " + N(n) + ", раздел " + N(p));
     }

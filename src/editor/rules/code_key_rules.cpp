@@ -1,6 +1,7 @@
 // Confirmation codes and Touch Memory keys: the counts, the entry filters and the list checks.
 #include <vector>
 
+#include "fields/code_fields.h"
 #include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
@@ -17,7 +18,7 @@ constexpr size_t kKeyLength = 12;
 constexpr const char* kZeroNotice = "0 не допустим!";
 
 std::string CodeField(int n) {
-    return Indexed("kod", n);
+    return Indexed(fields::kodN, n);
 }
 std::string KeyField(int n) {
     return Indexed("Key", n);
@@ -47,7 +48,8 @@ int FollowedPosition(FormModel& model, std::string_view edit, std::string_view u
 
 void CodeCountRule(RuleContext& context) {
     FormModel& model = context.model();
-    ApplyCodeCount(model, context.editor.state(), FollowedPosition(model, "NumKodEdit", "KOD"));
+    ApplyCodeCount(model, context.editor.state(),
+                   FollowedPosition(model, fields::NumKodEdit, fields::KOD));
 }
 
 void KeyCountRule(RuleContext& context) {
@@ -167,12 +169,12 @@ bool AskAuthority(K740Editor& editor, const ListWalk& walk, int n) {
 }  // namespace
 
 void InstallCodeKeyRules(const Context& context) {
-    On(context, "NumKodEdit", ControlEvent::Change,
+    On(context, fields::NumKodEdit, ControlEvent::Change,
        [](RuleContext& c, Control&) { CodeCountRule(c); });
     On(context, "NumKeyEdit", ControlEvent::Change,
        [](RuleContext& c, Control&) { KeyCountRule(c); });
-    On(context, "NumKodEdit", ControlEvent::Exit,
-       [](RuleContext& c, Control&) { RestoreCount(c.model(), "NumKodEdit", "KOD"); });
+    On(context, fields::NumKodEdit, ControlEvent::Exit,
+       [](RuleContext& c, Control&) { RestoreCount(c.model(), fields::NumKodEdit, fields::KOD); });
     On(context, "NumKeyEdit", ControlEvent::Exit,
        [](RuleContext& c, Control&) { RestoreCount(c.model(), "NumKeyEdit", "KEY"); });
     auto selectAll = [](RuleContext& c, Control& field) { c.model().selectAll(field.name); };
@@ -262,8 +264,8 @@ int PruneCodes(K740Editor& editor) {
     for (int n = 1; n <= count; ++n) {
         if (!IsBlankText(model.at(CodeField(n)).text)) last = n;
     }
-    model.setText("NumKodEdit", std::to_string(last));
-    model.setPosition("KOD", last);
+    model.setText(fields::NumKodEdit, std::to_string(last));
+    model.setPosition(fields::KOD, last);
     ShowPage(model, fields::PageControl, fields::TabSheetRazdel);
     return 1;
 }
