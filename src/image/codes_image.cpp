@@ -4,6 +4,7 @@
 
 #include "editor_rules.h"
 #include "fields/code_fields.h"
+#include "fields/key_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
 #include "settings_image.h"
@@ -42,7 +43,7 @@ struct EntryList {
 constexpr EntryList kCodeList{fields::kodN, CodeBoxName, SetCodeInUse, kCodes, true};
 // The QN panels keep no authorities over partitions 1..8 in a code record.
 constexpr EntryList kQnCodeList{fields::kodN, CodeBoxName, SetCodeInUse, kCodes, false};
-constexpr EntryList kKeyList{"Key", KeyBoxName, SetKeyInUse, kKeys, true};
+constexpr EntryList kKeyList{fields::KeyN, KeyBoxName, SetKeyInUse, kKeys, true};
 
 void DecodeAuthorities(FormModel& model, const Cells& cells, int record, BoxName box, int n) {
     for (int p = 1; p <= kPartitions; ++p) {

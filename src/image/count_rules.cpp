@@ -1,6 +1,7 @@
 #include "count_rules.h"
 
 #include "fields/code_fields.h"
+#include "fields/key_fields.h"
 
 namespace kerma {
 
@@ -9,7 +10,7 @@ void ApplyCodeCountRule(FormModel& model, K740State& state) {
 }
 
 void ApplyKeyCountRule(FormModel& model, K740State& state) {
-    ApplyKeyCount(model, state, model.at("KEY").position);
+    ApplyKeyCount(model, state, model.at(fields::KEY).position);
 }
 
 }  // namespace kerma

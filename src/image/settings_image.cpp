@@ -5,6 +5,7 @@
 #include "codes_image.h"
 #include "count_rules.h"
 #include "fields/code_fields.h"
+#include "fields/key_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "image_fields.h"
@@ -297,7 +298,7 @@ void ShowCodeCount(K740Editor& editor, int count) {
 
 void ShowKeyCount(K740Editor& editor, int count) {
     editor.state().keyCount = Count(count, kMaxKeys);
-    editor.model().setPosition("KEY", editor.state().keyCount);
+    editor.model().setPosition(fields::KEY, editor.state().keyCount);
     ApplyKeyCountRule(editor.model(), editor.state());
 }
 

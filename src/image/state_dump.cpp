@@ -2,6 +2,7 @@
 
 #include "codes_image.h"
 #include "fields/code_fields.h"
+#include "fields/key_fields.h"
 #include "fields/partition_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
@@ -78,9 +79,9 @@ void AddCodes(std::vector<std::string>& names, bool withBoxes) {
 }
 
 void AddKeys(std::vector<std::string>& names) {
-    names.push_back("KEY");
+    names.push_back(fields::KEY);
     for (int n = 1; n <= 96; ++n) {
-        names.push_back(Indexed("Key", n));
+        names.push_back(Indexed(fields::KeyN, n));
         for (int p = 1; p <= kPartitions; ++p) names.push_back(KeyBoxName(n, p));
     }
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fields/code_fields.h"
+#include "fields/key_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "image_state.h"
@@ -345,7 +346,7 @@ class Report {
         if (count <= 0) return;
         std::vector<Row> rows;
         for (int n = 1; n <= count && n <= 96; ++n) {
-            rows.push_back({N(n), secret(text("Key" + N(n)), kHiddenKey),
+            rows.push_back({N(n), secret(text(fields::KeyN + N(n)), kHiddenKey),
                             partitions([n](int p) { return KeyBoxName(n, p); })});
         }
         table({"№", "Ключ", "Разделы"}, rows);

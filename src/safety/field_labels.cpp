@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "fields/code_fields.h"
+#include "fields/key_fields.h"
 #include "fields/partition_fields.h"
 #include "form_model.h"
 #include "image_state.h"
@@ -58,8 +59,8 @@ void Single(Labels& l) {
         {fields::LCDEdit, "Длительность подсветки ЖКИ"},
         {fields::KOD, "Количество кодов"},
         {fields::NumKodEdit, "Количество кодов"},
-        {"KEY", "Количество ключей ТМ"},
-        {"NumKeyEdit", "Количество ключей ТМ"},
+        {fields::KEY, "Количество ключей ТМ"},
+        {fields::NumKeyEdit, "Количество ключей ТМ"},
     };
     for (const auto& [name, label] : single) Put(l, name, label);
     for (int i = 1; i <= 3; ++i) {
@@ -139,7 +140,7 @@ void CodesAndKeys(Labels& l) {
             Put(l, CodeBoxName(n, p), "Полномочия кода " + N(n) + ", раздел " + N(p));
     }
     for (int n = 1; n <= 96; ++n) {
-        Put(l, "Key" + N(n), "Ключ ТМ " + N(n));
+        Put(l, fields::KeyN + N(n), "Ключ ТМ " + N(n));
         for (int p = 1; p <= kPartitions; ++p)
             Put(l, KeyBoxName(n, p), "Полномочия ключа ТМ " + N(n) + ", раздел " + N(p));
     }

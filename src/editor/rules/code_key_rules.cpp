@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "fields/code_fields.h"
+#include "fields/key_fields.h"
 #include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
@@ -21,7 +22,7 @@ std::string CodeField(int n) {
     return Indexed(fields::kodN, n);
 }
 std::string KeyField(int n) {
-    return Indexed("Key", n);
+    return Indexed(fields::KeyN, n);
 }
 
 // The field is emptied before it is disabled, so its entry filter still sees the change.
@@ -54,7 +55,8 @@ void CodeCountRule(RuleContext& context) {
 
 void KeyCountRule(RuleContext& context) {
     FormModel& model = context.model();
-    ApplyKeyCount(model, context.editor.state(), FollowedPosition(model, "NumKeyEdit", "KEY"));
+    ApplyKeyCount(model, context.editor.state(),
+                  FollowedPosition(model, fields::NumKeyEdit, fields::KEY));
 }
 
 // A count field left with a number the up-down does not take shows the count in use again.
@@ -171,12 +173,12 @@ bool AskAuthority(K740Editor& editor, const ListWalk& walk, int n) {
 void InstallCodeKeyRules(const Context& context) {
     On(context, fields::NumKodEdit, ControlEvent::Change,
        [](RuleContext& c, Control&) { CodeCountRule(c); });
-    On(context, "NumKeyEdit", ControlEvent::Change,
+    On(context, fields::NumKeyEdit, ControlEvent::Change,
        [](RuleContext& c, Control&) { KeyCountRule(c); });
     On(context, fields::NumKodEdit, ControlEvent::Exit,
        [](RuleContext& c, Control&) { RestoreCount(c.model(), fields::NumKodEdit, fields::KOD); });
-    On(context, "NumKeyEdit", ControlEvent::Exit,
-       [](RuleContext& c, Control&) { RestoreCount(c.model(), "NumKeyEdit", "KEY"); });
+    On(context, fields::NumKeyEdit, ControlEvent::Exit,
+       [](RuleContext& c, Control&) { RestoreCount(c.model(), fields::NumKeyEdit, fields::KEY); });
     auto selectAll = [](RuleContext& c, Control& field) { c.model().selectAll(field.name); };
     for (int n = 1; n <= kMaxCodes; ++n) {
         On(context, CodeField(n), ControlEvent::Change, CodeFilter);
@@ -209,9 +211,9 @@ void ApplyCodeCount(FormModel& model, K740State& state, int count) {
 void ApplyKeyCount(FormModel& model, K740State& state, int count) {
     using rules::kKeysPerPage;
     state.keyCount = count;
-    model.setVisible("TM0132", true);
-    model.setVisible("TM3264", count > kKeysPerPage);
-    model.setVisible("TM6496", count > 2 * kKeysPerPage);
+    model.setVisible(fields::TM0132, true);
+    model.setVisible(fields::TM3264, count > kKeysPerPage);
+    model.setVisible(fields::TM6496, count > 2 * kKeysPerPage);
     for (int n = 1; n <= kMaxKeys; ++n) SetKeyInUse(model, n, n <= count);
 }
 
