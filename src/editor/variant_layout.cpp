@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "fields/binding_fields.h"
 #include "fields/code_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
@@ -70,14 +71,14 @@ class Shaper {
         qnmDevice(false);
         family(fields::ds2N, false);
         caption(fields::TypeLabel, "Тип прибора: Kerma 740-QN");
-        hide("GroupBox26");
+        hide(fields::GroupBox26);
         placeBindings(0);
         hide(fields::TabSheetSysNum);
         hide(fields::Label1520);
     }
 
     void placeBindings(int top) {
-        const Control& c = m_.at("PageControlRPU");
+        const Control& c = m_.at(fields::PageControlRPU);
         m_.setGeometry(c.name, c.left, top, c.width, c.height);
     }
 
@@ -85,8 +86,8 @@ class Shaper {
     void fixedBorders() {
         static const int borders[] = {0, 3, 4, 7, 8, 11, 12, 15};
         for (int n = 1; n <= 8; ++n) {
-            m_.setItemIndex("Border" + Num(n), borders[n - 1]);
-            enable("Border" + Num(n), false);
+            m_.setItemIndex(fields::BorderN + Num(n), borders[n - 1]);
+            enable(fields::BorderN + Num(n), false);
         }
     }
 
@@ -112,11 +113,11 @@ class Shaper {
 void Variant1(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
     l.show(fields::TabSheetNameRzd);
-    for (int r = 2; r <= 4; ++r) l.hide("RPU" + Num(r));
+    for (int r = 2; r <= 4; ++r) l.hide(fields::RPUN + Num(r));
     l.family(fields::ds2N, false);
-    l.caption("RPU1", "РПУ");
-    l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM");
-    l.hide("GroupBox26");
+    l.caption(fields::RPU1, "РПУ");
+    l.caption(fields::GroupBoxPriv, "Привязки извещателей РПУ Kerma QNM");
+    l.hide(fields::GroupBox26);
     l.placeBindings(0);
     l.hide(fields::TabSheetSysNum);
     l.hide(fields::Label1520);
@@ -141,9 +142,9 @@ void Variant1(Shaper& l, int minor, bool demo) {
 void Variant3(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
     l.family(fields::ds2N, true);
-    l.caption("RPU1", "РПУ №1");
-    l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM №1");
-    l.show("GroupBox26");
+    l.caption(fields::RPU1, "РПУ №1");
+    l.caption(fields::GroupBoxPriv, "Привязки извещателей РПУ Kerma QNM №1");
+    l.show(fields::GroupBox26);
     l.placeBindings(142);
     l.show(fields::TabSheetSysNum);
     l.show(fields::Label1520);

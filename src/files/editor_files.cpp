@@ -5,6 +5,7 @@
 #include "codes_image.h"
 #include "editor_rules.h"
 #include "factory_defaults.h"
+#include "fields/binding_fields.h"
 #include "fields/window_fields.h"
 #include "link_types.h"
 #include "settings_image.h"
@@ -37,7 +38,7 @@ void PutCodes(K740Editor& editor, const Cells& codes) {
 
 void PresetBorders(FormModel& model) {
     for (int n = 1; n <= 8; ++n) {
-        const std::string name = "Border" + std::to_string(n);
+        const std::string name = fields::BorderN + std::to_string(n);
         if (model.has(name)) model.setItemIndex(name, kPresetBorders[n - 1]);
     }
 }

@@ -1,6 +1,7 @@
 #include "state_dump.h"
 
 #include "codes_image.h"
+#include "fields/binding_fields.h"
 #include "fields/code_fields.h"
 #include "fields/key_fields.h"
 #include "fields/partition_fields.h"
@@ -49,7 +50,7 @@ void AddReceivers(std::vector<std::string>& names, int receivers) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) names.push_back(BindingName(r, d));
     }
     if (receivers == 1) return;
-    AddIndexed(names, "Border", 2 * kReceivers);
+    AddIndexed(names, fields::BorderN, 2 * kReceivers);
     for (int r = 1; r <= receivers; ++r) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) names.push_back(SystemNumberName(r, d));
     }

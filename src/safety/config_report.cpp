@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "fields/binding_fields.h"
 #include "fields/code_fields.h"
 #include "fields/key_fields.h"
 #include "fields/partition_fields.h"
@@ -173,7 +174,7 @@ class Report {
         partitionsTable();
         qnmDevice();
         qnmStatuses();
-        if (variant_ == 3 && shown("Border1")) borders();
+        if (variant_ == 3 && shown(fields::Border1)) borders();
         bindings();
         if (shown(fields::TabSheetSysNum)) systemNumbers();
         codes(true);
@@ -284,8 +285,8 @@ class Report {
         heading("Границы разделов РПУ");
         std::vector<Row> rows;
         for (int r = 1; r <= kReceivers; ++r) {
-            const std::string first = item("Border" + N(2 * r - 1));
-            const std::string last = item("Border" + N(2 * r));
+            const std::string first = item(fields::BorderN + N(2 * r - 1));
+            const std::string last = item(fields::BorderN + N(2 * r));
             rows.push_back({"РПУ №" + N(r), first == kNone || last == kNone
                                                 ? "не выбраны"
                                                 : "разделы " + first + " – " + last});

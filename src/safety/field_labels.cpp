@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "fields/binding_fields.h"
 #include "fields/code_fields.h"
 #include "fields/key_fields.h"
 #include "fields/partition_fields.h"
@@ -118,8 +119,8 @@ void Partitions(Labels& l) {
 void Receivers(Labels& l) {
     for (int r = 1; r <= kReceivers; ++r) {
         const std::string receiver = "РПУ №" + N(r);
-        Put(l, "Border" + N(2 * r - 1), "Границы разделов, " + receiver);
-        Put(l, "Border" + N(2 * r), "Границы разделов, " + receiver);
+        Put(l, fields::BorderN + N(2 * r - 1), "Границы разделов, " + receiver);
+        Put(l, fields::BorderN + N(2 * r), "Границы разделов, " + receiver);
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
             Put(l, BindingName(r, d), "Привязка РПДИ " + N(d) + ", " + receiver);
             Put(l, SystemNumberName(r, d), "Системный номер РПДИ " + N(d) + ", " + receiver);

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "fields/binding_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
 
@@ -28,7 +29,7 @@ constexpr const char* kNumberRange =
     "Недопустимое значение! Системный номер РПДИ должен быть в интервале от 1 до 192 или 0";
 
 int Border(const FormModel& model, int n) {
-    return model.at(Indexed("Border", n)).itemIndex;
+    return model.at(Indexed(fields::BorderN, n)).itemIndex;
 }
 
 // The partitions a receiver may bind to: 0 or lower..upper. The one-receiver panel has no
@@ -111,7 +112,7 @@ int CorrectedBorder(const FormModel& model, int n) {
 
 void BorderChange(RuleContext& context, int n) {
     FormModel& model = context.model();
-    model.setItemIndex(Indexed("Border", n), CorrectedBorder(model, n));
+    model.setItemIndex(Indexed(fields::BorderN, n), CorrectedBorder(model, n));
     context.prompts().notice(kBorderWarning);
 }
 
@@ -224,7 +225,7 @@ bool CheckBindingsBeforeEncoding(RuleContext& context) {
         if (outside.empty()) continue;
         if (first.empty()) {
             first = BindingName(r, outside.front());
-            ShowPage(model, "PageControlRPU", Indexed("RPU", r));
+            ShowPage(model, fields::PageControlRPU, Indexed(fields::RPUN, r));
         }
         list += "\n" + ReceiverLine(model, r, variant == 1, range, outside);
     }
@@ -249,7 +250,7 @@ void InstallDetectorRules(const Context& context) {
         }
     }
     for (int n = 1; n <= 2 * kReceivers; ++n) {
-        On(context, Indexed("Border", n), ControlEvent::Change,
+        On(context, Indexed(fields::BorderN, n), ControlEvent::Change,
            [n](RuleContext& c, Control&) { BorderChange(c, n); });
     }
 }
