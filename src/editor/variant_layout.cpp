@@ -4,6 +4,7 @@
 
 #include "fields/binding_fields.h"
 #include "fields/code_fields.h"
+#include "fields/object_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "k740_controls.h"
@@ -165,7 +166,7 @@ void Variant3(Shaper& l, int minor, bool demo) {
 
 void Variant5(Shaper& l, bool demo) {
     l.qnPages("Режимы работы прибора");
-    for (int r = 1; r <= 4; ++r) l.show("TabSheet_QN_RPY" + Num(r));
+    for (int r = 1; r <= 4; ++r) l.show(fields::TabSheet_QN_RPYN + Num(r));
     l.caption(fields::VersionLabel, "Версия ПО прибора: " + l.versionText());
     l.codeGridHidden();
     l.caption(fields::IdBox, "Коды:");
@@ -174,8 +175,8 @@ void Variant5(Shaper& l, bool demo) {
 
 void Variant2(Shaper& l) {
     l.qnPages("Конфигурация прибора");
-    l.show("TabSheet_QN_RPY1");
-    for (int r = 2; r <= 4; ++r) l.hide("TabSheet_QN_RPY" + Num(r));
+    l.show(fields::TabSheet_QN_RPY1);
+    for (int r = 2; r <= 4; ++r) l.hide(fields::TabSheet_QN_RPYN + Num(r));
     l.hide(fields::GroupBox36);
 }
 

@@ -1,6 +1,7 @@
 // Object numbers of the QN transmitters' alarm loops, the row resets and the general reset.
 #include <set>
 
+#include "fields/object_fields.h"
 #include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
@@ -30,7 +31,8 @@ int Transmitter(int q) {
 }
 
 void ShowReceiverTab(FormModel& model, int q) {
-    ShowPage(model, "PageControlRPY4", Indexed("TabSheet_QN_RPY", q / kLoopsPerReceiver + 1));
+    ShowPage(model, fields::PageControlRPY4,
+             Indexed(fields::TabSheet_QN_RPYN, q / kLoopsPerReceiver + 1));
 }
 
 void MarkChanged(ImageState& image, int q) {
@@ -163,7 +165,8 @@ void InstallObjectRules(const Context& context) {
                [r, t](RuleContext& c, Control&) { RowReset(c, r, t); });
         }
     }
-    On(context, "BitBtn2", ControlEvent::Click, [](RuleContext& c, Control&) { GeneralReset(c); });
+    On(context, fields::BitBtn2, ControlEvent::Click,
+       [](RuleContext& c, Control&) { GeneralReset(c); });
 }
 
 }  // namespace kerma::rules
