@@ -6,6 +6,7 @@
 #include "count_rules.h"
 #include "fields/code_fields.h"
 #include "fields/key_fields.h"
+#include "fields/name_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "image_fields.h"
@@ -92,11 +93,11 @@ void DecodeNames(FormModel& model, ImageState& image, const Cells& cells) {
     for (int p = 1; p <= kPartitions; ++p) {
         int choice = Byte(cells, kNameChoice + p - 1);
         int item = choice == kOwnNameChoice ? kOwnNameItem : choice < kPresetNames ? choice : -1;
-        model.setItemIndex(Indexed("NameRzd", p), item);
+        model.setItemIndex(Indexed(fields::NameRzdN, p), item);
         bool own = item == kOwnNameItem;
-        std::string edit = Indexed("OwnName", p);
+        std::string edit = Indexed(fields::OwnNameN, p);
         model.setVisible(edit, own);
-        model.setVisible(Indexed("LabelSimb", p), own);
+        model.setVisible(Indexed(fields::LabelSimbN, p), own);
         OwnNameMemo& memo = image.ownNames[p - 1];
         memo = {};
         if (!own) {
@@ -113,10 +114,10 @@ void DecodeNames(FormModel& model, ImageState& image, const Cells& cells) {
 
 void EncodeNames(const FormModel& model, const ImageState& image, Cells& cells) {
     for (int p = 1; p <= kPartitions; ++p) {
-        int item = model.at(Indexed("NameRzd", p)).itemIndex;
+        int item = model.at(Indexed(fields::NameRzdN, p)).itemIndex;
         cells[kNameChoice + p - 1] = item == kOwnNameItem ? kOwnNameChoice : item;
         if (item != kOwnNameItem) continue;
-        const std::string& text = model.at(Indexed("OwnName", p)).text;
+        const std::string& text = model.at(Indexed(fields::OwnNameN, p)).text;
         const OwnNameMemo& memo = image.ownNames[p - 1];
         auto codes = memo.valid && memo.text == text ? memo.codes : EncodePanelName(text);
         int first = kOwnNames + kOwnNameLength * (p - 1);

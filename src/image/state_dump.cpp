@@ -4,6 +4,7 @@
 #include "fields/binding_fields.h"
 #include "fields/code_fields.h"
 #include "fields/key_fields.h"
+#include "fields/name_fields.h"
 #include "fields/partition_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
@@ -40,8 +41,8 @@ void AddQnmGeneral(std::vector<std::string>& names, int variant) {
         AddIndexed(names, prefix, kPartitions);
     }
     for (int p = 1; p <= kPartitions; ++p) {
-        names.push_back(Indexed("NameRzd", p));
-        names.push_back(Indexed("OwnName", p));
+        names.push_back(Indexed(fields::NameRzdN, p));
+        names.push_back(Indexed(fields::OwnNameN, p));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "fields/binding_fields.h"
 #include "fields/code_fields.h"
 #include "fields/key_fields.h"
+#include "fields/name_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "image_state.h"
@@ -195,8 +196,8 @@ class Report {
     }
 
     std::string partitionName(int p) const {
-        const std::string list = "NameRzd" + N(p);
-        if (m_.at(list).itemIndex == kOwnNameItem) return orNone(text("OwnName" + N(p)));
+        const std::string list = fields::NameRzdN + N(p);
+        if (m_.at(list).itemIndex == kOwnNameItem) return orNone(text(fields::OwnNameN + N(p)));
         return Escape(item(list));
     }
 

@@ -5,6 +5,7 @@
 #include "fields/binding_fields.h"
 #include "fields/code_fields.h"
 #include "fields/key_fields.h"
+#include "fields/name_fields.h"
 #include "fields/partition_fields.h"
 #include "form_model.h"
 #include "image_state.h"
@@ -107,8 +108,8 @@ void Partitions(Labels& l) {
         {fields::ds0N, "Тип раздела"},
         {fields::ds1N, "Тип раздела"},
         {fields::ds2N, "Тип раздела"},
-        {"NameRzd", "Название раздела"},
-        {"OwnName", "Название раздела"},
+        {fields::NameRzdN, "Название раздела"},
+        {fields::OwnNameN, "Название раздела"},
     };
     for (int p = 1; p <= kPartitions; ++p) {
         for (const auto& [prefix, what] : families)
