@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fields/binding_fields.h"
+#include "fields/system_number_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
 
@@ -122,7 +123,7 @@ std::string NumberField(int index) {
 }
 
 void ShowNumberTab(FormModel& model, int index) {
-    ShowPage(model, "PageControl2", Indexed("TabSheet", index / kDetectors + 3));
+    ShowPage(model, fields::PageControl2, Indexed(fields::TabSheetN, index / kDetectors + 3));
 }
 
 std::array<int, kNumbers> ReadNumbers(FormModel& model) {
