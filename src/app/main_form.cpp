@@ -18,6 +18,7 @@
 #include "editor_files.h"
 #include "editor_session.h"
 #include "editor_widgets.h"
+#include "fields/window_fields.h"
 #include "help_window.h"
 #include "hint_settings.h"
 #include "maker.h"
@@ -334,12 +335,12 @@ void TMainForm::editorClosing() {
     editorOpen_ = false;
     shortcutsActive_ = true;
     FormModel& m = editor_->model();
-    if (!demoMode_ && m.at("CancelButton").enabled) {
+    if (!demoMode_ && m.at(fields::CancelButton).enabled) {
         if (hooks.stopLink) hooks.stopLink();
     } else {
         demoMode_ = false;
-        m.setEnabled("PageControl", false);
-        m.setEnabled("CancelButton", true);
+        m.setEnabled(fields::PageControl, false);
+        m.setEnabled(fields::CancelButton, true);
     }
     editor_->editor().setStatus(0, "");
     editor_->editor().setStatus(1, "");
