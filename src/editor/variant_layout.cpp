@@ -78,6 +78,19 @@ class Shaper {
         hide(fields::Label1520);
     }
 
+    // The QN-M receivers: one, or four with their system numbers.
+    void receivers(bool four) {
+        family(fields::ds2N, four);
+        caption(fields::RPU1, four ? "РПУ №1" : "РПУ");
+        caption(fields::GroupBoxPriv, four ? "Привязки извещателей РПУ Kerma QNM №1"
+                                           : "Привязки извещателей РПУ Kerma QNM");
+        show(fields::GroupBox26, four);
+        placeBindings(four ? 142 : 0);
+        show(fields::TabSheetSysNum, four);
+        show(fields::Label1520, four);
+        show(fields::GroupBox36, four);
+    }
+
     void placeBindings(int top) {
         const Control& c = m_.at(fields::PageControlRPU);
         m_.setGeometry(c.name, c.left, top, c.width, c.height);
@@ -115,14 +128,7 @@ void Variant1(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
     l.show(fields::TabSheetNameRzd);
     for (int r = 2; r <= 4; ++r) l.hide(fields::RPUN + Num(r));
-    l.family(fields::ds2N, false);
-    l.caption(fields::RPU1, "РПУ");
-    l.caption(fields::GroupBoxPriv, "Привязки извещателей РПУ Kerma QNM");
-    l.hide(fields::GroupBox26);
-    l.placeBindings(0);
-    l.hide(fields::TabSheetSysNum);
-    l.hide(fields::Label1520);
-    l.hide(fields::GroupBox36);
+    l.receivers(false);
     if (demo) minor = 9;  // the demo shows the newest firmware's form, nothing hidden by age
     if (!demo && minor < 8) {
         l.hide(fields::GroupBox21);
@@ -142,14 +148,7 @@ void Variant1(Shaper& l, int minor, bool demo) {
 
 void Variant3(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
-    l.family(fields::ds2N, true);
-    l.caption(fields::RPU1, "РПУ №1");
-    l.caption(fields::GroupBoxPriv, "Привязки извещателей РПУ Kerma QNM №1");
-    l.show(fields::GroupBox26);
-    l.placeBindings(142);
-    l.show(fields::TabSheetSysNum);
-    l.show(fields::Label1520);
-    l.show(fields::GroupBox36);
+    l.receivers(true);
     if (demo) return;
     if (minor < 3) {
         l.fixedBorders();

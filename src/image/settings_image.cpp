@@ -174,15 +174,10 @@ int EncodeRelayModes(const FormModel& model) {
     return ((relay2 & 0x0F) << 4) | (relay1 & 0x0F);
 }
 
-void DecodeSoundAndBacklight(FormModel& model, const Cells& cells) {
-    model.setPosition(fields::Timesound, Byte(cells, kKeySoundTime));
-    ChooseMode(model, Byte(cells, kKeySound), fields::Keysound1, fields::keysound2,
-               fields::Keysound3);
-    model.setPosition(fields::TimeLCD, Byte(cells, kBacklightTime));
-    ChooseMode(model, Byte(cells, kBacklight), fields::LCD_key1, fields::LCD_key2,
-               fields::LCD_key3);
-    ApplyDurationEnableRules(model);
-}
+// The QN-M page's keyboard sound and display backlight.
+constexpr SoundAndBacklight kQnmSoundAndBacklight{
+    {fields::Timesound, fields::Keysound1, fields::keysound2, fields::Keysound3},
+    {fields::TimeLCD, fields::LCD_key1, fields::LCD_key2, fields::LCD_key3}};
 
 void DecodeStatusBits(FormModel& model, const Cells& cells) {
     int bits = Byte(cells, kStatusBits);
@@ -231,7 +226,7 @@ void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, int variant)
     DecodeRelayModes(model, cells);
     DecodeBindings(model, cells, fourReceivers ? kReceivers : 1);
     DecodePartitionBits(model, fields::IsklN, cells, kZoneExclusion);
-    DecodeSoundAndBacklight(model, cells);
+    DecodeSoundAndBacklight(model, cells, kQnmSoundAndBacklight);
     DecodeStatusBits(model, cells);
     ChooseRadio(model, {fields::password1, fields::password2},
                 Byte(cells, kPasswordReset) != 0 ? fields::password2 : fields::password1);
@@ -255,10 +250,7 @@ bool EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells, 
     EncodePartitionBits(model, fields::IsklN, cells, kZoneExclusion);
     cells[kRelayModes] = EncodeRelayModes(model);
     EncodeReceiverSection(model, image, cells, variant == 3 ? kReceivers : 1);
-    cells[kKeySound] = ModeOfButtons(model, fields::Keysound1, fields::keysound2);
-    cells[kKeySoundTime] = model.at(fields::Timesound).position;
-    cells[kBacklight] = ModeOfButtons(model, fields::LCD_key1, fields::LCD_key2);
-    cells[kBacklightTime] = model.at(fields::TimeLCD).position;
+    EncodeSoundAndBacklight(model, cells, kQnmSoundAndBacklight);
     cells[kStatusBits] = EncodeStatusBits(model);
     cells[kStatusSpare] = 0;
     cells[kPasswordReset] = model.at(fields::password1).checked ? 0 : 1;
@@ -290,6 +282,21 @@ bool EncodeSmall(const K740Editor& editor, Cells& cells) {
 }  // namespace
 
 namespace image_detail {
+
+void DecodeSoundAndBacklight(FormModel& model, const Cells& cells, const SoundAndBacklight& c) {
+    model.setPosition(c.sound.upDown, Byte(cells, kKeySoundTime));
+    ChooseMode(model, Byte(cells, kKeySound), c.sound.on, c.sound.second, c.sound.off);
+    model.setPosition(c.backlight.upDown, Byte(cells, kBacklightTime));
+    ChooseMode(model, Byte(cells, kBacklight), c.backlight.on, c.backlight.second, c.backlight.off);
+    ApplyDurationEnableRules(model);
+}
+
+void EncodeSoundAndBacklight(const FormModel& model, Cells& cells, const SoundAndBacklight& c) {
+    cells[kKeySound] = ModeOfButtons(model, c.sound.on, c.sound.second);
+    cells[kKeySoundTime] = model.at(c.sound.upDown).position;
+    cells[kBacklight] = ModeOfButtons(model, c.backlight.on, c.backlight.second);
+    cells[kBacklightTime] = model.at(c.backlight.upDown).position;
+}
 
 void ShowCodeCount(K740Editor& editor, int count) {
     editor.state().codeCount = Count(count, kMaxCodes);

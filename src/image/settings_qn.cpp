@@ -16,6 +16,11 @@ using namespace settings_cell;
 constexpr int kAdminDigits = 6;
 constexpr int kAlarm = 1;
 
+// The QN page's keyboard sound and display backlight.
+constexpr SoundAndBacklight kQnSoundAndBacklight{
+    {fields::SoundUpDown, fields::SoundButton1, fields::SoundButton2, fields::SoundButton3},
+    {fields::LCDUpDown, fields::LCDButton1, fields::LCDButton2, fields::LCDButton3}};
+
 // Status cells 258..264: the fault button (ending in 1) and the alarm button (ending in 2).
 constexpr std::string_view kStatusFault[kQnStatusCells] = {
     fields::DamagePult1, fields::DamageRPU1, fields::DamageRPD1, fields::ConnectRPU1,
@@ -85,13 +90,7 @@ int CountCodesInUse(const K740Editor& editor) {
 
 void DecodeQnSettings(K740Editor& editor, ImageState& image, const Cells& cells) {
     FormModel& model = editor.model();
-    model.setPosition(fields::SoundUpDown, Byte(cells, kKeySoundTime));
-    ChooseMode(model, Byte(cells, kKeySound), fields::SoundButton1, fields::SoundButton2,
-               fields::SoundButton3);
-    model.setPosition(fields::LCDUpDown, Byte(cells, kBacklightTime));
-    ChooseMode(model, Byte(cells, kBacklight), fields::LCDButton1, fields::LCDButton2,
-               fields::LCDButton3);
-    ApplyDurationEnableRules(model);
+    DecodeSoundAndBacklight(model, cells, kQnSoundAndBacklight);
     DecodeStatus(model, cells);
     ChooseRadio(model, {fields::ClearPaswrd1, fields::ClearPaswrd2},
                 Byte(cells, kPasswordReset) != 0 ? fields::ClearPaswrd2 : fields::ClearPaswrd1);
@@ -113,10 +112,7 @@ void EncodeQnSettings(K740Editor& editor, ImageState& image, Cells& cells) {
     for (int i = 0; i < kQnTransmitters; ++i) {
         cells[kQnDetectorBlock + i] = image.qnDetectorBlock[i] & 0xFF;
     }
-    cells[kKeySound] = ModeOfButtons(model, fields::SoundButton1, fields::SoundButton2);
-    cells[kKeySoundTime] = model.at(fields::SoundUpDown).position;
-    cells[kBacklight] = ModeOfButtons(model, fields::LCDButton1, fields::LCDButton2);
-    cells[kBacklightTime] = model.at(fields::LCDUpDown).position;
+    EncodeSoundAndBacklight(model, cells, kQnSoundAndBacklight);
     cells[kRelayModes] = ((model.at(fields::ReleQN2).itemIndex << 4) & 0xFF) |
                          (model.at(fields::ReleQN1).itemIndex & 0x0F);
     EncodeEngineerPassword(model, cells);
