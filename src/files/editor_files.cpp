@@ -18,8 +18,6 @@ constexpr std::string_view kPages = fields::PageControl;
 constexpr std::string_view kFirstPage = fields::TabSheetRazdel;
 constexpr int kHeaderCell = 0;
 constexpr int kVersionCell = 1;
-// Kept cells the panel uses for its own bookkeeping; a file always carries them as 0.
-constexpr int kFileZeroCells[] = {6, 7, 38, 39};
 
 // Receiver borders 1-4, 5-8, 9-12, 13-16 as item indexes of Border1 .. Border8.
 constexpr int kPresetBorders[] = {0, 3, 4, 7, 8, 11, 12, 15};
@@ -135,14 +133,7 @@ std::variant<ConfigImage, std::string> BuildConfigImage(K740Editor& editor, Imag
     if (!HasFactoryImage(variant)) return UnknownVersionText(editor);
     EncodedImage settings = EncodeSettingsImage(editor, image);
     if (!settings.ok()) return settings.error;
-    Cells codes = EncodeCodesImage(editor, image);
-    codes.resize(std::max(codes.size(), static_cast<size_t>(kCodesCells)), 0);
-    settings.cells.resize(std::max(settings.cells.size(), static_cast<size_t>(kSettingsCells)), 0);
-    for (int cell : kFileZeroCells) settings.cells[static_cast<size_t>(cell)] = 0;
-    const auto n = static_cast<std::ptrdiff_t>(FileSettingsCells(variant));
-    const auto c = static_cast<std::ptrdiff_t>(FileCodesCells(variant));
-    return ConfigImage{Cells(settings.cells.begin(), settings.cells.begin() + n),
-                       Cells(codes.begin(), codes.begin() + c)};
+    return FileOfVariant(variant, std::move(settings.cells), EncodeCodesImage(editor, image));
 }
 
 bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,

@@ -21,8 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kVersionCell = 1;
-// Cells a configuration file always holds as 0 (the panel's own bookkeeping).
-constexpr int kFileZeroCells[] = {6, 7, 38, 39};
 
 const char* KindWord(BackupKind kind) {
     switch (kind) {
@@ -55,9 +53,10 @@ BackupKind KindOf(const std::string& word) {
     return BackupKind::Read;
 }
 
-Cells Fit(const Block& block, int cells) {
-    Cells out(static_cast<size_t>(cells), 0);
-    for (size_t i = 0; i < out.size() && i < block.size(); ++i) out[i] = block[i] & 0xFF;
+// A block as the line carried it: the low eight bits of every cell.
+Cells Bytes(const Block& block) {
+    Cells out(block.size());
+    for (size_t i = 0; i < block.size(); ++i) out[i] = block[i] & 0xFF;
     return out;
 }
 
@@ -118,10 +117,7 @@ std::string BackupFileName(const LocalTime& t, int versionByte, BackupKind kind)
 ConfigImage FileOfBlocks(const Block& settings, const Block& codes) {
     const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
     const int variant = VariantOfVersion(version);
-    ConfigImage file{Fit(settings, FileSettingsCells(variant)),
-                     Fit(codes, FileCodesCells(variant))};
-    for (int cell : kFileZeroCells) file.settings[static_cast<size_t>(cell)] = 0;
-    return file;
+    return FileOfVariant(variant, Bytes(settings), Bytes(codes));
 }
 
 std::string BackupKindText(BackupKind kind) {
