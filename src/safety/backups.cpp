@@ -22,16 +22,23 @@ namespace fs = std::filesystem;
 
 constexpr int kVersionCell = 1;
 
-const char* KindWord(BackupKind kind) {
-    switch (kind) {
-        case BackupKind::Read:
-            return "read";
-        case BackupKind::BeforeWrite:
-            return "before-write";
-        case BackupKind::BeforeFirmware:
-            return "before-firmware";
+// Each kind of backup: the word in its file name and the text the list shows.
+struct KindNames {
+    BackupKind kind;
+    const char* word;
+    const char* text;
+};
+constexpr KindNames kKinds[] = {
+    {BackupKind::Read, "read", "считана из прибора"},
+    {BackupKind::BeforeWrite, "before-write", "перед записью в прибор"},
+    {BackupKind::BeforeFirmware, "before-firmware", "перед сменой прошивки"},
+};
+
+const KindNames& NamesOf(BackupKind kind) {
+    for (const KindNames& k : kKinds) {
+        if (k.kind == kind) return k;
     }
-    return "read";
+    return kKinds[0];
 }
 
 std::string TwoDigits(int n) {
@@ -47,9 +54,11 @@ const std::regex& NamePattern() {
     return pattern;
 }
 
+// A word of no kind counts as a read.
 BackupKind KindOf(const std::string& word) {
-    if (word == "before-write") return BackupKind::BeforeWrite;
-    if (word == "before-firmware") return BackupKind::BeforeFirmware;
+    for (const KindNames& k : kKinds) {
+        if (word == k.word) return k.kind;
+    }
     return BackupKind::Read;
 }
 
@@ -111,7 +120,7 @@ std::string BackupFolder() {
 std::string BackupFileName(const LocalTime& t, int versionByte, BackupKind kind) {
     return std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + "_" +
            TwoDigits(t.hour) + "-" + TwoDigits(t.minute) + "-" + TwoDigits(t.second) + "_v" +
-           DecodeVersion(versionByte).text + "_" + KindWord(kind) + ".cfg";
+           DecodeVersion(versionByte).text + "_" + NamesOf(kind).word + ".cfg";
 }
 
 ConfigImage FileOfBlocks(const Block& settings, const Block& codes) {
@@ -121,15 +130,7 @@ ConfigImage FileOfBlocks(const Block& settings, const Block& codes) {
 }
 
 std::string BackupKindText(BackupKind kind) {
-    switch (kind) {
-        case BackupKind::Read:
-            return "считана из прибора";
-        case BackupKind::BeforeWrite:
-            return "перед записью в прибор";
-        case BackupKind::BeforeFirmware:
-            return "перед сменой прошивки";
-    }
-    return "";
+    return NamesOf(kind).text;
 }
 
 BackupStore::BackupStore(std::string folder, int keep) : folder_(std::move(folder)), keep_(keep) {}
