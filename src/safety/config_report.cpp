@@ -111,6 +111,17 @@ class Report {
         }
         return kNone;
     }
+    // A sound's mode (on, alarms only, off) and its duration.
+    std::string sound(const char* on, const char* alarms, const char* off, const char* edit) const {
+        return choice({{on, "включён"}, {alarms, "только тревога"}, {off, "выключен"}}) +
+               ", длительность " + orNone(text(edit));
+    }
+    // The backlight's mode (on, automatic, off) and its duration.
+    std::string backlight(const char* on, const char* automatic, const char* off,
+                          const char* edit) const {
+        return choice({{on, "включена"}, {automatic, "автоматически"}, {off, "выключена"}}) +
+               ", длительность " + orNone(text(edit));
+    }
     std::string secret(const std::string& value, const char* hidden) const {
         if (value.empty()) return kNone;
         return options_.secrets ? Escape(value) : hidden;
@@ -238,14 +249,10 @@ class Report {
             {"Режим работы реле №2", Escape(item(fields::Rele2Combo))},
             {"Время выхода", orNone(text(fields::DelayEdit))},
             {"Время входа", orNone(text(fields::DelayEditVxod))},
-            {"Звук клавиатуры", choice({{fields::Keysound1, "включён"},
-                                        {fields::keysound2, "только тревога"},
-                                        {fields::Keysound3, "выключен"}}) +
-                                    ", длительность " + orNone(text(fields::EditTimesound))},
-            {"Подсветка ЖКИ", choice({{fields::LCD_key1, "включена"},
-                                      {fields::LCD_key2, "автоматически"},
-                                      {fields::LCD_key3, "выключена"}}) +
-                                  ", длительность " + orNone(text(fields::EditTimeLCD))},
+            {"Звук клавиатуры",
+             sound(fields::Keysound1, fields::keysound2, fields::Keysound3, fields::EditTimesound)},
+            {"Подсветка ЖКИ",
+             backlight(fields::LCD_key1, fields::LCD_key2, fields::LCD_key3, fields::EditTimeLCD)},
         };
         if (shown(fields::EditSoundExt))
             rows.push_back({"Длительность внешнего звука", orNone(text(fields::EditSoundExt))});
@@ -360,14 +367,10 @@ class Report {
             {"Режим работы реле №1", Escape(item(fields::ReleQN1))},
             {"Режим работы реле №2", Escape(item(fields::ReleQN2))},
             {"Скорость по линии расширения", Escape(item(fields::SpeedLine))},
-            {"Подсветка ЖКИ", choice({{fields::LCDButton1, "включена"},
-                                      {fields::LCDButton2, "автоматически"},
-                                      {fields::LCDButton3, "выключена"}}) +
-                                  ", длительность " + orNone(text(fields::LCDEdit))},
-            {"Внутренний звук", choice({{fields::SoundButton1, "включён"},
-                                        {fields::SoundButton2, "только тревога"},
-                                        {fields::SoundButton3, "выключен"}}) +
-                                    ", длительность " + orNone(text(fields::SoundEdit))},
+            {"Подсветка ЖКИ", backlight(fields::LCDButton1, fields::LCDButton2, fields::LCDButton3,
+                                        fields::LCDEdit)},
+            {"Внутренний звук", sound(fields::SoundButton1, fields::SoundButton2,
+                                      fields::SoundButton3, fields::SoundEdit)},
             {"Сброс паролей", checked(fields::ClearPaswrd1) ? "разрешён" : "запрещён"},
             {"Пароль инженера", secret(text(fields::paswrd1), kHiddenPassword)},
             {"Пароль администратора", secret(text(fields::paswrd2), kHiddenPassword)},
