@@ -334,31 +334,42 @@ class Report {
         }
     }
 
+    // What tells the code list and the key list apart in the report.
+    struct EntryList {
+        const char* heading;
+        const char* countLabel;
+        const char* column;
+        const char* stem;
+        const char* hidden;
+        std::string (*box)(int, int);
+        int slots;
+    };
+
     void codes(bool authorities) {
-        heading("Коды подтверждения");
-        const int count = state_.codeCount;
-        para("Количество кодов: " + N(count));
-        if (count <= 0) return;
-        std::vector<Row> rows;
-        for (int n = 1; n <= count && n <= 32; ++n) {
-            Row row{N(n), secret(text(fields::kodN + N(n)), kHiddenCode)};
-            if (authorities) row.push_back(partitions([n](int p) { return CodeBoxName(n, p); }));
-            rows.push_back(std::move(row));
-        }
-        table(authorities ? Row{"№", "Код", "Разделы"} : Row{"№", "Код"}, rows);
+        entries({"Коды подтверждения", "Количество кодов: ", "Код", fields::kodN, kHiddenCode,
+                 CodeBoxName, 32},
+                state_.codeCount, authorities);
     }
 
     void keys() {
-        heading("Ключи Touch Memory");
-        const int count = state_.keyCount;
-        para("Количество ключей ТМ: " + N(count));
+        entries({"Ключи Touch Memory", "Количество ключей ТМ: ", "Ключ", fields::KeyN, kHiddenKey,
+                 KeyBoxName, 96},
+                state_.keyCount, true);
+    }
+
+    // The count, then each entry in use with the partitions it acts on.
+    void entries(const EntryList& list, int count, bool authorities) {
+        heading(list.heading);
+        para(list.countLabel + N(count));
         if (count <= 0) return;
         std::vector<Row> rows;
-        for (int n = 1; n <= count && n <= 96; ++n) {
-            rows.push_back({N(n), secret(text(fields::KeyN + N(n)), kHiddenKey),
-                            partitions([n](int p) { return KeyBoxName(n, p); })});
+        for (int n = 1; n <= count && n <= list.slots; ++n) {
+            Row row{N(n), secret(text(list.stem + N(n)), list.hidden)};
+            if (authorities)
+                row.push_back(partitions([&list, n](int p) { return list.box(n, p); }));
+            rows.push_back(std::move(row));
         }
-        table({"№", "Ключ", "Разделы"}, rows);
+        table(authorities ? Row{"№", list.column, "Разделы"} : Row{"№", list.column}, rows);
     }
 
     void qnDevice() {
