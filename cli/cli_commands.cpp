@@ -93,8 +93,7 @@ bool OpenLine(const std::string& port, SerialPort& serial) {
 
 void PrintAttempts(SyncLink& link) {
     link.onOutcome = [](int32_t code, int attempt) {
-        if (code == LinkResult::Attempt && attempt > 1)
-            std::cerr << "Установка связи с прибором...Попытка №" << attempt << " из 10\n";
+        if (code == LinkResult::Attempt && attempt > 1) std::cerr << AttemptText(attempt) << "\n";
     };
 }
 

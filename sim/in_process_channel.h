@@ -26,10 +26,6 @@ class VirtualClock final : public Clock {
 
 class InProcessChannel final : public ByteChannel {
   public:
-    // Port time-outs: a read that comes up short costs this per requested byte, plus the constant.
-    static constexpr int kReadMsPerByte = 100;
-    static constexpr int kReadConstantMs = 10;
-
     InProcessChannel(VirtualPanel& panel, VirtualClock& clock) : panel_(panel), clock_(clock) {}
 
     // Feeds every byte to the panel and queues what it sends back.

@@ -15,13 +15,14 @@
 #include <QVBoxLayout>
 
 #include "busy_cursor.h"
+#include "editor_files.h"
 #include "editor_widgets.h"
+#include "fields/window_fields.h"
 #include "form_session.h"
 #include "help_window.h"
 #include "hint_settings.h"
 #include "maker.h"
 #include "qt_prompts.h"
-#include "variant_layout.h"
 
 namespace kerma {
 
@@ -95,7 +96,7 @@ void TMainForm::wireLink(Clock& clock) {
         session_ = std::make_unique<FormSession>(form, *driver_, std::move(context));
         relay_.target = &session_->link();
     };
-    hooks.loadDefaults = [this](TK740Form&, int) {
+    hooks.startDemo = [this](TK740Form&, int) {
         if (session_) session_->startDemo();
     };
     hooks.stopLink = [this] {
@@ -305,7 +306,7 @@ void TMainForm::connectToPanel() {
     }
     TK740Form* form = createEditor(false);
     form->editor().setStatus(1, "  Режим <on-line>. ");
-    setEditorLinkState(true);
+    if (session_) session_->link().setLinkButtons(true);
     shortcutsActive_ = false;
     form->editor().state().firmwareReplaced = false;
     form->editor().state().defaultsAfterReplace = false;
@@ -317,16 +318,9 @@ void TMainForm::openDemo() {
     setCursor(Qt::WaitCursor);
     kerma740_->setEnabled(false);
     editorOpen_ = true;
-    const int chosen = systemVariant();
-    const int variant = chosen == 1 || chosen == 3 ? chosen : 5;
     TK740Form* form = createEditor(true);
-    K740Editor& editor = form->editor();
-    editor.model().setGeometry(kStatusPanel0, 0, 0, 420, 22);
-    editor.setStatus(1, DemoStatusText(variant));
-    editor.model().setEnabled("PageControl", true);
-    ApplyVariantLayout(editor, variant, 0, true);
-    if (hooks.loadDefaults) hooks.loadDefaults(*form, variant);
-    editor.model().setEnabled("CancelButton", false);
+    form->editor().model().setGeometry(kStatusPanel0, 0, 0, 420, 22);
+    if (hooks.startDemo) hooks.startDemo(*form, DemoVariant(systemVariant()));
     runEditor();
 }
 
@@ -335,27 +329,18 @@ void TMainForm::showLinkBusy() {
     BusyCursor::setLineBusy(editor_ != nullptr && (runner_->busy() || replacing));
 }
 
-void TMainForm::setEditorLinkState(bool connected) {
-    if (!editorOpen_ || editor_ == nullptr) return;
-    FormModel& m = editor_->model();
-    m.setEnabled("ReadButton", false);
-    m.setEnabled("WriteButton", false);
-    m.setEnabled("ConnectButton", !connected);
-    m.setEnabled("CancelButton", connected);
-}
-
 void TMainForm::editorClosing() {
     button1_->setEnabled(true);
     kerma740_->setEnabled(true);
     editorOpen_ = false;
     shortcutsActive_ = true;
     FormModel& m = editor_->model();
-    if (!demoMode_ && m.at("CancelButton").enabled) {
+    if (!demoMode_ && m.at(fields::CancelButton).enabled) {
         if (hooks.stopLink) hooks.stopLink();
     } else {
         demoMode_ = false;
-        m.setEnabled("PageControl", false);
-        m.setEnabled("CancelButton", true);
+        m.setEnabled(fields::PageControl, false);
+        m.setEnabled(fields::CancelButton, true);
     }
     editor_->editor().setStatus(0, "");
     editor_->editor().setStatus(1, "");

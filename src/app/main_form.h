@@ -28,8 +28,9 @@ struct MainFormHooks {
     std::function<bool(int port)> openPortAndHandshake;
     // A new editor exists (connect or demo): wire its buttons.
     std::function<void(TK740Form&)> editorCreated;
-    // Demo mode: load the factory configuration of the variant into the editor.
-    std::function<void(TK740Form&, int variant)> loadDefaults;
+    // Demo mode: the editor shaped for the demo variant and filled with its factory
+    // configuration.
+    std::function<void(TK740Form&, int variant)> startDemo;
     // A connected editor closes with the link up: stop the exchange, close the port.
     std::function<void()> stopLink;
     // Shows the editor modally; tests replace it.
@@ -75,8 +76,6 @@ class TMainForm : public QMainWindow {
     // The help button; F1 opens the start-up help file instead. The help window goes over `over`
     // (the active window), this window when null.
     void openHelp(const QString& file, QWidget* over = nullptr);
-    // The editor's link buttons; applied only while the editor is open.
-    void setEditorLinkState(bool connected);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "fields/window_fields.h"
 #include "form_model.h"
 #include "k740_state.h"
 #include "prompts.h"
@@ -11,8 +12,8 @@
 namespace kerma {
 
 // Names of the two status bar panels, kept as labels under StatusBar1.
-inline constexpr std::string_view kStatusPanel0 = "StatusPanel0";
-inline constexpr std::string_view kStatusPanel1 = "StatusPanel1";
+inline constexpr std::string_view kStatusPanel0 = fields::StatusPanel0;
+inline constexpr std::string_view kStatusPanel1 = fields::StatusPanel1;
 
 struct EditorOptions {
     // The main window's family switch: the QN family shows PanelQN over the partition page.

@@ -18,6 +18,8 @@
 #include <QVBoxLayout>
 
 #include "editor_widgets.h"
+#include "fields/partition_fields.h"
+#include "fields/window_fields.h"
 #include "hint_settings.h"
 #include "qt_prompts.h"
 
@@ -33,7 +35,7 @@ bool IsEdit(ControlKind kind) {
     return kind == ControlKind::Edit || kind == ControlKind::MaskEdit;
 }
 
-constexpr const char* kStatusBar = "StatusBar1";
+constexpr const char* kStatusBar = fields::StatusBar1;
 // What the status bar keeps around each of its widgets.
 constexpr int kStatusBarMargins = 12;
 
@@ -57,7 +59,7 @@ TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts) :
     buildFrame();
     observer_ = model().subscribe([this](const Control& c, ControlProperty p) { apply(c, p); });
     hintMirror_ = AddHintMirror([this](const QString& hint) {
-        if (editor_) model().setCaption("HintLabelQN", hint.toStdString());
+        if (editor_) model().setCaption(fields::HintLabelQN, hint.toStdString());
     });
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
                           [this](QWidget*, QWidget* now) { focusMoved(now); });
@@ -77,16 +79,16 @@ void TK740Form::buildFrame() {
     layout->setSpacing(0);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // a dialog border: not resizable
 
-    const Control& panel = model().at("Panel1");
+    const Control& panel = model().at(fields::Panel1);
     QWidget* buttons = createWidget(panel, this);
     buttons->setFixedSize(panel.width, panel.height);
     layout->addWidget(buttons);
     buildChildren(panel.name);
 
-    QWidget* pages = createWidget(model().at("PageControl"), this);
+    QWidget* pages = createWidget(model().at(fields::PageControl), this);
     layout->addWidget(pages);
-    buildChildren("PageControl");
-    applyCurrentPage(model().at("PageControl"));
+    buildChildren(fields::PageControl);
+    applyCurrentPage(model().at(fields::PageControl));
 
     statusBar_ = new QStatusBar(this);
     statusBar_->setSizeGripEnabled(false);
@@ -352,10 +354,14 @@ QWidget* TK740Form::widget(std::string_view name) {
 
 void TK740Form::wireButtons() {
     const std::pair<const char*, std::function<void()> K740FormHooks::*> wiring[] = {
-        {"WriteButton", &K740FormHooks::onWrite},      {"ReadButton", &K740FormHooks::onRead},
-        {"CancelButton", &K740FormHooks::onCancel},    {"ConnectButton", &K740FormHooks::onConnect},
-        {"DefaultButton", &K740FormHooks::onDefaults}, {"LoadButton", &K740FormHooks::onLoad},
-        {"SaveButton", &K740FormHooks::onSave},        {"BitBtn1", &K740FormHooks::onHelp},
+        {fields::WriteButton, &K740FormHooks::onWrite},
+        {fields::ReadButton, &K740FormHooks::onRead},
+        {fields::CancelButton, &K740FormHooks::onCancel},
+        {fields::ConnectButton, &K740FormHooks::onConnect},
+        {fields::DefaultButton, &K740FormHooks::onDefaults},
+        {fields::LoadButton, &K740FormHooks::onLoad},
+        {fields::SaveButton, &K740FormHooks::onSave},
+        {fields::BitBtn1, &K740FormHooks::onHelp},
     };
     for (const auto& [name, hook] : wiring) {
         model().on(name, ControlEvent::Click, [this, hook = hook](Control&) {
@@ -368,8 +374,8 @@ void TK740Form::setMakerSite(const QString& makerName, const QString& webAddress
     webAddress_ = webAddress;
     const std::string hint =
         "Соединение с сайтом\n" + makerName.toStdString() + " (" + webAddress.toStdString() + ")";
-    model().setHint("Image1", hint);
-    model().setHint("Image3", hint);
+    model().setHint(fields::Image1, hint);
+    model().setHint(fields::Image3, hint);
 }
 
 void TK740Form::setTransferProgress(int percent) {

@@ -2,6 +2,11 @@
 
 #include <string>
 
+#include "fields/binding_fields.h"
+#include "fields/code_fields.h"
+#include "fields/object_fields.h"
+#include "fields/partition_fields.h"
+#include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "link_types.h"
 
@@ -30,49 +35,64 @@ class Shaper {
 
     // The partition table and device groups of the QN-M layout.
     void qnmDevice(bool shown) {
-        for (const char* name : {"Razdel", "Rele1Combo", "Rele2Combo"}) enable(name, shown);
-        for (const char* name : {"GroupBox7", "GroupBox14", "GroupBox19", "Status_izv"}) {
+        for (const char* name : {fields::Razdel, fields::Rele1Combo, fields::Rele2Combo})
+            enable(name, shown);
+        for (const char* name :
+             {fields::GroupBox7, fields::GroupBox14, fields::GroupBox19, fields::Status_izv}) {
             show(name, shown);
         }
     }
 
     void qnmPages(const char* razdelCaption) {
-        show("TabSheetRazdel");
-        caption("TabSheetRazdel", razdelCaption);
-        show("TabSheetKod");
-        caption("TabSheetKod", "Редактирование кодов");
-        hide("PanelQN");
-        show("TabSheetPriv");
-        show("TabSheetKey");
-        hide("TabSheetName");
+        show(fields::TabSheetRazdel);
+        caption(fields::TabSheetRazdel, razdelCaption);
+        show(fields::TabSheetKod);
+        caption(fields::TabSheetKod, "Редактирование кодов");
+        hide(fields::PanelQN);
+        show(fields::TabSheetPriv);
+        show(fields::TabSheetKey);
+        hide(fields::TabSheetName);
         qnmDevice(true);
-        show("Label1135");
-        family("Iskl", true);
-        caption("TypeLabel", "Тип прибора: Kerma 740-QNM");
+        show(fields::Label1135);
+        family(fields::IsklN, true);
+        caption(fields::TypeLabel, "Тип прибора: Kerma 740-QNM");
     }
 
     void qnPages(const char* razdelCaption) {
-        show("TabSheetRazdel");
-        caption("TabSheetRazdel", razdelCaption);
-        show("PanelQN");
-        hide("TabSheetPriv");
-        hide("TabSheetKey");
-        show("TabSheetName");
-        caption("TabSheetName", "Назначение в объекты");
-        hide("TabSheetNameRzd");
-        hide("GroupBox1");
-        hide("GroupBox8");
+        show(fields::TabSheetRazdel);
+        caption(fields::TabSheetRazdel, razdelCaption);
+        show(fields::PanelQN);
+        hide(fields::TabSheetPriv);
+        hide(fields::TabSheetKey);
+        show(fields::TabSheetName);
+        caption(fields::TabSheetName, "Назначение в объекты");
+        hide(fields::TabSheetNameRzd);
+        hide(fields::GroupBox1);
+        hide(fields::GroupBox8);
         qnmDevice(false);
-        family("ds2", false);
-        caption("TypeLabel", "Тип прибора: Kerma 740-QN");
-        hide("GroupBox26");
+        family(fields::ds2N, false);
+        caption(fields::TypeLabel, "Тип прибора: Kerma 740-QN");
+        hide(fields::GroupBox26);
         placeBindings(0);
-        hide("TabSheetSysNum");
-        hide("Label1520");
+        hide(fields::TabSheetSysNum);
+        hide(fields::Label1520);
+    }
+
+    // The QN-M receivers: one, or four with their system numbers.
+    void receivers(bool four) {
+        family(fields::ds2N, four);
+        caption(fields::RPU1, four ? "РПУ №1" : "РПУ");
+        caption(fields::GroupBoxPriv, four ? "Привязки извещателей РПУ Kerma QNM №1"
+                                           : "Привязки извещателей РПУ Kerma QNM");
+        show(fields::GroupBox26, four);
+        placeBindings(four ? 142 : 0);
+        show(fields::TabSheetSysNum, four);
+        show(fields::Label1520, four);
+        show(fields::GroupBox36, four);
     }
 
     void placeBindings(int top) {
-        const Control& c = m_.at("PageControlRPU");
+        const Control& c = m_.at(fields::PageControlRPU);
         m_.setGeometry(c.name, c.left, top, c.width, c.height);
     }
 
@@ -80,8 +100,8 @@ class Shaper {
     void fixedBorders() {
         static const int borders[] = {0, 3, 4, 7, 8, 11, 12, 15};
         for (int n = 1; n <= 8; ++n) {
-            m_.setItemIndex("Border" + Num(n), borders[n - 1]);
-            enable("Border" + Num(n), false);
+            m_.setItemIndex(fields::BorderN + Num(n), borders[n - 1]);
+            enable(fields::BorderN + Num(n), false);
         }
     }
 
@@ -93,8 +113,8 @@ class Shaper {
                 hide(name);
             }
         }
-        for (int i = 219; i <= 226; ++i) hide("Label" + Num(i));
-        for (int i = 260; i <= 267; ++i) hide("Label" + Num(i));
+        for (int i = 219; i <= 226; ++i) hide(fields::LabelN + Num(i));
+        for (int i = 260; i <= 267; ++i) hide(fields::LabelN + Num(i));
     }
 
     const std::string& versionText() const { return editor_.state().versionText; }
@@ -106,71 +126,57 @@ class Shaper {
 
 void Variant1(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
-    l.show("TabSheetNameRzd");
-    for (int r = 2; r <= 4; ++r) l.hide("RPU" + Num(r));
-    l.family("ds2", false);
-    l.caption("RPU1", "РПУ");
-    l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM");
-    l.hide("GroupBox26");
-    l.placeBindings(0);
-    l.hide("TabSheetSysNum");
-    l.hide("Label1520");
-    l.hide("GroupBox36");
+    l.show(fields::TabSheetNameRzd);
+    for (int r = 2; r <= 4; ++r) l.hide(fields::RPUN + Num(r));
+    l.receivers(false);
     if (demo) minor = 9;  // the demo shows the newest firmware's form, nothing hidden by age
     if (!demo && minor < 8) {
-        l.hide("GroupBox21");
-        l.hide("GSMkom");
-        l.hide("TabSheetNameRzd");
+        l.hide(fields::GroupBox21);
+        l.hide(fields::GSMkom);
+        l.hide(fields::TabSheetNameRzd);
     }
-    if (!demo && minor == 7) l.show("GSMkom");
+    if (!demo && minor == 7) l.show(fields::GSMkom);
     if (!demo && minor < 9) {
-        l.hide("kom781");
-        l.hide("MemRazd");
+        l.hide(fields::kom781);
+        l.hide(fields::MemRazd);
     }
     if (minor > 8) {
-        l.family("ds2", true);
-        l.show("Label1520");
+        l.family(fields::ds2N, true);
+        l.show(fields::Label1520);
     }
 }
 
 void Variant3(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
-    l.family("ds2", true);
-    l.caption("RPU1", "РПУ №1");
-    l.caption("GroupBoxPriv", "Привязки извещателей РПУ Kerma QNM №1");
-    l.show("GroupBox26");
-    l.placeBindings(142);
-    l.show("TabSheetSysNum");
-    l.show("Label1520");
-    l.show("GroupBox36");
+    l.receivers(true);
     if (demo) return;
     if (minor < 3) {
         l.fixedBorders();
-        l.hide("GroupBox36");
-        l.family("ds2", false);
-        l.hide("Label1520");
-        if (minor < 2) l.hide("TabSheetSysNum");
+        l.hide(fields::GroupBox36);
+        l.family(fields::ds2N, false);
+        l.hide(fields::Label1520);
+        if (minor < 2) l.hide(fields::TabSheetSysNum);
     }
     if (minor < 4) {
-        l.hide("kom781");
-        l.hide("MemRazd");
+        l.hide(fields::kom781);
+        l.hide(fields::MemRazd);
     }
 }
 
 void Variant5(Shaper& l, bool demo) {
     l.qnPages("Режимы работы прибора");
-    for (int r = 1; r <= 4; ++r) l.show("TabSheet_QN_RPY" + Num(r));
-    l.caption("VersionLabel", "Версия ПО прибора: " + l.versionText());
+    for (int r = 1; r <= 4; ++r) l.show(fields::TabSheet_QN_RPYN + Num(r));
+    l.caption(fields::VersionLabel, "Версия ПО прибора: " + l.versionText());
     l.codeGridHidden();
-    l.caption("IdBox", "Коды:");
-    if (demo) l.caption("TabSheetKod", "Редактирование кодов подтверждения");
+    l.caption(fields::IdBox, "Коды:");
+    if (demo) l.caption(fields::TabSheetKod, "Редактирование кодов подтверждения");
 }
 
 void Variant2(Shaper& l) {
     l.qnPages("Конфигурация прибора");
-    l.show("TabSheet_QN_RPY1");
-    for (int r = 2; r <= 4; ++r) l.hide("TabSheet_QN_RPY" + Num(r));
-    l.hide("GroupBox36");
+    l.show(fields::TabSheet_QN_RPY1);
+    for (int r = 2; r <= 4; ++r) l.hide(fields::TabSheet_QN_RPYN + Num(r));
+    l.hide(fields::GroupBox36);
 }
 
 }  // namespace
@@ -188,7 +194,7 @@ std::optional<int32_t> ApplyVariantLayout(K740Editor& editor, int variant, int m
             Variant3(l, minor, demo);
             break;
         case 4:
-            l.hide("TabSheetName");
+            l.hide(fields::TabSheetName);
             break;
         case 5:
             Variant5(l, demo);

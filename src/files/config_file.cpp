@@ -155,6 +155,14 @@ int FileCodesCells(int variant) {
     return variant == 5 ? 1792 : 1024;
 }
 
+ConfigImage FileOfVariant(int variant, Cells settings, Cells codes) {
+    static constexpr int kFileZeroCells[] = {6, 7, 38, 39};
+    settings.resize(static_cast<size_t>(FileSettingsCells(variant)), 0);
+    codes.resize(static_cast<size_t>(FileCodesCells(variant)), 0);
+    for (int cell : kFileZeroCells) settings[static_cast<size_t>(cell)] = 0;
+    return ConfigImage{std::move(settings), std::move(codes)};
+}
+
 std::string FormatConfigFile(const ConfigImage& image) {
     std::string text;
     text.reserve((image.settings.size() + image.codes.size()) * 5);

@@ -27,6 +27,10 @@ struct FileError {
 // Codes cells: 1792 for variant 5, otherwise 1024.
 [[nodiscard]] int FileCodesCells(int variant);
 
+// The file of a variant made of a settings and a codes block: each cut or filled with 0 to the
+// file's size, and cells 6, 7, 38 and 39 (the panel's own bookkeeping) as 0.
+[[nodiscard]] ConfigImage FileOfVariant(int variant, Cells settings, Cells codes);
+
 // Builds the text of a file. Cells 6, 7, 38 and 39 are written as 0 by the editor's save; this
 // function writes what it is given.
 [[nodiscard]] std::string FormatConfigFile(const ConfigImage& image);

@@ -5,6 +5,8 @@
 #include "codes_image.h"
 #include "editor_rules.h"
 #include "factory_defaults.h"
+#include "fields/binding_fields.h"
+#include "fields/window_fields.h"
 #include "link_types.h"
 #include "settings_image.h"
 #include "variant_layout.h"
@@ -12,12 +14,10 @@
 namespace kerma {
 namespace {
 
-constexpr std::string_view kPages = "PageControl";
-constexpr std::string_view kFirstPage = "TabSheetRazdel";
+constexpr std::string_view kPages = fields::PageControl;
+constexpr std::string_view kFirstPage = fields::TabSheetRazdel;
 constexpr int kHeaderCell = 0;
 constexpr int kVersionCell = 1;
-// Kept cells the panel uses for its own bookkeeping; a file always carries them as 0.
-constexpr int kFileZeroCells[] = {6, 7, 38, 39};
 
 // Receiver borders 1-4, 5-8, 9-12, 13-16 as item indexes of Border1 .. Border8.
 constexpr int kPresetBorders[] = {0, 3, 4, 7, 8, 11, 12, 15};
@@ -36,7 +36,7 @@ void PutCodes(K740Editor& editor, const Cells& codes) {
 
 void PresetBorders(FormModel& model) {
     for (int n = 1; n <= 8; ++n) {
-        const std::string name = "Border" + std::to_string(n);
+        const std::string name = fields::BorderN + std::to_string(n);
         if (model.has(name)) model.setItemIndex(name, kPresetBorders[n - 1]);
     }
 }
@@ -103,9 +103,15 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
 }
 
 int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
+    const int variant = DemoVariant(chosenVariant);
+    editor.setStatus(1, DemoStatusText(variant));
     editor.model().setEnabled(kPages, true);
-    (void)ApplyVariantLayout(editor, DemoVariant(chosenVariant), 0, true);
-    return LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
+    (void)ApplyVariantLayout(editor, variant, 0, true);
+    const int32_t layoutCode =
+        LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
+    // There is no link to break in a demo.
+    editor.model().setEnabled(fields::CancelButton, false);
+    return layoutCode;
 }
 
 std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant,
@@ -127,14 +133,7 @@ std::variant<ConfigImage, std::string> BuildConfigImage(K740Editor& editor, Imag
     if (!HasFactoryImage(variant)) return UnknownVersionText(editor);
     EncodedImage settings = EncodeSettingsImage(editor, image);
     if (!settings.ok()) return settings.error;
-    Cells codes = EncodeCodesImage(editor, image);
-    codes.resize(std::max(codes.size(), static_cast<size_t>(kCodesCells)), 0);
-    settings.cells.resize(std::max(settings.cells.size(), static_cast<size_t>(kSettingsCells)), 0);
-    for (int cell : kFileZeroCells) settings.cells[static_cast<size_t>(cell)] = 0;
-    const auto n = static_cast<std::ptrdiff_t>(FileSettingsCells(variant));
-    const auto c = static_cast<std::ptrdiff_t>(FileCodesCells(variant));
-    return ConfigImage{Cells(settings.cells.begin(), settings.cells.begin() + n),
-                       Cells(codes.begin(), codes.begin() + c)};
+    return FileOfVariant(variant, std::move(settings.cells), EncodeCodesImage(editor, image));
 }
 
 bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,

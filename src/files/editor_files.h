@@ -37,8 +37,9 @@ inline constexpr std::string_view kWrongFileVersionText =
 std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image,
                                            int chosenVariant);
 
-// Demo mode: enables the pages, applies the demo layout and loads the defaults. Returns the
-// LayoutCode the main window takes. The editor must have been created in demo mode.
+// Demo mode: the demo status, the pages enabled, the demo layout, the defaults loaded and
+// "Разорвать связь" off. Returns the LayoutCode the main window takes. The editor must have been
+// created in demo mode.
 int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant);
 
 // SaveButton: the checks before a save, the save dialog, then SaveConfigurationTo. Returns the

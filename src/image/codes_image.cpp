@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "count_rules.h"
 #include "editor_rules.h"
+#include "fields/code_fields.h"
+#include "fields/key_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
 #include "settings_image.h"
@@ -20,23 +21,29 @@ constexpr int kLargestWideHigh = 39;  // variant 2 reads a high cell up to 39 as
 constexpr int kHexDigits = 12;
 constexpr char kHex[] = "0123456789ABCDEF";
 
-int CodeRecord(int n) {
-    return kCodes + kRecordCells * (n - 1);
-}
-int KeyRecord(int n) {
-    return kKeys + kRecordCells * (n - 1);
-}
 int ObjectCell(int receiver, int row, int loop) {
     return kObjects + kObjectReceiverCells * (receiver - 1) + kObjectRowCells * (row - 1) +
            2 * (loop - 1);
 }
 
-bool RecordEmpty(const Cells& cells, int record) {
-    int first = Byte(cells, record);
-    return first == kEmptyDigit || first == 0;
-}
-
 using BoxName = std::string (*)(int, int);
+
+// What tells the code list and the key list apart in the block and on the page.
+struct EntryList {
+    const char* prefix;  // field name before the number
+    BoxName box;
+    void (*setInUse)(FormModel&, int, bool);
+    int firstRecord;
+    bool lowAuthorities;  // authorities over partitions 1..8 are kept
+
+    [[nodiscard]] std::string field(int n) const { return Indexed(prefix, n); }
+    [[nodiscard]] int record(int n) const { return firstRecord + kRecordCells * (n - 1); }
+};
+
+constexpr EntryList kCodeList{fields::kodN, CodeBoxName, SetCodeInUse, kCodes, true};
+// The QN panels keep no authorities over partitions 1..8 in a code record.
+constexpr EntryList kQnCodeList{fields::kodN, CodeBoxName, SetCodeInUse, kCodes, false};
+constexpr EntryList kKeyList{fields::KeyN, KeyBoxName, SetKeyInUse, kKeys, true};
 
 void DecodeAuthorities(FormModel& model, const Cells& cells, int record, BoxName box, int n) {
     for (int p = 1; p <= kPartitions; ++p) {
@@ -54,15 +61,6 @@ int AuthorityBits(const FormModel& model, BoxName box, int n, int first) {
     return bits;
 }
 
-void SetOutOfUse(FormModel& model, const std::string& field, BoxName box, int n) {
-    model.setText(field, "");
-    model.setEnabled(field, false);
-    for (int p = 1; p <= kPartitions; ++p) {
-        model.setChecked(box(n, p), false);
-        model.setEnabled(box(n, p), false);
-    }
-}
-
 void WriteUnused(Cells& cells, int record) {
     for (int i = 0; i < kDigitCells; ++i) cells[record + i] = kEmptyDigit;
     cells[record + kAuthorityLow] = 0;
@@ -73,74 +71,87 @@ bool HasDigit(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// --- codes ------------------------------------------------------------------------------
-
-void DecodeCodes(K740Editor& editor, const Cells& cells, bool padded) {
-    FormModel& model = editor.model();
-    for (int n = 1; n <= kMaxCodes; ++n) {
-        std::string field = Indexed("kod", n);
-        if (n > editor.state().codeCount) {
-            SetOutOfUse(model, field, CodeBoxName, n);
+// Entries 1..slots: those beyond count go out of use; the others are emptied and enabled, then
+// `show` puts a record's text in (false: the record is empty) and its authorities follow.
+template <typename Show>
+void DecodeEntries(FormModel& model, const Cells& cells, const EntryList& list, int slots,
+                   int count, Show show) {
+    for (int n = 1; n <= slots; ++n) {
+        const std::string field = list.field(n);
+        if (n > count) {
+            list.setInUse(model, n, false);
             continue;
         }
         model.setEnabled(field, true);
         model.setText(field, "");
-        if (RecordEmpty(cells, CodeRecord(n))) continue;
-        {
-            // Shown as the panel holds it, a digit 0 included: the entry filter is for typing.
-            FormModel::EventBlocker quiet(model);
-            model.setText(field, CodeText(cells, CodeRecord(n), padded));
-        }
-        DecodeAuthorities(model, cells, CodeRecord(n), CodeBoxName, n);
+        if (!show(field, list.record(n))) continue;
+        DecodeAuthorities(model, cells, list.record(n), list.box, n);
     }
 }
 
-void EncodeCodes(const K740Editor& editor, Cells& cells, bool qn) {
-    const FormModel& model = editor.model();
-    for (int n = 1; n <= kMaxCodes; ++n) {
-        int record = CodeRecord(n);
+// Records 1..slots start unused; `put` writes the digits of an entry in use (false: the text
+// holds no entry) and its authorities follow.
+template <typename Put>
+void EncodeEntries(const FormModel& model, Cells& cells, const EntryList& list, int slots,
+                   int count, Put put) {
+    for (int n = 1; n <= slots; ++n) {
+        const int record = list.record(n);
         WriteUnused(cells, record);
-        const std::string& text = model.at(Indexed("kod", n)).text;
-        if (n > editor.state().codeCount || !HasDigit(text)) continue;
-        int next = record;
-        for (size_t i = 0; i < text.size() && i < kDigitCells; ++i) {
-            if (text[i] >= '0' && text[i] <= '9') cells[next++] = kDigitBase + (text[i] - '0');
-        }
-        // The QN panels keep no authorities over partitions 1..8 in a code record.
-        cells[record + kAuthorityLow] = qn ? 0 : AuthorityBits(model, CodeBoxName, n, 1);
-        cells[record + kAuthorityHigh] = AuthorityBits(model, CodeBoxName, n, 9);
+        if (n > count || !put(model.at(list.field(n)).text, record)) continue;
+        cells[record + kAuthorityLow] =
+            list.lowAuthorities ? AuthorityBits(model, list.box, n, 1) : 0;
+        cells[record + kAuthorityHigh] = AuthorityBits(model, list.box, n, 9);
     }
+}
+
+// --- codes ------------------------------------------------------------------------------
+
+void DecodeCodes(K740Editor& editor, const Cells& cells, bool padded) {
+    FormModel& model = editor.model();
+    DecodeEntries(model, cells, kCodeList, kMaxCodes, editor.state().codeCount,
+                  [&](const std::string& field, int record) {
+                      const int first = Byte(cells, record);
+                      if (first == kEmptyDigit || first == 0) return false;
+                      // Shown as the panel holds it, a digit 0 included: the entry filter is
+                      // for typing.
+                      FormModel::EventBlocker quiet(model);
+                      model.setText(field, CodeText(cells, record, padded));
+                      return true;
+                  });
+}
+
+void EncodeCodes(const K740Editor& editor, Cells& cells, bool qn) {
+    EncodeEntries(editor.model(), cells, qn ? kQnCodeList : kCodeList, kMaxCodes,
+                  editor.state().codeCount, [&](const std::string& text, int record) {
+                      if (!HasDigit(text)) return false;
+                      int next = record;
+                      for (size_t i = 0; i < text.size() && i < kDigitCells; ++i) {
+                          if (text[i] >= '0' && text[i] <= '9')
+                              cells[next++] = kDigitBase + (text[i] - '0');
+                      }
+                      return true;
+                  });
 }
 
 // --- Touch Memory keys ------------------------------------------------------------------
 
 void DecodeKeys(K740Editor& editor, const Cells& cells, int slots) {
     FormModel& model = editor.model();
-    for (int n = 1; n <= slots; ++n) {
-        std::string field = Indexed("Key", n);
-        if (n > editor.state().keyCount) {
-            SetOutOfUse(model, field, KeyBoxName, n);
-            continue;
-        }
-        model.setEnabled(field, true);
-        model.setText(field, "");
-        if (Byte(cells, KeyRecord(n)) == kEmptyDigit) continue;
-        model.setText(field, KeyText(cells, KeyRecord(n)));
-        DecodeAuthorities(model, cells, KeyRecord(n), KeyBoxName, n);
-    }
+    DecodeEntries(model, cells, kKeyList, slots, editor.state().keyCount,
+                  [&](const std::string& field, int record) {
+                      if (Byte(cells, record) == kEmptyDigit) return false;
+                      model.setText(field, KeyText(cells, record));
+                      return true;
+                  });
 }
 
 void EncodeKeys(const K740Editor& editor, Cells& cells, int slots) {
-    const FormModel& model = editor.model();
-    for (int n = 1; n <= slots; ++n) {
-        int record = KeyRecord(n);
-        WriteUnused(cells, record);
-        const std::string& text = model.at(Indexed("Key", n)).text;
-        if (n > editor.state().keyCount || IsBlank(text)) continue;
-        EncodeKeyText(text, cells, record);
-        cells[record + kAuthorityLow] = AuthorityBits(model, KeyBoxName, n, 1);
-        cells[record + kAuthorityHigh] = AuthorityBits(model, KeyBoxName, n, 9);
-    }
+    EncodeEntries(editor.model(), cells, kKeyList, slots, editor.state().keyCount,
+                  [&](const std::string& text, int record) {
+                      if (IsBlank(text)) return false;
+                      EncodeKeyText(text, cells, record);
+                      return true;
+                  });
 }
 
 int HexValue(char c) {

@@ -1,5 +1,6 @@
 // The radio receiver section of variants 1 and 3: detector bindings, receiver borders and
 // detector system numbers.
+#include "fields/binding_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
 #include "settings_layout.h"
@@ -52,7 +53,7 @@ void DecodeSystemNumbersAndBorders(FormModel& model, ImageState& image, const Ce
         }
     }
     for (int n = 1; n <= kBorderCells; ++n) {
-        model.setItemIndex(Indexed("Border", n), Byte(cells, kBorders + n - 1));
+        model.setItemIndex(Indexed(fields::BorderN, n), Byte(cells, kBorders + n - 1));
     }
 }
 
@@ -84,7 +85,7 @@ void EncodeReceiverSection(const FormModel& model, const ImageState& image, Cell
     }
     if (receivers < kReceivers) return;
     for (int n = 1; n <= kBorderCells; ++n) {
-        cells[kBorders + n - 1] = model.at(Indexed("Border", n)).itemIndex;
+        cells[kBorders + n - 1] = model.at(Indexed(fields::BorderN, n)).itemIndex;
     }
     // The panel takes the low byte; a file must get the same byte, never a number it cannot read.
     for (int i = 0; i < kSystemNumbers; ++i) {

@@ -4,6 +4,11 @@
 
 #include "codes_image.h"
 #include "count_rules.h"
+#include "fields/code_fields.h"
+#include "fields/key_fields.h"
+#include "fields/name_fields.h"
+#include "fields/partition_fields.h"
+#include "fields/window_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
 #include "link_types.h"
@@ -29,10 +34,11 @@ constexpr int kOn = 0xFF;  // communicator polls
 constexpr int kItemOn = 0, kItemOff = 1;
 
 // Notification status bits 0..4 of cell 36: the radio pair of each, alarm button first.
-constexpr std::string_view kStatusAlarm[] = {"K740tmptr", "Rpytmptr", "Rpdtmptr", "Rpdcvztr",
-                                             "Rpdbloktr"};
-constexpr std::string_view kStatusFault[] = {"K740tmpncp", "Rpytmpncp", "Rpdtmpncp", "Rpdcvzncp",
-                                             "Rpdblokncp"};
+constexpr std::string_view kStatusAlarm[] = {fields::K740tmptr, fields::Rpytmptr, fields::Rpdtmptr,
+                                             fields::Rpdcvztr, fields::Rpdbloktr};
+constexpr std::string_view kStatusFault[] = {fields::K740tmpncp, fields::Rpytmpncp,
+                                             fields::Rpdtmpncp, fields::Rpdcvzncp,
+                                             fields::Rpdblokncp};
 
 int Count(int cell, int max) {
     return std::clamp(cell, 0, max);
@@ -72,11 +78,11 @@ bool EncodeEngineerPassword(const FormModel& model, std::string_view field, Cell
 }
 
 void DecodeUserPassword(FormModel& model, const Cells& cells) {
-    ShowAsStored(model, "PasswordEdit2", DigitText(cells, kUserPassword, kUserDigits, true));
+    ShowAsStored(model, fields::PasswordEdit2, DigitText(cells, kUserPassword, kUserDigits, true));
 }
 
 void EncodeUserPassword(const FormModel& model, Cells& cells) {
-    const std::string& text = model.at("PasswordEdit2").text;
+    const std::string& text = model.at(fields::PasswordEdit2).text;
     for (int i = 0; i < kUserDigits; ++i) {
         char c = i < static_cast<int>(text.size()) ? text[i] : ' ';
         cells[kUserPassword + i] = (c >= '0' && c <= '9') ? kDigitBase + (c - '0') : kEmptyDigit;
@@ -87,11 +93,11 @@ void DecodeNames(FormModel& model, ImageState& image, const Cells& cells) {
     for (int p = 1; p <= kPartitions; ++p) {
         int choice = Byte(cells, kNameChoice + p - 1);
         int item = choice == kOwnNameChoice ? kOwnNameItem : choice < kPresetNames ? choice : -1;
-        model.setItemIndex(Indexed("NameRzd", p), item);
+        model.setItemIndex(Indexed(fields::NameRzdN, p), item);
         bool own = item == kOwnNameItem;
-        std::string edit = Indexed("OwnName", p);
+        std::string edit = Indexed(fields::OwnNameN, p);
         model.setVisible(edit, own);
-        model.setVisible(Indexed("LabelSimb", p), own);
+        model.setVisible(Indexed(fields::LabelSimbN, p), own);
         OwnNameMemo& memo = image.ownNames[p - 1];
         memo = {};
         if (!own) {
@@ -108,10 +114,10 @@ void DecodeNames(FormModel& model, ImageState& image, const Cells& cells) {
 
 void EncodeNames(const FormModel& model, const ImageState& image, Cells& cells) {
     for (int p = 1; p <= kPartitions; ++p) {
-        int item = model.at(Indexed("NameRzd", p)).itemIndex;
+        int item = model.at(Indexed(fields::NameRzdN, p)).itemIndex;
         cells[kNameChoice + p - 1] = item == kOwnNameItem ? kOwnNameChoice : item;
         if (item != kOwnNameItem) continue;
-        const std::string& text = model.at(Indexed("OwnName", p)).text;
+        const std::string& text = model.at(Indexed(fields::OwnNameN, p)).text;
         const OwnNameMemo& memo = image.ownNames[p - 1];
         auto codes = memo.valid && memo.text == text ? memo.codes : EncodePanelName(text);
         int first = kOwnNames + kOwnNameLength * (p - 1);
@@ -125,8 +131,13 @@ void DecodePartitionTypes(FormModel& model, const Cells& cells) {
         bool fire = (Byte(cells, kFire + high) >> shift) & 1;
         bool emergency = (Byte(cells, kEmergency + high) >> shift) & 1;
         // The three buttons are exclusive and emergency is applied after fire.
-        std::string chosen = Indexed(emergency ? "ds2" : fire ? "ds0" : "ds1", p);
-        ChooseRadio(model, {Indexed("ds0", p), Indexed("ds1", p), Indexed("ds2", p)}, chosen);
+        std::string chosen = Indexed(emergency ? fields::ds2N
+                                     : fire    ? fields::ds0N
+                                               : fields::ds1N,
+                                     p);
+        ChooseRadio(model,
+                    {Indexed(fields::ds0N, p), Indexed(fields::ds1N, p), Indexed(fields::ds2N, p)},
+                    chosen);
     }
 }
 
@@ -143,32 +154,30 @@ int DecodePartitionMemory(int cell, int variant) {
     return cell == 0 ? kItemOff : kItemOn;
 }
 int EncodePartitionMemory(const FormModel& model, int variant) {
-    bool on = model.at("MemRazd").itemIndex == kItemOn;
+    bool on = model.at(fields::MemRazd).itemIndex == kItemOn;
     if (variant == 1) return on ? 0 : 0xFF;
     return on ? 0xFF : 0;
 }
 
 void DecodeRelayModes(FormModel& model, const Cells& cells) {
     int modes = Byte(cells, kRelayModes);
-    model.setItemIndex("Rele1Combo", modes & 0x0F);
-    model.setItemIndex("Rele2Combo", (modes >> 4) & 0x0F);
+    model.setItemIndex(fields::Rele1Combo, modes & 0x0F);
+    model.setItemIndex(fields::Rele2Combo, (modes >> 4) & 0x0F);
 }
 
 // Two lists without a selection give -1, as the panel's own program stores them. One list
 // without a selection keeps its four bits at 0xF, so the cell stays a byte a file can carry.
 int EncodeRelayModes(const FormModel& model) {
-    int relay1 = model.at("Rele1Combo").itemIndex, relay2 = model.at("Rele2Combo").itemIndex;
+    int relay1 = model.at(fields::Rele1Combo).itemIndex,
+        relay2 = model.at(fields::Rele2Combo).itemIndex;
     if (relay1 < 0 && relay2 < 0) return -1;
     return ((relay2 & 0x0F) << 4) | (relay1 & 0x0F);
 }
 
-void DecodeSoundAndBacklight(FormModel& model, const Cells& cells) {
-    model.setPosition("Timesound", Byte(cells, kKeySoundTime));
-    ChooseMode(model, Byte(cells, kKeySound), "Keysound1", "keysound2", "Keysound3");
-    model.setPosition("TimeLCD", Byte(cells, kBacklightTime));
-    ChooseMode(model, Byte(cells, kBacklight), "LCD_key1", "LCD_key2", "LCD_key3");
-    ApplyDurationEnableRules(model);
-}
+// The QN-M page's keyboard sound and display backlight.
+constexpr SoundAndBacklight kQnmSoundAndBacklight{
+    {fields::Timesound, fields::Keysound1, fields::keysound2, fields::Keysound3},
+    {fields::TimeLCD, fields::LCD_key1, fields::LCD_key2, fields::LCD_key3}};
 
 void DecodeStatusBits(FormModel& model, const Cells& cells) {
     int bits = Byte(cells, kStatusBits);
@@ -192,63 +201,61 @@ int EncodeStatusBits(const FormModel& model) {
 void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, int variant) {
     FormModel& model = editor.model();
     bool fourReceivers = variant == 3;
-    model.setItemIndex("kom781", DecodePoll(Byte(cells, kPollK781)));
-    model.setItemIndex("MemRazd", DecodePartitionMemory(Byte(cells, kPartitionMemory), variant));
-    model.setItemIndex("GSMkom", DecodePoll(Byte(cells, kPollK782)));
+    model.setItemIndex(fields::kom781, DecodePoll(Byte(cells, kPollK781)));
+    model.setItemIndex(fields::MemRazd,
+                       DecodePartitionMemory(Byte(cells, kPartitionMemory), variant));
+    model.setItemIndex(fields::GSMkom, DecodePoll(Byte(cells, kPollK782)));
     DecodeUserPassword(model, cells);
     DecodeNames(model, image, cells);
     if (fourReceivers) {
         if (RepairSystemNumbers(cells)) editor.prompts().notice(kDuplicateSystemNumbers);
         DecodeSystemNumbersAndBorders(model, image, cells);
     }
-    DecodeEngineerPassword(model, "PasswordEdit", cells);
-    model.setPosition("Delay", Byte(cells, kExitTime));
-    model.setPosition("DelayVxod", Byte(cells, kEntryTime));
+    DecodeEngineerPassword(model, fields::PasswordEdit, cells);
+    model.setPosition(fields::Delay, Byte(cells, kExitTime));
+    model.setPosition(fields::DelayVxod, Byte(cells, kEntryTime));
     ShowCodeCount(editor, Byte(cells, kCodeCount));
     ShowKeyCount(editor, Byte(cells, kKeyCount));
-    if (fourReceivers) model.setPosition("TimesoundExt", Byte(cells, kExternalSoundTime));
-    DecodePartitionBits(model, "avt", cells, kAutoArming);
+    if (fourReceivers) model.setPosition(fields::TimesoundExt, Byte(cells, kExternalSoundTime));
+    DecodePartitionBits(model, fields::avtN, cells, kAutoArming);
     DecodePartitionTypes(model, cells);
-    DecodePartitionBits(model, "tix", cells, kSilentAlarm);
-    DecodePartitionBits(model, "krs", cells, kAllDay);
-    DecodePartitionBits(model, "privrele1", cells, kRelay1Bindings);
-    DecodePartitionBits(model, "privrele2", cells, kRelay2Bindings);
+    DecodePartitionBits(model, fields::tixN, cells, kSilentAlarm);
+    DecodePartitionBits(model, fields::krsN, cells, kAllDay);
+    DecodePartitionBits(model, fields::privrele1N, cells, kRelay1Bindings);
+    DecodePartitionBits(model, fields::privrele2N, cells, kRelay2Bindings);
     DecodeRelayModes(model, cells);
     DecodeBindings(model, cells, fourReceivers ? kReceivers : 1);
-    DecodePartitionBits(model, "Iskl", cells, kZoneExclusion);
-    DecodeSoundAndBacklight(model, cells);
+    DecodePartitionBits(model, fields::IsklN, cells, kZoneExclusion);
+    DecodeSoundAndBacklight(model, cells, kQnmSoundAndBacklight);
     DecodeStatusBits(model, cells);
-    ChooseRadio(model, {"password1", "password2"},
-                Byte(cells, kPasswordReset) != 0 ? "password2" : "password1");
+    ChooseRadio(model, {fields::password1, fields::password2},
+                Byte(cells, kPasswordReset) != 0 ? fields::password2 : fields::password1);
 }
 
 bool EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells, int variant) {
     const FormModel& model = editor.model();
-    if (!EncodeEngineerPassword(model, "PasswordEdit", cells)) return false;
-    cells[kExitTime] = model.at("Delay").position;
-    cells[kEntryTime] = model.at("DelayVxod").position;
+    if (!EncodeEngineerPassword(model, fields::PasswordEdit, cells)) return false;
+    cells[kExitTime] = model.at(fields::Delay).position;
+    cells[kEntryTime] = model.at(fields::DelayVxod).position;
     cells[kCodeCount] = editor.state().codeCount;
     cells[kKeyCount] = editor.state().keyCount;
-    if (variant == 3) cells[kExternalSoundTime] = model.at("TimesoundExt").position;
-    EncodePartitionBits(model, "avt", cells, kAutoArming);
-    EncodePartitionBits(model, "tix", cells, kSilentAlarm);
-    EncodePartitionBits(model, "krs", cells, kAllDay);
-    EncodePartitionBits(model, "privrele1", cells, kRelay1Bindings);
-    EncodePartitionBits(model, "privrele2", cells, kRelay2Bindings);
-    EncodePartitionBits(model, "ds0", cells, kFire);
-    EncodePartitionBits(model, "ds2", cells, kEmergency);
-    EncodePartitionBits(model, "Iskl", cells, kZoneExclusion);
+    if (variant == 3) cells[kExternalSoundTime] = model.at(fields::TimesoundExt).position;
+    EncodePartitionBits(model, fields::avtN, cells, kAutoArming);
+    EncodePartitionBits(model, fields::tixN, cells, kSilentAlarm);
+    EncodePartitionBits(model, fields::krsN, cells, kAllDay);
+    EncodePartitionBits(model, fields::privrele1N, cells, kRelay1Bindings);
+    EncodePartitionBits(model, fields::privrele2N, cells, kRelay2Bindings);
+    EncodePartitionBits(model, fields::ds0N, cells, kFire);
+    EncodePartitionBits(model, fields::ds2N, cells, kEmergency);
+    EncodePartitionBits(model, fields::IsklN, cells, kZoneExclusion);
     cells[kRelayModes] = EncodeRelayModes(model);
     EncodeReceiverSection(model, image, cells, variant == 3 ? kReceivers : 1);
-    cells[kKeySound] = ModeOfButtons(model, "Keysound1", "keysound2");
-    cells[kKeySoundTime] = model.at("Timesound").position;
-    cells[kBacklight] = ModeOfButtons(model, "LCD_key1", "LCD_key2");
-    cells[kBacklightTime] = model.at("TimeLCD").position;
+    EncodeSoundAndBacklight(model, cells, kQnmSoundAndBacklight);
     cells[kStatusBits] = EncodeStatusBits(model);
     cells[kStatusSpare] = 0;
-    cells[kPasswordReset] = model.at("password1").checked ? 0 : 1;
-    cells[kPollK782] = EncodePoll(model, "GSMkom");
-    cells[kPollK781] = EncodePoll(model, "kom781");
+    cells[kPasswordReset] = model.at(fields::password1).checked ? 0 : 1;
+    cells[kPollK782] = EncodePoll(model, fields::GSMkom);
+    cells[kPollK781] = EncodePoll(model, fields::kom781);
     cells[kPartitionMemory] = EncodePartitionMemory(model, variant);
     EncodeUserPassword(model, cells);
     EncodeNames(model, image, cells);
@@ -260,14 +267,14 @@ bool EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells, 
 // PanelQN covers the partition page, so the engineer password is edited in its paswrd1 field;
 // PasswordEdit, hidden beneath, shows the same digits.
 void DecodeSmall(K740Editor& editor, const Cells& cells) {
-    DecodeEngineerPassword(editor.model(), "PasswordEdit", cells);
-    DecodeEngineerPassword(editor.model(), "paswrd1", cells);
+    DecodeEngineerPassword(editor.model(), fields::PasswordEdit, cells);
+    DecodeEngineerPassword(editor.model(), fields::paswrd1, cells);
     ShowKeyCount(editor, Byte(cells, kKeyCount));
     ShowCodeCount(editor, Byte(cells, kCodeCount));
 }
 
 bool EncodeSmall(const K740Editor& editor, Cells& cells) {
-    if (!EncodeEngineerPassword(editor.model(), "paswrd1", cells)) return false;
+    if (!EncodeEngineerPassword(editor.model(), fields::paswrd1, cells)) return false;
     cells[kCodeCount] = editor.state().codeCount;
     return true;
 }
@@ -276,15 +283,30 @@ bool EncodeSmall(const K740Editor& editor, Cells& cells) {
 
 namespace image_detail {
 
+void DecodeSoundAndBacklight(FormModel& model, const Cells& cells, const SoundAndBacklight& c) {
+    model.setPosition(c.sound.upDown, Byte(cells, kKeySoundTime));
+    ChooseMode(model, Byte(cells, kKeySound), c.sound.on, c.sound.second, c.sound.off);
+    model.setPosition(c.backlight.upDown, Byte(cells, kBacklightTime));
+    ChooseMode(model, Byte(cells, kBacklight), c.backlight.on, c.backlight.second, c.backlight.off);
+    ApplyDurationEnableRules(model);
+}
+
+void EncodeSoundAndBacklight(const FormModel& model, Cells& cells, const SoundAndBacklight& c) {
+    cells[kKeySound] = ModeOfButtons(model, c.sound.on, c.sound.second);
+    cells[kKeySoundTime] = model.at(c.sound.upDown).position;
+    cells[kBacklight] = ModeOfButtons(model, c.backlight.on, c.backlight.second);
+    cells[kBacklightTime] = model.at(c.backlight.upDown).position;
+}
+
 void ShowCodeCount(K740Editor& editor, int count) {
     editor.state().codeCount = Count(count, kMaxCodes);
-    editor.model().setPosition("KOD", editor.state().codeCount);
+    editor.model().setPosition(fields::KOD, editor.state().codeCount);
     ApplyCodeCountRule(editor.model(), editor.state());
 }
 
 void ShowKeyCount(K740Editor& editor, int count) {
     editor.state().keyCount = Count(count, kMaxKeys);
-    editor.model().setPosition("KEY", editor.state().keyCount);
+    editor.model().setPosition(fields::KEY, editor.state().keyCount);
     ApplyKeyCountRule(editor.model(), editor.state());
 }
 
@@ -310,7 +332,7 @@ int CodecVariant(const K740Editor& editor, const ImageState& image) {
 }
 
 void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& settings) {
-    editor.model().setEnabled("PageControl", true);
+    editor.model().setEnabled(fields::PageControl, true);
     Cells cells = settings;
     cells.resize(std::max<size_t>(cells.size(), kSettingsCells), 0);
     if (!editor.state().demoMode) editor.state().versionByte = Byte(cells, kVersion);

@@ -23,6 +23,20 @@ void EncodeReceiverSection(const FormModel& model, const ImageState& image, Cell
 void DecodeQnSettings(K740Editor& editor, ImageState& image, const Cells& cells);
 void EncodeQnSettings(K740Editor& editor, ImageState& image, Cells& cells);
 
+// The keyboard sound and the display backlight: a duration up-down and three mode buttons each
+// (on, the second mode, off). The QN and QN-M pages name them differently.
+struct DurationMode {
+    const char* upDown;
+    const char* on;
+    const char* second;
+    const char* off;
+};
+struct SoundAndBacklight {
+    DurationMode sound, backlight;
+};
+void DecodeSoundAndBacklight(FormModel& model, const Cells& cells, const SoundAndBacklight& c);
+void EncodeSoundAndBacklight(const FormModel& model, Cells& cells, const SoundAndBacklight& c);
+
 // Sets CodeCount or KeyCount through its up-down and runs the count rule.
 void ShowCodeCount(K740Editor& editor, int count);
 void ShowKeyCount(K740Editor& editor, int count);

@@ -1,6 +1,8 @@
 // The settings block of variant 5 (up to four QN receivers). The encoding changes a copy of the
 // block last decoded, so every cell the editor does not handle goes back as it was read.
 #include "count_rules.h"
+#include "fields/code_fields.h"
+#include "fields/partition_fields.h"
 #include "image_fields.h"
 #include "settings_layout.h"
 #include "settings_parts.h"
@@ -14,13 +16,18 @@ using namespace settings_cell;
 constexpr int kAdminDigits = 6;
 constexpr int kAlarm = 1;
 
+// The QN page's keyboard sound and display backlight.
+constexpr SoundAndBacklight kQnSoundAndBacklight{
+    {fields::SoundUpDown, fields::SoundButton1, fields::SoundButton2, fields::SoundButton3},
+    {fields::LCDUpDown, fields::LCDButton1, fields::LCDButton2, fields::LCDButton3}};
+
 // Status cells 258..264: the fault button (ending in 1) and the alarm button (ending in 2).
 constexpr std::string_view kStatusFault[kQnStatusCells] = {
-    "DamagePult1", "DamageRPU1", "DamageRPD1", "ConnectRPU1",
-    "ConnectRPD1", "Block1",     "ConnectMR1"};
+    fields::DamagePult1, fields::DamageRPU1, fields::DamageRPD1, fields::ConnectRPU1,
+    fields::ConnectRPD1, fields::Block1,     fields::ConnectMR1};
 constexpr std::string_view kStatusAlarm[kQnStatusCells] = {
-    "DamagePult2", "DamageRPU2", "DamageRPD2", "ConnectRPU2",
-    "ConnectRPD2", "Block2",     "ConnectMR2"};
+    fields::DamagePult2, fields::DamageRPU2, fields::DamageRPD2, fields::ConnectRPU2,
+    fields::ConnectRPD2, fields::Block2,     fields::ConnectMR2};
 
 void DecodeStatus(FormModel& model, const Cells& cells) {
     for (int i = 0; i < kQnStatusCells; ++i) {
@@ -37,7 +44,7 @@ void EncodeStatus(const FormModel& model, Cells& cells) {
 }
 
 void EncodeEngineerPassword(const FormModel& model, Cells& cells) {
-    const std::string& text = model.at("paswrd1").text;
+    const std::string& text = model.at(fields::paswrd1).text;
     if (IsBlank(text)) {
         for (int i = 0; i < kEngineerDigits; ++i) cells[kEngineerPassword + i] = kEmptyDigit;
         return;
@@ -50,7 +57,7 @@ void EncodeEngineerPassword(const FormModel& model, Cells& cells) {
 }
 
 void EncodeAdminPassword(const FormModel& model, Cells& cells) {
-    const std::string& text = model.at("paswrd2").text;
+    const std::string& text = model.at(fields::paswrd2).text;
     for (int i = 0; i < kAdminDigits; ++i) {
         char c = i < static_cast<int>(text.size()) ? text[i] : ' ';
         cells[kQnAdminPassword + i] = (c >= '0' && c <= '9') ? kDigitBase + (c - '0') : kEmptyDigit;
@@ -74,7 +81,7 @@ void EncodeObjectTable(const ImageState& image, Cells& cells) {
 int CountCodesInUse(const K740Editor& editor) {
     int inUse = 0;
     for (int n = 1; n <= editor.state().codeCount; ++n) {
-        if (!IsBlank(editor.model().at(Indexed("kod", n)).text)) ++inUse;
+        if (!IsBlank(editor.model().at(Indexed(fields::kodN, n)).text)) ++inUse;
     }
     return inUse;
 }
@@ -83,23 +90,19 @@ int CountCodesInUse(const K740Editor& editor) {
 
 void DecodeQnSettings(K740Editor& editor, ImageState& image, const Cells& cells) {
     FormModel& model = editor.model();
-    model.setPosition("SoundUpDown", Byte(cells, kKeySoundTime));
-    ChooseMode(model, Byte(cells, kKeySound), "SoundButton1", "SoundButton2", "SoundButton3");
-    model.setPosition("LCDUpDown", Byte(cells, kBacklightTime));
-    ChooseMode(model, Byte(cells, kBacklight), "LCDButton1", "LCDButton2", "LCDButton3");
-    ApplyDurationEnableRules(model);
+    DecodeSoundAndBacklight(model, cells, kQnSoundAndBacklight);
     DecodeStatus(model, cells);
-    ChooseRadio(model, {"ClearPaswrd1", "ClearPaswrd2"},
-                Byte(cells, kPasswordReset) != 0 ? "ClearPaswrd2" : "ClearPaswrd1");
-    model.setText("paswrd2", DigitText(cells, kQnAdminPassword, kAdminDigits, true));
+    ChooseRadio(model, {fields::ClearPaswrd1, fields::ClearPaswrd2},
+                Byte(cells, kPasswordReset) != 0 ? fields::ClearPaswrd2 : fields::ClearPaswrd1);
+    model.setText(fields::paswrd2, DigitText(cells, kQnAdminPassword, kAdminDigits, true));
     int modes = Byte(cells, kRelayModes);
-    model.setItemIndex("ReleQN1", modes & 0x0F);
-    model.setItemIndex("ReleQN2", (modes >> 4) & 0x0F);
-    model.setItemIndex("SpeedLine", Byte(cells, kQnLineSpeed) == kQnSpeed1200 ? 0 : 1);
+    model.setItemIndex(fields::ReleQN1, modes & 0x0F);
+    model.setItemIndex(fields::ReleQN2, (modes >> 4) & 0x0F);
+    model.setItemIndex(fields::SpeedLine, Byte(cells, kQnLineSpeed) == kQnSpeed1200 ? 0 : 1);
     for (int i = 0; i < kQnTransmitters; ++i) {
         image.qnDetectorBlock[i] = Byte(cells, kQnDetectorBlock + i);
     }
-    model.setText("paswrd1", DigitText(cells, kEngineerPassword, kEngineerDigits, true));
+    model.setText(fields::paswrd1, DigitText(cells, kEngineerPassword, kEngineerDigits, true));
     ShowCodeCount(editor, Byte(cells, kCodeCount) - 1);
 }
 
@@ -109,15 +112,12 @@ void EncodeQnSettings(K740Editor& editor, ImageState& image, Cells& cells) {
     for (int i = 0; i < kQnTransmitters; ++i) {
         cells[kQnDetectorBlock + i] = image.qnDetectorBlock[i] & 0xFF;
     }
-    cells[kKeySound] = ModeOfButtons(model, "SoundButton1", "SoundButton2");
-    cells[kKeySoundTime] = model.at("SoundUpDown").position;
-    cells[kBacklight] = ModeOfButtons(model, "LCDButton1", "LCDButton2");
-    cells[kBacklightTime] = model.at("LCDUpDown").position;
-    cells[kRelayModes] =
-        ((model.at("ReleQN2").itemIndex << 4) & 0xFF) | (model.at("ReleQN1").itemIndex & 0x0F);
+    EncodeSoundAndBacklight(model, cells, kQnSoundAndBacklight);
+    cells[kRelayModes] = ((model.at(fields::ReleQN2).itemIndex << 4) & 0xFF) |
+                         (model.at(fields::ReleQN1).itemIndex & 0x0F);
     EncodeEngineerPassword(model, cells);
     EncodeAdminPassword(model, cells);
-    cells[kPasswordReset] = model.at("ClearPaswrd1").checked ? 0 : 1;
+    cells[kPasswordReset] = model.at(fields::ClearPaswrd1).checked ? 0 : 1;
     EncodeStatus(model, cells);
     if (editor.state().defaultsAfterReplace) {
         editor.state().defaultsAfterReplace = false;
@@ -131,7 +131,7 @@ void EncodeQnSettings(K740Editor& editor, ImageState& image, Cells& cells) {
     cells[kCodeCount] = editor.state().codeCount + 1;
     cells[kKeyCount] = CountCodesInUse(editor);
     cells[kQnMarker] = kQnMarkerValue;
-    cells[kQnLineSpeed] = model.at("SpeedLine").itemIndex == 0 ? kQnSpeed1200 : kQnSpeed4800;
+    cells[kQnLineSpeed] = model.at(fields::SpeedLine).itemIndex == 0 ? kQnSpeed1200 : kQnSpeed4800;
 }
 
 }  // namespace kerma::image_detail

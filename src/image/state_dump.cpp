@@ -1,6 +1,11 @@
 #include "state_dump.h"
 
 #include "codes_image.h"
+#include "fields/binding_fields.h"
+#include "fields/code_fields.h"
+#include "fields/key_fields.h"
+#include "fields/name_fields.h"
+#include "fields/partition_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
 
@@ -15,24 +20,29 @@ void AddIndexed(std::vector<std::string>& names, std::string_view prefix, int co
 }
 
 void AddQnmGeneral(std::vector<std::string>& names, int variant) {
-    for (const char* name : {"PasswordEdit", "PasswordEdit2", "Delay", "DelayVxod", "Rele1Combo",
-                             "Rele2Combo", "Keysound1", "keysound2", "Keysound3", "Timesound",
-                             "LCD_key1", "LCD_key2", "LCD_key3", "TimeLCD"}) {
+    for (const char* name :
+         {fields::PasswordEdit, fields::PasswordEdit2, fields::Delay, fields::DelayVxod,
+          fields::Rele1Combo, fields::Rele2Combo, fields::Keysound1, fields::keysound2,
+          fields::Keysound3, fields::Timesound, fields::LCD_key1, fields::LCD_key2,
+          fields::LCD_key3, fields::TimeLCD}) {
         names.push_back(name);
     }
-    if (variant == 3) names.push_back("TimesoundExt");
-    for (const char* name : {"K740tmpncp", "K740tmptr", "Rpytmpncp", "Rpytmptr", "Rpdtmpncp",
-                             "Rpdtmptr", "Rpdcvzncp", "Rpdcvztr", "Rpdblokncp", "Rpdbloktr",
-                             "password1", "password2", "GSMkom", "kom781", "MemRazd"}) {
+    if (variant == 3) names.push_back(fields::TimesoundExt);
+    for (const char* name :
+         {fields::K740tmpncp, fields::K740tmptr, fields::Rpytmpncp, fields::Rpytmptr,
+          fields::Rpdtmpncp, fields::Rpdtmptr, fields::Rpdcvzncp, fields::Rpdcvztr,
+          fields::Rpdblokncp, fields::Rpdbloktr, fields::password1, fields::password2,
+          fields::GSMkom, fields::kom781, fields::MemRazd}) {
         names.push_back(name);
     }
     for (const char* prefix :
-         {"avt", "tix", "krs", "privrele1", "privrele2", "Iskl", "ds0", "ds1", "ds2"}) {
+         {fields::avtN, fields::tixN, fields::krsN, fields::privrele1N, fields::privrele2N,
+          fields::IsklN, fields::ds0N, fields::ds1N, fields::ds2N}) {
         AddIndexed(names, prefix, kPartitions);
     }
     for (int p = 1; p <= kPartitions; ++p) {
-        names.push_back(Indexed("NameRzd", p));
-        names.push_back(Indexed("OwnName", p));
+        names.push_back(Indexed(fields::NameRzdN, p));
+        names.push_back(Indexed(fields::OwnNameN, p));
     }
 }
 
@@ -41,7 +51,7 @@ void AddReceivers(std::vector<std::string>& names, int receivers) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) names.push_back(BindingName(r, d));
     }
     if (receivers == 1) return;
-    AddIndexed(names, "Border", 2 * kReceivers);
+    AddIndexed(names, fields::BorderN, 2 * kReceivers);
     for (int r = 1; r <= receivers; ++r) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) names.push_back(SystemNumberName(r, d));
     }
@@ -49,29 +59,31 @@ void AddReceivers(std::vector<std::string>& names, int receivers) {
 
 void AddQnGeneral(std::vector<std::string>& names) {
     for (const char* name :
-         {"paswrd1",     "paswrd2",     "ClearPaswrd1", "ClearPaswrd2", "ReleQN1",
-          "ReleQN2",     "SpeedLine",   "SoundButton1", "SoundButton2", "SoundButton3",
-          "SoundUpDown", "LCDButton1",  "LCDButton2",   "LCDButton3",   "LCDUpDown",
-          "DamagePult1", "DamagePult2", "DamageRPU1",   "DamageRPU2",   "DamageRPD1",
-          "DamageRPD2",  "ConnectRPU1", "ConnectRPU2",  "ConnectRPD1",  "ConnectRPD2",
-          "Block1",      "Block2",      "ConnectMR1",   "ConnectMR2"}) {
+         {fields::paswrd1,      fields::paswrd2,      fields::ClearPaswrd1, fields::ClearPaswrd2,
+          fields::ReleQN1,      fields::ReleQN2,      fields::SpeedLine,    fields::SoundButton1,
+          fields::SoundButton2, fields::SoundButton3, fields::SoundUpDown,  fields::LCDButton1,
+          fields::LCDButton2,   fields::LCDButton3,   fields::LCDUpDown,    fields::DamagePult1,
+          fields::DamagePult2,  fields::DamageRPU1,   fields::DamageRPU2,   fields::DamageRPD1,
+          fields::DamageRPD2,   fields::ConnectRPU1,  fields::ConnectRPU2,  fields::ConnectRPD1,
+          fields::ConnectRPD2,  fields::Block1,       fields::Block2,       fields::ConnectMR1,
+          fields::ConnectMR2}) {
         names.push_back(name);
     }
 }
 
 void AddCodes(std::vector<std::string>& names, bool withBoxes) {
-    names.push_back("KOD");
+    names.push_back(fields::KOD);
     for (int n = 1; n <= 32; ++n) {
-        names.push_back(Indexed("kod", n));
+        names.push_back(Indexed(fields::kodN, n));
         if (!withBoxes) continue;
         for (int p = 1; p <= kPartitions; ++p) names.push_back(CodeBoxName(n, p));
     }
 }
 
 void AddKeys(std::vector<std::string>& names) {
-    names.push_back("KEY");
+    names.push_back(fields::KEY);
     for (int n = 1; n <= 96; ++n) {
-        names.push_back(Indexed("Key", n));
+        names.push_back(Indexed(fields::KeyN, n));
         for (int p = 1; p <= kPartitions; ++p) names.push_back(KeyBoxName(n, p));
     }
 }
@@ -119,7 +131,7 @@ std::vector<std::string> VariantControlNames(int variant) {
             AddKeys(names);
             break;
         case 2:
-            names.push_back("paswrd1");  // the engineer password is built from it
+            names.push_back(fields::paswrd1);  // the engineer password is built from it
             AddCodes(names, true);
             AddObjects(names, 1);
             break;

@@ -4,6 +4,13 @@
 
 namespace kerma {
 
+// The port's read time-outs in milliseconds, for the real port and for the virtual line alike:
+// a read gives up after kReadMsPerByte per requested byte + kReadConstantMs, or after
+// kReadIntervalMs without a byte.
+inline constexpr int kReadMsPerByte = 100;
+inline constexpr int kReadConstantMs = 10;
+inline constexpr int kReadIntervalMs = 1000;
+
 // The serial line as the exchange protocol sees it. A real port (termios or Win32) implements it,
 // and so does the in-process virtual panel the tests use.
 class ByteChannel {

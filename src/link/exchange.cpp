@@ -12,7 +12,6 @@ constexpr uint8_t kLead = 0x55;
 constexpr uint8_t kDataLead = 0xAA;
 constexpr uint8_t kAccept = 0x00;
 constexpr uint8_t kReject = 0xFF;
-constexpr int kHandshakeAttempts = 10;
 constexpr int kHandshakeWaitMs = 2000;
 constexpr int kUploadHandshakeWaitMs = 1000;
 constexpr int kReadRetries = 20;
@@ -26,6 +25,15 @@ constexpr size_t kProgressStep = 32;
 bool Stopped(const ExchangeContext& ctx) {
     return ctx.terminated.load();
 }
+
+}  // namespace
+
+std::string AttemptText(int attempt) {
+    return "Установка связи с прибором...Попытка №" + std::to_string(attempt) + " из " +
+           std::to_string(kHandshakeAttempts);
+}
+
+namespace {
 
 // One byte under the retry rule; nullopt after the time-out (which is reported) or a stop.
 std::optional<uint8_t> TryReadByte(ExchangeContext& ctx) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "byte_channel.h"
@@ -58,6 +59,11 @@ struct ExchangeContext {
     LinkHost& host;
     const std::atomic<bool>& terminated;
 };
+
+// The handshake's tries before it gives up ("Нет ответа от прибора").
+inline constexpr int kHandshakeAttempts = 10;
+// The status line of handshake try n.
+[[nodiscard]] std::string AttemptText(int attempt);
 
 // Runs one operation to its end. data is the block to send (writes, firmware upload).
 void RunExchange(LinkOperation op, const Block& data, ExchangeContext& ctx);

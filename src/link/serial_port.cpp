@@ -23,10 +23,9 @@
 namespace kerma {
 namespace {
 
-// The port's time-outs in milliseconds: a one-byte read gives up after 110 ms.
-constexpr int kReadIntervalMs = 1000;
-constexpr int kPerByteMs = 100;
-constexpr int kConstantMs = 10;
+// Writes get the same time-outs as reads.
+constexpr int kPerByteMs = kReadMsPerByte;
+constexpr int kConstantMs = kReadConstantMs;
 // The panel needs the raised control lines for a moment before the first byte.
 constexpr int kSettleMs = 300;
 
@@ -34,7 +33,7 @@ constexpr int kSettleMs = 300;
 using Steady = std::chrono::steady_clock;
 
 Steady::time_point TotalDeadline(size_t count) {
-    return Steady::now() + std::chrono::milliseconds(kPerByteMs * count + kConstantMs);
+    return Steady::now() + std::chrono::milliseconds(kReadMsPerByte * count + kReadConstantMs);
 }
 #endif
 

@@ -4,17 +4,28 @@
 
 namespace kerma {
 
-void SyncLink::run(LinkOperation op, Block data) {
-    terminated_ = false;
+void ExchangeQueue::add(LinkOperation op, Block data) {
+    if (running_ && terminated_) return;
     pending_.emplace_back(op, std::move(data));
+}
+
+void ExchangeQueue::run(ByteChannel& channel, Clock& clock, LinkState& state, LinkHost& host) {
+    running_ = true;
     while (!pending_.empty()) {
-        auto [next, block] = std::move(pending_.front());
+        auto [op, data] = std::move(pending_.front());
         pending_.pop_front();
-        channel_.purgeReceive();
-        channel_.purgeTransmit();
-        ExchangeContext ctx{channel_, clock_, state_, *this, terminated_};
-        RunExchange(next, block, ctx);
+        terminated_ = false;
+        channel.purgeReceive();
+        channel.purgeTransmit();
+        ExchangeContext ctx{channel, clock, state, host, terminated_};
+        RunExchange(op, data, ctx);
     }
+    running_ = false;
+}
+
+void SyncLink::run(LinkOperation op, Block data) {
+    queue_.add(op, std::move(data));
+    queue_.run(channel_, clock_, state_, *this);
 }
 
 void SyncLink::outcome(int32_t code, int attempt) {
@@ -42,7 +53,7 @@ void SyncLink::settingsRead(Block block, bool identify) {
 }
 
 void SyncLink::startExchange(LinkOperation op, Block data) {
-    pending_.emplace_back(op, std::move(data));
+    queue_.add(op, std::move(data));
 }
 
 }  // namespace kerma

@@ -12,6 +12,22 @@
 
 namespace kerma {
 
+// Exchanges run one after another in the calling thread: the one started and every exchange it
+// chains. Each starts on a purged line with its own stop flag, as each worker thread does, and an
+// exchange chained by a stopped one is dropped, as the worker drops it.
+class ExchangeQueue {
+  public:
+    void add(LinkOperation op, Block data);
+    // Stops the running exchange at its next check point.
+    void stop() { terminated_ = true; }
+    void run(ByteChannel& channel, Clock& clock, LinkState& state, LinkHost& host);
+
+  private:
+    std::atomic<bool> terminated_{false};
+    bool running_ = false;
+    std::deque<std::pair<LinkOperation, Block>> pending_;
+};
+
 class SyncLink final : public LinkHost {
   public:
     SyncLink(ByteChannel& channel, Clock& clock, LinkState& state)
@@ -23,7 +39,7 @@ class SyncLink final : public LinkHost {
     // The settings image a WriteCodes hands on to WriteSettings.
     void setSettingsToWrite(Block block) { settingsToWrite_ = std::move(block); }
     // Stops the chain at its next check point (the terminate flag of the running exchange).
-    void stop() { terminated_ = true; }
+    void stop() { queue_.stop(); }
 
     struct Outcome {
         int32_t code;
@@ -62,8 +78,7 @@ class SyncLink final : public LinkHost {
     ByteChannel& channel_;
     Clock& clock_;
     LinkState& state_;
-    std::atomic<bool> terminated_{false};
-    std::deque<std::pair<LinkOperation, Block>> pending_;
+    ExchangeQueue queue_;
     std::vector<Outcome> outcomes_;
     std::vector<int> progress_;
     Block codes_, settings_, settingsToWrite_;

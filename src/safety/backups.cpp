@@ -21,19 +21,24 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kVersionCell = 1;
-// Cells a configuration file always holds as 0 (the panel's own bookkeeping).
-constexpr int kFileZeroCells[] = {6, 7, 38, 39};
 
-const char* KindWord(BackupKind kind) {
-    switch (kind) {
-        case BackupKind::Read:
-            return "read";
-        case BackupKind::BeforeWrite:
-            return "before-write";
-        case BackupKind::BeforeFirmware:
-            return "before-firmware";
+// Each kind of backup: the word in its file name and the text the list shows.
+struct KindNames {
+    BackupKind kind;
+    const char* word;
+    const char* text;
+};
+constexpr KindNames kKinds[] = {
+    {BackupKind::Read, "read", "считана из прибора"},
+    {BackupKind::BeforeWrite, "before-write", "перед записью в прибор"},
+    {BackupKind::BeforeFirmware, "before-firmware", "перед сменой прошивки"},
+};
+
+const KindNames& NamesOf(BackupKind kind) {
+    for (const KindNames& k : kKinds) {
+        if (k.kind == kind) return k;
     }
-    return "read";
+    return kKinds[0];
 }
 
 std::string TwoDigits(int n) {
@@ -49,15 +54,18 @@ const std::regex& NamePattern() {
     return pattern;
 }
 
+// A word of no kind counts as a read.
 BackupKind KindOf(const std::string& word) {
-    if (word == "before-write") return BackupKind::BeforeWrite;
-    if (word == "before-firmware") return BackupKind::BeforeFirmware;
+    for (const KindNames& k : kKinds) {
+        if (word == k.word) return k.kind;
+    }
     return BackupKind::Read;
 }
 
-Cells Fit(const Block& block, int cells) {
-    Cells out(static_cast<size_t>(cells), 0);
-    for (size_t i = 0; i < out.size() && i < block.size(); ++i) out[i] = block[i] & 0xFF;
+// A block as the line carried it: the low eight bits of every cell.
+Cells Bytes(const Block& block) {
+    Cells out(block.size());
+    for (size_t i = 0; i < block.size(); ++i) out[i] = block[i] & 0xFF;
     return out;
 }
 
@@ -112,28 +120,17 @@ std::string BackupFolder() {
 std::string BackupFileName(const LocalTime& t, int versionByte, BackupKind kind) {
     return std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + "_" +
            TwoDigits(t.hour) + "-" + TwoDigits(t.minute) + "-" + TwoDigits(t.second) + "_v" +
-           DecodeVersion(versionByte).text + "_" + KindWord(kind) + ".cfg";
+           DecodeVersion(versionByte).text + "_" + NamesOf(kind).word + ".cfg";
 }
 
 ConfigImage FileOfBlocks(const Block& settings, const Block& codes) {
     const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
     const int variant = VariantOfVersion(version);
-    ConfigImage file{Fit(settings, FileSettingsCells(variant)),
-                     Fit(codes, FileCodesCells(variant))};
-    for (int cell : kFileZeroCells) file.settings[static_cast<size_t>(cell)] = 0;
-    return file;
+    return FileOfVariant(variant, Bytes(settings), Bytes(codes));
 }
 
 std::string BackupKindText(BackupKind kind) {
-    switch (kind) {
-        case BackupKind::Read:
-            return "считана из прибора";
-        case BackupKind::BeforeWrite:
-            return "перед записью в прибор";
-        case BackupKind::BeforeFirmware:
-            return "перед сменой прошивки";
-    }
-    return "";
+    return NamesOf(kind).text;
 }
 
 BackupStore::BackupStore(std::string folder, int keep) : folder_(std::move(folder)), keep_(keep) {}

@@ -4,6 +4,12 @@
 #include <utility>
 #include <vector>
 
+#include "fields/binding_fields.h"
+#include "fields/code_fields.h"
+#include "fields/key_fields.h"
+#include "fields/name_fields.h"
+#include "fields/partition_fields.h"
+#include "fields/window_fields.h"
 #include "image_state.h"
 #include "k740_controls.h"
 
@@ -105,6 +111,17 @@ class Report {
         }
         return kNone;
     }
+    // A sound's mode (on, alarms only, off) and its duration.
+    std::string sound(const char* on, const char* alarms, const char* off, const char* edit) const {
+        return choice({{on, "включён"}, {alarms, "только тревога"}, {off, "выключен"}}) +
+               ", длительность " + orNone(text(edit));
+    }
+    // The backlight's mode (on, automatic, off) and its duration.
+    std::string backlight(const char* on, const char* automatic, const char* off,
+                          const char* edit) const {
+        return choice({{on, "включена"}, {automatic, "автоматически"}, {off, "выключена"}}) +
+               ", длительность " + orNone(text(edit));
+    }
     std::string secret(const std::string& value, const char* hidden) const {
         if (value.empty()) return kNone;
         return options_.secrets ? Escape(value) : hidden;
@@ -169,9 +186,9 @@ class Report {
         partitionsTable();
         qnmDevice();
         qnmStatuses();
-        if (variant_ == 3 && shown("Border1")) borders();
+        if (variant_ == 3 && shown(fields::Border1)) borders();
         bindings();
-        if (shown("TabSheetSysNum")) systemNumbers();
+        if (shown(fields::TabSheetSysNum)) systemNumbers();
         codes(true);
         keys();
     }
@@ -184,21 +201,21 @@ class Report {
 
     void qnOneReceiver() {
         heading("Пароль");
-        pairs({{"Пароль инженера", secret(text("PasswordEdit"), kHiddenPassword)}});
+        pairs({{"Пароль инженера", secret(text(fields::PasswordEdit), kHiddenPassword)}});
         codes(true);
         objects(1);
     }
 
     std::string partitionName(int p) const {
-        const std::string list = "NameRzd" + N(p);
-        if (m_.at(list).itemIndex == kOwnNameItem) return orNone(text("OwnName" + N(p)));
+        const std::string list = fields::NameRzdN + N(p);
+        if (m_.at(list).itemIndex == kOwnNameItem) return orNone(text(fields::OwnNameN + N(p)));
         return Escape(item(list));
     }
 
     void partitionsTable() {
         heading("Разделы");
-        const bool names = shown("TabSheetNameRzd");
-        const bool exclusion = shown("Iskl1");
+        const bool names = shown(fields::TabSheetNameRzd);
+        const bool exclusion = shown(fields::Iskl1);
         Row head{"№"};
         if (names) head.push_back("Название");
         // A narrow column breaks where a reader would, not where the layout runs out of room.
@@ -212,13 +229,14 @@ class Report {
             const auto yes = [&](const char* prefix) { return checked(prefix + N(p)) ? "да" : ""; };
             Row row{N(p)};
             if (names) row.push_back(partitionName(p));
-            row.push_back(choice({{"ds0" + N(p), "пожарный"},
-                                  {"ds1" + N(p), "охранный"},
-                                  {"ds2" + N(p), "аварийный"}}));
-            for (const char* prefix : {"avt", "tix", "krs"}) row.push_back(yes(prefix));
-            if (exclusion) row.push_back(yes("Iskl"));
-            row.push_back(yes("privrele1"));
-            row.push_back(yes("privrele2"));
+            row.push_back(choice({{fields::ds0N + N(p), "пожарный"},
+                                  {fields::ds1N + N(p), "охранный"},
+                                  {fields::ds2N + N(p), "аварийный"}}));
+            for (const char* prefix : {fields::avtN, fields::tixN, fields::krsN})
+                row.push_back(yes(prefix));
+            if (exclusion) row.push_back(yes(fields::IsklN));
+            row.push_back(yes(fields::privrele1N));
+            row.push_back(yes(fields::privrele2N));
             rows.push_back(std::move(row));
         }
         table(head, rows);
@@ -227,27 +245,28 @@ class Report {
     void qnmDevice() {
         heading("Параметры прибора");
         std::vector<Row> rows{
-            {"Режим работы реле №1", Escape(item("Rele1Combo"))},
-            {"Режим работы реле №2", Escape(item("Rele2Combo"))},
-            {"Время выхода", orNone(text("DelayEdit"))},
-            {"Время входа", orNone(text("DelayEditVxod"))},
-            {"Звук клавиатуры", choice({{"Keysound1", "включён"},
-                                        {"keysound2", "только тревога"},
-                                        {"Keysound3", "выключен"}}) +
-                                    ", длительность " + orNone(text("EditTimesound"))},
-            {"Подсветка ЖКИ", choice({{"LCD_key1", "включена"},
-                                      {"LCD_key2", "автоматически"},
-                                      {"LCD_key3", "выключена"}}) +
-                                  ", длительность " + orNone(text("EditTimeLCD"))},
+            {"Режим работы реле №1", Escape(item(fields::Rele1Combo))},
+            {"Режим работы реле №2", Escape(item(fields::Rele2Combo))},
+            {"Время выхода", orNone(text(fields::DelayEdit))},
+            {"Время входа", orNone(text(fields::DelayEditVxod))},
+            {"Звук клавиатуры",
+             sound(fields::Keysound1, fields::keysound2, fields::Keysound3, fields::EditTimesound)},
+            {"Подсветка ЖКИ",
+             backlight(fields::LCD_key1, fields::LCD_key2, fields::LCD_key3, fields::EditTimeLCD)},
         };
-        if (shown("EditSoundExt"))
-            rows.push_back({"Длительность внешнего звука", orNone(text("EditSoundExt"))});
-        rows.push_back({"Сброс пароля инженера", checked("password1") ? "разрешён" : "запрещён"});
-        if (shown("GSMkom")) rows.push_back({"Опрос коммуникатора K-782", onOff("GSMkom")});
-        if (shown("kom781")) rows.push_back({"Опрос коммуникатора K-781", onOff("kom781")});
-        if (shown("MemRazd")) rows.push_back({"Память состояния разделов", onOff("MemRazd")});
-        rows.push_back({"Пароль инженера", secret(text("PasswordEdit"), kHiddenPassword)});
-        rows.push_back({"Пароль пользователя", secret(text("PasswordEdit2"), kHiddenPassword)});
+        if (shown(fields::EditSoundExt))
+            rows.push_back({"Длительность внешнего звука", orNone(text(fields::EditSoundExt))});
+        rows.push_back(
+            {"Сброс пароля инженера", checked(fields::password1) ? "разрешён" : "запрещён"});
+        if (shown(fields::GSMkom))
+            rows.push_back({"Опрос коммуникатора K-782", onOff(fields::GSMkom)});
+        if (shown(fields::kom781))
+            rows.push_back({"Опрос коммуникатора K-781", onOff(fields::kom781)});
+        if (shown(fields::MemRazd))
+            rows.push_back({"Память состояния разделов", onOff(fields::MemRazd)});
+        rows.push_back({"Пароль инженера", secret(text(fields::PasswordEdit), kHiddenPassword)});
+        rows.push_back(
+            {"Пароль пользователя", secret(text(fields::PasswordEdit2), kHiddenPassword)});
         pairs(rows);
     }
 
@@ -261,11 +280,11 @@ class Report {
     }
 
     void qnmStatuses() {
-        statuses({{"K740tmpncp", "Вскрытие пульт"},
-                  {"Rpytmpncp", "Вскрытие РПУ"},
-                  {"Rpdtmpncp", "Вскрытие РПДИ"},
-                  {"Rpdcvzncp", "Нет связи с РПДИ"},
-                  {"Rpdblokncp", "Блокирование РК"}});
+        statuses({{fields::K740tmpncp, "Вскрытие пульт"},
+                  {fields::Rpytmpncp, "Вскрытие РПУ"},
+                  {fields::Rpdtmpncp, "Вскрытие РПДИ"},
+                  {fields::Rpdcvzncp, "Нет связи с РПДИ"},
+                  {fields::Rpdblokncp, "Блокирование РК"}});
     }
 
     int receivers() const { return variant_ == 3 ? kReceivers : 1; }
@@ -274,8 +293,8 @@ class Report {
         heading("Границы разделов РПУ");
         std::vector<Row> rows;
         for (int r = 1; r <= kReceivers; ++r) {
-            const std::string first = item("Border" + N(2 * r - 1));
-            const std::string last = item("Border" + N(2 * r));
+            const std::string first = item(fields::BorderN + N(2 * r - 1));
+            const std::string last = item(fields::BorderN + N(2 * r));
             rows.push_back({"РПУ №" + N(r), first == kNone || last == kNone
                                                 ? "не выбраны"
                                                 : "разделы " + first + " – " + last});
@@ -315,58 +334,65 @@ class Report {
         }
     }
 
+    // What tells the code list and the key list apart in the report.
+    struct EntryList {
+        const char* heading;
+        const char* countLabel;
+        const char* column;
+        const char* stem;
+        const char* hidden;
+        std::string (*box)(int, int);
+        int slots;
+    };
+
     void codes(bool authorities) {
-        heading("Коды подтверждения");
-        const int count = state_.codeCount;
-        para("Количество кодов: " + N(count));
-        if (count <= 0) return;
-        std::vector<Row> rows;
-        for (int n = 1; n <= count && n <= 32; ++n) {
-            Row row{N(n), secret(text("kod" + N(n)), kHiddenCode)};
-            if (authorities) row.push_back(partitions([n](int p) { return CodeBoxName(n, p); }));
-            rows.push_back(std::move(row));
-        }
-        table(authorities ? Row{"№", "Код", "Разделы"} : Row{"№", "Код"}, rows);
+        entries({"Коды подтверждения", "Количество кодов: ", "Код", fields::kodN, kHiddenCode,
+                 CodeBoxName, 32},
+                state_.codeCount, authorities);
     }
 
     void keys() {
-        heading("Ключи Touch Memory");
-        const int count = state_.keyCount;
-        para("Количество ключей ТМ: " + N(count));
+        entries({"Ключи Touch Memory", "Количество ключей ТМ: ", "Ключ", fields::KeyN, kHiddenKey,
+                 KeyBoxName, 96},
+                state_.keyCount, true);
+    }
+
+    // The count, then each entry in use with the partitions it acts on.
+    void entries(const EntryList& list, int count, bool authorities) {
+        heading(list.heading);
+        para(list.countLabel + N(count));
         if (count <= 0) return;
         std::vector<Row> rows;
-        for (int n = 1; n <= count && n <= 96; ++n) {
-            rows.push_back({N(n), secret(text("Key" + N(n)), kHiddenKey),
-                            partitions([n](int p) { return KeyBoxName(n, p); })});
+        for (int n = 1; n <= count && n <= list.slots; ++n) {
+            Row row{N(n), secret(text(list.stem + N(n)), list.hidden)};
+            if (authorities)
+                row.push_back(partitions([&list, n](int p) { return list.box(n, p); }));
+            rows.push_back(std::move(row));
         }
-        table({"№", "Ключ", "Разделы"}, rows);
+        table(authorities ? Row{"№", list.column, "Разделы"} : Row{"№", list.column}, rows);
     }
 
     void qnDevice() {
         heading("Режимы работы прибора");
         pairs({
-            {"Режим работы реле №1", Escape(item("ReleQN1"))},
-            {"Режим работы реле №2", Escape(item("ReleQN2"))},
-            {"Скорость по линии расширения", Escape(item("SpeedLine"))},
-            {"Подсветка ЖКИ", choice({{"LCDButton1", "включена"},
-                                      {"LCDButton2", "автоматически"},
-                                      {"LCDButton3", "выключена"}}) +
-                                  ", длительность " + orNone(text("LCDEdit"))},
-            {"Внутренний звук", choice({{"SoundButton1", "включён"},
-                                        {"SoundButton2", "только тревога"},
-                                        {"SoundButton3", "выключен"}}) +
-                                    ", длительность " + orNone(text("SoundEdit"))},
-            {"Сброс паролей", checked("ClearPaswrd1") ? "разрешён" : "запрещён"},
-            {"Пароль инженера", secret(text("paswrd1"), kHiddenPassword)},
-            {"Пароль администратора", secret(text("paswrd2"), kHiddenPassword)},
+            {"Режим работы реле №1", Escape(item(fields::ReleQN1))},
+            {"Режим работы реле №2", Escape(item(fields::ReleQN2))},
+            {"Скорость по линии расширения", Escape(item(fields::SpeedLine))},
+            {"Подсветка ЖКИ", backlight(fields::LCDButton1, fields::LCDButton2, fields::LCDButton3,
+                                        fields::LCDEdit)},
+            {"Внутренний звук", sound(fields::SoundButton1, fields::SoundButton2,
+                                      fields::SoundButton3, fields::SoundEdit)},
+            {"Сброс паролей", checked(fields::ClearPaswrd1) ? "разрешён" : "запрещён"},
+            {"Пароль инженера", secret(text(fields::paswrd1), kHiddenPassword)},
+            {"Пароль администратора", secret(text(fields::paswrd2), kHiddenPassword)},
         });
-        statuses({{"DamagePult1", "Вскрытие пульт"},
-                  {"DamageRPU1", "Вскрытие РПУ"},
-                  {"DamageRPD1", "Вскрытие РПД"},
-                  {"ConnectRPU1", "Нет связи с РПУ"},
-                  {"ConnectRPD1", "Нет связи с РПД"},
-                  {"Block1", "Блокирование РК"},
-                  {"ConnectMR1", "Нет связи с МР"}});
+        statuses({{fields::DamagePult1, "Вскрытие пульт"},
+                  {fields::DamageRPU1, "Вскрытие РПУ"},
+                  {fields::DamageRPD1, "Вскрытие РПД"},
+                  {fields::ConnectRPU1, "Нет связи с РПУ"},
+                  {fields::ConnectRPD1, "Нет связи с РПД"},
+                  {fields::Block1, "Блокирование РК"},
+                  {fields::ConnectMR1, "Нет связи с МР"}});
     }
 
     // Loops assigned to objects, one row per transmitter that has any.

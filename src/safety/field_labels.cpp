@@ -2,6 +2,11 @@
 
 #include <unordered_map>
 
+#include "fields/binding_fields.h"
+#include "fields/code_fields.h"
+#include "fields/key_fields.h"
+#include "fields/name_fields.h"
+#include "fields/partition_fields.h"
 #include "form_model.h"
 #include "image_state.h"
 #include "k740_controls.h"
@@ -24,47 +29,47 @@ void Single(Labels& l) {
         {"VersionByte", "Версия ПО прибора"},
         {"CodeCount", "Количество кодов"},
         {"KeyCount", "Количество ключей ТМ"},
-        {"PasswordEdit", "Пароль инженера"},
-        {"PasswordEdit2", "Пароль пользователя"},
-        {"Delay", "Время выхода"},
-        {"DelayEdit", "Время выхода"},
-        {"DelayVxod", "Время входа"},
-        {"DelayEditVxod", "Время входа"},
-        {"Rele1Combo", "Режим работы реле №1"},
-        {"Rele2Combo", "Режим работы реле №2"},
-        {"Timesound", "Длительность звука клавиатуры"},
-        {"EditTimesound", "Длительность звука клавиатуры"},
-        {"TimeLCD", "Длительность подсветки ЖКИ"},
-        {"EditTimeLCD", "Длительность подсветки ЖКИ"},
-        {"TimesoundExt", "Длительность внешнего звука"},
-        {"EditSoundExt", "Длительность внешнего звука"},
-        {"password1", "Сброс пароля инженера"},
-        {"password2", "Сброс пароля инженера"},
-        {"GSMkom", "Опрос коммуникатора K-782"},
-        {"kom781", "Опрос коммуникатора K-781"},
-        {"MemRazd", "Память состояния разделов"},
-        {"paswrd1", "Пароль инженера"},
-        {"paswrd2", "Пароль администратора"},
-        {"ClearPaswrd1", "Сброс паролей"},
-        {"ClearPaswrd2", "Сброс паролей"},
-        {"ReleQN1", "Режим работы реле №1"},
-        {"ReleQN2", "Режим работы реле №2"},
-        {"SpeedLine", "Скорость по линии расширения"},
-        {"SoundUpDown", "Длительность внутреннего звука"},
-        {"SoundEdit", "Длительность внутреннего звука"},
-        {"LCDUpDown", "Длительность подсветки ЖКИ"},
-        {"LCDEdit", "Длительность подсветки ЖКИ"},
-        {"KOD", "Количество кодов"},
-        {"NumKodEdit", "Количество кодов"},
-        {"KEY", "Количество ключей ТМ"},
-        {"NumKeyEdit", "Количество ключей ТМ"},
+        {fields::PasswordEdit, "Пароль инженера"},
+        {fields::PasswordEdit2, "Пароль пользователя"},
+        {fields::Delay, "Время выхода"},
+        {fields::DelayEdit, "Время выхода"},
+        {fields::DelayVxod, "Время входа"},
+        {fields::DelayEditVxod, "Время входа"},
+        {fields::Rele1Combo, "Режим работы реле №1"},
+        {fields::Rele2Combo, "Режим работы реле №2"},
+        {fields::Timesound, "Длительность звука клавиатуры"},
+        {fields::EditTimesound, "Длительность звука клавиатуры"},
+        {fields::TimeLCD, "Длительность подсветки ЖКИ"},
+        {fields::EditTimeLCD, "Длительность подсветки ЖКИ"},
+        {fields::TimesoundExt, "Длительность внешнего звука"},
+        {fields::EditSoundExt, "Длительность внешнего звука"},
+        {fields::password1, "Сброс пароля инженера"},
+        {fields::password2, "Сброс пароля инженера"},
+        {fields::GSMkom, "Опрос коммуникатора K-782"},
+        {fields::kom781, "Опрос коммуникатора K-781"},
+        {fields::MemRazd, "Память состояния разделов"},
+        {fields::paswrd1, "Пароль инженера"},
+        {fields::paswrd2, "Пароль администратора"},
+        {fields::ClearPaswrd1, "Сброс паролей"},
+        {fields::ClearPaswrd2, "Сброс паролей"},
+        {fields::ReleQN1, "Режим работы реле №1"},
+        {fields::ReleQN2, "Режим работы реле №2"},
+        {fields::SpeedLine, "Скорость по линии расширения"},
+        {fields::SoundUpDown, "Длительность внутреннего звука"},
+        {fields::SoundEdit, "Длительность внутреннего звука"},
+        {fields::LCDUpDown, "Длительность подсветки ЖКИ"},
+        {fields::LCDEdit, "Длительность подсветки ЖКИ"},
+        {fields::KOD, "Количество кодов"},
+        {fields::NumKodEdit, "Количество кодов"},
+        {fields::KEY, "Количество ключей ТМ"},
+        {fields::NumKeyEdit, "Количество ключей ТМ"},
     };
     for (const auto& [name, label] : single) Put(l, name, label);
     for (int i = 1; i <= 3; ++i) {
-        Put(l, i == 2 ? "keysound2" : "Keysound" + N(i), "Звук клавиатуры");
-        Put(l, "LCD_key" + N(i), "Подсветка ЖКИ");
-        Put(l, "LCDButton" + N(i), "Подсветка ЖКИ");
-        Put(l, "SoundButton" + N(i), "Внутренний звук");
+        Put(l, i == 2 ? fields::keysound2 : fields::KeysoundN + N(i), "Звук клавиатуры");
+        Put(l, fields::LCD_keyN + N(i), "Подсветка ЖКИ");
+        Put(l, fields::LCDButtonN + N(i), "Подсветка ЖКИ");
+        Put(l, fields::SoundButtonN + N(i), "Внутренний звук");
     }
 }
 
@@ -80,10 +85,10 @@ void Statuses(Labels& l) {
         Put(l, std::string(stem) + "tr", label);
     }
     const std::pair<const char*, const char*> qn[] = {
-        {"DamagePult", "Вскрытие пульт"},  {"DamageRPU", "Вскрытие РПУ"},
-        {"DamageRPD", "Вскрытие РПД"},     {"ConnectRPU", "Нет связи с РПУ"},
-        {"ConnectRPD", "Нет связи с РПД"}, {"Block", "Блокирование РК"},
-        {"ConnectMR", "Нет связи с МР"},
+        {fields::DamagePultN, "Вскрытие пульт"},  {fields::DamageRPUN, "Вскрытие РПУ"},
+        {fields::DamageRPDN, "Вскрытие РПД"},     {fields::ConnectRPUN, "Нет связи с РПУ"},
+        {fields::ConnectRPDN, "Нет связи с РПД"}, {fields::BlockN, "Блокирование РК"},
+        {fields::ConnectMRN, "Нет связи с МР"},
     };
     for (const auto& [stem, event] : qn) {
         const std::string label = std::string("Статус извещения «") + event + "»";
@@ -94,17 +99,17 @@ void Statuses(Labels& l) {
 
 void Partitions(Labels& l) {
     const std::pair<const char*, const char*> families[] = {
-        {"avt", "Автовзятие"},
-        {"tix", "Тихая тревога"},
-        {"krs", "Круглосуточно"},
-        {"privrele1", "Привязка реле 1"},
-        {"privrele2", "Привязка реле 2"},
-        {"Iskl", "Исключение групп зон"},
-        {"ds0", "Тип раздела"},
-        {"ds1", "Тип раздела"},
-        {"ds2", "Тип раздела"},
-        {"NameRzd", "Название раздела"},
-        {"OwnName", "Название раздела"},
+        {fields::avtN, "Автовзятие"},
+        {fields::tixN, "Тихая тревога"},
+        {fields::krsN, "Круглосуточно"},
+        {fields::privrele1N, "Привязка реле 1"},
+        {fields::privrele2N, "Привязка реле 2"},
+        {fields::IsklN, "Исключение групп зон"},
+        {fields::ds0N, "Тип раздела"},
+        {fields::ds1N, "Тип раздела"},
+        {fields::ds2N, "Тип раздела"},
+        {fields::NameRzdN, "Название раздела"},
+        {fields::OwnNameN, "Название раздела"},
     };
     for (int p = 1; p <= kPartitions; ++p) {
         for (const auto& [prefix, what] : families)
@@ -115,8 +120,8 @@ void Partitions(Labels& l) {
 void Receivers(Labels& l) {
     for (int r = 1; r <= kReceivers; ++r) {
         const std::string receiver = "РПУ №" + N(r);
-        Put(l, "Border" + N(2 * r - 1), "Границы разделов, " + receiver);
-        Put(l, "Border" + N(2 * r), "Границы разделов, " + receiver);
+        Put(l, fields::BorderN + N(2 * r - 1), "Границы разделов, " + receiver);
+        Put(l, fields::BorderN + N(2 * r), "Границы разделов, " + receiver);
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
             Put(l, BindingName(r, d), "Привязка РПДИ " + N(d) + ", " + receiver);
             Put(l, SystemNumberName(r, d), "Системный номер РПДИ " + N(d) + ", " + receiver);
@@ -132,12 +137,12 @@ void Receivers(Labels& l) {
 
 void CodesAndKeys(Labels& l) {
     for (int n = 1; n <= 32; ++n) {
-        Put(l, "kod" + N(n), "Код " + N(n));
+        Put(l, fields::kodN + N(n), "Код " + N(n));
         for (int p = 1; p <= kPartitions; ++p)
             Put(l, CodeBoxName(n, p), "Полномочия кода " + N(n) + ", раздел " + N(p));
     }
     for (int n = 1; n <= 96; ++n) {
-        Put(l, "Key" + N(n), "Ключ ТМ " + N(n));
+        Put(l, fields::KeyN + N(n), "Ключ ТМ " + N(n));
         for (int p = 1; p <= kPartitions; ++p)
             Put(l, KeyBoxName(n, p), "Полномочия ключа ТМ " + N(n) + ", раздел " + N(p));
     }

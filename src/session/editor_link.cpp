@@ -2,19 +2,15 @@
 
 #include <utility>
 
+#include "fields/partition_fields.h"
+#include "fields/window_fields.h"
 #include "outcome_text.h"
 #include "variant_layout.h"
 
 namespace kerma {
 namespace {
 
-constexpr std::string_view kReadButton = "ReadButton";
-constexpr std::string_view kWriteButton = "WriteButton";
-constexpr std::string_view kConnectButton = "ConnectButton";
-constexpr std::string_view kCancelButton = "CancelButton";
-constexpr std::string_view kPageControl = "PageControl";
-constexpr std::string_view kFirstPage = "TabSheetRazdel";
-constexpr std::string_view kVersionLabel = "VersionLabel";
+constexpr std::string_view kFirstPage = fields::TabSheetRazdel;
 constexpr int kVersionCell = 1;
 constexpr const char* kReplaceCaption = "Подтверждение";
 constexpr const char* kReadBeforeReplaceFailed =
@@ -28,8 +24,11 @@ int FrameBytes(int length) {
 
 }  // namespace
 
+// The factory defaults are prepared in the wide layout; a variant whose regular blocks are small
+// keeps its small ones.
 int32_t LayoutAfterReplace(int variant) {
-    return (variant == 1 || variant == 3 || variant == 5) ? Layout::Wide : Layout::Small;
+    const int32_t regular = RegularLayout(variant);
+    return regular == Layout::Small ? regular : Layout::Wide;
 }
 
 EditorLink::EditorLink(K740Editor& editor, LinkDriver& driver, EditorLinkHooks hooks)
@@ -41,41 +40,33 @@ std::string EditorLink::onlineText() const {
 
 // --- Link buttons ----------------------------------------------------------------------------
 
-void EditorLink::setConnectedButtons() {
+// Read and write wait for the identification or the chain that follows a connect.
+void EditorLink::setLinkButtons(bool connected) {
     if (!hooks_.editorOpen()) return;
     auto& m = editor_.model();
-    m.setEnabled(kReadButton, false);
-    m.setEnabled(kWriteButton, false);
-    m.setEnabled(kConnectButton, false);
-    m.setEnabled(kCancelButton, true);
-}
-
-void EditorLink::setDisconnectedButtons() {
-    if (!hooks_.editorOpen()) return;
-    auto& m = editor_.model();
-    m.setEnabled(kReadButton, false);
-    m.setEnabled(kWriteButton, false);
-    m.setEnabled(kConnectButton, true);
-    m.setEnabled(kCancelButton, false);
+    m.setEnabled(fields::ReadButton, false);
+    m.setEnabled(fields::WriteButton, false);
+    m.setEnabled(fields::ConnectButton, !connected);
+    m.setEnabled(fields::CancelButton, connected);
 }
 
 void EditorLink::enableReadWrite(bool pages) {
     auto& m = editor_.model();
-    m.setEnabled(kReadButton, true);
-    m.setEnabled(kWriteButton, true);
-    if (pages) m.setEnabled(kPageControl, true);
+    m.setEnabled(fields::ReadButton, true);
+    m.setEnabled(fields::WriteButton, true);
+    if (pages) m.setEnabled(fields::PageControl, true);
 }
 
 // --- Commands --------------------------------------------------------------------------------
 
 void EditorLink::beginChain(const char* what) {
     auto& m = editor_.model();
-    m.setEnabled(kReadButton, false);
-    m.setEnabled(kWriteButton, false);
+    m.setEnabled(fields::ReadButton, false);
+    m.setEnabled(fields::WriteButton, false);
     editor_.setStatus(0, editor_.state().deviceCaption + what);
     editor_.setStatus(1, onlineText());
-    m.setActivePage(kPageControl, kFirstPage);
-    m.setEnabled(kPageControl, false);
+    m.setActivePage(fields::PageControl, kFirstPage);
+    m.setEnabled(fields::PageControl, false);
 }
 
 void EditorLink::startChain(LinkOperation first, Block data) {
@@ -116,9 +107,9 @@ void EditorLink::writeCommand() {
 
 void EditorLink::disconnectCommand() {
     replaceAfterRead_ = 0;
-    editor_.model().setEnabled(kPageControl, false);
+    editor_.model().setEnabled(fields::PageControl, false);
     driver_.stopCurrent();
-    setDisconnectedButtons();
+    setLinkButtons(false);
     driver_.closePort();
     endChainProgress();
     editor_.setStatus(0, "Нет связи с прибором");
@@ -129,7 +120,7 @@ void EditorLink::connectCommand() {
     replaceAfterRead_ = 0;
     driver_.state().identifyPending = true;
     hooks_.openAndHandshake();
-    setConnectedButtons();
+    setLinkButtons(true);
 }
 
 // --- Outcomes --------------------------------------------------------------------------------
@@ -142,7 +133,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
         case LinkResult::NoAnswer:
             prompts.notice(OutcomeText(code));
             editor_.setStatus(0, OutcomeText(code));
-            setDisconnectedButtons();
+            setLinkButtons(false);
             break;
         case LinkResult::WrongType:
             prompts.notice(OutcomeText(code));
@@ -164,8 +155,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
             editor_.setStatus(0, OutcomeText(code));
             break;
         case LinkResult::Attempt:
-            editor_.setStatus(
-                0, "Установка связи с прибором...Попытка №" + std::to_string(attempt) + " из 10");
+            editor_.setStatus(0, AttemptText(attempt));
             break;
         case LinkResult::Written:
             editor_.setStatus(0, caption + "  Запись конфигурации завершена");
@@ -173,7 +163,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
             break;
         case LinkResult::Read:
             editor_.setStatus(0, caption + "  Чтение конфигурации завершено");
-            editor_.model().setCaption(kVersionLabel,
+            editor_.model().setCaption(fields::VersionLabel,
                                        "Версия ПО прибора: " + editor_.state().versionText);
             editor_.setStatus(1, onlineText());
             break;
@@ -319,7 +309,7 @@ void EditorLink::acceptPanel(const VersionInfo& version, int variant) {
     }
     link.layoutCode = regular.value_or(RegularLayout(variant));
     editor_.setStatus(0, state.deviceCaption + "    Идет чтение конфигурации ... . ");
-    editor_.model().setCaption(kVersionLabel, "Версия ПО прибора: " + version.text);
+    editor_.model().setCaption(fields::VersionLabel, "Версия ПО прибора: " + version.text);
     editor_.setStatus(1, onlineText());
     startChain(LinkOperation::ReadCodes, {});
 }

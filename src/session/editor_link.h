@@ -73,8 +73,9 @@ class EditorLink final : public LinkHost {
     void disconnectCommand();
     void connectCommand();
 
-    void setConnectedButtons();
-    void setDisconnectedButtons();
+    // The editor's link buttons for a link that is up or down; applied only while the editor is
+    // open.
+    void setLinkButtons(bool connected);
 
     // Identification of the panel from the identification read's settings block.
     void identify(const Block& block);

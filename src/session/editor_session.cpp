@@ -47,7 +47,7 @@ void EditorSession::takeLayout(std::optional<int32_t> layoutCode) {
 }
 
 void EditorSession::startDemo() {
-    takeLayout(LoadFactoryDefaults(editor_, image_, window_.chosenVariant()));
+    takeLayout(StartDemo(editor_, image_, window_.chosenVariant()));
     safety_->markClean();
 }
 

@@ -136,12 +136,13 @@ TEST_F(MainFormTest, ConnectedEditorSilencesTheFunctionKeysUntilItCloses) {
 
 TEST_F(MainFormTest, DemoOfTheQnFamily) {
     QTest::mouseClick(Child<QCheckBox>("CheckBoxQN"), Qt::LeftButton);
-    int defaultsFor = 0;
-    form.hooks.loadDefaults = [&](TK740Form&, int variant) { defaultsFor = variant; };
     WhileEditorOpen([&](TK740Form& editor) {
         const FormModel& m = editor.model();
+        EXPECT_EQ(editor.editor().status(0), "Заводские установки выставлены");
         EXPECT_EQ(editor.editor().status(1),
                   "  Демо режим для 4 РПУ(QN). Связь с прибором недоступна.");
+        EXPECT_EQ(editor.editor().state().layoutVariant, 5);
+        EXPECT_EQ(form.linkState().layoutCode, Layout::Wide);
         EXPECT_TRUE(m.at("PanelQN").visible);
         EXPECT_TRUE(m.at("PageControl").enabled);
         for (const char* off : {"ReadButton", "WriteButton", "ConnectButton", "CancelButton"}) {
@@ -154,7 +155,6 @@ TEST_F(MainFormTest, DemoOfTheQnFamily) {
         QTest::keyClick(&editor, Qt::Key_F1);
     });
     QTest::mouseClick(Child<QPushButton>("Button1"), Qt::LeftButton);
-    EXPECT_EQ(defaultsFor, 5);
     EXPECT_TRUE(ports.empty());
     EXPECT_EQ(helps, std::vector<std::string>{"Help.hlp"});
     EXPECT_EQ(stops, 0);

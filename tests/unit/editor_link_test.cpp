@@ -37,6 +37,7 @@ struct Rig {
     Block decodedSettings, decodedCodes;
     std::vector<std::pair<int, int>> progress;
     std::function<void(int done)> onProgress;
+    std::function<void(int32_t code)> onOutcome;
     std::string encodeError;
     // The safety net's read before a replacement: asked for when set; what it received.
     std::function<bool(int panelVariant, int newVariant)> readFirst;
@@ -69,6 +70,9 @@ struct Rig {
             return encodeError;
         };
         hooks.loadDefaultsAfterReplace = [this](int) { ++defaultsLoaded; };
+        hooks.outcomeSeen = [this](int32_t code) {
+            if (onOutcome) onOutcome(code);
+        };
         hooks.chainProgress = [this](int done, int total) {
             progress.emplace_back(done, total);
             if (onProgress) onProgress(done);
@@ -341,6 +345,19 @@ TEST(EditorLinkTest, DisconnectStopsAndCloses) {
     EXPECT_FALSE(rig.driver.portOpen());
     EXPECT_TRUE(rig.enabled("ConnectButton"));
     EXPECT_FALSE(rig.enabled("PageControl"));
+}
+
+// As on the worker: a stopped exchange chains nothing, so no identification read follows.
+TEST(EditorLinkTest, DisconnectAsThePanelAnswersEndsTheChain) {
+    Rig rig(18);
+    rig.onOutcome = [&](int32_t code) {
+        if (code == LinkResult::Linked) rig.link->disconnectCommand();
+    };
+    rig.connect();
+    EXPECT_FALSE(Contains(rig.panel.received(), {0x55, 85, 0x91}));
+    EXPECT_TRUE(rig.editor.state().versionText.empty());
+    EXPECT_EQ(rig.editor.status(0), "Нет связи с прибором");
+    EXPECT_TRUE(rig.enabled("ConnectButton"));
 }
 
 TEST(EditorLinkTest, NewFirmwareGetsFactoryDefaultsWrittenWithTheWideLayout) {

@@ -1,6 +1,9 @@
 // Confirmation codes and Touch Memory keys: the counts, the entry filters and the list checks.
 #include <vector>
 
+#include "fields/code_fields.h"
+#include "fields/key_fields.h"
+#include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
 
@@ -11,19 +14,18 @@ namespace rules {
 namespace {
 
 constexpr int kPartitions = 16;
-constexpr int kMaxCodes = 32;
-constexpr int kMaxKeys = 96;
 constexpr int kKeysPerPage = 32;
 constexpr size_t kKeyLength = 12;
 constexpr const char* kZeroNotice = "0 не допустим!";
 
 std::string CodeField(int n) {
-    return Indexed("kod", n);
+    return Indexed(fields::kodN, n);
 }
 std::string KeyField(int n) {
-    return Indexed("Key", n);
+    return Indexed(fields::KeyN, n);
 }
 
+// The field is emptied before it is disabled, so its entry filter still sees the change.
 void SetInUse(FormModel& model, const std::string& field, bool inUse,
               std::string (*boxName)(int, int), int number) {
     if (!inUse) model.setText(field, "");
@@ -47,19 +49,14 @@ int FollowedPosition(FormModel& model, std::string_view edit, std::string_view u
 
 void CodeCountRule(RuleContext& context) {
     FormModel& model = context.model();
-    int count = FollowedPosition(model, "NumKodEdit", "KOD");
-    context.editor.state().codeCount = count;
-    for (int n = 1; n <= kMaxCodes; ++n) SetInUse(model, CodeField(n), n <= count, CodeBoxName, n);
+    ApplyCodeCount(model, context.editor.state(),
+                   FollowedPosition(model, fields::NumKodEdit, fields::KOD));
 }
 
 void KeyCountRule(RuleContext& context) {
     FormModel& model = context.model();
-    int count = FollowedPosition(model, "NumKeyEdit", "KEY");
-    context.editor.state().keyCount = count;
-    model.setVisible("TM0132", true);
-    model.setVisible("TM3264", count > kKeysPerPage);
-    model.setVisible("TM6496", count > 2 * kKeysPerPage);
-    for (int n = 1; n <= kMaxKeys; ++n) SetInUse(model, KeyField(n), n <= count, KeyBoxName, n);
+    ApplyKeyCount(model, context.editor.state(),
+                  FollowedPosition(model, fields::NumKeyEdit, fields::KEY));
 }
 
 // A count field left with a number the up-down does not take shows the count in use again.
@@ -174,14 +171,14 @@ bool AskAuthority(K740Editor& editor, const ListWalk& walk, int n) {
 }  // namespace
 
 void InstallCodeKeyRules(const Context& context) {
-    On(context, "NumKodEdit", ControlEvent::Change,
+    On(context, fields::NumKodEdit, ControlEvent::Change,
        [](RuleContext& c, Control&) { CodeCountRule(c); });
-    On(context, "NumKeyEdit", ControlEvent::Change,
+    On(context, fields::NumKeyEdit, ControlEvent::Change,
        [](RuleContext& c, Control&) { KeyCountRule(c); });
-    On(context, "NumKodEdit", ControlEvent::Exit,
-       [](RuleContext& c, Control&) { RestoreCount(c.model(), "NumKodEdit", "KOD"); });
-    On(context, "NumKeyEdit", ControlEvent::Exit,
-       [](RuleContext& c, Control&) { RestoreCount(c.model(), "NumKeyEdit", "KEY"); });
+    On(context, fields::NumKodEdit, ControlEvent::Exit,
+       [](RuleContext& c, Control&) { RestoreCount(c.model(), fields::NumKodEdit, fields::KOD); });
+    On(context, fields::NumKeyEdit, ControlEvent::Exit,
+       [](RuleContext& c, Control&) { RestoreCount(c.model(), fields::NumKeyEdit, fields::KEY); });
     auto selectAll = [](RuleContext& c, Control& field) { c.model().selectAll(field.name); };
     for (int n = 1; n <= kMaxCodes; ++n) {
         On(context, CodeField(n), ControlEvent::Change, CodeFilter);
@@ -197,6 +194,28 @@ void InstallCodeKeyRules(const Context& context) {
 }
 
 }  // namespace rules
+
+void SetCodeInUse(FormModel& model, int n, bool inUse) {
+    rules::SetInUse(model, rules::CodeField(n), inUse, CodeBoxName, n);
+}
+
+void SetKeyInUse(FormModel& model, int n, bool inUse) {
+    rules::SetInUse(model, rules::KeyField(n), inUse, KeyBoxName, n);
+}
+
+void ApplyCodeCount(FormModel& model, K740State& state, int count) {
+    state.codeCount = count;
+    for (int n = 1; n <= kMaxCodes; ++n) SetCodeInUse(model, n, n <= count);
+}
+
+void ApplyKeyCount(FormModel& model, K740State& state, int count) {
+    using rules::kKeysPerPage;
+    state.keyCount = count;
+    model.setVisible(fields::TM0132, true);
+    model.setVisible(fields::TM3264, count > kKeysPerPage);
+    model.setVisible(fields::TM6496, count > 2 * kKeysPerPage);
+    for (int n = 1; n <= kMaxKeys; ++n) SetKeyInUse(model, n, n <= count);
+}
 
 // Duplicates are asked about and never refuse the list; the first key whose authorities
 // disagree with it ends the check with a refusal.
@@ -234,7 +253,7 @@ int PruneCodes(K740Editor& editor) {
         bool reported = false;
         for (int m = 1; m < n; ++m) {
             if (seen[m] != text) continue;
-            ShowPage(model, "PageControl", "TabSheetKod");
+            ShowPage(model, fields::PageControl, fields::TabSheetKod);
             if (!reported) {
                 editor.prompts().notice("Поторяющийся Код в позиции №" + std::to_string(n) +
                                         " будет удален!");
@@ -247,9 +266,9 @@ int PruneCodes(K740Editor& editor) {
     for (int n = 1; n <= count; ++n) {
         if (!IsBlankText(model.at(CodeField(n)).text)) last = n;
     }
-    model.setText("NumKodEdit", std::to_string(last));
-    model.setPosition("KOD", last);
-    ShowPage(model, "PageControl", "TabSheetRazdel");
+    model.setText(fields::NumKodEdit, std::to_string(last));
+    model.setPosition(fields::KOD, last);
+    ShowPage(model, fields::PageControl, fields::TabSheetRazdel);
     return 1;
 }
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "fields/binding_fields.h"
+#include "fields/system_number_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
 
@@ -28,7 +30,7 @@ constexpr const char* kNumberRange =
     "Недопустимое значение! Системный номер РПДИ должен быть в интервале от 1 до 192 или 0";
 
 int Border(const FormModel& model, int n) {
-    return model.at(Indexed("Border", n)).itemIndex;
+    return model.at(Indexed(fields::BorderN, n)).itemIndex;
 }
 
 // The partitions a receiver may bind to: 0 or lower..upper. The one-receiver panel has no
@@ -111,7 +113,7 @@ int CorrectedBorder(const FormModel& model, int n) {
 
 void BorderChange(RuleContext& context, int n) {
     FormModel& model = context.model();
-    model.setItemIndex(Indexed("Border", n), CorrectedBorder(model, n));
+    model.setItemIndex(Indexed(fields::BorderN, n), CorrectedBorder(model, n));
     context.prompts().notice(kBorderWarning);
 }
 
@@ -121,7 +123,7 @@ std::string NumberField(int index) {
 }
 
 void ShowNumberTab(FormModel& model, int index) {
-    ShowPage(model, "PageControl2", Indexed("TabSheet", index / kDetectors + 3));
+    ShowPage(model, fields::PageControl2, Indexed(fields::TabSheetN, index / kDetectors + 3));
 }
 
 std::array<int, kNumbers> ReadNumbers(FormModel& model) {
@@ -224,7 +226,7 @@ bool CheckBindingsBeforeEncoding(RuleContext& context) {
         if (outside.empty()) continue;
         if (first.empty()) {
             first = BindingName(r, outside.front());
-            ShowPage(model, "PageControlRPU", Indexed("RPU", r));
+            ShowPage(model, fields::PageControlRPU, Indexed(fields::RPUN, r));
         }
         list += "\n" + ReceiverLine(model, r, variant == 1, range, outside);
     }
@@ -249,7 +251,7 @@ void InstallDetectorRules(const Context& context) {
         }
     }
     for (int n = 1; n <= 2 * kReceivers; ++n) {
-        On(context, Indexed("Border", n), ControlEvent::Change,
+        On(context, Indexed(fields::BorderN, n), ControlEvent::Change,
            [n](RuleContext& c, Control&) { BorderChange(c, n); });
     }
 }

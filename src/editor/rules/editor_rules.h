@@ -29,6 +29,21 @@ std::shared_ptr<RuleState> InstallRules(K740Editor& editor, ImageState& image);
 // after the factory defaults that follow a firmware replacement.
 void CheckSystemNumbersBeforeEncoding(K740Editor& editor, ImageState& image);
 
+inline constexpr int kMaxCodes = 32;
+inline constexpr int kMaxKeys = 96;
+
+// The code and key counts: entries 1..count in use, the others emptied and disabled with their
+// 16 authority boxes unchecked and disabled. The key count also shows the key sub-pages it
+// needs. The field rules, the decodings and the defaults all set the counts through these.
+void ApplyCodeCount(FormModel& model, K740State& state, int count);
+void ApplyKeyCount(FormModel& model, K740State& state, int count);
+// One code or key in use or out of use, as a count sets it.
+void SetCodeInUse(FormModel& model, int n, bool inUse);
+void SetKeyInUse(FormModel& model, int n, bool inUse);
+
+// A duration edit is enabled only where its mode uses it (sound not off, backlight automatic).
+void ApplyDurationEnableRules(FormModel& model);
+
 // The list checks; 1 lets the list go to the panel, -1 refuses it.
 int CheckKeys(K740Editor& editor);
 int CheckCodes(K740Editor& editor);

@@ -1,6 +1,8 @@
 // Object numbers of the QN transmitters' alarm loops, the row resets and the general reset.
 #include <set>
 
+#include "fields/object_fields.h"
+#include "fields/window_fields.h"
 #include "k740_controls.h"
 #include "rule_helpers.h"
 
@@ -29,7 +31,8 @@ int Transmitter(int q) {
 }
 
 void ShowReceiverTab(FormModel& model, int q) {
-    ShowPage(model, "PageControlRPY4", Indexed("TabSheet_QN_RPY", q / kLoopsPerReceiver + 1));
+    ShowPage(model, fields::PageControlRPY4,
+             Indexed(fields::TabSheet_QN_RPYN, q / kLoopsPerReceiver + 1));
 }
 
 void MarkChanged(ImageState& image, int q) {
@@ -75,7 +78,7 @@ void ReadAssignments(RuleContext& context, int receivers, Notices& notices) {
         std::string field = LoopField(q);
         std::optional<long> number = FieldValue(model.at(field).text);
         if (!number) {
-            ShowPage(model, "PageControl", "TabSheetName");
+            ShowPage(model, fields::PageControl, fields::TabSheetName);
             ShowReceiverTab(model, q);
             notices.show(kObjectRange);
             ResetAndFocus(model, field, "0 ");
@@ -97,7 +100,7 @@ void ReportRepeats(RuleContext& context, const std::string& field, int t, int re
                 continue;
             }
             int other = t == q2 ? q1 : q2;
-            ShowPage(context.model(), "PageControl", "TabSheetName");
+            ShowPage(context.model(), fields::PageControl, fields::TabSheetName);
             ShowReceiverTab(context.model(), t);
             notices.show(kRepeatedObject + std::to_string(Transmitter(other) + 1));
             if (t != q1 && t != q2) continue;
@@ -162,7 +165,8 @@ void InstallObjectRules(const Context& context) {
                [r, t](RuleContext& c, Control&) { RowReset(c, r, t); });
         }
     }
-    On(context, "BitBtn2", ControlEvent::Click, [](RuleContext& c, Control&) { GeneralReset(c); });
+    On(context, fields::BitBtn2, ControlEvent::Click,
+       [](RuleContext& c, Control&) { GeneralReset(c); });
 }
 
 }  // namespace kerma::rules

@@ -1,5 +1,6 @@
 // Partition table and device parameters: partition types, the duration fields and the modes
 // that use them.
+#include "fields/partition_fields.h"
 #include "rule_helpers.h"
 
 namespace kerma::rules {
@@ -12,9 +13,10 @@ constexpr const char* kRangeNotice = "Диапазон возможных зна
 
 // The seven time and duration edits with their up-downs.
 constexpr std::pair<std::string_view, std::string_view> kDurations[] = {
-    {"DelayEdit", "Delay"},     {"DelayEditVxod", "DelayVxod"},   {"EditTimesound", "Timesound"},
-    {"EditTimeLCD", "TimeLCD"}, {"EditSoundExt", "TimesoundExt"}, {"SoundEdit", "SoundUpDown"},
-    {"LCDEdit", "LCDUpDown"},
+    {fields::DelayEdit, fields::Delay},           {fields::DelayEditVxod, fields::DelayVxod},
+    {fields::EditTimesound, fields::Timesound},   {fields::EditTimeLCD, fields::TimeLCD},
+    {fields::EditSoundExt, fields::TimesoundExt}, {fields::SoundEdit, fields::SoundUpDown},
+    {fields::LCDEdit, fields::LCDUpDown},
 };
 
 // A fire partition can be neither a 24-hour nor a silent-alarm partition. The other columns
@@ -22,8 +24,8 @@ constexpr std::pair<std::string_view, std::string_view> kDurations[] = {
 // whenever one partition's type is clicked.
 void ApplyTypeRule(FormModel& model) {
     for (int p = 1; p <= kPartitions; ++p) {
-        bool fire = model.at(Indexed("ds0", p)).checked;
-        for (const char* row : {"krs", "tix"}) {
+        bool fire = model.at(Indexed(fields::ds0N, p)).checked;
+        for (const char* row : {fields::krsN, fields::tixN}) {
             std::string box = Indexed(row, p);
             if (fire) model.setChecked(box, false);
             model.setEnabled(box, !fire);
@@ -64,10 +66,22 @@ struct ModeGroup {
 };
 
 constexpr ModeGroup kModeGroups[] = {
-    {{"Keysound1", "keysound2", "Keysound3"}, "EditTimesound", "Keysound3", false},
-    {{"LCD_key1", "LCD_key2", "LCD_key3"}, "EditTimeLCD", "LCD_key2", true},
-    {{"SoundButton1", "SoundButton2", "SoundButton3"}, "SoundEdit", "SoundButton3", false},
-    {{"LCDButton1", "LCDButton2", "LCDButton3"}, "LCDEdit", "LCDButton2", true},
+    {{fields::Keysound1, fields::keysound2, fields::Keysound3},
+     fields::EditTimesound,
+     fields::Keysound3,
+     false},
+    {{fields::LCD_key1, fields::LCD_key2, fields::LCD_key3},
+     fields::EditTimeLCD,
+     fields::LCD_key2,
+     true},
+    {{fields::SoundButton1, fields::SoundButton2, fields::SoundButton3},
+     fields::SoundEdit,
+     fields::SoundButton3,
+     false},
+    {{fields::LCDButton1, fields::LCDButton2, fields::LCDButton3},
+     fields::LCDEdit,
+     fields::LCDButton2,
+     true},
 };
 
 void ApplyEnableRule(FormModel& model, const ModeGroup& group) {
@@ -78,7 +92,7 @@ void ApplyEnableRule(FormModel& model, const ModeGroup& group) {
 
 void InstallPartitionRules(const Context& context) {
     for (int p = 1; p <= kPartitions; ++p) {
-        for (const char* type : {"ds0", "ds1", "ds2"}) {
+        for (const char* type : {fields::ds0N, fields::ds1N, fields::ds2N}) {
             On(context, Indexed(type, p), ControlEvent::Click,
                [](RuleContext& c, Control&) { ApplyTypeRule(c.model()); });
         }
@@ -100,3 +114,11 @@ void InstallPartitionRules(const Context& context) {
 }
 
 }  // namespace kerma::rules
+
+namespace kerma {
+
+void ApplyDurationEnableRules(FormModel& model) {
+    for (const rules::ModeGroup& group : rules::kModeGroups) rules::ApplyEnableRule(model, group);
+}
+
+}  // namespace kerma

@@ -1,6 +1,8 @@
 // The engineer's, user's and administrator's passwords.
 #include <algorithm>
 
+#include "fields/partition_fields.h"
+#include "fields/window_fields.h"
 #include "rule_helpers.h"
 
 namespace kerma::rules {
@@ -48,10 +50,10 @@ struct LengthRule {
 };
 
 constexpr LengthRule kLengthRules[] = {
-    {"PasswordEdit", 4, kEngineerDigits, true, kEngineerNotice},
-    {"paswrd1", 4, kEngineerDigits, true, kEngineerNotice},
-    {"PasswordEdit2", 6, kFewestDigits, false, kUserNotice},
-    {"paswrd2", 6, kFewestDigits, true, kAdminNotice},
+    {fields::PasswordEdit, 4, kEngineerDigits, true, kEngineerNotice},
+    {fields::paswrd1, 4, kEngineerDigits, true, kEngineerNotice},
+    {fields::PasswordEdit2, 6, kFewestDigits, false, kUserNotice},
+    {fields::paswrd2, 6, kFewestDigits, true, kAdminNotice},
 };
 
 void LengthCheck(RuleContext& context, const LengthRule& rule) {
@@ -67,10 +69,10 @@ std::string_view EngineerField(int variant) {
     switch (variant) {
         case 1:
         case 3:
-            return "PasswordEdit";
+            return fields::PasswordEdit;
         case 2:
         case 5:
-            return "paswrd1";
+            return fields::paswrd1;
         default:
             return {};
     }
@@ -87,14 +89,14 @@ bool EngineerPasswordBeforeEncoding(RuleContext& context) {
     bool digitsOnly = std::all_of(text.begin(), text.end(),
                                   [](char c) { return c == ' ' || (c >= '0' && c <= '9'); });
     if (digitsOnly && FilledPositions(text, kEngineerDigits, true) == kEngineerDigits) return true;
-    ShowPage(context.model(), "PageControl", "TabSheetRazdel");
+    ShowPage(context.model(), fields::PageControl, fields::TabSheetRazdel);
     context.prompts().notice(kEngineerNotice);
     context.model().setFocus(field);
     return false;
 }
 
 void InstallPasswordRules(const Context& context) {
-    for (const char* field : {"PasswordEdit", "PasswordEdit2"}) {
+    for (const char* field : {fields::PasswordEdit, fields::PasswordEdit2}) {
         On(context, field, ControlEvent::Change, ZeroFilter);
     }
     for (const LengthRule& rule : kLengthRules) {
