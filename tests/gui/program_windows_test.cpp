@@ -6,7 +6,9 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -182,8 +184,20 @@ TEST_F(ProgramWindowsTest, FileDialogsAreRussianAndAskBeforeReplacingAFile) {
                 ButtonCalled(box, "Да")->click();
             },
             dialog);
-        dialog->selectFile(existing);
-        ButtonCalled(dialog, "Сохранить")->click();
+        // The dialog lists a folder on a thread of its own: a file is selected once it is listed.
+        dialog->setDirectory(dir.path());
+        auto* list = dialog->findChild<QTreeView*>("treeView");
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 2; }, 5000));
+        // Typed as a user types it: selectFile() leaves a focused name field as it is.
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QFileInfo(existing).fileName());
+        auto* save = ButtonCalled(dialog, "Сохранить");
+        if (!QTest::qWaitFor([&] { return save->isEnabled(); }, 5000)) {
+            ADD_FAILURE() << "the file was not selected";
+            dialog->reject();
+            return;
+        }
+        save->click();
     });
     EXPECT_EQ(prompts.saveFile({}), existing.toStdString());
     EXPECT_EQ(title, "Сохранить как");
