@@ -39,13 +39,15 @@ export DISPLAY=":$(cat "$WORK/display")"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Создаю префикс Wine $WINEPREFIX."
     timeout 600 wineboot -i >/dev/null 2>&1
+    # The server writes the new registry to disk only as it exits.
+    timeout 60 wineserver -w >/dev/null 2>&1 || true
 fi
 # COM1..COM10 of the prefix open what $WINEPREFIX/ports/comN points at, so the tests map a
 # port by one symbolic link; without the registry entries Wine maps them to /dev/ttyS* anew at
 # every start of its server. Windows' dialog font has no file under Wine, whose stand-in is
 # whichever font comes first (here a mathematical one, too tall for a line edit's text): a plain
 # sans font stands in instead, as Tahoma or Segoe UI do on Windows.
-if ! grep -q "ports/com10" "$WINEPREFIX/system.reg"; then
+if ! grep -qs "ports/com10" "$WINEPREFIX/system.reg"; then
     mkdir -p "$WINEPREFIX/ports"
     {
         printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n'
