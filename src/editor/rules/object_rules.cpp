@@ -1,5 +1,7 @@
 // Object numbers of the QN transmitters' alarm loops, the row resets and the general reset.
+#include <array>
 #include <set>
+#include <unordered_map>
 
 #include "fields/object_fields.h"
 #include "fields/window_fields.h"
@@ -87,12 +89,25 @@ void ReadAssignments(RuleContext& context, int receivers, Notices& notices) {
     }
 }
 
+// Whether a number is held by two transmitters, in one pass: every run of the rule (each field
+// left, each decoding) would otherwise compare all 294,528 pairs of loops to find nothing.
+bool AnyRepeat(const std::array<int, kObjectLoops>& objects) {
+    std::unordered_map<int, int> holder;  // number -> the first transmitter holding it
+    for (int q = 0; q < kAllLoops; ++q) {
+        if (objects[q] == 0) continue;
+        auto [at, added] = holder.try_emplace(objects[q], Transmitter(q));
+        if (!added && at->second != Transmitter(q)) return true;
+    }
+    return false;
+}
+
 // An object belongs to one transmitter. Every repeat is reported; one that involves the field
 // left gives that field back `restored`. A repeat between two other fields leaves the field
 // alone, so an old repeat never undoes a number that is fine in itself.
 void ReportRepeats(RuleContext& context, const std::string& field, int t, int restored,
                    Notices& notices) {
     auto& objects = context.image.objectAssignments;
+    if (!AnyRepeat(objects)) return;
     for (int q1 = 0; q1 < kAllLoops - 1; ++q1) {
         for (int q2 = q1 + 1; q2 < kAllLoops; ++q2) {
             if (objects[q1] == 0 || objects[q1] != objects[q2] ||
