@@ -25,6 +25,7 @@ struct PortArgs {
     std::vector<std::string> files;
     bool raw = false;
     bool verify = false;
+    bool noBackup = false;
 };
 
 // --port and --out take a value, --raw and --verify none; anything else that starts with "--" is a
@@ -37,6 +38,8 @@ std::optional<PortArgs> ParsePortArgs(const std::vector<std::string>& args) {
             parsed.raw = true;
         } else if (arg == "--verify") {
             parsed.verify = true;
+        } else if (arg == "--no-backup") {
+            parsed.noBackup = true;
         } else if ((arg == "--port" || arg == "--out") && i + 1 < args.size()) {
             (arg == "--port" ? parsed.port : parsed.out) = args[++i];
         } else if (arg.rfind("--", 0) == 0) {
@@ -147,12 +150,25 @@ void KeepPanelHeader(Cells& settings, int32_t fileHeader, const Block& panelSett
     if (!panelSettings.empty()) settings[kHeaderCell] = panelSettings[kHeaderCell];
 }
 
+// What the panel holds, read with the layout of the write and kept as a backup before anything
+// of the write goes out. nullopt: the panel could not be read, and nothing is written.
+std::optional<std::string> KeepPanelBeforeWrite(Session& s) {
+    s.link.run(LinkOperation::ReadCodes);
+    if (s.link.verdict() != LinkResult::Read) {
+        FailOutcome(s.link);
+        std::cerr << "Конфигурацию прибора перед записью считать не удалось. Запись не выполнена "
+                     "(--no-backup: записать без резервной копии).\n";
+        return std::nullopt;
+    }
+    return KeepPanelBackup(s.link.settings(), s.link.codes(), BackupKind::BeforeWrite);
+}
+
 }  // namespace
 
 int Probe(const std::vector<std::string>& args) {
     const auto parsed = ParsePortArgs(args);
     if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->raw || parsed->verify ||
-        !parsed->files.empty()) {
+        parsed->noBackup || !parsed->files.empty()) {
         return Usage(kProbeUsage);
     }
     Session s;
@@ -169,7 +185,7 @@ int Probe(const std::vector<std::string>& args) {
 int Read(const std::vector<std::string>& args) {
     const auto parsed = ParsePortArgs(args);
     if (!parsed || parsed->port.empty() || parsed->out.empty() || parsed->verify ||
-        !parsed->files.empty())
+        parsed->noBackup || !parsed->files.empty())
         return Usage(kReadUsage);
     Session s;
     if (!OpenLine(parsed->port, s.port)) return kFailed;
@@ -180,7 +196,7 @@ int Read(const std::vector<std::string>& args) {
     s.state.layoutCode = RegularLayout(variant);
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s.link);
-    KeepReadBackup(s.link.settings(), s.link.codes());
+    KeepPanelBackup(s.link.settings(), s.link.codes());
     if (!parsed->raw) {
         if (!SaveReadBlocks(s.link.settings(), s.link.codes(), parsed->out)) return kFailed;
     } else {
@@ -223,13 +239,25 @@ int Write(const std::vector<std::string>& args) {
                     ", в приборе версия " + DecodeVersion(s.version).text +
                     ". Запись не выполнена.");
     }
-    KeepPanelHeader(image.settings, header, s.link.settings());
     s.state.layoutCode = RegularLayout(fileVariant);
+    std::string backup;
+    if (!parsed->noBackup) {
+        const auto kept = KeepPanelBeforeWrite(s);
+        if (!kept) return kFailed;
+        backup = *kept;
+    }
+    KeepPanelHeader(image.settings, header, s.link.settings());
     const Block settings = Fit(image.settings, SettingsLength(s.state.layoutCode));
     const Block codes = Fit(image.codes, CodesLength(s.state.layoutCode));
     s.link.setSettingsToWrite(settings);
     s.link.run(LinkOperation::WriteCodes, codes);
-    if (s.link.verdict() != LinkResult::Written) return FailOutcome(s.link);
+    if (s.link.verdict() != LinkResult::Written) {
+        const int status = FailOutcome(s.link);
+        // The panel took the codes block and not the settings block: they no longer belong
+        // together, and the installer must hear it with the way back.
+        if (s.link.chained(LinkOperation::WriteSettings)) std::cerr << WriteCutText(backup) << "\n";
+        return status;
+    }
     std::cerr << "Запись конфигурации завершена\n";
     return parsed->verify ? CheckWrittenBlocks(s.link, settings, codes) : kDone;
 }

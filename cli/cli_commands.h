@@ -8,7 +8,8 @@ namespace kerma::cli {
 
 inline constexpr const char* kProbeUsage = "probe --port ПОРТ";
 inline constexpr const char* kReadUsage = "read  --port ПОРТ --out ФАЙЛ.cfg [--raw]";
-inline constexpr const char* kWriteUsage = "write --port ПОРТ ФАЙЛ.cfg [--raw] [--verify]";
+inline constexpr const char* kWriteUsage =
+    "write --port ПОРТ ФАЙЛ.cfg [--raw] [--verify] [--no-backup]";
 
 // The panel's type byte, version and variant.
 int Probe(const std::vector<std::string>& args);

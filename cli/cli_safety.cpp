@@ -85,15 +85,16 @@ int Report(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     return kDone;
 }
 
-void KeepReadBackup(const Block& settings, const Block& codes, std::ostream& err) {
+std::string KeepPanelBackup(const Block& settings, const Block& codes, BackupKind kind,
+                            std::ostream& err) {
     const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
     auto saved = SavedFileOfBlocks(settings, codes);
     const ConfigImage file = std::holds_alternative<ConfigImage>(saved)
                                  ? std::get<ConfigImage>(saved)
                                  : FileOfBlocks(settings, codes);
-    const BackupResult kept =
-        BackupStore(BackupFolder()).keep(file, version, BackupKind::Read, LocalTimeNow());
+    const BackupResult kept = BackupStore(BackupFolder()).keep(file, version, kind, LocalTimeNow());
     if (!kept.error.empty()) err << "Резервная копия не сохранена: " << kept.error << "\n";
+    return kept.path;
 }
 
 int CheckWrittenBlocks(SyncLink& link, const Block& settings, const Block& codes,
@@ -103,7 +104,7 @@ int CheckWrittenBlocks(SyncLink& link, const Block& settings, const Block& codes
         err << "Проверка записи: конфигурацию из прибора считать не удалось.\n";
         return kFailed;
     }
-    KeepReadBackup(link.settings(), link.codes(), err);
+    KeepPanelBackup(link.settings(), link.codes(), BackupKind::Read, err);
     const int version = link.settings().size() > kVersionCell ? link.settings()[kVersionCell] : 0;
     const WriteCheck check = CheckWrite(settings, codes, link.settings(), link.codes(), version);
     if (check.matches()) {

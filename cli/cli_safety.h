@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "backups.h"
 #include "exchange.h"
 #include "sync_link.h"
 
@@ -17,9 +18,10 @@ int Backups(const std::vector<std::string>& args, std::ostream& out = std::cout,
 int Report(const std::vector<std::string>& args, std::ostream& out = std::cout,
            std::ostream& err = std::cerr);
 
-// Keeps the blocks just read as a backup; a backup that cannot be written is said on err and
-// changes nothing else.
-void KeepReadBackup(const Block& settings, const Block& codes, std::ostream& err = std::cerr);
+// Keeps the blocks just read as a backup of the kind given; a backup that cannot be written is
+// said on err and changes nothing else. Returns the backup's path ("" when none was written).
+std::string KeepPanelBackup(const Block& settings, const Block& codes,
+                            BackupKind kind = BackupKind::Read, std::ostream& err = std::cerr);
 
 // After a write on link: reads both blocks back and compares them with those sent. Exit status
 // 0 when they match, 1 (the differing cells on err) when not or when the read fails.

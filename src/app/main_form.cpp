@@ -306,7 +306,7 @@ void TMainForm::connectToPanel() {
     }
     TK740Form* form = createEditor(false);
     form->editor().setStatus(1, "  Режим <on-line>. ");
-    if (session_) session_->link().setLinkButtons(true);
+    if (session_) session_->link().linkOpened();
     shortcutsActive_ = false;
     form->editor().state().firmwareReplaced = false;
     form->editor().state().defaultsAfterReplace = false;

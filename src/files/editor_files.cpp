@@ -66,6 +66,12 @@ bool RunChecksBeforeSave(K740Editor& editor, ImageState& image) {
     return ChecksBeforeSave(editor, image);
 }
 
+// The status first, so the bar already tells the outcome while the message is up.
+void Refuse(K740Editor& editor, std::string_view status, const std::string& message) {
+    editor.setStatus(0, std::string(status));
+    editor.prompts().notice(message);
+}
+
 }  // namespace
 
 int DemoVariant(int chosenVariant) {
@@ -89,7 +95,7 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
         editor.setVersion(DemoVersionByte(variant));
         image.demoVariant = variant;
     } else if (!HasFactoryImage(variant)) {
-        editor.prompts().notice(UnknownVersionText(editor));
+        Refuse(editor, kDefaultsFailedText, UnknownVersionText(editor));
         return std::nullopt;
     }
     const ConfigImage factory = FactoryImage(variant);
@@ -120,7 +126,10 @@ std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, 
     std::optional<int32_t> layoutCode;
     if (saved != nullptr) *saved = false;
     if (editor.state().demoMode) layoutCode = RegularLayout(variant);
-    if (!RunChecksBeforeSave(editor, image)) return layoutCode;
+    if (!RunChecksBeforeSave(editor, image)) {
+        editor.setStatus(0, std::string(kFileSaveFailedText));
+        return layoutCode;
+    }
     const auto path = editor.prompts().saveFile(FileDialogSpec{});
     if (!path) return layoutCode;
     const bool written = SaveConfigurationTo(editor, image, variant, *path);
@@ -140,12 +149,12 @@ bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
                          const std::string& path) {
     auto built = BuildConfigImage(editor, image, variant);
     if (auto* error = std::get_if<std::string>(&built)) {
-        editor.prompts().notice(*error);
+        Refuse(editor, kFileSaveFailedText, *error);
         return false;
     }
     const ConfigImage& file = std::get<ConfigImage>(built);
     if (std::string error = WriteConfigFile(path, file); !error.empty()) {
-        editor.prompts().notice(error);
+        Refuse(editor, kFileSaveFailedText, error);
         return false;
     }
     editor.setStatus(0, std::string(kFileSavedText));
@@ -163,7 +172,7 @@ bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVari
                            const std::string& path) {
     auto text = ReadConfigText(path);
     if (auto* error = std::get_if<FileError>(&text)) {
-        editor.prompts().notice(error->message);
+        Refuse(editor, kFileLoadFailedText, error->message);
         return false;
     }
     return LoadConfigurationText(editor, image, chosenVariant, std::get<std::string>(text));
@@ -175,12 +184,12 @@ bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVari
     const int expected = editor.state().demoMode ? DemoVariant(chosenVariant) : chosenVariant;
     const auto version = ConfigFileVersion(text);
     if (version && VariantOfVersion(*version) != expected) {
-        editor.prompts().notice(std::string(kWrongFileVersionText));
+        Refuse(editor, kFileLoadFailedText, std::string(kWrongFileVersionText));
         return false;
     }
     auto parsed = ParseConfigFile(text);
     if (auto* error = std::get_if<FileError>(&parsed)) {
-        editor.prompts().notice(error->message);
+        Refuse(editor, kFileLoadFailedText, error->message);
         return false;
     }
     const ConfigImage& file = std::get<ConfigImage>(parsed);

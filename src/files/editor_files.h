@@ -20,6 +20,10 @@ namespace kerma {
 inline constexpr std::string_view kDefaultsLoadedText = "Заводские установки выставлены";
 inline constexpr std::string_view kFileSavedText = "Запись конфигурации в файл завершено";
 inline constexpr std::string_view kFileLoadedText = "Чтение конфигурации из файла завершено";
+// Status panel 0 after a refused command, so no earlier "…завершено" stands beside the message.
+inline constexpr std::string_view kDefaultsFailedText = "Заводские установки не выставлены";
+inline constexpr std::string_view kFileSaveFailedText = "Записать в файл не удалось";
+inline constexpr std::string_view kFileLoadFailedText = "Считать файл не удалось";
 inline constexpr std::string_view kWrongFileVersionText =
     "Ошибка чтения файла конфигурации. Нет совпадения версия прошивки.";
 

@@ -18,12 +18,22 @@ constexpr int kReadRetries = 20;
 constexpr int kReadRetryPauseMs = 5;
 constexpr int kReadyPolls = 100;
 constexpr int kReadyPollPauseMs = 8;
+// A panel that has not sent a single byte for this long after a command frame is not going to
+// get ready: without the limit the poll would wait out 100 time-outs, about four minutes.
+constexpr int kReadySilenceMs = 10000;
 constexpr int kUploadPaceBytes = 8;
 constexpr int kUploadPaceMs = 5;
 constexpr size_t kProgressStep = 32;
 
 bool Stopped(const ExchangeContext& ctx) {
     return ctx.terminated.load();
+}
+
+// What one ReadByte costs when nothing comes: every try waits out the port's one-byte time-out,
+// with the retry pauses between them.
+constexpr int SilentReadByteMs() {
+    return (kReadRetries + 1) * (kReadMsPerByte + kReadConstantMs) +
+           kReadRetries * kReadRetryPauseMs;
 }
 
 }  // namespace
@@ -233,6 +243,25 @@ int BlockLength(LinkOperation op, int32_t layoutCode) {
     return settings ? SettingsLength(layoutCode) : CodesLength(layoutCode);
 }
 
+// The ready poll: 0x00 is ready, any other byte asks for another poll. Silence is counted by
+// what the waits cost, so a panel that answers after a few quiet seconds is still served. False
+// when the exchange ends here (reported unless stopped).
+bool AwaitReady(ExchangeContext& ctx) {
+    int silentMs = 0;
+    for (int poll = 0; poll < kReadyPolls && silentMs < kReadySilenceMs; ++poll) {
+        ctx.clock.sleepMs(kReadyPollPauseMs);
+        silentMs += kReadyPollPauseMs;
+        // Only a byte that really arrived counts: after a time-out ReadByte hands back the last
+        // byte seen, which may be a 0x00 echo and would pass a silent panel as ready.
+        const auto got = TryReadByte(ctx);
+        if (Stopped(ctx)) return false;
+        if (got == kAccept) return true;
+        silentMs = got ? 0 : silentMs + SilentReadByteMs();
+    }
+    ctx.host.outcome(LinkResult::BlockFailed, 0);
+    return false;
+}
+
 // Command frame and ready poll. False when the exchange ends here.
 bool BlockStart(LinkOperation op, ExchangeContext& ctx) {
     if (Stopped(ctx)) return false;
@@ -247,15 +276,8 @@ bool BlockStart(LinkOperation op, ExchangeContext& ctx) {
         ReadByte(ctx);
     }
     if (Stopped(ctx)) return false;
-    for (int poll = 0; poll < kReadyPolls; ++poll) {
-        ctx.clock.sleepMs(kReadyPollPauseMs);
-        // Only a byte that really arrived counts: after a time-out ReadByte hands back the last
-        // byte seen, which may be a 0x00 echo and would pass a silent panel as ready.
-        if (TryReadByte(ctx) == kAccept) return !Stopped(ctx);
-        if (Stopped(ctx)) return false;
-    }
-    ctx.host.outcome(LinkResult::BlockFailed, 0);
-    return false;
+    if (!AwaitReady(ctx)) return false;
+    return !Stopped(ctx);
 }
 
 // The panel's data frame; nullopt when the panel fell silent in the middle of it or the user

@@ -25,4 +25,13 @@ std::string OutcomeText(int32_t code) {
     }
 }
 
+std::string WriteCutText(const std::string& formerBackup) {
+    std::string text =
+        "Запись не завершена: в приборе могут быть новые коды и старые настройки. Запишите "
+        "конфигурацию ещё раз.";
+    if (!formerBackup.empty())
+        text += "\nПрежняя конфигурация прибора сохранена в файле " + formerBackup;
+    return text;
+}
+
 }  // namespace kerma

@@ -53,7 +53,12 @@ void SyncLink::settingsRead(Block block, bool identify) {
 }
 
 void SyncLink::startExchange(LinkOperation op, Block data) {
+    chained_.push_back(op);
     queue_.add(op, std::move(data));
+}
+
+bool SyncLink::chained(LinkOperation op) const {
+    return std::find(chained_.begin(), chained_.end(), op) != chained_.end();
 }
 
 }  // namespace kerma

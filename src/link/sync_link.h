@@ -73,6 +73,8 @@ class SyncLink final : public LinkHost {
     void uploadFinished() override {}
     void reconnect() override { reconnected_ = true; }
     [[nodiscard]] bool reconnected() const { return reconnected_; }
+    // Some exchange of a chain started op (a WriteSettings: the panel took the codes block).
+    [[nodiscard]] bool chained(LinkOperation op) const;
 
   private:
     ByteChannel& channel_;
@@ -85,6 +87,7 @@ class SyncLink final : public LinkHost {
     bool identified_ = false;
     bool linkLost_ = false;
     bool reconnected_ = false;
+    std::vector<LinkOperation> chained_;
 };
 
 }  // namespace kerma

@@ -56,9 +56,11 @@ void SafetyNet::beforeWrite(const Block& settings, const Block& codes) {
     // A write that fails part-way leaves nothing certain to check a read against.
     toCheck_.reset();
     writeWarning_.clear();
+    beforeWriteBackup_.clear();
     if (!panelHolds_) return;
     BackupResult kept = keep(*panelHolds_, panelVersion_, BackupKind::BeforeWrite);
     writeWarning_ = kept.error;
+    beforeWriteBackup_ = kept.path;
 }
 
 void SafetyNet::written() {

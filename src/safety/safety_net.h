@@ -32,6 +32,9 @@ class SafetyNet {
     void beforeWrite(const Block& settings, const Block& codes);
     // The panel accepted the write.
     void written();
+    // Where the backup of what the panel held before the running write went ("" when none was
+    // kept).
+    [[nodiscard]] const std::string& beforeWriteBackup() const { return beforeWriteBackup_; }
     // The panel's configuration read before its firmware is replaced.
     void beforeFirmware(const Block& settings, const Block& codes);
 
@@ -55,7 +58,9 @@ class SafetyNet {
     // The blocks of the running (or last) write, and those a following read is checked against.
     Block sentSettings_, sentCodes_;
     std::optional<std::pair<Block, Block>> toCheck_;
-    std::string writeWarning_;  // a backup before the write failed: said when the write is done
+    std::string writeWarning_;
+    std::string
+        beforeWriteBackup_;  // a backup before the write failed: said when the write is done
     std::optional<FieldValues> clean_;
 };
 

@@ -22,6 +22,20 @@ int FrameBytes(int length) {
     return length + 3;
 }
 
+// Outcomes after which no exchange of the chain follows.
+bool EndsChain(int32_t code) {
+    switch (code) {
+        case LinkResult::NoAnswer:
+        case LinkResult::WrongType:
+        case LinkResult::HandshakeCrc:
+        case LinkResult::BlockFailed:
+        case LinkResult::Stopped:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 // The factory defaults are prepared in the wide layout; a variant whose regular blocks are small
@@ -48,6 +62,42 @@ void EditorLink::setLinkButtons(bool connected) {
     m.setEnabled(fields::WriteButton, false);
     m.setEnabled(fields::ConnectButton, !connected);
     m.setEnabled(fields::CancelButton, connected);
+}
+
+// --- Chains --------------------------------------------------------------------------------
+
+// A file or the defaults loaded while a chain runs would put into the editor what the panel does
+// not hold, and a write would go on sending the blocks built before.
+void EditorLink::setFileCommands(bool enabled) {
+    auto& m = editor_.model();
+    m.setEnabled(fields::DefaultButton, enabled);
+    m.setEnabled(fields::LoadButton, enabled);
+}
+
+void EditorLink::chainStarted(Chain chain) {
+    chain_ = chain;
+    codesSent_ = false;
+    codesAccepted_ = false;
+    setFileCommands(false);
+}
+
+// Every way a chain ends comes here once. A write that ends between its two blocks has left the
+// panel with codes and settings that do not belong together, and the user must hear it. A stop
+// that comes after the whole codes frame but before its verdict counts too: the panel may have
+// taken the block.
+void EditorLink::chainEnded(bool stopped) {
+    if (chain_ == Chain::None) return;
+    const bool cut = chain_ == Chain::Write && (codesAccepted_ || (stopped && codesSent_));
+    chain_ = Chain::None;
+    codesSent_ = false;
+    codesAccepted_ = false;
+    setFileCommands(true);
+    if (cut) editor_.prompts().notice(WriteCutText(hooks_.formerConfigBackup()));
+}
+
+void EditorLink::breakOffWrite() {
+    driver_.stopCurrent();
+    chainEnded(true);
 }
 
 void EditorLink::enableReadWrite(bool pages) {
@@ -84,23 +134,29 @@ void EditorLink::endChainProgress() {
 
 void EditorLink::readCommand() {
     driver_.state().identifyPending = false;
+    chainStarted(Chain::Read);
     beginChain("  Чтение конфигурации из прибора...");
     startChain(LinkOperation::ReadCodes, {});
 }
 
 void EditorLink::writeCommand() {
-    if (!hooks_.checksBeforeWrite()) return;
+    if (!hooks_.checksBeforeWrite()) {
+        chainEnded();  // the write after a firmware replacement ends the connect chain here
+        return;
+    }
     // Both blocks are built before the first byte goes out: a settings block that cannot be
     // built must not be found out after the codes block is already in the panel.
     Block codes = hooks_.encodeCodes ? hooks_.encodeCodes() : Block{};
     Block settings;
     const std::string error = hooks_.encodeSettings ? hooks_.encodeSettings(settings) : "";
     if (!error.empty()) {
+        chainEnded();
         editor_.prompts().notice(error);
         return;
     }
     if (hooks_.beforeWrite) hooks_.beforeWrite(settings, codes);
     settingsToWrite_ = std::move(settings);
+    chainStarted(Chain::Write);
     beginChain("  Запись конфигурации в прибор...");
     startChain(LinkOperation::WriteCodes, std::move(codes));
 }
@@ -114,13 +170,19 @@ void EditorLink::disconnectCommand() {
     endChainProgress();
     editor_.setStatus(0, "Нет связи с прибором");
     editor_.setStatus(1, "Режим <on-line>.");
+    chainEnded(true);
 }
 
+// A port that does not open leaves the link down: the buttons keep offering "Установить связь".
 void EditorLink::connectCommand() {
     replaceAfterRead_ = 0;
     driver_.state().identifyPending = true;
-    hooks_.openAndHandshake();
+    if (hooks_.openAndHandshake()) linkOpened();
+}
+
+void EditorLink::linkOpened() {
     setLinkButtons(true);
+    chainStarted(Chain::Connect);
 }
 
 // --- Outcomes --------------------------------------------------------------------------------
@@ -140,6 +202,8 @@ void EditorLink::outcome(int32_t code, int attempt) {
             hooks_.closeEditor();
             break;
         case LinkResult::HandshakeCrc:
+            // The attempt counter must not stand on the bar as if the handshake still ran.
+            editor_.setStatus(0, OutcomeText(code));
             prompts.notice(OutcomeText(code));
             break;
         case LinkResult::PortFailed:
@@ -158,6 +222,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
             editor_.setStatus(0, AttemptText(attempt));
             break;
         case LinkResult::Written:
+            codesSent_ = codesAccepted_ = false;  // both blocks are in: the write is whole
             editor_.setStatus(0, caption + "  Запись конфигурации завершена");
             editor_.setStatus(1, onlineText());
             break;
@@ -171,6 +236,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
             break;
     }
     if (code == LinkResult::BlockFailed || code == LinkResult::NoAnswer) endChainProgress();
+    if (EndsChain(code)) chainEnded();
     if (hooks_.outcomeSeen) hooks_.outcomeSeen(code);
 }
 
@@ -178,7 +244,9 @@ void EditorLink::progress(int percent) {
     if (hooks_.uploadProgress) hooks_.uploadProgress(percent);
 }
 
-void EditorLink::blockProgress(LinkOperation, int done, int total) {
+void EditorLink::blockProgress(LinkOperation op, int done, int total) {
+    if (op == LinkOperation::WriteCodes && done == total && chain_ == Chain::Write)
+        codesSent_ = true;
     if (chainTotal_ <= 0 || !hooks_.chainProgress) return;
     hooks_.chainProgress(std::min(chainDone_ + done, chainTotal_), chainTotal_);
     if (done == total) chainDone_ += total;
@@ -201,6 +269,7 @@ void EditorLink::settingsRead(Block block, bool identifying) {
     endChainProgress();
     if (replaceAfterRead_ != 0) {
         const int variant = std::exchange(replaceAfterRead_, 0);
+        chainEnded();
         if (hooks_.panelBeforeReplace) hooks_.panelBeforeReplace(block, codesStore_);
         hooks_.replaceFirmware(variant);
         return;
@@ -211,11 +280,13 @@ void EditorLink::settingsRead(Block block, bool identifying) {
 void EditorLink::readFinished() {
     if (replaceAfterRead_ != 0) return;  // the replacement follows; nothing may be started
     enableReadWrite(false);
+    chainEnded();
 }
 
 void EditorLink::writeFinished() {
     enableReadWrite(true);
     endChainProgress();
+    chainEnded();
     auto& state = editor_.state();
     if (state.defaultsAfterReplace) {
         // The defaults are in the panel; from here on the variant's regular blocks.
@@ -225,6 +296,7 @@ void EditorLink::writeFinished() {
 }
 
 Block EditorLink::buildSettingsImage() {
+    if (chain_ == Chain::Write) codesAccepted_ = true;  // the panel has just taken the codes
     return settingsToWrite_;
 }
 
@@ -253,10 +325,12 @@ void EditorLink::identify(const Block& block) {
         const std::string text = "ПО прибора " + editor_.state().deviceCaption +
                                  " не соответсвует выбранному вами типу системы. Провести смену ПО "
                                  "прибора? Это процедура займет примерно 10 минут.";
-        if (editor_.prompts().question(text, kReplaceCaption) && hooks_.replaceFirmware)
+        if (editor_.prompts().question(text, kReplaceCaption) && hooks_.replaceFirmware) {
             replaceFirmware(v, chosen);
-        else
+        } else {
+            chainEnded();
             hooks_.closeEditor();
+        }
         return;
     }
     link.identifyPending = false;
@@ -268,6 +342,7 @@ void EditorLink::identify(const Block& block) {
 void EditorLink::replaceFirmware(int versionByte, int variant) {
     const int panelVariant = VariantOfVersion(versionByte);
     if (!hooks_.readBeforeReplace || !hooks_.readBeforeReplace(panelVariant, variant)) {
+        chainEnded();  // the replacement guards its own steps from here
         hooks_.replaceFirmware(variant);
         return;
     }

@@ -53,6 +53,9 @@ struct EditorLinkHooks {
     std::function<void(int32_t code)> outcomeSeen;
     std::function<void()> reconnect;
 
+    // The backup of what the panel held before the running write ("" when none was kept).
+    std::function<std::string()> formerConfigBackup = [] { return std::string(); };
+
     // The safety net. Both blocks of a write are built and about to go out.
     std::function<void(const Block& settings, const Block& codes)> beforeWrite;
     // Yes to the replacement question: true has the panel's configuration read first (the
@@ -72,6 +75,15 @@ class EditorLink final : public LinkHost {
     void writeCommand();
     void disconnectCommand();
     void connectCommand();
+    // The port is open and the handshake started (the main window's connect, the reconnect).
+    void linkOpened();
+
+    // A chain of exchanges runs: nothing may start another or change what the editor shows.
+    [[nodiscard]] bool chainRunning() const { return chain_ != Chain::None; }
+    // A write is on the line: ending it may leave the panel half-written.
+    [[nodiscard]] bool writing() const { return chain_ == Chain::Write; }
+    // The user agreed to end the running write: the exchange stops where it stands.
+    void breakOffWrite();
 
     // The editor's link buttons for a link that is up or down; applied only while the editor is
     // open.
@@ -97,7 +109,13 @@ class EditorLink final : public LinkHost {
     [[nodiscard]] const Block& codesStore() const { return codesStore_; }
 
   private:
+    enum class Chain { None, Connect, Read, Write };
+
     [[nodiscard]] std::string onlineText() const;
+    void chainStarted(Chain chain);
+    // stopped: the chain was cut from outside, not ended by an outcome of the panel.
+    void chainEnded(bool stopped = false);
+    void setFileCommands(bool enabled);
     void beginChain(const char* what);
     void startChain(LinkOperation first, Block data);
     void endChainProgress();
@@ -111,6 +129,12 @@ class EditorLink final : public LinkHost {
     EditorLinkHooks hooks_;
     Block codesStore_;
     Block settingsToWrite_;
+    Chain chain_ = Chain::None;
+    // The running write's codes block: all of its frame is on the line (the panel may have taken
+    // it), or the panel said it took it. Until the settings block is taken too, the panel may
+    // hold new codes with old settings.
+    bool codesSent_ = false;
+    bool codesAccepted_ = false;
     int chainDone_ = 0;         // bytes of the chain's finished frames
     int chainTotal_ = 0;        // bytes of all frames of the chain (0: no chain shows progress)
     int replaceAfterRead_ = 0;  // the variant a replacement gives once the panel has been read

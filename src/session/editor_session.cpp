@@ -13,6 +13,10 @@
 namespace kerma {
 namespace {
 
+constexpr const char* kBreakWriteQuestion =
+    "Идёт запись в прибор. Если прервать её, в приборе может остаться неполная конфигурация. "
+    "Прервать запись?";
+constexpr const char* kBreakWriteCaption = "Подтверждение";
 constexpr const char* kReportFilter = "Отчёт HTML (*.html)|*.html|Документ PDF (*.pdf)|*.pdf";
 
 int Percent(int done, int total) {
@@ -62,8 +66,21 @@ bool EditorSession::mayDropEdits() {
     return safety_->mayDropEdits([this] { return saveCommand(); });
 }
 
+// A write or an upload belongs to the panel: it ends early only when the user says so. A read
+// changes nothing in the panel and ends without a question.
+bool EditorSession::mayBreakExchange() {
+    using Stage = FirmwareReplacement::Stage;
+    const Stage stage = replacement_->stage();
+    const bool uploading = stage == Stage::Uploading || stage == Stage::AwaitingVerdict;
+    if (!link_->writing() && !uploading) return true;
+    return editor_.prompts().question(kBreakWriteQuestion, kBreakWriteCaption);
+}
+
 bool EditorSession::canClose() {
-    return mayDropEdits();
+    if (!mayBreakExchange() || !mayDropEdits()) return false;
+    // The question may have outlasted the write; what still runs stops before the window goes.
+    if (link_->writing()) link_->breakOffWrite();
+    return true;
 }
 
 void EditorSession::saveReport() {
@@ -94,7 +111,7 @@ void EditorSession::readCommand() {
 }
 
 void EditorSession::cancelCommand() {
-    if (!mayDropEdits()) return;
+    if (!mayBreakExchange() || !mayDropEdits()) return;
     link_->disconnectCommand();
     safety_->connectionChanged();
 }
@@ -104,14 +121,19 @@ void EditorSession::connectCommand() {
     link_->connectCommand();
 }
 
+// Nothing replaces what the editor shows while an exchange is working on it.
+bool EditorSession::exchangeRunning() const {
+    return link_->chainRunning() || replacingFirmware();
+}
+
 void EditorSession::defaultsCommand() {
-    if (!mayDropEdits()) return;
+    if (exchangeRunning() || !mayDropEdits()) return;
     takeLayout(LoadFactoryDefaults(editor_, image_, window_.chosenVariant()));
     if (editor_.status(0) == kDefaultsLoadedText) safety_->markClean();
 }
 
 void EditorSession::loadCommand() {
-    if (!mayDropEdits()) return;
+    if (exchangeRunning() || !mayDropEdits()) return;
     if (LoadConfiguration(editor_, image_, window_.chosenVariant())) safety_->markClean();
 }
 
@@ -158,6 +180,7 @@ EditorLinkHooks EditorSession::linkHooks() {
         if (code == LinkResult::BlockFailed) replacement_->uploadRefused();
         if (code == LinkResult::Written) safety_->written();
     };
+    h.formerConfigBackup = [this] { return safety_->beforeWriteBackup(); };
     h.beforeWrite = [this](const Block& s, const Block& c) { safety_->beforeWrite(s, c); };
     // Read the panel first only when the replacement will go ahead: a firmware file is there and
     // the panel's own variant is one whose blocks are known.

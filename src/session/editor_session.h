@@ -58,7 +58,8 @@ class EditorSession {
     void loadCommand();
     // "Записать в файл"; true when a file was written.
     bool saveCommand();
-    // The window is about to close: false keeps it open (unsaved edits the user keeps).
+    // The window is about to close: false keeps it open (a write the user lets run, unsaved
+    // edits the user keeps).
     bool canClose();
     // Ctrl+P: the configuration report of what the editor shows, as HTML or PDF.
     void saveReport();
@@ -78,6 +79,8 @@ class EditorSession {
     void decode(const Block& settings, const Block& codes);
     void defaultsAfterReplace(int variant);
     bool mayDropEdits();
+    bool mayBreakExchange();
+    [[nodiscard]] bool exchangeRunning() const;
 
     K740Editor& editor_;
     LinkDriver& driver_;

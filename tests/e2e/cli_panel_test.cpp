@@ -2,6 +2,10 @@
 // desktop program uses, on both ends of a line.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <thread>
+
 #include "config_file.h"
 #include "process_util.h"
 
@@ -148,6 +152,51 @@ TEST(CliPanelFaultTest, RefusingPanelReportsDallasCrc) {
     EXPECT_EQ(write.status, 1);
     EXPECT_NE(write.err.find("Ошибка: Dallas CRC"), std::string::npos) << write.err;
     EXPECT_FALSE(std::filesystem::exists(saved));
+}
+
+// The panel taken off the line once it has accepted the codes block: the client says that the
+// panel may now hold new codes with old settings and names the backup of what it held before.
+TEST(CliPanelFaultTest, WriteCutAfterTheCodesBlockSaysSoWithTheBackup) {
+    TempDir dir;
+    const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg"),
+               file = dir.file("new.cfg");
+    ASSERT_EQ(WriteConfigFile(memory, Distinct(18)), "");
+    ConfigImage changed = Distinct(18);
+    changed.settings[8] ^= 1;
+    ASSERT_EQ(WriteConfigFile(file, changed), "");
+    PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved, "--baud", "4800"});
+    ASSERT_TRUE(panel.ready());
+    // The panel saves its memory after each block it accepts: the first save is the codes block.
+    // Its status byte is still to go out then; the settings frame that follows takes seconds.
+    std::thread puller([&] {
+        for (int i = 0; i < 6000 && !std::filesystem::exists(saved); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        panel.stop(SIGKILL);
+    });
+    const auto write =
+        RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), file, "--raw"});
+    puller.join();
+    EXPECT_EQ(write.status, 1);
+    EXPECT_NE(write.err.find("Запись не завершена: в приборе могут быть новые коды и старые "
+                             "настройки. Запишите конфигурацию ещё раз."),
+              std::string::npos)
+        << write.err;
+    EXPECT_NE(write.err.find("_before-write"), std::string::npos) << write.err;
+}
+
+// A panel that echoes but never gets ready is given up after seconds, not after 100 ready polls
+// of 2.4 s each (four minutes). The bound only tells the two apart; the exact wait is measured
+// on the virtual clock by the protocol tests.
+TEST(CliPanelFaultTest, PanelThatNeverGetsReadyIsGivenUp) {
+    TempDir dir;
+    PanelProcess panel(dir.file("com1"), {"--not-ready"});
+    ASSERT_TRUE(panel.ready());
+    const auto start = std::chrono::steady_clock::now();
+    const auto probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", dir.file("com1")});
+    EXPECT_EQ(probe.status, 1);
+    EXPECT_NE(probe.err.find("Ошибка: Dallas CRC"), std::string::npos) << probe.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(90));
 }
 
 // The port named is the port asked for; usage and unusable input files exit with 2, a port or a

@@ -456,6 +456,97 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
     EXPECT_EQ(prompts.shown, std::vector<std::string>{});
 }
 
+// What the installer does while a write is on the line, and what must follow.
+struct WriteInterruption {
+    const char* name;
+    int atPercent;  // of the chain's bytes: the codes block is the first half
+    std::function<void(TK740Form&, PanelProcess&)> act;
+    bool asks;       // the question before the write is broken off comes
+    bool yes;        // its answer
+    bool completes;  // the write reaches its end
+};
+
+class RunningWriteTest : public ::testing::TestWithParam<WriteInterruption> {
+  protected:
+    void SetUp() override { TestApp(); }
+};
+
+// A write on the line belongs to the panel: closing the editor or breaking the link asks first
+// and "Нет" lets it run to its end; the file commands are off; a write cut between its blocks
+// says so, with the backup of what the panel held. Paced so each step falls inside the write.
+TEST_P(RunningWriteTest, IsNeverCutWithoutTheInstallerKnowing) {
+    const WriteInterruption& c = GetParam();
+    TempDir dir;
+    PanelProcess panel(dir.file("com1"), {"--baud", "4800"});
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+    ScriptedPrompts prompts;
+    prompts.answers = {c.yes};
+    TMainForm main;
+    main.editorPrompts = &prompts;
+    const std::string question =
+        "Подтверждение|Идёт запись в прибор. Если прервать её, в приборе может остаться неполная "
+        "конфигурация. Прервать запись?";
+    const std::string cut =
+        "Запись не завершена: в приборе могут быть новые коды и старые "
+        "настройки. Запишите конфигурацию ещё раз.\nПрежняя конфигурация "
+        "прибора сохранена в файле ";
+    bool checked = false;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        prompts.shown.clear();
+        auto* progress = form.findChild<QProgressBar*>();
+        ASSERT_NE(progress, nullptr);
+        QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return progress->value() >= c.atPercent; }, 20000));
+        EXPECT_FALSE(form.model().at("DefaultButton").enabled);
+        EXPECT_FALSE(form.model().at("LoadButton").enabled);
+        c.act(form, panel);
+        if (c.completes) {
+            ASSERT_TRUE(
+                WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))
+                << form.editor().status(0);
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_TRUE(form.model().at("DefaultButton").enabled);
+        } else {
+            ASSERT_TRUE(WaitFor(
+                [&] { return !prompts.shown.empty() && prompts.shown.back().rfind(cut, 0) == 0; },
+                30000))
+                << (prompts.shown.empty() ? form.editor().status(0) : prompts.shown.back());
+            EXPECT_NE(prompts.shown.back().find("before-write"), std::string::npos);
+        }
+        const bool asked = !prompts.shown.empty() && prompts.shown.front() == question;
+        EXPECT_EQ(asked, c.asks);
+        checked = true;
+        form.reject();
+    };
+    main.connectToPanel();
+    EXPECT_TRUE(checked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Acts, RunningWriteTest,
+    ::testing::Values(
+        WriteInterruption{
+            "EscapeNo", 25,
+            [](TK740Form& form, PanelProcess&) { QTest::keyClick(&form, Qt::Key_Escape); }, true,
+            false, true},
+        WriteInterruption{"BreakYes", 60,
+                          [](TK740Form& form, PanelProcess&) {
+                              QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
+                          },
+                          true, true, false},
+        WriteInterruption{"Defaults", 20,
+                          [](TK740Form& form, PanelProcess&) {
+                              QTest::mouseClick(form.widget("DefaultButton"), Qt::LeftButton);
+                          },
+                          false, false, true},
+        WriteInterruption{"PanelKilled", 60,
+                          [](TK740Form&, PanelProcess& panel) { panel.stop(SIGKILL); }, false,
+                          false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Root opens any device, so this says something only when the tests run as an ordinary user
 // (./test does that once).
 TEST_F(ProgramPanelTest, PortTheUserMayNotOpenGivesTheBusyMessage) {

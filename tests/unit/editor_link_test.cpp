@@ -70,6 +70,7 @@ struct Rig {
             return encodeError;
         };
         hooks.loadDefaultsAfterReplace = [this](int) { ++defaultsLoaded; };
+        hooks.formerConfigBackup = [] { return std::string("/backups/before-write.cfg"); };
         hooks.outcomeSeen = [this](int32_t code) {
             if (onOutcome) onOutcome(code);
         };
@@ -255,8 +256,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OutcomeCase{1, "Нет ответа от прибора", "Нет ответа от прибора"},
         OutcomeCase{2, "", "Подключенный прибор имеет другой тип"},
-        OutcomeCase{3, "", "Ошибка: Dallas CRC"}, OutcomeCase{4, "Ошибка: Dallas CRC", ""},
-        OutcomeCase{5, "", ""}, OutcomeCase{6, "Ошибка: Time-Out", ""},
+        OutcomeCase{3, "Ошибка: Dallas CRC", "Ошибка: Dallas CRC"},
+        OutcomeCase{4, "Ошибка: Dallas CRC", ""}, OutcomeCase{5, "", ""},
+        OutcomeCase{6, "Ошибка: Time-Out", ""},
         OutcomeCase{7, "Установка связи с прибором...Попытка №4 из 10", ""},
         OutcomeCase{10, "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена", ""},
         OutcomeCase{11, "ППКОП Kerma-740 версия v 1.8  Чтение конфигурации завершено", ""},
@@ -288,6 +290,65 @@ TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 3.3  Запись конфигурации завершена");
     EXPECT_TRUE(rig.enabled("PageControl"));
     EXPECT_TRUE(rig.enabled("WriteButton"));
+}
+
+// A write that ends between its two blocks leaves new codes beside old settings: the user hears
+// it, with the backup of what the panel held. One that ends before the codes block was whole
+// leaves the panel as it was and says only its outcome. No file or defaults may be loaded over
+// the editor while the chain runs.
+TEST(EditorLinkTest, WriteCutBetweenItsBlocksIsSaidAloud) {
+    const std::string cut =
+        "Запись не завершена: в приборе могут быть новые коды и старые настройки. Запишите "
+        "конфигурацию ещё раз.\nПрежняя конфигурация прибора сохранена в файле "
+        "/backups/before-write.cfg";
+    const struct {
+        const char* name;
+        int atBytes;  // chain bytes done when the cut comes; 0: the panel refuses from the start
+        bool userBreak;
+        std::string status0;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {"settings refused", 1040, false, "Ошибка: Dallas CRC", {cut}},
+        {"user break", 1040, true, "Нет связи с прибором", {cut}},
+        {"codes refused", 0, false, "Ошибка: Dallas CRC", {}},
+    };
+    for (const auto& c : cases) {
+        Rig rig(18);
+        rig.connect();
+        rig.panel.faults().refuseWrite = c.atBytes == 0;
+        bool fileCommandsOff = true;
+        rig.onProgress = [&](int done) {
+            fileCommandsOff &= !rig.enabled("DefaultButton") && !rig.enabled("LoadButton");
+            if (c.atBytes == 0 || done < c.atBytes) return;
+            if (c.userBreak)
+                rig.link->disconnectCommand();
+            else
+                rig.panel.faults().refuseWrite = true;
+        };
+        rig.link->writeCommand();
+        EXPECT_TRUE(rig.link->writing()) << c.name;
+        rig.driver.pump();
+        EXPECT_EQ(rig.prompts.shown, c.shown) << c.name;
+        EXPECT_EQ(rig.editor.status(0), c.status0) << c.name;
+        EXPECT_TRUE(fileCommandsOff) << c.name;
+        EXPECT_FALSE(rig.link->chainRunning()) << c.name;
+        EXPECT_TRUE(rig.enabled("DefaultButton") && rig.enabled("LoadButton")) << c.name;
+    }
+}
+
+// A port that does not open leaves the link down: "Установить связь" stays on offer.
+TEST(EditorLinkTest, ConnectOnAPortThatDoesNotOpenKeepsTheLinkDown) {
+    Rig rig(18);
+    rig.connect();
+    rig.link->disconnectCommand();
+    bool opens = false;
+    EditorLinkHooks hooks;
+    hooks.openAndHandshake = [&] { return opens; };
+    EditorLink link(rig.editor, rig.driver, std::move(hooks));
+    link.connectCommand();
+    EXPECT_TRUE(rig.enabled("ConnectButton"));
+    EXPECT_FALSE(rig.enabled("CancelButton"));
+    EXPECT_FALSE(link.chainRunning());
 }
 
 TEST(EditorLinkTest, RefusedWriteLeavesButtonsDisabled) {

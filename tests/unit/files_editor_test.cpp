@@ -39,14 +39,15 @@ struct Editor {
     FormModel& model() { return editor.model(); }
     std::string text(const char* name) { return model().at(name).text; }
 
-    // Everything a load could change: controls, counts, held codes, kept image, status.
-    std::string snapshot() {
+    // Everything a load could change: controls, counts, held codes, kept image.
+    std::string configuration() {
         std::ostringstream s;
-        s << DumpEditorState(editor, EditorVariant(editor, chosen)) << "|" << editor.status(0);
+        s << DumpEditorState(editor, EditorVariant(editor, chosen));
         for (int32_t c : editor.state().codesImage) s << "," << c;
         for (int32_t c : image.settingsCopy) s << ";" << c;
         return s.str();
     }
+    std::string snapshot() { return configuration() + "|" + editor.status(0); }
     bool save(const std::string& path) {
         prompts.files.push_back(path);
         auto code = SaveConfiguration(editor, image, chosen);
@@ -123,11 +124,12 @@ TEST_F(FilesEditorTest, FileOfAnotherVariantChangesNothing) {
     Editor one(1);
     ASSERT_TRUE(one.save(path("one.cfg")));
     Editor three(3);
-    const std::string before = three.snapshot();
+    const std::string before = three.configuration();
     EXPECT_FALSE(three.load(path("one.cfg")));
     ASSERT_EQ(three.prompts.shown.size(), 1u);
     EXPECT_EQ(three.prompts.shown[0], kWrongFileVersionText);
-    EXPECT_EQ(three.snapshot(), before);
+    EXPECT_EQ(three.configuration(), before);
+    EXPECT_EQ(three.editor.status(0), kFileLoadFailedText);
 }
 
 TEST_F(FilesEditorTest, Variant5FileRestoresTheWholeCodesBlock) {
@@ -193,20 +195,23 @@ TEST_F(FilesEditorTest, BrokenFilesAreRefusedWithNothingChanged) {
         {"variant 5 version", with(1, "53"), "версия"},
     };
     Editor e(1);
-    const std::string before = e.snapshot();
+    const std::string before = e.configuration();
     for (const Case& c : cases) {
         WriteAll(path("bad.cfg"), c.text);
         e.prompts.shown.clear();
+        e.editor.setStatus(0, std::string(kFileLoadedText));
         EXPECT_FALSE(e.load(path("bad.cfg"))) << c.name;
         ASSERT_EQ(e.prompts.shown.size(), 1u) << c.name;
         EXPECT_NE(e.prompts.shown[0].find(c.said), std::string::npos)
             << c.name << ": " << e.prompts.shown[0];
-        EXPECT_EQ(e.snapshot(), before) << c.name;
+        EXPECT_EQ(e.configuration(), before) << c.name;
+        // An earlier load's "…завершено" must not stand beside the refusal.
+        EXPECT_EQ(e.editor.status(0), kFileLoadFailedText) << c.name;
     }
     e.prompts.shown.clear();
     EXPECT_FALSE(e.load(path("missing.cfg")));
     EXPECT_EQ(e.prompts.shown.size(), 1u);
-    EXPECT_EQ(e.snapshot(), before);
+    EXPECT_EQ(e.configuration(), before);
 }
 
 // Line ends of other systems, a byte-order mark and whatever follows the lines a load uses (a
@@ -273,6 +278,7 @@ TEST_F(FilesEditorTest, FailedSaveSaysSoAndLeavesNoFile) {
     EXPECT_FALSE(f.save(path("keep.cfg")));
     ASSERT_EQ(f.prompts.shown.size(), 1u);
     EXPECT_EQ(f.prompts.shown[0], "Нет доступа к файлу " + path("keep.cfg") + ".");
+    EXPECT_EQ(f.editor.status(0), kFileSaveFailedText);
     EXPECT_EQ(ReadAll(path("keep.cfg")), kept);
 }
 

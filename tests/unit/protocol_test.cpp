@@ -303,14 +303,26 @@ TEST(BlockReadTest, RejectedFrameGetsVerdictFF) {
     EXPECT_EQ(line.panel.received().back(), 0xFF);
 }
 
-TEST(BlockReadTest, PanelFallingSilentMidFrameFailsWithinSeconds) {
-    PanelLine line;
-    line.panel.faults().dropByte = 10;
-    line.state.layoutCode = 99;
-    line.link.run(LinkOperation::ReadCodes);
-    EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed);
-    // One time-out, not one per missing byte.
-    EXPECT_LT(line.clock.nowMs(), 10'000);
+// A panel that falls silent costs seconds, not one time-out per missing byte or per ready poll
+// (100 polls of 2.4 s were four minutes).
+TEST(BlockReadTest, PanelFallingSilentFailsWithinSeconds) {
+    const struct {
+        const char* name;
+        std::function<void(PanelFaults&)> set;
+        int64_t atLeastMs, belowMs;
+    } cases[] = {
+        {"mid-frame", [](PanelFaults& f) { f.dropByte = 10; }, 0, 10'000},
+        {"never ready", [](PanelFaults& f) { f.notReady = true; }, 10'000, 15'000},
+    };
+    for (const auto& c : cases) {
+        PanelLine line;
+        c.set(line.panel.faults());
+        line.state.layoutCode = 99;
+        line.link.run(LinkOperation::ReadCodes);
+        EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed) << c.name;
+        EXPECT_GE(line.clock.nowMs(), c.atLeastMs) << c.name;
+        EXPECT_LT(line.clock.nowMs(), c.belowMs) << c.name;
+    }
 }
 
 TEST(BlockWriteTest, ShortImageIsNeverSent) {
