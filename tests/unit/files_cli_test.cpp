@@ -1,14 +1,26 @@
-// kerma740-cli resave, diff and defaults: exit status, what they write and what they print.
+// kerma740-cli resave, diff and defaults: exit status, what they write and what they print; and
+// the promises every kind of file the programs write keeps.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "backups.h"
 #include "cli_files.h"
+#include "cli_safety.h"
 #include "config_file.h"
 #include "editor_files.h"
+#include "factory_defaults.h"
 #include "scripted_prompts.h"
+
+#ifdef __linux__
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace kerma::cli {
 namespace {
@@ -21,8 +33,14 @@ class FilesCliTest : public ::testing::Test {
                     ("kerma_cli_" +
                      std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::ostringstream out_, err_;
+    fs::path disk_;  // a small disk mounted for the test
     void SetUp() override { fs::create_directories(dir_); }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override {
+#ifdef __linux__
+        if (!disk_.empty()) ::umount2(disk_.c_str(), MNT_DETACH);
+#endif
+        fs::remove_all(dir_);
+    }
     std::string path(const char* name) { return (dir_ / name).string(); }
     int run(int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&),
             std::vector<std::string> args) {
@@ -114,6 +132,184 @@ TEST_F(FilesCliTest, SavesRunTheChecksOfTheProgram) {
     ASSERT_TRUE(SaveReadBlocks(blocks.settings, blocks.codes, path("read.cfg"), err_));
     EXPECT_NE(err_.str().find(pruned), std::string::npos) << err_.str();
     EXPECT_EQ(ReadAll(path("read.cfg")), ReadAll(path("once.cfg")));
+}
+
+// How a file looks from outside: what the name is, the permissions and text of what it names.
+struct Look {
+    fs::file_type type;
+    fs::perms perms;
+    std::string text;
+    bool operator==(const Look&) const = default;
+};
+
+Look LookAt(const fs::path& file) {
+    std::error_code ec;
+    const bool plain = fs::is_regular_file(file, ec);  // a pipe is never opened: it would block
+    return {fs::symlink_status(file, ec).type(), fs::status(file, ec).permissions(),
+            plain ? ReadAll(file.string()) : ""};
+}
+
+// A file of its kind that came out whole: a configuration that reads back, a report to its end.
+bool Whole(const std::string& kind, const std::string& text) {
+    if (kind == "html") return text.starts_with("<html>") && text.ends_with("</html>\n");
+    if (kind == "pdf") return text.starts_with("%PDF-") && text.ends_with("%%EOF\n");
+    return std::holds_alternative<ConfigImage>(ParseConfigFile(text));
+}
+
+// A small disk filled up; only root may mount one.
+bool MountSmallDisk(const fs::path& at) {
+#ifdef __linux__
+    fs::create_directories(at);
+    return ::geteuid() == 0 && ::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") == 0;
+#else
+    (void)at;
+    return false;
+#endif
+}
+
+void FillDisk(const fs::path& disk) {
+    std::ofstream filler(disk / "filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    while (filler.write(block.data(), static_cast<std::streamsize>(block.size())).flush()) {
+    }
+}
+
+// Every kind of file the programs write keeps the promises of a save: a read-only file stays as
+// it is (for root too), a private one stays private, a link is followed, a pipe is no file, the
+// user's own X.tmp is never touched, a full disk leaves the old file and says why, and a report
+// never replaces the configuration it describes. A backup never replaces anything: it takes the
+// next name. Nothing of ours is ever left beside the file.
+TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
+    const std::string input = path("in.cfg");
+    ASSERT_EQ(run(Defaults, {"--variant", "1", "--out", input}), 0);
+    const LocalTime second{2026, 12, 8, 14, 3, 1};
+    const std::string backupName = BackupFileName(second, 18, BackupKind::Read);
+    // Each kind writes onto `target`: nullopt when written, else what the user was told.
+    const auto command = [&](auto cmd, std::vector<std::string> args) {
+        const int status = run(cmd, std::move(args));
+        if (status == kDone) return std::optional<std::string>();
+        EXPECT_EQ(status, kFailed) << err_.str();
+        EXPECT_EQ(err_.str().find("записан"), std::string::npos) << err_.str();
+        return std::optional<std::string>(err_.str());
+    };
+    struct Kind {
+        const char* name;
+        std::string file;
+        std::function<std::optional<std::string>(const fs::path&)> write;
+    };
+    const Kind kinds[] = {
+        {"cfg", "x.cfg", [&](const fs::path& t) { return command(Resave, {input, t.string()}); }},
+        {"backup", backupName,
+         [&](const fs::path& t) {
+             const auto kept = BackupStore(t.parent_path().string())
+                                   .keep(FactoryImage(1), 18, BackupKind::Read, second);
+             return kept.error.empty() ? std::nullopt : std::optional<std::string>(kept.error);
+         }},
+        {"html", "x.html",
+         [&](const fs::path& t) { return command(Report, {input, "--out", t.string()}); }},
+        {"pdf", "x.pdf",
+         [&](const fs::path& t) { return command(Report, {input, "--out", t.string()}); }},
+    };
+    const auto old = [](const fs::path& t) { std::ofstream(t, std::ios::binary) << "old"; };
+    struct Row {
+        const char* name;
+        std::function<void(const fs::path&)> plant;  // what is there before
+        const char* refusal;                         // what a refusal says; nullptr: written
+    };
+    const std::vector<Row> rows = {
+        {"read-only",
+         [&](const fs::path& t) {
+             old(t);
+             fs::permissions(t, fs::perms::owner_read | fs::perms::group_read |
+                                    fs::perms::others_read);
+         },
+         "Нет доступа к файлу"},
+        {"private",
+         [&](const fs::path& t) {
+             old(t);
+             fs::permissions(t, fs::perms::owner_read | fs::perms::owner_write);
+         },
+         nullptr},
+        // The user's X.tmp stays; what a killed write of ours left over an hour ago goes.
+        {"own tmp",
+         [&](const fs::path& t) {
+             old(t);
+             std::ofstream(t.string() + ".tmp") << "mine";
+             const fs::path leftover = t.parent_path() / ("." + t.filename().string() + ".0123abcd.kerma-new");
+             old(leftover);
+             fs::last_write_time(leftover, fs::file_time_type::clock::now() - std::chrono::hours(2));
+         },
+         nullptr},
+        // A report's own source, under another name: a hard link is the same file.
+        {"source", [&](const fs::path& t) { fs::create_hard_link(input, t); },
+         "по которому он составлен"},
+#ifndef _WIN32
+        {"link",
+         [&](const fs::path& t) {
+             fs::create_directory(t.parent_path() / "real");
+             old(t.parent_path() / "real" / t.filename());
+             fs::create_symlink(fs::path("real") / t.filename(), t);
+         },
+         nullptr},
+        {"pipe", [](const fs::path& t) { ASSERT_EQ(::mkfifo(t.c_str(), 0644), 0); },
+         "это не обычный файл"},
+#endif
+    };
+    const auto check = [&](const Row& row, const Kind& kind, const fs::path& target,
+                           const Look& before) {
+        const auto said = kind.write(target);
+        const Look after = LookAt(target);
+        const std::string rowName = row.name, kindName = kind.name;
+        const bool backup = kindName == "backup";
+        // A configuration resaved onto itself loses nothing: it was read whole first. A backup
+        // fails only where nothing can be written.
+        const bool refused = row.refusal != nullptr && (!backup || rowName == "full") &&
+                             !(kindName == "cfg" && rowName == "source");
+        if (refused) {
+            ASSERT_TRUE(said.has_value());
+            EXPECT_NE(said->find(row.refusal), std::string::npos) << *said;
+            EXPECT_EQ(after, before);
+        } else if (backup) {
+            ASSERT_FALSE(said.has_value()) << *said;
+            EXPECT_EQ(after, before) << "a backup never replaces anything";
+            fs::path next = target;
+            next.replace_filename(backupName.substr(0, backupName.size() - 4) + "-2.cfg");
+            EXPECT_TRUE(Whole(kindName, LookAt(next).text));
+#ifndef _WIN32
+            EXPECT_EQ(LookAt(next).perms, fs::perms::owner_read | fs::perms::owner_write);
+#endif
+        } else {
+            ASSERT_FALSE(said.has_value()) << *said;
+            EXPECT_EQ(after.type, before.type);
+            EXPECT_EQ(after.perms, before.perms);
+            EXPECT_TRUE(Whole(kindName, after.text)) << after.text.substr(0, 20);
+        }
+        if (rowName == "own tmp") {
+            EXPECT_EQ(ReadAll(target.string() + ".tmp"), "mine");
+        }
+        for (const auto& entry : fs::directory_iterator(target.parent_path()))
+            EXPECT_NE(entry.path().extension(), ".kerma-new") << entry.path();
+    };
+    std::vector<Row> runRows = rows;
+    const bool fullDisk = MountSmallDisk(dir_ / "full");
+    if (fullDisk) {
+        disk_ = dir_ / "full";
+        runRows.push_back({"full", old, "на диске нет места"});
+    }
+    for (const Row& row : runRows) {
+        std::vector<Look> before;
+        for (const Kind& kind : kinds) {
+            fs::create_directories(dir_ / row.name / kind.name);
+            row.plant(dir_ / row.name / kind.name / kind.file);
+            before.push_back(LookAt(dir_ / row.name / kind.name / kind.file));
+        }
+        if (row.name == std::string("full")) FillDisk(disk_);
+        for (size_t k = 0; k < std::size(kinds); ++k) {
+            SCOPED_TRACE(std::string(row.name) + ", " + kinds[k].name);
+            check(row, kinds[k], dir_ / row.name / kinds[k].name / kinds[k].file, before[k]);
+        }
+    }
+    if (!fullDisk) GTEST_SKIP() << "a full disk needs a small one mounted, which only root may";
 }
 
 TEST_F(FilesCliTest, BadArgumentsAndFiles) {
