@@ -99,9 +99,8 @@ bool IsOurTemporary(std::string_view name) {
     const std::string_view tag =
         name.substr(name.size() - kTemporaryEnd.size() - kTagDigits, kTagDigits);
     return name[name.size() - kTemporaryEnd.size() - kTagDigits - 1] == '.' &&
-           std::all_of(tag.begin(), tag.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-           });
+           std::all_of(tag.begin(), tag.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 // A write killed half-way (power cut, a killed process) leaves its temporary file behind, with

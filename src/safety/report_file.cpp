@@ -40,7 +40,8 @@ bool IsWholePdf(std::string_view pdf) {
 std::string WriteReport(const std::string& path, const std::string& html,
                         const std::string& madeFrom) {
     if (!madeFrom.empty() && SameFile(path, madeFrom))
-        return CannotWriteText(kReportFile, path, "это файл конфигурации, по которому он составлен");
+        return CannotWriteText(kReportFile, path,
+                               "это файл конфигурации, по которому он составлен");
     if (!EndsWithPdf(path)) return ReplaceFileWhole(path, html, kReportFile);
     const auto pdf = RenderPdfReport(html);
     if (!pdf)

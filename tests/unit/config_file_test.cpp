@@ -176,9 +176,8 @@ TEST(ConfigFileTest, WriteReplacesTheFileWhole) {
 class ConfigFileWriteTest : public ::testing::Test {
   protected:
     // Test processes run side by side: each needs a folder of its own.
-    std::filesystem::path dir_ =
-        std::filesystem::temp_directory_path() /
-        ("kerma_cfg_write_" + std::to_string(std::random_device{}()));
+    std::filesystem::path dir_ = std::filesystem::temp_directory_path() /
+                                 ("kerma_cfg_write_" + std::to_string(std::random_device{}()));
     ConfigImage image_{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
     void SetUp() override {
         std::filesystem::remove_all(dir_);

@@ -41,7 +41,9 @@ class FilesCliTest : public ::testing::Test {
 #endif
         fs::remove_all(dir_);
     }
-    std::string path(const char* name) { return (dir_ / name).string(); }
+    std::string path(const char* name) {
+        return (dir_ / name).string();
+    }
     int run(int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&),
             std::vector<std::string> args) {
         out_.str("");
@@ -198,7 +200,10 @@ TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
         std::function<std::optional<std::string>(const fs::path&)> write;
     };
     const Kind kinds[] = {
-        {"cfg", "x.cfg", [&](const fs::path& t) { return command(Resave, {input, t.string()}); }},
+        {"cfg", "x.cfg",
+         [&](const fs::path& t) {
+             return command(Resave, {input, t.string()});
+         }},
         {"backup", backupName,
          [&](const fs::path& t) {
              const auto kept = BackupStore(t.parent_path().string())
@@ -206,9 +211,13 @@ TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
              return kept.error.empty() ? std::nullopt : std::optional<std::string>(kept.error);
          }},
         {"html", "x.html",
-         [&](const fs::path& t) { return command(Report, {input, "--out", t.string()}); }},
+         [&](const fs::path& t) {
+             return command(Report, {input, "--out", t.string()});
+         }},
         {"pdf", "x.pdf",
-         [&](const fs::path& t) { return command(Report, {input, "--out", t.string()}); }},
+         [&](const fs::path& t) {
+             return command(Report, {input, "--out", t.string()});
+         }},
     };
     const auto old = [](const fs::path& t) { std::ofstream(t, std::ios::binary) << "old"; };
     struct Row {
@@ -216,12 +225,12 @@ TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
         std::function<void(const fs::path&)> plant;  // what is there before
         const char* refusal;                         // what a refusal says; nullptr: written
     };
-    const std::vector<Row> rows = {
+    std::vector<Row> rows = {
         {"read-only",
          [&](const fs::path& t) {
              old(t);
-             fs::permissions(t, fs::perms::owner_read | fs::perms::group_read |
-                                    fs::perms::others_read);
+             fs::permissions(
+                 t, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
          },
          "Нет доступа к файлу"},
         {"private",
@@ -235,9 +244,11 @@ TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
          [&](const fs::path& t) {
              old(t);
              std::ofstream(t.string() + ".tmp") << "mine";
-             const fs::path leftover = t.parent_path() / ("." + t.filename().string() + ".0123abcd.kerma-new");
+             const fs::path leftover =
+                 t.parent_path() / ("." + t.filename().string() + ".0123abcd.kerma-new");
              old(leftover);
-             fs::last_write_time(leftover, fs::file_time_type::clock::now() - std::chrono::hours(2));
+             fs::last_write_time(leftover,
+                                 fs::file_time_type::clock::now() - std::chrono::hours(2));
          },
          nullptr},
         // A report's own source, under another name: a hard link is the same file.
@@ -290,13 +301,12 @@ TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
         for (const auto& entry : fs::directory_iterator(target.parent_path()))
             EXPECT_NE(entry.path().extension(), ".kerma-new") << entry.path();
     };
-    std::vector<Row> runRows = rows;
     const bool fullDisk = MountSmallDisk(dir_ / "full");
     if (fullDisk) {
         disk_ = dir_ / "full";
-        runRows.push_back({"full", old, "на диске нет места"});
+        rows.push_back({"full", old, "на диске нет места"});
     }
-    for (const Row& row : runRows) {
+    for (const Row& row : rows) {
         std::vector<Look> before;
         for (const Kind& kind : kinds) {
             fs::create_directories(dir_ / row.name / kind.name);
