@@ -77,7 +77,7 @@ int Report(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     options.source = Utf8Text(Utf8Path(file).filename());
     options.date = FormatLocalTime(LocalTimeNow());
     const std::string html = BuildConfigReport(*headless.editor, headless.variant, options);
-    if (std::string error = WriteReport(outPath, html); !error.empty()) {
+    if (std::string error = WriteReport(outPath, html, file); !error.empty()) {
         err << error << "\n";
         return kFailed;
     }

@@ -9,6 +9,9 @@ namespace kerma {
 struct FileDialogSpec {
     std::string defaultExtension = "cfg";
     std::string filter = "Файлы конфигурации (*.cfg)|*.cfg|Все файлы|*.*";
+    // A save dialog whose types are formats (the report): the name gets the extension of the type
+    // chosen, whatever the user typed.
+    bool typeGivesExtension = false;
 };
 
 // The three answers of a question that may also be withdrawn.

@@ -2,13 +2,17 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTreeView>
+#include <memory>
 
 #include "busy_cursor.h"
 
@@ -58,12 +62,59 @@ void FitFileColumns(QFileDialog& dialog) {
     list->setColumnWidth(3, fit("00.00.0000 00:00"));
 }
 
+// "Документ PDF (*.pdf)" → "pdf"; "" for a type of any extension.
+QString ExtensionOf(const QString& nameFilter) {
+    static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.(\w+)\))"));
+    return pattern.match(nameFilter).captured(1);
+}
+
+// The name with the extension of the type chosen: an extension of another of the dialog's types
+// is replaced ("отчёт.html" with PDF chosen is "отчёт.pdf"), any other name gets it added.
+QString WithTypeExtension(const QString& path, const QString& nameFilter,
+                          const QStringList& nameFilters) {
+    const QString extension = ExtensionOf(nameFilter);
+    const QString suffix = QFileInfo(path).suffix();
+    if (extension.isEmpty() || suffix.compare(extension, Qt::CaseInsensitive) == 0) return path;
+    QString name = path;
+    for (const QString& other : nameFilters) {
+        const QString otherExtension = ExtensionOf(other);
+        if (!otherExtension.isEmpty() && suffix.compare(otherExtension, Qt::CaseInsensitive) == 0) {
+            name.chop(suffix.size() + 1);
+            break;
+        }
+    }
+    return name + "." + extension;
+}
+
+// A save dialog whose types are formats. The name is fixed before Qt's own accept, so its
+// question about replacing a file names the file that will really be written.
+class TypedSaveDialog final : public QFileDialog {
+  public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!chosen.isEmpty() && name != nullptr && !QFileInfo(chosen.front()).isDir()) {
+            const QString wanted =
+                WithTypeExtension(chosen.front(), selectedNameFilter(), nameFilters());
+            if (wanted != chosen.front()) name->setText(directory().relativeFilePath(wanted));
+        }
+        QFileDialog::accept();
+    }
+};
+
 // Qt's own dialog, never the platform's: its texts come from the program's Russian catalogue,
 // while the platform's speaks the language of the system it runs on.
 std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogSpec& request,
                                          QFileDialog::AcceptMode mode) {
     BusyCursor::Asking asking;
-    QFileDialog dialog(parent);
+    std::unique_ptr<QFileDialog> made;
+    if (request.typeGivesExtension && mode == QFileDialog::AcceptSave)
+        made = std::make_unique<TypedSaveDialog>(parent);
+    else
+        made = std::make_unique<QFileDialog>(parent);
+    QFileDialog& dialog = *made;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new RussianFileColumns(&dialog));
     dialog.setAcceptMode(mode);

@@ -122,7 +122,7 @@ std::variant<int32_t, std::string> ParseCell(std::string_view line, Range range)
     const char* last = line.data() + line.size();
     auto [ptr, ec] = std::from_chars(line.data(), last, value);
     if (ec == std::errc::result_out_of_range && ptr == last)
-        return std::string(line) + " слишком большое число";
+        return Quotable(line).value_or("") + " слишком большое число";
     if (ec != std::errc() || ptr != last) {
         const auto quoted = Quotable(line);
         if (!quoted) return std::string("нечитаемые символы, это не число");

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <random>
 #include <system_error>
 
+#include "system_error_text.h"
 #include "utf8_path.h"
 
 #ifdef _WIN32
@@ -35,25 +37,28 @@ struct Failure {
     long code = 0;  // errno or GetLastError, for the faults the user gets no words for
 };
 
-std::string Message(const std::string& path, const Failure& failure) {
-    const std::string cannot = "Не удалось записать файл " + path;
+std::string Reason(const Failure& failure) {
     switch (failure.fault) {
-        case Fault::Access:
-            return "Нет доступа к файлу " + path + ".";
         case Fault::NoFolder:
-            return cannot + ": папка не найдена.";
+            return "папка не найдена";
         case Fault::NoSpace:
-            return cannot + ": на диске нет места.";
+            return "на диске нет места";
         case Fault::Folder:
-            return cannot + ": это папка.";
+            return "это папка";
         case Fault::Busy:
-            return cannot + ": файл занят другой программой.";
+            return "файл занят другой программой";
         case Fault::NotAFile:
-            return cannot + ": это не обычный файл.";
+            return "это не обычный файл";
+        case Fault::Access:
         case Fault::Other:
             break;
     }
-    return cannot + " (код ошибки " + std::to_string(failure.code) + ").";
+    return SystemErrorText(std::error_code(static_cast<int>(failure.code), std::system_category()));
+}
+
+std::string Message(std::string_view what, const std::string& path, const Failure& failure) {
+    if (failure.fault == Fault::Access) return "Нет доступа к файлу " + path + ".";
+    return CannotWriteText(what, path, Reason(failure));
 }
 
 // A symbolic link stays a link: the file it names is the one replaced. A loop of links is left
@@ -69,16 +74,51 @@ fs::path FinalTarget(fs::path path) {
     return path;
 }
 
+constexpr std::string_view kTemporaryEnd = ".kerma-new";
+constexpr size_t kTagDigits = 8;
+
 // A name nobody else uses: it starts with the target's own name so a leftover (after a power cut)
 // says what it was, and the file is only ever created new, so no file of the user's is touched.
 fs::path TemporaryName(const fs::path& target) {
     static std::atomic<unsigned> counter{std::random_device{}()};
     const unsigned tag = counter.fetch_add(0x9E3779B9u);
-    char hex[9];
+    char hex[kTagDigits + 1];
     std::snprintf(hex, sizeof hex, "%08x", tag);
     fs::path name = target;
-    name.replace_filename(Utf8Path("." + Utf8Text(target.filename()) + "." + hex + ".kerma-new"));
+    name.replace_filename(
+        Utf8Path("." + Utf8Text(target.filename()) + "." + hex + std::string(kTemporaryEnd)));
     return name;
+}
+
+// ".NAME.1a2b3c4d.kerma-new", as TemporaryName makes them.
+bool IsOurTemporary(std::string_view name) {
+    if (name.size() < 3 + kTagDigits + kTemporaryEnd.size() || !name.starts_with('.') ||
+        !name.ends_with(kTemporaryEnd)) {
+        return false;
+    }
+    const std::string_view tag =
+        name.substr(name.size() - kTemporaryEnd.size() - kTagDigits, kTagDigits);
+    return name[name.size() - kTemporaryEnd.size() - kTagDigits - 1] == '.' &&
+           std::all_of(tag.begin(), tag.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// A write killed half-way (power cut, a killed process) leaves its temporary file behind, with
+// the passwords in it. The next write into the folder removes ours that are over an hour old: a
+// younger one may belong to a write still under way.
+void RemoveLeftovers(const fs::path& target) {
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code ignored;
+        if (!IsOurTemporary(Utf8Text(it->path().filename())) ||
+            it->symlink_status(ignored).type() != fs::file_type::regular) {
+            continue;
+        }
+        const auto written = fs::last_write_time(it->path(), ignored);
+        if (!ignored && written < hourAgo) fs::remove(it->path(), ignored);
+    }
 }
 
 struct Target {
@@ -127,11 +167,18 @@ std::optional<Failure> CheckTarget(Target& target) {
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe == INVALID_HANDLE_VALUE) return FailureOf(GetLastError());
+    const bool onDisk = GetFileType(probe) == FILE_TYPE_DISK;  // not NUL, CON or a pipe
     CloseHandle(probe);
+    if (!onDisk) return Failure{Fault::NotAFile};
     return std::nullopt;
 }
 
-std::optional<Failure> WriteTemporary(const fs::path& temp, const Target&, std::string_view bytes) {
+// Windows keeps no mode bits: a new file takes the folder's security.
+using FileMode = int;
+constexpr FileMode kPublicMode = 0, kPrivateMode = 0;
+
+std::optional<Failure> WriteTemporary(const fs::path& temp, const Target&, std::string_view bytes,
+                                      FileMode) {
     HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return FailureOf(GetLastError());
@@ -160,6 +207,14 @@ std::optional<Failure> MoveIntoPlace(const fs::path& temp, const Target& target)
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return std::nullopt;
     }
+    const Failure failure = FailureOf(GetLastError());
+    DeleteFileW(temp.c_str());
+    return failure;
+}
+
+// Without MOVEFILE_REPLACE_EXISTING the move fails where the name is taken.
+std::optional<Failure> MoveIntoFreeName(const fs::path& temp, const fs::path& target) {
+    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return std::nullopt;
     const Failure failure = FailureOf(GetLastError());
     DeleteFileW(temp.c_str());
     return failure;
@@ -219,15 +274,20 @@ bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;  // nothing taken and no reason given: never a short file
         if (n <= 0) return false;
         bytes.remove_prefix(static_cast<size_t>(n));
     }
     return true;
 }
 
+using FileMode = mode_t;
+constexpr FileMode kPublicMode = 0666;  // less the user's umask, as any program's new files
+constexpr FileMode kPrivateMode = 0600;
+
 std::optional<Failure> WriteTemporary(const fs::path& temp, const Target& target,
-                                      std::string_view bytes) {
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+                                      std::string_view bytes, FileMode mode) {
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return FailureOf(errno);
     TakeOverPermissions(fd, target);
     std::optional<Failure> failure;
@@ -257,27 +317,73 @@ std::optional<Failure> MoveIntoPlace(const fs::path& temp, const Target& target)
     return std::nullopt;
 }
 
+// rename() without replacing where the file system knows how, else a hard link (which never
+// replaces either) and the temporary name dropped.
+std::optional<Failure> MoveIntoFreeName(const fs::path& temp, const fs::path& target) {
+    std::optional<Failure> failure;
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        FlushFolder(target);
+        return std::nullopt;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) failure = FailureOf(errno);
+#endif
+    if (!failure && ::link(temp.c_str(), target.c_str()) != 0) failure = FailureOf(errno);
+    ::unlink(temp.c_str());
+    if (!failure) FlushFolder(target);
+    return failure;
+}
+
 bool AlreadyThere(const Failure& failure) {
     return failure.code == EEXIST;
 }
 
 #endif
 
-}  // namespace
-
-std::string ReplaceFileWhole(const std::string& path, std::string_view bytes) {
-    Target target;
-    target.path = FinalTarget(Utf8Path(path));
-    if (auto failure = CheckTarget(target)) return Message(path, *failure);
+// A fresh temporary beside the target holding the bytes; a name some other write took meanwhile
+// is given up for the next.
+std::optional<Failure> WriteBeside(const Target& target, std::string_view bytes, FileMode mode,
+                                   fs::path& temp) {
+    RemoveLeftovers(target.path);
     std::optional<Failure> failure;
-    fs::path temp;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp = TemporaryName(target.path);
-        failure = WriteTemporary(temp, target, bytes);
+        failure = WriteTemporary(temp, target, bytes, mode);
         if (!failure || !AlreadyThere(*failure)) break;
     }
+    return failure;
+}
+
+}  // namespace
+
+std::string CannotWriteText(std::string_view what, const std::string& path,
+                            std::string_view reason) {
+    std::string text = "Не удалось записать " + std::string(what) + " " + path;
+    if (!reason.empty()) text += ": " + std::string(reason);
+    return text + ".";
+}
+
+std::string ReplaceFileWhole(const std::string& path, std::string_view bytes,
+                             std::string_view what) {
+    Target target;
+    target.path = FinalTarget(Utf8Path(path));
+    if (auto failure = CheckTarget(target)) return Message(what, path, *failure);
+    fs::path temp;
+    std::optional<Failure> failure = WriteBeside(target, bytes, kPublicMode, temp);
     if (!failure) failure = MoveIntoPlace(temp, target);
-    return failure ? Message(path, *failure) : std::string();
+    return failure ? Message(what, path, *failure) : std::string();
+}
+
+NewFileResult CreateFileWhole(const std::string& path, std::string_view bytes) {
+    Target target;
+    target.path = Utf8Path(path);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target.path, ec))) return {"", true};
+    fs::path temp;
+    std::optional<Failure> failure = WriteBeside(target, bytes, kPrivateMode, temp);
+    if (!failure) failure = MoveIntoFreeName(temp, target.path);
+    if (failure && AlreadyThere(*failure)) return {"", true};
+    return {failure ? Message("файл", path, *failure) : std::string(), false};
 }
 
 }  // namespace kerma

@@ -7,11 +7,15 @@
 #include <filesystem>
 #include <regex>
 #include <system_error>
+#include <tuple>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
+#include "file_replace.h"
 #include "link_types.h"
 #include "utf8_path.h"
 
@@ -47,10 +51,11 @@ std::string TwoDigits(int n) {
     return text;
 }
 
-// The name of a backup: the time first, so that names sort as the backups were made.
+// The name of a backup: the time first, then the version and kind; a second backup of the same
+// name has "-2" and so on ("_2" from earlier versions).
 const std::regex& NamePattern() {
     static const std::regex pattern(
-        R"(^(\d{4}-\d\d-\d\d)_(\d\d)-(\d\d)-(\d\d)_v(\d+\.\d+)_(read|before-write|before-firmware)(_\d+)?\.cfg$)");
+        R"(^(\d{4}-\d\d-\d\d)_(\d\d)-(\d\d)-(\d\d)_v(\d+\.\d+)_(read|before-write|before-firmware)([-_]\d+)?\.cfg$)");
     return pattern;
 }
 
@@ -60,6 +65,24 @@ BackupKind KindOf(const std::string& word) {
         if (word == k.word) return k.kind;
     }
     return BackupKind::Read;
+}
+
+// Names a second can give before keep() gives up: far more than backups a second can make.
+constexpr int kNamesPerSecond = 1000;
+
+// The folder holds the passwords, codes and keys of every panel read: made new, only its owner
+// may open it. A folder that already exists is left as it is (it may be a share on purpose).
+bool MakePrivateFolder(fs::path folder) {
+    std::error_code ec;
+    if (!folder.has_filename()) folder = folder.parent_path();
+    if (fs::is_directory(folder, ec)) return true;
+    if (folder.has_parent_path()) fs::create_directories(folder.parent_path(), ec);
+#ifdef _WIN32
+    fs::create_directory(folder, ec);
+#else
+    ::mkdir(folder.c_str(), 0700);
+#endif
+    return fs::is_directory(folder, ec);
 }
 
 // A block as the line carried it: the low eight bits of every cell.
@@ -138,20 +161,21 @@ BackupStore::BackupStore(std::string folder, int keep) : folder_(std::move(folde
 BackupResult BackupStore::keep(const ConfigImage& image, int versionByte, BackupKind kind,
                                const LocalTime& when) {
     if (folder_.empty()) return {"", "папка резервных копий не определена"};
-    std::error_code ec;
-    fs::create_directories(Utf8Path(folder_), ec);
-    if (ec || !fs::is_directory(Utf8Path(folder_), ec))
-        return {"", "не удалось создать папку " + folder_};
+    if (!MakePrivateFolder(Utf8Path(folder_))) return {"", "не удалось создать папку " + folder_};
     const std::string name = BackupFileName(when, versionByte, kind);
     const std::string stem = name.substr(0, name.size() - 4);
-    fs::path path = Utf8Path(folder_) / Utf8Path(name);
-    // Two backups in one second (a read right after a write) both stay.
-    for (int n = 2; fs::exists(path, ec); ++n)
-        path = Utf8Path(folder_) / Utf8Path(stem + "_" + std::to_string(n) + ".cfg");
-    const std::string target = Utf8Text(path);
-    if (std::string error = WriteConfigFile(target, image); !error.empty()) return {"", error};
-    prune();
-    return {target, ""};
+    const std::string text = FormatConfigFile(image);
+    // Two backups in one second (a read right after a write, two programs at once) both stay.
+    for (int n = 1; n <= kNamesPerSecond; ++n) {
+        const std::string file = n == 1 ? name : stem + "-" + std::to_string(n) + ".cfg";
+        const std::string target = Utf8Text(Utf8Path(folder_) / Utf8Path(file));
+        const NewFileResult written = CreateFileWhole(target, text);
+        if (written.nameTaken) continue;
+        if (!written.error.empty()) return {"", written.error};
+        prune(file);
+        return {target, ""};
+    }
+    return {"", "все имена резервных копий этой секунды заняты"};
 }
 
 std::vector<BackupEntry> BackupStore::list() const {
@@ -159,25 +183,33 @@ std::vector<BackupEntry> BackupStore::list() const {
     std::error_code ec;
     for (fs::directory_iterator it(Utf8Path(folder_), ec), end; !ec && it != end;
          it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
+        std::error_code own;
+        if (!it->is_regular_file(own)) continue;
         const std::string name = Utf8Text(it->path().filename());
         std::smatch m;
         if (!std::regex_match(name, m, NamePattern())) continue;
         entries.push_back({name, Utf8Text(it->path()),
                            m[1].str() + " " + m[2].str() + ":" + m[3].str() + ":" + m[4].str(),
-                           m[5].str(), KindOf(m[6].str())});
+                           m[5].str(), KindOf(m[6].str()), it->last_write_time(own)});
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const BackupEntry& a, const BackupEntry& b) { return a.fileName < b.fileName; });
+    std::sort(entries.begin(), entries.end(), [](const BackupEntry& a, const BackupEntry& b) {
+        return std::tie(a.written, a.fileName) < std::tie(b.written, b.fileName);
+    });
     return entries;
 }
 
-void BackupStore::prune() const {
+// By the time each file was written, not by its name: a clock set wrong names backups in the
+// past or the future. Whatever the clock says, the backup just written stays.
+void BackupStore::prune(const std::string& justWritten) const {
     const auto entries = list();
     if (static_cast<int>(entries.size()) <= keep_) return;
-    const size_t extra = entries.size() - static_cast<size_t>(keep_);
+    size_t extra = entries.size() - static_cast<size_t>(keep_);
     std::error_code ignored;
-    for (size_t i = 0; i < extra; ++i) fs::remove(Utf8Path(entries[i].path), ignored);
+    for (size_t i = 0; i < entries.size() && extra > 0; ++i) {
+        if (entries[i].fileName == justWritten) continue;
+        fs::remove(Utf8Path(entries[i].path), ignored);
+        --extra;
+    }
 }
 
 }  // namespace kerma

@@ -2,6 +2,7 @@
 // Automatic backups of panel configurations: every configuration read from a panel, and what a
 // panel held before a write or a firmware replacement, kept as configuration files in one folder
 // per user. A backup is a help, never a condition: whoever keeps one goes on when it fails.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@ namespace kerma {
 
 // Overrides the folder (tests, installers who keep backups on a share).
 inline constexpr const char* kBackupFolderVariable = "KERMA740_BACKUP_DIR";
-// Backups beyond this many are removed, oldest first.
+// Backups beyond this many are removed, the longest written first.
 inline constexpr int kBackupsKept = 500;
 
 enum class BackupKind {
@@ -46,6 +47,7 @@ struct BackupEntry {
     std::string when;     // "2026-12-08 14:03:22"
     std::string version;  // "1.8"
     BackupKind kind = BackupKind::Read;
+    std::filesystem::file_time_type written{};  // when the file was written (its own time)
 };
 
 // "считана из прибора", "перед записью в прибор", "перед сменой прошивки"
@@ -60,16 +62,19 @@ class BackupStore {
   public:
     explicit BackupStore(std::string folder, int keep = kBackupsKept);
 
-    // Writes the image as a new backup (a name already taken gets a number) and removes the
-    // oldest beyond the number kept.
+    // Writes the image as a new backup, readable by its owner only, in a folder only its owner
+    // may open (made so when it is made). Nothing is ever overwritten: a name already taken gets
+    // "-2", "-3", ... Then the backups beyond the number kept are removed, the longest written
+    // first, never the one just written.
     BackupResult keep(const ConfigImage& image, int versionByte, BackupKind kind,
                       const LocalTime& when);
-    // The backups in the folder, oldest first; files of other names are not ours and not listed.
+    // The backups in the folder in the order they were written; files of other names are not
+    // ours and not listed.
     [[nodiscard]] std::vector<BackupEntry> list() const;
     [[nodiscard]] const std::string& folder() const { return folder_; }
 
   private:
-    void prune() const;
+    void prune(const std::string& justWritten) const;
 
     std::string folder_;
     int keep_;

@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <string_view>
 #include <system_error>
 
+#include "file_replace.h"
 #include "utf8_path.h"
 
 namespace kerma {
 namespace {
+
+constexpr std::string_view kReportFile = "отчёт в файл";
 
 bool EndsWithPdf(const std::string& path) {
     if (path.size() < 4) return false;
@@ -20,32 +22,32 @@ bool EndsWithPdf(const std::string& path) {
     return end == ".pdf";
 }
 
-std::string CannotWrite(const std::string& path) {
-    return "Не удалось записать отчёт в файл " + path + ".";
+// By the file itself, not its name: a link, a second hard link or another spelling of the path
+// is still the configuration file.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(Utf8Path(a), Utf8Path(b), ec) && !ec;
+}
+
+// A PDF cut short (the writer stopped half-way) lacks the end-of-file mark of its last line.
+bool IsWholePdf(std::string_view pdf) {
+    while (!pdf.empty() && (pdf.back() == '\n' || pdf.back() == '\r')) pdf.remove_suffix(1);
+    return pdf.starts_with("%PDF-") && pdf.ends_with("%%EOF");
 }
 
 }  // namespace
 
-std::string WriteReport(const std::string& path, const std::string& html) {
-    if (EndsWithPdf(path)) return WritePdfReport(path, html);
-    std::error_code ec;
-    const std::filesystem::path temp = Utf8Path(path + ".tmp");
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(html.data(), static_cast<std::streamsize>(html.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::filesystem::remove(temp, ec);
-            return CannotWrite(path);
-        }
-    }
-    std::filesystem::rename(temp, Utf8Path(path), ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        return CannotWrite(path);
-    }
-    return {};
+std::string WriteReport(const std::string& path, const std::string& html,
+                        const std::string& madeFrom) {
+    if (!madeFrom.empty() && SameFile(path, madeFrom))
+        return CannotWriteText(kReportFile, path,
+                               "это файл конфигурации, по которому он составлен");
+    if (!EndsWithPdf(path)) return ReplaceFileWhole(path, html, kReportFile);
+    const auto pdf = RenderPdfReport(html);
+    if (!pdf)
+        return "Отчёт в формате PDF в этой сборке программы недоступен; сохраните его как .html.";
+    if (!IsWholePdf(*pdf)) return CannotWriteText(kReportFile, path, "документ PDF не сформирован");
+    return ReplaceFileWhole(path, *pdf, kReportFile);
 }
 
 }  // namespace kerma

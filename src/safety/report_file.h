@@ -1,14 +1,19 @@
 #pragma once
 // Writing a configuration report: HTML as it is, PDF through Qt's PDF writer.
+#include <optional>
 #include <string>
 
 namespace kerma {
 
 // Writes html to path: a name ending in ".pdf" gets a PDF document, any other the HTML text.
-// Returns "" on success, else the reason. A failed write leaves no half file behind.
-[[nodiscard]] std::string WriteReport(const std::string& path, const std::string& html);
+// Written as every file is (ReplaceFileWhole): whole or not at all. madeFrom, when given, is the
+// configuration file the report describes; a report never replaces it, however it is named.
+// Returns "" on success, else the message with the reason.
+[[nodiscard]] std::string WriteReport(const std::string& path, const std::string& html,
+                                      const std::string& madeFrom = {});
 
-// The PDF step (A4, the pages as the HTML flows); a build without Qt says it cannot.
-[[nodiscard]] std::string WritePdfReport(const std::string& path, const std::string& html);
+// The whole PDF document (A4, the pages as the HTML flows) in memory; nullopt in a build without
+// Qt, which cannot make one.
+[[nodiscard]] std::optional<std::string> RenderPdfReport(const std::string& html);
 
 }  // namespace kerma

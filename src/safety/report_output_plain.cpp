@@ -3,8 +3,8 @@
 
 namespace kerma {
 
-std::string WritePdfReport(const std::string&, const std::string&) {
-    return "Отчёт в формате PDF в этой сборке программы недоступен; сохраните его как .html.";
+std::optional<std::string> RenderPdfReport(const std::string&) {
+    return std::nullopt;
 }
 
 }  // namespace kerma

@@ -1,17 +1,14 @@
-#include <QFile>
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTextDocument>
-#include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "report_file.h"
 #include "report_render.h"
-#include "utf8_path.h"
 
 namespace kerma {
 namespace {
@@ -40,29 +37,19 @@ std::unique_ptr<QTextDocument> Document(const std::string& html) {
 
 }  // namespace
 
-std::string WritePdfReport(const std::string& path, const std::string& html) {
-    const std::string failed = "Не удалось записать отчёт в файл " + path + ".";
-    const std::string temp = path + ".tmp";
+std::optional<std::string> RenderPdfReport(const std::string& html) {
     auto document = Document(html);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(QString::fromStdString(temp));
+        QPdfWriter writer(&buffer);
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setTitle("Конфигурация ППКОП Kerma-740");
         writer.setCreator("Kerma-740");
         document->print(&writer);
     }
-    std::error_code ec;
-    const std::filesystem::path written = Utf8Path(temp);
-    if (!std::filesystem::exists(written, ec) || std::filesystem::file_size(written, ec) == 0) {
-        std::filesystem::remove(written, ec);
-        return failed;
-    }
-    std::filesystem::rename(written, Utf8Path(path), ec);
-    if (ec) {
-        std::filesystem::remove(written, ec);
-        return failed;
-    }
-    return {};
+    return bytes.toStdString();
 }
 
 QImage RenderReportImage(const std::string& html, int width) {

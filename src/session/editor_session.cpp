@@ -89,7 +89,7 @@ void EditorSession::saveReport() {
         editor_.prompts().notice("В редакторе нет конфигурации для отчёта.");
         return;
     }
-    const auto path = editor_.prompts().saveFile(FileDialogSpec{"html", kReportFilter});
+    const auto path = editor_.prompts().saveFile(FileDialogSpec{"html", kReportFilter, true});
     if (!path) return;
     ReportOptions options;
     options.date = FormatLocalTime(LocalTimeNow());

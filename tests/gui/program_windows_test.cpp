@@ -1,6 +1,7 @@
 // What the installer sees of the windows themselves: Qt's own texts in Russian (questions, notices,
-// file dialogs and their overwrite question), window titles as they are named, the hourglass only
-// while the line is busy, and status texts shown whole.
+// file dialogs and their overwrite question, the report's type deciding its extension), window
+// titles as they are named, the hourglass only while the line is busy, and status texts shown
+// whole.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -205,6 +206,34 @@ TEST_F(ProgramWindowsTest, FileDialogsAreRussianAndAskBeforeReplacingAFile) {
     EXPECT_TRUE(question.contains("уже существует")) << question.toStdString();
     labels.sort();
     EXPECT_EQ(labels, (QStringList{"Да", "Нет"}));
+
+    // The report's types are formats: with PDF chosen the file is a .pdf whatever was typed, and
+    // the question about replacing it names that file.
+    const QString pdf = dir.filePath("отчёт.pdf");
+    std::ofstream(pdf.toStdString()) << "%PDF-";
+    const FileDialogSpec report{"html", "Отчёт HTML (*.html)|*.html|Документ PDF (*.pdf)|*.pdf",
+                                true};
+    for (const char* typed : {"отчёт", "отчёт.html"}) {
+        question.clear();
+        WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            WhenModal(
+                [&](QWidget* box) {
+                    question = box->findChild<QLabel*>("qt_msgbox_label")->text();
+                    ButtonCalled(box, "Да")->click();
+                },
+                dialog);
+            dialog->setDirectory(dir.path());
+            dialog->selectNameFilter("Документ PDF (*.pdf)");
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromUtf8(typed));
+            auto* save = ButtonCalled(dialog, "Сохранить");
+            ASSERT_TRUE(QTest::qWaitFor([&] { return save->isEnabled(); }, 5000));
+            save->click();
+        });
+        EXPECT_EQ(prompts.saveFile(report), pdf.toStdString()) << typed;
+        EXPECT_TRUE(question.startsWith("отчёт.pdf")) << question.toStdString();
+    }
 }
 
 TEST_F(ProgramWindowsTest, WindowsCarryTheirOwnTitlesOnly) {

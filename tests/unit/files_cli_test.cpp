@@ -1,14 +1,27 @@
-// kerma740-cli resave, diff and defaults: exit status, what they write and what they print.
+// kerma740-cli resave, diff and defaults: exit status, what they write and what they print; and
+// the promises every kind of file the programs write keeps.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "backups.h"
 #include "cli_files.h"
+#include "cli_safety.h"
 #include "config_file.h"
 #include "editor_files.h"
+#include "factory_defaults.h"
 #include "scripted_prompts.h"
+#include "test_folder.h"
+
+#ifdef __linux__
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace kerma::cli {
 namespace {
@@ -21,9 +34,17 @@ class FilesCliTest : public ::testing::Test {
                     ("kerma_cli_" +
                      std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::ostringstream out_, err_;
+    fs::path disk_;  // a small disk mounted for the test
     void SetUp() override { fs::create_directories(dir_); }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const char* name) { return (dir_ / name).string(); }
+    void TearDown() override {
+#ifdef __linux__
+        if (!disk_.empty()) ::umount2(disk_.c_str(), MNT_DETACH);
+#endif
+        test_folder::RemoveTestFolder(dir_);  // read-only files included, on Windows too
+    }
+    std::string path(const char* name) {
+        return (dir_ / name).string();
+    }
     int run(int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&),
             std::vector<std::string> args) {
         out_.str("");
@@ -114,6 +135,174 @@ TEST_F(FilesCliTest, SavesRunTheChecksOfTheProgram) {
     ASSERT_TRUE(SaveReadBlocks(blocks.settings, blocks.codes, path("read.cfg"), err_));
     EXPECT_NE(err_.str().find(pruned), std::string::npos) << err_.str();
     EXPECT_EQ(ReadAll(path("read.cfg")), ReadAll(path("once.cfg")));
+}
+
+// How a file looks from outside: what the name is, the permissions and text of what it names.
+struct Look {
+    fs::file_type type;
+    fs::perms perms;
+    std::string text;
+    bool operator==(const Look&) const = default;
+};
+
+Look LookAt(const fs::path& file) {
+    std::error_code ec;
+    const bool plain = fs::is_regular_file(file, ec);  // a pipe is never opened: it would block
+    return {fs::symlink_status(file, ec).type(), fs::status(file, ec).permissions(),
+            plain ? ReadAll(file.string()) : ""};
+}
+
+// A file that came out whole: a configuration that reads back, a report to its end.
+bool Whole(const fs::path& file) {
+    const std::string text = ReadAll(file.string());
+    if (file.extension() == ".html") return text.ends_with("</html>\n");
+    if (file.extension() == ".pdf") return text.starts_with("%PDF-") && text.ends_with("%%EOF\n");
+    return std::holds_alternative<ConfigImage>(ParseConfigFile(text));
+}
+
+// A small disk, filled before the writes; only root may mount one.
+bool MountSmallDisk(const fs::path& at) {
+    fs::create_directories(at);
+#ifdef __linux__
+    return ::geteuid() == 0 && ::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") == 0;
+#else
+    return false;
+#endif
+}
+
+void FillDisk(const fs::path& disk) {
+    std::ofstream filler(disk / "filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    while (filler.write(block.data(), static_cast<std::streamsize>(block.size())).flush()) {
+    }
+}
+
+// Every kind of file the programs write keeps the promises of a save: a read-only file stays as
+// it is (for root too), a private one stays private, a link is followed, a pipe is no file, the
+// user's own X.tmp is never touched, a full disk leaves the old file and says why, and a report
+// never replaces the configuration it describes. A backup never replaces anything: it takes the
+// next name. Nothing of ours is ever left beside the file.
+TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
+    const std::string input = path("in.cfg");
+    ASSERT_EQ(run(Defaults, {"--variant", "1", "--out", input}), 0);
+    const LocalTime second{2026, 12, 8, 14, 3, 1};
+    const std::string backup = BackupFileName(second, 18, BackupKind::Read);
+    // Each kind writes onto a path: nullopt when written, else what the user was told.
+    using Said = std::optional<std::string>;
+    const auto command = [&](auto cmd, std::vector<std::string> args) {
+        if (run(cmd, std::move(args)) == kDone) return Said();
+        EXPECT_EQ(err_.str().find("записан"), std::string::npos) << err_.str();
+        return Said(err_.str());
+    };
+    const auto report = [&](const fs::path& t) {
+        return command(Report, {input, "--out", t.string()});
+    };
+    const std::pair<std::string, std::function<Said(const fs::path&)>> kinds[] = {
+        {"x.cfg",
+         [&](const fs::path& t) {
+             return command(Resave, {input, t.string()});
+         }},
+        {backup,
+         [&](const fs::path& t) {
+             const auto kept = BackupStore(t.parent_path().string())
+                                   .keep(FactoryImage(1), 18, BackupKind::Read, second);
+             return kept.error.empty() ? Said() : Said(kept.error);
+         }},
+        {"x.html", report},
+        {"x.pdf", report},
+    };
+    constexpr auto kPrivate = fs::perms::owner_read | fs::perms::owner_write;
+    const auto old = [](const fs::path& t, fs::perms perms) {
+        std::ofstream(t, std::ios::binary) << "old";
+        fs::permissions(t, perms);
+    };
+    struct Row {
+        const char* name;
+        std::function<void(const fs::path&)> plant;  // what is there before
+        const char* refusal;                         // what a refusal says; nullptr: written
+    };
+    std::vector<Row> rows = {
+        {"read-only", [&](const fs::path& t) { old(t, fs::perms::owner_read); },
+         "Нет доступа к файлу"},
+        {"private", [&](const fs::path& t) { old(t, kPrivate); }, nullptr},
+        // The user's X.tmp stays; what a killed write of ours left over an hour ago goes.
+        {"own tmp",
+         [&](const fs::path& t) {
+             old(t, kPrivate);
+             old(t.string() + ".tmp", kPrivate);
+             const fs::path ours =
+                 t.parent_path() / ("." + t.filename().string() + ".0123abcd.kerma-new");
+             old(ours, kPrivate);
+             fs::last_write_time(ours, fs::file_time_type::clock::now() - std::chrono::hours(2));
+         },
+         nullptr},
+        // A report's own source under another name: a hard link is the same file.
+        {"source", [&](const fs::path& t) { fs::create_hard_link(input, t); },
+         "по которому он составлен"},
+#ifndef _WIN32
+        {"link",
+         [&](const fs::path& t) {
+             fs::create_directory(t.parent_path() / "real");
+             old(t.parent_path() / "real" / t.filename(), kPrivate);
+             fs::create_symlink(fs::path("real") / t.filename(), t);
+         },
+         nullptr},
+        {"pipe", [](const fs::path& t) { ASSERT_EQ(::mkfifo(t.c_str(), 0644), 0); },
+         "это не обычный файл"},
+#endif
+    };
+    const bool fullDisk = MountSmallDisk(dir_ / "full");
+    if (fullDisk) {
+        disk_ = dir_ / "full";
+        rows.push_back(
+            {"full", [&](const fs::path& t) { old(t, kPrivate); }, "на диске нет места"});
+    }
+    for (const Row& row : rows) {
+        const std::string name = row.name;
+        std::vector<Look> before;
+        for (size_t k = 0; k < std::size(kinds); ++k) {
+            fs::create_directories(dir_ / name / std::to_string(k));
+            row.plant(dir_ / name / std::to_string(k) / kinds[k].first);
+            before.push_back(LookAt(dir_ / name / std::to_string(k) / kinds[k].first));
+        }
+        if (name == "full") FillDisk(disk_);
+        for (size_t k = 0; k < std::size(kinds); ++k) {
+            const auto& [file, write] = kinds[k];
+            SCOPED_TRACE(name + ", " + file);
+            const fs::path target = dir_ / name / std::to_string(k) / file;
+            const Said said = write(target);
+            const bool isBackup = file == backup;
+            // A configuration resaved onto itself loses nothing: it was read whole first. A
+            // backup takes the next name beside whatever is there, so only a full disk stops it.
+            const bool refused = row.refusal != nullptr && (!isBackup || name == "full") &&
+                                 !(file == "x.cfg" && name == "source");
+            const Look after = LookAt(target);
+            if (refused || isBackup) {
+                EXPECT_EQ(after, before[k]);
+            } else {
+                EXPECT_EQ(after.type, before[k].type);
+                EXPECT_EQ(after.perms, before[k].perms);
+            }
+            if (refused) {
+                EXPECT_NE(said.value_or("").find(row.refusal), std::string::npos)
+                    << said.value_or("written");
+            } else {
+                EXPECT_EQ(said, std::nullopt);
+                fs::path written = target;
+                if (isBackup) written.replace_filename(fs::path(backup).stem().string() + "-2.cfg");
+                EXPECT_TRUE(Whole(written));
+#ifndef _WIN32
+                EXPECT_TRUE(!isBackup || LookAt(written).perms == kPrivate);
+#endif
+            }
+            if (name == "own tmp") {
+                EXPECT_EQ(ReadAll(target.string() + ".tmp"), "old");
+            }
+            for (const auto& entry : fs::directory_iterator(target.parent_path()))
+                EXPECT_NE(entry.path().extension(), ".kerma-new") << entry.path();
+        }
+    }
+    if (!fullDisk) GTEST_SKIP() << "a full disk needs a small one mounted, which only root may";
 }
 
 TEST_F(FilesCliTest, BadArgumentsAndFiles) {

@@ -1,11 +1,15 @@
-// Backups of panel configurations: names that sort as they were made, nothing overwritten or
-// lost to a second backup in the same second, the oldest removed beyond the number kept, and a
-// folder that cannot be written reported instead of thrown.
+// Backups of panel configurations: names that sort as they were made, private to their owner,
+// nothing overwritten or lost to a second backup in the same second, the longest written removed
+// beyond the number kept, and a folder that cannot be written reported instead of thrown.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <thread>
+#include <vector>
 
 #include "backups.h"
 #include "factory_defaults.h"
@@ -48,6 +52,12 @@ TEST(BackupsTest, KeptFileIsTheConfigurationAndIsListed) {
     EXPECT_EQ(std::get<ConfigImage>(read).settings, image.settings);
     EXPECT_EQ(std::get<ConfigImage>(read).codes, image.codes);
 
+#ifndef _WIN32
+    // They hold the passwords: the folder made for them and each backup are the owner's only.
+    EXPECT_EQ(fs::status(folder.path / "new" / "backups").permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(kept.path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+#endif
+
     const auto list = store.list();
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].when, "2026-12-08 14:03:22");
@@ -55,25 +65,55 @@ TEST(BackupsTest, KeptFileIsTheConfigurationAndIsListed) {
     EXPECT_EQ(list[0].kind, BackupKind::Read);
 }
 
-// A read right after a write can fall into the same second: both backups stay.
-TEST(BackupsTest, SameSecondGetsANumberAndOthersFilesAreLeftAlone) {
+// Reads that end in the same second, also in programs running side by side, each keep their
+// backup, whole.
+TEST(BackupsTest, BackupsOfOneSecondAreAllKept) {
+    Folder folder;
+    const ConfigImage image = FactoryImage(3);
+    std::vector<BackupResult> kept(40);
+    std::vector<std::thread> programs;
+    for (size_t first = 0; first < 4; ++first) {
+        programs.emplace_back([&, first] {
+            BackupStore store(folder.path.string());
+            for (size_t i = first; i < kept.size(); i += 4)
+                kept[i] = store.keep(image, 33, BackupKind::Read, At(1));
+        });
+    }
+    for (auto& program : programs) program.join();
+    std::set<std::string> names;
+    for (const BackupResult& k : kept) {
+        EXPECT_EQ(k.error, "");
+        names.insert(fs::path(k.path).filename().string());
+        EXPECT_TRUE(std::holds_alternative<ConfigImage>(ReadConfigFile(k.path))) << k.path;
+    }
+    EXPECT_EQ(names.size(), kept.size());
+    EXPECT_TRUE(names.count("2026-12-08_14-03-01_v3.3_read-2.cfg"));
+    EXPECT_EQ(BackupStore(folder.path.string()).list().size(), kept.size());
+}
+
+// Beyond the number kept, the backups written longest ago go, by the files' own times. With the
+// clock set back (the backups there named and written "in the future") the one just made still
+// stays. Files of other names are never touched.
+TEST(BackupsTest, PruningKeepsTheBackupJustMadeWhateverTheClockSays) {
     Folder folder;
     BackupStore store(folder.path.string(), 3);
-    const ConfigImage image = FactoryImage(3);
+    const ConfigImage image = FactoryImage(1);
     std::ofstream(folder.path / "notes.cfg") << "mine";
-    const auto first = store.keep(image, 33, BackupKind::Read, At(1));
-    const auto second = store.keep(image, 33, BackupKind::Read, At(1));
-    ASSERT_EQ(second.error, "");
-    EXPECT_NE(first.path, second.path);
-    EXPECT_EQ(fs::path(second.path).filename(), "2026-12-08_14-03-01_v3.3_read_2.cfg");
-
-    // Beyond three, the oldest go first; the user's own file is never touched.
-    for (int s = 2; s <= 4; ++s) (void)store.keep(image, 33, BackupKind::BeforeWrite, At(s));
+    std::ofstream(folder.path / "2026-12-08_14-03-00_v1.8_read-copy.cfg") << "mine";
+    const auto future = fs::file_time_type::clock::now() + std::chrono::hours(24 * 365);
+    for (int s = 1; s <= 3; ++s) {
+        const BackupResult k = store.keep(image, 18, BackupKind::BeforeWrite, At(s, 59));
+        fs::last_write_time(k.path, future + std::chrono::seconds(s));
+    }
+    const BackupResult made = store.keep(image, 18, BackupKind::Read, At(0, 0));
+    ASSERT_EQ(made.error, "");
     const auto list = store.list();
     ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list.front().when, "2026-12-08 14:03:02");
-    EXPECT_EQ(list.back().when, "2026-12-08 14:03:04");
+    EXPECT_EQ(list[0].path, made.path);
+    EXPECT_EQ(list[1].when, "2026-12-08 14:59:02");
+    EXPECT_EQ(list[2].when, "2026-12-08 14:59:03");
     EXPECT_TRUE(fs::exists(folder.path / "notes.cfg"));
+    EXPECT_TRUE(fs::exists(folder.path / "2026-12-08_14-03-00_v1.8_read-copy.cfg"));
 }
 
 TEST(BackupsTest, FolderThatCannotBeMadeIsReportedNotThrown) {
