@@ -95,6 +95,7 @@ void EditorSession::saveReport() {
     options.date = FormatLocalTime(LocalTimeNow());
     const std::string error = WriteReport(*path, BuildConfigReport(editor_, variant, options));
     if (!error.empty()) {
+        editor_.setStatus(0, "Отчёт о конфигурации не записан");
         editor_.prompts().notice(error);
         return;
     }
