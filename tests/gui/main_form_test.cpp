@@ -21,8 +21,8 @@ class MainFormTest : public ::testing::Test {
         form.hooks.showHelp = [this](QWidget*, const QString& file) {
             helps.push_back(file.toStdString());
         };
-        form.hooks.openPortAndHandshake = [this](int port) {
-            ports.push_back(port);
+        form.hooks.openPortAndHandshake = [this](const PortItem& port) {
+            ports.push_back(port.number);
             return portOpens;
         };
         form.hooks.stopLink = [this] { ++stops; };

@@ -246,7 +246,7 @@ TEST_F(ProgramWindowsTest, ConnectedEditorShowsTheHourglassOnlyWhileTheLineIsBus
     TMainForm main(nullptr, clock);
     main.editorPrompts = &prompts;
     main.runner().setChannelSource([&] { return std::static_pointer_cast<ByteChannel>(channel); });
-    main.hooks.openPortAndHandshake = [&](int) {
+    main.hooks.openPortAndHandshake = [&](const PortItem&) {
         main.runner().start(LinkOperation::Handshake);
         return true;
     };
