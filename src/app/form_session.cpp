@@ -1,7 +1,15 @@
 #include "form_session.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QKeySequence>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QShortcut>
+#include <QVBoxLayout>
 
 #include "firmware_file.h"
 #include "k740_form.h"
@@ -10,6 +18,27 @@ namespace kerma {
 namespace {
 
 constexpr const char* kEditorHelp = "Setka-740-v4_6-help.hlp";
+
+// The differences in a window of their own, to read beside the editor or paste into a letter.
+void ShowComparison(QWidget* over, const QString& text) {
+    QDialog window(over);
+    window.setObjectName("ComparisonWindow");
+    window.setWindowTitle("Сравнение с файлом");
+    auto* layout = new QVBoxLayout(&window);
+    auto* list = new QPlainTextEdit(text, &window);
+    list->setReadOnly(true);
+    list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(&window);
+    QPushButton* copy = buttons->addButton("Копировать", QDialogButtonBox::ActionRole);
+    QPushButton* close = buttons->addButton("Закрыть", QDialogButtonBox::RejectRole);
+    QObject::connect(copy, &QPushButton::clicked, &window,
+                     [text] { QApplication::clipboard()->setText(text); });
+    QObject::connect(close, &QPushButton::clicked, &window, &QDialog::reject);
+    layout->addWidget(buttons);
+    window.resize(560, 360);
+    window.exec();
+}
 
 }  // namespace
 
@@ -69,6 +98,14 @@ void FormSession::wireButtons() {
     hooks.canClose = [&s] { return s.canClose(); };
     auto* report = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &form_);
     QObject::connect(report, &QShortcut::activated, &form_, [&s] { s.saveReport(); });
+    auto* compare = new QAction("Сравнить с файлом…", &form_);
+    compare->setObjectName("CompareAction");
+    compare->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    form_.addAction(compare);
+    QObject::connect(compare, &QAction::triggered, &form_, [this, &s] {
+        if (const auto text = s.compareWithFile())
+            ShowComparison(&form_, QString::fromStdString(*text));
+    });
     hooks.onHelp = [this] {
         if (context_.showHelp) context_.showHelp(&form_, kEditorHelp);
     };
