@@ -1,16 +1,17 @@
 #include "form_session.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "busy_cursor.h"
 #include "firmware_file.h"
 #include "k740_form.h"
 
@@ -18,6 +19,38 @@ namespace kerma {
 namespace {
 
 constexpr const char* kEditorHelp = "Setka-740-v4_6-help.hlp";
+
+// A key that runs a command of the window wherever the focus is in it: on Linux a field takes
+// Ctrl+D as "delete the next character" before a shortcut could see it.
+class KeyCommand final : public QObject {
+  public:
+    KeyCommand(QWidget& window, QKeyCombination key, std::function<void()> run)
+        : QObject(&window), window_(window), key_(key), run_(std::move(run)) {
+        qApp->installEventFilter(this);
+    }
+    ~KeyCommand() override { qApp->removeEventFilter(this); }
+    KeyCommand(const KeyCommand&) = delete;
+    KeyCommand& operator=(const KeyCommand&) = delete;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr || widget->window() != &window_ ||
+            static_cast<QKeyEvent*>(event)->keyCombination() != key_)
+            return false;
+        // Claimed as the field's own key, then taken before the field sees it.
+        event->accept();
+        if (type == QEvent::KeyPress) run_();
+        return true;
+    }
+
+  private:
+    QWidget& window_;
+    QKeyCombination key_;
+    std::function<void()> run_;
+};
 
 // The differences in a window of their own, to read beside the editor or paste into a letter.
 void ShowComparison(QWidget* over, const QString& text) {
@@ -37,6 +70,7 @@ void ShowComparison(QWidget* over, const QString& text) {
     QObject::connect(close, &QPushButton::clicked, &window, &QDialog::reject);
     layout->addWidget(buttons);
     window.resize(560, 360);
+    BusyCursor::Asking asking;
     window.exec();
 }
 
@@ -98,11 +132,7 @@ void FormSession::wireButtons() {
     hooks.canClose = [&s] { return s.canClose(); };
     auto* report = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &form_);
     QObject::connect(report, &QShortcut::activated, &form_, [&s] { s.saveReport(); });
-    auto* compare = new QAction("Сравнить с файлом…", &form_);
-    compare->setObjectName("CompareAction");
-    compare->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    form_.addAction(compare);
-    QObject::connect(compare, &QAction::triggered, &form_, [this, &s] {
+    new KeyCommand(form_, QKeyCombination(Qt::CTRL | Qt::Key_D), [this, &s] {
         if (const auto text = s.compareWithFile())
             ShowComparison(&form_, QString::fromStdString(*text));
     });
