@@ -61,10 +61,12 @@ class PortCombo final : public QComboBox {
     std::function<void()> beforeShow_;
 };
 
-// The mark of a port that is there: a green dot before its name.
-QIcon PresentMark() {
+// The mark of a port that is there: a green dot before its name; the others get the same room
+// empty, so the names stay in line.
+QIcon PortMark(bool present) {
     QPixmap dot(12, 12);
     dot.fill(Qt::transparent);
+    if (!present) return QIcon(dot);
     QPainter painter(&dot);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
@@ -306,13 +308,14 @@ PortItem TMainForm::chosenPort() const {
 }
 
 void TMainForm::refreshPorts(std::function<std::vector<PortItem>()> ports) {
-    static const QIcon mark = PresentMark();
+    static const QIcon mark = PortMark(true);
+    static const QIcon blank = PortMark(false);
     const QString chosen = portNumber_->currentText();
     ports_ = ports();
     const QSignalBlocker quiet(portNumber_);
     portNumber_->clear();
     for (const PortItem& port : ports_) {
-        portNumber_->addItem(port.present ? mark : QIcon(), QString::fromStdString(port.text));
+        portNumber_->addItem(port.present ? mark : blank, QString::fromStdString(port.text));
         portNumber_->setItemData(portNumber_->count() - 1, PortHint(port), Qt::ToolTipRole);
     }
     portNumber_->setCurrentIndex(std::max(0, portNumber_->findText(chosen)));

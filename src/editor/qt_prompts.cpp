@@ -8,8 +8,10 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStringList>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <vector>
@@ -78,17 +80,28 @@ class PlaceLabels final : public QStyledItemDelegate {
     }
 };
 
+// Qt keeps the side panel of the last dialog for the next one (and for every program using Qt's
+// dialog): the list is laid down whole each time, so places of another run never pile up.
 void AddPlaces(QFileDialog& dialog) {
-    if (Places().empty()) return;
-    QList<QUrl> urls = dialog.sidebarUrls();
+    QList<QUrl> urls{QUrl(QStringLiteral("file:")), QUrl::fromLocalFile(QDir::homePath())};
     for (const Place& place : Places()) {
         // A new installation has no backups yet; the place still leads somewhere.
         QDir().mkpath(place.url.toLocalFile());
-        if (!urls.contains(place.url)) urls << place.url;
+        urls << place.url;
     }
     dialog.setSidebarUrls(urls);
-    if (auto* side = dialog.findChild<QListView*>(QStringLiteral("sidebar")))
-        side->setItemDelegate(new PlaceLabels(side));
+    auto* side = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    if (side == nullptr) return;
+    side->setItemDelegate(new PlaceLabels(side));
+    // The panel as wide as its labels, once the dialog is up: it lays the panel out again from
+    // its saved state when shown.
+    QTimer::singleShot(0, &dialog, [&dialog, side] {
+        auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+        const int panel = side->sizeHintForColumn(0) + 2 * side->frameWidth() + 4;
+        if (splitter == nullptr || splitter->sizes().value(0) >= panel) return;
+        const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+        splitter->setSizes({panel, total - panel});
+    });
 }
 
 // The dialog's list is narrow for the Russian type names and dates; a backup's name (date, time,
