@@ -152,7 +152,10 @@ std::error_code SerialLine::open(const std::string& device) {
     handle_ = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           0, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE || !Configure(handle_)) {
-        const std::error_code error(static_cast<int>(GetLastError()), std::system_category());
+        // A failure is never "no error", or the port would pass for open.
+        const DWORD code = GetLastError();
+        const std::error_code error(code != 0 ? static_cast<int>(code) : ERROR_GEN_FAILURE,
+                                    std::system_category());
         release();
         return error;
     }
@@ -219,7 +222,8 @@ std::error_code SerialLine::open(const std::string& device) {
     }
     if (!ok) {
         // A lock held elsewhere says EWOULDBLOCK: the port is busy, not broken.
-        const std::error_code error(errno == EWOULDBLOCK ? EBUSY : errno, std::generic_category());
+        const int code = errno == EWOULDBLOCK ? EBUSY : errno;
+        const std::error_code error(code != 0 ? code : EIO, std::generic_category());
         release();
         return error;
     }
