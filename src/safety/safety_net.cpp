@@ -88,6 +88,7 @@ void SafetyNet::beforeFirmware(const Block& settings, const Block& codes) {
             "Резервная копия конфигурации прибора перед сменой прошивки не "
             "сохранена: " +
             kept.error);
+    showKept(kept, BackupKind::BeforeFirmware);
 }
 
 void SafetyNet::markClean() {
