@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "config_file.h"
 #include "outcome_text.h"
 #include "serial_port.h"
+#include "serial_ports.h"
 #include "sync_link.h"
 
 namespace kerma::cli {
@@ -66,31 +68,37 @@ std::optional<int> ComNumber(const std::string& port) {
     return (n >= 1 && n <= kHighestCom) ? std::optional(n) : std::nullopt;
 }
 
-std::string BusyMessage(const std::string& port) {
+// The port as given: a COM number, a device of the list by its name ("ttyUSB0"), or a path.
+PortItem PortOf(const std::string& port) {
     if (auto n = ComNumber(port)) {
-#ifdef _WIN32
-        return PortBusyMessage(*n);
-#else
-        return PortBusyMessage(*n) + " (" + SerialPort::DeviceName(*n) + ")";
+        PortItem item{"com " + std::to_string(*n), *n, "", "", false};
+#ifndef _WIN32
+        item.device = SerialPort::DeviceName(*n);
 #endif
+        return item;
     }
-    return "Порт " + port + " занят другой программой или не доступен.";
+    for (const PortItem& item : SystemPorts()) {
+        if (item.number == 0 && item.text == port) return item;
+    }
+    return {port, 0, port, "", false};
 }
 
 bool OpenLine(const std::string& port, SerialPort& serial) {
-    int number = 1;
-    if (auto n = ComNumber(port)) {
-        number = *n;
-    } else {
+    PortItem item = PortOf(port);
 #ifdef _WIN32
-        number = 0;  // Windows knows its ports only by number
+    // Windows knows its ports only by number.
+    const bool opened = item.number > 0 && serial.open(item.number);
 #else
-        // A device path goes through the same mapping an installer uses for a USB adapter.
-        setenv("KERMA740_COM1", port.c_str(), 1);
+    const bool opened = serial.openDevice(item.device);
 #endif
-    }
-    if (number > 0 && serial.open(number)) return true;
-    std::cerr << BusyMessage(port) << "\n";
+    if (opened) return true;
+    std::string message = PortOpenFailure(item, serial.openError());
+#ifndef _WIN32
+    // The first line names the device the number stands for.
+    if (item.number > 0)
+        message.insert(std::min(message.find('\n'), message.size()), " (" + item.device + ")");
+#endif
+    std::cerr << message << "\n";
     return false;
 }
 
@@ -164,6 +172,20 @@ std::optional<std::string> KeepPanelBeforeWrite(Session& s) {
 }
 
 }  // namespace
+
+int Ports(const std::vector<std::string>& args) {
+    if (!args.empty()) {
+        std::cerr << "Использование: kerma740-cli " << kPortsUsage << "\n";
+        return kUnusable;
+    }
+    for (const PortItem& port : SystemPorts()) {
+        std::cout << port.text;
+        if (!port.device.empty()) std::cout << "\t" << port.device;
+        if (port.present) std::cout << "\t• " << (port.name.empty() ? "есть" : port.name);
+        std::cout << "\n";
+    }
+    return kDone;
+}
 
 int Probe(const std::vector<std::string>& args) {
     const auto parsed = ParsePortArgs(args);

@@ -9,6 +9,7 @@
 #include "editor_files.h"
 #include "editor_rules.h"
 #include "factory_defaults.h"
+#include "field_compare.h"
 #include "headless_editor.h"
 #include "link_types.h"
 #include "settings_image.h"
@@ -142,24 +143,10 @@ int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     auto a = OpenFile(args[0], err);
     auto b = a ? OpenFile(args[1], err) : nullptr;
     if (!a || !b) return kUnusable;
-    std::map<std::string, std::string> right;
-    std::vector<std::string> onlyRight;
-    for (auto& [name, value] : Fields(*b)) right[name] = value;
-    bool differ = false;
-    for (const auto& [name, value] : Fields(*a)) {
-        auto it = right.find(name);
-        const std::string other = it == right.end() ? "—" : it->second;
-        if (it != right.end()) right.erase(it);
-        if (other == value) continue;
-        out << name << ": \"" << value << "\" | \"" << other << "\"\n";
-        differ = true;
-    }
-    for (const auto& [name, value] : Fields(*b)) {
-        if (right.count(name) == 0) continue;
-        out << name << ": \"—\" | \"" << value << "\"\n";
-        differ = true;
-    }
-    return differ ? kFailed : kDone;
+    const auto differences = CompareFields(Fields(*a), Fields(*b));
+    for (const FieldDifference& d : differences)
+        out << d.name << ": \"" << d.left << "\" | \"" << d.right << "\"\n";
+    return differences.empty() ? kDone : kFailed;
 }
 
 int Defaults(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {

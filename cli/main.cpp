@@ -30,6 +30,7 @@ struct Command {
 };
 
 const Command kCommands[] = {
+    {"ports", kerma::cli::kPortsUsage, kerma::cli::Ports},
     {"probe", kerma::cli::kProbeUsage, kerma::cli::Probe},
     {"read", kerma::cli::kReadUsage, kerma::cli::Read},
     {"write", kerma::cli::kWriteUsage, kerma::cli::Write},

@@ -42,16 +42,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     # The server writes the new registry to disk only as it exits.
     timeout 60 wineserver -w >/dev/null 2>&1 || true
 fi
-# COM1..COM10 of the prefix open what $WINEPREFIX/ports/comN points at, so the tests map a
+# COM1..COM10 and COM13 (an adapter's number beyond the list's ten) of the prefix open what
+# $WINEPREFIX/ports/comN points at, and Wine lists them as the system's serial ports; the tests map a
 # port by one symbolic link; without the registry entries Wine maps them to /dev/ttyS* anew at
 # every start of its server. Windows' dialog font has no file under Wine, whose stand-in is
 # whichever font comes first (here a mathematical one, too tall for a line edit's text): a plain
 # sans font stands in instead, as Tahoma or Segoe UI do on Windows.
-if ! grep -qs "ports/com10" "$WINEPREFIX/system.reg"; then
+if ! grep -qs "ports/com13" "$WINEPREFIX/system.reg"; then
     mkdir -p "$WINEPREFIX/ports"
     {
         printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n'
-        for n in $(seq 10); do printf '"COM%d"="%s/ports/com%d"\r\n' "$n" "$WINEPREFIX" "$n"; done
+        for n in $(seq 10) 13; do printf '"COM%d"="%s/ports/com%d"\r\n' "$n" "$WINEPREFIX" "$n"; done
         printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
         for font in "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Segoe UI"; do
             printf '"%s"="DejaVu Sans"\r\n' "$font"

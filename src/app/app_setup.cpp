@@ -5,6 +5,9 @@
 #include <QTranslator>
 #include <cstring>
 
+#include "backups.h"
+#include "qt_prompts.h"
+
 namespace kerma {
 namespace {
 
@@ -61,6 +64,7 @@ void SetUpApplication(QApplication& app) {
     // The file dialog names file types in the language of the default locale.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     InstallQtRussianTexts(app);
+    SetFileDialogPlace(QStringLiteral("Резервные копии"), QString::fromStdString(BackupFolder()));
 }
 
 }  // namespace kerma

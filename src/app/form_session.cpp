@@ -1,8 +1,17 @@
 #include "form_session.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QShortcut>
+#include <QVBoxLayout>
 
+#include "busy_cursor.h"
 #include "firmware_file.h"
 #include "k740_form.h"
 
@@ -10,6 +19,60 @@ namespace kerma {
 namespace {
 
 constexpr const char* kEditorHelp = "Setka-740-v4_6-help.hlp";
+
+// A key that runs a command of the window wherever the focus is in it: on Linux a field takes
+// Ctrl+D as "delete the next character" before a shortcut could see it.
+class KeyCommand final : public QObject {
+  public:
+    KeyCommand(QWidget& window, QKeyCombination key, std::function<void()> run)
+        : QObject(&window), window_(window), key_(key), run_(std::move(run)) {
+        qApp->installEventFilter(this);
+    }
+    ~KeyCommand() override { qApp->removeEventFilter(this); }
+    KeyCommand(const KeyCommand&) = delete;
+    KeyCommand& operator=(const KeyCommand&) = delete;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr || widget->window() != &window_ ||
+            static_cast<QKeyEvent*>(event)->keyCombination() != key_)
+            return false;
+        // Claimed as the field's own key, then taken before the field sees it.
+        event->accept();
+        if (type == QEvent::KeyPress) run_();
+        return true;
+    }
+
+  private:
+    QWidget& window_;
+    QKeyCombination key_;
+    std::function<void()> run_;
+};
+
+// The differences in a window of their own, to read beside the editor or paste into a letter.
+void ShowComparison(QWidget* over, const QString& text) {
+    QDialog window(over);
+    window.setObjectName("ComparisonWindow");
+    window.setWindowTitle("Сравнение с файлом");
+    auto* layout = new QVBoxLayout(&window);
+    auto* list = new QPlainTextEdit(text, &window);
+    list->setReadOnly(true);
+    list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(&window);
+    QPushButton* copy = buttons->addButton("Копировать", QDialogButtonBox::ActionRole);
+    QPushButton* close = buttons->addButton("Закрыть", QDialogButtonBox::RejectRole);
+    QObject::connect(copy, &QPushButton::clicked, &window,
+                     [text] { QApplication::clipboard()->setText(text); });
+    QObject::connect(close, &QPushButton::clicked, &window, &QDialog::reject);
+    layout->addWidget(buttons);
+    window.resize(560, 360);
+    BusyCursor::Asking asking;
+    window.exec();
+}
 
 }  // namespace
 
@@ -69,6 +132,10 @@ void FormSession::wireButtons() {
     hooks.canClose = [&s] { return s.canClose(); };
     auto* report = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &form_);
     QObject::connect(report, &QShortcut::activated, &form_, [&s] { s.saveReport(); });
+    new KeyCommand(form_, QKeyCombination(Qt::CTRL | Qt::Key_D), [this, &s] {
+        if (const auto text = s.compareWithFile())
+            ShowComparison(&form_, QString::fromStdString(*text));
+    });
     hooks.onHelp = [this] {
         if (context_.showHelp) context_.showHelp(&form_, kEditorHelp);
     };

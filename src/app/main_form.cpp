@@ -8,11 +8,15 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "busy_cursor.h"
 #include "editor_files.h"
@@ -40,6 +44,43 @@ QRadioButton* Variant(QWidget* host, const char* name, const QString& caption,
     radio->setObjectName(name);
     radio->setToolTip(hint);
     return radio;
+}
+
+// The port list looks for adapters each time it drops down: one plugged in after the start
+// appears without a restart.
+class PortCombo final : public QComboBox {
+  public:
+    PortCombo(QWidget* parent, std::function<void()> beforeShow)
+        : QComboBox(parent), beforeShow_(std::move(beforeShow)) {}
+    void showPopup() override {
+        beforeShow_();
+        QComboBox::showPopup();
+    }
+
+  private:
+    std::function<void()> beforeShow_;
+};
+
+// The mark of a port that is there: a green dot before its name; the others get the same room
+// empty, so the names stay in line.
+QIcon PortMark(bool present) {
+    QPixmap dot(12, 12);
+    dot.fill(Qt::transparent);
+    if (!present) return QIcon(dot);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 160, 0));
+    painter.drawEllipse(2, 2, 8, 8);
+    return QIcon(dot);
+}
+
+QString PortHint(const PortItem& port) {
+    if (!port.present) return {};
+    QString hint = "Порт есть на компьютере";
+    if (!port.name.empty()) hint += ": " + QString::fromStdString(port.name);
+    if (!port.device.empty()) hint += " (" + QString::fromStdString(port.device) + ")";
+    return hint;
 }
 
 }  // namespace
@@ -85,11 +126,11 @@ TMainForm::TMainForm(QWidget* parent, Clock& clock) : QMainWindow(parent) {
 void TMainForm::wireLink(Clock& clock) {
     runner_ = std::make_unique<LinkRunner>(relay_, clock);
     driver_ = std::make_unique<RunnerDriver>(*runner_);
-    hooks.openPortAndHandshake = [this](int port) { return openAndHandshake(port); };
+    hooks.openPortAndHandshake = [this](const PortItem& port) { return openAndHandshake(port); };
     hooks.editorCreated = [this](TK740Form& form) {
         SessionContext context;
         context.chosenVariant = [this] { return systemVariant(); };
-        context.openAndHandshake = [this] { return openAndHandshake(portNumber()); };
+        context.openAndHandshake = [this] { return openAndHandshake(chosenPort()); };
         context.editorOpen = [this] { return editorOpen_; };
         context.closeEditor = [this] { closeEditorWindow(); };
         context.showHelp = [this](QWidget* over, const QString& file) { openHelp(file, over); };
@@ -105,10 +146,12 @@ void TMainForm::wireLink(Clock& clock) {
     };
 }
 
-bool TMainForm::openAndHandshake(int port) {
-    if (!runner_->openPort(port)) {
+bool TMainForm::openAndHandshake(const PortItem& port) {
+    const bool opened =
+        port.number > 0 ? runner_->openPort(port.number) : runner_->port().openDevice(port.device);
+    if (!opened) {
         QtPrompts(QApplication::activeWindow() ? QApplication::activeWindow() : this)
-            .notice(PortBusyMessage(port));
+            .notice(PortOpenFailure(port, runner_->port().openError()));
         return false;
     }
     runner_->start(LinkOperation::Handshake);
@@ -169,9 +212,9 @@ void TMainForm::buildActions(QWidget* host) {
     auto* row = new QHBoxLayout;
     auto* portGroup = new QGroupBox("Номер порта:", host);
     auto* portLayout = new QVBoxLayout(portGroup);
-    portNumber_ = new QComboBox(portGroup);
+    portNumber_ = new PortCombo(portGroup, [this] { refreshPorts(); });
     portNumber_->setObjectName("PortNumber");
-    for (int i = 1; i <= 10; ++i) portNumber_->addItem(QString("com %1").arg(i));
+    refreshPorts();
     portNumber_->setCurrentIndex(0);
     portNumber_->setToolTip("Выбор номера COM-порта на ПК.");
     portLayout->addWidget(portNumber_);
@@ -255,7 +298,27 @@ int TMainForm::systemVariant() const {
 }
 
 int TMainForm::portNumber() const {
-    return portNumber_->currentIndex() + 1;
+    return chosenPort().number;
+}
+
+PortItem TMainForm::chosenPort() const {
+    const int index = portNumber_->currentIndex();
+    if (index < 0 || index >= static_cast<int>(ports_.size())) return {"com 1", 1, "", "", false};
+    return ports_[static_cast<size_t>(index)];
+}
+
+void TMainForm::refreshPorts(std::function<std::vector<PortItem>()> ports) {
+    static const QIcon mark = PortMark(true);
+    static const QIcon blank = PortMark(false);
+    const QString chosen = portNumber_->currentText();
+    ports_ = ports();
+    const QSignalBlocker quiet(portNumber_);
+    portNumber_->clear();
+    for (const PortItem& port : ports_) {
+        portNumber_->addItem(port.present ? mark : blank, QString::fromStdString(port.text));
+        portNumber_->setItemData(portNumber_->count() - 1, PortHint(port), Qt::ToolTipRole);
+    }
+    portNumber_->setCurrentIndex(std::max(0, portNumber_->findText(chosen)));
 }
 
 void TMainForm::openHelp(const QString& file, QWidget* over) {
@@ -298,7 +361,7 @@ void TMainForm::connectToPanel() {
     linkState().identifyPending = true;
     // Cleared before the handshake runs: it reads the flag on its own thread.
     linkState().firmwareReplaced = false;
-    if (!hooks.openPortAndHandshake || !hooks.openPortAndHandshake(portNumber())) {
+    if (!hooks.openPortAndHandshake || !hooks.openPortAndHandshake(chosenPort())) {
         button1_->setEnabled(true);
         editorOpen_ = false;
         unsetCursor();

@@ -10,6 +10,7 @@
 #include "exchange.h"
 #include "k740_form.h"
 #include "link_relay.h"
+#include "serial_ports.h"
 
 class QCheckBox;
 class QComboBox;
@@ -25,7 +26,7 @@ class FormSession;
 struct MainFormHooks {
     // Opens the chosen port and starts a handshake; false when the port could not be opened (the
     // port code has told the user).
-    std::function<bool(int port)> openPortAndHandshake;
+    std::function<bool(const PortItem& port)> openPortAndHandshake;
     // A new editor exists (connect or demo): wire its buttons.
     std::function<void(TK740Form&)> editorCreated;
     // Demo mode: the editor shaped for the demo variant and filled with its factory
@@ -53,8 +54,12 @@ class TMainForm : public QMainWindow {
 
     // The variant the radio buttons choose: 1, 3, 5, 2 or 4 (5 when none is chosen).
     [[nodiscard]] int systemVariant() const;
-    // COM port 1..10.
+    // The COM number of the chosen port; 0 for a port chosen by its device path.
     [[nodiscard]] int portNumber() const;
+    [[nodiscard]] PortItem chosenPort() const;
+    // Reads the ports present again and lists them, the choice kept; it runs whenever the list
+    // drops down. ports: the ports present; the system's by default.
+    void refreshPorts(std::function<std::vector<PortItem>()> ports = SystemPorts);
 
     [[nodiscard]] bool editorOpen() const { return editorOpen_; }
     [[nodiscard]] bool shortcutsActive() const { return shortcutsActive_; }
@@ -65,7 +70,7 @@ class TMainForm : public QMainWindow {
     FormSession* session() { return session_.get(); }
     // Opens the chosen port and starts a handshake; false (with the busy message) when the port
     // cannot be opened.
-    bool openAndHandshake(int port);
+    bool openAndHandshake(const PortItem& port);
     // The editor while it is open, else nullptr.
     TK740Form* editor() { return editor_; }
 
@@ -100,6 +105,7 @@ class TMainForm : public QMainWindow {
     QRadioButton* rpyQn1_ = nullptr;
     QRadioButton* k731k732_ = nullptr;
     QComboBox* portNumber_ = nullptr;
+    std::vector<PortItem> ports_;
     QPushButton* kerma740_ = nullptr;
     QPushButton* button1_ = nullptr;
     QPushButton* mainHelp_ = nullptr;

@@ -415,10 +415,10 @@ void TK740Form::applyAll(const Control& c) {
 void TK740Form::apply(const Control& c, ControlProperty property) {
     if (int panel = StatusPanelIndex(c); panel >= 0) {
         if (panels_[panel] == nullptr) return;
-        if (property == ControlProperty::Caption) {
-            panels_[panel]->setText(Q(c.caption));
-            panels_[panel]->setToolTip(Q(c.caption));
-        }
+        if (property == ControlProperty::Caption) panels_[panel]->setText(Q(c.caption));
+        // The hint adds what the text leaves out (the backup just kept) below the whole text.
+        if (property == ControlProperty::Caption || property == ControlProperty::Hint)
+            panels_[panel]->setToolTip(Q(c.hint.empty() ? c.caption : c.caption + "\n" + c.hint));
         if (panel == 0 && progress_ != nullptr) fitStatusPanel();
         return;
     }

@@ -6,13 +6,19 @@
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QStringList>
+#include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 #include <memory>
+#include <vector>
 
 #include "busy_cursor.h"
 
@@ -48,7 +54,62 @@ class RussianFileColumns final : public QIdentityProxyModel {
     static constexpr int kDateColumn = 3;
 };
 
-// The dialog's list is narrow for the Russian type names and dates.
+struct Place {
+    QString label;
+    QUrl url;
+};
+
+std::vector<Place>& Places() {
+    static std::vector<Place> places;
+    return places;
+}
+
+// The side panel shows a folder by its own name ("backups"); ours go by the label the
+// installer reads in the help.
+class PlaceLabels final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // The side panel's model keeps each place's address and whether it is there one and two
+        // roles past UserRole; a place that is gone shows disabled, as Qt's own delegate does.
+        const QVariant enabled = index.data(Qt::UserRole + 2);
+        if (enabled.isValid() && !enabled.toBool()) option->state &= ~QStyle::State_Enabled;
+        const QUrl url = index.data(Qt::UserRole + 1).toUrl();
+        for (const Place& place : Places()) {
+            if (place.url == url) option->text = place.label;
+        }
+    }
+};
+
+// Qt keeps the side panel of the last dialog for the next one (and for every program using Qt's
+// dialog): the list is laid down whole each time, so places of another run never pile up.
+void AddPlaces(QFileDialog& dialog) {
+    QList<QUrl> urls{QUrl(QStringLiteral("file:")), QUrl::fromLocalFile(QDir::homePath())};
+    for (const Place& place : Places()) {
+        // A new installation has no backups yet; the place still leads somewhere.
+        QDir().mkpath(place.url.toLocalFile());
+        urls << place.url;
+    }
+    dialog.setSidebarUrls(urls);
+    auto* side = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    if (side == nullptr) return;
+    side->setItemDelegate(new PlaceLabels(side));
+    // The panel as wide as its labels, once the dialog is up: it lays the panel out again from
+    // its saved state when shown.
+    QTimer::singleShot(0, &dialog, [&dialog, side] {
+        auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+        const int panel = side->sizeHintForColumn(0) + 2 * side->frameWidth() + 4;
+        if (splitter == nullptr || splitter->sizes().value(0) >= panel) return;
+        const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+        splitter->setSizes({panel, total - panel});
+    });
+}
+
+// The dialog's list is narrow for the Russian type names and dates; a backup's name (date, time,
+// version and reason) is shown whole.
 void FitFileColumns(QFileDialog& dialog) {
     auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
     if (list == nullptr) return;
@@ -56,7 +117,7 @@ void FitFileColumns(QFileDialog& dialog) {
     const auto fit = [&](const char* widest) {
         return metrics.horizontalAdvance(QString::fromUtf8(widest)) + 20;
     };
-    list->setColumnWidth(0, fit("Конфигурация_объекта_123.cfg"));
+    list->setColumnWidth(0, fit("0000-00-00_00-00-00_v0.00_before-firmware-9.cfg"));
     list->setColumnWidth(1, fit("10 000 КБ"));
     list->setColumnWidth(2, fit("простой текстовый документ"));
     list->setColumnWidth(3, fit("00.00.0000 00:00"));
@@ -121,7 +182,8 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogSpec& 
     if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QtFilter(request.filter));
     dialog.setDefaultSuffix(Q(request.defaultExtension));
-    dialog.resize(800, 440);
+    dialog.resize(1000, 460);
+    AddPlaces(dialog);
     FitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     // Messages name the file as the system writes paths: C:\Папка\a.cfg on Windows.
@@ -129,6 +191,13 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogSpec& 
 }
 
 }  // namespace
+
+void SetFileDialogPlace(const QString& label, const QString& folder) {
+    if (folder.isEmpty()) return;
+    auto& places = Places();
+    std::erase_if(places, [&](const Place& p) { return p.label == label; });
+    places.push_back({label, QUrl::fromLocalFile(QDir::cleanPath(folder))});
+}
 
 QString QtFilter(const std::string& filter) {
     const QStringList parts = Q(filter).split('|');

@@ -23,6 +23,10 @@ class QtPrompts : public Prompts {
     QPointer<QWidget> parent_;
 };
 
+// A folder every file dialog of the program offers in its side panel under this label
+// ("Резервные копии"); a second call with the same label moves it.
+void SetFileDialogPlace(const QString& label, const QString& folder);
+
 // "Файлы конфигурации (*.cfg)|*.cfg|Все файлы|*.*" as Qt writes a filter.
 [[nodiscard]] QString QtFilter(const std::string& filter);
 

@@ -49,8 +49,8 @@ class SerialLine final : public ByteChannel {
     SerialLine(const SerialLine&) = delete;
     SerialLine& operator=(const SerialLine&) = delete;
 
-    // Before the line is shared.
-    bool open(const std::string& device);
+    // Before the line is shared. Why it failed; empty when the line is open.
+    std::error_code open(const std::string& device);
     // Wakes a reader or writer, waits for it to leave, releases the device.
     void shutdown();
     [[nodiscard]] bool isOpen() const { return open_; }
@@ -146,20 +146,24 @@ bool Configure(HANDLE h) {
 
 }  // namespace
 
-bool SerialLine::open(const std::string& device) {
+std::error_code SerialLine::open(const std::string& device) {
     claim_ = ClaimPort(device);
-    if (claim_ == nullptr) return false;
+    if (claim_ == nullptr) return std::make_error_code(std::errc::device_or_resource_busy);
     handle_ = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           0, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE || !Configure(handle_)) {
+        // A failure is never "no error", or the port would pass for open.
+        const DWORD code = GetLastError();
+        const std::error_code error(code != 0 ? static_cast<int>(code) : ERROR_GEN_FAILURE,
+                                    std::system_category());
         release();
-        return false;
+        return error;
     }
     // The pauses between reads and of the upload are 5 ms; the default tick of 15.6 ms would
     // stretch every one of them threefold while the link is up.
     fineTimer_ = timeBeginPeriod(1) == TIMERR_NOERROR;
     open_ = true;
-    return true;
+    return {};
 }
 
 void SerialLine::release() {
@@ -198,9 +202,9 @@ void SerialLine::purgeTransmit() {
 
 #else  // POSIX
 
-bool SerialLine::open(const std::string& device) {
+std::error_code SerialLine::open(const std::string& device) {
     fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return false;
+    if (fd_ < 0) return {errno, std::generic_category()};
     // TIOCEXCL keeps other programs out but lets root through; the lock also stops a second open
     // by root or by this same program. Lock first: if someone else holds the port, its
     // exclusive flag is not ours to touch.
@@ -217,11 +221,14 @@ bool SerialLine::open(const std::string& device) {
         ok = configure();
     }
     if (!ok) {
+        // A lock held elsewhere says EWOULDBLOCK: the port is busy, not broken.
+        const int code = errno == EWOULDBLOCK ? EBUSY : errno;
+        const std::error_code error(code != 0 ? code : EIO, std::generic_category());
         release();
-        return false;
+        return error;
     }
     open_ = true;
-    return true;
+    return {};
 }
 
 // 1200 8N1 and nothing else: no echo, no line editing, no flow control, no translation.
@@ -361,10 +368,19 @@ std::string SerialPort::DeviceName(int portNumber) {
 }
 
 bool SerialPort::open(int portNumber) {
+    if (portNumber < 1) {
+        close();
+        openError_ = std::make_error_code(std::errc::no_such_device);
+        return false;
+    }
+    return openDevice(DeviceName(portNumber));
+}
+
+bool SerialPort::openDevice(const std::string& device) {
     close();
-    if (portNumber < 1) return false;
     auto line = std::make_shared<SerialLine>();
-    if (!line->open(DeviceName(portNumber))) return false;
+    openError_ = line->open(device);
+    if (openError_) return false;
     {
         std::lock_guard lock(lineMutex_);
         line_ = std::move(line);

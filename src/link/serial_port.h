@@ -2,6 +2,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 
 #include "byte_channel.h"
 
@@ -27,6 +28,10 @@ class SerialPort final : public ByteChannel {
     // line settles. A port still open is closed first. False when the device is absent or held by
     // another program; the caller shows PortBusyMessage.
     [[nodiscard]] bool open(int portNumber);
+    // The same for a device path ("/dev/ttyUSB0").
+    [[nodiscard]] bool openDevice(const std::string& device);
+    // Why the last open failed, as the system said.
+    [[nodiscard]] std::error_code openError() const { return openError_; }
     // Safe while an exchange thread is inside read or write: that call returns at once and every
     // later call on the old connection fails.
     void close();
@@ -48,6 +53,7 @@ class SerialPort final : public ByteChannel {
     Clock& clock_;
     mutable std::mutex lineMutex_;
     std::shared_ptr<SerialLine> line_;
+    std::error_code openError_;
 };
 
 // "Порт COM3 занят другой программой или не доступен."

@@ -24,6 +24,12 @@ void SafetyNet::warnInStatus(const std::string& reason) {
     editor_.setStatus(0, editor_.status(0) + "  Резервная копия не сохранена: " + reason);
 }
 
+void SafetyNet::showKept(const BackupResult& kept, BackupKind kind) {
+    if (kept.error.empty())
+        editor_.model().setHint(kStatusPanel1,
+                                "Резервная копия (" + BackupKindText(kind) + "): " + kept.path);
+}
+
 void SafetyNet::connectionChanged() {
     panelHolds_.reset();
     toCheck_.reset();
@@ -38,8 +44,9 @@ void SafetyNet::configurationRead(const Block& settings, const Block& codes) {
     ConfigImage file = std::holds_alternative<ConfigImage>(saved)
                            ? std::get<ConfigImage>(std::move(saved))
                            : FileOfBlocks(settings, codes);
-    if (BackupResult kept = keep(file, version, BackupKind::Read); !kept.error.empty())
-        warnInStatus(kept.error);
+    const BackupResult kept = keep(file, version, BackupKind::Read);
+    if (!kept.error.empty()) warnInStatus(kept.error);
+    showKept(kept, BackupKind::Read);
     panelHolds_ = std::move(file);
     panelVersion_ = version;
     markClean();
@@ -61,6 +68,7 @@ void SafetyNet::beforeWrite(const Block& settings, const Block& codes) {
     BackupResult kept = keep(*panelHolds_, panelVersion_, BackupKind::BeforeWrite);
     writeWarning_ = kept.error;
     beforeWriteBackup_ = kept.path;
+    showKept(kept, BackupKind::BeforeWrite);
 }
 
 void SafetyNet::written() {
@@ -82,6 +90,7 @@ void SafetyNet::beforeFirmware(const Block& settings, const Block& codes) {
             "Резервная копия конфигурации прибора перед сменой прошивки не "
             "сохранена: " +
             kept.error);
+    showKept(kept, BackupKind::BeforeFirmware);
 }
 
 void SafetyNet::markClean() {

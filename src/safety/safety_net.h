@@ -49,6 +49,8 @@ class SafetyNet {
   private:
     [[nodiscard]] BackupResult keep(const ConfigImage& image, int versionByte, BackupKind kind);
     void warnInStatus(const std::string& reason);
+    // The backup just kept, on status panel 1's hint, so the installer knows where it is.
+    void showKept(const BackupResult& kept, BackupKind kind);
 
     K740Editor& editor_;
     ImageState& image_;

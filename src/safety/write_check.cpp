@@ -1,9 +1,9 @@
 #include "write_check.h"
 
 #include <algorithm>
-#include <map>
 #include <memory>
 
+#include "field_compare.h"
 #include "field_labels.h"
 #include "headless_editor.h"
 
@@ -31,12 +31,8 @@ void AddUnique(std::vector<std::string>& labels, std::string label) {
 
 // Labels of the fields whose values differ between two decodings.
 std::vector<std::string> DifferingFields(const FieldValues& a, const FieldValues& b) {
-    std::map<std::string, std::string> right(b.begin(), b.end());
     std::vector<std::string> labels;
-    for (const auto& [name, value] : a) {
-        auto it = right.find(name);
-        if (it == right.end() || it->second != value) AddUnique(labels, FieldLabel(name));
-    }
+    for (const FieldDifference& d : CompareFields(a, b)) AddUnique(labels, FieldLabel(d.name));
     return labels;
 }
 

@@ -6,6 +6,7 @@
 #include "config_report.h"
 #include "editor_files.h"
 #include "factory_defaults.h"
+#include "field_compare.h"
 #include "firmware_file.h"
 #include "report_file.h"
 #include "settings_image.h"
@@ -100,6 +101,22 @@ void EditorSession::saveReport() {
         return;
     }
     editor_.setStatus(0, "Отчёт о конфигурации записан в файл");
+}
+
+std::optional<std::string> EditorSession::compareWithFile() {
+    const int variant = EditorVariant(editor_, window_.chosenVariant());
+    if (editor_.state().layoutVariant == 0 || !HasFactoryImage(variant)) {
+        editor_.prompts().notice("В редакторе нет конфигурации для сравнения.");
+        return std::nullopt;
+    }
+    const auto path = editor_.prompts().openFile(FileDialogSpec{});
+    if (!path) return std::nullopt;
+    const FileComparison comparison = CompareWithFile(editor_, variant, *path);
+    if (!comparison.error.empty()) {
+        editor_.prompts().notice(comparison.error);
+        return std::nullopt;
+    }
+    return ComparisonText(comparison);
 }
 
 void EditorSession::writeCommand() {

@@ -63,6 +63,9 @@ class EditorSession {
     bool canClose();
     // Ctrl+P: the configuration report of what the editor shows, as HTML or PDF.
     void saveReport();
+    // Ctrl+D: the fields whose values differ between the editor and a file the user chooses, as
+    // the text of the window that lists them; nullopt when nothing is to be shown.
+    std::optional<std::string> compareWithFile();
 
     // Demo start: factory defaults of the chosen variant; the LayoutCode they imply.
     void startDemo();

@@ -567,7 +567,8 @@ TEST_F(ProgramPanelTest, PortTheUserMayNotOpenGivesTheBusyMessage) {
     });
     answer.start(20);
     main.connectToPanel();
-    EXPECT_EQ(shown.toStdString(), "Порт COM1 занят другой программой или не доступен.");
+    EXPECT_EQ(shown.toStdString(),
+              "Порт COM1 занят другой программой или не доступен.\nПричина: нет прав доступа.");
     EXPECT_FALSE(main.editorOpen());
     close(master);
     close(slave);

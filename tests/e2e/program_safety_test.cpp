@@ -4,9 +4,16 @@
 // without a question.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "config_file.h"
@@ -215,7 +222,55 @@ TEST(ProgramSafetyTest, CtrlPSavesTheReportOfWhatTheEditorShows) {
     EXPECT_EQ(Slurp(pdf).rfind("%PDF", 0), 0u);
 }
 
-// A firmware base in dir holding one test file (never a real firmware) of this version byte.
+// Ctrl+D: the read is kept (the status hint says where), and the editor compared with that
+// backup matches; after an edit, the field is listed by its label in a window that copies it.
+TEST(ProgramSafetyTest, CtrlDListsTheFieldsThatDifferFromAFile) {
+    Bench b;
+    TMainForm main;
+    main.editorPrompts = &b.prompts;
+    QStringList shown;
+    QString copied;
+    QTimer window;
+    QObject::connect(&window, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal->objectName() != "ComparisonWindow") return;
+        shown << modal->findChild<QPlainTextEdit*>()->toPlainText();
+        for (auto* button : modal->findChildren<QPushButton*>()) {
+            if (button->text() == "Копировать") button->click();
+        }
+        copied = QApplication::clipboard()->text();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    window.start(20);
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(WaitForRead(form));
+        const auto kept = Kept(b.backups);
+        ASSERT_EQ(kept.size(), 1u);
+        const QString hint = form.findChild<QLabel*>("StatusPanel1")->toolTip();
+        EXPECT_TRUE(hint.contains(
+            QString::fromStdString("Резервная копия (считана из прибора): " + kept[0].string())))
+            << hint.toStdString();
+
+        b.prompts.files = {kept[0].string(), kept[0].string()};
+        QTest::keyClick(&form, Qt::Key_D, Qt::ControlModifier);
+        TypeInto(form, "DelayEdit", "30");
+        QTest::keyClick(&form, Qt::Key_D, Qt::ControlModifier);
+        b.prompts.choices = {Answer::No};
+        form.reject();
+    };
+    main.connectToPanel();
+    ASSERT_EQ(shown.size(), 2) << shown.join("|").toStdString();
+    EXPECT_EQ(shown[0], "Совпадают");
+    EXPECT_TRUE(
+        shown[1].startsWith("Отличаются поля (в редакторе → в файле):\nВремя выхода: 30 → "))
+        << shown[1].toStdString();
+    EXPECT_EQ(shown[1].count('\n'), 1);
+    EXPECT_EQ(copied, shown[1]);
+}
+
+// A firmware base in dir holding one test file// A firmware base in dir holding one test file
+// (never a real firmware) of this version byte.
 void WriteTestFirmware(const TempDir& dir, int version, int body) {
     fs::create_directories(dir.file("Base"));
     std::vector<char> bytes(static_cast<size_t>(7 + body), 0x3C);

@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "serial_port.h"
 #include "ui_test_app.h"
 
 namespace kerma {
@@ -21,8 +22,9 @@ class MainFormTest : public ::testing::Test {
         form.hooks.showHelp = [this](QWidget*, const QString& file) {
             helps.push_back(file.toStdString());
         };
-        form.hooks.openPortAndHandshake = [this](int port) {
-            ports.push_back(port);
+        form.hooks.openPortAndHandshake = [this](const PortItem& port) {
+            ports.push_back(port.number);
+            lastPort = port;
             return portOpens;
         };
         form.hooks.stopLink = [this] { ++stops; };
@@ -52,6 +54,7 @@ class MainFormTest : public ::testing::Test {
     TMainForm form;
     std::vector<std::string> helps;
     std::vector<int> ports;
+    PortItem lastPort;
     bool portOpens = false;
     int stops = 0;
 };
@@ -94,6 +97,32 @@ TEST_F(MainFormTest, FamilySwitchMovesTheVariantChoice) {
     QTest::mouseClick(Child<QCheckBox>("CheckBoxQN"), Qt::LeftButton);
     EXPECT_TRUE(Checked("CheckBoxQNM"));
     EXPECT_EQ(form.systemVariant(), 1);  // back on one receiver, not the four chosen before
+}
+
+// An adapter plugged in or pulled out between two looks at the list: the designed ten stay, the
+// choice stays while its port is there, and connect opens the adapter by its device.
+TEST_F(MainFormTest, PortListFollowsTheAdaptersAndKeepsTheChoice) {
+    std::vector<FoundPort> found = {{0, "/dev/ttyUSB0", "usb-FTDI_FT232R-if00-port0"}};
+    const auto present = [&] { return PortList(found, SerialPort::DeviceName); };
+    auto* port = Child<QComboBox>("PortNumber");
+    form.refreshPorts(present);
+    ASSERT_EQ(port->count(), 11);
+    EXPECT_EQ(port->itemText(9), "com 10");
+    EXPECT_EQ(port->itemData(10, Qt::ToolTipRole).toString(),
+              "Порт есть на компьютере: usb-FTDI_FT232R-if00-port0 (/dev/ttyUSB0)");
+    port->setCurrentIndex(10);
+
+    found.insert(found.begin(), {0, "/dev/ttyACM0", ""});
+    form.refreshPorts(present);
+    EXPECT_EQ(port->currentText(), "ttyUSB0");
+    Key(Qt::Key_F2);
+    EXPECT_EQ(lastPort.device, "/dev/ttyUSB0");
+    EXPECT_EQ(lastPort.number, 0);
+
+    found.clear();
+    form.refreshPorts(present);
+    EXPECT_EQ(port->count(), 10);
+    EXPECT_EQ(port->currentText(), "com 1");
 }
 
 TEST_F(MainFormTest, FunctionKeysOpenHelpAndConnect) {

@@ -10,9 +10,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +26,7 @@
 #include <thread>
 
 #include "app_setup.h"
+#include "backups.h"
 #include "busy_cursor.h"
 #include "in_process_channel.h"
 #include "main_form.h"
@@ -65,6 +68,29 @@ QStringList RowTexts(QTreeView* list, int row) {
     for (int column = 0; column < model->columnCount(list->rootIndex()); ++column)
         texts << model->index(row, column, list->rootIndex()).data().toString();
     return texts;
+}
+
+// Reaches the style option a delegate gives a view.
+struct PeekDelegate : QStyledItemDelegate {
+    static constexpr auto kOption = &PeekDelegate::initStyleOption;
+};
+
+// The label the file dialog's side panel shows for a folder ("" when it has no such place).
+QString SidebarPlace(QFileDialog* dialog, const QUrl& folder) {
+    auto* side = dialog->findChild<QListView*>("sidebar");
+    if (side == nullptr) return {};
+    for (int row = 0; row < side->model()->rowCount(); ++row) {
+        const QModelIndex index = side->model()->index(row, 0);
+        if (index.data(Qt::UserRole + 1).toUrl() != folder) continue;
+        // What the delegate paints: its style option, as the view asks for it.
+        auto* delegate = qobject_cast<QStyledItemDelegate*>(side->itemDelegateForIndex(index));
+        if (delegate == nullptr) return {};
+        QStyleOptionViewItem option;
+        option.initFrom(side);
+        (delegate->*PeekDelegate::kOption)(&option, index);
+        return option.text;
+    }
+    return {};
 }
 
 // Acts on the next modal window other than `after` as soon as it is up (a prompt's exec blocks).
@@ -142,6 +168,7 @@ TEST_F(ProgramWindowsTest, FileDialogsAreRussianAndAskBeforeReplacingAFile) {
     QDir(dir.path()).mkdir("Base");
     QString title;
     QStringList buttons, labels, folderRow, fileRow;
+    QString backupsPlace;
     WhenModal([&](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         ASSERT_NE(dialog, nullptr);
@@ -155,6 +182,11 @@ TEST_F(ProgramWindowsTest, FileDialogsAreRussianAndAskBeforeReplacingAFile) {
             QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 2; }, 5000));
         folderRow = RowTexts(list, 0);
         fileRow = RowTexts(list, 1);
+        // A backup's whole name fits its column.
+        EXPECT_GE(list->columnWidth(0), list->fontMetrics().horizontalAdvance(
+                                            "2026-12-09_10-00-00_v1.8_before-firmware.cfg"));
+        backupsPlace =
+            SidebarPlace(dialog, QUrl::fromLocalFile(QString::fromStdString(BackupFolder())));
         dialog->reject();
     });
     EXPECT_EQ(prompts.openFile({}), std::nullopt);
@@ -171,6 +203,7 @@ TEST_F(ProgramWindowsTest, FileDialogsAreRussianAndAskBeforeReplacingAFile) {
     EXPECT_EQ(fileRow[1], "1 КБ");
     EXPECT_TRUE(QRegularExpression(R"(^\d\d\.\d\d\.\d{4} \d\d:\d\d$)").match(fileRow[3]).hasMatch())
         << fileRow[3].toStdString();
+    EXPECT_EQ(backupsPlace, "Резервные копии");
 
     QString question;
     WhenModal([&](QWidget* w) {
@@ -275,7 +308,7 @@ TEST_F(ProgramWindowsTest, ConnectedEditorShowsTheHourglassOnlyWhileTheLineIsBus
     TMainForm main(nullptr, clock);
     main.editorPrompts = &prompts;
     main.runner().setChannelSource([&] { return std::static_pointer_cast<ByteChannel>(channel); });
-    main.hooks.openPortAndHandshake = [&](int) {
+    main.hooks.openPortAndHandshake = [&](const PortItem&) {
         main.runner().start(LinkOperation::Handshake);
         return true;
     };

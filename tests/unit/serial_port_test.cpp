@@ -11,12 +11,15 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "serial_ports.h"
 
 namespace kerma {
 namespace {
@@ -124,6 +127,95 @@ TEST(SerialPortNames, DeviceNameFollowsPortNumberAndEnvironment) {
 TEST(SerialPortNames, BusyMessageCarriesTheWholePortNumber) {
     EXPECT_EQ(PortBusyMessage(10), "Порт COM10 занят другой программой или не доступен.");
     EXPECT_EQ(PortBusyMessage(1), "Порт COM1 занят другой программой или не доступен.");
+}
+
+// The port list as the installer sees it on a machine whose /dev holds `devices` and whose
+// /dev/serial/by-id holds `links` (name -> device), with "com 1" mapped to `com1`.
+TEST(SerialPortList, DesignedPortsStayAndAdaptersPresentAreAdded) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> devices;
+        std::vector<std::pair<std::string, std::string>> links;
+        std::string com1;                // "" keeps /dev/ttyS0
+        std::vector<std::string> added;  // "text|name" of the items after "com 10"
+        std::string com1Name;            // "-" when "com 1" is not marked present
+    };
+    const std::vector<Case> cases = {
+        {"no adapter (a CI machine)", {"ttyS0", "ttyS1", "tty0", "ttyprintk"}, {}, "", {}, "-"},
+        {"adapters in number order, named by their by-id links",
+         {"ttyUSB10", "ttyUSB1", "ttyACM0", "ttyUSB0", "ttyUSBx", "ttyS0"},
+         {{"usb-FTDI_FT232R_A1-if00-port0", "../../ttyUSB1"}},
+         "",
+         {"ttyACM0|", "ttyUSB0|", "ttyUSB1|usb-FTDI_FT232R_A1-if00-port0", "ttyUSB10|"},
+         "-"},
+        {"an adapter mapped to com 1 is marked there, not added",
+         {"ttyUSB0", "ttyUSB1"},
+         {{"usb-Prolific_PL2303-if00-port0", "../../ttyUSB0"}},
+         "ttyUSB0",
+         {"ttyUSB1|"},
+         "usb-Prolific_PL2303-if00-port0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        char pattern[] = "/tmp/kerma-dev-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        const std::filesystem::path dev = pattern, byId = dev / "serial" / "by-id";
+        std::filesystem::create_directories(byId);
+        for (const auto& name : c.devices) std::ofstream(dev / name).put('\n');
+        for (const auto& [name, target] : c.links)
+            std::filesystem::create_symlink(target, byId / name);
+        const auto comDevice = [&](int n) {
+            return n == 1 && !c.com1.empty() ? (dev / c.com1).string()
+                                             : "/dev/ttyS" + std::to_string(n - 1);
+        };
+
+        const auto items = PortList(FindSerialAdapters(dev, byId), comDevice);
+        std::filesystem::remove_all(dev);
+
+        ASSERT_EQ(items.size(), 10 + c.added.size());
+        for (int n = 1; n <= 10; ++n) {
+            EXPECT_EQ(items[n - 1].text, "com " + std::to_string(n));
+            EXPECT_EQ(items[n - 1].number, n);
+            EXPECT_EQ(items[n - 1].present, n == 1 && c.com1Name != "-");
+        }
+        if (c.com1Name != "-") {
+            EXPECT_EQ(items[0].name, c.com1Name);
+        }
+        for (size_t i = 0; i < c.added.size(); ++i) {
+            const PortItem& item = items[10 + i];
+            EXPECT_EQ(item.text + "|" + item.name, c.added[i]);
+            EXPECT_EQ(item.device, (dev / item.text).string());
+            EXPECT_EQ(item.number, 0);
+            EXPECT_TRUE(item.present);
+        }
+    }
+}
+
+// Windows lists its ports by number: one the list has is marked, one beyond "com 10" is added.
+TEST(SerialPortList, WindowsPortsBeyondTenAreAddedByNumber) {
+    const auto items = PortList(
+        {{3, "", "Communications Port (COM3)"}, {13, "", "USB-SERIAL CH340 (COM13)"}, {24, "", ""}},
+        [](int n) { return "//./COM" + std::to_string(n); });
+    ASSERT_EQ(items.size(), 12u);
+    EXPECT_TRUE(items[2].present);
+    EXPECT_EQ(items[2].name, "Communications Port (COM3)");
+    EXPECT_EQ(items[10].text, "com 13");
+    EXPECT_EQ(items[10].number, 13);
+    EXPECT_EQ(items[10].name, "USB-SERIAL CH340 (COM13)");
+    EXPECT_EQ(items[11].text, "com 24");
+    EXPECT_FALSE(items[0].present);
+}
+
+TEST(SerialPortList, FailedOpenNamesThePortAndWhy) {
+    const PortItem com13{"com 13", 13, "", "", true};
+    const PortItem usb{"ttyUSB0", 0, "/dev/ttyUSB0", "", true};
+    EXPECT_EQ(PortOpenFailure(com13, std::make_error_code(std::errc::no_such_file_or_directory)),
+              "Порт COM13 занят другой программой или не доступен.\nПорта нет на компьютере.");
+    EXPECT_EQ(
+        PortOpenFailure(usb, std::make_error_code(std::errc::device_or_resource_busy)),
+        "Порт ttyUSB0 занят другой программой или не доступен.\nПорт открыт другой программой.");
+    EXPECT_EQ(PortOpenFailure(com13, std::make_error_code(std::errc::permission_denied)),
+              "Порт COM13 занят другой программой или не доступен.\nПричина: нет прав доступа.");
 }
 
 TEST_F(SerialPortTest, OpensAt1200EightNoneOneRawAndSettles) {

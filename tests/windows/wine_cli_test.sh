@@ -138,9 +138,26 @@ test_port_ten_and_absent_port() {
     expect_text "absent port: message" "$err" "Порт COM7 занят другой программой или не доступен."
 }
 
+# An adapter Windows numbered COM13: listed after "com 10", reached by its number, and a message
+# with the reason when it is gone.
+test_port_thirteen() {
+    start_panel "$TMP/com13"
+    map_port 13 "$TMP/com13"
+    cli ports
+    expect_text "com 13: listed" "$out" "com 13"
+    cli probe --port "com 13"
+    expect_status "com 13: probe" 0
+    stop_panel
+    unmap_port 13
+    cli probe --port "com 13"
+    expect_status "com 13 gone: refused" 1
+    expect_text "com 13 gone: message" "$err" "Порт COM13 занят другой программой или не доступен."
+}
+
 wine_setup
 for version in 18 33 53; do test_raw_round_trip "$version"; done
 for variant in 1 3 5; do test_editor_round_trip "$variant"; done
 test_silent_and_busy
 test_port_ten_and_absent_port
+test_port_thirteen
 finish "клиент под Wine"

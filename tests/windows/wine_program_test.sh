@@ -1,6 +1,6 @@
 #!/bin/bash
 # kerma740-config.exe under Wine and an X server, driven from the keyboard as an installer would:
-# connect to the virtual panel on "com 1", read, save the configuration into a folder with
+# connect to the virtual panel on "com 13" (an adapter's number beyond the designed ten), read, save the configuration into a folder with
 # Cyrillic letters and a blank, load another file from there, write it to the panel.
 # Usage: wine_program_test.sh WINDOWS_BIN_DIR LINUX_PANEL [SCREENSHOT_DIR]
 # Environment: WINEPREFIX, KERMA_WINE_RUN, DISPLAY (a server without a window manager).
@@ -101,8 +101,12 @@ awk 'NR == 9 { printf "30\r\n"; next } { print }' "$ASCII_UNIX/factory.cfg" >"$A
 cli resave "$ASCII_WIN\\edited.cfg" "$ASCII_WIN\\memory.cfg"
 expect_status "program: the panel's configuration prepared" 0
 cp "$ASCII_UNIX/factory.cfg" "$FOLDER_UNIX/factory.cfg"
-start_panel "$TMP/com1" --memory "$ASCII_UNIX/memory.cfg" --save "$TMP/saved.cfg"
-map_port 1 "$TMP/com1"
+start_panel "$TMP/com13" --memory "$ASCII_UNIX/memory.cfg" --save "$TMP/saved.cfg"
+map_port 13 "$TMP/com13"
+# Where "com 13" is in the list: the client prints the program's list.
+cli ports
+port_index="$(printf '%s\n' "$out" | tr -d '\r' | awk -F'\t' '$1 == "com 13" { print NR - 1; exit }')"
+if [ -n "$port_index" ]; then pass "program: com 13 in the list"; else fail "program: com 13 in the list" "$out"; fi
 
 # The working folder is the Cyrillic one, so the file dialogs open there.
 (cd "$FOLDER_UNIX" && KERMA_WINE_TIMEOUT=300 exec "$KERMA_WINE_RUN" "$WIN_BIN/kerma740-config.exe" \
@@ -116,8 +120,13 @@ else
     finish "программа под Wine"
     exit 1
 fi
-shot windows_main
 xdotool windowfocus --sync "$main"
+# The focus starts on the first family box; three tabs on, past the other box and the chosen
+# system, is the port list.
+xdotool key Tab Tab Tab Home
+for ((i = 0; i < ${port_index:-0}; i++)); do xdotool key Down; done
+sleep 0.5
+shot windows_main
 xdotool key F2
 if wait_for_window "$EDITOR_TITLE" 60 >/dev/null; then pass "program: editor opened"; else fail "program: editor opened"; fi
 

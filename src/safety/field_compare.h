@@ -1,0 +1,37 @@
+#pragma once
+// The one comparison of two configurations field by field: the check of a write, the client's
+// diff and the editor's comparison with a file all name differences through it.
+#include <string>
+#include <vector>
+
+#include "headless_editor.h"
+
+namespace kerma {
+
+// Stands for the value of a field one side does not have.
+inline constexpr const char* kNoValue = "—";
+inline constexpr const char* kFieldsMatchText = "Совпадают";
+
+struct FieldDifference {
+    std::string name;  // the control's name
+    std::string left, right;
+};
+
+// The fields whose values differ: those of left in its order, then those only right has.
+[[nodiscard]] std::vector<FieldDifference> CompareFields(const FieldValues& left,
+                                                         const FieldValues& right);
+
+struct FileComparison {
+    std::string error;  // why the file could not be compared ("" when it was)
+    std::vector<FieldDifference> fields;
+};
+
+// The editor's fields against those the file shows once loaded as the editor would load it.
+// A file of another variant than the editor's is not compared.
+[[nodiscard]] FileComparison CompareWithFile(const K740Editor& editor, int variant,
+                                             const std::string& path);
+
+// "Совпадают", or one line a field: its label, the editor's value and the file's.
+[[nodiscard]] std::string ComparisonText(const FileComparison& comparison);
+
+}  // namespace kerma
