@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QProxyStyle>
 #include <QStyle>
+#include <QStyleOption>
 #include <QToolTip>
 #include <QWidget>
 #include <map>
@@ -20,6 +22,17 @@ class HintStyle : public QProxyStyle {
                   QStyleHintReturn* data) const override {
         if (hint == SH_ToolTip_WakeUpDelay) return kHintPauseMs;
         return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+    // The Windows styles draw a hint with the system theme's grey and ignore its palette.
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_PanelTipLabel) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        painter->fillRect(option->rect, option->palette.toolTipBase());
+        painter->setPen(option->palette.color(QPalette::ToolTipText));
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
     }
 };
 
