@@ -441,23 +441,27 @@ void TK740Form::fitScreen() {
     if (screen == nullptr) return;
     winId();  // the platform tells the frame's size once the window exists
     const QMargins frame = FrameOf(this);
-    const QRect free = screen->availableGeometry();
-    const QSize room(free.width() - frame.left() - frame.right(),
-                     free.height() - frame.top() - frame.bottom());
+    const QRect room = screen->availableGeometry().marginsRemoved(frame);
+    const Control& panel = model().at(fields::Panel1);
+    buttonPanel_->setFixedSize(panel.width, panel.height);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     const QSize designed = sizeHint();
-    if (designed.height() <= room.height() && designed.width() <= room.width()) return;
+    if (designed.height() > room.height() || designed.width() > room.width())
+        shrinkInto(room, designed);
+}
 
+// Resizable up to the designed size (and a scroll bar), centred in the room there is.
+void TK740Form::shrinkInto(const QRect& room, QSize designed) {
     layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
     buttonPanel_->setMinimumWidth(model().at(fields::Panel1).width * kNarrowestButtons / 100);
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize largest(designed.width() + bar, designed.height());
-    const QSize least = layout()->minimumSize();
-    setMinimumSize(std::max(least.width(), std::min(designed.width(), room.width())),
+    const QSize largest = designed + QSize(style()->pixelMetric(QStyle::PM_ScrollBarExtent), 0);
+    setMinimumSize(std::max(layout()->minimumSize().width(), std::min(designed.width(), room.width())),
                    std::min(designed.height(), 300));
     setMaximumSize(largest);
-    resize(largest.boundedTo(room));
-    move(free.left() + (room.width() - width()) / 2, free.top() + (room.height() - height()) / 2);
+    resize(largest.boundedTo(room.size()));
+    const QMargins frame = FrameOf(this);
+    move(room.left() - frame.left() + (room.width() - width()) / 2,
+         room.top() - frame.top() + (room.height() - height()) / 2);
 }
 
 void TK740Form::done(int result) {

@@ -82,6 +82,7 @@ class TK740Form : public QDialog {
     void wireButtons();
     void fitStatusPanel();
     void fitScreen();
+    void shrinkInto(const QRect& room, QSize designed);
     void placeButtons();
 
     void apply(const Control& c, ControlProperty property);

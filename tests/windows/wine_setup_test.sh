@@ -15,6 +15,9 @@ INSTALL="$USER_DIR/Local/Programs/Kerma-740"
 MENU_ENTRY="$USER_DIR/Roaming/Microsoft/Windows/Start Menu/Programs/Kerma-740.lnk"
 BACKUPS="$USER_DIR/Roaming/kerma740-config/backups"
 UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kerma-740'
+DPI_KEY='HKCU\Control Panel\Desktop'
+# A shortcut in the Start menu would otherwise become a menu entry of the Linux desktop.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winemenubuilder.exe=d"
 
 # Whether FILE holds TEXT in UTF-16 (as resources, version information and shortcuts keep it).
 has_utf16() {  # FILE TEXT
@@ -107,7 +110,8 @@ test_setup() {
 test_editor_at_150() {
     local desktop="shell,1920x1080" result="$WINEPREFIX/drive_c/fits.txt"
     rm -f "$result"
-    wine_run 30 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f
+    wine_run 30 reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d 144 /f
+    DPI_RAISED=1
     start_panel "$TMP/com1"
     map_port 1 "$TMP/com1"
     KERMA_WINE_TIMEOUT=120 "$KERMA_WINE_RUN" explorer /desktop="$desktop" \
@@ -132,10 +136,18 @@ test_editor_at_150() {
     timeout 30 wineserver -k 2>/dev/null
     wait "$program" 2>/dev/null
     stop_panel
-    wine_run 30 reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f
+    normal_dpi
+}
+
+# The prefix outlives the run: the other tests must not find it at 150 %.
+normal_dpi() {
+    [ -n "${DPI_RAISED:-}" ] || return 0
+    DPI_RAISED=""
+    KERMA_WINE_TIMEOUT=30 "$KERMA_WINE_RUN" reg delete "$DPI_KEY" /v LogPixels /f >/dev/null 2>&1
 }
 
 wine_setup
+trap 'normal_dpi; wine_cleanup' EXIT
 test_resources kerma740-config.exe "Программа задания режимов работы ППКОП Kerma-740"
 test_resources kerma740-cli.exe "Связь с ППКОП Kerma-740 из командной строки"
 test_setup
