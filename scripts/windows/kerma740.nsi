@@ -4,7 +4,9 @@
 ; user's files (configurations, the Base folder of firmware, backups) where they are.
 ; Defines from the command line: STAGE (the folder with the programs), OUTFILE, ICON, VERSION
 ; (major.minor).
-Unicode true
+; The programs are 64-bit only; so is the setup (and it runs where they run, Wine without 32-bit
+; support included).
+Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 RequestExecutionLevel user

@@ -19,12 +19,13 @@ DPI_KEY='HKCU\Control Panel\Desktop'
 # A shortcut in the Start menu would otherwise become a menu entry of the Linux desktop.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winemenubuilder.exe=d"
 
-# Whether FILE holds TEXT in UTF-16 (as resources, version information and shortcuts keep it).
-has_utf16() {  # FILE TEXT
+# Whether FILE holds TEXT in UTF-16 (as resources, version information and shortcuts keep it),
+# followed by what the Perl pattern AFTER matches.
+has_utf16() {  # FILE TEXT [AFTER]
     local pattern
     pattern="$(printf '%s' "$2" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -d ' \n' |
         sed 's/\(..\)/\\x\1/g')"
-    LC_ALL=C grep -qaP "$pattern" "$1"
+    LC_ALL=C grep -qaP "$pattern${3:-}" "$1"
 }
 
 # The resource types of an executable, as objdump lists them: 0e icon, 10 version, 18 manifest.
@@ -68,7 +69,9 @@ test_setup() {
     else
         fail "setup: programs and help in %LOCALAPPDATA%\\Programs\\Kerma-740" "$(ls -R "$INSTALL" 2>&1)"
     fi
-    if [ -f "$MENU_ENTRY" ] && has_utf16 "$MENU_ENTRY" 'AppData\Local\Programs\Kerma-740'; then
+    # The working folder: the install folder, not followed by a file name as the target is.
+    if [ -f "$MENU_ENTRY" ] &&
+        has_utf16 "$MENU_ENTRY" 'AppData\Local\Programs\Kerma-740' '(?!\x5c\x00)'; then
         pass "setup: Start-menu entry Kerma-740 working in the program's folder"
     else
         fail "setup: Start-menu entry Kerma-740 working in the program's folder"
