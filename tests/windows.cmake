@@ -12,4 +12,5 @@ endif()
 if(CMAKE_CROSSCOMPILING AND WIN32)
   # For the Wine tests (tests/windows/wine_setup_test.sh): is a window inside the free area?
   add_executable(window_fits windows/window_fits.cpp)
+  target_link_libraries(window_fits PRIVATE shell32)
 endif()

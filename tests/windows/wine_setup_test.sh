@@ -110,34 +110,24 @@ test_setup() {
 }
 
 # A laptop at 150 %: Wine's desktop named "shell" has a taskbar, which the free area leaves out.
+# window_fits starts the program in that desktop, connects and measures the editor.
 test_editor_at_150() {
-    local desktop="shell,1920x1080" result="$WINEPREFIX/drive_c/fits.txt"
+    local result="$WINEPREFIX/drive_c/fits.txt" program
     rm -f "$result"
     wine_run 30 reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d 144 /f
     DPI_RAISED=1
     start_panel "$TMP/com1"
     map_port 1 "$TMP/com1"
-    KERMA_WINE_TIMEOUT=120 "$KERMA_WINE_RUN" explorer /desktop="$desktop" \
-        "$WIN_BIN/kerma740-config.exe" >/dev/null 2>&1 &
-    local program=$! i id=""
-    for ((i = 0; i < 300 && -z "$id"; i++)); do
-        sleep 0.2
-        id="$(xdotool search --name "Wine desktop" 2>/dev/null | head -1)"
-    done
-    sleep 3
-    # F2 on the main window: connect, and the editor opens.
-    [ -n "$id" ] && xdotool windowfocus "$id" 2>/dev/null
-    xdotool key F2
-    KERMA_WINE_TIMEOUT=90 "$KERMA_WINE_RUN" explorer /desktop="$desktop" \
-        "$WIN_BIN/window_fits.exe" "Kerma 740" 'C:\fits.txt' 60 >/dev/null 2>&1
-    for ((i = 0; i < 700 && ! -s "$result"; i++)); do sleep 0.1; done
+    program="$(winepath -w "$WIN_BIN/kerma740-config.exe" 2>/dev/null)"
+    wine_run 180 explorer /desktop=shell,1920x1080 "$(winepath -w "$WIN_BIN/window_fits.exe" 2>/dev/null)" \
+        'C:\fits.txt' "$program"
+    local i
+    for ((i = 0; i < 1500 && ! -s "$result"; i++)); do sleep 0.1; done
     case "$(cat "$result" 2>/dev/null)" in
         fits*) pass "editor at 150 %: inside the free area ($(cat "$result"))" ;;
         *) fail "editor at 150 %: inside the free area" "$(cat "$result" 2>/dev/null)" ;;
     esac
-    kill "$program" 2>/dev/null
     timeout 30 wineserver -k 2>/dev/null
-    wait "$program" 2>/dev/null
     stop_panel
     normal_dpi
 }
