@@ -194,8 +194,9 @@ TEST_F(K740FormTest, HintsAreLime) {
     QWidget* button = Widget<QWidget>("DefaultButton");
     QToolTip::showText(button->mapToGlobal(QPoint(5, 5)), "Заводские установки F7", button);
     QWidget* tip = nullptr;
+    // Not asked to be visible yet: the Windows style may still be rolling it out.
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->inherits("QTipLabel") && w->isVisible()) tip = w;
+        if (w->inherits("QTipLabel")) tip = w;
     ASSERT_NE(tip, nullptr);
     const QImage image = tip->grab().toImage();
     EXPECT_EQ(image.pixelColor(image.width() - 4, image.height() / 2), QColor(0, 255, 0));
