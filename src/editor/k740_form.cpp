@@ -42,6 +42,9 @@ constexpr const char* kStatusBar = fields::StatusBar1;
 // On a narrow screen the buttons may give up this share of their width (in per cent) and stay
 // whole; the longest caption still fits.
 constexpr int kNarrowestButtons = 85;
+// Kept free below a window that had to shrink: Wine at 150 % draws the frame a few pixels taller
+// than it reports, and a status bar cut at its foot is what the shrinking is for.
+constexpr int kFrameSlack = 8;
 // What the status bar keeps around each of its widgets.
 constexpr int kStatusBarMargins = 12;
 
@@ -458,7 +461,7 @@ void TK740Form::shrinkInto(const QRect& room, QSize designed) {
     setMinimumSize(std::max(layout()->minimumSize().width(), std::min(designed.width(), room.width())),
                    std::min(designed.height(), 300));
     setMaximumSize(largest);
-    resize(largest.boundedTo(room.size()));
+    resize(largest.boundedTo(room.size() - QSize(0, kFrameSlack)));
     const QMargins frame = FrameOf(this);
     move(room.left() - frame.left() + (room.width() - width()) / 2,
          room.top() - frame.top() + (room.height() - height()) / 2);

@@ -122,7 +122,10 @@ test_editor_at_150() {
     wine_run 180 explorer /desktop=shell,1920x1080 "$(winepath -w "$WIN_BIN/window_fits.exe" 2>/dev/null)" \
         'C:\fits.txt' "$program"
     local i
-    for ((i = 0; i < 1500 && ! -s "$result"; i++)); do sleep 0.1; done
+    for ((i = 0; i < 1500; i++)); do
+        [ -s "$result" ] && break
+        sleep 0.1
+    done
     case "$(cat "$result" 2>/dev/null)" in
         fits*) pass "editor at 150 %: inside the free area ($(cat "$result"))" ;;
         *) fail "editor at 150 %: inside the free area" "$(cat "$result" 2>/dev/null)" ;;
