@@ -9,6 +9,7 @@
 #include "cli_exit_status.h"
 #include "cli_files.h"
 #include "cli_safety.h"
+#include "console_output.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -44,21 +45,32 @@ const Command kCommands[] = {
     {"backups", "backups", [](const Args& a) { return kerma::cli::Backups(a); }},
 };
 
-int Usage() {
-    std::cerr << "Использование:\n";
+#ifdef _WIN32
+constexpr const char* kPortUsage =
+    "ПОРТ: \"com N\", например \"com 3\" (порты компьютера: kerma740-cli ports).\n";
+#else
+constexpr const char* kPortUsage =
+    "ПОРТ: путь к устройству (/dev/ttyUSB0), его имя (ttyUSB0) или \"com N\" (kerma740-cli ports).\n";
+#endif
+
+// Asked for (--help) it goes to the output and the run succeeds; after a wrong command line it
+// goes to the error stream.
+int Usage(bool asked = false) {
+    std::ostream& out = asked ? std::cout : std::cerr;
+    out << "Использование:\n";
     for (const Command& command : kCommands)
-        std::cerr << "  kerma740-cli " << command.usage << "\n";
-    std::cerr << "ПОРТ: путь к устройству (/dev/ttyUSB0) или \"com N\".\n"
-                 "read и write работают как программа: файл проходит через редактор и его\n"
-                 "проверки. --raw: блоки прибора как есть, байт в байт, без редактора.\n"
-                 "--verify: после записи считать оба блока и сравнить их с записанными.\n"
-                 "write сначала считывает конфигурацию прибора и сохраняет её резервную копию\n"
-                 "(до 25 с на 1200 бод); --no-backup: записать без неё.\n"
-                 "Считанные конфигурации сохраняются как резервные копии (kerma740-cli backups).\n"
-                 "Код завершения: 0 выполнено; 1 отказ или ошибка (прибор, порт, проверка,\n"
-                 "файл результата; у diff: файлы различаются); 2 неверные аргументы или\n"
-                 "входной файл не прочитан или не является файлом конфигурации.\n";
-    return kerma::cli::kUnusable;
+        out << "  kerma740-cli " << command.usage << "\n";
+    out << kPortUsage
+        << "read и write работают как программа: файл проходит через редактор и его\n"
+           "проверки. --raw: блоки прибора как есть, байт в байт, без редактора.\n"
+           "--verify: после записи считать оба блока и сравнить их с записанными.\n"
+           "write сначала считывает конфигурацию прибора и сохраняет её резервную копию\n"
+           "(до 25 с на 1200 бод); --no-backup: записать без неё.\n"
+           "Считанные конфигурации сохраняются как резервные копии (kerma740-cli backups).\n"
+           "Код завершения: 0 выполнено; 1 отказ или ошибка (прибор, порт, проверка,\n"
+           "файл результата; у diff: файлы различаются); 2 неверные аргументы или\n"
+           "входной файл не прочитан или не является файлом конфигурации.\n";
+    return asked ? kerma::cli::kDone : kerma::cli::kUnusable;
 }
 
 // The arguments as UTF-8. On Windows argv is in the ANSI code page, which cannot hold every file
@@ -67,7 +79,6 @@ Args Arguments(int argc, char** argv) {
 #ifdef _WIN32
     (void)argc;
     (void)argv;
-    SetConsoleOutputCP(CP_UTF8);
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     Args args;
@@ -88,8 +99,10 @@ Args Arguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    kerma::cli::UseConsoleOutput();
     const Args args = Arguments(argc, argv);
     if (args.size() < 2) return Usage();
+    if (args[1] == "--help" || args[1] == "-h" || args[1] == "/?") return Usage(true);
     for (const Command& command : kCommands) {
         if (command.name == args[1]) return command.run(Args(args.begin() + 2, args.end()));
     }

@@ -91,5 +91,7 @@ echo "Тесты Windows под Wine: клиент и виртуальный п�
 bash tests/windows/wine_cli_test.sh "$WIN_BIN" "$ROOT/build/bin/kerma740-panel" || status=1
 echo "Тесты Windows под Wine: программа и виртуальный прибор."
 bash tests/windows/wine_program_test.sh "$WIN_BIN" "$ROOT/build/bin/kerma740-panel" "${KERMA_WINE_SHOTS:-}" || status=1
+echo "Тесты Windows под Wine: установка, ресурсы, окно при 150 %."
+bash tests/windows/wine_setup_test.sh "$WIN_BIN" "$ROOT/dist/kerma740-setup.exe" "$ROOT/build/bin/kerma740-panel" || status=1
 [ "$status" -eq 0 ] && echo "Тесты Windows пройдены."
 exit "$status"

@@ -8,3 +8,9 @@ if(KERMA_GUI)
   kerma_test(program_windows_test SOURCES gui/program_windows_test.cpp
              LIBS kerma_app kerma_sim Qt6::Test LABEL gui)
 endif()
+
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  # For the Wine tests (tests/windows/wine_setup_test.sh): is a window inside the free area?
+  add_executable(window_fits windows/window_fits.cpp)
+  target_link_libraries(window_fits PRIVATE shell32)
+endif()

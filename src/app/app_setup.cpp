@@ -1,6 +1,7 @@
 #include "app_setup.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <QTranslator>
 #include <cstring>
@@ -63,6 +64,10 @@ void SetUpApplication(QApplication& app) {
     // titles are the panel's own.
     // The file dialog names file types in the language of the default locale.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icon/kerma740-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     InstallQtRussianTexts(app);
     SetFileDialogPlace(QStringLiteral("Резервные копии"), QString::fromStdString(BackupFolder()));
 }

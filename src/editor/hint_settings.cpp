@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QProxyStyle>
 #include <QStyle>
+#include <QStyleOption>
 #include <QToolTip>
 #include <QWidget>
 #include <map>
@@ -21,7 +23,27 @@ class HintStyle : public QProxyStyle {
         if (hint == SH_ToolTip_WakeUpDelay) return kHintPauseMs;
         return QProxyStyle::styleHint(hint, option, widget, data);
     }
+    // The Windows styles draw a hint with the system theme's grey and ignore its palette.
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_PanelTipLabel) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        painter->fillRect(option->rect, option->palette.toolTipBase());
+        painter->setPen(option->palette.color(QPalette::ToolTipText));
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+    }
 };
+
+QPalette HintPalette() {
+    QPalette palette = QToolTip::palette();
+    for (auto role : {QPalette::ToolTipBase, QPalette::Window})
+        palette.setColor(role, QColor(0, 255, 0));
+    for (auto role : {QPalette::ToolTipText, QPalette::WindowText, QPalette::Text})
+        palette.setColor(role, Qt::black);
+    return palette;
+}
 
 // Shows every hint itself, to keep it up for the full time and to feed the mirrors.
 class HintFilter : public QObject {
@@ -36,6 +58,8 @@ class HintFilter : public QObject {
         const QString hint = widget->toolTip();
         if (hint.isEmpty()) return false;
         auto* help = static_cast<QHelpEvent*>(event);
+        // Windows hands the hints its own colours again whenever a system setting changes.
+        QToolTip::setPalette(HintPalette());
         QToolTip::showText(help->globalPos(), hint, widget, QRect(), kHintHidePauseMs);
         auto copy = mirrors;
         for (auto& [id, mirror] : copy) mirror(hint);
@@ -60,12 +84,7 @@ void InstallHintSettings() {
     if (installed || qApp == nullptr) return;
     installed = true;
     QApplication::setStyle(new HintStyle(QApplication::style()->name()));
-    QPalette palette = QToolTip::palette();
-    palette.setColor(QPalette::ToolTipBase, QColor(0, 255, 0));
-    palette.setColor(QPalette::ToolTipText, Qt::black);
-    palette.setColor(QPalette::Window, QColor(0, 255, 0));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    QToolTip::setPalette(palette);
+    QToolTip::setPalette(HintPalette());
     Filter();
 }
 

@@ -11,11 +11,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "editor_widgets.h"
 #include "fields/partition_fields.h"
@@ -36,6 +39,12 @@ bool IsEdit(ControlKind kind) {
 }
 
 constexpr const char* kStatusBar = fields::StatusBar1;
+// On a narrow screen the buttons may give up this share of their width (in per cent) and stay
+// whole; the longest caption still fits.
+constexpr int kNarrowestButtons = 85;
+// Kept free below a window that had to shrink: Wine at 150 % draws the frame a few pixels taller
+// than it reports, and a status bar cut at its foot is what the shrinking is for.
+constexpr int kFrameSlack = 8;
 // What the status bar keeps around each of its widgets.
 constexpr int kStatusBarMargins = 12;
 
@@ -44,6 +53,38 @@ int StatusPanelIndex(const Control& c) {
     if (c.name == kStatusPanel0) return 0;
     if (c.name == kStatusPanel1) return 1;
     return -1;
+}
+
+// Holds the pages. It asks for the pages' whole size, so where the screen has room the window is
+// exactly as designed; on a screen too small it gives up height and scrolls the pages.
+class PagesArea : public QScrollArea {
+  public:
+    explicit PagesArea(QWidget* parent) : QScrollArea(parent) {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+        viewport()->installEventFilter(this);
+    }
+    QSize sizeHint() const override {
+        return widget() != nullptr ? widget()->sizeHint() : QScrollArea::sizeHint();
+    }
+
+  protected:
+    // The pages grow or shrink (a row of tabs comes or goes): the window follows.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == viewport() && event->type() == QEvent::LayoutRequest) updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
+};
+
+// The window's frame, as far as it is known before it is shown; without a window manager's
+// answer yet, a title bar and a border of the style's size.
+QMargins FrameOf(QWidget* window) {
+    QWindow* handle = window->windowHandle();
+    QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
+    if (!frame.isNull()) return frame;
+    const int border = window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
+    const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return {border, title + border, border, border};
 }
 
 }  // namespace
@@ -77,16 +118,20 @@ void TK740Form::buildFrame() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);  // a dialog border: not resizable
+    layout->setSizeConstraint(QLayout::SetFixedSize);  // a dialog border, unless the screen is small
 
     const Control& panel = model().at(fields::Panel1);
-    QWidget* buttons = createWidget(panel, this);
-    buttons->setFixedSize(panel.width, panel.height);
-    layout->addWidget(buttons);
+    buttonPanel_ = createWidget(panel, this);
+    buttonPanel_->setFixedSize(panel.width, panel.height);
+    buttonPanel_->installEventFilter(this);
+    layout->addWidget(buttonPanel_);
     buildChildren(panel.name);
 
-    QWidget* pages = createWidget(model().at(fields::PageControl), this);
-    layout->addWidget(pages);
+    auto* area = new PagesArea(this);
+    area->setObjectName("PagesArea");
+    QWidget* pages = createWidget(model().at(fields::PageControl), area);
+    area->setWidget(pages);
+    layout->addWidget(area, 1);
     buildChildren(fields::PageControl);
     applyCurrentPage(model().at(fields::PageControl));
 
@@ -386,13 +431,63 @@ void TK740Form::setTransferProgress(int percent) {
     if (percent >= 0) progress_->setValue(std::min(percent, 100));
 }
 
+void TK740Form::setVisible(bool visible) {
+    if (visible && !isVisible()) fitScreen();
+    QDialog::setVisible(visible);
+}
+
+// Where the designed window fits the free area of its screen (the taskbar left out), it is the
+// designed fixed-size window. Where it does not (a laptop screen at 150 %), it takes what there
+// is and the pages scroll between the buttons and the status bar, which stay in sight.
+void TK740Form::fitScreen() {
+    QScreen* screen = this->screen();
+    if (screen == nullptr) return;
+    winId();  // the platform tells the frame's size once the window exists
+    const QMargins frame = FrameOf(this);
+    const QRect room = screen->availableGeometry().marginsRemoved(frame);
+    const Control& panel = model().at(fields::Panel1);
+    buttonPanel_->setFixedSize(panel.width, panel.height);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    const QSize designed = sizeHint();
+    if (designed.height() > room.height() || designed.width() > room.width())
+        shrinkInto(room, designed);
+}
+
+// Resizable up to the designed size (and a scroll bar), centred in the room there is.
+void TK740Form::shrinkInto(const QRect& room, QSize designed) {
+    layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+    buttonPanel_->setMinimumWidth(model().at(fields::Panel1).width * kNarrowestButtons / 100);
+    const QSize largest = designed + QSize(style()->pixelMetric(QStyle::PM_ScrollBarExtent), 0);
+    setMinimumSize(std::max(layout()->minimumSize().width(), std::min(designed.width(), room.width())),
+                   std::min(designed.height(), 300));
+    setMaximumSize(largest);
+    resize(largest.boundedTo(room.size() - QSize(0, kFrameSlack)));
+    const QMargins frame = FrameOf(this);
+    move(room.left() - frame.left() + (room.width() - width()) / 2,
+         room.top() - frame.top() + (room.height() - height()) / 2);
+}
+
 void TK740Form::done(int result) {
     if (hooks.canClose && !hooks.canClose()) return;
     if (hooks.onClose) hooks.onClose();
     QDialog::done(result);
 }
 
+// The buttons keep their places in proportion when the window is narrower than designed.
+void TK740Form::placeButtons() {
+    const Control& panel = model().at(fields::Panel1);
+    const double scale = static_cast<double>(buttonPanel_->width()) / panel.width;
+    for (const Control* button : model().children(panel.name)) {
+        QWidget* w = find(button->name);
+        if (w == nullptr) continue;
+        const int left = static_cast<int>(button->left * scale);
+        const int right = static_cast<int>((button->left + button->width) * scale);
+        w->setGeometry(left, button->top, right - left, button->height);
+    }
+}
+
 bool TK740Form::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == buttonPanel_ && event->type() == QEvent::Resize) placeButtons();
     // A click into a code or key field selects its whole text (a rule on the field's click).
     if (event->type() == QEvent::MouseButtonRelease && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);

@@ -58,6 +58,8 @@ class TK740Form : public QDialog {
     QWidget* widget(std::string_view name);
     [[nodiscard]] int widgetCount() const { return static_cast<int>(widgets_.size()); }
 
+    void setVisible(bool visible) override;
+
   protected:
     // Every way of closing (the title bar, Escape, accept/reject) ends here.
     void done(int result) override;
@@ -79,6 +81,9 @@ class TK740Form : public QDialog {
     void fitScrollContent(const Control& scrollBox);
     void wireButtons();
     void fitStatusPanel();
+    void fitScreen();
+    void shrinkInto(const QRect& room, QSize designed);
+    void placeButtons();
 
     void apply(const Control& c, ControlProperty property);
     void applyAll(const Control& c);
@@ -100,6 +105,7 @@ class TK740Form : public QDialog {
     std::unordered_map<std::string, PageSlot> tabs_;      // tab sheets: their page control
     QHash<QWidget*, QString> names_;                      // widget -> control name
     std::set<std::string> builtPages_;
+    QWidget* buttonPanel_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* panels_[2] = {nullptr, nullptr};
     QProgressBar* progress_ = nullptr;

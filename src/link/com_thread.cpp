@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "keep_awake.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -260,7 +262,10 @@ void TComThread::run() {
     channel_->purgeReceive();
     channel_->purgeTransmit();
     ExchangeContext ctx{*channel_, clock_, state_, *proxy_, terminated_};
-    RunExchange(op_, data_, ctx);
+    {
+        KeepAwake awake(op_);
+        RunExchange(op_, data_, ctx);
+    }
     proxy_->flush();
     if (!superseded_) {
         channel_->purgeReceive();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "keep_awake.h"
+
 namespace kerma {
 
 void ExchangeQueue::add(LinkOperation op, Block data) {
@@ -18,6 +20,7 @@ void ExchangeQueue::run(ByteChannel& channel, Clock& clock, LinkState& state, Li
         channel.purgeReceive();
         channel.purgeTransmit();
         ExchangeContext ctx{channel, clock, state, host, terminated_};
+        KeepAwake awake(op);
         RunExchange(op, data, ctx);
     }
     running_ = false;

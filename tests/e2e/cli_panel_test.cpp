@@ -200,7 +200,7 @@ TEST(CliPanelFaultTest, PanelThatNeverGetsReadyIsGivenUp) {
 }
 
 // The port named is the port asked for; usage and unusable input files exit with 2, a port or a
-// panel that fails with 1.
+// panel that fails with 1; the usage asked for with --help is a run that succeeded.
 TEST(CliPanelFaultTest, MessagesNameThePortAndStatusesFollowTheTable) {
     TempDir dir;
     auto probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", dir.file("absent")});
@@ -228,6 +228,9 @@ TEST(CliPanelFaultTest, MessagesNameThePortAndStatusesFollowTheTable) {
         EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_FALSE(run.err.empty());
     }
+    const auto help = RunProgram(dir, "kerma740-cli", {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Использование:"), std::string::npos) << help.out;
 }
 
 // The exclusive-open flag of a pseudo-terminal outlives the close; a port layer that does not clear

@@ -9,8 +9,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 #include "scripted_prompts.h"
 #include "ui_test_app.h"
@@ -182,6 +188,47 @@ TEST_F(K740FormTest, LogosCarryTheMakersTwoLineHint) {
     EXPECT_EQ(m.at("Image3").hint, "Соединение с сайтом\nVolmar (www.example.org)");
     EXPECT_EQ(Widget<QWidget>("Image1")->toolTip(),
               QString::fromUtf8("Соединение с сайтом\nVolmar (www.example.org)"));
+}
+
+// A hint shows lime with dark text whatever the platform's style draws hints with, also after
+// the platform handed the hints its own colours (Windows does so when a setting changes).
+TEST_F(K740FormTest, HintsAreLime) {
+    QWidget* button = Widget<QWidget>("DefaultButton");
+    QToolTip::setPalette(QPalette());
+    QHelpEvent hint(QEvent::ToolTip, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(button, &hint);
+    QWidget* tip = nullptr;
+    // Not asked to be visible yet: the Windows style may still be rolling it out.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->inherits("QTipLabel")) tip = w;
+    ASSERT_NE(tip, nullptr);
+    const QImage image = tip->grab().toImage();
+    EXPECT_EQ(image.pixelColor(image.width() - 4, image.height() / 2), QColor(0, 255, 0));
+    QToolTip::hideText();
+}
+
+// Where the screen has room the window is the designed one and keeps its size. On a laptop's
+// small free area it fits inside it: the pages scroll, the buttons and the status bar stay.
+TEST_F(K740FormTest, WindowFitsTheFreeAreaOfItsScreen) {
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    QScreen* small = nullptr;
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().height() < form.height()) small = screen;
+    if (small == nullptr) GTEST_SKIP() << "every screen has room for the designed window";
+
+    TK740Form laptop{EditorOptions{}, nullptr, &prompts};
+    laptop.setScreen(small);
+    laptop.show();
+    QApplication::processEvents();
+    const QRect free = small->availableGeometry();
+    EXPECT_TRUE(free.contains(laptop.frameGeometry())) << laptop.frameGeometry().height();
+    EXPECT_TRUE(laptop.findChild<QScrollArea*>("PagesArea")->verticalScrollBar()->isVisible());
+    const auto inSight = [&](QWidget* w) {
+        return laptop.rect().contains(QRect(w->mapTo(&laptop, QPoint(0, 0)), w->size()));
+    };
+    EXPECT_TRUE(inSight(laptop.widget("DefaultButton")));
+    EXPECT_TRUE(inSight(laptop.widget("BitBtn1")));
+    EXPECT_TRUE(inSight(laptop.findChild<QStatusBar*>()));
 }
 
 TEST_F(K740FormTest, FocusSetByARuleReachesTheWidget) {

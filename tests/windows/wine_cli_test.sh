@@ -154,7 +154,18 @@ test_port_thirteen() {
     expect_text "com 13 gone: message" "$err" "Порт COM13 занят другой программой или не доступен."
 }
 
+# In a console the Russian is written as characters, whatever the console's code page; --help
+# is a successful run. script(1) gives the client a terminal, which Wine makes a console.
+test_console_and_help() {
+    script -qec "KERMA_WINE_TIMEOUT=60 '$KERMA_WINE_RUN' '$CLI' --help" /dev/null >"$TMP/console" 2>&1
+    status=$?
+    expect_status "console: --help" 0
+    expect_text "console: Russian shown" "$(tr -d '\r' <"$TMP/console")" "Использование:"
+    expect_text "console: the port example is \"com N\"" "$(cat "$TMP/console")" '"com 3"'
+}
+
 wine_setup
+test_console_and_help
 for version in 18 33 53; do test_raw_round_trip "$version"; done
 for variant in 1 3 5; do test_editor_round_trip "$variant"; done
 test_silent_and_busy
