@@ -10,6 +10,7 @@
 #include "cli_files.h"
 #include "cli_safety.h"
 #include "console_output.h"
+#include "utf8_path.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -50,7 +51,8 @@ constexpr const char* kPortUsage =
     "ПОРТ: \"com N\", например \"com 3\" (порты компьютера: kerma740-cli ports).\n";
 #else
 constexpr const char* kPortUsage =
-    "ПОРТ: путь к устройству (/dev/ttyUSB0), его имя (ttyUSB0) или \"com N\" (kerma740-cli ports).\n";
+    "ПОРТ: путь к устройству (/dev/ttyUSB0), его имя (ttyUSB0) или \"com N\" (kerma740-cli "
+    "ports).\n";
 #endif
 
 // Asked for (--help) it goes to the output and the run succeeds; after a wrong command line it
@@ -58,8 +60,7 @@ constexpr const char* kPortUsage =
 int Usage(bool asked = false) {
     std::ostream& out = asked ? std::cout : std::cerr;
     out << "Использование:\n";
-    for (const Command& command : kCommands)
-        out << "  kerma740-cli " << command.usage << "\n";
+    for (const Command& command : kCommands) out << "  kerma740-cli " << command.usage << "\n";
     out << kPortUsage
         << "read и write работают как программа: файл проходит через редактор и его\n"
            "проверки. --raw: блоки прибора как есть, байт в байт, без редактора.\n"
@@ -82,13 +83,7 @@ Args Arguments(int argc, char** argv) {
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     Args args;
-    for (int i = 0; wide != nullptr && i < count; ++i) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
-        if (size > 1)
-            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
-        args.push_back(std::move(arg));
-    }
+    for (int i = 0; wide != nullptr && i < count; ++i) args.push_back(kerma::Utf8Text(wide[i]));
     LocalFree(wide);
     return args;
 #else

@@ -8,6 +8,7 @@
 
 #include "serial_port.h"
 #include "system_error_text.h"
+#include "utf8_path.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -90,13 +91,6 @@ bool IsHeld(const std::error_code& e) {
 }
 
 #ifdef _WIN32
-std::string Utf8(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
-    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 // "COM13" -> 13; 0 for anything else.
 int ComNumberOf(const std::string& name) {
     if (name.size() < 4 || name.size() > 6) return 0;
@@ -130,7 +124,7 @@ std::map<int, std::string> FriendlyNames() {
             SetupDiGetDeviceRegistryPropertyW(set, &info, SPDRP_FRIENDLYNAME, nullptr,
                                               reinterpret_cast<BYTE*>(friendly),
                                               sizeof(friendly) - sizeof(wchar_t), nullptr)) {
-            if (const int n = ComNumberOf(Utf8(port)); n > 0) names[n] = Utf8(friendly);
+            if (const int n = ComNumberOf(Utf8Text(port)); n > 0) names[n] = Utf8Text(friendly);
         }
     }
     SetupDiDestroyDeviceInfoList(set);
@@ -153,7 +147,7 @@ std::vector<FoundPort> WindowsSerialPorts() {
                                           reinterpret_cast<BYTE*>(data), &dataSize);
         if (result == ERROR_NO_MORE_ITEMS) break;
         if (result != ERROR_SUCCESS || type != REG_SZ) continue;
-        const int n = ComNumberOf(Utf8(data));
+        const int n = ComNumberOf(Utf8Text(data));
         if (n <= 0) continue;
         const auto name = names.find(n);
         found.push_back({n, "", name == names.end() ? "" : name->second});

@@ -21,4 +21,10 @@ namespace kerma {
     return std::string(utf8.begin(), utf8.end());
 }
 
+// A text the system gives as UTF-16 (Windows: the registry, the wide environment and command
+// line), as UTF-8; a path converts it the same way on every system.
+[[nodiscard]] inline std::string Utf8Text(const wchar_t* text) {
+    return text != nullptr ? Utf8Text(std::filesystem::path(text)) : std::string();
+}
+
 }  // namespace kerma

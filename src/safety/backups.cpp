@@ -118,14 +118,7 @@ std::string ChosenFolder() {
 #ifdef _WIN32
     std::wstring name;
     for (const char* c = kBackupFolderVariable; *c != '\0'; ++c) name += static_cast<wchar_t>(*c);
-    const wchar_t* value = _wgetenv(name.c_str());
-    if (value == nullptr) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, value, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return {};
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, value, -1, out.data(), size, nullptr, nullptr);
-    out.pop_back();
-    return out;
+    return Utf8Text(_wgetenv(name.c_str()));
 #else
     const char* value = std::getenv(kBackupFolderVariable);
     return value != nullptr ? value : "";

@@ -39,6 +39,8 @@ std::unique_ptr<QTextDocument> Document(const std::string& html) {
 
 std::optional<std::string> RenderPdfReport(const std::string& html) {
     auto document = Document(html);
+    // Rendered into memory, never into the file: the caller checks the document is whole and
+    // hands it to ReplaceFileWhole.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
