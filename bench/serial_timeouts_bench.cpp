@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     kerma::LinkState state;
     kerma::SyncLink host(port, kerma::SystemClock::instance(), state);
     const std::atomic<bool> terminated{false};
-    kerma::ExchangeContext ctx{port, kerma::SystemClock::instance(), state, host, terminated};
+    kerma::ExchangeContext ctx{port, kerma::SystemClock::instance(), state,
+                               [&host](const kerma::HostCall& call) { call(host); }, terminated};
     Report("ReadByte until the time-out", 3, [&] { (void)kerma::ReadByte(ctx); });
     return 0;
 }

@@ -80,9 +80,8 @@ class Bench {
     }
     Run write() {
         SyncLink chain(port_, SystemClock::instance(), state_);
-        chain.setSettingsToWrite(Pattern(SettingsLength(kLayout), 1));
         return Timed([&] {
-            chain.run(LinkOperation::WriteCodes, Pattern(CodesLength(kLayout), 2));
+            chain.run(WriteChain(Pattern(CodesLength(kLayout), 2), Pattern(SettingsLength(kLayout), 1)));
             return chain.verdict() == LinkResult::Written;
         });
     }
@@ -93,7 +92,7 @@ class Bench {
         if (!state_.uploadReady) return {};
         SyncLink chain(port_, SystemClock::instance(), state_);
         return Timed([&] {
-            chain.run(LinkOperation::FirmwareUpload, FirmwareImage());
+            chain.run(LinkStep{LinkOperation::FirmwareUpload, FirmwareImage(), {}, {}});
             return chain.verdict() == LinkResult::FirmwareLoaded;
         });
     }

@@ -271,13 +271,12 @@ int Write(const std::vector<std::string>& args) {
     KeepPanelHeader(image.settings, header, s.link.settings());
     const Block settings = Fit(image.settings, SettingsLength(s.state.layoutCode));
     const Block codes = Fit(image.codes, CodesLength(s.state.layoutCode));
-    s.link.setSettingsToWrite(settings);
-    s.link.run(LinkOperation::WriteCodes, codes);
+    s.link.run(WriteChain(codes, settings));
     if (s.link.verdict() != LinkResult::Written) {
         const int status = FailOutcome(s.link);
         // The panel took the codes block and not the settings block: they no longer belong
         // together, and the installer must hear it with the way back.
-        if (s.link.chained(LinkOperation::WriteSettings)) std::cerr << WriteCutText(backup) << "\n";
+        if (s.link.codesTaken()) std::cerr << WriteCutText(backup) << "\n";
         return status;
     }
     std::cerr << "Запись конфигурации завершена\n";

@@ -61,19 +61,13 @@ class NoWait final : public Clock {
 
 class UploadHost final : public LinkHost {
   public:
-    void outcome(int32_t code, int) override {
-        loaded = loaded || code == LinkResult::FirmwareLoaded;
-    }
-    void progress(int) override {}
-    void linkLost() override {}
-    void codesRead(Block) override {}
-    void settingsRead(Block, bool) override {}
-    void readFinished() override {}
-    void writeFinished() override {}
-    Block buildSettingsImage() override { return {}; }
-    void startExchange(LinkOperation, Block) override {}
-    void uploadFinished() override {}
-    void reconnect() override {}
+    void outcome(int32_t, int) override {}
+    void progress(LinkOperation, int, int) override {}
+    void identified(Block) override {}
+    void configurationRead(Block, Block) override {}
+    void codesWritten() override {}
+    void configurationWritten() override {}
+    void uploadEnded(bool accepted) override { loaded = loaded || accepted; }
     bool loaded = false;
 };
 
@@ -83,8 +77,9 @@ void CheckUpload(const Block& image) {
     LinkState state;
     UploadHost host;
     std::atomic<bool> terminated{false};
-    ExchangeContext ctx{panel, clock, state, host, terminated};
-    RunExchange(LinkOperation::FirmwareUpload, image, ctx);
+    ExchangeContext ctx{panel, clock, state, [&host](const HostCall& call) { call(host); },
+                        terminated};
+    (void)RunExchange(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}}, ctx);
     Check(host.loaded && panel.sent.size() == image.size());
     Check(std::equal(panel.sent.begin(), panel.sent.end(), image.begin()));
 }

@@ -101,60 +101,55 @@ class CheckingHost final : public LinkHost {
     CheckingHost(LinkOperation op, const Block& data, HostilePanel& line, LinkState& state)
         : op_(op), data_(data), line_(line), state_(state) {}
 
-    void outcome(int32_t code, int) override {
-        if (code == LinkResult::Written) {
-            Check(op_ == LinkOperation::WriteSettings && sentWhole() && confirmed());
-        }
-        if (code == LinkResult::FirmwareLoaded) {
-            Check(op_ == LinkOperation::FirmwareUpload && sentWhole() && confirmed());
-        }
-        if (code == LinkResult::Read) {
-            Check(op_ == LinkOperation::ReadSettings && !state_.identifyPending);
-        }
-    }
-    void progress(int percent) override {
+    void outcome(int32_t, int) override {}
+    void progress(LinkOperation op, int done, int total) override {
+        Check(op == op_ && done > 0 && done <= total);
+        if (op != LinkOperation::FirmwareUpload) return;
+        const int percent = done * 100 / total;
         Check(percent >= lastPercent_ && percent <= 100);
         lastPercent_ = percent;
     }
-    void blockProgress(LinkOperation op, int done, int total) override {
-        Check(op == op_ && done > 0 && done <= total);
-    }
-    void linkLost() override { Check(op_ == LinkOperation::Handshake); }
-    void codesRead(Block block) override {
-        Check(op_ == LinkOperation::ReadCodes);
+    void identified(Block block) override {
+        Check(op_ == LinkOperation::ReadSettings && state_.identifyPending);
         checkFrame(block);
     }
-    void settingsRead(Block block, bool) override {
-        Check(op_ == LinkOperation::ReadSettings);
-        checkFrame(block);
-    }
-    void readFinished() override {
+    void configurationRead(Block settings, Block) override {
         Check(op_ == LinkOperation::ReadSettings && !state_.identifyPending);
+        checkFrame(settings);
     }
-    void writeFinished() override { Check(op_ == LinkOperation::WriteSettings); }
-    Block buildSettingsImage() override {
-        Check(op_ == LinkOperation::WriteCodes && sentWhole());
-        return Block(static_cast<size_t>(SettingsLength(state_.layoutCode)), 0x5A);
+    void codesWritten() override {
+        Check(op_ == LinkOperation::WriteCodes && sentWhole() && confirmed());
     }
-    void startExchange(LinkOperation next, Block) override {
+    void configurationWritten() override {
+        Check(op_ == LinkOperation::WriteSettings && sentWhole() && confirmed());
+    }
+    void uploadEnded(bool accepted) override {
+        Check(op_ == LinkOperation::FirmwareUpload);
+        if (accepted) Check(sentWhole() && confirmed());
+    }
+
+    // How the exchange ended: what follows it, and a lost line only where nobody answered.
+    void checkEnd(const ExchangeEnd& end) const {
+        if (end.lineLost) Check(op_ == LinkOperation::Handshake && !end.next);
+        if (!end.next) return;
         switch (op_) {
             case LinkOperation::Handshake:
-                Check(next == LinkOperation::ReadSettings);
+                Check(end.next->op == LinkOperation::ReadSettings);
                 Check(state_.panelTypeCode == 9 || state_.panelTypeCode == 10);
                 Check(!line_.sent.empty() && line_.sent.back() == 0x00);
                 break;
             case LinkOperation::ReadCodes:
-                Check(next == LinkOperation::ReadSettings);
+                Check(end.next->op == LinkOperation::ReadSettings);
+                checkFrame(end.next->codes);
                 break;
             case LinkOperation::WriteCodes:
-                Check(next == LinkOperation::WriteSettings && sentWhole() && confirmed());
+                Check(end.next->op == LinkOperation::WriteSettings && sentWhole() && confirmed());
+                Check(end.next->data.size() == static_cast<size_t>(SettingsLength(state_.layoutCode)));
                 break;
             default:
                 Check(false);
         }
     }
-    void uploadFinished() override { Check(op_ == LinkOperation::FirmwareUpload); }
-    void reconnect() override { Check(op_ == LinkOperation::FirmwareUpload && confirmed()); }
 
     // What the exchange sent, checked once it has ended.
     void checkSent() const {
@@ -271,8 +266,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HostilePanel line(std::span(data + 2, size - 2), (data[0] & 0x80) != 0, stopAfter, terminated);
     NoWait clock;
     CheckingHost host(op, block, line, state);
-    ExchangeContext ctx{line, clock, state, host, terminated};
-    RunExchange(op, block, ctx);
+    ExchangeContext ctx{line, clock, state, [&host](const HostCall& call) { call(host); },
+                        terminated};
+    Block settings;
+    if (op == LinkOperation::WriteCodes)
+        settings.assign(static_cast<size_t>(SettingsLength(state.layoutCode)), 0x5A);
+    host.checkEnd(RunExchange(LinkStep{op, block, std::move(settings), {}}, ctx));
     host.checkSent();
     return 0;
 }

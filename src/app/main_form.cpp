@@ -124,8 +124,7 @@ TMainForm::TMainForm(QWidget* parent, Clock& clock) : QMainWindow(parent) {
 }
 
 void TMainForm::wireLink(Clock& clock) {
-    runner_ = std::make_unique<LinkRunner>(relay_, clock);
-    driver_ = std::make_unique<RunnerDriver>(*runner_);
+    runner_ = std::make_unique<LinkRunner>(clock);
     hooks.openPortAndHandshake = [this](const PortItem& port) { return openAndHandshake(port); };
     hooks.editorCreated = [this](TK740Form& form) {
         SessionContext context;
@@ -134,8 +133,8 @@ void TMainForm::wireLink(Clock& clock) {
         context.editorOpen = [this] { return editorOpen_; };
         context.closeEditor = [this] { closeEditorWindow(); };
         context.showHelp = [this](QWidget* over, const QString& file) { openHelp(file, over); };
-        session_ = std::make_unique<FormSession>(form, *driver_, std::move(context));
-        relay_.target = &session_->link();
+        session_ = std::make_unique<FormSession>(form, *runner_, std::move(context));
+        runner_->setHost(&session_->link());
     };
     hooks.startDemo = [this](TK740Form&, int) {
         if (session_) session_->startDemo();
@@ -349,7 +348,7 @@ void TMainForm::runEditor() {
     BusyCursor::setLineBusy(false);
     unsetCursor();
     if (session_) session_->closing();
-    relay_.target = nullptr;
+    runner_->setHost(nullptr);
     session_.reset();
     delete editor_.data();
 }

@@ -7,9 +7,9 @@
 #include <functional>
 #include <memory>
 
+#include "com_thread.h"
 #include "exchange.h"
 #include "k740_form.h"
-#include "link_relay.h"
 #include "serial_ports.h"
 
 class QCheckBox;
@@ -115,9 +115,7 @@ class TMainForm : public QMainWindow {
     void wireLink(Clock& clock);
     void closeEditorWindow();
 
-    LinkRelay relay_;
     std::unique_ptr<LinkRunner> runner_;
-    std::unique_ptr<RunnerDriver> driver_;
     std::unique_ptr<FormSession> session_;
     QPointer<TK740Form> editor_;
     QTimer linkWatch_;

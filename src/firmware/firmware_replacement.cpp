@@ -49,7 +49,7 @@ void FirmwareReplacement::start(int variant) {
     linkBroken_ = false;
     driver_.state().uploadReady = false;
     enter(Stage::AwaitingUploadReady);
-    driver_.start(LinkOperation::UploadHandshake, {});
+    driver_.start(LinkStep{LinkOperation::UploadHandshake, {}, {}, {}});
 }
 
 void FirmwareReplacement::tick() {
@@ -94,7 +94,7 @@ void FirmwareReplacement::beginUpload() {
     if (hooks_.setEditorEnabled) hooks_.setEditorEnabled(false);
     enter(Stage::Uploading);
     view_.showDialog("Идет смена прошивки. Файл прошивки " + fileName_ + ". Ждите...");
-    driver_.start(LinkOperation::FirmwareUpload, image_);
+    driver_.start(LinkStep{LinkOperation::FirmwareUpload, image_, {}, {}});
 }
 
 void FirmwareReplacement::progress(int percent) {

@@ -138,110 +138,14 @@ void UiCallQueue::close() {
 
 // --- TComThread ------------------------------------------------------------------------------
 
-// The worker's LinkHost: every call runs in the UI thread and the worker waits for it.
-class TComThread::HostProxy final : public LinkHost {
-  public:
-    HostProxy(TComThread& thread, LinkHost& target) : thread_(thread), target_(target) {}
-
-    // The end of a read or write ("... завершено/завершена") reaches the UI thread in one go
-    // with the calls that complete it (the buttons enabled, the block decoded): between two
-    // parked calls the UI thread serves the user, and a status saying the read is done over a
-    // stale editor, or a finished write whose buttons are still disabled, must never be seen.
-    void outcome(int32_t code, int attempt) override {
-        auto deliver = [this, code, attempt] {
-            if (!staleAfterStop(code)) target_.outcome(code, attempt);
-        };
-        if (code == LinkResult::Read || code == LinkResult::Written) {
-            held_.push_back(deliver);
-            return;
-        }
-        park(deliver);
-    }
-    void progress(int percent) override {
-        park([&] { target_.progress(percent); });
-    }
-    void blockProgress(LinkOperation op, int done, int total) override {
-        park([&] { target_.blockProgress(op, done, total); });
-    }
-    void linkLost() override {
-        park([&] { target_.linkLost(); });
-    }
-    void codesRead(Block block) override {
-        park([&] { target_.codesRead(std::move(block)); });
-    }
-    void settingsRead(Block block, bool identify) override {
-        park([&] { target_.settingsRead(std::move(block), identify); });
-    }
-    void readFinished() override {
-        auto deliver = [this] { target_.readFinished(); };
-        if (!held_.empty()) {
-            held_.push_back(deliver);  // the decode that follows completes the read
-            return;
-        }
-        park(deliver);
-    }
-    void writeFinished() override {
-        park([&] { target_.writeFinished(); });
-    }
-    Block buildSettingsImage() override {
-        Block image;
-        park([&] { image = target_.buildSettingsImage(); });
-        return image;
-    }
-    // The exchange's last act. It is not parked: it still purges the line afterwards, so the
-    // next exchange on the line waits for it. A stopped chain goes no further.
-    void startExchange(LinkOperation op, Block data) override {
-        std::vector<std::function<void()>> before = std::exchange(held_, {});
-        thread_.ui_.call([&] {
-            for (const auto& call : before) call();
-            if (!thread_.terminated_) target_.startExchange(op, std::move(data));
-        });
-    }
-    void uploadFinished() override {
-        park([&] { target_.uploadFinished(); });
-    }
-    void reconnect() override {
-        park([&] { target_.reconnect(); });
-    }
-
-  private:
-    // A failure the exchange ran into just before the user's stop reaches the UI thread after
-    // it: "Разорвать связь" has already said "Нет связи с прибором", and that is what stays.
-    [[nodiscard]] bool staleAfterStop(int32_t code) const {
-        return thread_.terminated_ &&
-               (code == LinkResult::TimeOut || code == LinkResult::BlockFailed);
-    }
-    void park(const std::function<void()>& fn) {
-        std::vector<std::function<void()>> before = std::exchange(held_, {});
-        thread_.parked_ = true;
-        thread_.ui_.call([&] {
-            for (const auto& call : before) call();
-            fn();
-        });
-        thread_.parked_ = false;
-    }
-
-  public:
-    // Whatever an exchange held back and did not complete still reaches the UI thread.
-    void flush() {
-        if (!held_.empty()) park([] {});
-    }
-
-  private:
-    TComThread& thread_;
-    LinkHost& target_;
-    std::vector<std::function<void()>> held_;
-};
-
-TComThread::TComThread(LinkOperation op, Block data, std::shared_ptr<ByteChannel> channel,
-                       Clock& clock, LinkState& state, LinkHost& host, UiCallQueue& ui)
-    : op_(op),
-      data_(std::move(data)),
+TComThread::TComThread(LinkStep step, std::shared_ptr<ByteChannel> channel, Clock& clock,
+                       LinkState& state, LinkHost* const& host, UiCallQueue& ui)
+    : step_(std::move(step)),
       channel_(std::move(channel)),
       clock_(clock),
       state_(state),
-      ui_(ui),
-      proxy_(std::make_unique<HostProxy>(*this, host)) {}
+      host_(host),
+      ui_(ui) {}
 
 TComThread::~TComThread() {
     join();
@@ -257,16 +161,24 @@ void TComThread::join() {
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
 }
 
+void TComThread::tell(const HostCall& call) {
+    parked_ = true;
+    ui_.call([&] {
+        if (host_ != nullptr) call(*host_);
+    });
+    parked_ = false;
+}
+
 void TComThread::run() {
     RaisePriority();
     channel_->purgeReceive();
     channel_->purgeTransmit();
-    ExchangeContext ctx{*channel_, clock_, state_, *proxy_, terminated_};
+    ExchangeContext ctx{*channel_, clock_, state_, [this](const HostCall& call) { tell(call); },
+                        terminated_};
     {
-        KeepAwake awake(op_);
-        RunExchange(op_, data_, ctx);
+        KeepAwake awake(step_.op);
+        end_ = RunExchange(step_, ctx);
     }
-    proxy_->flush();
     if (!superseded_) {
         channel_->purgeReceive();
         channel_->purgeTransmit();
@@ -276,7 +188,7 @@ void TComThread::run() {
 
 // --- LinkRunner ------------------------------------------------------------------------------
 
-LinkRunner::LinkRunner(LinkHost& ui, Clock& clock) : ui_(ui), clock_(clock), port_(clock) {}
+LinkRunner::LinkRunner(Clock& clock) : clock_(clock), port_(clock) {}
 
 LinkRunner::~LinkRunner() {
     // Release workers waiting for the UI first: joining one that waits for this thread would
@@ -287,11 +199,11 @@ LinkRunner::~LinkRunner() {
     threads_.clear();
 }
 
-void LinkRunner::start(LinkOperation op, Block data) {
+void LinkRunner::start(LinkStep step) {
     auto channel = channelSource_ ? channelSource_() : port_.line();
-    Entry entry{
-        std::make_unique<TComThread>(op, std::move(data), channel, clock_, state_, *this, calls_),
-        {}};
+    Entry entry{std::make_unique<TComThread>(std::move(step), channel, clock_, state_, host_,
+                                             calls_),
+                {}};
     // An exchange parked in a call to this thread (identification asking for the firmware
     // replacement, say) stays out of the way; any other still owns the line until it ends.
     for (Entry& older : threads_) {
@@ -312,30 +224,30 @@ void LinkRunner::launch(Entry& entry) {
     entry.thread->start([this, thread] { finished(thread); });
 }
 
+// The next exchange of a chain starts once the one before has purged the line; a stopped chain
+// goes no further, and a lost line ends the connection.
 void LinkRunner::finished(const TComThread* thread) {
     const auto it = std::find_if(threads_.begin(), threads_.end(),
                                  [&](const Entry& e) { return e.thread.get() == thread; });
     if (it == threads_.end()) return;
+    ExchangeEnd end = it->thread->takeEnd();
+    const bool stopped = it->thread->isTerminated();
     threads_.erase(it);  // joins the worker, which has nothing left to do
     for (Entry& entry : threads_) {
         if (entry.thread->isStarted()) continue;
         std::erase(entry.waitsFor, thread);
         if (entry.waitsFor.empty()) launch(entry);
     }
+    if (end.lineLost) {
+        stopCurrent();
+        closePort();
+    } else if (end.next && !stopped) {
+        start(std::move(*end.next));
+    }
 }
 
 void LinkRunner::stopCurrent() {
     for (Entry& entry : threads_) entry.thread->terminate();
-}
-
-TComThread* LinkRunner::current() const {
-    return threads_.empty() ? nullptr : threads_.back().thread.get();
-}
-
-void LinkRunner::linkLost() {
-    stopCurrent();
-    closePort();
-    ui_.linkLost();
 }
 
 }  // namespace kerma

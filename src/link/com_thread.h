@@ -52,21 +52,23 @@ class UiCallQueue final : public QObject {
     QSocketNotifier* notifier_ = nullptr;
 };
 
-// One exchange in a thread of its own: purges the line, runs the operation, purges again. Every
-// LinkHost call of the operation runs in the UI thread while the worker waits, in the order the
-// operation makes them.
+// One exchange in a thread of its own: purges the line, runs the exchange, purges again. Every
+// call the exchange makes to the program runs in the UI thread while the worker waits, in the
+// order the exchange makes them.
 class TComThread {
   public:
-    TComThread(LinkOperation op, Block data, std::shared_ptr<ByteChannel> channel, Clock& clock,
-               LinkState& state, LinkHost& host, UiCallQueue& ui);
+    // host: the program's side, looked up in the UI thread at each call; null drops the call (the
+    // window it was for has closed).
+    TComThread(LinkStep step, std::shared_ptr<ByteChannel> channel, Clock& clock, LinkState& state,
+               LinkHost* const& host, UiCallQueue& ui);
     ~TComThread();  // waits for the worker; by then it has ended or been told to stop
     TComThread(const TComThread&) = delete;
     TComThread& operator=(const TComThread&) = delete;
 
     // UI thread. onFinished runs in the UI thread once the work and the closing purge are done.
     void start(std::function<void()> onFinished = {});
-    // The cooperative stop: the operation notices it at its check points. Before start, the
-    // operation does no line work at all.
+    // The cooperative stop: the exchange notices it at its check points. Before start, the
+    // exchange does no line work at all.
     void terminate() { terminated_ = true; }
     [[nodiscard]] bool isTerminated() const { return terminated_; }
     [[nodiscard]] bool isStarted() const { return thread_.joinable(); }
@@ -75,51 +77,56 @@ class TComThread {
     // A newer exchange took the line while this one was parked: it purged at its start, and this
     // one must not wipe its bytes with the closing purge.
     void markSuperseded() { superseded_ = true; }
-    [[nodiscard]] LinkOperation operation() const { return op_; }
+    [[nodiscard]] LinkOperation operation() const { return step_.op; }
     [[nodiscard]] const ByteChannel* channel() const { return channel_.get(); }
+    // How the exchange ended; read in onFinished.
+    [[nodiscard]] ExchangeEnd takeEnd() { return std::move(end_); }
     void join();
 
   private:
-    class HostProxy;
     void run();
+    void tell(const HostCall& call);
 
-    const LinkOperation op_;
-    const Block data_;
+    const LinkStep step_;
     const std::shared_ptr<ByteChannel> channel_;
     Clock& clock_;
     LinkState& state_;
+    LinkHost* const& host_;
     UiCallQueue& ui_;
-    std::unique_ptr<HostProxy> proxy_;
     std::atomic<bool> terminated_{false};
     std::atomic<bool> parked_{false};
     std::atomic<bool> superseded_{false};
+    ExchangeEnd end_;
     std::function<void()> onFinished_;
     std::thread thread_;
 };
 
-// What the main window uses to run the link: the port, the link state, and the exchange threads
-// of the connection. As a LinkHost it stands between the threads and the window: it forwards
-// every call to the window's host, starts the next exchange of a chain itself, and stops and
-// closes the link when the handshake found no panel.
-class LinkRunner final : public LinkHost {
+// The desktop program's LinkDriver: the port, the link state, and the exchange threads of the
+// connection. It chains the exchanges of a chain itself, and stops and closes the link when the
+// line is lost.
+class LinkRunner final : public LinkDriver {
   public:
-    explicit LinkRunner(LinkHost& ui, Clock& clock = SystemClock::instance());
+    explicit LinkRunner(Clock& clock = SystemClock::instance());
     ~LinkRunner() override;
     LinkRunner(const LinkRunner&) = delete;
     LinkRunner& operator=(const LinkRunner&) = delete;
 
+    // The window the exchanges report to; null while none is open (a stopped exchange finishing
+    // after its window closed has nobody to tell).
+    void setHost(LinkHost* host) { host_ = host; }
+
     [[nodiscard]] SerialPort& port() { return port_; }
-    [[nodiscard]] LinkState& state() { return state_; }
+    LinkState& state() override { return state_; }
     // Opens anew (a port still open is closed first). False: show PortBusyMessage.
     [[nodiscard]] bool openPort(int portNumber) { return port_.open(portNumber); }
-    void closePort() { port_.close(); }
+    void closePort() override { port_.close(); }
 
     // Starts an exchange at once, or as soon as the exchanges still working on the same line
-    // have ended. It becomes the current exchange.
-    void start(LinkOperation op, Block data = {});
+    // have ended.
+    void start(LinkStep step) override;
+    void start(LinkOperation op) { start(LinkStep{op, {}, {}, {}}); }
     // Tells every exchange not yet ended to stop; nothing more is started for them.
-    void stopCurrent();
-    [[nodiscard]] TComThread* current() const;
+    void stopCurrent() override;
     // Some exchange has not ended yet.
     [[nodiscard]] bool busy() const { return !threads_.empty(); }
 
@@ -127,24 +134,6 @@ class LinkRunner final : public LinkHost {
     void setChannelSource(std::function<std::shared_ptr<ByteChannel>()> source) {
         channelSource_ = std::move(source);
     }
-
-    // LinkHost, called in the UI thread on behalf of the exchange threads.
-    void outcome(int32_t code, int attempt) override { ui_.outcome(code, attempt); }
-    void progress(int percent) override { ui_.progress(percent); }
-    void blockProgress(LinkOperation op, int done, int total) override {
-        ui_.blockProgress(op, done, total);
-    }
-    void linkLost() override;
-    void codesRead(Block block) override { ui_.codesRead(std::move(block)); }
-    void settingsRead(Block block, bool identify) override {
-        ui_.settingsRead(std::move(block), identify);
-    }
-    void readFinished() override { ui_.readFinished(); }
-    void writeFinished() override { ui_.writeFinished(); }
-    Block buildSettingsImage() override { return ui_.buildSettingsImage(); }
-    void startExchange(LinkOperation op, Block data) override { start(op, std::move(data)); }
-    void uploadFinished() override { ui_.uploadFinished(); }
-    void reconnect() override { ui_.reconnect(); }
 
   private:
     struct Entry {
@@ -154,7 +143,7 @@ class LinkRunner final : public LinkHost {
     void launch(Entry& entry);
     void finished(const TComThread* thread);
 
-    LinkHost& ui_;
+    LinkHost* host_ = nullptr;
     Clock& clock_;
     SerialPort port_;
     LinkState state_;

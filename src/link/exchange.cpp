@@ -29,6 +29,26 @@ bool Stopped(const ExchangeContext& ctx) {
     return ctx.terminated.load();
 }
 
+// An outcome for the program. A failure the exchange ran into just before the user's stop reaches
+// the program after it: "Разорвать связь" has already said "Нет связи с прибором", and that is
+// what stays.
+void Report(ExchangeContext& ctx, int32_t code, int attempt = 0) {
+    const bool staleAfterStop = code == LinkResult::TimeOut || code == LinkResult::BlockFailed;
+    ctx.tell([&ctx, code, attempt, staleAfterStop](LinkHost& host) {
+        if (!(staleAfterStop && Stopped(ctx))) host.outcome(code, attempt);
+    });
+}
+
+void Progress(ExchangeContext& ctx, LinkOperation op, size_t done, size_t total) {
+    ctx.tell([=](LinkHost& host) {
+        host.progress(op, static_cast<int>(done), static_cast<int>(total));
+    });
+}
+
+ExchangeEnd Next(LinkStep step) {
+    return ExchangeEnd{std::move(step), false};
+}
+
 // What one ReadByte costs when nothing comes: every try waits out the port's one-byte time-out,
 // with the retry pauses between them.
 constexpr int SilentReadByteMs() {
@@ -57,7 +77,7 @@ std::optional<uint8_t> TryReadByte(ExchangeContext& ctx) {
         // would only put a time-out on the status bar over "Нет связи с прибором".
         if (Stopped(ctx)) return std::nullopt;
         if (attempt == kReadRetries) {
-            ctx.host.outcome(LinkResult::TimeOut, 0);
+            Report(ctx, LinkResult::TimeOut);
             return std::nullopt;
         }
         ctx.clock.sleepMs(kReadRetryPauseMs);
@@ -75,10 +95,10 @@ void Verdict(ExchangeContext& ctx, uint8_t verdict) {
 
 // A write call the port refused: nothing more can reach the panel on this connection, so the link
 // is given up as the user's own break would, instead of a frame error or a status left as it was.
-void PortFailed(ExchangeContext& ctx) {
-    if (Stopped(ctx)) return;  // the user's break closed the port and has said so
-    ctx.host.outcome(LinkResult::PortFailed, 0);
-    ctx.host.linkLost();
+ExchangeEnd PortFailed(ExchangeContext& ctx) {
+    if (Stopped(ctx)) return {};  // the user's break closed the port and has said so
+    Report(ctx, LinkResult::PortFailed);
+    return ExchangeEnd{std::nullopt, true};
 }
 
 // --- Handshake -------------------------------------------------------------------------------
@@ -94,9 +114,9 @@ struct HandshakeAnswer {
 // One attempt: request, echo, the panel's think time, the answer. nullopt when stopped.
 std::optional<HandshakeAnswer> HandshakeAttempt(ExchangeContext& ctx, int attempt) {
     static constexpr std::array<uint8_t, 4> kRequest{kLead, kLead, 0xAA, 0xAA};
-    ctx.host.outcome(LinkResult::Attempt, attempt);
+    Report(ctx, LinkResult::Attempt, attempt);
     if (Stopped(ctx)) {
-        ctx.host.outcome(LinkResult::Stopped, attempt);
+        Report(ctx, LinkResult::Stopped, attempt);
         return std::nullopt;
     }
     std::array<uint8_t, 4> echo{};
@@ -110,51 +130,50 @@ std::optional<HandshakeAnswer> HandshakeAttempt(ExchangeContext& ctx, int attemp
     return answer;
 }
 
-void RunHandshake(ExchangeContext& ctx) {
+ExchangeEnd RunHandshake(ExchangeContext& ctx) {
     if (Stopped(ctx)) {
-        ctx.host.outcome(LinkResult::Stopped, 0);
-        return;
+        Report(ctx, LinkResult::Stopped);
+        return {};
     }
     std::optional<HandshakeAnswer> answer;
     for (int attempt = 1; attempt <= kHandshakeAttempts; ++attempt) {
         answer = HandshakeAttempt(ctx, attempt);
-        if (!answer) return;
+        if (!answer) return {};
         if (answer->present()) break;
     }
     if (!answer->present()) {
-        ctx.host.outcome(LinkResult::NoAnswer, kHandshakeAttempts);
+        Report(ctx, LinkResult::NoAnswer, kHandshakeAttempts);
         // Nobody is on the line: one read call for the echo instead of the 2.4 s retry rule,
         // which would only replace "no answer" on the status bar with a time-out.
         WriteByte(ctx, kReject);
         uint8_t echo = 0;
         ctx.channel.read(&echo, 1);
-        ctx.host.linkLost();
-        return;
+        return ExchangeEnd{std::nullopt, true};
     }
     const auto& a = answer->bytes;
     ctx.state.panelTypeCode = static_cast<int8_t>(a[2]);
     if (ctx.state.panelTypeCode != 9 && ctx.state.panelTypeCode != 10) {
-        ctx.host.outcome(LinkResult::WrongType, 0);
+        Report(ctx, LinkResult::WrongType);
         Verdict(ctx, kReject);
-        return;
+        return {};
     }
     if (a[3] != Crc8(std::span(a.data(), 3))) {
-        ctx.host.outcome(LinkResult::HandshakeCrc, 0);
+        Report(ctx, LinkResult::HandshakeCrc);
         Verdict(ctx, kReject);
-        return;
+        return {};
     }
     Verdict(ctx, kAccept);
-    if (!ctx.state.firmwareReplaced) ctx.host.outcome(LinkResult::Linked, 0);
-    ctx.host.startExchange(LinkOperation::ReadSettings, {});
+    if (!ctx.state.firmwareReplaced) Report(ctx, LinkResult::Linked);
+    return Next(LinkStep{LinkOperation::ReadSettings, {}, {}, {}});
 }
 
-void RunUploadHandshake(ExchangeContext& ctx) {
+ExchangeEnd RunUploadHandshake(ExchangeContext& ctx) {
     static constexpr std::array<uint8_t, 4> kRequest{kLead, kLead, 0xA0, 0xAA};
-    if (Stopped(ctx)) return;
+    if (Stopped(ctx)) return {};
     for (uint8_t byte : kRequest) {
         WriteByte(ctx, byte);
         ReadByte(ctx);
-        if (Stopped(ctx)) return;
+        if (Stopped(ctx)) return {};
     }
     ctx.clock.sleepMs(kUploadHandshakeWaitMs);
     std::array<uint8_t, 4> a{};
@@ -174,6 +193,7 @@ void RunUploadHandshake(ExchangeContext& ctx) {
                           a[3] == Crc8(std::span(a.data(), 3));
     Verdict(ctx, accepted ? kAccept : kReject);
     if (accepted) ctx.state.uploadReady = true;
+    return {};
 }
 
 // --- Firmware upload -------------------------------------------------------------------------
@@ -188,10 +208,10 @@ std::optional<size_t> UploadLength(const Block& image) {
 
 // The upload is over without the panel's yes: the dialog goes, and the replacement reports the
 // failure.
-void UploadFailed(ExchangeContext& ctx) {
-    ctx.host.uploadFinished();
-    ctx.state.uploadSucceeded = false;
-    ctx.host.outcome(LinkResult::BlockFailed, 0);
+void UploadEnded(ExchangeContext& ctx, bool accepted) {
+    ctx.state.uploadSucceeded = accepted;
+    if (accepted) ctx.state.firmwareReplaced = true;
+    ctx.tell([accepted](LinkHost& host) { host.uploadEnded(accepted); });
 }
 
 // False when a write call failed, the panel stopped echoing or the user stopped. A panel that
@@ -203,37 +223,29 @@ bool SendImage(const Block& image, size_t total, ExchangeContext& ctx) {
         if (!TryReadByte(ctx) || Stopped(ctx)) return false;
         if ((i + 1) % kUploadPaceBytes == 0) {
             ctx.clock.sleepMs(kUploadPaceMs);
-            ctx.host.progress(static_cast<int>((i + 1) * 100 / total));
+            Progress(ctx, LinkOperation::FirmwareUpload, i + 1, total);
         }
     }
     return true;
 }
 
-void RunFirmwareUpload(const Block& image, ExchangeContext& ctx) {
+ExchangeEnd RunFirmwareUpload(const Block& image, ExchangeContext& ctx) {
     const auto total = UploadLength(image);
     if (!total) {
         // An image shorter than its own header says: sending it would put bytes of nothing on
         // the line and leave the panel without firmware. Refuse before the first byte.
-        UploadFailed(ctx);
-        return;
+        UploadEnded(ctx, false);
+        return {};
     }
     if (!SendImage(image, *total, ctx)) {
-        if (!Stopped(ctx)) UploadFailed(ctx);
-        return;
+        if (!Stopped(ctx)) UploadEnded(ctx, false);
+        return {};
     }
-    ctx.host.progress(100);
+    Progress(ctx, LinkOperation::FirmwareUpload, *total, *total);
     // Only a status that really arrived counts: after a time-out ReadByte hands back the last byte
     // seen, the echo of the image's last byte, and a 0x00 there would pass a silent panel.
-    const auto status = TryReadByte(ctx);
-    if (status != kAccept) {
-        UploadFailed(ctx);
-        return;
-    }
-    ctx.host.uploadFinished();
-    ctx.state.uploadSucceeded = true;
-    ctx.state.firmwareReplaced = true;
-    ctx.host.outcome(LinkResult::FirmwareLoaded, 0);
-    ctx.host.reconnect();
+    UploadEnded(ctx, TryReadByte(ctx) == kAccept);
+    return {};
 }
 
 // --- Block operations ------------------------------------------------------------------------
@@ -258,34 +270,29 @@ bool AwaitReady(ExchangeContext& ctx) {
         if (got == kAccept) return true;
         silentMs = got ? 0 : silentMs + SilentReadByteMs();
     }
-    ctx.host.outcome(LinkResult::BlockFailed, 0);
+    Report(ctx, LinkResult::BlockFailed);
     return false;
 }
 
-// Command frame and ready poll. False when the exchange ends here.
-bool BlockStart(LinkOperation op, ExchangeContext& ctx) {
-    if (Stopped(ctx)) return false;
+// Command frame and ready poll. nullopt when the panel is ready; otherwise how the exchange ends.
+std::optional<ExchangeEnd> BlockStart(LinkOperation op, ExchangeContext& ctx) {
+    if (Stopped(ctx)) return ExchangeEnd{};
     std::array<uint8_t, 4> frame{kLead, static_cast<uint8_t>(ctx.state.layoutCode & 0xFF),
                                  static_cast<uint8_t>(op), 0};
     frame[3] = Crc8(std::span(frame.data(), 3));
     for (uint8_t byte : frame) {
-        if (!WriteByte(ctx, byte)) {
-            PortFailed(ctx);
-            return false;
-        }
+        if (!WriteByte(ctx, byte)) return PortFailed(ctx);
         ReadByte(ctx);
     }
-    if (Stopped(ctx)) return false;
-    if (!AwaitReady(ctx)) return false;
-    return !Stopped(ctx);
+    if (Stopped(ctx) || !AwaitReady(ctx) || Stopped(ctx)) return ExchangeEnd{};
+    return std::nullopt;
 }
 
 // The panel's data frame; nullopt when the panel fell silent in the middle of it or the user
 // stopped. A panel streaming at 1200 baud never pauses for the 2.4 s of a time-out, so the frame is
 // lost there; reading on would cost another 2.4 s for every missing byte.
 void ReportBlockProgress(LinkOperation op, size_t done, size_t total, ExchangeContext& ctx) {
-    if (done % kProgressStep == 0 || done == total)
-        ctx.host.blockProgress(op, static_cast<int>(done), static_cast<int>(total));
+    if (done % kProgressStep == 0 || done == total) Progress(ctx, op, done, total);
 }
 
 std::optional<std::vector<uint8_t>> ReceiveFrame(LinkOperation op, int length,
@@ -300,74 +307,78 @@ std::optional<std::vector<uint8_t>> ReceiveFrame(LinkOperation op, int length,
     return frame;
 }
 
-void RunBlockRead(LinkOperation op, ExchangeContext& ctx) {
+// A read chain's codes block travels on with the settings read that follows it, so both reach
+// the program together.
+ExchangeEnd RunBlockRead(const LinkStep& step, ExchangeContext& ctx) {
+    const LinkOperation op = step.op;
     const int length = BlockLength(op, ctx.state.layoutCode);
-    if (!BlockStart(op, ctx)) return;
+    if (auto end = BlockStart(op, ctx)) return *end;
     const auto frame = ReceiveFrame(op, length, ctx);
-    if (Stopped(ctx)) return;
+    if (Stopped(ctx)) return {};
     if (!frame || frame->back() != Crc8(std::span(frame->data(), frame->size() - 1))) {
-        ctx.host.outcome(LinkResult::BlockFailed, 0);
+        Report(ctx, LinkResult::BlockFailed);
         Verdict(ctx, kReject);
-        return;
+        return {};
     }
     Verdict(ctx, kAccept);
     Block block(frame->begin() + 2, frame->end() - 1);
-    if (op == LinkOperation::ReadCodes) {
-        ctx.host.codesRead(std::move(block));
-        ctx.host.startExchange(LinkOperation::ReadSettings, {});
-        return;
+    if (op == LinkOperation::ReadCodes)
+        return Next(LinkStep{LinkOperation::ReadSettings, {}, {}, std::move(block)});
+    if (ctx.state.identifyPending) {
+        ctx.tell([&](LinkHost& host) { host.identified(std::move(block)); });
+    } else {
+        Block codes = step.codes;
+        ctx.tell([&](LinkHost& host) {
+            host.configurationRead(std::move(block), std::move(codes));
+        });
     }
-    const bool identify = ctx.state.identifyPending;
-    if (!identify) {
-        ctx.host.outcome(LinkResult::Read, 0);
-        ctx.host.readFinished();
-    }
-    ctx.host.settingsRead(std::move(block), identify);
+    return {};
 }
 
-// Sends the data frame; false when the exchange ends here, reported: a write call failed, the
-// panel stopped echoing, or the user stopped it (the panel drops a frame that ends early: its CRC
-// never arrives).
-bool SendFrame(LinkOperation op, const Block& data, int length, ExchangeContext& ctx) {
+// Sends the data frame; nullopt when it went out whole, otherwise how the exchange ends,
+// reported: a write call failed, the panel stopped echoing, or the user stopped it (the panel
+// drops a frame that ends early: its CRC never arrives).
+std::optional<ExchangeEnd> SendFrame(LinkOperation op, const Block& data, int length,
+                                     ExchangeContext& ctx) {
     std::vector<uint8_t> frame{kDataLead, kDataLead};
     frame.reserve(static_cast<size_t>(length) + 3);
     for (int i = 0; i < length; ++i) frame.push_back(static_cast<uint8_t>(data[i]));
     frame.push_back(Crc8(frame));
     for (size_t i = 0; i < frame.size(); ++i) {
-        if (!WriteByte(ctx, frame[i])) {
-            PortFailed(ctx);
-            return false;
-        }
+        if (!WriteByte(ctx, frame[i])) return PortFailed(ctx);
         if (!TryReadByte(ctx) || Stopped(ctx)) {
-            if (!Stopped(ctx)) ctx.host.outcome(LinkResult::BlockFailed, 0);
-            return false;
+            if (!Stopped(ctx)) Report(ctx, LinkResult::BlockFailed);
+            return ExchangeEnd{};
         }
         ReportBlockProgress(op, i + 1, frame.size(), ctx);
     }
-    return true;
+    return std::nullopt;
 }
 
-void RunBlockWrite(LinkOperation op, const Block& data, ExchangeContext& ctx) {
+// The settings block of a write travels with its codes block and goes out once the panel has
+// taken that.
+ExchangeEnd RunBlockWrite(const LinkStep& step, ExchangeContext& ctx) {
+    const LinkOperation op = step.op;
     const int length = BlockLength(op, ctx.state.layoutCode);
-    if (static_cast<int>(data.size()) < length) {
+    if (static_cast<int>(step.data.size()) < length) {
         // Never pad a configuration with bytes nobody chose: refuse before the command frame.
-        ctx.host.outcome(LinkResult::BlockFailed, 0);
-        return;
+        Report(ctx, LinkResult::BlockFailed);
+        return {};
     }
-    if (!BlockStart(op, ctx)) return;
-    if (!SendFrame(op, data, length, ctx)) return;
+    if (auto end = BlockStart(op, ctx)) return *end;
+    if (auto end = SendFrame(op, step.data, length, ctx)) return *end;
     uint8_t status = 0xFF;
     if (ctx.channel.read(&status, 1) != 1 || status != kAccept) {
-        ctx.host.outcome(LinkResult::BlockFailed, 0);
-        return;
+        Report(ctx, LinkResult::BlockFailed);
+        return {};
     }
     ctx.state.lastByte = status;
     if (op == LinkOperation::WriteCodes) {
-        ctx.host.startExchange(LinkOperation::WriteSettings, ctx.host.buildSettingsImage());
-        return;
+        ctx.tell([](LinkHost& host) { host.codesWritten(); });
+        return Next(LinkStep{LinkOperation::WriteSettings, step.settings, {}, {}});
     }
-    ctx.host.outcome(LinkResult::Written, 0);
-    ctx.host.writeFinished();
+    ctx.tell([](LinkHost& host) { host.configurationWritten(); });
+    return {};
 }
 
 }  // namespace
@@ -377,21 +388,22 @@ uint8_t ReadByte(ExchangeContext& ctx) {
     return byte ? *byte : ctx.state.lastByte.load();
 }
 
-void RunExchange(LinkOperation op, const Block& data, ExchangeContext& ctx) {
-    switch (op) {
+ExchangeEnd RunExchange(const LinkStep& step, ExchangeContext& ctx) {
+    switch (step.op) {
         case LinkOperation::Handshake:
             return RunHandshake(ctx);
         case LinkOperation::UploadHandshake:
             return RunUploadHandshake(ctx);
         case LinkOperation::FirmwareUpload:
-            return RunFirmwareUpload(data, ctx);
+            return RunFirmwareUpload(step.data, ctx);
         case LinkOperation::ReadSettings:
         case LinkOperation::ReadCodes:
-            return RunBlockRead(op, ctx);
+            return RunBlockRead(step, ctx);
         case LinkOperation::WriteSettings:
         case LinkOperation::WriteCodes:
-            return RunBlockWrite(op, data, ctx);
+            return RunBlockWrite(step, ctx);
     }
+    return {};
 }
 
 }  // namespace kerma

@@ -1,6 +1,8 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,40 +25,70 @@ struct LinkState {
     std::atomic<uint8_t> lastByte{0};
 };
 
-// What an exchange asks of the program around it. In the desktop program every call runs in the
-// UI thread and the worker waits for it to return; the command-line client runs them inline.
+// One exchange of a chain and the blocks it carries. A chain's blocks travel with it: a write
+// is handed both of its blocks when it starts, and a read hands both of its blocks over at once.
+struct LinkStep {
+    LinkOperation op = LinkOperation::Handshake;
+    Block data;      // what this exchange sends: a block, a firmware image
+    Block settings;  // a write's settings block, sent once the panel has taken the codes block
+    Block codes;     // a read's codes block, handed over with the settings block that follows it
+};
+
+// The write chain: the codes block first, then the settings block.
+[[nodiscard]] inline LinkStep WriteChain(Block codes, Block settings) {
+    return LinkStep{LinkOperation::WriteCodes, std::move(codes), std::move(settings), {}};
+}
+
+// What an exchange tells the program around it, step by step. The desktop program's editor, the
+// command-line client and the tests each implement it once. In the desktop program every call
+// runs in the UI thread while the worker waits for it to return.
 class LinkHost {
   public:
     virtual ~LinkHost() = default;
+    // The panel's result codes: status texts, attempts, failures.
     virtual void outcome(int32_t code, int attempt) = 0;
-    virtual void progress(int percent) = 0;
-    // Bytes of the current block frame moved so far (reads and writes; every 32 bytes and at the
-    // end), for the status bar's progress of a chain.
-    virtual void blockProgress(LinkOperation /*op*/, int /*done*/, int /*total*/) {}
-    // Handshake found no panel: stop the current exchange and close the port.
-    virtual void linkLost() = 0;
-    // A codes block arrived: keep it until the settings block follows.
-    virtual void codesRead(Block block) = 0;
-    // A settings block arrived. identify tells whether it is the identification read.
-    virtual void settingsRead(Block block, bool identify) = 0;
-    // End of a read or write chain: the read and write buttons (and for a write the pages) again.
-    virtual void readFinished() = 0;
-    virtual void writeFinished() = 0;
-    // Codes block written: the settings block to send next.
-    virtual Block buildSettingsImage() = 0;
-    // The next link of the chain, started as the exchange's last act.
-    virtual void startExchange(LinkOperation op, Block data) = 0;
-    // Upload over: hide the flash dialog and give the editor back.
-    virtual void uploadFinished() = 0;
-    // Upload accepted: mark identification, reopen the port and handshake again.
-    virtual void reconnect() = 0;
+    // Bytes of the current block frame or firmware image moved so far (frames every 32 bytes,
+    // images every 8, and at the end).
+    virtual void progress(LinkOperation op, int done, int total) = 0;
+    // The settings block read right after the handshake, while identifyPending is set.
+    virtual void identified(Block settings) = 0;
+    // A read chain's two blocks, once the panel has sent the second.
+    virtual void configurationRead(Block settings, Block codes) = 0;
+    // A write chain: the panel took the codes block, and then the settings block.
+    virtual void codesWritten() = 0;
+    virtual void configurationWritten() = 0;
+    // The firmware upload is over; accepted: the panel took the image and runs it.
+    virtual void uploadEnded(bool accepted) = 0;
 };
+
+// What runs the exchanges for a program: threads in the desktop program, the calling thread in the
+// client and the tests. Each exchange of a chain starts on a purged line.
+class LinkDriver {
+  public:
+    virtual ~LinkDriver() = default;
+    virtual LinkState& state() = 0;
+    virtual void start(LinkStep step) = 0;
+    virtual void stopCurrent() = 0;
+    virtual void closePort() = 0;
+};
+
+// How an exchange ended, for whoever runs the chain.
+struct ExchangeEnd {
+    std::optional<LinkStep> next;  // the chain goes on with this exchange
+    // Nobody answered the handshake, or the port refused a write: the connection is over, and
+    // the runner stops the chain and closes the port.
+    bool lineLost = false;
+};
+
+// Hands one call to the program: at once where the exchange runs in the program's thread, through
+// the UI thread where it runs on a worker.
+using HostCall = std::function<void(LinkHost&)>;
 
 struct ExchangeContext {
     ByteChannel& channel;
     Clock& clock;
     LinkState& state;
-    LinkHost& host;
+    std::function<void(const HostCall&)> tell;
     const std::atomic<bool>& terminated;
 };
 
@@ -65,8 +97,8 @@ inline constexpr int kHandshakeAttempts = 10;
 // The status line of handshake try n.
 [[nodiscard]] std::string AttemptText(int attempt);
 
-// Runs one operation to its end. data is the block to send (writes, firmware upload).
-void RunExchange(LinkOperation op, const Block& data, ExchangeContext& ctx);
+// Runs one exchange to its end.
+ExchangeEnd RunExchange(const LinkStep& step, ExchangeContext& ctx);
 
 // One byte under the retry rule: 20 retries 5 ms apart, then outcome 6 and the last byte seen.
 uint8_t ReadByte(ExchangeContext& ctx);

@@ -6,34 +6,47 @@
 
 namespace kerma {
 
-void ExchangeQueue::add(LinkOperation op, Block data) {
+void ExchangeQueue::add(LinkStep step) {
     if (running_ && terminated_) return;
-    pending_.emplace_back(op, std::move(data));
+    pending_.push_back(std::move(step));
 }
 
-void ExchangeQueue::run(ByteChannel& channel, Clock& clock, LinkState& state, LinkHost& host) {
+bool ExchangeQueue::run(ByteChannel& channel, Clock& clock, LinkState& state, LinkHost& host) {
     running_ = true;
-    while (!pending_.empty()) {
-        auto [op, data] = std::move(pending_.front());
+    bool lost = false;
+    while (!pending_.empty() && !lost) {
+        LinkStep step = std::move(pending_.front());
         pending_.pop_front();
         terminated_ = false;
         channel.purgeReceive();
         channel.purgeTransmit();
-        ExchangeContext ctx{channel, clock, state, host, terminated_};
-        KeepAwake awake(op);
-        RunExchange(op, data, ctx);
+        ExchangeContext ctx{channel, clock, state, [&host](const HostCall& call) { call(host); },
+                            terminated_};
+        ExchangeEnd end;
+        {
+            KeepAwake awake(step.op);
+            end = RunExchange(step, ctx);
+        }
+        lost = end.lineLost;
+        if (end.next && !terminated_) pending_.push_back(std::move(*end.next));
     }
+    if (lost) pending_.clear();
     running_ = false;
+    return !lost;
 }
 
-void SyncLink::run(LinkOperation op, Block data) {
-    queue_.add(op, std::move(data));
-    queue_.run(channel_, clock_, state_, *this);
+void SyncLink::run(LinkStep step) {
+    queue_.add(std::move(step));
+    if (!queue_.run(channel_, clock_, state_, *this)) linkLost_ = true;
 }
 
 void SyncLink::outcome(int32_t code, int attempt) {
     outcomes_.push_back({code, attempt});
     if (onOutcome) onOutcome(code, attempt);
+}
+
+void SyncLink::progress(LinkOperation op, int done, int total) {
+    if (op == LinkOperation::FirmwareUpload && total > 0) progress_.push_back(done * 100 / total);
 }
 
 bool SyncLink::has(int32_t code) const {
@@ -48,20 +61,21 @@ std::optional<int32_t> SyncLink::verdict() const {
     return std::nullopt;
 }
 
-void SyncLink::settingsRead(Block block, bool identify) {
-    settings_ = std::move(block);
-    if (!identify) return;
+void SyncLink::identified(Block settings) {
+    settings_ = std::move(settings);
     identified_ = true;
     if (onIdentify) onIdentify(settings_);
 }
 
-void SyncLink::startExchange(LinkOperation op, Block data) {
-    chained_.push_back(op);
-    queue_.add(op, std::move(data));
+void SyncLink::configurationRead(Block settings, Block codes) {
+    settings_ = std::move(settings);
+    codes_ = std::move(codes);
+    outcome(LinkResult::Read, 0);
 }
 
-bool SyncLink::chained(LinkOperation op) const {
-    return std::find(chained_.begin(), chained_.end(), op) != chained_.end();
+void SyncLink::uploadEnded(bool accepted) {
+    outcome(accepted ? LinkResult::FirmwareLoaded : LinkResult::BlockFailed, 0);
+    reconnected_ = accepted;
 }
 
 }  // namespace kerma

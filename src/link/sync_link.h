@@ -13,31 +13,31 @@
 namespace kerma {
 
 // Exchanges run one after another in the calling thread: the one started and every exchange it
-// chains. Each starts on a purged line with its own stop flag, as each worker thread does, and an
-// exchange chained by a stopped one is dropped, as the worker drops it.
+// chains. Each starts on a purged line with its own stop flag, as each worker thread does, and a
+// stopped exchange chains nothing, as on the worker.
 class ExchangeQueue {
   public:
-    void add(LinkOperation op, Block data);
+    void add(LinkStep step);
     // Stops the running exchange at its next check point.
     void stop() { terminated_ = true; }
-    void run(ByteChannel& channel, Clock& clock, LinkState& state, LinkHost& host);
+    // False when the line was lost (nobody answered, the port failed): nothing more was run.
+    bool run(ByteChannel& channel, Clock& clock, LinkState& state, LinkHost& host);
 
   private:
     std::atomic<bool> terminated_{false};
     bool running_ = false;
-    std::deque<std::pair<LinkOperation, Block>> pending_;
+    std::deque<LinkStep> pending_;
 };
 
+// The client's and the protocol tests' side of an exchange chain: it keeps what the panel said.
 class SyncLink final : public LinkHost {
   public:
     SyncLink(ByteChannel& channel, Clock& clock, LinkState& state)
         : channel_(channel), clock_(clock), state_(state) {}
 
-    // Runs op and every exchange the chain starts after it.
-    void run(LinkOperation op, Block data = {});
-
-    // The settings image a WriteCodes hands on to WriteSettings.
-    void setSettingsToWrite(Block block) { settingsToWrite_ = std::move(block); }
+    // Runs the step and every exchange the chain runs after it.
+    void run(LinkStep step);
+    void run(LinkOperation op) { run(LinkStep{op, {}, {}, {}}); }
     // Stops the chain at its next check point (the terminate flag of the running exchange).
     void stop() { queue_.stop(); }
 
@@ -47,14 +47,21 @@ class SyncLink final : public LinkHost {
     };
     [[nodiscard]] const std::vector<Outcome>& outcomes() const { return outcomes_; }
     [[nodiscard]] bool has(int32_t code) const;
-    // The last outcome that ends a chain or reports a failure (not attempts or time-outs).
+    // The last outcome that ends a chain or reports a failure (not attempts or time-outs). A read
+    // or a write that ends whole counts as Read or Written, an upload as FirmwareLoaded or
+    // BlockFailed.
     [[nodiscard]] std::optional<int32_t> verdict() const;
 
     [[nodiscard]] const Block& codes() const { return codes_; }
     [[nodiscard]] const Block& settings() const { return settings_; }
     [[nodiscard]] bool identified() const { return identified_; }
-    [[nodiscard]] bool linkLostCalled() const { return linkLost_; }
-    [[nodiscard]] const std::vector<int>& progressSeen() const { return progress_; }
+    [[nodiscard]] bool linkLost() const { return linkLost_; }
+    // Progress of the firmware image in percent, as the upload dialog shows it.
+    [[nodiscard]] const std::vector<int>& uploadProgress() const { return progress_; }
+    // The firmware upload ended with the panel's yes: the link is to be made anew.
+    [[nodiscard]] bool reconnected() const { return reconnected_; }
+    // The panel took a write's codes block (the settings block was on its way).
+    [[nodiscard]] bool codesTaken() const { return codesTaken_; }
 
     // Hook for the identification read while identifyPending is set (defaults to keeping it).
     std::function<void(const Block&)> onIdentify;
@@ -62,19 +69,12 @@ class SyncLink final : public LinkHost {
 
     // LinkHost
     void outcome(int32_t code, int attempt) override;
-    void progress(int percent) override { progress_.push_back(percent); }
-    void linkLost() override { linkLost_ = true; }
-    void codesRead(Block block) override { codes_ = std::move(block); }
-    void settingsRead(Block block, bool identify) override;
-    void readFinished() override {}
-    void writeFinished() override {}
-    Block buildSettingsImage() override { return settingsToWrite_; }
-    void startExchange(LinkOperation op, Block data) override;
-    void uploadFinished() override {}
-    void reconnect() override { reconnected_ = true; }
-    [[nodiscard]] bool reconnected() const { return reconnected_; }
-    // Some exchange of a chain started op (a WriteSettings: the panel took the codes block).
-    [[nodiscard]] bool chained(LinkOperation op) const;
+    void progress(LinkOperation op, int done, int total) override;
+    void identified(Block settings) override;
+    void configurationRead(Block settings, Block codes) override;
+    void codesWritten() override { codesTaken_ = true; }
+    void configurationWritten() override { outcome(LinkResult::Written, 0); }
+    void uploadEnded(bool accepted) override;
 
   private:
     ByteChannel& channel_;
@@ -83,11 +83,11 @@ class SyncLink final : public LinkHost {
     ExchangeQueue queue_;
     std::vector<Outcome> outcomes_;
     std::vector<int> progress_;
-    Block codes_, settings_, settingsToWrite_;
+    Block codes_, settings_;
     bool identified_ = false;
     bool linkLost_ = false;
     bool reconnected_ = false;
-    std::vector<LinkOperation> chained_;
+    bool codesTaken_ = false;
 };
 
 }  // namespace kerma

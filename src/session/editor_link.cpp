@@ -119,12 +119,12 @@ void EditorLink::beginChain(const char* what) {
     m.setEnabled(fields::PageControl, false);
 }
 
-void EditorLink::startChain(LinkOperation first, Block data) {
+void EditorLink::startChain(LinkStep first) {
     const int32_t layout = driver_.state().layoutCode;
     chainDone_ = 0;
     chainTotal_ = FrameBytes(CodesLength(layout)) + FrameBytes(SettingsLength(layout));
     if (hooks_.chainProgress) hooks_.chainProgress(0, chainTotal_);
-    driver_.start(first, std::move(data));
+    driver_.start(std::move(first));
 }
 
 void EditorLink::endChainProgress() {
@@ -136,7 +136,7 @@ void EditorLink::readCommand() {
     driver_.state().identifyPending = false;
     chainStarted(Chain::Read);
     beginChain("  Чтение конфигурации из прибора...");
-    startChain(LinkOperation::ReadCodes, {});
+    startChain(LinkStep{LinkOperation::ReadCodes, {}, {}, {}});
 }
 
 void EditorLink::writeCommand() {
@@ -155,10 +155,9 @@ void EditorLink::writeCommand() {
         return;
     }
     if (hooks_.beforeWrite) hooks_.beforeWrite(settings, codes);
-    settingsToWrite_ = std::move(settings);
     chainStarted(Chain::Write);
     beginChain("  Запись конфигурации в прибор...");
-    startChain(LinkOperation::WriteCodes, std::move(codes));
+    startChain(WriteChain(std::move(codes), std::move(settings)));
 }
 
 void EditorLink::disconnectCommand() {
@@ -188,7 +187,7 @@ void EditorLink::linkOpened() {
 // --- Outcomes --------------------------------------------------------------------------------
 
 void EditorLink::outcome(int32_t code, int attempt) {
-    if (replaceAfterRead_ != 0 && endReadBeforeReplace(code)) return;
+    if (replaceAfterRead_ != 0) endReadBeforeReplace(code);
     auto& prompts = editor_.prompts();
     const std::string& caption = editor_.state().deviceCaption;
     switch (code) {
@@ -240,11 +239,11 @@ void EditorLink::outcome(int32_t code, int attempt) {
     if (hooks_.outcomeSeen) hooks_.outcomeSeen(code);
 }
 
-void EditorLink::progress(int percent) {
-    if (hooks_.uploadProgress) hooks_.uploadProgress(percent);
-}
-
-void EditorLink::blockProgress(LinkOperation op, int done, int total) {
+void EditorLink::progress(LinkOperation op, int done, int total) {
+    if (op == LinkOperation::FirmwareUpload) {
+        if (hooks_.uploadProgress && total > 0) hooks_.uploadProgress(done * 100 / total);
+        return;
+    }
     if (op == LinkOperation::WriteCodes && done == total && chain_ == Chain::Write)
         codesSent_ = true;
     if (chainTotal_ <= 0 || !hooks_.chainProgress) return;
@@ -252,38 +251,29 @@ void EditorLink::blockProgress(LinkOperation op, int done, int total) {
     if (done == total) chainDone_ += total;
 }
 
-void EditorLink::linkLost() {
-    driver_.stopCurrent();
-    driver_.closePort();
-}
-
-void EditorLink::codesRead(Block block) {
-    codesStore_ = std::move(block);
-}
-
-void EditorLink::settingsRead(Block block, bool identifying) {
-    if (identifying) {
-        identify(block);
-        return;
-    }
+// The end of a read reaches the editor in one call: the status saying the read is done, the
+// buttons and the decoded blocks together, so no stale editor is ever shown as read.
+void EditorLink::configurationRead(Block settings, Block codes) {
     endChainProgress();
     if (replaceAfterRead_ != 0) {
         const int variant = std::exchange(replaceAfterRead_, 0);
         chainEnded();
-        if (hooks_.panelBeforeReplace) hooks_.panelBeforeReplace(block, codesStore_);
+        if (hooks_.panelBeforeReplace) hooks_.panelBeforeReplace(settings, codes);
         hooks_.replaceFirmware(variant);
         return;
     }
-    if (hooks_.decode) hooks_.decode(block, codesStore_);
-}
-
-void EditorLink::readFinished() {
-    if (replaceAfterRead_ != 0) return;  // the replacement follows; nothing may be started
+    outcome(LinkResult::Read, 0);
     enableReadWrite(false);
     chainEnded();
+    if (hooks_.decode) hooks_.decode(settings, codes);
 }
 
-void EditorLink::writeFinished() {
+void EditorLink::codesWritten() {
+    if (chain_ == Chain::Write) codesAccepted_ = true;
+}
+
+void EditorLink::configurationWritten() {
+    outcome(LinkResult::Written, 0);
     enableReadWrite(true);
     endChainProgress();
     chainEnded();
@@ -295,21 +285,11 @@ void EditorLink::writeFinished() {
     }
 }
 
-Block EditorLink::buildSettingsImage() {
-    if (chain_ == Chain::Write) codesAccepted_ = true;  // the panel has just taken the codes
-    return settingsToWrite_;
-}
-
-void EditorLink::startExchange(LinkOperation op, Block data) {
-    driver_.start(op, std::move(data));
-}
-
-void EditorLink::uploadFinished() {
+// The dialog goes first; a refusal is the replacement's to report, a yes has the link made anew.
+void EditorLink::uploadEnded(bool accepted) {
     if (hooks_.uploadFinished) hooks_.uploadFinished();
-}
-
-void EditorLink::reconnect() {
-    if (hooks_.reconnect) hooks_.reconnect();
+    outcome(accepted ? LinkResult::FirmwareLoaded : LinkResult::BlockFailed, 0);
+    if (accepted && hooks_.reconnect) hooks_.reconnect();
 }
 
 // --- Identification --------------------------------------------------------------------------
@@ -352,19 +332,16 @@ void EditorLink::replaceFirmware(int versionByte, int variant) {
     link.layoutCode = RegularLayout(panelVariant);
     editor_.setStatus(0, editor_.state().deviceCaption +
                              "  Чтение конфигурации прибора перед сменой прошивки...");
-    startChain(LinkOperation::ReadCodes, {});
+    startChain(LinkStep{LinkOperation::ReadCodes, {}, {}, {}});
 }
 
 // Outcomes of that read. Its end is no read of the user's. A panel that cannot be read over this
-// line gets no firmware over it either: nothing is erased, and the user starts anew. True when the
-// outcome needs no reaction of its own.
-bool EditorLink::endReadBeforeReplace(int32_t code) {
-    if (code == LinkResult::Read) return true;
+// line gets no firmware over it either: nothing is erased, and the user starts anew.
+void EditorLink::endReadBeforeReplace(int32_t code) {
     if (code == LinkResult::BlockFailed) {
         replaceAfterRead_ = 0;
         editor_.prompts().notice(kReadBeforeReplaceFailed);
     }
-    return false;
 }
 
 // The layout is applied before the chain starts, so the worker never reads a LayoutCode that the
@@ -386,7 +363,7 @@ void EditorLink::acceptPanel(const VersionInfo& version, int variant) {
     editor_.setStatus(0, state.deviceCaption + "    Идет чтение конфигурации ... . ");
     editor_.model().setCaption(fields::VersionLabel, "Версия ПО прибора: " + version.text);
     editor_.setStatus(1, onlineText());
-    startChain(LinkOperation::ReadCodes, {});
+    startChain(LinkStep{LinkOperation::ReadCodes, {}, {}, {}});
 }
 
 }  // namespace kerma

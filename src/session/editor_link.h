@@ -11,17 +11,6 @@
 
 namespace kerma {
 
-// The exchanges as the main window runs them (TComThread in the program, a synchronous runner in
-// tests).
-class LinkDriver {
-  public:
-    virtual ~LinkDriver() = default;
-    virtual LinkState& state() = 0;
-    virtual void start(LinkOperation op, Block data) = 0;
-    virtual void stopCurrent() = 0;
-    virtual void closePort() = 0;
-};
-
 // What the editor link needs of the main window and of the editor's other parts.
 struct EditorLinkHooks {
     // The variant chosen on the main window's radio buttons.
@@ -46,7 +35,7 @@ struct EditorLinkHooks {
 
     // Progress of a chain on the status bar: bytes done of the chain, total; total 0 hides it.
     std::function<void(int done, int total)> chainProgress;
-    // Firmware upload: percentage, end of the upload, the reconnect that follows it.
+    // Firmware upload: percentage, end of the upload, the reconnect that follows the panel's yes.
     std::function<void(int percent)> uploadProgress;
     std::function<void()> uploadFinished;
     // Every outcome after its own reaction (the firmware replacement listens for a refusal).
@@ -94,19 +83,12 @@ class EditorLink final : public LinkHost {
 
     // LinkHost, called by the exchanges in the UI thread.
     void outcome(int32_t code, int attempt) override;
-    void progress(int percent) override;
-    void blockProgress(LinkOperation op, int done, int total) override;
-    void linkLost() override;
-    void codesRead(Block block) override;
-    void settingsRead(Block block, bool identify) override;
-    void readFinished() override;
-    void writeFinished() override;
-    Block buildSettingsImage() override;
-    void startExchange(LinkOperation op, Block data) override;
-    void uploadFinished() override;
-    void reconnect() override;
-
-    [[nodiscard]] const Block& codesStore() const { return codesStore_; }
+    void progress(LinkOperation op, int done, int total) override;
+    void identified(Block settings) override { identify(settings); }
+    void configurationRead(Block settings, Block codes) override;
+    void codesWritten() override;
+    void configurationWritten() override;
+    void uploadEnded(bool accepted) override;
 
   private:
     enum class Chain { None, Connect, Read, Write };
@@ -117,18 +99,16 @@ class EditorLink final : public LinkHost {
     void chainEnded(bool stopped = false);
     void setFileCommands(bool enabled);
     void beginChain(const char* what);
-    void startChain(LinkOperation first, Block data);
+    void startChain(LinkStep first);
     void endChainProgress();
     void enableReadWrite(bool pages);
     void acceptPanel(const VersionInfo& version, int variant);
     void replaceFirmware(int versionByte, int variant);
-    bool endReadBeforeReplace(int32_t code);
+    void endReadBeforeReplace(int32_t code);
 
     K740Editor& editor_;
     LinkDriver& driver_;
     EditorLinkHooks hooks_;
-    Block codesStore_;
-    Block settingsToWrite_;
     Chain chain_ = Chain::None;
     // The running write's codes block: all of its frame is on the line (the panel may have taken
     // it), or the panel said it took it. Until the settings block is taken too, the panel may

@@ -15,7 +15,7 @@ class InlineDriver final : public LinkDriver {
 
     void setHost(LinkHost& host) { host_ = &host; }
     LinkState& state() override { return state_; }
-    void start(LinkOperation op, Block data) override { queue_.add(op, std::move(data)); }
+    void start(LinkStep step) override { queue_.add(std::move(step)); }
     void stopCurrent() override { queue_.stop(); }
     void closePort() override { portOpen_ = false; }
     void open() { portOpen_ = true; }
@@ -23,7 +23,7 @@ class InlineDriver final : public LinkDriver {
 
     // Runs every exchange started so far and those they start, to the end of the chain.
     void pump() {
-        if (host_ != nullptr) queue_.run(channel_, clock_, state_, *host_);
+        if (host_ != nullptr && !queue_.run(channel_, clock_, state_, *host_)) portOpen_ = false;
     }
 
   private:

@@ -166,28 +166,26 @@ class RecordingHost : public LinkHost {
         note("outcome " + std::to_string(code) + "/" + std::to_string(attempt));
         if (onOutcome) onOutcome(code, attempt);
     }
-    void progress(int percent) override { note("progress " + std::to_string(percent)); }
-    void linkLost() override { note("linkLost"); }
-    void codesRead(Block block) override {
-        note("codesRead");
-        codes = std::move(block);
+    void progress(LinkOperation op, int done, int total) override {
+        if (op == LinkOperation::FirmwareUpload) note("progress " + std::to_string(done * 100 / total));
     }
-    void settingsRead(Block block, bool identify) override {
-        note(identify ? "identify" : "settingsRead");
+    void identified(Block block) override {
+        note("identify");
         settings = std::move(block);
-        if (onSettings) onSettings(identify);
+        if (onIdentify) onIdentify();
     }
-    void readFinished() override { note("readFinished"); }
-    void writeFinished() override { note("writeFinished"); }
-    Block buildSettingsImage() override {
-        note("buildSettingsImage");
-        return settingsToWrite;
+    void configurationRead(Block s, Block c) override {
+        note("configurationRead");
+        settings = std::move(s);
+        codes = std::move(c);
+        if (onEnd) onEnd();
     }
-    void startExchange(LinkOperation op, Block) override {
-        note("startExchange " + std::to_string(static_cast<int>(op)));
+    void codesWritten() override { note("codesWritten"); }
+    void configurationWritten() override {
+        note("configurationWritten");
+        if (onEnd) onEnd();
     }
-    void uploadFinished() override { note("uploadFinished"); }
-    void reconnect() override { note("reconnect"); }
+    void uploadEnded(bool accepted) override { note(accepted ? "uploadEnded yes" : "uploadEnded no"); }
 
     bool saw(const std::string& call) const {
         return std::find(calls.begin(), calls.end(), call) != calls.end();
@@ -195,9 +193,10 @@ class RecordingHost : public LinkHost {
 
     std::vector<std::string> calls;
     bool allInUiThread = true;
-    Block codes, settings, settingsToWrite;
+    Block codes, settings;
     std::function<void(int32_t, int)> onOutcome;
-    std::function<void(bool)> onSettings;
+    std::function<void()> onIdentify;
+    std::function<void()> onEnd;  // a read or a write ended whole
 
   private:
     void note(std::string call) {
@@ -211,8 +210,8 @@ class ComThreadTest : public ::testing::Test {
   protected:
     void SetUp() override { App(); }
 
-    std::unique_ptr<TComThread> makeThread(LinkOperation op, Block data = {}) {
-        return std::make_unique<TComThread>(op, std::move(data), panel_, clock_, state_, host_,
+    std::unique_ptr<TComThread> makeThread(LinkStep step) {
+        return std::make_unique<TComThread>(std::move(step), panel_, clock_, state_, hostPtr_,
                                             calls_);
     }
     bool runToEnd(TComThread& thread) {
@@ -226,14 +225,15 @@ class ComThreadTest : public ::testing::Test {
     NoWaitClock clock_;
     LinkState state_;
     RecordingHost host_;
+    LinkHost* hostPtr_ = &host_;
     UiCallQueue calls_;
 };
 
 TEST_F(ComThreadTest, OutcomesReachTheUiThreadInOrder) {
-    auto thread = makeThread(LinkOperation::ReadSettings);
+    auto thread = makeThread(LinkStep{LinkOperation::ReadSettings, {}, {}, Pattern(4)});
     ASSERT_TRUE(runToEnd(*thread));
-    EXPECT_EQ(host_.calls,
-              (std::vector<std::string>{"outcome 11/0", "readFinished", "settingsRead"}));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead"}));
+    EXPECT_EQ(host_.codes, Pattern(4));  // the codes block the chain carried
     EXPECT_TRUE(host_.allInUiThread);
     EXPECT_EQ(host_.settings, Pattern(1));
     // Purged both ways before and after the exchange, all from the worker.
@@ -243,13 +243,16 @@ TEST_F(ComThreadTest, OutcomesReachTheUiThreadInOrder) {
     EXPECT_EQ(log.substr(log.size() - 2), "PP");
 }
 
-// The worker waits for the UI's answer: the settings image it sends is the one the UI built.
-TEST_F(ComThreadTest, WorkerUsesWhatTheUiThreadReturns) {
-    host_.settingsToWrite = Pattern(9);
-    auto thread = makeThread(LinkOperation::WriteCodes, Pattern(5));
+// The codes block's exchange hands the settings block it carries on to the exchange after it.
+TEST_F(ComThreadTest, WriteCodesHandsOnTheSettingsBlockItCarries) {
+    auto thread = makeThread(WriteChain(Pattern(5), Pattern(9)));
     ASSERT_TRUE(runToEnd(*thread));
     EXPECT_EQ(panel_->written(0x94), Pattern(5));
-    EXPECT_EQ(host_.calls, (std::vector<std::string>{"buildSettingsImage", "startExchange 146"}));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesWritten"}));
+    const ExchangeEnd end = thread->takeEnd();
+    ASSERT_TRUE(end.next);
+    EXPECT_EQ(end.next->op, LinkOperation::WriteSettings);
+    EXPECT_EQ(end.next->data, Pattern(9));
 }
 
 struct StoppedCase {
@@ -265,7 +268,7 @@ TEST_F(ComThreadTest, TerminateBeforeStartDoesNoLineWork) {
     };
     for (const auto& c : cases) {
         host_.calls.clear();
-        auto thread = makeThread(c.op, Pattern(3));
+        auto thread = makeThread(LinkStep{c.op, Pattern(3), {}, {}});
         thread->terminate();
         ASSERT_TRUE(runToEnd(*thread));
         EXPECT_EQ(host_.calls, c.calls) << static_cast<int>(c.op);
@@ -285,9 +288,9 @@ class DeadLine final : public ByteChannel {
 // The worker's time-out is on its way to the UI thread when the user breaks the link: by the time
 // the UI gets to it, "Нет связи с прибором" is on the status bar, and it stays there.
 TEST_F(ComThreadTest, TimeOutArrivingAfterTheStopIsNotShown) {
-    auto thread =
-        std::make_unique<TComThread>(LinkOperation::ReadCodes, Block{},
-                                     std::make_shared<DeadLine>(), clock_, state_, host_, calls_);
+    auto thread = std::make_unique<TComThread>(LinkStep{LinkOperation::ReadCodes, {}, {}, {}},
+                                               std::make_shared<DeadLine>(), clock_, state_,
+                                               hostPtr_, calls_);
     bool ended = false;
     thread->start([&] { ended = true; });
     // The UI thread is busy (no events served) while the worker parks with its time-out.
@@ -303,15 +306,15 @@ class LinkRunnerTest : public ComThreadTest {
   protected:
     LinkRunnerTest() {
         runner_.setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
+        runner_.setHost(&host_);
     }
-    LinkRunner runner_{host_, clock_};
+    LinkRunner runner_{clock_};
 };
 
 TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) {
     runner_.start(LinkOperation::ReadCodes);
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
-    EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesRead", "outcome 11/0", "readFinished",
-                                                     "settingsRead"}));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead"}));
     EXPECT_TRUE(host_.allInUiThread);
     EXPECT_EQ(host_.codes, Pattern(2));
     EXPECT_EQ(host_.settings, Pattern(1));
@@ -322,14 +325,12 @@ TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) 
     EXPECT_EQ(log.substr(log.find('|') - 2, 5), "PP|PP") << log;
 }
 
-TEST_F(LinkRunnerTest, WriteChainSendsTheImageBuiltInTheUiThread) {
-    host_.settingsToWrite = Pattern(8);
-    runner_.start(LinkOperation::WriteCodes, Pattern(4));
+TEST_F(LinkRunnerTest, WriteChainSendsBothBlocksItWasHanded) {
+    runner_.start(WriteChain(Pattern(4), Pattern(8)));
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
     EXPECT_EQ(panel_->written(0x94), Pattern(4));
     EXPECT_EQ(panel_->written(0x92), Pattern(8));
-    EXPECT_EQ(host_.calls,
-              (std::vector<std::string>{"buildSettingsImage", "outcome 10/0", "writeFinished"}));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesWritten", "configurationWritten"}));
 }
 
 // What the user does next is played by an event posted when the end of a read or write is
@@ -337,19 +338,15 @@ TEST_F(LinkRunnerTest, WriteChainSendsTheImageBuiltInTheUiThread) {
 // no one ever sees "Чтение конфигурации завершено" over a stale editor, or a finished write whose
 // buttons cannot be clicked yet.
 TEST_F(LinkRunnerTest, EndOfAReadOrWriteArrivesWithWhatCompletesIt) {
-    host_.onOutcome = [&](int32_t code, int) {
-        if (code == LinkResult::Read || code == LinkResult::Written)
-            QTimer::singleShot(0, [&] { host_.calls.push_back("user"); });
-    };
+    host_.onEnd = [&] { QTimer::singleShot(0, [&] { host_.calls.push_back("user"); }); };
     runner_.start(LinkOperation::ReadSettings);
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
-    EXPECT_EQ(host_.calls,
-              (std::vector<std::string>{"outcome 11/0", "readFinished", "settingsRead", "user"}));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead", "user"}));
 
     host_.calls.clear();
-    runner_.start(LinkOperation::WriteSettings, Pattern(8));
-    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy() && host_.calls.size() >= 3; }));
-    EXPECT_EQ(host_.calls, (std::vector<std::string>{"outcome 10/0", "writeFinished", "user"}));
+    runner_.start(LinkStep{LinkOperation::WriteSettings, Pattern(8), {}, {}});
+    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy() && host_.calls.size() >= 2; }));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationWritten", "user"}));
 }
 
 TEST_F(LinkRunnerTest, StopEndsTheHandshakeAtItsNextCheckPoint) {
@@ -367,8 +364,7 @@ TEST_F(LinkRunnerTest, NoPanelLosesTheLinkAndEndsTheChain) {
     runner_.start(LinkOperation::Handshake);
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
     ASSERT_GE(host_.calls.size(), 2u);
-    EXPECT_EQ(host_.calls[host_.calls.size() - 2], "outcome 1/10");
-    EXPECT_EQ(host_.calls.back(), "linkLost");
+    EXPECT_EQ(host_.calls.back(), "outcome 1/10");
     EXPECT_FALSE(runner_.port().isOpen());
 }
 
@@ -377,27 +373,26 @@ TEST_F(LinkRunnerTest, NoPanelLosesTheLinkAndEndsTheChain) {
 TEST_F(LinkRunnerTest, ExchangeStartedInsideACallRunsWhileTheCallerWaits) {
     runner_.state().identifyPending = true;
     bool nestedDone = false;
-    host_.onSettings = [&](bool identify) {
-        if (!identify) return;
+    host_.onIdentify = [&] {
         runner_.state().identifyPending = false;
         runner_.start(LinkOperation::ReadSettings);
-        nestedDone = ServeUntil([&] { return host_.saw("settingsRead"); }, 5000);
+        nestedDone = ServeUntil([&] { return host_.saw("configurationRead"); }, 5000);
     };
     runner_.start(LinkOperation::ReadSettings);
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
     EXPECT_TRUE(nestedDone);
-    EXPECT_EQ(host_.calls, (std::vector<std::string>{"identify", "outcome 11/0", "readFinished",
-                                                     "settingsRead"}));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"identify", "configurationRead"}));
 }
 
 // The window may go away while a worker waits for a call into it; that must neither hang nor
 // run the call on a dead window.
 TEST_F(LinkRunnerTest, DestroyingTheRunnerReleasesAWaitingWorker) {
-    auto runner = std::make_unique<LinkRunner>(host_, clock_);
+    auto runner = std::make_unique<LinkRunner>(clock_);
     runner->setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
+    runner->setHost(&host_);
     runner->start(LinkOperation::Handshake);
     // Its first attempt's outcome is a call into this thread, which nobody serves.
-    ASSERT_TRUE(WaitUntil([&] { return runner->current() && runner->current()->isParked(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto start = std::chrono::steady_clock::now();
     runner.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));

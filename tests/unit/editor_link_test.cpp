@@ -49,7 +49,7 @@ struct Rig {
         hooks.chosenVariant = [this] { return chosen; };
         hooks.openAndHandshake = [this] {
             driver.open();
-            driver.start(LinkOperation::Handshake, {});
+            driver.start(LinkStep{LinkOperation::Handshake, {}, {}, {}});
             return true;
         };
         hooks.closeEditor = [this] { closed = true; };

@@ -79,7 +79,7 @@ class RunnerDriver final : public LinkDriver {
     explicit RunnerDriver(std::vector<std::string>& log) : log_(log) {}
     LinkRunner* runner = nullptr;
     LinkState& state() override { return runner->state(); }
-    void start(LinkOperation op, Block data) override { runner->start(op, std::move(data)); }
+    void start(LinkStep step) override { runner->start(std::move(step)); }
     void stopCurrent() override { runner->stopCurrent(); }
     void closePort() override {
         log_.push_back("break");
@@ -114,7 +114,7 @@ class TestWindow final : public SessionWindow {
     bool openAndHandshake() override {
         log_.push_back(driver_.portOpen ? "reconnect on an open port" : "connect");
         driver_.portOpen = true;
-        driver_.start(LinkOperation::Handshake, {});
+        driver_.start(LinkStep{LinkOperation::Handshake, {}, {}, {}});
         return true;
     }
     bool editorOpen() override { return true; }
@@ -145,7 +145,8 @@ TEST(FlashTicker, ReplacementWithTheUploadOnAWorkerThread) {
     TestWindow window(driver, log);
     EditorSession session(editor, driver, window, view, base.folder());
     window.session = &session;
-    LinkRunner runner(session.link(), clock);
+    LinkRunner runner(clock);
+    runner.setHost(&session.link());
     runner.setChannelSource([&] { return std::static_pointer_cast<ByteChannel>(channel); });
     driver.runner = &runner;
 

@@ -55,7 +55,9 @@ class ScriptedDriver final : public LinkDriver {
   public:
     explicit ScriptedDriver(Log& log) : log_(log) {}
     LinkState& state() override { return state_; }
-    void start(LinkOperation op, Block data) override {
+    void start(LinkStep step) override {
+        const LinkOperation op = step.op;
+        Block data = std::move(step.data);
         log_.push_back("start " + std::to_string(static_cast<int>(op)));
         started.emplace_back(op, std::move(data));
     }
@@ -255,7 +257,7 @@ class LoggedDriver final : public LinkDriver {
   public:
     LoggedDriver(InlineDriver& inner, Log& log) : inner_(inner), log_(log) {}
     LinkState& state() override { return inner_.state(); }
-    void start(LinkOperation op, Block data) override { inner_.start(op, std::move(data)); }
+    void start(LinkStep step) override { inner_.start(std::move(step)); }
     void stopCurrent() override { inner_.stopCurrent(); }
     void closePort() override {
         log_.push_back("break");
@@ -309,7 +311,7 @@ struct PanelRig final : SessionWindow {
     bool openAndHandshake() override {
         log.push_back(inline_.portOpen() ? "reconnect on an open port" : "reconnect");
         inline_.open();
-        inline_.start(LinkOperation::Handshake, {});
+        inline_.start(LinkStep{LinkOperation::Handshake, {}, {}, {}});
         return true;
     }
     bool editorOpen() override { return true; }

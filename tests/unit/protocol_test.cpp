@@ -85,7 +85,7 @@ TEST(HandshakeTest, SilentLineGivesNoAnswerAndClosesThePort) {
     line.panel.faults().silent = true;
     line.connect();
     EXPECT_EQ(line.link.verdict(), LinkResult::NoAnswer);
-    EXPECT_TRUE(line.link.linkLostCalled());
+    EXPECT_TRUE(line.link.linkLost());
     EXPECT_FALSE(line.link.identified());
     // "No answer" must stay the last word on the status bar, not a later time-out.
     EXPECT_EQ(line.link.outcomes().back().code, LinkResult::NoAnswer);
@@ -229,8 +229,7 @@ TEST_P(ChainTest, WriteChainStoresBothBlocks) {
     settings[1] = c.version;
     const auto codes = Pattern(c.codes, 13);
     line.state.layoutCode = c.layout;
-    line.link.setSettingsToWrite(settings);
-    line.link.run(LinkOperation::WriteCodes, codes);
+    line.link.run(WriteChain(codes, settings));
     EXPECT_EQ(WithoutProgress(Codes(line.link)), (std::vector<int32_t>{LinkResult::Written}));
     EXPECT_EQ(Block(line.panel.settings().begin(), line.panel.settings().begin() + c.settings),
               settings);
@@ -269,8 +268,7 @@ TEST_P(BlockFaultTest, EndsWithOutcome4AndLeavesMemory) {
     const auto beforeCodes = line.panel.codes();
     GetParam().set(line.panel.faults());
     line.state.layoutCode = 99;
-    line.link.setSettingsToWrite(Pattern(1024, 1));
-    line.link.run(GetParam().op, Pattern(1024, 2));
+    line.link.run(LinkStep{GetParam().op, Pattern(1024, 2), Pattern(1024, 1), {}});
     EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed);
     EXPECT_FALSE(line.link.has(LinkResult::Read));
     EXPECT_FALSE(line.link.has(LinkResult::Written));
@@ -328,7 +326,7 @@ TEST(BlockReadTest, PanelFallingSilentFailsWithinSeconds) {
 TEST(BlockWriteTest, ShortImageIsNeverSent) {
     PanelLine line;
     line.state.layoutCode = 99;
-    line.link.run(LinkOperation::WriteCodes, Block(1000, 1));
+    line.link.run(LinkStep{LinkOperation::WriteCodes, Block(1000, 1), {}, {}});
     EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed);
     EXPECT_TRUE(line.panel.received().empty());
 }
@@ -374,9 +372,10 @@ struct FailingRig {
     SyncLink host{line, clock, state};
 
     FailingRig() { state.layoutCode = 99; }
+    bool lost = false;
     void run(LinkOperation op) {
-        ExchangeContext ctx{line, clock, state, host, stop};
-        RunExchange(op, Pattern(1024, 4), ctx);
+        ExchangeContext ctx{line, clock, state, [this](const HostCall& call) { call(host); }, stop};
+        lost = RunExchange(LinkStep{op, Pattern(1024, 4), Pattern(1024, 5), {}}, ctx).lineLost;
     }
 };
 
@@ -407,7 +406,7 @@ TEST(PortFailureTest, RefusedWriteCallBreaksTheLink) {
         rig.run(c.op);
         EXPECT_EQ(rig.host.verdict(), LinkResult::PortFailed) << c.failFromWrite;
         EXPECT_FALSE(rig.host.has(LinkResult::BlockFailed)) << c.failFromWrite;
-        EXPECT_TRUE(rig.host.linkLostCalled()) << c.failFromWrite;
+        EXPECT_TRUE(rig.lost) << c.failFromWrite;
     }
 }
 
@@ -419,7 +418,8 @@ TEST(ReadByteTest, TimeOutReturnsLastByteAfterTwentyRetries) {
     state.lastByte = 0x5A;
     SyncLink host(channel, clock, state);
     std::atomic<bool> terminated{false};
-    ExchangeContext ctx{channel, clock, state, host, terminated};
+    ExchangeContext ctx{channel, clock, state, [&host](const HostCall& call) { call(host); },
+                        terminated};
     EXPECT_EQ(ReadByte(ctx), 0x5A);
     EXPECT_EQ(channel.readCalls(), 21);
     EXPECT_EQ(clock.nowMs(), 21 * 110 + 20 * 5);
@@ -443,10 +443,10 @@ TEST(FirmwareTest, UploadHandshakeThenUploadReplacesVersion) {
     line.panel.clearRecord();
     auto image = UploadImage(256);  // bytes 4..5 = 0x01 0x00
     image.resize(400, 0x22);        // bytes past N + 7 stay home
-    line.link.run(LinkOperation::FirmwareUpload, image);
+    line.link.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
     EXPECT_EQ(line.panel.received().size(), 263u);
-    EXPECT_EQ(line.link.progressSeen().back(), 100);
-    EXPECT_TRUE(std::is_sorted(line.link.progressSeen().begin(), line.link.progressSeen().end()));
+    EXPECT_EQ(line.link.uploadProgress().back(), 100);
+    EXPECT_TRUE(std::is_sorted(line.link.uploadProgress().begin(), line.link.uploadProgress().end()));
     EXPECT_EQ(line.link.verdict(), LinkResult::FirmwareLoaded);
     EXPECT_TRUE(line.state.firmwareReplaced);
     EXPECT_TRUE(line.state.uploadSucceeded);
@@ -474,7 +474,7 @@ TEST_P(SilentUploadTest, FailsAtTheFirstTimeOut) {
     auto image = UploadImage(256);
     image.back() = 0x00;  // the echo of the last byte looks like a yes
     const int64_t start = line.clock.nowMs();
-    line.link.run(LinkOperation::FirmwareUpload, image);
+    line.link.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
     EXPECT_EQ(line.panel.received().size(), GetParam().sent);
     EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed);
     EXPECT_FALSE(line.state.uploadSucceeded);
@@ -507,11 +507,11 @@ TEST(FirmwareTest, ImageShorterThanItsHeaderSaysIsNeverSent) {
     PanelLine line;
     auto image = UploadImage(256);
     image.resize(200);
-    line.link.run(LinkOperation::FirmwareUpload, image);
+    line.link.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
     EXPECT_TRUE(line.panel.received().empty());
     EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed);
     EXPECT_FALSE(line.state.firmwareReplaced);
-    line.link.run(LinkOperation::FirmwareUpload, Block(5, 0));
+    line.link.run(LinkStep{LinkOperation::FirmwareUpload, Block(5, 0), {}, {}});
     EXPECT_TRUE(line.panel.received().empty());
 }
 
@@ -546,7 +546,7 @@ TEST(FirmwareTest, PanelFallingSilentIsNeverTakenForAnAcceptedUpload) {
         image.back() = 0x00;
         CutLine cut(line.channel, echoes);
         SyncLink upload(cut, line.clock, line.state);
-        upload.run(LinkOperation::FirmwareUpload, image);
+        upload.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
         EXPECT_EQ(upload.verdict(), LinkResult::BlockFailed) << echoes;
         EXPECT_FALSE(line.state.uploadSucceeded);
         EXPECT_FALSE(line.state.firmwareReplaced);
