@@ -36,7 +36,7 @@ foreach(model kerma_editor kerma_rules kerma_image)
   kerma_forbid_links(${model} kerma_link Threads::Threads Qt6::Core Qt6::Gui Qt6::Widgets)
 endforeach()
 # Below the windows: no widgets.
-foreach(core kerma_session kerma_firmware kerma_safety kerma_editor_files kerma_editor_session
+foreach(core kerma_session kerma_firmware kerma_safety kerma_editor_files kerma_session
              kerma_cli_files)
   kerma_forbid_links(${core} Qt6::Widgets kerma_editor_ui kerma_firmware_ui kerma_app)
 endforeach()

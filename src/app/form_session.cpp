@@ -14,6 +14,7 @@
 #include "busy_cursor.h"
 #include "firmware_file.h"
 #include "k740_form.h"
+#include "main_form.h"
 
 namespace kerma {
 namespace {
@@ -76,9 +77,9 @@ void ShowComparison(QWidget* over, const QString& text) {
 
 }  // namespace
 
-FormSession::FormSession(TK740Form& form, LinkDriver& driver, SessionContext context)
+FormSession::FormSession(TK740Form& form, TMainForm& main, LinkDriver& driver)
     : form_(form),
-      context_(std::move(context)),
+      main_(main),
       flash_(new TFormFlash(&form)),
       ticker_([this] { session_->firmware().tick(); }) {
     session_ =
@@ -92,19 +93,19 @@ FormSession::~FormSession() {
 }
 
 int FormSession::chosenVariant() {
-    return context_.chosenVariant();
+    return main_.systemVariant();
 }
 
 bool FormSession::openAndHandshake() {
-    return context_.openAndHandshake();
+    return main_.openAndHandshake(main_.chosenPort());
 }
 
 bool FormSession::editorOpen() {
-    return context_.editorOpen();
+    return main_.editorOpen();
 }
 
 void FormSession::closeEditor() {
-    context_.closeEditor();
+    main_.closeEditorWindow();
 }
 
 void FormSession::setEditorEnabled(bool enabled) {
@@ -120,25 +121,23 @@ void FormSession::scheduleFirmwareTicks(int intervalMs) {
 }
 
 void FormSession::wireButtons() {
-    auto& hooks = form_.hooks;
     EditorSession& s = *session_;
-    hooks.onWrite = [&s] { s.writeCommand(); };
-    hooks.onRead = [&s] { s.readCommand(); };
-    hooks.onCancel = [&s] { s.cancelCommand(); };
-    hooks.onConnect = [&s] { s.connectCommand(); };
-    hooks.onDefaults = [&s] { s.defaultsCommand(); };
-    hooks.onLoad = [&s] { s.loadCommand(); };
-    hooks.onSave = [&s] { (void)s.saveCommand(); };
-    hooks.canClose = [&s] { return s.canClose(); };
-    auto* report = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &form_);
-    QObject::connect(report, &QShortcut::activated, &form_, [&s] { s.saveReport(); });
+    TK740Form* f = &form_;
+    QObject::connect(f, &TK740Form::writeClicked, f, [&s] { s.writeCommand(); });
+    QObject::connect(f, &TK740Form::readClicked, f, [&s] { s.readCommand(); });
+    QObject::connect(f, &TK740Form::cancelClicked, f, [&s] { s.cancelCommand(); });
+    QObject::connect(f, &TK740Form::connectClicked, f, [&s] { s.connectCommand(); });
+    QObject::connect(f, &TK740Form::defaultsClicked, f, [&s] { s.defaultsCommand(); });
+    QObject::connect(f, &TK740Form::loadClicked, f, [&s] { s.loadCommand(); });
+    QObject::connect(f, &TK740Form::saveClicked, f, [&s] { (void)s.saveCommand(); });
+    QObject::connect(f, &TK740Form::helpClicked, f, [this] { main_.openHelp(kEditorHelp, &form_); });
+    form_.canClose = [&s] { return s.canClose(); };
+    auto* report = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), f);
+    QObject::connect(report, &QShortcut::activated, f, [&s] { s.saveReport(); });
     new KeyCommand(form_, QKeyCombination(Qt::CTRL | Qt::Key_D), [this, &s] {
         if (const auto text = s.compareWithFile())
             ShowComparison(&form_, QString::fromStdString(*text));
     });
-    hooks.onHelp = [this] {
-        if (context_.showHelp) context_.showHelp(&form_, kEditorHelp);
-    };
 }
 
 }  // namespace kerma

@@ -2,8 +2,6 @@
 // The editor window's side of an EditorSession: the main window's choices and port, the
 // window's enabled state and progress bar, the upload dialog and its timer, Ctrl+P and help.
 // The main window creates one for every connect and every demo start.
-#include <QString>
-#include <functional>
 #include <memory>
 
 #include "editor_session.h"
@@ -14,20 +12,11 @@ class QWidget;
 namespace kerma {
 
 class TK740Form;
-
-// What a session needs of the main window.
-struct SessionContext {
-    std::function<int()> chosenVariant;
-    // The main window's open-the-port-and-start-a-handshake routine; false when the port failed.
-    std::function<bool()> openAndHandshake;
-    std::function<bool()> editorOpen;
-    std::function<void()> closeEditor;
-    std::function<void(QWidget* over, const QString& file)> showHelp;
-};
+class TMainForm;
 
 class FormSession final : public SessionWindow {
   public:
-    FormSession(TK740Form& form, LinkDriver& driver, SessionContext context);
+    FormSession(TK740Form& form, TMainForm& main, LinkDriver& driver);
     ~FormSession() override;
     FormSession(const FormSession&) = delete;
     FormSession& operator=(const FormSession&) = delete;
@@ -50,7 +39,7 @@ class FormSession final : public SessionWindow {
     void wireButtons();
 
     TK740Form& form_;
-    SessionContext context_;
+    TMainForm& main_;
     TFormFlash* flash_;  // owned by the form
     FlashTicker ticker_;
     std::unique_ptr<EditorSession> session_;

@@ -126,19 +126,6 @@ TMainForm::TMainForm(QWidget* parent, Clock& clock) : QMainWindow(parent) {
 void TMainForm::wireLink(Clock& clock) {
     runner_ = std::make_unique<LinkRunner>(clock);
     hooks.openPortAndHandshake = [this](const PortItem& port) { return openAndHandshake(port); };
-    hooks.editorCreated = [this](TK740Form& form) {
-        SessionContext context;
-        context.chosenVariant = [this] { return systemVariant(); };
-        context.openAndHandshake = [this] { return openAndHandshake(chosenPort()); };
-        context.editorOpen = [this] { return editorOpen_; };
-        context.closeEditor = [this] { closeEditorWindow(); };
-        context.showHelp = [this](QWidget* over, const QString& file) { openHelp(file, over); };
-        session_ = std::make_unique<FormSession>(form, *runner_, std::move(context));
-        runner_->setHost(&session_->link());
-    };
-    hooks.startDemo = [this](TK740Form&, int) {
-        if (session_) session_->startDemo();
-    };
     hooks.stopLink = [this] {
         runner_->stopCurrent();
         runner_->closePort();
@@ -331,12 +318,13 @@ TK740Form* TMainForm::createEditor(bool demo) {
     editor_ = new TK740Form(options, this, editorPrompts);
     editor_->setAttribute(Qt::WA_DeleteOnClose, false);
     editor_->setMakerSite(kMakerName, kMakerWeb);
-    editor_->hooks.onClose = [this] { editorClosing(); };
+    connect(editor_, &TK740Form::closing, this, &TMainForm::editorClosing);
     connect(editor_, &QObject::destroyed, this, [this] {
         editorOpen_ = false;
         shortcutsActive_ = true;
     });
-    if (hooks.editorCreated) hooks.editorCreated(*editor_);
+    session_ = std::make_unique<FormSession>(*editor_, *this, *runner_);
+    runner_->setHost(&session_->link());
     return editor_;
 }
 
@@ -382,7 +370,7 @@ void TMainForm::openDemo() {
     editorOpen_ = true;
     TK740Form* form = createEditor(true);
     form->editor().model().setGeometry(kStatusPanel0, 0, 0, 420, 22);
-    if (hooks.startDemo) hooks.startDemo(*form, DemoVariant(systemVariant()));
+    session_->startDemo();
     runEditor();
 }
 

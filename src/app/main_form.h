@@ -22,16 +22,12 @@ namespace kerma {
 
 class FormSession;
 
-// What the main window leaves to the link, files and defaults; the program wires them at start.
+// Where the main window meets the system: the port, the modal editor, the help window. The
+// window fills them with its own at start; tests put theirs in place.
 struct MainFormHooks {
     // Opens the chosen port and starts a handshake; false when the port could not be opened (the
     // port code has told the user).
     std::function<bool(const PortItem& port)> openPortAndHandshake;
-    // A new editor exists (connect or demo): wire its buttons.
-    std::function<void(TK740Form&)> editorCreated;
-    // Demo mode: the editor shaped for the demo variant and filled with its factory
-    // configuration.
-    std::function<void(TK740Form&, int variant)> startDemo;
     // A connected editor closes with the link up: stop the exchange, close the port.
     std::function<void()> stopLink;
     // Shows the editor modally; tests replace it.
@@ -78,6 +74,8 @@ class TMainForm : public QMainWindow {
     void connectToPanel();
     // "Демо режим": the editor without a panel.
     void openDemo();
+    // Closes the editor from inside a link call.
+    void closeEditorWindow();
     // The help button; F1 opens the start-up help file instead. The help window goes over `over`
     // (the active window), this window when null.
     void openHelp(const QString& file, QWidget* over = nullptr);
@@ -113,7 +111,6 @@ class TMainForm : public QMainWindow {
     QLabel* label3_ = nullptr;
 
     void wireLink(Clock& clock);
-    void closeEditorWindow();
 
     std::unique_ptr<LinkRunner> runner_;
     std::unique_ptr<FormSession> session_;

@@ -398,21 +398,18 @@ QWidget* TK740Form::widget(std::string_view name) {
 }
 
 void TK740Form::wireButtons() {
-    const std::pair<const char*, std::function<void()> K740FormHooks::*> wiring[] = {
-        {fields::WriteButton, &K740FormHooks::onWrite},
-        {fields::ReadButton, &K740FormHooks::onRead},
-        {fields::CancelButton, &K740FormHooks::onCancel},
-        {fields::ConnectButton, &K740FormHooks::onConnect},
-        {fields::DefaultButton, &K740FormHooks::onDefaults},
-        {fields::LoadButton, &K740FormHooks::onLoad},
-        {fields::SaveButton, &K740FormHooks::onSave},
-        {fields::BitBtn1, &K740FormHooks::onHelp},
+    const std::pair<const char*, void (TK740Form::*)()> wiring[] = {
+        {fields::WriteButton, &TK740Form::writeClicked},
+        {fields::ReadButton, &TK740Form::readClicked},
+        {fields::CancelButton, &TK740Form::cancelClicked},
+        {fields::ConnectButton, &TK740Form::connectClicked},
+        {fields::DefaultButton, &TK740Form::defaultsClicked},
+        {fields::LoadButton, &TK740Form::loadClicked},
+        {fields::SaveButton, &TK740Form::saveClicked},
+        {fields::BitBtn1, &TK740Form::helpClicked},
     };
-    for (const auto& [name, hook] : wiring) {
-        model().on(name, ControlEvent::Click, [this, hook = hook](Control&) {
-            if (hooks.*hook) (hooks.*hook)();
-        });
-    }
+    for (const auto& [name, clicked] : wiring)
+        model().on(name, ControlEvent::Click, [this, clicked = clicked](Control&) { (this->*clicked)(); });
 }
 
 void TK740Form::setMakerSite(const QString& makerName, const QString& webAddress) {
@@ -468,8 +465,8 @@ void TK740Form::shrinkInto(const QRect& room, QSize designed) {
 }
 
 void TK740Form::done(int result) {
-    if (hooks.canClose && !hooks.canClose()) return;
-    if (hooks.onClose) hooks.onClose();
+    if (canClose && !canClose()) return;
+    emit closing();
     QDialog::done(result);
 }
 

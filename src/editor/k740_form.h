@@ -22,20 +22,6 @@ namespace kerma {
 
 class QtPrompts;
 
-// What the window's buttons do; the main window wires them to the link, files and defaults.
-struct K740FormHooks {
-    std::function<void()> onWrite;  // "Записать конфигурацию в прибор"
-    std::function<void()> onRead;   // "Считать конфигурацию из прибора"
-    std::function<void()> onCancel;    // "Разорвать связь"
-    std::function<void()> onConnect;   // "Установить связь"
-    std::function<void()> onDefaults;  // "Заводские установки"
-    std::function<void()> onLoad;      // "Считать файл"
-    std::function<void()> onSave;      // "Записать в файл"
-    std::function<void()> onHelp;      // "Помощь"
-    std::function<void()> onClose;     // the window closes, by any way (before it goes)
-    std::function<bool()> canClose;    // asked first; false keeps the window open
-};
-
 class TK740Form : public QDialog {
     Q_OBJECT
   public:
@@ -46,7 +32,9 @@ class TK740Form : public QDialog {
 
     K740Editor& editor() { return *editor_; }
     FormModel& model() { return editor_->model(); }
-    K740FormHooks hooks;
+    // Asked before the window closes, by any way; false keeps it open (a write the user lets
+    // run, edits the user keeps).
+    std::function<bool()> canClose;
 
     // The logos' two-line hint and the address a click on them opens.
     void setMakerSite(const QString& makerName, const QString& webAddress);
@@ -59,6 +47,19 @@ class TK740Form : public QDialog {
     [[nodiscard]] int widgetCount() const { return static_cast<int>(widgets_.size()); }
 
     void setVisible(bool visible) override;
+
+  signals:
+    // The window's buttons.
+    void writeClicked();     // "Записать конфигурацию в прибор"
+    void readClicked();      // "Считать конфигурацию из прибора"
+    void cancelClicked();    // "Разорвать связь"
+    void connectClicked();   // "Установить связь"
+    void defaultsClicked();  // "Заводские установки"
+    void loadClicked();      // "Считать файл"
+    void saveClicked();      // "Записать в файл"
+    void helpClicked();      // "Помощь"
+    // The window closes, by any way; it is still there.
+    void closing();
 
   protected:
     // Every way of closing (the title bar, Escape, accept/reject) ends here.

@@ -5,7 +5,6 @@
 #include <QTimer>
 #include <functional>
 
-#include "firmware_replacement.h"
 #include "flash_view.h"
 
 class QLabel;

@@ -2,9 +2,14 @@
 
 #include <utility>
 
+#include "codes_image.h"
+#include "editor_session.h"
+#include "factory_defaults.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
+#include "firmware_file.h"
 #include "outcome_text.h"
+#include "settings_image.h"
 #include "variant_layout.h"
 
 namespace kerma {
@@ -45,8 +50,8 @@ int32_t LayoutAfterReplace(int variant) {
     return regular == Layout::Small ? regular : Layout::Wide;
 }
 
-EditorLink::EditorLink(K740Editor& editor, LinkDriver& driver, EditorLinkHooks hooks)
-    : editor_(editor), driver_(driver), hooks_(std::move(hooks)) {}
+EditorLink::EditorLink(EditorSession& session)
+    : session_(session), editor_(session.editor()), driver_(session.driver()) {}
 
 std::string EditorLink::onlineText() const {
     return "Режим <on-line>. На линии прибор версии v " + editor_.state().versionText + ".";
@@ -56,7 +61,7 @@ std::string EditorLink::onlineText() const {
 
 // Read and write wait for the identification or the chain that follows a connect.
 void EditorLink::setLinkButtons(bool connected) {
-    if (!hooks_.editorOpen()) return;
+    if (!session_.window().editorOpen()) return;
     auto& m = editor_.model();
     m.setEnabled(fields::ReadButton, false);
     m.setEnabled(fields::WriteButton, false);
@@ -92,7 +97,7 @@ void EditorLink::chainEnded(bool stopped) {
     codesSent_ = false;
     codesAccepted_ = false;
     setFileCommands(true);
-    if (cut) editor_.prompts().notice(WriteCutText(hooks_.formerConfigBackup()));
+    if (cut) editor_.prompts().notice(WriteCutText(session_.safety().beforeWriteBackup()));
 }
 
 void EditorLink::breakOffWrite() {
@@ -123,13 +128,13 @@ void EditorLink::startChain(LinkStep first) {
     const int32_t layout = driver_.state().layoutCode;
     chainDone_ = 0;
     chainTotal_ = FrameBytes(CodesLength(layout)) + FrameBytes(SettingsLength(layout));
-    if (hooks_.chainProgress) hooks_.chainProgress(0, chainTotal_);
+    showChainProgress(0, chainTotal_);
     driver_.start(std::move(first));
 }
 
 void EditorLink::endChainProgress() {
     chainTotal_ = 0;
-    if (hooks_.chainProgress) hooks_.chainProgress(0, 0);
+    showChainProgress(0, 0);
 }
 
 void EditorLink::readCommand() {
@@ -140,24 +145,24 @@ void EditorLink::readCommand() {
 }
 
 void EditorLink::writeCommand() {
-    if (!hooks_.checksBeforeWrite()) {
+    ImageState& image = session_.image();
+    if (!ChecksBeforeWrite(editor_, image)) {
         chainEnded();  // the write after a firmware replacement ends the connect chain here
         return;
     }
     // Both blocks are built before the first byte goes out: a settings block that cannot be
     // built must not be found out after the codes block is already in the panel.
-    Block codes = hooks_.encodeCodes ? hooks_.encodeCodes() : Block{};
-    Block settings;
-    const std::string error = hooks_.encodeSettings ? hooks_.encodeSettings(settings) : "";
-    if (!error.empty()) {
+    Block codes = EncodeCodesImage(editor_, image);
+    EncodedImage settings = EncodeSettingsImage(editor_, image);
+    if (!settings.error.empty()) {
         chainEnded();
-        editor_.prompts().notice(error);
+        editor_.prompts().notice(settings.error);
         return;
     }
-    if (hooks_.beforeWrite) hooks_.beforeWrite(settings, codes);
+    session_.safety().beforeWrite(settings.cells, codes);
     chainStarted(Chain::Write);
     beginChain("  Запись конфигурации в прибор...");
-    startChain(WriteChain(std::move(codes), std::move(settings)));
+    startChain(WriteChain(std::move(codes), std::move(settings.cells)));
 }
 
 void EditorLink::disconnectCommand() {
@@ -176,7 +181,7 @@ void EditorLink::disconnectCommand() {
 void EditorLink::connectCommand() {
     replaceAfterRead_ = 0;
     driver_.state().identifyPending = true;
-    if (hooks_.openAndHandshake()) linkOpened();
+    if (session_.window().openAndHandshake()) linkOpened();
 }
 
 void EditorLink::linkOpened() {
@@ -198,7 +203,7 @@ void EditorLink::outcome(int32_t code, int attempt) {
             break;
         case LinkResult::WrongType:
             prompts.notice(OutcomeText(code));
-            hooks_.closeEditor();
+            session_.window().closeEditor();
             break;
         case LinkResult::HandshakeCrc:
             // The attempt counter must not stand on the bar as if the handshake still ran.
@@ -236,18 +241,19 @@ void EditorLink::outcome(int32_t code, int attempt) {
     }
     if (code == LinkResult::BlockFailed || code == LinkResult::NoAnswer) endChainProgress();
     if (EndsChain(code)) chainEnded();
-    if (hooks_.outcomeSeen) hooks_.outcomeSeen(code);
+    if (code == LinkResult::BlockFailed) session_.firmware().uploadRefused();
+    if (code == LinkResult::Written) session_.safety().written();
 }
 
 void EditorLink::progress(LinkOperation op, int done, int total) {
     if (op == LinkOperation::FirmwareUpload) {
-        if (hooks_.uploadProgress && total > 0) hooks_.uploadProgress(done * 100 / total);
+        if (total > 0) session_.firmware().progress(done * 100 / total);
         return;
     }
     if (op == LinkOperation::WriteCodes && done == total && chain_ == Chain::Write)
         codesSent_ = true;
-    if (chainTotal_ <= 0 || !hooks_.chainProgress) return;
-    hooks_.chainProgress(std::min(chainDone_ + done, chainTotal_), chainTotal_);
+    if (chainTotal_ <= 0) return;
+    showChainProgress(std::min(chainDone_ + done, chainTotal_), chainTotal_);
     if (done == total) chainDone_ += total;
 }
 
@@ -258,14 +264,14 @@ void EditorLink::configurationRead(Block settings, Block codes) {
     if (replaceAfterRead_ != 0) {
         const int variant = std::exchange(replaceAfterRead_, 0);
         chainEnded();
-        if (hooks_.panelBeforeReplace) hooks_.panelBeforeReplace(settings, codes);
-        hooks_.replaceFirmware(variant);
+        session_.safety().beforeFirmware(settings, codes);
+        session_.firmware().start(variant);
         return;
     }
     outcome(LinkResult::Read, 0);
     enableReadWrite(false);
     chainEnded();
-    if (hooks_.decode) hooks_.decode(settings, codes);
+    session_.decode(settings, codes);
 }
 
 void EditorLink::codesWritten() {
@@ -287,9 +293,9 @@ void EditorLink::configurationWritten() {
 
 // The dialog goes first; a refusal is the replacement's to report, a yes has the link made anew.
 void EditorLink::uploadEnded(bool accepted) {
-    if (hooks_.uploadFinished) hooks_.uploadFinished();
+    session_.firmware().uploadFinished();
     outcome(accepted ? LinkResult::FirmwareLoaded : LinkResult::BlockFailed, 0);
-    if (accepted && hooks_.reconnect) hooks_.reconnect();
+    if (accepted) session_.firmware().reconnectRequested();
 }
 
 // --- Identification --------------------------------------------------------------------------
@@ -300,16 +306,16 @@ void EditorLink::identify(const Block& block) {
     const int v = block.size() > kVersionCell ? (block[kVersionCell] & 0xFF) : 0;
     const VersionInfo version = DecodeVersion(v);
     editor_.setVersion(v);
-    const int chosen = hooks_.chosenVariant();
+    const int chosen = session_.window().chosenVariant();
     if (version.major != chosen) {
         const std::string text = "ПО прибора " + editor_.state().deviceCaption +
                                  " не соответсвует выбранному вами типу системы. Провести смену ПО "
                                  "прибора? Это процедура займет примерно 10 минут.";
-        if (editor_.prompts().question(text, kReplaceCaption) && hooks_.replaceFirmware) {
+        if (editor_.prompts().question(text, kReplaceCaption)) {
             replaceFirmware(v, chosen);
         } else {
             chainEnded();
-            hooks_.closeEditor();
+            session_.window().closeEditor();
         }
         return;
     }
@@ -317,13 +323,24 @@ void EditorLink::identify(const Block& block) {
     acceptPanel(version, chosen);
 }
 
-// New firmware erases the panel's configuration: where the safety net asks for it, the panel is
-// read with its present firmware's layout first, and the replacement starts when that read ends.
+// The panel is read first only when the replacement will go ahead: a firmware file is there and
+// the panel's own variant is one whose blocks are known.
+bool EditorLink::readBeforeReplace(int panelVariant, int newVariant) const {
+    return HasFactoryImage(panelVariant) &&
+           FindFirmware(newVariant, driver_.state().panelTypeCode, session_.firmwareFolder()).ok();
+}
+
+void EditorLink::showChainProgress(int done, int total) {
+    session_.window().showTransferProgress(total > 0 ? done * 100 / total : -1);
+}
+
+// New firmware erases the panel's configuration: the panel is read with its present firmware's
+// layout first, and the replacement starts when that read ends.
 void EditorLink::replaceFirmware(int versionByte, int variant) {
     const int panelVariant = VariantOfVersion(versionByte);
-    if (!hooks_.readBeforeReplace || !hooks_.readBeforeReplace(panelVariant, variant)) {
+    if (!readBeforeReplace(panelVariant, variant)) {
         chainEnded();  // the replacement guards its own steps from here
-        hooks_.replaceFirmware(variant);
+        session_.firmware().start(variant);
         return;
     }
     replaceAfterRead_ = variant;
@@ -354,7 +371,7 @@ void EditorLink::acceptPanel(const VersionInfo& version, int variant) {
         state.firmwareReplaced = false;
         link.firmwareReplaced = false;
         link.layoutCode = LayoutAfterReplace(variant);
-        if (hooks_.loadDefaultsAfterReplace) hooks_.loadDefaultsAfterReplace(variant);
+        session_.defaultsAfterReplace(variant);
         state.defaultsAfterReplace = true;
         writeCommand();
         return;

@@ -3,7 +3,6 @@
 // the chains behind the read, write, connect and disconnect commands, and the identification of
 // a connected panel. Everything here runs in the UI thread; the exchanges call in through
 // LinkHost. No widgets: the window shows the editor's model.
-#include <functional>
 #include <string>
 
 #include "exchange.h"
@@ -11,53 +10,13 @@
 
 namespace kerma {
 
-// What the editor link needs of the main window and of the editor's other parts.
-struct EditorLinkHooks {
-    // The variant chosen on the main window's radio buttons.
-    std::function<int()> chosenVariant = [] { return 1; };
-    // The main window's open-the-port-and-handshake routine; false when the port did not open.
-    std::function<bool()> openAndHandshake = [] { return false; };
-    std::function<void()> closeEditor = [] {};
-    // The editor exists (the main window's EditorOpen); link buttons switch only then.
-    std::function<bool()> editorOpen = [] { return true; };
-    // Yes to the replacement question: the firmware replacement for the chosen variant.
-    std::function<void(int variant)> replaceFirmware;
-
-    // The configuration itself (codecs, checks, defaults).
-    std::function<void(const Block& settings, const Block& codes)> decode;
-    std::function<Block()> encodeCodes;
-    // Empty text: the block is good; otherwise the reason nothing can be sent.
-    std::function<std::string(Block& settings)> encodeSettings;
-    std::function<bool()> checksBeforeWrite = [] { return true; };
-    // Factory defaults after a firmware replacement (variant 3 takes them twice around the
-    // system-number commit).
-    std::function<void(int variant)> loadDefaultsAfterReplace;
-
-    // Progress of a chain on the status bar: bytes done of the chain, total; total 0 hides it.
-    std::function<void(int done, int total)> chainProgress;
-    // Firmware upload: percentage, end of the upload, the reconnect that follows the panel's yes.
-    std::function<void(int percent)> uploadProgress;
-    std::function<void()> uploadFinished;
-    // Every outcome after its own reaction (the firmware replacement listens for a refusal).
-    std::function<void(int32_t code)> outcomeSeen;
-    std::function<void()> reconnect;
-
-    // The backup of what the panel held before the running write ("" when none was kept).
-    std::function<std::string()> formerConfigBackup = [] { return std::string(); };
-
-    // The safety net. Both blocks of a write are built and about to go out.
-    std::function<void(const Block& settings, const Block& codes)> beforeWrite;
-    // Yes to the replacement question: true has the panel's configuration read first (the
-    // variant its firmware runs, the variant it is to get).
-    std::function<bool(int panelVariant, int newVariant)> readBeforeReplace;
-    // That configuration, just before the replacement starts. When it cannot be read, the
-    // replacement does not start.
-    std::function<void(const Block& settings, const Block& codes)> panelBeforeReplace;
-};
+class EditorSession;
 
 class EditorLink final : public LinkHost {
   public:
-    EditorLink(K740Editor& editor, LinkDriver& driver, EditorLinkHooks hooks);
+    // The session's window, configuration, safety net and firmware replacement take part in
+    // what the link's steps do to the editor.
+    explicit EditorLink(EditorSession& session);
 
     // Editor commands.
     void readCommand();
@@ -106,9 +65,12 @@ class EditorLink final : public LinkHost {
     void replaceFirmware(int versionByte, int variant);
     void endReadBeforeReplace(int32_t code);
 
+    [[nodiscard]] bool readBeforeReplace(int panelVariant, int newVariant) const;
+    void showChainProgress(int done, int total);
+
+    EditorSession& session_;
     K740Editor& editor_;
     LinkDriver& driver_;
-    EditorLinkHooks hooks_;
     Chain chain_ = Chain::None;
     // The running write's codes block: all of its frame is on the line (the panel may have taken
     // it), or the panel said it took it. Until the settings block is taken too, the panel may

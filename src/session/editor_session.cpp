@@ -20,10 +20,6 @@ constexpr const char* kBreakWriteQuestion =
 constexpr const char* kBreakWriteCaption = "Подтверждение";
 constexpr const char* kReportFilter = "Отчёт HTML (*.html)|*.html|Документ PDF (*.pdf)|*.pdf";
 
-int Percent(int done, int total) {
-    return total > 0 ? done * 100 / total : -1;
-}
-
 }  // namespace
 
 EditorSession::EditorSession(K740Editor& editor, LinkDriver& driver, SessionWindow& window,
@@ -34,9 +30,8 @@ EditorSession::EditorSession(K740Editor& editor, LinkDriver& driver, SessionWind
       firmwareFolder_(std::move(firmwareFolder)) {
     rules_ = InstallRules(editor_, image_);
     safety_ = std::make_unique<SafetyNet>(editor_, image_);
-    link_ = std::make_unique<EditorLink>(editor_, driver_, linkHooks());
-    replacement_ = std::make_unique<FirmwareReplacement>(editor_, driver_, flash, firmwareHooks());
-    replacement_->setTickScheduler([this](int ms) { window_.scheduleFirmwareTicks(ms); });
+    link_ = std::make_unique<EditorLink>(*this);
+    replacement_ = std::make_unique<FirmwareReplacement>(*this, flash);
 }
 
 EditorSession::~EditorSession() {
@@ -129,9 +124,7 @@ void EditorSession::readCommand() {
 }
 
 void EditorSession::cancelCommand() {
-    if (!mayBreakExchange() || !mayDropEdits()) return;
-    link_->disconnectCommand();
-    safety_->connectionChanged();
+    if (mayBreakExchange() && mayDropEdits()) breakLink();
 }
 
 void EditorSession::connectCommand() {
@@ -173,58 +166,9 @@ void EditorSession::defaultsAfterReplace(int variant) {
     }
 }
 
-EditorLinkHooks EditorSession::linkHooks() {
-    EditorLinkHooks h;
-    h.chosenVariant = [this] { return window_.chosenVariant(); };
-    h.openAndHandshake = [this] { return window_.openAndHandshake(); };
-    h.closeEditor = [this] { window_.closeEditor(); };
-    h.editorOpen = [this] { return window_.editorOpen(); };
-    h.replaceFirmware = [this](int variant) { replacement_->start(variant); };
-    h.decode = [this](const Block& s, const Block& c) { decode(s, c); };
-    h.encodeCodes = [this] { return EncodeCodesImage(editor_, image_); };
-    h.encodeSettings = [this](Block& settings) {
-        EncodedImage built = EncodeSettingsImage(editor_, image_);
-        settings = std::move(built.cells);
-        return built.error;
-    };
-    h.checksBeforeWrite = [this] { return ChecksBeforeWrite(editor_, image_); };
-    h.loadDefaultsAfterReplace = [this](int variant) { defaultsAfterReplace(variant); };
-    h.chainProgress = [this](int done, int total) {
-        window_.showTransferProgress(Percent(done, total));
-    };
-    h.uploadProgress = [this](int percent) { replacement_->progress(percent); };
-    h.uploadFinished = [this] { replacement_->uploadFinished(); };
-    h.outcomeSeen = [this](int32_t code) {
-        if (code == LinkResult::BlockFailed) replacement_->uploadRefused();
-        if (code == LinkResult::Written) safety_->written();
-    };
-    h.formerConfigBackup = [this] { return safety_->beforeWriteBackup(); };
-    h.beforeWrite = [this](const Block& s, const Block& c) { safety_->beforeWrite(s, c); };
-    // Read the panel first only when the replacement will go ahead: a firmware file is there and
-    // the panel's own variant is one whose blocks are known.
-    h.readBeforeReplace = [this](int panelVariant, int newVariant) {
-        return HasFactoryImage(panelVariant) &&
-               FindFirmware(newVariant, driver_.state().panelTypeCode, firmwareFolder_).ok();
-    };
-    h.panelBeforeReplace = [this](const Block& s, const Block& c) {
-        safety_->beforeFirmware(s, c);
-    };
-    // The replacement breaks the old link first and reconnects after that.
-    h.reconnect = [this] { replacement_->reconnectRequested(); };
-    return h;
-}
-
-FirmwareReplacementHooks EditorSession::firmwareHooks() {
-    FirmwareReplacementHooks h;
-    h.breakLink = [this] {
-        link_->disconnectCommand();
-        safety_->connectionChanged();
-    };
-    h.reconnect = [this] { link_->connectCommand(); };
-    h.closeEditor = [this] { window_.closeEditor(); };
-    h.setEditorEnabled = [this](bool on) { window_.setEditorEnabled(on); };
-    h.folder = [this] { return firmwareFolder_; };
-    return h;
+void EditorSession::breakLink() {
+    link_->disconnectCommand();
+    safety_->connectionChanged();
 }
 
 }  // namespace kerma

@@ -44,6 +44,10 @@ class EditorSession {
     EditorSession(const EditorSession&) = delete;
     EditorSession& operator=(const EditorSession&) = delete;
 
+    [[nodiscard]] K740Editor& editor() { return editor_; }
+    [[nodiscard]] LinkDriver& driver() { return driver_; }
+    [[nodiscard]] SessionWindow& window() { return window_; }
+    [[nodiscard]] const std::filesystem::path& firmwareFolder() const { return firmwareFolder_; }
     [[nodiscard]] EditorLink& link() { return *link_; }
     [[nodiscard]] ImageState& image() { return image_; }
     [[nodiscard]] SafetyNet& safety() { return *safety_; }
@@ -71,16 +75,19 @@ class EditorSession {
     void startDemo();
     // The editor is closing: a replacement in progress stops waiting.
     void closing();
+    // The link's steps. Blocks read from the panel go into the editor.
+    void decode(const Block& settings, const Block& codes);
+    // New firmware: its factory configuration, as the write after the replacement sends it.
+    void defaultsAfterReplace(int variant);
+    // The link broken as "Разорвать связь" breaks it, without a question (the replacement's own
+    // break around the upload).
+    void breakLink();
     [[nodiscard]] bool replacingFirmware() const {
         return replacement_->stage() != FirmwareReplacement::Stage::Idle;
     }
 
   private:
-    EditorLinkHooks linkHooks();
-    FirmwareReplacementHooks firmwareHooks();
     void takeLayout(std::optional<int32_t> layoutCode);
-    void decode(const Block& settings, const Block& codes);
-    void defaultsAfterReplace(int variant);
     bool mayDropEdits();
     bool mayBreakExchange();
     [[nodiscard]] bool exchangeRunning() const;

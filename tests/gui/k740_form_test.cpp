@@ -151,21 +151,21 @@ TEST_F(K740FormTest, ClicksGoThroughTheModel) {
     EXPECT_EQ(picked, std::vector<int>{6});
 }
 
-TEST_F(K740FormTest, ButtonsCallTheirHooks) {
+TEST_F(K740FormTest, ButtonsSayTheyWereClicked) {
     std::vector<std::string> called;
-    form.hooks.onSave = [&] { called.push_back("save"); };
-    form.hooks.onHelp = [&] { called.push_back("help"); };
-    form.hooks.onLoad = [&] { called.push_back("load"); };
+    QObject::connect(&form, &TK740Form::saveClicked, [&] { called.push_back("save"); });
+    QObject::connect(&form, &TK740Form::helpClicked, [&] { called.push_back("help"); });
+    QObject::connect(&form, &TK740Form::loadClicked, [&] { called.push_back("load"); });
     QTest::mouseClick(Widget<QPushButton>("SaveButton"), Qt::LeftButton);
     QTest::mouseClick(Widget<QPushButton>("BitBtn1"), Qt::LeftButton);
-    m.click("LoadButton");  // a rule or test clicking through the model reaches the hook too
-    QTest::mouseClick(Widget<QPushButton>("WriteButton"), Qt::LeftButton);  // disabled, no hook
+    m.click("LoadButton");  // a rule or test clicking through the model is a click too
+    QTest::mouseClick(Widget<QPushButton>("WriteButton"), Qt::LeftButton);  // disabled: nothing
     EXPECT_EQ(called, (std::vector<std::string>{"save", "help", "load"}));
 }
 
-TEST_F(K740FormTest, EveryWayOfClosingRunsTheCloseHook) {
+TEST_F(K740FormTest, EveryWayOfClosingSaysItCloses) {
     int closed = 0;
-    form.hooks.onClose = [&] { ++closed; };
+    QObject::connect(&form, &TK740Form::closing, [&] { ++closed; });
     QTest::keyClick(&form, Qt::Key_Escape);
     form.show();
     form.close();

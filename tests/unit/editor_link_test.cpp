@@ -5,82 +5,109 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "codes_image.h"
+#include "editor_session.h"
+#include "firmware_test_support.h"
 #include "in_process_channel.h"
 #include "inline_driver.h"
 #include "scripted_prompts.h"
+#include "settings_image.h"
 #include "virtual_panel.h"
 
 namespace kerma {
 namespace {
 
-Block Pattern(size_t n, int seed) {
-    Block b(n);
-    for (size_t i = 0; i < n; ++i) b[i] = static_cast<int32_t>((i * 5 + seed) & 0xFF);
-    return b;
-}
-
 bool Contains(const std::vector<uint8_t>& bytes, std::vector<uint8_t> run) {
     return std::search(bytes.begin(), bytes.end(), run.begin(), run.end()) != bytes.end();
 }
 
-struct Rig {
+// Answers as scripted, then lets the test change the panel.
+struct QuestionPrompts final : ScriptedPrompts {
+    std::function<void()> afterQuestion;
+    bool question(const std::string& text, const std::string& caption) override {
+        const bool yes = ScriptedPrompts::question(text, caption);
+        if (afterQuestion) afterQuestion();
+        return yes;
+    }
+};
+
+// Hands every step on to the editor's link, after letting a test act on an outcome.
+struct OutcomeSpy final : LinkHost {
+    explicit OutcomeSpy(LinkHost& link) : link(link) {}
+    LinkHost& link;
+    std::function<void(int32_t)> onOutcome;
+    void outcome(int32_t code, int attempt) override {
+        link.outcome(code, attempt);
+        if (onOutcome) onOutcome(code);
+    }
+    void progress(LinkOperation op, int done, int total) override { link.progress(op, done, total); }
+    void identified(Block b) override { link.identified(std::move(b)); }
+    void configurationRead(Block s, Block c) override { link.configurationRead(std::move(s), std::move(c)); }
+    void codesWritten() override { link.codesWritten(); }
+    void configurationWritten() override { link.configurationWritten(); }
+    void uploadEnded(bool accepted) override { link.uploadEnded(accepted); }
+};
+
+// A line of a configuration file.
+std::string FileLine(const std::string& path, int n) {
+    std::ifstream in(path);
+    std::string line;
+    for (int i = 0; i <= n && std::getline(in, line); ++i) {}
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+// The flash dialog nobody looks at.
+struct NoView final : FlashView {
+    void showDialog(const std::string&) override {}
+    void setProgress(int) override {}
+    void closeDialog() override {}
+};
+
+// A session over the in-process panel; the window records what it is asked. A firmware file for
+// variant 3 is in the base, backups go to a folder of the test's own.
+struct Rig final : SessionWindow {
+    FirmwareBase base;
     VirtualPanel panel;
     VirtualClock clock;
     InProcessChannel channel{panel, clock};
     InlineDriver driver{channel, clock};
-    ScriptedPrompts prompts;
+    QuestionPrompts prompts;
     K740Editor editor{prompts};
+    NoView view;
     int chosen = 1;
+    bool portOpens = true;
     bool closed = false;
-    int replaceVariant = 0;
-    int defaultsLoaded = 0;
-    Block decodedSettings, decodedCodes;
-    std::vector<std::pair<int, int>> progress;
-    std::function<void(int done)> onProgress;
-    std::function<void(int32_t code)> onOutcome;
-    std::string encodeError;
-    // The safety net's read before a replacement: asked for when set; what it received.
-    std::function<bool(int panelVariant, int newVariant)> readFirst;
-    std::vector<Block> readBeforeReplace;  // settings, codes
-    std::unique_ptr<EditorLink> link;
+    std::vector<int> progress;  // percent of the chain; -1 hides it
+    std::function<void(int percent)> onProgress;
+    std::unique_ptr<EditorSession> session;
+    EditorLink* link = nullptr;
 
     explicit Rig(uint8_t version) : panel(9, version) {
-        EditorLinkHooks hooks;
-        hooks.chosenVariant = [this] { return chosen; };
-        hooks.openAndHandshake = [this] {
-            driver.open();
-            driver.start(LinkStep{LinkOperation::Handshake, {}, {}, {}});
-            return true;
-        };
-        hooks.closeEditor = [this] { closed = true; };
-        hooks.replaceFirmware = [this](int v) { replaceVariant = v; };
-        hooks.readBeforeReplace = [this](int p, int n) { return readFirst && readFirst(p, n); };
-        hooks.panelBeforeReplace = [this](const Block& s, const Block& c) {
-            readBeforeReplace = {s, c};
-        };
-        hooks.decode = [this](const Block& s, const Block& c) {
-            decodedSettings = s;
-            decodedCodes = c;
-            editor.model().setEnabled("PageControl", true);
-        };
-        hooks.encodeCodes = [this] { return Pattern(CodesLength(driver.state().layoutCode), 1); };
-        hooks.encodeSettings = [this](Block& s) {
-            s = Pattern(SettingsLength(driver.state().layoutCode), 2);
-            s[1] = panel.version();
-            return encodeError;
-        };
-        hooks.loadDefaultsAfterReplace = [this](int) { ++defaultsLoaded; };
-        hooks.formerConfigBackup = [] { return std::string("/backups/before-write.cfg"); };
-        hooks.outcomeSeen = [this](int32_t code) {
-            if (onOutcome) onOutcome(code);
-        };
-        hooks.chainProgress = [this](int done, int total) {
-            progress.emplace_back(done, total);
-            if (onProgress) onProgress(done);
-        };
-        link = std::make_unique<EditorLink>(editor, driver, std::move(hooks));
+        base.put("740-QNMv3_9.tsk", MakeFirmware(33, 16));
+        session = std::make_unique<EditorSession>(editor, driver, *this, view, base.folder());
+        session->safety().folder = [this] { return (base.folder().parent_path() / "kb").string(); };
+        link = &session->link();
         driver.setHost(*link);
     }
+
+    int chosenVariant() override { return chosen; }
+    bool openAndHandshake() override {
+        if (!portOpens) return false;
+        driver.open();
+        driver.start(LinkStep{LinkOperation::Handshake, {}, {}, {}});
+        return true;
+    }
+    bool editorOpen() override { return true; }
+    void closeEditor() override { closed = true; }
+    void setEditorEnabled(bool) override {}
+    void showTransferProgress(int percent) override {
+        progress.push_back(percent);
+        if (onProgress) onProgress(percent);
+    }
+    void scheduleFirmwareTicks(int) override {}
 
     void connect() {
         driver.state().identifyPending = true;
@@ -88,6 +115,17 @@ struct Rig {
         driver.pump();
     }
     bool enabled(const char* name) { return editor.model().at(name).enabled; }
+    // The firmware replacement took over, for variant 3's file.
+    bool replacing() const {
+        return session->replacingFirmware() && session->firmware().fileName() == "740-QNMv3_9.tsk";
+    }
+    std::vector<std::string> backups() const {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(base.folder().parent_path() / "kb", ec))
+            names.push_back(e.path().string());
+        return names;
+    }
 };
 
 TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
@@ -101,9 +139,10 @@ TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
     EXPECT_FALSE(rig.editor.model().at("GroupBox21").visible);
     EXPECT_TRUE(rig.editor.model().at("GSMkom").visible);
     EXPECT_FALSE(rig.editor.model().at("kom781").visible);
-    ASSERT_EQ(rig.decodedSettings.size(), 1024u);
-    EXPECT_EQ(rig.decodedSettings[1], 17);
-    EXPECT_EQ(rig.decodedCodes.size(), 1024u);
+    EXPECT_EQ(rig.session->image().settingsCopy[1], 17);
+    const Cells& codes = rig.editor.state().codesImage;
+    ASSERT_GE(codes.size(), 1024u);
+    EXPECT_TRUE(std::equal(codes.begin(), codes.begin() + 1024, rig.panel.codes().begin()));
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 1.7  Чтение конфигурации завершено");
     EXPECT_EQ(rig.editor.status(1), "Режим <on-line>. На линии прибор версии v 1.7.");
     EXPECT_EQ(rig.editor.model().at("VersionLabel").caption, "Версия ПО прибора: 1.7");
@@ -115,10 +154,8 @@ TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
     const auto& rx = rig.panel.received();
     EXPECT_TRUE(Contains(rx, {0x55, 99, 0x93}));
     ASSERT_FALSE(rig.progress.empty());
-    EXPECT_EQ(rig.progress.back(), std::make_pair(0, 0));  // hidden at the end
-    const int total = 1027 + 1027;
-    EXPECT_NE(std::find(rig.progress.begin(), rig.progress.end(), std::make_pair(total, total)),
-              rig.progress.end());
+    EXPECT_EQ(rig.progress.back(), -1);  // hidden at the end
+    EXPECT_NE(std::find(rig.progress.begin(), rig.progress.end(), 100), rig.progress.end());
 }
 
 TEST(EditorLinkTest, OtherVariantAsksForReplacementAndNoClosesTheEditor) {
@@ -130,7 +167,7 @@ TEST(EditorLinkTest, OtherVariantAsksForReplacementAndNoClosesTheEditor) {
               "вами типу системы. Провести смену ПО прибора? Это процедура займет примерно 10 "
               "минут.");
     EXPECT_TRUE(rig.closed);
-    EXPECT_EQ(rig.replaceVariant, 0);
+    EXPECT_FALSE(rig.session->replacingFirmware());
     EXPECT_TRUE(rig.driver.state().identifyPending);
     EXPECT_EQ(rig.driver.state().layoutCode, 85);
 }
@@ -140,7 +177,7 @@ TEST(EditorLinkTest, YesHandsOverToTheReplacement) {
     rig.chosen = 3;
     rig.prompts.answers = {true};
     rig.connect();
-    EXPECT_EQ(rig.replaceVariant, 3);
+    EXPECT_TRUE(rig.replacing());
     EXPECT_FALSE(rig.closed);
 }
 
@@ -150,21 +187,17 @@ TEST(EditorLinkTest, PanelIsReadBeforeItsFirmwareIsReplaced) {
     Rig rig(18);
     rig.chosen = 3;
     rig.prompts.answers = {true};
-    std::pair<int, int> asked;
-    rig.readFirst = [&](int panelVariant, int newVariant) {
-        asked = {panelVariant, newVariant};
-        return true;
-    };
     rig.panel.codes()[5] = 0x42;
     rig.connect();
-    EXPECT_EQ(asked, std::make_pair(1, 3));
-    EXPECT_EQ(rig.replaceVariant, 3);
-    ASSERT_EQ(rig.readBeforeReplace.size(), 2u);
-    EXPECT_EQ(rig.readBeforeReplace[0].size(), 1024u);
-    EXPECT_EQ(rig.readBeforeReplace[0][1], 18);
-    EXPECT_EQ(rig.readBeforeReplace[1].size(), 1024u);
-    EXPECT_EQ(rig.readBeforeReplace[1][5], 0x42);
-    EXPECT_TRUE(rig.decodedSettings.empty());
+    // Read with the layout of the panel's own variant 1.
+    EXPECT_TRUE(Contains(rig.panel.received(), {0x55, 99, 0x93}));
+    EXPECT_TRUE(rig.replacing());
+    // Kept as a file: the settings block (version 1.8), then the codes block.
+    const auto kept = rig.backups();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(FileLine(kept[0], 1), "18");
+    EXPECT_EQ(FileLine(kept[0], 1024 + 5), "66");
+    EXPECT_EQ(rig.session->image().settingsCopy[1], 0);  // nothing decoded into the editor
     EXPECT_FALSE(rig.enabled("ReadButton"));
     EXPECT_FALSE(rig.enabled("WriteButton"));
     EXPECT_EQ(rig.editor.status(0).find("Чтение конфигурации завершено"), std::string::npos);
@@ -175,13 +208,10 @@ TEST(EditorLinkTest, PanelThatCannotBeReadFirstKeepsItsFirmware) {
     Rig rig(18);
     rig.chosen = 3;
     rig.prompts.answers = {true};
-    rig.readFirst = [&](int, int) {
-        rig.panel.faults().notReady = true;
-        return true;
-    };
+    rig.prompts.afterQuestion = [&] { rig.panel.faults().notReady = true; };
     rig.connect();
-    EXPECT_EQ(rig.replaceVariant, 0);
-    EXPECT_TRUE(rig.readBeforeReplace.empty());
+    EXPECT_FALSE(rig.session->replacingFirmware());
+    EXPECT_TRUE(rig.backups().empty());
     ASSERT_EQ(rig.prompts.shown.size(), 2u);
     EXPECT_EQ(rig.prompts.shown[1].find("Конфигурацию прибора перед сменой прошивки считать не "
                                         "удалось. Прошивка не заменена"),
@@ -191,11 +221,11 @@ TEST(EditorLinkTest, PanelThatCannotBeReadFirstKeepsItsFirmware) {
     EXPECT_FALSE(rig.enabled("WriteButton"));
     // Connected anew, the read goes through: then the replacement.
     rig.panel.faults().notReady = false;
-    rig.readFirst = [](int, int) { return true; };
+    rig.prompts.afterQuestion = nullptr;
     rig.prompts.answers = {true};
     rig.link->disconnectCommand();
     rig.connect();
-    EXPECT_EQ(rig.replaceVariant, 3);
+    EXPECT_TRUE(rig.replacing());
 }
 
 TEST(EditorLinkTest, ErasedPanelIsOfferedAReplacement) {
@@ -285,8 +315,10 @@ TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
     rig.connect();
     rig.link->writeCommand();
     rig.driver.pump();
-    EXPECT_EQ(Block(rig.panel.codes().begin(), rig.panel.codes().begin() + 1024), Pattern(1024, 1));
-    EXPECT_EQ(rig.panel.settings()[100], Pattern(1024, 2)[100]);
+    const Block codes = EncodeCodesImage(rig.editor, rig.session->image());
+    EXPECT_TRUE(std::equal(codes.begin(), codes.begin() + 1024, rig.panel.codes().begin()));
+    EXPECT_EQ(rig.panel.settings()[100],
+              EncodeSettingsImage(rig.editor, rig.session->image()).cells[100]);
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 3.3  Запись конфигурации завершена");
     EXPECT_TRUE(rig.enabled("PageControl"));
     EXPECT_TRUE(rig.enabled("WriteButton"));
@@ -299,27 +331,26 @@ TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
 TEST(EditorLinkTest, WriteCutBetweenItsBlocksIsSaidAloud) {
     const std::string cut =
         "Запись не завершена: в приборе могут быть новые коды и старые настройки. Запишите "
-        "конфигурацию ещё раз.\nПрежняя конфигурация прибора сохранена в файле "
-        "/backups/before-write.cfg";
+        "конфигурацию ещё раз.\nПрежняя конфигурация прибора сохранена в файле ";
     const struct {
         const char* name;
-        int atBytes;  // chain bytes done when the cut comes; 0: the panel refuses from the start
+        int atPercent;  // of the chain when the cut comes; 0: the panel refuses from the start
         bool userBreak;
         std::string status0;
-        std::vector<std::string> shown;
+        bool said;
     } cases[] = {
-        {"settings refused", 1040, false, "Ошибка: Dallas CRC", {cut}},
-        {"user break", 1040, true, "Нет связи с прибором", {cut}},
-        {"codes refused", 0, false, "Ошибка: Dallas CRC", {}},
+        {"settings refused", 51, false, "Ошибка: Dallas CRC", true},
+        {"user break", 51, true, "Нет связи с прибором", true},
+        {"codes refused", 0, false, "Ошибка: Dallas CRC", false},
     };
     for (const auto& c : cases) {
         Rig rig(18);
         rig.connect();
-        rig.panel.faults().refuseWrite = c.atBytes == 0;
+        rig.panel.faults().refuseWrite = c.atPercent == 0;
         bool fileCommandsOff = true;
-        rig.onProgress = [&](int done) {
+        rig.onProgress = [&](int percent) {
             fileCommandsOff &= !rig.enabled("DefaultButton") && !rig.enabled("LoadButton");
-            if (c.atBytes == 0 || done < c.atBytes) return;
+            if (c.atPercent == 0 || percent < c.atPercent) return;
             if (c.userBreak)
                 rig.link->disconnectCommand();
             else
@@ -328,7 +359,11 @@ TEST(EditorLinkTest, WriteCutBetweenItsBlocksIsSaidAloud) {
         rig.link->writeCommand();
         EXPECT_TRUE(rig.link->writing()) << c.name;
         rig.driver.pump();
-        EXPECT_EQ(rig.prompts.shown, c.shown) << c.name;
+        const std::string& backup = rig.session->safety().beforeWriteBackup();
+        EXPECT_FALSE(backup.empty()) << c.name;
+        EXPECT_EQ(rig.prompts.shown,
+                  c.said ? std::vector<std::string>{cut + backup} : std::vector<std::string>{})
+            << c.name;
         EXPECT_EQ(rig.editor.status(0), c.status0) << c.name;
         EXPECT_TRUE(fileCommandsOff) << c.name;
         EXPECT_FALSE(rig.link->chainRunning()) << c.name;
@@ -341,14 +376,11 @@ TEST(EditorLinkTest, ConnectOnAPortThatDoesNotOpenKeepsTheLinkDown) {
     Rig rig(18);
     rig.connect();
     rig.link->disconnectCommand();
-    bool opens = false;
-    EditorLinkHooks hooks;
-    hooks.openAndHandshake = [&] { return opens; };
-    EditorLink link(rig.editor, rig.driver, std::move(hooks));
-    link.connectCommand();
+    rig.portOpens = false;
+    rig.link->connectCommand();
     EXPECT_TRUE(rig.enabled("ConnectButton"));
     EXPECT_FALSE(rig.enabled("CancelButton"));
-    EXPECT_FALSE(link.chainRunning());
+    EXPECT_FALSE(rig.link->chainRunning());
 }
 
 TEST(EditorLinkTest, RefusedWriteLeavesButtonsDisabled) {
@@ -369,8 +401,8 @@ TEST(EditorLinkTest, RefusedWriteLeavesButtonsDisabled) {
 TEST(EditorLinkTest, PortFailingMidWriteBreaksTheLink) {
     Rig rig(18);
     rig.connect();
-    rig.onProgress = [&rig](int done) {
-        if (done > 100) rig.channel.setWritesFail(true);
+    rig.onProgress = [&rig](int percent) {
+        if (percent > 4) rig.channel.setWritesFail(true);
     };
     rig.link->writeCommand();
     rig.driver.pump();
@@ -381,7 +413,7 @@ TEST(EditorLinkTest, PortFailingMidWriteBreaksTheLink) {
     EXPECT_TRUE(rig.enabled("ConnectButton"));
     EXPECT_FALSE(rig.enabled("CancelButton"));
     EXPECT_FALSE(rig.enabled("WriteButton"));
-    EXPECT_EQ(rig.progress.back(), std::make_pair(0, 0));
+    EXPECT_EQ(rig.progress.back(), -1);
     EXPECT_EQ(rig.panel.acceptedWrites(), 0);
 }
 
@@ -389,11 +421,12 @@ TEST(EditorLinkTest, SettingsThatCannotBeBuiltStopTheWriteBeforeAnyByte) {
     Rig rig(18);
     rig.connect();
     rig.panel.clearRecord();
-    rig.encodeError = "Пароль инженера должен содержать 4 цифры.";
+    rig.editor.model().setText("PasswordEdit", "");
     rig.link->writeCommand();
     rig.driver.pump();
     EXPECT_TRUE(rig.panel.received().empty());
-    EXPECT_EQ(rig.prompts.shown.back(), rig.encodeError);
+    EXPECT_EQ(rig.prompts.shown.back(),
+              "Недопустимое количество цифр! Количестово цифр в пароле инженера должно быть 4!");
     EXPECT_TRUE(rig.enabled("WriteButton"));
 }
 
@@ -411,7 +444,9 @@ TEST(EditorLinkTest, DisconnectStopsAndCloses) {
 // As on the worker: a stopped exchange chains nothing, so no identification read follows.
 TEST(EditorLinkTest, DisconnectAsThePanelAnswersEndsTheChain) {
     Rig rig(18);
-    rig.onOutcome = [&](int32_t code) {
+    OutcomeSpy spy(*rig.link);
+    rig.driver.setHost(spy);
+    spy.onOutcome = [&](int32_t code) {
         if (code == LinkResult::Linked) rig.link->disconnectCommand();
     };
     rig.connect();
@@ -426,10 +461,12 @@ TEST(EditorLinkTest, NewFirmwareGetsFactoryDefaultsWrittenWithTheWideLayout) {
     rig.chosen = 3;
     rig.driver.state().firmwareReplaced = true;
     rig.connect();
-    EXPECT_EQ(rig.defaultsLoaded, 1);
+    EXPECT_FALSE(rig.session->image().factorySettings.empty());  // the defaults were taken
     EXPECT_FALSE(rig.driver.state().firmwareReplaced);
     // Codes with layout 0x66: 1792 bytes went to the panel.
-    EXPECT_EQ(Block(rig.panel.codes().begin(), rig.panel.codes().begin() + 1792), Pattern(1792, 1));
+    const Block codes = EncodeCodesImage(rig.editor, rig.session->image());
+    ASSERT_GE(codes.size(), 1792u);
+    EXPECT_TRUE(std::equal(codes.begin(), codes.begin() + 1792, rig.panel.codes().begin()));
     const auto& rx = rig.panel.received();
     EXPECT_TRUE(Contains(rx, {0x55, 0x66, 0x94}));
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 3.5  Запись конфигурации завершена");

@@ -61,8 +61,8 @@ class ScriptedDriver final : public LinkDriver {
         log_.push_back("start " + std::to_string(static_cast<int>(op)));
         started.emplace_back(op, std::move(data));
     }
-    void stopCurrent() override { log_.push_back("stop"); }
-    void closePort() override { log_.push_back("close port"); }
+    void stopCurrent() override {}
+    void closePort() override { log_.push_back("break"); }
     std::vector<std::pair<LinkOperation, Block>> started;
 
   private:
@@ -70,7 +70,8 @@ class ScriptedDriver final : public LinkDriver {
     LinkState state_;
 };
 
-struct ScriptRig {
+// The replacement inside a session whose window and driver only log what they are asked.
+struct ScriptRig final : SessionWindow {
     FirmwareBase base;
     Log log;
     ScriptedDriver driver{log};
@@ -78,20 +79,26 @@ struct ScriptRig {
     K740Editor editor{prompts};
     FakeView view{log};
     std::vector<int> intervals;
-    std::unique_ptr<FirmwareReplacement> flash;
+    std::unique_ptr<EditorSession> session;
+    FirmwareReplacement* flash = nullptr;
 
     ScriptRig() {
         base.put("740-QNMv3_9.tsk", MakeFirmware(33, 16));
         driver.state().panelTypeCode = 9;
-        FirmwareReplacementHooks hooks;
-        hooks.breakLink = [this] { log.push_back("break"); };
-        hooks.reconnect = [this] { log.push_back("reconnect"); };
-        hooks.closeEditor = [this] { log.push_back("close editor"); };
-        hooks.setEditorEnabled = [this](bool on) { log.push_back(on ? "enable" : "disable"); };
-        hooks.folder = [this] { return base.folder(); };
-        flash = std::make_unique<FirmwareReplacement>(editor, driver, view, std::move(hooks));
-        flash->setTickScheduler([this](int ms) { intervals.push_back(ms); });
+        session = std::make_unique<EditorSession>(editor, driver, *this, view, base.folder());
+        flash = &session->firmware();
     }
+    int chosenVariant() override { return 3; }
+    bool openAndHandshake() override {
+        log.push_back("reconnect");
+        return false;
+    }
+    bool editorOpen() override { return true; }
+    void closeEditor() override { log.push_back("close editor"); }
+    void setEditorEnabled(bool on) override { log.push_back(on ? "enable" : "disable"); }
+    void showTransferProgress(int) override {}
+    void scheduleFirmwareTicks(int ms) override { intervals.push_back(ms); }
+
     // Ticks until the procedure is ready for the upload (after readyAt ticks) and the dialog is up.
     void upTo(int readyAt) {
         flash->start(3);

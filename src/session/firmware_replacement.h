@@ -3,29 +3,19 @@
 // The procedure waits for the panel twice (the upload handshake, the verdict on the upload). It
 // never sleeps for that: the UI thread must stay free to serve the exchanges' synchronous calls,
 // so whoever runs it calls tick() at the interval it asks for (10 ms, then 1 s).
-#include <filesystem>
-#include <functional>
 #include <string>
 
-#include "editor_link.h"
+#include "exchange.h"
 #include "firmware_file.h"
 #include "flash_view.h"
+#include "k740_editor.h"
 
 namespace kerma {
 
 inline constexpr const char* kFlashFailedMessage =
     "Ошибка при смене прошивки! Повторите процедуру.";
 
-struct FirmwareReplacementHooks {
-    // "Разорвать связь": stop the current exchange, close the port, "Нет связи с прибором".
-    std::function<void()> breakLink;
-    // The main window's connect: IdentifyPending, open the port and handshake, connected buttons.
-    std::function<void()> reconnect;
-    std::function<void()> closeEditor;
-    std::function<void(bool enabled)> setEditorEnabled;
-    // Where the firmware files are looked for.
-    std::function<std::filesystem::path()> folder = FirmwareFolder;
-};
+class EditorSession;
 
 class FirmwareReplacement {
   public:
@@ -41,11 +31,9 @@ class FirmwareReplacement {
     // The verdict wait ends when the poll counter, shared with the ready wait, reaches this.
     static constexpr int kVerdictPollLimit = 1000;
 
-    FirmwareReplacement(K740Editor& editor, LinkDriver& driver, FlashView& view,
-                        FirmwareReplacementHooks hooks);
-
-    // The timer owner learns here how often to call tick(); 0 stops the ticks.
-    void setTickScheduler(std::function<void(int intervalMs)> schedule);
+    // The session's window learns how often to call tick() (0 stops the ticks); the session's
+    // link is broken and made anew around the upload.
+    FirmwareReplacement(EditorSession& session, FlashView& view);
 
     // Yes to the replacement question. Returns at once; the procedure goes on from tick().
     void start(int variant);
@@ -53,7 +41,7 @@ class FirmwareReplacement {
     // The editor is closing: the procedure ends where it stands, without a message.
     void cancel();
 
-    // The upload exchange's calls (EditorLink's uploadProgress, uploadFinished, reconnect).
+    // The upload exchange's steps, as the editor's link hands them on.
     void progress(int percent);
     void uploadFinished();
     // The upload exchange reported a refusal (outcome 4).
@@ -73,11 +61,10 @@ class FirmwareReplacement {
     void finish();
     void breakLink();
 
+    EditorSession& session_;
     K740Editor& editor_;
     LinkDriver& driver_;
     FlashView& view_;
-    FirmwareReplacementHooks hooks_;
-    std::function<void(int)> schedule_;
 
     Stage stage_ = Stage::Idle;
     int interval_ = 0;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "editor_session.h"
+
 namespace kerma {
 namespace {
 
@@ -10,14 +12,8 @@ constexpr const char* kFlashingStatus = "Идет смена прошивки ж
 
 }  // namespace
 
-FirmwareReplacement::FirmwareReplacement(K740Editor& editor, LinkDriver& driver, FlashView& view,
-                                         FirmwareReplacementHooks hooks)
-    : editor_(editor), driver_(driver), view_(view), hooks_(std::move(hooks)) {}
-
-void FirmwareReplacement::setTickScheduler(std::function<void(int)> schedule) {
-    schedule_ = std::move(schedule);
-    if (schedule_ && interval_ != 0) schedule_(interval_);
-}
+FirmwareReplacement::FirmwareReplacement(EditorSession& session, FlashView& view)
+    : session_(session), editor_(session.editor()), driver_(session.driver()), view_(view) {}
 
 void FirmwareReplacement::enter(Stage stage) {
     stage_ = stage;
@@ -26,7 +22,7 @@ void FirmwareReplacement::enter(Stage stage) {
     if (stage == Stage::AwaitingVerdict) interval = kVerdictTickMs;
     if (interval == interval_) return;
     interval_ = interval;
-    if (schedule_) schedule_(interval_);
+    session_.window().scheduleFirmwareTicks(interval_);
 }
 
 // The UI stays usable while the procedure waits, so the user may break the link and connect
@@ -34,10 +30,10 @@ void FirmwareReplacement::enter(Stage stage) {
 void FirmwareReplacement::start(int variant) {
     if (stage_ == Stage::Uploading) return;
     if (stage_ != Stage::Idle) cancel();
-    FirmwareChoice choice = FindFirmware(variant, driver_.state().panelTypeCode, hooks_.folder());
+    FirmwareChoice choice = FindFirmware(variant, driver_.state().panelTypeCode, session_.firmwareFolder());
     if (!choice.ok()) {
         editor_.prompts().notice(choice.error);
-        if (hooks_.closeEditor) hooks_.closeEditor();
+        session_.window().closeEditor();
         return;
     }
     fileName_ = std::move(choice.fileName);
@@ -91,7 +87,7 @@ void FirmwareReplacement::cancel() {
 void FirmwareReplacement::beginUpload() {
     editor_.setStatus(0, kFlashingStatus);
     driver_.state().uploadSucceeded = false;
-    if (hooks_.setEditorEnabled) hooks_.setEditorEnabled(false);
+    session_.window().setEditorEnabled(false);
     enter(Stage::Uploading);
     view_.showDialog("Идет смена прошивки. Файл прошивки " + fileName_ + ". Ждите...");
     driver_.start(LinkStep{LinkOperation::FirmwareUpload, image_, {}, {}});
@@ -109,7 +105,7 @@ void FirmwareReplacement::uploadRefused() {
 
 void FirmwareReplacement::uploadFinished() {
     view_.closeDialog();
-    if (hooks_.setEditorEnabled) hooks_.setEditorEnabled(true);
+    session_.window().setEditorEnabled(true);
     if (stage_ == Stage::Uploading) enter(Stage::AwaitingVerdict);
 }
 
@@ -122,7 +118,7 @@ void FirmwareReplacement::reconnectRequested() {
     }
     if (!linkBroken_) breakLink();
     linkBroken_ = false;
-    if (hooks_.reconnect) hooks_.reconnect();
+    session_.link().connectCommand();
 }
 
 void FirmwareReplacement::succeed() {
@@ -131,7 +127,7 @@ void FirmwareReplacement::succeed() {
     if (!reconnectPending_) return;
     reconnectPending_ = false;
     linkBroken_ = false;
-    if (hooks_.reconnect) hooks_.reconnect();
+    session_.link().connectCommand();
 }
 
 void FirmwareReplacement::fail() {
@@ -148,7 +144,7 @@ void FirmwareReplacement::finish() {
 }
 
 void FirmwareReplacement::breakLink() {
-    if (hooks_.breakLink) hooks_.breakLink();
+    session_.breakLink();
     linkBroken_ = true;
 }
 
