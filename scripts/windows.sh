@@ -33,7 +33,7 @@ rm -rf "$STAGE" "$ZIP" "$SETUP"
 mkdir -p "$STAGE/Справка"
 cp "$BUILD/bin/kerma740-config.exe" "$BUILD/bin/kerma740-cli.exe" "$STAGE/"
 x86_64-w64-mingw32-strip "$STAGE"/*.exe
-cp src/app/help/*.html "$STAGE/Справка/"
+cp src/qt/help/*.html "$STAGE/Справка/"
 # Notepad of every Windows version reads UTF-8 only with the byte order mark, and wants CR LF.
 { printf '\357\273\277'; sed 's/$/\r/' scripts/windows/readme_ru.txt; } >"$STAGE/ПРОЧТИТЕ.txt"
 # CMake's zip marks the names as UTF-8, so Explorer shows "Справка", not a guess in the OEM code
