@@ -126,10 +126,6 @@ int FailOutcome(const SyncLink& link) {
     return Fail(FailedOutcomeText(link));
 }
 
-int FailOpen(const Result<void>& opened) {
-    return Fail(opened.error());
-}
-
 struct Session {
     SerialPort port;
     LinkState state;
@@ -206,7 +202,7 @@ int Probe(const std::vector<std::string>& args) {
         return Usage(kProbeUsage);
     }
     Session s;
-    if (auto opened = OpenLine(parsed->port, s.port); !opened) return FailOpen(opened);
+    if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s.link);
     const auto info = DecodeVersion(s.version);
     std::cout << "type=" << s.state.panelTypeCode << "\n"
@@ -222,7 +218,7 @@ int Read(const std::vector<std::string>& args) {
         parsed->noBackup || !parsed->files.empty())
         return Usage(kReadUsage);
     Session s;
-    if (auto opened = OpenLine(parsed->port, s.port); !opened) return FailOpen(opened);
+    if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s.link);
     const int variant = VariantOfVersion(s.version);
     if (!KnownVariant(variant))
@@ -268,7 +264,7 @@ int Write(const std::vector<std::string>& args) {
         image = std::move(*blocks);
     }
     Session s;
-    if (auto opened = OpenLine(parsed->port, s.port); !opened) return FailOpen(opened);
+    if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s.link);
     if (VariantOfVersion(s.version) != fileVariant) {
         return Fail("Файл конфигурации для версии " + DecodeVersion(version).text +
