@@ -61,21 +61,21 @@ int main(int argc, char** argv) {
     (void)StartDemo(editor, image, 5);
     Fill(editor.model());
     const Cells codes = EncodeCodesImage(editor, image);
-    const EncodedImage settings = EncodeSettingsImage(editor, image);
-    if (!settings.ok()) {
-        std::fprintf(stderr, "the configuration does not encode: %s\n", settings.error.c_str());
+    const auto settings = EncodeSettingsImage(editor, image);
+    if (!settings) {
+        std::fprintf(stderr, "the configuration does not encode: %s\n", settings.error().c_str());
         return 1;
     }
     Summary decode, encode, both;
     for (int i = 0; i < rounds; ++i) {
         const auto t0 = Steady::now();
         editor.state().codesImage = codes;
-        DecodeSettingsImage(editor, image, settings.cells);
+        DecodeSettingsImage(editor, image, *settings);
         const auto t1 = Steady::now();
         const Cells codesOut = EncodeCodesImage(editor, image);
-        const EncodedImage settingsOut = EncodeSettingsImage(editor, image);
+        const auto settingsOut = EncodeSettingsImage(editor, image);
         const auto t2 = Steady::now();
-        if (codesOut != codes || settingsOut.cells != settings.cells) {
+        if (codesOut != codes || !settingsOut || *settingsOut != *settings) {
             std::fprintf(stderr, "round %d changed the image\n", i);
             return 1;
         }

@@ -57,8 +57,7 @@ bool StatusEnds(TK740Form& form, const std::string& end) {
 
 ConfigImage PanelMemory(const std::string& path) {
     auto parsed = ReadConfigFile(path);
-    return std::holds_alternative<ConfigImage>(parsed) ? std::get<ConfigImage>(parsed)
-                                                       : ConfigImage{};
+    return parsed.ok() ? parsed.value() : ConfigImage{};
 }
 
 // Cells that differ, counted; each one printed.

@@ -14,6 +14,7 @@
 #include "serial_port.h"
 #include "serial_ports.h"
 #include "sync_link.h"
+#include "system_error_text.h"
 
 namespace kerma::cli {
 namespace {
@@ -83,7 +84,7 @@ PortItem PortOf(const std::string& port) {
     return {port, 0, port, "", false};
 }
 
-bool OpenLine(const std::string& port, SerialPort& serial) {
+Result<void> OpenLine(const std::string& port, SerialPort& serial) {
     PortItem item = PortOf(port);
 #ifdef _WIN32
     // Windows knows its ports only by number.
@@ -91,15 +92,15 @@ bool OpenLine(const std::string& port, SerialPort& serial) {
 #else
     const bool opened = serial.openDevice(item.device);
 #endif
-    if (opened) return true;
+    if (opened) return {};
     std::string message = PortOpenFailure(item, serial.openError());
 #ifndef _WIN32
     // The first line names the device the number stands for.
     if (item.number > 0)
         message.insert(std::min(message.find('\n'), message.size()), " (" + item.device + ")");
 #endif
-    std::cerr << message << "\n";
-    return false;
+    const std::error_code reason = serial.openError();
+    return kerma::Fail(std::move(message), reason ? SystemErrorText(reason) : std::string());
 }
 
 void PrintAttempts(SyncLink& link) {
@@ -113,13 +114,16 @@ int Fail(const std::string& message, int status = kFailed) {
     return status;
 }
 
-int FailOutcome(const SyncLink& link) {
+// What the user is told of an exchange that did not end as it should.
+std::string FailedOutcomeText(const SyncLink& link) {
     const auto verdict = link.verdict();
     std::string text = verdict ? OutcomeText(*verdict) : "";
-    if (text.empty())
-        text =
-            OutcomeText(link.has(LinkResult::TimeOut) ? LinkResult::TimeOut : LinkResult::NoAnswer);
-    return Fail(text);
+    if (!text.empty()) return text;
+    return OutcomeText(link.has(LinkResult::TimeOut) ? LinkResult::TimeOut : LinkResult::NoAnswer);
+}
+
+int FailOutcome(const SyncLink& link) {
+    return Fail(FailedOutcomeText(link));
 }
 
 struct Session {
@@ -159,16 +163,20 @@ void KeepPanelHeader(Cells& settings, int32_t fileHeader, const Block& panelSett
 }
 
 // What the panel holds, read with the layout of the write and kept as a backup before anything
-// of the write goes out. nullopt: the panel could not be read, and nothing is written.
-std::optional<std::string> KeepPanelBeforeWrite(Session& s) {
+// of the write goes out: its path, "" when it could not be written. Refused when the panel could
+// not be read, and then nothing is written.
+Result<std::string> KeepPanelBeforeWrite(Session& s) {
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) {
-        FailOutcome(s.link);
-        std::cerr << "Конфигурацию прибора перед записью считать не удалось. Запись не выполнена "
-                     "(--no-backup: записать без резервной копии).\n";
-        return std::nullopt;
+        return kerma::Fail(
+            FailedOutcomeText(s.link) +
+            "\nКонфигурацию прибора перед записью считать не удалось. Запись не выполнена "
+            "(--no-backup: записать без резервной копии).");
     }
-    return KeepPanelBackup(s.link.settings(), s.link.codes(), BackupKind::BeforeWrite);
+    auto kept = KeepPanelBackup(s.link.settings(), s.link.codes(), BackupKind::BeforeWrite);
+    if (kept) return kept;
+    std::cerr << kept.error() << "\n";
+    return std::string();
 }
 
 }  // namespace
@@ -194,7 +202,7 @@ int Probe(const std::vector<std::string>& args) {
         return Usage(kProbeUsage);
     }
     Session s;
-    if (!OpenLine(parsed->port, s.port)) return kFailed;
+    if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s.link);
     const auto info = DecodeVersion(s.version);
     std::cout << "type=" << s.state.panelTypeCode << "\n"
@@ -210,7 +218,7 @@ int Read(const std::vector<std::string>& args) {
         parsed->noBackup || !parsed->files.empty())
         return Usage(kReadUsage);
     Session s;
-    if (!OpenLine(parsed->port, s.port)) return kFailed;
+    if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s.link);
     const int variant = VariantOfVersion(s.version);
     if (!KnownVariant(variant))
@@ -218,14 +226,16 @@ int Read(const std::vector<std::string>& args) {
     s.state.layoutCode = RegularLayout(variant);
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s.link);
-    KeepPanelBackup(s.link.settings(), s.link.codes());
+    if (auto kept = KeepPanelBackup(s.link.settings(), s.link.codes()); !kept)
+        std::cerr << kept.error() << "\n";
     if (!parsed->raw) {
         if (!SaveReadBlocks(s.link.settings(), s.link.codes(), parsed->out)) return kFailed;
     } else {
         // The installer's backup of the panel: every byte as the panel holds it.
         const ConfigImage image{Fit(s.link.settings(), FileSettingsCells(variant)),
                                 Fit(s.link.codes(), FileCodesCells(variant))};
-        if (auto error = WriteConfigFile(parsed->out, image); !error.empty()) return Fail(error);
+        if (auto written = WriteConfigFile(parsed->out, image); !written)
+            return Fail(written.error());
     }
     std::cerr << "Чтение конфигурации завершено\n";
     return kDone;
@@ -237,8 +247,8 @@ int Write(const std::vector<std::string>& args) {
         return Usage(kWriteUsage);
     const std::string& inFile = parsed->files[0];
     auto file = ReadConfigFile(inFile);
-    if (auto* error = std::get_if<FileError>(&file)) return Fail(error->message, kUnusable);
-    ConfigImage image = std::get<ConfigImage>(std::move(file));
+    if (!file) return Fail(file.error(), kUnusable);
+    ConfigImage image = std::move(*file);
     const int32_t header = image.settings[kHeaderCell];
     const int32_t version = image.settings[kVersionCell];
     const int fileVariant = VariantOfVersion(version);
@@ -254,7 +264,7 @@ int Write(const std::vector<std::string>& args) {
         image = std::move(*blocks);
     }
     Session s;
-    if (!OpenLine(parsed->port, s.port)) return kFailed;
+    if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s.link);
     if (VariantOfVersion(s.version) != fileVariant) {
         return Fail("Файл конфигурации для версии " + DecodeVersion(version).text +
@@ -265,7 +275,7 @@ int Write(const std::vector<std::string>& args) {
     std::string backup;
     if (!parsed->noBackup) {
         const auto kept = KeepPanelBeforeWrite(s);
-        if (!kept) return kFailed;
+        if (!kept) return Fail(kept.error());
         backup = *kept;
     }
     KeepPanelHeader(image.settings, header, s.link.settings());

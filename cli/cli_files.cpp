@@ -51,16 +51,13 @@ struct Session {
 };
 
 // The version line of a file, read through the editor's own file check.
-std::optional<int> FileVersion(const std::string& path, std::ostream& err) {
+Result<int> FileVersion(const std::string& path) {
     auto parsed = ReadConfigFile(path);
-    if (auto* error = std::get_if<FileError>(&parsed)) {
-        err << path << ": " << error->message << "\n";
-        return std::nullopt;
-    }
-    const int version = std::get<ConfigImage>(parsed).settings[1];
+    if (!parsed) return Fail(path + ": " + parsed.error());
+    const int version = parsed->settings[1];
     if (!HasFactoryImage(VariantOfVersion(version))) {
-        err << path << ": версия ПО " << version << " не относится ни к одному типу системы.\n";
-        return std::nullopt;
+        return Fail(path + ": версия ПО " + std::to_string(version) +
+                    " не относится ни к одному типу системы.");
     }
     return version;
 }
@@ -68,8 +65,11 @@ std::optional<int> FileVersion(const std::string& path, std::ostream& err) {
 // A session holding the file, or nothing (the reason already on err): the file cannot be read or
 // is no configuration file.
 std::unique_ptr<Session> OpenFile(const std::string& path, std::ostream& err) {
-    const auto version = FileVersion(path, err);
-    if (!version) return nullptr;
+    const auto version = FileVersion(path);
+    if (!version) {
+        err << version.error() << "\n";
+        return nullptr;
+    }
     auto session = std::make_unique<Session>(err, *version);
     if (!LoadConfigurationFrom(session->editor, session->image, session->variant, path))
         return nullptr;
@@ -110,12 +110,12 @@ std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& 
     K740Editor& editor = session->editor;
     if (!ChecksBeforeWrite(editor, session->image)) return std::nullopt;
     Cells codes = EncodeCodesImage(editor, session->image);
-    EncodedImage settings = EncodeSettingsImage(editor, session->image);
-    if (!settings.ok()) {
-        err << settings.error << "\n";
+    auto settings = EncodeSettingsImage(editor, session->image);
+    if (!settings) {
+        err << settings.error() << "\n";
         return std::nullopt;
     }
-    return ConfigImage{std::move(settings.cells), std::move(codes)};
+    return ConfigImage{std::move(*settings), std::move(codes)};
 }
 
 bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string& path,

@@ -58,11 +58,11 @@ int Report(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     if (file.empty() || outPath.empty()) return Usage(err, usage);
 
     auto parsed = ReadConfigFile(file);
-    if (auto* error = std::get_if<FileError>(&parsed)) {
-        err << file << ": " << error->message << "\n";
+    if (!parsed) {
+        err << file << ": " << parsed.error() << "\n";
         return kUnusable;
     }
-    const int version = std::get<ConfigImage>(parsed).settings[kVersionCell];
+    const int version = parsed->settings[kVersionCell];
     if (!HasFactoryImage(VariantOfVersion(version))) {
         err << file << ": версия ПО " << version << " не относится ни к одному типу системы.\n";
         return kUnusable;
@@ -77,24 +77,21 @@ int Report(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     options.source = Utf8Text(Utf8Path(file).filename());
     options.date = FormatLocalTime(LocalTimeNow());
     const std::string html = BuildConfigReport(*headless.editor, headless.variant, options);
-    if (std::string error = WriteReport(outPath, html, file); !error.empty()) {
-        err << error << "\n";
+    if (auto written = WriteReport(outPath, html, file); !written) {
+        err << written.error() << "\n";
         return kFailed;
     }
     err << "Отчёт о конфигурации записан в файл " << outPath << "\n";
     return kDone;
 }
 
-std::string KeepPanelBackup(const Block& settings, const Block& codes, BackupKind kind,
-                            std::ostream& err) {
+Result<std::string> KeepPanelBackup(const Block& settings, const Block& codes, BackupKind kind) {
     const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
     auto saved = SavedFileOfBlocks(settings, codes);
-    const ConfigImage file = std::holds_alternative<ConfigImage>(saved)
-                                 ? std::get<ConfigImage>(saved)
-                                 : FileOfBlocks(settings, codes);
-    const BackupResult kept = BackupStore(BackupFolder()).keep(file, version, kind, LocalTimeNow());
-    if (!kept.error.empty()) err << "Резервная копия не сохранена: " << kept.error << "\n";
-    return kept.path;
+    const ConfigImage file = saved ? *saved : FileOfBlocks(settings, codes);
+    auto kept = BackupStore(BackupFolder()).keep(file, version, kind, LocalTimeNow());
+    if (!kept) return Fail("Резервная копия не сохранена: " + kept.error(), kept.failure().reason);
+    return kept;
 }
 
 int CheckWrittenBlocks(SyncLink& link, const Block& settings, const Block& codes,
@@ -104,7 +101,8 @@ int CheckWrittenBlocks(SyncLink& link, const Block& settings, const Block& codes
         err << "Проверка записи: конфигурацию из прибора считать не удалось.\n";
         return kFailed;
     }
-    KeepPanelBackup(link.settings(), link.codes(), BackupKind::Read, err);
+    if (auto kept = KeepPanelBackup(link.settings(), link.codes()); !kept)
+        err << kept.error() << "\n";
     const int version = link.settings().size() > kVersionCell ? link.settings()[kVersionCell] : 0;
     const WriteCheck check = CheckWrite(settings, codes, link.settings(), link.codes(), version);
     if (check.matches()) {

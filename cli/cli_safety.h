@@ -18,10 +18,10 @@ int Backups(const std::vector<std::string>& args, std::ostream& out = std::cout,
 int Report(const std::vector<std::string>& args, std::ostream& out = std::cout,
            std::ostream& err = std::cerr);
 
-// Keeps the blocks just read as a backup of the kind given; a backup that cannot be written is
-// said on err and changes nothing else. Returns the backup's path ("" when none was written).
-std::string KeepPanelBackup(const Block& settings, const Block& codes,
-                            BackupKind kind = BackupKind::Read, std::ostream& err = std::cerr);
+// Keeps the blocks just read as a backup of the kind given and hands back its path. A backup that
+// cannot be written changes nothing else: its caller tells it and goes on.
+Result<std::string> KeepPanelBackup(const Block& settings, const Block& codes,
+                                    BackupKind kind = BackupKind::Read);
 
 // After a write on link: reads both blocks back and compares them with those sent. Exit status
 // 0 when they match, 1 (the differing cells on err) when not or when the read fails.

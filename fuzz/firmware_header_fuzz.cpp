@@ -112,22 +112,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         out.write(reinterpret_cast<const char*>(file.data()),
                   static_cast<std::streamsize>(file.size()));
     }
-    const FirmwareChoice choice = FindFirmware(variant, panelType, Folder());
+    const auto choice = FindFirmware(variant, panelType, Folder());
     std::filesystem::remove(Folder() / name);  // nothing of this input is left for the next
 
     const bool ownVariant = file.size() > 3 && VariantOfVersion(file[3]) == variant;
     const size_t wanted = file.size() >= 6 ? size_t{file[4]} * 256 + file[5] + 7 : SIZE_MAX;
     if (!ownVariant && file.size() > 3) {
-        Check(!choice.ok() && choice.error == kNoFirmwareMessage);
+        Check(!choice.ok() && choice.error() == kNoFirmwareMessage);
         return 0;
     }
     if (file.size() < wanted) {
-        Check(!choice.ok() && choice.fileName == name && choice.image.empty());
-        Check(choice.error.find(name) != std::string::npos);
+        Check(!choice.ok());
+        Check(choice.error().find(name) != std::string::npos);
         return 0;
     }
-    Check(choice.ok() && choice.fileName == name && choice.image.size() == wanted);
-    Check(std::equal(choice.image.begin(), choice.image.end(), file.begin()));
-    CheckUpload(choice.image);
+    Check(choice.ok() && choice->fileName == name && choice->image.size() == wanted);
+    Check(std::equal(choice->image.begin(), choice->image.end(), file.begin()));
+    CheckUpload(choice->image);
     return 0;
 }

@@ -29,9 +29,9 @@ Images Round(K740Editor& editor, ImageState& image, const Cells& settings, const
     DecodeSettingsImage(editor, image, settings);
     Images out;
     out.codes = EncodeCodesImage(editor, image);
-    EncodedImage built = EncodeSettingsImage(editor, image);
+    auto built = EncodeSettingsImage(editor, image);
     out.built = built.ok();
-    out.settings = std::move(built.cells);
+    if (built) out.settings = std::move(*built);
     return out;
 }
 

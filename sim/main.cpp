@@ -31,20 +31,20 @@ int Fail(const std::string& message, int status) {
 }
 
 // Replaces an old link at path, but never a file that is not a link.
-std::string MakeLink(const std::string& target, const std::string& path) {
+kerma::Result<void> MakeLink(const std::string& target, const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-        return path + " exists and is not a symbolic link; not replacing it";
+        return kerma::Fail(path + " exists and is not a symbolic link; not replacing it");
     }
     std::string temporary = path + ".new" + std::to_string(::getpid());
     ::unlink(temporary.c_str());
     if (::symlink(target.c_str(), temporary.c_str()) != 0 ||
         ::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::string error = path + ": " + std::strerror(errno);
+        std::string reason = std::strerror(errno);
         ::unlink(temporary.c_str());
-        return error;
+        return kerma::Fail(path + ": " + reason, reason);
     }
-    return "";
+    return {};
 }
 
 // Only our own link goes: another panel may have taken the name over since.
@@ -73,8 +73,8 @@ int Run(const kerma::PanelOptions& options) {
                               static_cast<uint8_t>(options.version));
     panel.faults() = options.faults;
     if (!options.memoryPath.empty()) {
-        if (std::string error = kerma::ReadPanelMemory(panel, options.memoryPath); !error.empty()) {
-            return Fail(error, kExitBadOptions);
+        if (auto loaded = kerma::ReadPanelMemory(panel, options.memoryPath); !loaded) {
+            return Fail(loaded.error(), kExitBadOptions);
         }
         if (options.versionGiven) panel.setVersion(static_cast<uint8_t>(options.version));
     } else {
@@ -83,11 +83,11 @@ int Run(const kerma::PanelOptions& options) {
     }
     sigset_t waitMask = BlockStopSignals();
     kerma::PtyServer server(panel, options.baud, options.savePath);
-    if (std::string error = server.open(); !error.empty()) return Fail(error, kExitFailure);
+    if (auto opened = server.open(); !opened) return Fail(opened.error(), kExitFailure);
     const std::string& path = server.slavePath();
     if (!options.linkPath.empty()) {
-        if (std::string error = MakeLink(path, options.linkPath); !error.empty()) {
-            return Fail(error, kExitFailure);
+        if (auto linked = MakeLink(path, options.linkPath); !linked) {
+            return Fail(linked.error(), kExitFailure);
         }
     }
     std::cout << path << std::endl;
@@ -100,10 +100,8 @@ int Run(const kerma::PanelOptions& options) {
 
 int main(int argc, char** argv) {
     auto parsed = kerma::ParsePanelOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (auto* error = std::get_if<std::string>(&parsed)) {
-        return Fail(*error + " (see --help)", kExitBadOptions);
-    }
-    const auto& options = std::get<kerma::PanelOptions>(parsed);
+    if (!parsed) return Fail(parsed.error() + " (see --help)", kExitBadOptions);
+    const auto& options = *parsed;
     if (options.help) {
         std::cout << kerma::PanelUsage();
         return 0;

@@ -45,23 +45,25 @@ ConfigImage PanelMemoryImage(const VirtualPanel& panel) {
             TakeCells(panel.codes(), FileCodesCells(variant))};
 }
 
-std::string ReadPanelMemory(VirtualPanel& panel, const std::string& path) {
-    auto result = ReadConfigFile(path);
-    if (auto* error = std::get_if<FileError>(&result)) {
-        std::string where = error->line >= 0 ? ", line " + std::to_string(error->line + 1) : "";
-        return path + where + ": " + error->message;
+Result<void> ReadPanelMemory(VirtualPanel& panel, const std::string& path) {
+    auto file = ReadConfigFile(path);
+    if (!file) {
+        const FileFailure& failure = file.failure();
+        std::string where = failure.line >= 0 ? ", line " + std::to_string(failure.line + 1) : "";
+        return Fail(path + where + ": " + failure.text, failure.reason);
     }
-    LoadPanelMemory(panel, std::get<ConfigImage>(result));
-    return "";
+    LoadPanelMemory(panel, *file);
+    return {};
 }
 
-std::string SavePanelMemory(const VirtualPanel& panel, const std::string& path) {
+Result<void> SavePanelMemory(const VirtualPanel& panel, const std::string& path) {
     if (PanelMemoryVariant(panel) == 0) {
-        return path + ": not saved, version byte " + std::to_string(panel.version()) +
-               " names no panel variant";
+        return Fail(path + ": not saved, version byte " + std::to_string(panel.version()) +
+                    " names no panel variant");
     }
-    std::string error = WriteConfigFile(path, PanelMemoryImage(panel));
-    return error.empty() ? "" : path + ": " + error;
+    auto written = WriteConfigFile(path, PanelMemoryImage(panel));
+    if (!written) return Fail(path + ": " + written.error(), written.failure().reason);
+    return {};
 }
 
 }  // namespace kerma

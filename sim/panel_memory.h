@@ -21,8 +21,8 @@ bool LoadFactoryPanelMemory(VirtualPanel& panel);
 [[nodiscard]] ConfigImage PanelMemoryImage(const VirtualPanel& panel);
 [[nodiscard]] int PanelMemoryVariant(const VirtualPanel& panel);  // 0: none of 1..5
 
-// Whole-file helpers; "" on success, otherwise a message for the user.
-[[nodiscard]] std::string ReadPanelMemory(VirtualPanel& panel, const std::string& path);
-[[nodiscard]] std::string SavePanelMemory(const VirtualPanel& panel, const std::string& path);
+// Whole-file helpers; a failure names the file.
+[[nodiscard]] Result<void> ReadPanelMemory(VirtualPanel& panel, const std::string& path);
+[[nodiscard]] Result<void> SavePanelMemory(const VirtualPanel& panel, const std::string& path);
 
 }  // namespace kerma

@@ -11,7 +11,6 @@ namespace {
 constexpr int kMaxBaud = 4'000'000;
 
 using Args = std::vector<std::string>;
-using Result = std::variant<PanelOptions, std::string>;
 
 bool ParseInt(const std::string& text, int low, int high, int& value) {
     int parsed = 0;
@@ -45,12 +44,12 @@ bool TakesValue(const std::string& name) {
     return false;
 }
 
-// Applies an option that takes a value; an error message, or "".
-std::string ApplyValue(const std::string& name, const std::string& value, PanelOptions& o) {
-    auto number = [&](int low, int high, int& target) -> std::string {
-        if (ParseInt(value, low, high, target)) return "";
-        return name + " wants a whole number from " + std::to_string(low) + " to " +
-               std::to_string(high) + ", not \"" + value + "\"";
+// Applies an option that takes a value.
+Result<void> ApplyValue(const std::string& name, const std::string& value, PanelOptions& o) {
+    auto number = [&](int low, int high, int& target) -> Result<void> {
+        if (ParseInt(value, low, high, target)) return {};
+        return Fail(name + " wants a whole number from " + std::to_string(low) + " to " +
+                    std::to_string(high) + ", not \"" + value + "\"");
     };
     if (name == "--type") return number(0, 255, o.type);
     if (name == "--version") {
@@ -63,14 +62,14 @@ std::string ApplyValue(const std::string& name, const std::string& value, PanelO
     std::string* path = name == "--memory" ? &o.memoryPath
                         : name == "--save" ? &o.savePath
                                            : &o.linkPath;
-    if (value.empty()) return name + " wants a file name";
+    if (value.empty()) return Fail(name + " wants a file name");
     *path = value;
-    return "";
+    return {};
 }
 
 }  // namespace
 
-Result ParsePanelOptions(const Args& args) {
+Result<PanelOptions> ParsePanelOptions(const Args& args) {
     PanelOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
@@ -82,19 +81,19 @@ Result ParsePanelOptions(const Args& args) {
             inlineValue = true;
         }
         if (auto flag = Flags().find(name); flag != Flags().end()) {
-            if (inlineValue) return name + " takes no value";
+            if (inlineValue) return Fail(name + " takes no value");
             flag->second(options);
             continue;
         }
         if (!TakesValue(name)) {
-            if (name.rfind("-", 0) != 0) return "unexpected argument \"" + name + "\"";
-            return "unknown option " + name;
+            if (name.rfind("-", 0) != 0) return Fail("unexpected argument \"" + name + "\"");
+            return Fail("unknown option " + name);
         }
         if (!inlineValue) {
-            if (i + 1 >= args.size()) return name + " wants a value";
+            if (i + 1 >= args.size()) return Fail(name + " wants a value");
             value = args[++i];
         }
-        if (std::string error = ApplyValue(name, value, options); !error.empty()) return error;
+        if (auto applied = ApplyValue(name, value, options); !applied) return applied.failure();
     }
     return options;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // Command line of the kerma740-panel program.
 #include <string>
-#include <variant>
 #include <vector>
 
+#include "result.h"
 #include "virtual_panel.h"
 
 namespace kerma {
@@ -20,9 +20,9 @@ struct PanelOptions {
     bool help = false;
 };
 
-// Arguments without the program name. A message for the user when they make no sense.
-[[nodiscard]] std::variant<PanelOptions, std::string> ParsePanelOptions(
-    const std::vector<std::string>& args);
+// Arguments without the program name. Refused with a message for the user when they make no
+// sense.
+[[nodiscard]] Result<PanelOptions> ParsePanelOptions(const std::vector<std::string>& args);
 
 [[nodiscard]] std::string PanelUsage();
 

@@ -27,8 +27,9 @@ constexpr int64_t kNsPerSecond = 1'000'000'000;
 constexpr size_t kReadChunk = 512;
 constexpr size_t kWriteChunk = 4096;
 
-std::string SystemError(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
+Failure SystemError(const char* what) {
+    std::string reason = std::strerror(errno);
+    return Fail(std::string(what) + ": " + reason, reason);
 }
 
 // Byte times counted from the start of a burst, so rounding never adds up over a long frame.
@@ -85,7 +86,7 @@ PtyServer::~PtyServer() {
     if (master_ >= 0) ::close(master_);
 }
 
-std::string PtyServer::open() {
+Result<void> PtyServer::open() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0) return SystemError("posix_openpt");
     if (::grantpt(master_) != 0) return SystemError("grantpt");
@@ -107,7 +108,7 @@ std::string PtyServer::open() {
     if (flags < 0 || ::fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) {
         return SystemError("fcntl");
     }
-    return "";
+    return {};
 }
 
 namespace {
@@ -125,8 +126,8 @@ bool TakeInput(int master, VirtualPanel& panel, Line& line, const std::string& s
         std::vector<uint8_t> answer = panel.receive(buffer[i]);
         // Saved before the status byte leaves, so whoever sees the status finds the file.
         if (!savePath.empty() && panel.acceptedWrites() != writesBefore) {
-            if (std::string error = SavePanelMemory(panel, savePath); !error.empty()) {
-                std::cerr << "kerma740-panel: " << error << std::endl;
+            if (auto saved = SavePanelMemory(panel, savePath); !saved) {
+                std::cerr << "kerma740-panel: " << saved.error() << std::endl;
             }
         }
         if (!answer.empty()) line.pacer.queued(now);
@@ -166,14 +167,14 @@ int PtyServer::serve(const volatile std::sig_atomic_t& stop, const sigset_t& wai
         int ready = ::ppoll(&fd, 1, timeout, &waitMask);
         if (ready < 0) {
             if (errno == EINTR) continue;
-            std::cerr << "kerma740-panel: " << SystemError("ppoll") << std::endl;
+            std::cerr << "kerma740-panel: " << SystemError("ppoll").text << std::endl;
             return 1;
         }
         bool ok = true;
         if (fd.revents & POLLIN) ok = TakeInput(master_, panel_, line, savePath_);
         if (ok && (fd.revents & POLLOUT) && !line.queue.empty()) ok = SendOutput(master_, line);
         if (!ok || (fd.revents & (POLLERR | POLLNVAL))) {
-            std::cerr << "kerma740-panel: " << SystemError(slavePath_.c_str()) << std::endl;
+            std::cerr << "kerma740-panel: " << SystemError(slavePath_.c_str()).text << std::endl;
             return 1;
         }
     }

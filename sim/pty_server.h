@@ -3,6 +3,7 @@
 #include <csignal>
 #include <string>
 
+#include "result.h"
 #include "virtual_panel.h"
 
 namespace kerma {
@@ -15,8 +16,8 @@ class PtyServer {
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
 
-    // Opens the pair; "" on success, otherwise what failed.
-    [[nodiscard]] std::string open();
+    // Opens the pair; a failure says what failed, with the system's reason.
+    [[nodiscard]] Result<void> open();
     const std::string& slavePath() const { return slavePath_; }
 
     // Runs until stop becomes non-zero. Signals are waited for with waitMask in force, so a

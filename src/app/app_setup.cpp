@@ -46,16 +46,15 @@ class QtTextsSupplement final : public QTranslator {
 
 // The catalogue is built into the program (see CMakeLists.txt): a Windows installation has no
 // Qt translations folder to find it in, and a Linux one may lack the package.
-bool InstallQtRussianTexts(QApplication& app) {
+void InstallQtRussianTexts(QApplication& app) {
     auto* qtTexts = new QTranslator(&app);
     if (!qtTexts->load(QStringLiteral(":/qt_translations/qtbase_ru.qm"))) {
         delete qtTexts;
-        return false;
+        return;
     }
     QApplication::installTranslator(qtTexts);
     // Installed last, asked first.
     QApplication::installTranslator(new QtTextsSupplement(&app));
-    return true;
 }
 
 void SetUpApplication(QApplication& app) {

@@ -7,7 +7,8 @@ namespace kerma {
 
 void SetUpApplication(QApplication& app);
 
-// Loads Qt's Russian catalogue from the program's resources; false when it is not there.
-bool InstallQtRussianTexts(QApplication& app);
+// Loads Qt's Russian catalogue from the program's resources. Configure stops without the
+// catalogue, so only a broken build lacks it; such a build runs with Qt's English.
+void InstallQtRussianTexts(QApplication& app);
 
 }  // namespace kerma

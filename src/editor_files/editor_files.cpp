@@ -120,41 +120,36 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
     return layoutCode;
 }
 
-std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant,
-                                         bool* saved) {
+SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
     const int variant = EditorVariant(editor, chosenVariant);
-    std::optional<int32_t> layoutCode;
-    if (saved != nullptr) *saved = false;
-    if (editor.state().demoMode) layoutCode = RegularLayout(variant);
+    SaveCommandEnd end;
+    if (editor.state().demoMode) end.layoutCode = RegularLayout(variant);
     if (!RunChecksBeforeSave(editor, image)) {
         editor.setStatus(0, std::string(kFileSaveFailedText));
-        return layoutCode;
+        return end;
     }
     const auto path = editor.prompts().saveFile(FileDialogSpec{});
-    if (!path) return layoutCode;
-    const bool written = SaveConfigurationTo(editor, image, variant, *path);
-    if (saved != nullptr) *saved = written;
-    return layoutCode;
+    if (!path) return end;
+    end.written = SaveConfigurationTo(editor, image, variant, *path);
+    return end;
 }
 
-std::variant<ConfigImage, std::string> BuildConfigImage(K740Editor& editor, ImageState& image,
-                                                        int variant) {
-    if (!HasFactoryImage(variant)) return UnknownVersionText(editor);
-    EncodedImage settings = EncodeSettingsImage(editor, image);
-    if (!settings.ok()) return settings.error;
-    return FileOfVariant(variant, std::move(settings.cells), EncodeCodesImage(editor, image));
+Result<ConfigImage> BuildConfigImage(K740Editor& editor, ImageState& image, int variant) {
+    if (!HasFactoryImage(variant)) return Fail(UnknownVersionText(editor));
+    auto settings = EncodeSettingsImage(editor, image);
+    if (!settings) return settings.failure();
+    return FileOfVariant(variant, std::move(*settings), EncodeCodesImage(editor, image));
 }
 
 bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
                          const std::string& path) {
     auto built = BuildConfigImage(editor, image, variant);
-    if (auto* error = std::get_if<std::string>(&built)) {
-        Refuse(editor, kFileSaveFailedText, *error);
+    if (!built) {
+        Refuse(editor, kFileSaveFailedText, built.error());
         return false;
     }
-    const ConfigImage& file = std::get<ConfigImage>(built);
-    if (std::string error = WriteConfigFile(path, file); !error.empty()) {
-        Refuse(editor, kFileSaveFailedText, error);
+    if (auto written = WriteConfigFile(path, *built); !written) {
+        Refuse(editor, kFileSaveFailedText, written.error());
         return false;
     }
     editor.setStatus(0, std::string(kFileSavedText));
@@ -171,11 +166,11 @@ bool LoadConfiguration(K740Editor& editor, ImageState& image, int chosenVariant)
 bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVariant,
                            const std::string& path) {
     auto text = ReadConfigText(path);
-    if (auto* error = std::get_if<FileError>(&text)) {
-        Refuse(editor, kFileLoadFailedText, error->message);
+    if (!text) {
+        Refuse(editor, kFileLoadFailedText, text.error());
         return false;
     }
-    return LoadConfigurationText(editor, image, chosenVariant, std::get<std::string>(text));
+    return LoadConfigurationText(editor, image, chosenVariant, *text);
 }
 
 bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVariant,
@@ -188,11 +183,11 @@ bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVari
         return false;
     }
     auto parsed = ParseConfigFile(text);
-    if (auto* error = std::get_if<FileError>(&parsed)) {
-        Refuse(editor, kFileLoadFailedText, error->message);
+    if (!parsed) {
+        Refuse(editor, kFileLoadFailedText, parsed.error());
         return false;
     }
-    const ConfigImage& file = std::get<ConfigImage>(parsed);
+    const ConfigImage& file = *parsed;
     const Cells settings = FileSettings(file, image);
     PutCodes(editor, file.codes);
     DecodeSettingsImage(editor, image, settings);

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 
 #include "config_file.h"
 #include "image_state.h"
@@ -46,16 +45,18 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
 // created in demo mode.
 int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant);
 
-// SaveButton: the checks before a save, the save dialog, then SaveConfigurationTo. Returns the
-// LayoutCode set in demo mode. A cancelled dialog ends the command silently. saved, when given,
-// tells whether a file was written.
-std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant,
-                                         bool* saved = nullptr);
+struct SaveCommandEnd {
+    std::optional<int32_t> layoutCode;  // the LayoutCode set in demo mode
+    bool written = false;               // a file was written
+};
+
+// SaveButton: the checks before a save, the save dialog, then SaveConfigurationTo. A cancelled
+// dialog ends the command silently; a refusal has been shown.
+SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant);
 
 // The file a save of the editor would write now, or the reason none can be built. Shows nothing.
-[[nodiscard]] std::variant<ConfigImage, std::string> BuildConfigImage(K740Editor& editor,
-                                                                      ImageState& image,
-                                                                      int variant);
+[[nodiscard]] Result<ConfigImage> BuildConfigImage(K740Editor& editor, ImageState& image,
+                                                   int variant);
 
 // Encodes both images and writes them as a file of the variant. A failure is shown as a notice
 // and leaves no file (nor a part of one) behind; true when the file was written.

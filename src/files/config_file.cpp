@@ -114,32 +114,39 @@ std::optional<std::string> Quotable(std::string_view line) {
     return shown;
 }
 
-std::variant<int32_t, std::string> ParseCell(std::string_view line, Range range) {
-    if (line.empty()) return std::string("пустая строка");
+Result<int32_t> ParseCell(std::string_view line, Range range) {
+    if (line.empty()) return Fail("пустая строка");
     if (line.find('\0') != std::string_view::npos)
-        return std::string("нулевой байт, это не текстовый файл");
+        return Fail("нулевой байт, это не текстовый файл");
     int32_t value = 0;
     const char* last = line.data() + line.size();
     auto [ptr, ec] = std::from_chars(line.data(), last, value);
     if (ec == std::errc::result_out_of_range && ptr == last)
-        return Quotable(line).value_or("") + " слишком большое число";
+        return Fail(Quotable(line).value_or("") + " слишком большое число");
     if (ec != std::errc() || ptr != last) {
         const auto quoted = Quotable(line);
-        if (!quoted) return std::string("нечитаемые символы, это не число");
-        return "\"" + *quoted + "\" не число";
+        if (!quoted) return Fail("нечитаемые символы, это не число");
+        return Fail("\"" + *quoted + "\" не число");
     }
     if (value < range.low || value > range.high)
-        return std::to_string(value) + " вне диапазона -1..255";
+        return Fail(std::to_string(value) + " вне диапазона -1..255");
     return value;
 }
 
-FileError TooShort(size_t used, size_t needed) {
+FileFailure Refusal(int line, std::string text) {
+    FileFailure failure;
+    failure.text = std::move(text);
+    failure.line = line;
+    return failure;
+}
+
+FileFailure TooShort(size_t used, size_t needed) {
     if (needed <= kVersionLine + 1) {
-        return {static_cast<int>(used),
-                ReadError("Файл слишком короткий: нет строки 2 с версией прошивки.")};
+        return Refusal(static_cast<int>(used),
+                       ReadError("Файл слишком короткий: нет строки 2 с версией прошивки."));
     }
-    return {static_cast<int>(used),
-            ReadError("В файле " + LineCount(used) + ", нужно " + std::to_string(needed) + ".")};
+    return Refusal(static_cast<int>(used), ReadError("В файле " + LineCount(used) + ", нужно " +
+                                                     std::to_string(needed) + "."));
 }
 
 size_t LinesOfVariant(int variant) {
@@ -180,26 +187,25 @@ std::optional<int32_t> ConfigFileVersion(std::string_view text) {
     const auto lines = SplitLines(text);
     if (lines.size() <= kVersionLine) return std::nullopt;
     const auto cell = ParseCell(lines[kVersionLine], kCellRange);
-    if (const auto* value = std::get_if<int32_t>(&cell)) return *value;
-    return std::nullopt;
+    if (!cell) return std::nullopt;
+    return *cell;
 }
 
-std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text) {
+Result<ConfigImage, FileFailure> ParseConfigFile(std::string_view text) {
     if (IsUtf16(text)) {
-        return FileError{-1, ReadError("Файл в кодировке UTF-16; сохраните его как обычный "
-                                       "текст (ANSI или UTF-8).")};
+        return Refusal(-1, ReadError("Файл в кодировке UTF-16; сохраните его как обычный "
+                                     "текст (ANSI или UTF-8)."));
     }
     const auto lines = SplitLines(text);
     const size_t used = UsedLines(lines);
-    if (used == 0) return FileError{-1, ReadError("Файл пуст.")};
+    if (used == 0) return Refusal(-1, ReadError("Файл пуст."));
     Cells cells;
     size_t needed = kVersionLine + 1;
     for (size_t i = 0; i < needed; ++i) {
         if (i >= used) return TooShort(used, needed);
         const auto cell = ParseCell(lines[i], i == kHeaderLine ? kAnyNumber : kCellRange);
-        if (const auto* why = std::get_if<std::string>(&cell))
-            return FileError{static_cast<int>(i), LineError(i, *why)};
-        cells.push_back(std::get<int32_t>(cell));
+        if (!cell) return Refusal(static_cast<int>(i), LineError(i, cell.error()));
+        cells.push_back(*cell);
         if (i == kVersionLine) {
             needed = LinesOfVariant(VariantOfVersion(cells.back()));
             cells.reserve(needed);
@@ -213,30 +219,30 @@ std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text) {
     return image;
 }
 
-std::variant<std::string, FileError> ReadConfigText(const std::string& path) {
-    const std::string cannotOpen = ReadError("Не удалось открыть файл " + path + ".");
+Result<std::string> ReadConfigText(const std::string& path) {
+    const Failure cannotOpen = Fail(ReadError("Не удалось открыть файл " + path + "."));
     const std::filesystem::path file = Utf8Path(path);
     std::error_code ec;
     if (std::filesystem::is_directory(file, ec))
-        return FileError{-1, ReadError(path + " — это папка, а не файл.")};
+        return Fail(ReadError(path + " — это папка, а не файл."));
     const auto size = std::filesystem::file_size(file, ec);
-    if (ec) return FileError{-1, cannotOpen};
-    if (size > kMaxFileBytes) return FileError{-1, ReadError("Файл слишком велик.")};
+    if (ec) return cannotOpen;
+    if (size > kMaxFileBytes) return Fail(ReadError("Файл слишком велик."));
     std::ifstream in(file, std::ios::binary);
-    if (!in) return FileError{-1, cannotOpen};
+    if (!in) return cannotOpen;
     std::ostringstream buffer;
     buffer << in.rdbuf();
-    if (in.bad()) return FileError{-1, cannotOpen};
+    if (in.bad()) return cannotOpen;
     return buffer.str();
 }
 
-std::variant<ConfigImage, FileError> ReadConfigFile(const std::string& path) {
+Result<ConfigImage, FileFailure> ReadConfigFile(const std::string& path) {
     auto text = ReadConfigText(path);
-    if (auto* error = std::get_if<FileError>(&text)) return *error;
-    return ParseConfigFile(std::get<std::string>(text));
+    if (!text) return Refusal(-1, text.error());
+    return ParseConfigFile(*text);
 }
 
-std::string WriteConfigFile(const std::string& path, const ConfigImage& image) {
+Result<void> WriteConfigFile(const std::string& path, const ConfigImage& image) {
     return ReplaceFileWhole(path, FormatConfigFile(image));
 }
 

@@ -5,8 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
+
+#include "result.h"
 
 namespace kerma {
 
@@ -17,9 +18,9 @@ struct ConfigImage {
     Cells codes;     // C cells
 };
 
-struct FileError {
-    int line = 0;  // 0-based line number the problem is on (-1: the file as a whole)
-    std::string message;
+// A configuration file refused, with the line its text names.
+struct FileFailure : Failure {
+    int line = -1;  // 0-based line number the problem is on (-1: the file as a whole)
 };
 
 // Settings cells a file of this variant holds: 1024 for 1, 3, 5; 256 for 2 and 4.
@@ -39,7 +40,7 @@ struct FileError {
 // which a load never takes over) any integer, every other line an integer -1..255, enough lines
 // for the variant of line 1. Lines end in CR LF, LF or CR; a UTF-8 byte-order mark is skipped;
 // lines past the ones the variant needs are ignored.
-[[nodiscard]] std::variant<ConfigImage, FileError> ParseConfigFile(std::string_view text);
+[[nodiscard]] Result<ConfigImage, FileFailure> ParseConfigFile(std::string_view text);
 
 // Line 1, the firmware version byte, when it is one: the file's variant can be named before the
 // rest of the file is looked at.
@@ -47,11 +48,10 @@ struct FileError {
 
 // The text of a configuration file, refused unread when it is far larger than any real one.
 // Paths are UTF-8.
-[[nodiscard]] std::variant<std::string, FileError> ReadConfigText(const std::string& path);
+[[nodiscard]] Result<std::string> ReadConfigText(const std::string& path);
 
 // Whole-file helpers. Writing replaces the file whole or not at all (ReplaceFileWhole).
-[[nodiscard]] std::variant<ConfigImage, FileError> ReadConfigFile(const std::string& path);
-[[nodiscard]] std::string WriteConfigFile(const std::string& path,
-                                          const ConfigImage& image);  // "" on success
+[[nodiscard]] Result<ConfigImage, FileFailure> ReadConfigFile(const std::string& path);
+[[nodiscard]] Result<void> WriteConfigFile(const std::string& path, const ConfigImage& image);
 
 }  // namespace kerma

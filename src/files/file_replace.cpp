@@ -32,12 +32,12 @@ namespace fs = std::filesystem;
 
 enum class Fault { Access, NoFolder, NoSpace, Folder, Busy, NotAFile, Other };
 
-struct Failure {
+struct WriteFault {
     Fault fault = Fault::Other;
     long code = 0;  // errno or GetLastError, for the faults the user gets no words for
 };
 
-std::string Reason(const Failure& failure) {
+std::string Reason(const WriteFault& failure) {
     switch (failure.fault) {
         case Fault::NoFolder:
             return "папка не найдена";
@@ -56,9 +56,11 @@ std::string Reason(const Failure& failure) {
     return SystemErrorText(std::error_code(static_cast<int>(failure.code), std::system_category()));
 }
 
-std::string Message(std::string_view what, const std::string& path, const Failure& failure) {
-    if (failure.fault == Fault::Access) return "Нет доступа к файлу " + path + ".";
-    return CannotWriteText(what, path, Reason(failure));
+// Access gets words of its own, without the system's.
+Failure Message(std::string_view what, const std::string& path, const WriteFault& fault) {
+    if (fault.fault == Fault::Access) return Fail("Нет доступа к файлу " + path + ".");
+    const std::string reason = Reason(fault);
+    return Fail(CannotWriteText(what, path, reason), reason);
 }
 
 // A symbolic link stays a link: the file it names is the one replaced. A loop of links is left
@@ -131,7 +133,7 @@ struct Target {
 
 #ifdef _WIN32
 
-Failure FailureOf(DWORD code) {
+WriteFault FaultOf(DWORD code) {
     switch (code) {
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
@@ -153,23 +155,23 @@ Failure FailureOf(DWORD code) {
 
 // The read-only attribute refuses the save even where the account could clear it: an installer
 // who marked a file read-only expects it to stay as it is.
-std::optional<Failure> CheckTarget(Target& target) {
+std::optional<WriteFault> CheckTarget(Target& target) {
     const DWORD attributes = GetFileAttributesW(target.path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND) return std::nullopt;
-        return FailureOf(code);
+        return FaultOf(code);
     }
     target.exists = true;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failure{Fault::Folder};
-    if (attributes & FILE_ATTRIBUTE_READONLY) return Failure{Fault::Access};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return WriteFault{Fault::Folder};
+    if (attributes & FILE_ATTRIBUTE_READONLY) return WriteFault{Fault::Access};
     HANDLE probe = CreateFileW(target.path.c_str(), GENERIC_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) return FailureOf(GetLastError());
+    if (probe == INVALID_HANDLE_VALUE) return FaultOf(GetLastError());
     const bool onDisk = GetFileType(probe) == FILE_TYPE_DISK;  // not NUL, CON or a pipe
     CloseHandle(probe);
-    if (!onDisk) return Failure{Fault::NotAFile};
+    if (!onDisk) return WriteFault{Fault::NotAFile};
     return std::nullopt;
 }
 
@@ -177,28 +179,28 @@ std::optional<Failure> CheckTarget(Target& target) {
 using FileMode = int;
 constexpr FileMode kPublicMode = 0, kPrivateMode = 0;
 
-std::optional<Failure> WriteTemporary(const fs::path& temp, const Target&, std::string_view bytes,
-                                      FileMode) {
+std::optional<WriteFault> WriteTemporary(const fs::path& temp, const Target&,
+                                         std::string_view bytes, FileMode) {
     HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return FailureOf(GetLastError());
-    std::optional<Failure> failure;
+    if (file == INVALID_HANDLE_VALUE) return FaultOf(GetLastError());
+    std::optional<WriteFault> failure;
     for (size_t done = 0; done < bytes.size() && !failure;) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
         DWORD written = 0;
         if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
-            failure = FailureOf(GetLastError());
+            failure = FaultOf(GetLastError());
         done += written;
     }
-    if (!failure && !FlushFileBuffers(file)) failure = FailureOf(GetLastError());
-    if (!CloseHandle(file) && !failure) failure = FailureOf(GetLastError());
+    if (!failure && !FlushFileBuffers(file)) failure = FaultOf(GetLastError());
+    if (!CloseHandle(file) && !failure) failure = FaultOf(GetLastError());
     if (failure) DeleteFileW(temp.c_str());
     return failure;
 }
 
 // ReplaceFileW carries the target's security and attributes over to the new file; a file system
 // that cannot do that (some network shares) still gets the plain replacing move.
-std::optional<Failure> MoveIntoPlace(const fs::path& temp, const Target& target) {
+std::optional<WriteFault> MoveIntoPlace(const fs::path& temp, const Target& target) {
     if (target.exists && ReplaceFileW(target.path.c_str(), temp.c_str(), nullptr,
                                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         return std::nullopt;
@@ -207,26 +209,26 @@ std::optional<Failure> MoveIntoPlace(const fs::path& temp, const Target& target)
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return std::nullopt;
     }
-    const Failure failure = FailureOf(GetLastError());
+    const WriteFault failure = FaultOf(GetLastError());
     DeleteFileW(temp.c_str());
     return failure;
 }
 
 // Without MOVEFILE_REPLACE_EXISTING the move fails where the name is taken.
-std::optional<Failure> MoveIntoFreeName(const fs::path& temp, const fs::path& target) {
+std::optional<WriteFault> MoveIntoFreeName(const fs::path& temp, const fs::path& target) {
     if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return std::nullopt;
-    const Failure failure = FailureOf(GetLastError());
+    const WriteFault failure = FaultOf(GetLastError());
     DeleteFileW(temp.c_str());
     return failure;
 }
 
-bool AlreadyThere(const Failure& failure) {
+bool AlreadyThere(const WriteFault& failure) {
     return failure.code == ERROR_FILE_EXISTS || failure.code == ERROR_ALREADY_EXISTS;
 }
 
 #else  // POSIX
 
-Failure FailureOf(int code) {
+WriteFault FaultOf(int code) {
     switch (code) {
         case EACCES:
         case EPERM:
@@ -249,16 +251,17 @@ Failure FailureOf(int code) {
 
 // A file without any write permission is refused also for root, whom the system would let
 // write it: an installer who made a file read-only expects it to stay as it is.
-std::optional<Failure> CheckTarget(Target& target) {
+std::optional<WriteFault> CheckTarget(Target& target) {
     if (::stat(target.path.c_str(), &target.status) != 0) {
         if (errno == ENOENT) return std::nullopt;
-        return FailureOf(errno);
+        return FaultOf(errno);
     }
     target.exists = true;
-    if (S_ISDIR(target.status.st_mode)) return Failure{Fault::Folder};
-    if (!S_ISREG(target.status.st_mode)) return Failure{Fault::NotAFile};
-    if ((target.status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Failure{Fault::Access};
-    if (::access(target.path.c_str(), W_OK) != 0) return FailureOf(errno);
+    if (S_ISDIR(target.status.st_mode)) return WriteFault{Fault::Folder};
+    if (!S_ISREG(target.status.st_mode)) return WriteFault{Fault::NotAFile};
+    if ((target.status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return WriteFault{Fault::Access};
+    if (::access(target.path.c_str(), W_OK) != 0) return FaultOf(errno);
     return std::nullopt;
 }
 
@@ -285,14 +288,14 @@ using FileMode = mode_t;
 constexpr FileMode kPublicMode = 0666;  // less the user's umask, as any program's new files
 constexpr FileMode kPrivateMode = 0600;
 
-std::optional<Failure> WriteTemporary(const fs::path& temp, const Target& target,
-                                      std::string_view bytes, FileMode mode) {
+std::optional<WriteFault> WriteTemporary(const fs::path& temp, const Target& target,
+                                         std::string_view bytes, FileMode mode) {
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0) return FailureOf(errno);
+    if (fd < 0) return FaultOf(errno);
     TakeOverPermissions(fd, target);
-    std::optional<Failure> failure;
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) failure = FailureOf(errno);
-    if (::close(fd) != 0 && !failure) failure = FailureOf(errno);
+    std::optional<WriteFault> failure;
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) failure = FaultOf(errno);
+    if (::close(fd) != 0 && !failure) failure = FaultOf(errno);
     if (failure) ::unlink(temp.c_str());
     return failure;
 }
@@ -307,9 +310,9 @@ void FlushFolder(const fs::path& file) {
     ::close(fd);
 }
 
-std::optional<Failure> MoveIntoPlace(const fs::path& temp, const Target& target) {
+std::optional<WriteFault> MoveIntoPlace(const fs::path& temp, const Target& target) {
     if (::rename(temp.c_str(), target.path.c_str()) != 0) {
-        const Failure failure = FailureOf(errno);
+        const WriteFault failure = FaultOf(errno);
         ::unlink(temp.c_str());
         return failure;
     }
@@ -319,22 +322,22 @@ std::optional<Failure> MoveIntoPlace(const fs::path& temp, const Target& target)
 
 // rename() without replacing where the file system knows how, else a hard link (which never
 // replaces either) and the temporary name dropped.
-std::optional<Failure> MoveIntoFreeName(const fs::path& temp, const fs::path& target) {
-    std::optional<Failure> failure;
+std::optional<WriteFault> MoveIntoFreeName(const fs::path& temp, const fs::path& target) {
+    std::optional<WriteFault> failure;
 #ifdef RENAME_NOREPLACE
     if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
         FlushFolder(target);
         return std::nullopt;
     }
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) failure = FailureOf(errno);
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) failure = FaultOf(errno);
 #endif
-    if (!failure && ::link(temp.c_str(), target.c_str()) != 0) failure = FailureOf(errno);
+    if (!failure && ::link(temp.c_str(), target.c_str()) != 0) failure = FaultOf(errno);
     ::unlink(temp.c_str());
     if (!failure) FlushFolder(target);
     return failure;
 }
 
-bool AlreadyThere(const Failure& failure) {
+bool AlreadyThere(const WriteFault& failure) {
     return failure.code == EEXIST;
 }
 
@@ -342,10 +345,10 @@ bool AlreadyThere(const Failure& failure) {
 
 // A fresh temporary beside the target holding the bytes; a name some other write took meanwhile
 // is given up for the next.
-std::optional<Failure> WriteBeside(const Target& target, std::string_view bytes, FileMode mode,
-                                   fs::path& temp) {
+std::optional<WriteFault> WriteBeside(const Target& target, std::string_view bytes, FileMode mode,
+                                      fs::path& temp) {
     RemoveLeftovers(target.path);
-    std::optional<Failure> failure;
+    std::optional<WriteFault> failure;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp = TemporaryName(target.path);
         failure = WriteTemporary(temp, target, bytes, mode);
@@ -363,27 +366,29 @@ std::string CannotWriteText(std::string_view what, const std::string& path,
     return text + ".";
 }
 
-std::string ReplaceFileWhole(const std::string& path, std::string_view bytes,
-                             std::string_view what) {
+Result<void> ReplaceFileWhole(const std::string& path, std::string_view bytes,
+                              std::string_view what) {
     Target target;
     target.path = FinalTarget(Utf8Path(path));
-    if (auto failure = CheckTarget(target)) return Message(what, path, *failure);
+    if (auto fault = CheckTarget(target)) return Message(what, path, *fault);
     fs::path temp;
-    std::optional<Failure> failure = WriteBeside(target, bytes, kPublicMode, temp);
-    if (!failure) failure = MoveIntoPlace(temp, target);
-    return failure ? Message(what, path, *failure) : std::string();
+    std::optional<WriteFault> fault = WriteBeside(target, bytes, kPublicMode, temp);
+    if (!fault) fault = MoveIntoPlace(temp, target);
+    if (fault) return Message(what, path, *fault);
+    return {};
 }
 
-NewFileResult CreateFileWhole(const std::string& path, std::string_view bytes) {
+Result<NewFile> CreateFileWhole(const std::string& path, std::string_view bytes) {
     Target target;
     target.path = Utf8Path(path);
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(target.path, ec))) return {"", true};
+    if (fs::exists(fs::symlink_status(target.path, ec))) return NewFile::NameTaken;
     fs::path temp;
-    std::optional<Failure> failure = WriteBeside(target, bytes, kPrivateMode, temp);
-    if (!failure) failure = MoveIntoFreeName(temp, target.path);
-    if (failure && AlreadyThere(*failure)) return {"", true};
-    return {failure ? Message("файл", path, *failure) : std::string(), false};
+    std::optional<WriteFault> fault = WriteBeside(target, bytes, kPrivateMode, temp);
+    if (!fault) fault = MoveIntoFreeName(temp, target.path);
+    if (fault && AlreadyThere(*fault)) return NewFile::NameTaken;
+    if (fault) return Message("файл", path, *fault);
+    return NewFile::Written;
 }
 
 }  // namespace kerma

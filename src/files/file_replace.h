@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "result.h"
+
 namespace kerma {
 
 // What a failed write says, for every kind of file: "Не удалось записать файл X: на диске нет
@@ -16,19 +18,19 @@ namespace kerma {
 // (also for an administrator, who could write it anyway), and so is one that is no plain file (a
 // folder, a device, a pipe). The target keeps its permissions; a symbolic link keeps pointing at
 // the file it names, which is the file replaced. path is UTF-8; `what` names the file in the
-// message. Returns "" on success, otherwise the message for the user; on failure the target is
-// unchanged and nothing is left behind. Temporary files of ours that a killed write left in the
-// folder more than an hour ago are removed.
-[[nodiscard]] std::string ReplaceFileWhole(const std::string& path, std::string_view bytes,
-                                           std::string_view what = "файл");
+// message. A failure carries the message for the user and the system's reason where it names
+// one; the target is then unchanged and nothing is left behind. Temporary files of ours that a
+// killed write left in the folder more than an hour ago are removed.
+[[nodiscard]] Result<void> ReplaceFileWhole(const std::string& path, std::string_view bytes,
+                                            std::string_view what = "файл");
 
-struct NewFileResult {
-    std::string error;       // the message for the user; "" when written
-    bool nameTaken = false;  // something (of any kind) has the name already; nothing was written
+enum class NewFile {
+    Written,
+    NameTaken,  // something (of any kind) has the name already; nothing was written
 };
 
 // The same for a file that must be new (backups): whatever already has the name is never
 // replaced, even when two programs write at once. The file is readable by its owner only.
-[[nodiscard]] NewFileResult CreateFileWhole(const std::string& path, std::string_view bytes);
+[[nodiscard]] Result<NewFile> CreateFileWhole(const std::string& path, std::string_view bytes);
 
 }  // namespace kerma

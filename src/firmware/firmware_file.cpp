@@ -71,7 +71,8 @@ FirmwareImageCheck CheckFirmwareImage(std::span<const uint8_t> bytes, int varian
     return check;
 }
 
-FirmwareChoice FindFirmware(int variant, int panelTypeCode, const std::filesystem::path& folder) {
+Result<FirmwareChoice> FindFirmware(int variant, int panelTypeCode,
+                                    const std::filesystem::path& folder) {
     for (const std::string& name : FirmwareCandidates(variant, panelTypeCode)) {
         const auto bytes = ReadFirmwareBytes(folder / name);
         if (!bytes) continue;
@@ -81,11 +82,11 @@ FirmwareChoice FindFirmware(int variant, int panelTypeCode, const std::filesyste
             const char* why = bytes->size() < kFirmwareOverhead
                                   ? "в нем нет заголовка"
                                   : "в нем меньше байт, чем указано в заголовке";
-            return {name, {}, DamagedMessage(name, why)};
+            return Fail(DamagedMessage(name, why));
         }
-        return {name, std::move(check.image), ""};
+        return FirmwareChoice{name, std::move(check.image)};
     }
-    return {"", {}, kNoFirmwareMessage};
+    return Fail(kNoFirmwareMessage);
 }
 
 }  // namespace kerma

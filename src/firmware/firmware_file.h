@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "exchange.h"
+#include "result.h"
 
 namespace kerma {
 
@@ -48,17 +49,16 @@ struct FirmwareImageCheck {
 
 [[nodiscard]] FirmwareImageCheck CheckFirmwareImage(std::span<const uint8_t> bytes, int variant);
 
-// The outcome of the search: a file to send, or the message why there is none.
+// The file the search found, ready to send.
 struct FirmwareChoice {
-    std::string fileName;  // the file used; for a damaged file, the file refused
+    std::string fileName;
     Block image;
-    std::string error;  // empty: image is ready to send
-    [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
 // Tries the candidates from the top number down. A file of another variant is passed over; the
-// first file of this variant is the one, and if it is damaged nothing is sent.
-[[nodiscard]] FirmwareChoice FindFirmware(int variant, int panelTypeCode,
-                                          const std::filesystem::path& folder);
+// first file of this variant is the one, and if it is damaged nothing is sent: the failure names
+// it.
+[[nodiscard]] Result<FirmwareChoice> FindFirmware(int variant, int panelTypeCode,
+                                                  const std::filesystem::path& folder);
 
 }  // namespace kerma

@@ -68,13 +68,13 @@ std::string EngineerDigits(std::string_view text) {
     return digits.size() == kEngineerDigits ? digits : std::string();
 }
 
-bool EncodeEngineerPassword(const FormModel& model, std::string_view field, Cells& cells) {
+Result<void> EncodeEngineerPassword(const FormModel& model, std::string_view field, Cells& cells) {
     std::string digits = EngineerDigits(model.at(field).text);
-    if (digits.empty()) return false;
+    if (digits.empty()) return Fail(kEngineerPasswordNotice);
     for (int i = 0; i < kEngineerDigits; ++i) {
         cells[kEngineerPassword + i] = kDigitBase + (digits[i] - '0');
     }
-    return true;
+    return {};
 }
 
 void DecodeUserPassword(FormModel& model, const Cells& cells) {
@@ -232,9 +232,11 @@ void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, int variant)
                 Byte(cells, kPasswordReset) != 0 ? fields::password2 : fields::password1);
 }
 
-bool EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells, int variant) {
+Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells,
+                       int variant) {
     const FormModel& model = editor.model();
-    if (!EncodeEngineerPassword(model, fields::PasswordEdit, cells)) return false;
+    if (auto password = EncodeEngineerPassword(model, fields::PasswordEdit, cells); !password)
+        return password;
     cells[kExitTime] = model.at(fields::Delay).position;
     cells[kEntryTime] = model.at(fields::DelayVxod).position;
     cells[kCodeCount] = editor.state().codeCount;
@@ -259,7 +261,7 @@ bool EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells, 
     cells[kPartitionMemory] = EncodePartitionMemory(model, variant);
     EncodeUserPassword(model, cells);
     EncodeNames(model, image, cells);
-    return true;
+    return {};
 }
 
 // --- variant 2: one QN receiver, 256 cells ------------------------------------------------
@@ -273,10 +275,11 @@ void DecodeSmall(K740Editor& editor, const Cells& cells) {
     ShowCodeCount(editor, Byte(cells, kCodeCount));
 }
 
-bool EncodeSmall(const K740Editor& editor, Cells& cells) {
-    if (!EncodeEngineerPassword(editor.model(), fields::paswrd1, cells)) return false;
+Result<void> EncodeSmall(const K740Editor& editor, Cells& cells) {
+    if (auto password = EncodeEngineerPassword(editor.model(), fields::paswrd1, cells); !password)
+        return password;
     cells[kCodeCount] = editor.state().codeCount;
-    return true;
+    return {};
 }
 
 }  // namespace
@@ -355,15 +358,14 @@ void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& set
     DecodeCodesImage(editor, image);
 }
 
-EncodedImage EncodeSettingsImage(K740Editor& editor, ImageState& image) {
-    EncodedImage result;
+Result<Cells> EncodeSettingsImage(K740Editor& editor, ImageState& image) {
     Cells cells = image.settingsCopy;
     cells.resize(kSettingsCells, 0);
     int variant = CodecVariant(editor, image);
     cells[kVersion] = editor.state().demoMode && variant != 2 && variant != 4
                           ? DemoVersionByte(variant)
                           : editor.state().versionByte;
-    bool built = true;
+    Result<void> built;
     switch (variant) {
         case 1:
         case 3:
@@ -378,12 +380,8 @@ EncodedImage EncodeSettingsImage(K740Editor& editor, ImageState& image) {
         default:
             break;
     }
-    if (!built) {
-        result.error = kEngineerPasswordNotice;
-        return result;
-    }
-    result.cells = std::move(cells);
-    return result;
+    if (!built) return built.failure();
+    return cells;
 }
 
 }  // namespace kerma

@@ -6,15 +6,9 @@
 
 #include "image_state.h"
 #include "k740_editor.h"
+#include "result.h"
 
 namespace kerma {
-
-// A built image, or the message that explains why none was built.
-struct EncodedImage {
-    Cells cells;
-    std::string error;
-    [[nodiscard]] bool ok() const { return error.empty(); }
-};
 
 // The variant both directions use: in demo mode the one chosen on the main window, otherwise
 // the variant of the held version byte.
@@ -27,7 +21,7 @@ void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& set
 
 // Builds a 1024-cell settings image of the current variant. Fails, building nothing, when the
 // engineer password of variants 1, 2 and 3 does not hold four digits.
-[[nodiscard]] EncodedImage EncodeSettingsImage(K740Editor& editor, ImageState& image);
+[[nodiscard]] Result<Cells> EncodeSettingsImage(K740Editor& editor, ImageState& image);
 
 // Version byte written in demo mode for variants 1, 3 and 5.
 [[nodiscard]] int DemoVersionByte(int variant);

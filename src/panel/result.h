@@ -5,6 +5,7 @@
 // Exceptions are left to broken invariants.
 #include <cassert>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -19,11 +20,15 @@ struct Failure {
     return Failure{std::move(text), std::move(reason)};
 }
 
-template <class T>
+// F is Failure, or a Failure that says more (a configuration file's failure names its line); any
+// Result's failure hands on to a Result of plain Failure as it stands.
+template <class T, class F = Failure>
 class [[nodiscard]] Result {
+    static_assert(std::is_base_of_v<Failure, F>);
+
   public:
     Result(T value) : v_(std::in_place_index<0>, std::move(value)) {}
-    Result(Failure failure) : v_(std::in_place_index<1>, std::move(failure)) {}
+    Result(F failure) : v_(std::in_place_index<1>, std::move(failure)) {}
 
     [[nodiscard]] bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -41,7 +46,7 @@ class [[nodiscard]] Result {
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
 
-    [[nodiscard]] const Failure& failure() const {
+    [[nodiscard]] const F& failure() const {
         assert(!ok());
         return std::get<1>(v_);
     }
@@ -49,26 +54,26 @@ class [[nodiscard]] Result {
     [[nodiscard]] const std::string& error() const { return failure().text; }
 
   private:
-    std::variant<T, Failure> v_;
+    std::variant<T, F> v_;
 };
 
 // An operation that hands back nothing but may fail.
-template <>
-class [[nodiscard]] Result<void> {
+template <class F>
+class [[nodiscard]] Result<void, F> {
   public:
     Result() = default;
-    Result(Failure failure) : failure_(std::move(failure)), failed_(true) {}
+    Result(F failure) : failure_(std::move(failure)), failed_(true) {}
 
     [[nodiscard]] bool ok() const { return !failed_; }
     explicit operator bool() const { return ok(); }
-    [[nodiscard]] const Failure& failure() const {
+    [[nodiscard]] const F& failure() const {
         assert(failed_);
         return failure_;
     }
     [[nodiscard]] const std::string& error() const { return failure().text; }
 
   private:
-    Failure failure_;
+    F failure_;
     bool failed_ = false;
 };
 

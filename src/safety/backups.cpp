@@ -72,17 +72,19 @@ constexpr int kNamesPerSecond = 1000;
 
 // The folder holds the passwords, codes and keys of every panel read: made new, only its owner
 // may open it. A folder that already exists is left as it is (it may be a share on purpose).
-bool MakePrivateFolder(fs::path folder) {
+Result<void> MakePrivateFolder(const std::string& name) {
+    fs::path folder = Utf8Path(name);
     std::error_code ec;
     if (!folder.has_filename()) folder = folder.parent_path();
-    if (fs::is_directory(folder, ec)) return true;
+    if (fs::is_directory(folder, ec)) return {};
     if (folder.has_parent_path()) fs::create_directories(folder.parent_path(), ec);
 #ifdef _WIN32
     fs::create_directory(folder, ec);
 #else
     ::mkdir(folder.c_str(), 0700);
 #endif
-    return fs::is_directory(folder, ec);
+    if (fs::is_directory(folder, ec)) return {};
+    return Fail("не удалось создать папку " + name);
 }
 
 // A block as the line carried it: the low eight bits of every cell.
@@ -151,10 +153,10 @@ std::string BackupKindText(BackupKind kind) {
 
 BackupStore::BackupStore(std::string folder, int keep) : folder_(std::move(folder)), keep_(keep) {}
 
-BackupResult BackupStore::keep(const ConfigImage& image, int versionByte, BackupKind kind,
-                               const LocalTime& when) {
-    if (folder_.empty()) return {"", "папка резервных копий не определена"};
-    if (!MakePrivateFolder(Utf8Path(folder_))) return {"", "не удалось создать папку " + folder_};
+Result<std::string> BackupStore::keep(const ConfigImage& image, int versionByte, BackupKind kind,
+                                      const LocalTime& when) {
+    if (folder_.empty()) return Fail("папка резервных копий не определена");
+    if (auto made = MakePrivateFolder(folder_); !made) return made.failure();
     const std::string name = BackupFileName(when, versionByte, kind);
     const std::string stem = name.substr(0, name.size() - 4);
     const std::string text = FormatConfigFile(image);
@@ -162,13 +164,13 @@ BackupResult BackupStore::keep(const ConfigImage& image, int versionByte, Backup
     for (int n = 1; n <= kNamesPerSecond; ++n) {
         const std::string file = n == 1 ? name : stem + "-" + std::to_string(n) + ".cfg";
         const std::string target = Utf8Text(Utf8Path(folder_) / Utf8Path(file));
-        const NewFileResult written = CreateFileWhole(target, text);
-        if (written.nameTaken) continue;
-        if (!written.error.empty()) return {"", written.error};
+        const Result<NewFile> written = CreateFileWhole(target, text);
+        if (!written) return written.failure();
+        if (*written == NewFile::NameTaken) continue;
         prune(file);
-        return {target, ""};
+        return target;
     }
-    return {"", "все имена резервных копий этой секунды заняты"};
+    return Fail("все имена резервных копий этой секунды заняты");
 }
 
 std::vector<BackupEntry> BackupStore::list() const {

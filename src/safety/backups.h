@@ -8,6 +8,7 @@
 
 #include "config_file.h"
 #include "exchange.h"
+#include "result.h"
 
 namespace kerma {
 
@@ -53,11 +54,6 @@ struct BackupEntry {
 // "считана из прибора", "перед записью в прибор", "перед сменой прошивки"
 [[nodiscard]] std::string BackupKindText(BackupKind kind);
 
-struct BackupResult {
-    std::string path;   // the file written
-    std::string error;  // why none was written ("" when one was)
-};
-
 class BackupStore {
   public:
     explicit BackupStore(std::string folder, int keep = kBackupsKept);
@@ -65,9 +61,9 @@ class BackupStore {
     // Writes the image as a new backup, readable by its owner only, in a folder only its owner
     // may open (made so when it is made). Nothing is ever overwritten: a name already taken gets
     // "-2", "-3", ... Then the backups beyond the number kept are removed, the longest written
-    // first, never the one just written.
-    BackupResult keep(const ConfigImage& image, int versionByte, BackupKind kind,
-                      const LocalTime& when);
+    // first, never the one just written. Hands back the path of the file written, or why none was.
+    Result<std::string> keep(const ConfigImage& image, int versionByte, BackupKind kind,
+                             const LocalTime& when);
     // The backups in the folder in the order they were written; files of other names are not
     // ours and not listed.
     [[nodiscard]] std::vector<BackupEntry> list() const;

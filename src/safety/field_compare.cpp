@@ -24,23 +24,23 @@ std::vector<FieldDifference> CompareFields(const FieldValues& left, const FieldV
     return out;
 }
 
-FileComparison CompareWithFile(const K740Editor& editor, int variant, const std::string& path) {
+Result<std::vector<FieldDifference>> CompareWithFile(const K740Editor& editor, int variant,
+                                                     const std::string& path) {
     auto text = ReadConfigText(path);
-    if (auto* error = std::get_if<FileError>(&text)) return {error->message, {}};
-    const auto version = ConfigFileVersion(std::get<std::string>(text));
+    if (!text) return text.failure();
+    const auto version = ConfigFileVersion(*text);
     if (version && VariantOfVersion(*version) != variant)
-        return {std::string(kWrongFileVersionText), {}};
+        return Fail(std::string(kWrongFileVersionText));
     HeadlessEditor file(version.value_or(FactoryVersionByte(variant)));
-    if (!LoadConfigurationText(*file.editor, file.image, file.variant, std::get<std::string>(text)))
-        return {file.prompts.notices.empty() ? std::string() : file.prompts.notices.front(), {}};
-    return {"", CompareFields(EditorFieldValues(editor, variant), file.fields())};
+    if (!LoadConfigurationText(*file.editor, file.image, file.variant, *text))
+        return Fail(file.prompts.notices.empty() ? std::string() : file.prompts.notices.front());
+    return CompareFields(EditorFieldValues(editor, variant), file.fields());
 }
 
-std::string ComparisonText(const FileComparison& comparison) {
-    if (!comparison.error.empty()) return comparison.error;
-    if (comparison.fields.empty()) return kFieldsMatchText;
+std::string ComparisonText(const std::vector<FieldDifference>& fields) {
+    if (fields.empty()) return kFieldsMatchText;
     std::string text = "Отличаются поля (в редакторе → в файле):";
-    for (const FieldDifference& d : comparison.fields)
+    for (const FieldDifference& d : fields)
         text += "\n" + FieldLabel(d.name) + ": " + d.left + " → " + d.right;
     return text;
 }

@@ -21,17 +21,13 @@ struct FieldDifference {
 [[nodiscard]] std::vector<FieldDifference> CompareFields(const FieldValues& left,
                                                          const FieldValues& right);
 
-struct FileComparison {
-    std::string error;  // why the file could not be compared ("" when it was)
-    std::vector<FieldDifference> fields;
-};
-
 // The editor's fields against those the file shows once loaded as the editor would load it.
 // A file of another variant than the editor's is not compared.
-[[nodiscard]] FileComparison CompareWithFile(const K740Editor& editor, int variant,
-                                             const std::string& path);
+[[nodiscard]] Result<std::vector<FieldDifference>> CompareWithFile(const K740Editor& editor,
+                                                                   int variant,
+                                                                   const std::string& path);
 
 // "Совпадают", or one line a field: its label, the editor's value and the file's.
-[[nodiscard]] std::string ComparisonText(const FileComparison& comparison);
+[[nodiscard]] std::string ComparisonText(const std::vector<FieldDifference>& fields);
 
 }  // namespace kerma

@@ -56,8 +56,7 @@ void HeadlessEditor::decode(const Block& settings, const Block& codes) {
     DecodeSettingsImage(*editor, image, settings);
 }
 
-std::variant<ConfigImage, std::string> SavedFileOfBlocks(const Block& settings,
-                                                         const Block& codes) {
+Result<ConfigImage> SavedFileOfBlocks(const Block& settings, const Block& codes) {
     const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
     HeadlessEditor headless(version);
     headless.decode(settings, codes);

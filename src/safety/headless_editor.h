@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "config_file.h"
@@ -47,7 +46,6 @@ struct HeadlessEditor {
 };
 
 // The file a save right after reading these blocks from a panel would write, or why there is none.
-[[nodiscard]] std::variant<ConfigImage, std::string> SavedFileOfBlocks(const Block& settings,
-                                                                       const Block& codes);
+[[nodiscard]] Result<ConfigImage> SavedFileOfBlocks(const Block& settings, const Block& codes);
 
 }  // namespace kerma

@@ -37,16 +37,16 @@ bool IsWholePdf(std::string_view pdf) {
 
 }  // namespace
 
-std::string WriteReport(const std::string& path, const std::string& html,
-                        const std::string& madeFrom) {
+Result<void> WriteReport(const std::string& path, const std::string& html,
+                         const std::string& madeFrom) {
     if (!madeFrom.empty() && SameFile(path, madeFrom))
-        return CannotWriteText(kReportFile, path,
-                               "это файл конфигурации, по которому он составлен");
+        return Fail(
+            CannotWriteText(kReportFile, path, "это файл конфигурации, по которому он составлен"));
     if (!EndsWithPdf(path)) return ReplaceFileWhole(path, html, kReportFile);
     const auto pdf = RenderPdfReport(html);
-    if (!pdf)
-        return "Отчёт в формате PDF в этой сборке программы недоступен; сохраните его как .html.";
-    if (!IsWholePdf(*pdf)) return CannotWriteText(kReportFile, path, "документ PDF не сформирован");
+    if (!pdf) return pdf.failure();
+    if (!IsWholePdf(*pdf))
+        return Fail(CannotWriteText(kReportFile, path, "документ PDF не сформирован"));
     return ReplaceFileWhole(path, *pdf, kReportFile);
 }
 

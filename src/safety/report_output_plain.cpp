@@ -3,8 +3,8 @@
 
 namespace kerma {
 
-std::optional<std::string> RenderPdfReport(const std::string&) {
-    return std::nullopt;
+Result<std::string> RenderPdfReport(const std::string&) {
+    return Fail("Отчёт в формате PDF в этой сборке программы недоступен; сохраните его как .html.");
 }
 
 }  // namespace kerma

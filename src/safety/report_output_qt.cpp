@@ -37,7 +37,7 @@ std::unique_ptr<QTextDocument> Document(const std::string& html) {
 
 }  // namespace
 
-std::optional<std::string> RenderPdfReport(const std::string& html) {
+Result<std::string> RenderPdfReport(const std::string& html) {
     auto document = Document(html);
     // Rendered into memory, never into the file: the caller checks the document is whole and
     // hands it to ReplaceFileWhole.

@@ -16,7 +16,7 @@ int VersionOf(const Block& settings) {
 
 SafetyNet::SafetyNet(K740Editor& editor, ImageState& image) : editor_(editor), image_(image) {}
 
-BackupResult SafetyNet::keep(const ConfigImage& image, int versionByte, BackupKind kind) {
+Result<std::string> SafetyNet::keep(const ConfigImage& image, int versionByte, BackupKind kind) {
     return BackupStore(folder()).keep(image, versionByte, kind, now());
 }
 
@@ -24,10 +24,10 @@ void SafetyNet::warnInStatus(const std::string& reason) {
     editor_.setStatus(0, editor_.status(0) + "  Резервная копия не сохранена: " + reason);
 }
 
-void SafetyNet::showKept(const BackupResult& kept, BackupKind kind) {
-    if (kept.error.empty())
+void SafetyNet::showKept(const Result<std::string>& kept, BackupKind kind) {
+    if (kept)
         editor_.model().setHint(kStatusPanel1,
-                                "Резервная копия (" + BackupKindText(kind) + "): " + kept.path);
+                                "Резервная копия (" + BackupKindText(kind) + "): " + *kept);
 }
 
 void SafetyNet::connectionChanged() {
@@ -41,11 +41,9 @@ void SafetyNet::configurationRead(const Block& settings, const Block& codes) {
     // The file a save would write; blocks the editor cannot save (an engineer password that is
     // not four digits) are kept as the panel sent them.
     auto saved = BuildConfigImage(editor_, image_, VariantOfVersion(version));
-    ConfigImage file = std::holds_alternative<ConfigImage>(saved)
-                           ? std::get<ConfigImage>(std::move(saved))
-                           : FileOfBlocks(settings, codes);
-    const BackupResult kept = keep(file, version, BackupKind::Read);
-    if (!kept.error.empty()) warnInStatus(kept.error);
+    ConfigImage file = saved ? std::move(*saved) : FileOfBlocks(settings, codes);
+    const auto kept = keep(file, version, BackupKind::Read);
+    if (!kept) warnInStatus(kept.error());
     showKept(kept, BackupKind::Read);
     panelHolds_ = std::move(file);
     panelVersion_ = version;
@@ -65,9 +63,9 @@ void SafetyNet::beforeWrite(const Block& settings, const Block& codes) {
     writeWarning_.clear();
     beforeWriteBackup_.clear();
     if (!panelHolds_) return;
-    BackupResult kept = keep(*panelHolds_, panelVersion_, BackupKind::BeforeWrite);
-    writeWarning_ = kept.error;
-    beforeWriteBackup_ = kept.path;
+    const auto kept = keep(*panelHolds_, panelVersion_, BackupKind::BeforeWrite);
+    if (!kept) writeWarning_ = kept.error();
+    if (kept) beforeWriteBackup_ = *kept;
     showKept(kept, BackupKind::BeforeWrite);
 }
 
@@ -83,13 +81,13 @@ void SafetyNet::written() {
 // The replacement goes on whatever happens here: the user has agreed to it, and the panel's
 // blocks were read.
 void SafetyNet::beforeFirmware(const Block& settings, const Block& codes) {
-    BackupResult kept =
+    const auto kept =
         keep(FileOfBlocks(settings, codes), VersionOf(settings), BackupKind::BeforeFirmware);
-    if (!kept.error.empty())
+    if (!kept)
         editor_.prompts().notice(
             "Резервная копия конфигурации прибора перед сменой прошивки не "
             "сохранена: " +
-            kept.error);
+            kept.error());
     showKept(kept, BackupKind::BeforeFirmware);
 }
 

@@ -47,10 +47,11 @@ class SafetyNet {
     bool mayDropEdits(const std::function<bool()>& save);
 
   private:
-    [[nodiscard]] BackupResult keep(const ConfigImage& image, int versionByte, BackupKind kind);
+    [[nodiscard]] Result<std::string> keep(const ConfigImage& image, int versionByte,
+                                           BackupKind kind);
     void warnInStatus(const std::string& reason);
     // The backup just kept, on status panel 1's hint, so the installer knows where it is.
-    void showKept(const BackupResult& kept, BackupKind kind);
+    void showKept(const Result<std::string>& kept, BackupKind kind);
 
     K740Editor& editor_;
     ImageState& image_;

@@ -153,16 +153,16 @@ void EditorLink::writeCommand() {
     // Both blocks are built before the first byte goes out: a settings block that cannot be
     // built must not be found out after the codes block is already in the panel.
     Block codes = EncodeCodesImage(editor_, image);
-    EncodedImage settings = EncodeSettingsImage(editor_, image);
-    if (!settings.error.empty()) {
+    Result<Cells> settings = EncodeSettingsImage(editor_, image);
+    if (!settings) {
         chainEnded();
-        editor_.prompts().notice(settings.error);
+        editor_.prompts().notice(settings.error());
         return;
     }
-    session_.safety().beforeWrite(settings.cells, codes);
+    session_.safety().beforeWrite(*settings, codes);
     chainStarted(Chain::Write);
     beginChain("  Запись конфигурации в прибор...");
-    startChain(WriteChain(std::move(codes), std::move(settings.cells)));
+    startChain(WriteChain(std::move(codes), std::move(*settings)));
 }
 
 void EditorLink::disconnectCommand() {

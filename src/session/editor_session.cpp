@@ -52,10 +52,10 @@ void EditorSession::startDemo() {
 }
 
 bool EditorSession::saveCommand() {
-    bool saved = false;
-    takeLayout(SaveConfiguration(editor_, image_, window_.chosenVariant(), &saved));
-    if (saved) safety_->markClean();
-    return saved;
+    const SaveCommandEnd end = SaveConfiguration(editor_, image_, window_.chosenVariant());
+    takeLayout(end.layoutCode);
+    if (end.written) safety_->markClean();
+    return end.written;
 }
 
 bool EditorSession::mayDropEdits() {
@@ -89,10 +89,10 @@ void EditorSession::saveReport() {
     if (!path) return;
     ReportOptions options;
     options.date = FormatLocalTime(LocalTimeNow());
-    const std::string error = WriteReport(*path, BuildConfigReport(editor_, variant, options));
-    if (!error.empty()) {
+    const auto written = WriteReport(*path, BuildConfigReport(editor_, variant, options));
+    if (!written) {
         editor_.setStatus(0, "Отчёт о конфигурации не записан");
-        editor_.prompts().notice(error);
+        editor_.prompts().notice(written.error());
         return;
     }
     editor_.setStatus(0, "Отчёт о конфигурации записан в файл");
@@ -106,12 +106,12 @@ std::optional<std::string> EditorSession::compareWithFile() {
     }
     const auto path = editor_.prompts().openFile(FileDialogSpec{});
     if (!path) return std::nullopt;
-    const FileComparison comparison = CompareWithFile(editor_, variant, *path);
-    if (!comparison.error.empty()) {
-        editor_.prompts().notice(comparison.error);
+    const auto differences = CompareWithFile(editor_, variant, *path);
+    if (!differences) {
+        editor_.prompts().notice(differences.error());
         return std::nullopt;
     }
-    return ComparisonText(comparison);
+    return ComparisonText(*differences);
 }
 
 void EditorSession::writeCommand() {

@@ -30,14 +30,14 @@ void FirmwareReplacement::enter(Stage stage) {
 void FirmwareReplacement::start(int variant) {
     if (stage_ == Stage::Uploading) return;
     if (stage_ != Stage::Idle) cancel();
-    FirmwareChoice choice = FindFirmware(variant, driver_.state().panelTypeCode, session_.firmwareFolder());
-    if (!choice.ok()) {
-        editor_.prompts().notice(choice.error);
+    auto choice = FindFirmware(variant, driver_.state().panelTypeCode, session_.firmwareFolder());
+    if (!choice) {
+        editor_.prompts().notice(choice.error());
         session_.window().closeEditor();
         return;
     }
-    fileName_ = std::move(choice.fileName);
-    image_ = std::move(choice.image);
+    fileName_ = std::move(choice->fileName);
+    image_ = std::move(choice->image);
     editor_.setStatus(0, kPreparingStatus);
     polls_ = 0;
     refused_ = false;

@@ -41,8 +41,7 @@ bool StatusEnds(TK740Form& form, const std::string& end) {
 
 Cells Settings(const std::string& path) {
     auto parsed = ReadConfigFile(path);
-    return std::holds_alternative<ConfigImage>(parsed) ? std::get<ConfigImage>(parsed).settings
-                                                       : Cells{};
+    return parsed.ok() ? parsed.value().settings : Cells{};
 }
 
 // A variant 1 configuration that differs from the factory one in many fields, normalised the
@@ -53,7 +52,7 @@ std::string NonDefaultFile(const TempDir& dir) {
     EXPECT_EQ(
         RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "1", "--out", defaults}).status,
         0);
-    auto image = std::get<ConfigImage>(ReadConfigFile(defaults));
+    auto image = ReadConfigFile(defaults).value();
     auto& s = image.settings;
     s[2] = 0x85, s[3] = 0x86, s[4] = 0x87, s[5] = 0x88;  // engineer password 5678
     s[8] = 77;                                           // exit time
@@ -63,7 +62,7 @@ std::string NonDefaultFile(const TempDir& dir) {
     s[22] = 0x21;                                        // relay modes 1 and 2
     s[30] = 2, s[31] = 100, s[33] = 50;                  // sound alarm only; durations
     s[36] = 0x03;                                        // two statuses as alarm
-    EXPECT_EQ(WriteConfigFile(edited, image), "");
+    EXPECT_TRUE(WriteConfigFile(edited, image).ok());
     EXPECT_EQ(RunProgram(dir, "kerma740-cli", {"resave", edited, file}).status, 0);
     return file;
 }

@@ -304,10 +304,10 @@ TEST(ProgramSafetyTest, FirmwareReplacementKeepsWhatThePanelHeld) {
     EXPECT_TRUE(EndsWith(kept[0], "_v1.8_before-firmware.cfg")) << kept[0];
     const auto backup = ReadConfigFile(kept[0].string());
     const auto memory = ReadConfigFile(b.memory);
-    ASSERT_TRUE(std::holds_alternative<ConfigImage>(backup));
-    ASSERT_TRUE(std::holds_alternative<ConfigImage>(memory));
-    const auto& was = std::get<ConfigImage>(memory);
-    const auto& copy = std::get<ConfigImage>(backup);
+    ASSERT_TRUE(backup.ok());
+    ASSERT_TRUE(memory.ok());
+    const auto& was = memory.value();
+    const auto& copy = backup.value();
     ASSERT_EQ(copy.settings.size(), was.settings.size());
     ASSERT_EQ(copy.codes.size(), was.codes.size());
     for (size_t i = 0; i < was.settings.size(); ++i)

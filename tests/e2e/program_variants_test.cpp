@@ -236,8 +236,7 @@ bool StatusEnds(TK740Form& form, const std::string& end) {
 
 ConfigImage ReadFile(const std::string& path) {
     auto parsed = ReadConfigFile(path);
-    return std::holds_alternative<ConfigImage>(parsed) ? std::get<ConfigImage>(parsed)
-                                                       : ConfigImage{};
+    return parsed.ok() ? parsed.value() : ConfigImage{};
 }
 
 struct VariantCase {

@@ -33,8 +33,8 @@ TEST(ConfigFileTest, CountsFollowTheVersionLine) {
     for (Case c : {Case{18, 1024, 1024}, Case{33, 1024, 1024}, Case{53, 1024, 1792},
                    Case{21, 256, 1024}, Case{41, 256, 1024}}) {
         auto parsed = ParseConfigFile(Lines(FileCells(c.version, c.settings, c.codes)));
-        ASSERT_TRUE(std::holds_alternative<ConfigImage>(parsed)) << c.version;
-        const auto& image = std::get<ConfigImage>(parsed);
+        ASSERT_TRUE(parsed.ok()) << c.version;
+        const auto& image = parsed.value();
         EXPECT_EQ(image.settings.size(), static_cast<size_t>(c.settings));
         EXPECT_EQ(image.codes.size(), static_cast<size_t>(c.codes));
         EXPECT_EQ(image.settings[1], c.version);
@@ -47,13 +47,13 @@ TEST(ConfigFileTest, FormatIsCrLfAndRoundTrips) {
     auto cells = FileCells(18, 1024, 1024);
     cells[5] = -1;
     auto parsed = ParseConfigFile(Lines(cells));
-    ASSERT_TRUE(std::holds_alternative<ConfigImage>(parsed));
-    EXPECT_EQ(FormatConfigFile(std::get<ConfigImage>(parsed)), Lines(cells));
+    ASSERT_TRUE(parsed.ok());
+    EXPECT_EQ(FormatConfigFile(parsed.value()), Lines(cells));
 }
 
 TEST(ConfigFileTest, LfOnlyLineEndsAreAccepted) {
     auto parsed = ParseConfigFile(Lines(FileCells(18, 1024, 1024), "\n"));
-    EXPECT_TRUE(std::holds_alternative<ConfigImage>(parsed));
+    EXPECT_TRUE(parsed.ok());
 }
 
 // What the editor writes loads whatever an editor or a copy did to the text around it: a
@@ -64,21 +64,20 @@ TEST(ConfigFileTest, TextAroundTheCellsIsForgiven) {
     cells[0] = 123456;
     const std::string lines = Lines(cells);
     const auto expected = ParseConfigFile(Lines(FileCells(53, 1024, 1792)));
-    ASSERT_TRUE(std::holds_alternative<ConfigImage>(expected));
+    ASSERT_TRUE(expected.ok());
     for (const std::string& text :
          {lines + "\r\n\r\n", lines + "  \r\n", lines + "конец файла\r\nx\r\n",
           lines + std::string("\0\1\2", 3), "\xEF\xBB\xBF" + lines, Lines(cells, "\r")}) {
         auto parsed = ParseConfigFile(text);
-        ASSERT_TRUE(std::holds_alternative<ConfigImage>(parsed))
-            << std::get<FileError>(parsed).message;
-        const auto& image = std::get<ConfigImage>(parsed);
+        ASSERT_TRUE(parsed.ok()) << parsed.error();
+        const auto& image = parsed.value();
         EXPECT_EQ(image.settings[0], 123456);
-        EXPECT_EQ(image.codes, std::get<ConfigImage>(expected).codes);
+        EXPECT_EQ(image.codes, expected.value().codes);
         EXPECT_EQ(ConfigFileVersion(text), 53);
     }
     for (int header : {-2147483647 - 1, -40, 256, 2147483647}) {
         cells[0] = header;
-        EXPECT_TRUE(std::holds_alternative<ConfigImage>(ParseConfigFile(Lines(cells)))) << header;
+        EXPECT_TRUE(ParseConfigFile(Lines(cells)).ok()) << header;
     }
 }
 
@@ -120,8 +119,8 @@ TEST(ConfigFileTest, RefusalsNameWhatIsWrong) {
     };
     for (const Case& c : cases) {
         auto parsed = ParseConfigFile(c.text);
-        ASSERT_TRUE(std::holds_alternative<FileError>(parsed)) << c.name;
-        const std::string& message = std::get<FileError>(parsed).message;
+        ASSERT_TRUE(!parsed.ok()) << c.name;
+        const std::string& message = parsed.error();
         EXPECT_NE(message.find(c.said), std::string::npos) << c.name << ": " << message;
         EXPECT_EQ(message.find("пуст") == std::string::npos, std::string(c.said) != "Файл пуст.")
             << c.name << ": " << message;
@@ -151,9 +150,9 @@ TEST(ConfigFileTest, BrokenFilesAreRefusedWithTheLine) {
           Case{"-2", 301, Lines(small)}, Case{"blank", 4, blank}, Case{"space", 1, spaces},
           Case{"empty", -1, ""}}) {
         auto parsed = ParseConfigFile(c.text);
-        ASSERT_TRUE(std::holds_alternative<FileError>(parsed)) << c.name;
-        EXPECT_EQ(std::get<FileError>(parsed).line, c.line) << c.name;
-        EXPECT_FALSE(std::get<FileError>(parsed).message.empty());
+        ASSERT_TRUE(!parsed.ok()) << c.name;
+        EXPECT_EQ(parsed.failure().line, c.line) << c.name;
+        EXPECT_FALSE(parsed.error().empty());
     }
 }
 
@@ -163,13 +162,13 @@ TEST(ConfigFileTest, WriteReplacesTheFileWhole) {
     const auto path = (dir / "a.cfg").string();
     ConfigImage image{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
     image.settings[1] = 18;
-    ASSERT_EQ(WriteConfigFile(path, image), "");
+    ASSERT_TRUE(WriteConfigFile(path, image).ok());
     auto back = ReadConfigFile(path);
-    ASSERT_TRUE(std::holds_alternative<ConfigImage>(back));
-    EXPECT_EQ(std::get<ConfigImage>(back).codes, image.codes);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.value().codes, image.codes);
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
     // A folder that does not exist: refused, nothing left behind.
-    EXPECT_NE(WriteConfigFile((dir / "none" / "b.cfg").string(), image), "");
+    EXPECT_FALSE(WriteConfigFile((dir / "none" / "b.cfg").string(), image).ok());
     std::filesystem::remove_all(dir);
 }
 
@@ -193,10 +192,10 @@ TEST_F(ConfigFileWriteTest, CyrillicFolderNames) {
     const std::string folder = file("") + "Конфигурации";
     std::filesystem::create_directory(Utf8Path(folder));
     const std::string target = folder + "/объект №1.cfg";
-    ASSERT_EQ(WriteConfigFile(target, image_), "");
+    ASSERT_TRUE(WriteConfigFile(target, image_).ok());
     auto back = ReadConfigFile(target);
-    ASSERT_TRUE(std::holds_alternative<ConfigImage>(back));
-    EXPECT_EQ(std::get<ConfigImage>(back).settings, image_.settings);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.value().settings, image_.settings);
 }
 
 TEST(ConfigFileTest, HugeFileIsRefusedUnread) {
@@ -207,7 +206,7 @@ TEST(ConfigFileTest, HugeFileIsRefusedUnread) {
         for (int i = 0; i < 3000; ++i) out << line << "\r\n";
     }
     auto parsed = ReadConfigFile(path);
-    EXPECT_TRUE(std::holds_alternative<FileError>(parsed));
+    EXPECT_TRUE(!parsed.ok());
     std::filesystem::remove(path);
 }
 

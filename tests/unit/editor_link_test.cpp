@@ -318,7 +318,7 @@ TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
     const Block codes = EncodeCodesImage(rig.editor, rig.session->image());
     EXPECT_TRUE(std::equal(codes.begin(), codes.begin() + 1024, rig.panel.codes().begin()));
     EXPECT_EQ(rig.panel.settings()[100],
-              EncodeSettingsImage(rig.editor, rig.session->image()).cells[100]);
+              EncodeSettingsImage(rig.editor, rig.session->image()).value()[100]);
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 3.3  Запись конфигурации завершена");
     EXPECT_TRUE(rig.enabled("PageControl"));
     EXPECT_TRUE(rig.enabled("WriteButton"));

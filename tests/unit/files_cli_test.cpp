@@ -66,9 +66,8 @@ TEST_F(FilesCliTest, DefaultsOfEveryVariantResaveUnchanged) {
         ASSERT_EQ(run(Defaults, {"--variant", std::to_string(variant), "--out", a}), 0)
             << variant << err_.str();
         auto parsed = ReadConfigFile(a);
-        ASSERT_TRUE(std::holds_alternative<ConfigImage>(parsed)) << variant;
-        EXPECT_EQ(std::get<ConfigImage>(parsed).codes.size(),
-                  static_cast<size_t>(FileCodesCells(variant)));
+        ASSERT_TRUE(parsed.ok()) << variant;
+        EXPECT_EQ(parsed.value().codes.size(), static_cast<size_t>(FileCodesCells(variant)));
         ASSERT_EQ(run(Resave, {a, b}), 0) << variant << err_.str();
         EXPECT_EQ(ReadAll(b), ReadAll(a)) << variant;
         EXPECT_EQ(run(Diff, {a, b}), 0) << variant;
@@ -130,7 +129,7 @@ TEST_F(FilesCliTest, SavesRunTheChecksOfTheProgram) {
     ASSERT_EQ(run(Show, {path("once.cfg")}), 0);
     EXPECT_NE(out_.str().find("CodeCount=1\n"), std::string::npos) << out_.str();
 
-    const auto blocks = std::get<ConfigImage>(ReadConfigFile(path("twice.cfg")));
+    const auto blocks = ReadConfigFile(path("twice.cfg")).value();
     err_.str("");
     ASSERT_TRUE(SaveReadBlocks(blocks.settings, blocks.codes, path("read.cfg"), err_));
     EXPECT_NE(err_.str().find(pruned), std::string::npos) << err_.str();
@@ -157,7 +156,7 @@ bool Whole(const fs::path& file) {
     const std::string text = ReadAll(file.string());
     if (file.extension() == ".html") return text.ends_with("</html>\n");
     if (file.extension() == ".pdf") return text.starts_with("%PDF-") && text.ends_with("%%EOF\n");
-    return std::holds_alternative<ConfigImage>(ParseConfigFile(text));
+    return ParseConfigFile(text).ok();
 }
 
 // A small disk, filled before the writes; only root may mount one.
@@ -206,7 +205,7 @@ TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
          [&](const fs::path& t) {
              const auto kept = BackupStore(t.parent_path().string())
                                    .keep(FactoryImage(1), 18, BackupKind::Read, second);
-             return kept.error.empty() ? Said() : Said(kept.error);
+             return kept ? Said() : Said(kept.error());
          }},
         {"x.html", report},
         {"x.pdf", report},

@@ -50,8 +50,8 @@ struct Editor {
     std::string snapshot() { return configuration() + "|" + editor.status(0); }
     bool save(const std::string& path) {
         prompts.files.push_back(path);
-        auto code = SaveConfiguration(editor, image, chosen);
-        if (code) layoutCode = *code;
+        const SaveCommandEnd end = SaveConfiguration(editor, image, chosen);
+        if (end.layoutCode) layoutCode = *end.layoutCode;
         return editor.status(0) == kFileSavedText;
     }
     bool load(const std::string& path) {

@@ -86,36 +86,36 @@ TEST(FindFirmware, TakesTheHighestNumberOfTheVariantAndPassesOverOtherVariants) 
     base.put("740-QNMcv1_53.tsk", MakeFirmware(18, 32));
     base.put("740-QNMv1_55.tsk", MakeFirmware(18, 40));  // type 9 file: not for this panel
     const auto choice = FindFirmware(1, 10, base.folder());
-    ASSERT_TRUE(choice.ok()) << choice.error;
-    EXPECT_EQ(choice.fileName, "740-QNMcv1_54.tsk");
-    EXPECT_EQ(choice.image.size(), 31u);
-    EXPECT_EQ(choice.image[3], 17);
+    ASSERT_TRUE(choice.ok()) << choice.error();
+    EXPECT_EQ(choice->fileName, "740-QNMcv1_54.tsk");
+    EXPECT_EQ(choice->image.size(), 31u);
+    EXPECT_EQ(choice->image[3], 17);
 }
 
 TEST(FindFirmware, SearchesOnlyTheTenNumbersOfVariantFive) {
     FirmwareBase base;
     base.put("740-QNv5_10.tsk", MakeFirmware(53, 16));
-    EXPECT_EQ(FindFirmware(5, 9, base.folder()).error, kNoFirmwareMessage);
+    EXPECT_EQ(FindFirmware(5, 9, base.folder()).error(), kNoFirmwareMessage);
     base.put("740-QNv5_0.tsk", MakeFirmware(53, 16));
-    EXPECT_EQ(FindFirmware(5, 9, base.folder()).fileName, "740-QNv5_0.tsk");
+    EXPECT_EQ(FindFirmware(5, 9, base.folder())->fileName, "740-QNv5_0.tsk");
 }
 
 TEST(FindFirmware, NoFileAndOnlyOtherVariantsGiveTheSameMessage) {
     FirmwareBase base;
-    EXPECT_EQ(FindFirmware(3, 9, base.folder()).error, kNoFirmwareMessage);
+    EXPECT_EQ(FindFirmware(3, 9, base.folder()).error(), kNoFirmwareMessage);
     base.put("740-QNMv3_9.tsk", MakeFirmware(18, 16));
     base.put("740-QNMv3_2.tsk", MakeFirmware(52, 16));
     const auto choice = FindFirmware(3, 9, base.folder());
-    EXPECT_FALSE(choice.ok());
-    EXPECT_EQ(choice.error, kNoFirmwareMessage);
-    EXPECT_TRUE(choice.image.empty());
+    ASSERT_FALSE(choice.ok());
+    EXPECT_EQ(choice.error(), kNoFirmwareMessage);
+    EXPECT_EQ(choice.failure().reason, "");
 }
 
 TEST(FindFirmware, MissingFolderAndAFolderUnderAFileNameAreNoFiles) {
     FirmwareBase base;
     std::filesystem::create_directory(base.folder() / "740-QNMv1_55.tsk");
-    EXPECT_EQ(FindFirmware(1, 9, base.folder()).error, kNoFirmwareMessage);
-    EXPECT_EQ(FindFirmware(1, 9, base.folder() / "absent").error, kNoFirmwareMessage);
+    EXPECT_EQ(FindFirmware(1, 9, base.folder()).error(), kNoFirmwareMessage);
+    EXPECT_EQ(FindFirmware(1, 9, base.folder() / "absent").error(), kNoFirmwareMessage);
 }
 
 // A truncated file of the variant stops the search with its name: falling back to an older file
@@ -128,16 +128,16 @@ TEST(FindFirmware, DamagedFileOfTheVariantIsRefusedByName) {
     base.put("740-QNMv1_54.tsk", MakeFirmware(18, 16));
     base.put("740-QNMv1_53.tsk", {0xE1, 0xE2});
     auto choice = FindFirmware(1, 9, base.folder());
-    EXPECT_FALSE(choice.ok());
-    EXPECT_TRUE(choice.image.empty());
-    EXPECT_EQ(choice.fileName, "740-QNMv1_55.tsk");
-    EXPECT_EQ(choice.error,
+    ASSERT_FALSE(choice.ok());
+    EXPECT_EQ(choice.failure().reason, "");
+    EXPECT_NE(choice.error().find("740-QNMv1_55.tsk"), std::string::npos);
+    EXPECT_EQ(choice.error(),
               "Файл прошивки 740-QNMv1_55.tsk поврежден: в нем меньше байт, чем указано в "
               "заголовке. Обновите базу прошивок с сервера Volmar");
     std::filesystem::remove(base.folder() / "740-QNMv1_55.tsk");
     std::filesystem::remove(base.folder() / "740-QNMv1_54.tsk");
     choice = FindFirmware(1, 9, base.folder());
-    EXPECT_EQ(choice.error,
+    EXPECT_EQ(choice.error(),
               "Файл прошивки 740-QNMv1_53.tsk поврежден: в нем нет заголовка. Обновите базу "
               "прошивок с сервера Volmar");
 }

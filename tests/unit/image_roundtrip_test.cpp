@@ -100,9 +100,9 @@ Round DecodeAndEncode(const Variant& v, const Cells& settings, const Cells& code
     Round round;
     round.state = DumpEditorState(e.editor, v.number);
     round.codes = EncodeCodesImage(e.editor, e.image);
-    EncodedImage built = EncodeSettingsImage(e.editor, e.image);
-    EXPECT_TRUE(built.ok()) << built.error;
-    round.settings = built.cells;
+    auto built = EncodeSettingsImage(e.editor, e.image);
+    EXPECT_TRUE(built.ok()) << (built ? "" : built.error());
+    if (built) round.settings = *built;
     return round;
 }
 

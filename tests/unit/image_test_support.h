@@ -35,8 +35,8 @@ struct ImageEditor {
         DecodeSettingsImage(editor, image, settings);
     }
     Cells write() {
-        EncodedImage built = EncodeSettingsImage(editor, image);
-        return built.cells;
+        auto built = EncodeSettingsImage(editor, image);
+        return built ? *built : Cells{};
     }
 };
 

@@ -45,17 +45,17 @@ TEST(BackupsTest, KeptFileIsTheConfigurationAndIsListed) {
     Folder folder;
     BackupStore store((folder.path / "new" / "backups").string());
     const ConfigImage image = FactoryImage(1);
-    const BackupResult kept = store.keep(image, 18, BackupKind::Read, At(22));
-    ASSERT_EQ(kept.error, "");
-    auto read = ReadConfigFile(kept.path);
-    ASSERT_TRUE(std::holds_alternative<ConfigImage>(read));
-    EXPECT_EQ(std::get<ConfigImage>(read).settings, image.settings);
-    EXPECT_EQ(std::get<ConfigImage>(read).codes, image.codes);
+    const auto kept = store.keep(image, 18, BackupKind::Read, At(22));
+    ASSERT_TRUE(kept.ok()) << kept.error();
+    auto read = ReadConfigFile(*kept);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.value().settings, image.settings);
+    EXPECT_EQ(read.value().codes, image.codes);
 
 #ifndef _WIN32
     // They hold the passwords: the folder made for them and each backup are the owner's only.
     EXPECT_EQ(fs::status(folder.path / "new" / "backups").permissions(), fs::perms::owner_all);
-    EXPECT_EQ(fs::status(kept.path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(*kept).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 #endif
 
     const auto list = store.list();
@@ -70,7 +70,7 @@ TEST(BackupsTest, KeptFileIsTheConfigurationAndIsListed) {
 TEST(BackupsTest, BackupsOfOneSecondAreAllKept) {
     Folder folder;
     const ConfigImage image = FactoryImage(3);
-    std::vector<BackupResult> kept(40);
+    std::vector<Result<std::string>> kept(40, Result<std::string>(Fail("не записана")));
     std::vector<std::thread> programs;
     for (size_t first = 0; first < 4; ++first) {
         programs.emplace_back([&, first] {
@@ -81,10 +81,10 @@ TEST(BackupsTest, BackupsOfOneSecondAreAllKept) {
     }
     for (auto& program : programs) program.join();
     std::set<std::string> names;
-    for (const BackupResult& k : kept) {
-        EXPECT_EQ(k.error, "");
-        names.insert(fs::path(k.path).filename().string());
-        EXPECT_TRUE(std::holds_alternative<ConfigImage>(ReadConfigFile(k.path))) << k.path;
+    for (const auto& k : kept) {
+        ASSERT_TRUE(k.ok()) << k.error();
+        names.insert(fs::path(*k).filename().string());
+        EXPECT_TRUE(ReadConfigFile(*k).ok()) << *k;
     }
     EXPECT_EQ(names.size(), kept.size());
     EXPECT_TRUE(names.count("2026-12-08_14-03-01_v3.3_read-2.cfg"));
@@ -102,14 +102,15 @@ TEST(BackupsTest, PruningKeepsTheBackupJustMadeWhateverTheClockSays) {
     std::ofstream(folder.path / "2026-12-08_14-03-00_v1.8_read-copy.cfg") << "mine";
     const auto future = fs::file_time_type::clock::now() + std::chrono::hours(24 * 365);
     for (int s = 1; s <= 3; ++s) {
-        const BackupResult k = store.keep(image, 18, BackupKind::BeforeWrite, At(s, 59));
-        fs::last_write_time(k.path, future + std::chrono::seconds(s));
+        const auto k = store.keep(image, 18, BackupKind::BeforeWrite, At(s, 59));
+        ASSERT_TRUE(k.ok()) << k.error();
+        fs::last_write_time(*k, future + std::chrono::seconds(s));
     }
-    const BackupResult made = store.keep(image, 18, BackupKind::Read, At(0, 0));
-    ASSERT_EQ(made.error, "");
+    const auto made = store.keep(image, 18, BackupKind::Read, At(0, 0));
+    ASSERT_TRUE(made.ok()) << made.error();
     const auto list = store.list();
     ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].path, made.path);
+    EXPECT_EQ(list[0].path, *made);
     EXPECT_EQ(list[1].when, "2026-12-08 14:59:02");
     EXPECT_EQ(list[2].when, "2026-12-08 14:59:03");
     EXPECT_TRUE(fs::exists(folder.path / "notes.cfg"));
@@ -121,9 +122,9 @@ TEST(BackupsTest, FolderThatCannotBeMadeIsReportedNotThrown) {
     std::ofstream(folder.path / "file") << "x";
     BackupStore blocked((folder.path / "file" / "backups").string());
     const auto kept = blocked.keep(FactoryImage(1), 18, BackupKind::Read, At(1));
-    EXPECT_EQ(kept.path, "");
-    EXPECT_NE(kept.error, "");
-    EXPECT_TRUE(BackupStore("").keep(FactoryImage(1), 18, BackupKind::Read, At(1)).error != "");
+    ASSERT_FALSE(kept.ok());
+    EXPECT_NE(kept.error(), "");
+    EXPECT_TRUE(BackupStore("").keep(FactoryImage(1), 18, BackupKind::Read, At(1)).error() != "");
 }
 
 // Blocks from the line become a file of their variant: its lengths, bytes, the kept cells at 0.

@@ -33,11 +33,11 @@ TEST(SettingsImage, EngineerPasswordWithoutFourDigitsBuildsNoImage) {
         ImageEditor e;
         e.read(SettingsOf(kV1));
         e.model().setText("PasswordEdit", text);
-        EncodedImage built = EncodeSettingsImage(e.editor, e.image);
-        EXPECT_FALSE(built.ok()) << text;
-        EXPECT_TRUE(built.cells.empty());
+        auto built = EncodeSettingsImage(e.editor, e.image);
+        ASSERT_FALSE(built.ok()) << text;
+        EXPECT_EQ(built.failure().reason, "");
         EXPECT_EQ(
-            built.error,
+            built.error(),
             "Недопустимое количество цифр! Количестово цифр в пароле инженера должно быть 4!");
     }
 }

@@ -40,8 +40,10 @@ TEST(SystemErrorTextTest, SavingOverAFolderSaysSoInRussian) {
     image.settings.assign(FileSettingsCells(1), 0);
     image.codes.assign(FileCodesCells(1), 0);
     image.settings[1] = 18;
-    EXPECT_EQ(WriteConfigFile(target, image),
-              "Не удалось записать файл " + target + ": это папка.");
+    const auto written = WriteConfigFile(target, image);
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error(), "Не удалось записать файл " + target + ": это папка.");
+    EXPECT_EQ(written.failure().reason, "это папка");
     EXPECT_TRUE(std::filesystem::is_directory(Utf8Path(target)));
     EXPECT_FALSE(std::filesystem::exists(Utf8Path(target + ".tmp")));
     test_folder::RemoveTestFolder(dir);
