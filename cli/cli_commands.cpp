@@ -85,22 +85,16 @@ PortItem PortOf(const std::string& port) {
 }
 
 Result<void> OpenLine(const std::string& port, SerialPort& serial) {
-    PortItem item = PortOf(port);
-#ifdef _WIN32
-    // Windows knows its ports only by number.
-    const bool opened = item.number > 0 && serial.open(item.number);
-#else
-    const bool opened = serial.openDevice(item.device);
-#endif
+    const PortItem item = PortOf(port);
+    auto opened = serial.open(item);
     if (opened) return {};
-    std::string message = PortOpenFailure(item, serial.openError());
+    std::string message = opened.error();
 #ifndef _WIN32
     // The first line names the device the number stands for.
     if (item.number > 0)
         message.insert(std::min(message.find('\n'), message.size()), " (" + item.device + ")");
 #endif
-    const std::error_code reason = serial.openError();
-    return kerma::Fail(std::move(message), reason ? SystemErrorText(reason) : std::string());
+    return kerma::Fail(std::move(message), opened.failure().reason);
 }
 
 void PrintAttempts(SyncLink& link) {

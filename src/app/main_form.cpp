@@ -133,11 +133,9 @@ void TMainForm::wireLink(Clock& clock) {
 }
 
 bool TMainForm::openAndHandshake(const PortItem& port) {
-    const bool opened =
-        port.number > 0 ? runner_->openPort(port.number) : runner_->port().openDevice(port.device);
-    if (!opened) {
+    if (auto opened = runner_->port().open(port); !opened) {
         QtPrompts(QApplication::activeWindow() ? QApplication::activeWindow() : this)
-            .notice(PortOpenFailure(port, runner_->port().openError()));
+            .notice(opened.error());
         return false;
     }
     runner_->start(LinkOperation::Handshake);

@@ -1,5 +1,7 @@
 #include "serial_port.h"
 
+#include "system_error_text.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -387,6 +389,13 @@ bool SerialPort::openDevice(const std::string& device) {
     }
     clock_.sleepMs(kSettleMs);
     return true;
+}
+
+Result<void> SerialPort::open(const PortItem& port) {
+    const bool opened = port.number > 0 ? open(port.number) : openDevice(port.device);
+    if (opened) return {};
+    return Fail(PortOpenFailure(port, openError_),
+                openError_ ? SystemErrorText(openError_) : std::string());
 }
 
 void SerialPort::close() {

@@ -5,6 +5,8 @@
 #include <system_error>
 
 #include "byte_channel.h"
+#include "result.h"
+#include "serial_ports.h"
 
 namespace kerma {
 
@@ -30,6 +32,9 @@ class SerialPort final : public ByteChannel {
     [[nodiscard]] bool open(int portNumber);
     // The same for a device path ("/dev/ttyUSB0").
     [[nodiscard]] bool openDevice(const std::string& device);
+    // The port the installer chose in the list, by its number or its device path. The failure
+    // names the port and why it did not open.
+    [[nodiscard]] Result<void> open(const PortItem& port);
     // Why the last open failed, as the system said.
     [[nodiscard]] std::error_code openError() const { return openError_; }
     // Safe while an exchange thread is inside read or write: that call returns at once and every

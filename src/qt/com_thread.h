@@ -117,8 +117,6 @@ class LinkRunner final : public LinkDriver {
 
     [[nodiscard]] SerialPort& port() { return port_; }
     LinkState& state() override { return state_; }
-    // Opens anew (a port still open is closed first). False: show PortBusyMessage.
-    [[nodiscard]] bool openPort(int portNumber) { return port_.open(portNumber); }
     void closePort() override { port_.close(); }
 
     // Starts an exchange at once, or as soon as the exchanges still working on the same line
