@@ -169,7 +169,6 @@ class FormModel {
       private:
         FormModel& model_;
     };
-    [[nodiscard]] bool eventsBlocked() const { return blocked_ > 0; }
 
   private:
     void raise(Control& control, ControlEvent event);

@@ -130,7 +130,7 @@ std::optional<int32_t> SaveConfiguration(K740Editor& editor, ImageState& image, 
         editor.setStatus(0, std::string(kFileSaveFailedText));
         return layoutCode;
     }
-    const auto path = editor.prompts().saveFile(FileDialogSpec{});
+    const auto path = editor.prompts().saveFile(FileDialogRequest{});
     if (!path) return layoutCode;
     const bool written = SaveConfigurationTo(editor, image, variant, *path);
     if (saved != nullptr) *saved = written;
@@ -163,7 +163,7 @@ bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
 
 bool LoadConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
     ShowFirstPage(editor.model());
-    const auto path = editor.prompts().openFile(FileDialogSpec{});
+    const auto path = editor.prompts().openFile(FileDialogRequest{});
     if (!path) return false;
     return LoadConfigurationFrom(editor, image, chosenVariant, *path);
 }

@@ -90,7 +90,7 @@ void EditorSession::saveReport() {
         editor_.prompts().notice("В редакторе нет конфигурации для отчёта.");
         return;
     }
-    const auto path = editor_.prompts().saveFile(FileDialogSpec{"html", kReportFilter, true});
+    const auto path = editor_.prompts().saveFile(FileDialogRequest{"html", kReportFilter, true});
     if (!path) return;
     ReportOptions options;
     options.date = FormatLocalTime(LocalTimeNow());
@@ -109,7 +109,7 @@ std::optional<std::string> EditorSession::compareWithFile() {
         editor_.prompts().notice("В редакторе нет конфигурации для сравнения.");
         return std::nullopt;
     }
-    const auto path = editor_.prompts().openFile(FileDialogSpec{});
+    const auto path = editor_.prompts().openFile(FileDialogRequest{});
     if (!path) return std::nullopt;
     const FileComparison comparison = CompareWithFile(editor_, variant, *path);
     if (!comparison.error.empty()) {
