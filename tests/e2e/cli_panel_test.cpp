@@ -14,7 +14,7 @@ namespace {
 
 using testing::PanelProcess;
 using testing::RunProgram;
-using testing::Slurp;
+using test::ReadAll;
 using testing::TempDir;
 
 // A configuration with a different value in every cell, so a byte that goes astray shows.
@@ -50,7 +50,7 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     auto read = RunProgram(dir, "kerma740-cli",
                            {"read", "--port", dir.file("com1"), "--out", readBack, "--raw"});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(readBack), Slurp(memory)) << "the kept cells 6, 7, 38, 39 too";
+    EXPECT_EQ(ReadAll(readBack), ReadAll(memory)) << "the kept cells 6, 7, 38, 39 too";
 
     // Another configuration written, then read back: byte for byte the file that was written,
     // but for a block header that is no cell value: the panel keeps its own.
@@ -67,11 +67,11 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     auto write =
         RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), toWrite, "--raw"});
     ASSERT_EQ(write.status, 0) << write.err;
-    EXPECT_EQ(Slurp(saved), Slurp(expected));
+    EXPECT_EQ(ReadAll(saved), ReadAll(expected));
     read = RunProgram(dir, "kerma740-cli",
                       {"read", "--port", dir.file("com1"), "--out", again, "--raw"});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(again), Slurp(expected));
+    EXPECT_EQ(ReadAll(again), ReadAll(expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, CliPanelTest, ::testing::Values(18, 33, 53),
@@ -93,7 +93,7 @@ TEST_P(CliEditorTest, ProgramFilesSurviveWriteAndRead) {
     auto read =
         RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", first});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(first), Slurp(defaults));
+    EXPECT_EQ(ReadAll(first), ReadAll(defaults));
 
     // A changed exit time, as an installer would save it, written and read back.
     auto parsed = ReadConfigFile(defaults);
@@ -107,8 +107,8 @@ TEST_P(CliEditorTest, ProgramFilesSurviveWriteAndRead) {
     const auto again = dir.file("again.cfg");
     read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", again});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(again), Slurp(resaved));
-    EXPECT_NE(Slurp(again), Slurp(defaults));
+    EXPECT_EQ(ReadAll(again), ReadAll(resaved));
+    EXPECT_NE(ReadAll(again), ReadAll(defaults));
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, CliEditorTest, ::testing::Values(1, 3, 5),

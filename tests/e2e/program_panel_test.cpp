@@ -19,6 +19,7 @@
 #include "config_file.h"
 #include "main_form.h"
 #include "process_util.h"
+#include "qt_wait.h"
 #include "scripted_prompts.h"
 #include "ui_test_app.h"
 
@@ -28,16 +29,9 @@ namespace {
 using testing::PanelProcess;
 using testing::RunProgram;
 using testing::TempDir;
-
-bool WaitFor(const std::function<bool()>& condition, int ms) {
-    return QTest::qWaitFor(condition, ms);
-}
-
-bool StatusEnds(TK740Form& form, const std::string& end) {
-    const std::string& text = form.editor().status(0);
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
+using test::ServeUntil;
+using test::StatusEnds;
+using testing::WriteTestFirmware;
 
 Cells Settings(const std::string& path) {
     auto parsed = ReadConfigFile(path);
@@ -66,19 +60,6 @@ std::string NonDefaultFile(const TempDir& dir) {
     EXPECT_EQ(WriteConfigFile(edited, image), "");
     EXPECT_EQ(RunProgram(dir, "kerma740-cli", {"resave", edited, file}).status, 0);
     return file;
-}
-
-// A firmware base in dir holding one test file (never a real firmware) of this version byte.
-void WriteTestFirmware(const TempDir& dir, int version, int body, char last = 0x3C) {
-    std::filesystem::create_directories(dir.file("Base"));
-    std::vector<char> bytes(static_cast<size_t>(7 + body), 0x3C);
-    bytes.back() = last;
-    bytes[3] = static_cast<char>(version);
-    bytes[4] = static_cast<char>(body >> 8);
-    bytes[5] = static_cast<char>(body & 0xFF);
-    FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
 }
 
 // The program looks for the base under its working directory.
@@ -123,7 +104,7 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
         });
         form.show();
         // The status comes first, then the block is decoded and the pages are enabled.
-        ASSERT_TRUE(WaitFor(
+        ASSERT_TRUE(ServeUntil(
             [&] {
                 return StatusEnds(form, "Чтение конфигурации завершено") &&
                        form.model().at("PageControl").enabled;
@@ -182,7 +163,7 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
         const size_t notices = prompts.shown.size();
         QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
         ASSERT_TRUE(
-            WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 20000))
+            ServeUntil([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 20000))
             << form.editor().status(0);
         EXPECT_EQ(prompts.shown.size(), notices);
         if (const char* shots = std::getenv("KERMA740_SHOTS"))
@@ -216,7 +197,7 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
         EXPECT_TRUE(
-            WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 60000))
+            ServeUntil([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 60000))
             << form.editor().status(0);
         form.reject();
     };
@@ -278,7 +259,7 @@ TEST_P(ProgramOutcomeTest, FailedConnectIsReported) {
                 statuses.push_back(c.caption);
         });
         form.show();
-        WaitFor([&] { return !form.isVisible() || form.editor().status(0) == GetParam().message; },
+        ServeUntil([&] { return !form.isVisible() || form.editor().status(0) == GetParam().message; },
                 30000);
         closedByProgram = !form.isVisible();
         if (!closedByProgram) {
@@ -324,7 +305,7 @@ TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
     TMainForm& main = program.main;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        EXPECT_TRUE(WaitFor(
+        EXPECT_TRUE(ServeUntil(
             [&] {
                 return !prompts.shown.empty() &&
                        prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
@@ -354,7 +335,7 @@ TEST_F(ProgramPanelTest, UploadWithoutTheStatusEndsWithTheFirmwareError) {
                 statuses.push_back(c.caption);
         });
         form.show();
-        EXPECT_TRUE(WaitFor(
+        EXPECT_TRUE(ServeUntil(
             [&] {
                 return !prompts.shown.empty() &&
                        prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
@@ -381,7 +362,7 @@ TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
         ASSERT_TRUE(
-            WaitFor([&] { return StatusEnds(form, "Идет чтение конфигурации ... . "); }, 20000))
+            ServeUntil([&] { return StatusEnds(form, "Идет чтение конфигурации ... . "); }, 20000))
             << form.editor().status(0);
         QTest::qWait(500);  // the codes frame is coming in
         QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
@@ -420,16 +401,16 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
     bool readAgain = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
         QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
 
         auto* progress = form.findChild<QProgressBar*>();
         ASSERT_NE(progress, nullptr);
         QTest::mouseClick(form.widget("ReadButton"), Qt::LeftButton);
         ASSERT_TRUE(
-            WaitFor([&] { return progress->isVisible() && progress->value() >= 10; }, 10000));
+            ServeUntil([&] { return progress->isVisible() && progress->value() >= 10; }, 10000));
         panel->stop(SIGKILL);
         const std::vector<std::string> failures{"Ошибка: Time-Out", "Ошибка: Dallas CRC",
                                                 "Нет связи с прибором"};
@@ -437,7 +418,7 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
             const std::string& status = form.editor().status(0);
             return std::find(failures.begin(), failures.end(), status) != failures.end();
         };
-        ASSERT_TRUE(WaitFor([&] { return failed() && !main.runner().busy(); }, 20000))
+        ASSERT_TRUE(ServeUntil([&] { return failed() && !main.runner().busy(); }, 20000))
             << form.editor().status(0);
         EXPECT_FALSE(form.model().at("ReadButton").enabled);
         EXPECT_TRUE(form.model().at("CancelButton").enabled);
@@ -447,7 +428,7 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
         QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
         EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
         QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         readAgain = true;
         form.reject();
     };
@@ -494,23 +475,23 @@ TEST_P(RunningWriteTest, IsNeverCutWithoutTheInstallerKnowing) {
     bool checked = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         prompts.shown.clear();
         auto* progress = form.findChild<QProgressBar*>();
         ASSERT_NE(progress, nullptr);
         QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return progress->value() >= c.atPercent; }, 20000));
+        ASSERT_TRUE(ServeUntil([&] { return progress->value() >= c.atPercent; }, 20000));
         EXPECT_FALSE(form.model().at("DefaultButton").enabled);
         EXPECT_FALSE(form.model().at("LoadButton").enabled);
         c.act(form, panel);
         if (c.completes) {
             ASSERT_TRUE(
-                WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))
+                ServeUntil([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))
                 << form.editor().status(0);
             EXPECT_TRUE(form.isVisible());
             EXPECT_TRUE(form.model().at("DefaultButton").enabled);
         } else {
-            ASSERT_TRUE(WaitFor(
+            ASSERT_TRUE(ServeUntil(
                 [&] { return !prompts.shown.empty() && prompts.shown.back().rfind(cut, 0) == 0; },
                 30000))
                 << (prompts.shown.empty() ? form.editor().status(0) : prompts.shown.back());

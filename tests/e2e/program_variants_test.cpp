@@ -17,6 +17,7 @@
 #include "link_types.h"
 #include "main_form.h"
 #include "process_util.h"
+#include "qt_wait.h"
 #include "scripted_prompts.h"
 #include "state_dump.h"
 #include "ui_test_app.h"
@@ -28,6 +29,7 @@ namespace {
 using testing::PanelProcess;
 using testing::RunProgram;
 using testing::TempDir;
+using test::StatusEnds;
 
 std::string Indexed(const std::string& prefix, int n) {
     return prefix + std::to_string(n);
@@ -228,10 +230,6 @@ std::string WriteNonDefaultFile(int version, const std::string& path, const Temp
     const auto shown = RunProgram(dir, "kerma740-cli", {"show", path});
     EXPECT_EQ(DumpDiff(file.dump(), shown.out), "");
     return file.dump();
-}
-
-bool StatusEnds(TK740Form& form, const std::string& end) {
-    return form.editor().status(0).ends_with(end);
 }
 
 ConfigImage ReadFile(const std::string& path) {

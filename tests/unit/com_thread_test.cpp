@@ -18,9 +18,16 @@
 #include <vector>
 
 #include "crc8.h"
+#include "frames.h"
+#include "qt_wait.h"
+#include "wait.h"
 
 namespace kerma {
 namespace {
+
+using test::Pattern;
+using test::ServeUntil;
+using test::WaitFor;
 
 QCoreApplication& App() {
     static int argc = 1;
@@ -28,31 +35,6 @@ QCoreApplication& App() {
     static char* argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     return app;
-}
-
-// Serves the UI thread's event loop until done() holds; false after the time limit.
-template <typename Done>
-bool ServeUntil(Done done, int limitMs = 10000) {
-    App();
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-// Waits without serving the UI thread's events, until done() holds; false after the time limit.
-template <typename Done>
-bool WaitUntil(Done done, int limitMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 class NoWaitClock final : public Clock {
@@ -153,12 +135,6 @@ class FakePanel final : public ByteChannel {
     int lastThread_ = 0;
 };
 
-Block Pattern(int seed) {
-    Block block(256);
-    for (int i = 0; i < 256; ++i) block[i] = (i * 7 + seed) & 0xFF;
-    return block;
-}
-
 // Records what reaches the UI thread, and in which thread it arrived.
 class RecordingHost : public LinkHost {
   public:
@@ -222,7 +198,7 @@ class ComThreadTest : public ::testing::Test {
     }
 
     QCoreApplication& app_ = App();  // before the queue: it watches its pipe in the app's loop
-    std::shared_ptr<FakePanel> panel_ = std::make_shared<FakePanel>(Pattern(1), Pattern(2));
+    std::shared_ptr<FakePanel> panel_ = std::make_shared<FakePanel>(Pattern(256, 1), Pattern(256, 2));
     NoWaitClock clock_;
     LinkState state_;
     RecordingHost host_;
@@ -235,7 +211,7 @@ TEST_F(ComThreadTest, OutcomesReachTheUiThreadInOrder) {
     EXPECT_EQ(host_.calls,
               (std::vector<std::string>{"outcome 11/0", "readFinished", "settingsRead"}));
     EXPECT_TRUE(host_.allInUiThread);
-    EXPECT_EQ(host_.settings, Pattern(1));
+    EXPECT_EQ(host_.settings, Pattern(256, 1));
     // Purged both ways before and after the exchange, all from the worker.
     const std::string log = panel_->log();
     EXPECT_EQ(log.find('|'), std::string::npos) << log;
@@ -245,10 +221,10 @@ TEST_F(ComThreadTest, OutcomesReachTheUiThreadInOrder) {
 
 // The worker waits for the UI's answer: the settings image it sends is the one the UI built.
 TEST_F(ComThreadTest, WorkerUsesWhatTheUiThreadReturns) {
-    host_.settingsToWrite = Pattern(9);
-    auto thread = makeThread(LinkOperation::WriteCodes, Pattern(5));
+    host_.settingsToWrite = Pattern(256, 9);
+    auto thread = makeThread(LinkOperation::WriteCodes, Pattern(256, 5));
     ASSERT_TRUE(runToEnd(*thread));
-    EXPECT_EQ(panel_->written(0x94), Pattern(5));
+    EXPECT_EQ(panel_->written(0x94), Pattern(256, 5));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"buildSettingsImage", "startExchange 146"}));
 }
 
@@ -265,7 +241,7 @@ TEST_F(ComThreadTest, TerminateBeforeStartDoesNoLineWork) {
     };
     for (const auto& c : cases) {
         host_.calls.clear();
-        auto thread = makeThread(c.op, Pattern(3));
+        auto thread = makeThread(c.op, Pattern(256, 3));
         thread->terminate();
         ASSERT_TRUE(runToEnd(*thread));
         EXPECT_EQ(host_.calls, c.calls) << static_cast<int>(c.op);
@@ -313,8 +289,8 @@ TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) 
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesRead", "outcome 11/0", "readFinished",
                                                      "settingsRead"}));
     EXPECT_TRUE(host_.allInUiThread);
-    EXPECT_EQ(host_.codes, Pattern(2));
-    EXPECT_EQ(host_.settings, Pattern(1));
+    EXPECT_EQ(host_.codes, Pattern(256, 2));
+    EXPECT_EQ(host_.settings, Pattern(256, 1));
     // Two workers, one after the other: the first one's closing purge never lands in the middle
     // of the second one's frames.
     const std::string log = panel_->log();
@@ -323,11 +299,11 @@ TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) 
 }
 
 TEST_F(LinkRunnerTest, WriteChainSendsTheImageBuiltInTheUiThread) {
-    host_.settingsToWrite = Pattern(8);
-    runner_.start(LinkOperation::WriteCodes, Pattern(4));
+    host_.settingsToWrite = Pattern(256, 8);
+    runner_.start(LinkOperation::WriteCodes, Pattern(256, 4));
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
-    EXPECT_EQ(panel_->written(0x94), Pattern(4));
-    EXPECT_EQ(panel_->written(0x92), Pattern(8));
+    EXPECT_EQ(panel_->written(0x94), Pattern(256, 4));
+    EXPECT_EQ(panel_->written(0x92), Pattern(256, 8));
     EXPECT_EQ(host_.calls,
               (std::vector<std::string>{"buildSettingsImage", "outcome 10/0", "writeFinished"}));
 }
@@ -347,7 +323,7 @@ TEST_F(LinkRunnerTest, EndOfAReadOrWriteArrivesWithWhatCompletesIt) {
               (std::vector<std::string>{"outcome 11/0", "readFinished", "settingsRead", "user"}));
 
     host_.calls.clear();
-    runner_.start(LinkOperation::WriteSettings, Pattern(8));
+    runner_.start(LinkOperation::WriteSettings, Pattern(256, 8));
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy() && host_.calls.size() >= 3; }));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"outcome 10/0", "writeFinished", "user"}));
 }
@@ -397,7 +373,7 @@ TEST_F(LinkRunnerTest, DestroyingTheRunnerReleasesAWaitingWorker) {
     runner->setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
     runner->start(LinkOperation::Handshake);
     // Its first attempt's outcome is a call into this thread, which nobody serves.
-    ASSERT_TRUE(WaitUntil([&] { return runner->current() && runner->current()->isParked(); }));
+    ASSERT_TRUE(WaitFor([&] { return runner->current() && runner->current()->isParked(); }));
     const auto start = std::chrono::steady_clock::now();
     runner.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "frames.h"
 #include "in_process_channel.h"
 #include "inline_driver.h"
 #include "scripted_prompts.h"
@@ -13,11 +14,7 @@
 namespace kerma {
 namespace {
 
-Block Pattern(size_t n, int seed) {
-    Block b(n);
-    for (size_t i = 0; i < n; ++i) b[i] = static_cast<int32_t>((i * 5 + seed) & 0xFF);
-    return b;
-}
+using test::Pattern;
 
 bool Contains(const std::vector<uint8_t>& bytes, std::vector<uint8_t> run) {
     return std::search(bytes.begin(), bytes.end(), run.begin(), run.end()) != bytes.end();
@@ -63,9 +60,9 @@ struct Rig {
             decodedCodes = c;
             editor.model().setEnabled("PageControl", true);
         };
-        hooks.encodeCodes = [this] { return Pattern(CodesLength(driver.state().layoutCode), 1); };
+        hooks.encodeCodes = [this] { return Pattern(CodesLength(driver.state().layoutCode), 1, 5); };
         hooks.encodeSettings = [this](Block& s) {
-            s = Pattern(SettingsLength(driver.state().layoutCode), 2);
+            s = Pattern(SettingsLength(driver.state().layoutCode), 2, 5);
             s[1] = panel.version();
             return encodeError;
         };
@@ -285,8 +282,8 @@ TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
     rig.connect();
     rig.link->writeCommand();
     rig.driver.pump();
-    EXPECT_EQ(Block(rig.panel.codes().begin(), rig.panel.codes().begin() + 1024), Pattern(1024, 1));
-    EXPECT_EQ(rig.panel.settings()[100], Pattern(1024, 2)[100]);
+    EXPECT_EQ(Block(rig.panel.codes().begin(), rig.panel.codes().begin() + 1024), Pattern(1024, 1, 5));
+    EXPECT_EQ(rig.panel.settings()[100], Pattern(1024, 2, 5)[100]);
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 3.3  Запись конфигурации завершена");
     EXPECT_TRUE(rig.enabled("PageControl"));
     EXPECT_TRUE(rig.enabled("WriteButton"));
@@ -429,7 +426,7 @@ TEST(EditorLinkTest, NewFirmwareGetsFactoryDefaultsWrittenWithTheWideLayout) {
     EXPECT_EQ(rig.defaultsLoaded, 1);
     EXPECT_FALSE(rig.driver.state().firmwareReplaced);
     // Codes with layout 0x66: 1792 bytes went to the panel.
-    EXPECT_EQ(Block(rig.panel.codes().begin(), rig.panel.codes().begin() + 1792), Pattern(1792, 1));
+    EXPECT_EQ(Block(rig.panel.codes().begin(), rig.panel.codes().begin() + 1792), Pattern(1792, 1, 5));
     const auto& rx = rig.panel.received();
     EXPECT_TRUE(Contains(rx, {0x55, 0x66, 0x94}));
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 3.5  Запись конфигурации завершена");

@@ -15,7 +15,11 @@
 #include "editor_files.h"
 #include "factory_defaults.h"
 #include "scripted_prompts.h"
+#include "test_files.h"
 #include "test_folder.h"
+#ifdef KERMA_TEST_PDF
+#include "pdf_test_app.h"
+#endif
 
 #ifdef __linux__
 #include <sys/mount.h>
@@ -27,6 +31,7 @@ namespace kerma::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadAll;
 
 class FilesCliTest : public ::testing::Test {
   protected:
@@ -52,13 +57,6 @@ class FilesCliTest : public ::testing::Test {
         return command(args, out_, err_);
     }
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST_F(FilesCliTest, DefaultsOfEveryVariantResaveUnchanged) {
     for (int variant = 1; variant <= 5; ++variant) {
@@ -195,6 +193,9 @@ TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
         return Said(err_.str());
     };
     const auto report = [&](const fs::path& t) {
+#ifdef KERMA_TEST_PDF
+        test::UsePdfApplication();
+#endif
         return command(Report, {input, "--out", t.string()});
     };
     const std::pair<std::string, std::function<Said(const fs::path&)>> kinds[] = {

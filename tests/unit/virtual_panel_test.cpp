@@ -5,29 +5,19 @@
 #include <vector>
 
 #include "crc8.h"
+#include "frames.h"
 #include "in_process_channel.h"
+#include "panel_feed.h"
 
 namespace kerma {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::Feed;
+using test::WithCrc;
 
 const Bytes kHandshake{0x55, 0x55, 0xAA, 0xAA};
 const Bytes kUploadHandshake{0x55, 0x55, 0xA0, 0xAA};
-
-Bytes Feed(VirtualPanel& panel, const Bytes& bytes) {
-    Bytes out;
-    for (uint8_t b : bytes) {
-        Bytes answer = panel.receive(b);
-        out.insert(out.end(), answer.begin(), answer.end());
-    }
-    return out;
-}
-
-Bytes WithCrc(Bytes bytes) {
-    bytes.push_back(Crc8(bytes));
-    return bytes;
-}
 
 Bytes Command(uint8_t layout, uint8_t op) {
     return WithCrc({0x55, layout, op});
