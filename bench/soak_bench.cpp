@@ -17,6 +17,7 @@
 #include <string>
 
 #include "config_file.h"
+#include "config_of.h"
 #include "main_form.h"
 #include "process_util.h"
 #include "qt_wait.h"
@@ -28,6 +29,7 @@ namespace {
 
 using namespace kerma;
 
+using kerma::test::ConfigOf;
 using kerma::test::ServeUntil;
 using kerma::test::StatusEnds;
 
@@ -44,12 +46,6 @@ double ResidentMb(const std::string& pid = "self") {
         if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
     }
     return 0;
-}
-
-ConfigImage PanelMemory(const std::string& path) {
-    auto parsed = ReadConfigFile(path);
-    return std::holds_alternative<ConfigImage>(parsed) ? std::get<ConfigImage>(parsed)
-                                                       : ConfigImage{};
 }
 
 // Cells that differ, counted; each one printed.
@@ -100,12 +96,13 @@ class Soak {
         FormModel& m = form_.model();
         m.setPosition(kField, value);
         m.click("WriteButton");
-        if (!ServeUntil([&] { return StatusEnds(form_, "Запись конфигурации завершена"); }, kWaitMs)) {
+        if (!ServeUntil([&] { return StatusEnds(form_, "Запись конфигурации завершена"); },
+                        kWaitMs)) {
             std::printf("cycle %d: write did not finish: %s\n", n,
                         form_.editor().status(0).c_str());
             return false;
         }
-        ConfigImage memory = PanelMemory(saved_);
+        ConfigImage memory = ConfigOf(saved_);
         if (n == 0) {
             baseline_ = memory;  // the program's own form of the configuration
         } else {
@@ -178,7 +175,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<Soak> soak;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        if (!ServeUntil([&] { return StatusEnds(form, "Чтение конфигурации завершено"); }, kWaitMs)) {
+        if (!ServeUntil([&] { return StatusEnds(form, "Чтение конфигурации завершено"); },
+                        kWaitMs)) {
             std::printf("connect did not finish: %s\n", form.editor().status(0).c_str());
             form.reject();
             return;

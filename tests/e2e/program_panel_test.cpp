@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "config_file.h"
+#include "config_of.h"
 #include "main_form.h"
 #include "process_util.h"
 #include "qt_wait.h"
@@ -26,18 +27,13 @@
 namespace kerma {
 namespace {
 
+using test::ConfigOf;
+using test::ServeUntil;
+using test::StatusEnds;
 using testing::PanelProcess;
 using testing::RunProgram;
 using testing::TempDir;
-using test::ServeUntil;
-using test::StatusEnds;
 using testing::WriteTestFirmware;
-
-Cells Settings(const std::string& path) {
-    auto parsed = ReadConfigFile(path);
-    return std::holds_alternative<ConfigImage>(parsed) ? std::get<ConfigImage>(parsed).settings
-                                                       : Cells{};
-}
 
 // A variant 1 configuration that differs from the factory one in many fields, normalised the
 // way the program saves it.
@@ -173,8 +169,8 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
     };
     main.connectToPanel();
     ASSERT_TRUE(checked);
-    auto expected = Settings(memory);
-    auto written = Settings(saved);
+    auto expected = ConfigOf(memory).settings;
+    auto written = ConfigOf(saved).settings;
     ASSERT_EQ(written.size(), expected.size());
     expected[8] = 30;
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(written[i], expected[i]) << "cell " << i;
@@ -208,8 +204,8 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     ASSERT_EQ(
         RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "3", "--out", defaults}).status,
         0);
-    auto expected = Settings(defaults);
-    auto written = Settings(saved);
+    auto expected = ConfigOf(defaults).settings;
+    auto written = ConfigOf(saved).settings;
     ASSERT_EQ(written.size(), expected.size());
     EXPECT_EQ(written[1], 35);
     for (size_t i = 2; i < expected.size(); ++i) {
@@ -259,8 +255,9 @@ TEST_P(ProgramOutcomeTest, FailedConnectIsReported) {
                 statuses.push_back(c.caption);
         });
         form.show();
-        ServeUntil([&] { return !form.isVisible() || form.editor().status(0) == GetParam().message; },
-                30000);
+        ServeUntil(
+            [&] { return !form.isVisible() || form.editor().status(0) == GetParam().message; },
+            30000);
         closedByProgram = !form.isVisible();
         if (!closedByProgram) {
             EXPECT_EQ(form.editor().status(0), GetParam().message);
@@ -485,8 +482,8 @@ TEST_P(RunningWriteTest, IsNeverCutWithoutTheInstallerKnowing) {
         EXPECT_FALSE(form.model().at("LoadButton").enabled);
         c.act(form, panel);
         if (c.completes) {
-            ASSERT_TRUE(
-                ServeUntil([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))
+            ASSERT_TRUE(ServeUntil(
+                [&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))
                 << form.editor().status(0);
             EXPECT_TRUE(form.isVisible());
             EXPECT_TRUE(form.model().at("DefaultButton").enabled);

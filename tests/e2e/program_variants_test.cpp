@@ -11,6 +11,7 @@
 #include <map>
 
 #include "config_file.h"
+#include "config_of.h"
 #include "editor_files.h"
 #include "editor_rules.h"
 #include "k740_controls.h"
@@ -26,10 +27,11 @@
 namespace kerma {
 namespace {
 
+using test::ConfigOf;
+using test::StatusEnds;
 using testing::PanelProcess;
 using testing::RunProgram;
 using testing::TempDir;
-using test::StatusEnds;
 
 std::string Indexed(const std::string& prefix, int n) {
     return prefix + std::to_string(n);
@@ -232,12 +234,6 @@ std::string WriteNonDefaultFile(int version, const std::string& path, const Temp
     return file.dump();
 }
 
-ConfigImage ReadFile(const std::string& path) {
-    auto parsed = ReadConfigFile(path);
-    return std::holds_alternative<ConfigImage>(parsed) ? std::get<ConfigImage>(parsed)
-                                                       : ConfigImage{};
-}
-
 struct VariantCase {
     const char* name;
     int version;        // the newest minor number of the variant: every group shown
@@ -300,7 +296,7 @@ TEST_P(ProgramVariantsTest, ReadShowsTheFileAndAWriteChangesOnlyTheEditedField) 
     main.connectToPanel();
     ASSERT_TRUE(written);
 
-    ConfigImage want = ReadFile(file), got = ReadFile(saved);
+    ConfigImage want = ConfigOf(file), got = ConfigOf(saved);
     want.settings[c.cell] = 30;
     ASSERT_EQ(got.settings.size(), want.settings.size());
     ASSERT_EQ(got.codes.size(), want.codes.size());
