@@ -290,37 +290,26 @@ INSTANTIATE_TEST_SUITE_P(Panels, ProgramOutcomeTest,
                                                "Silent", {"--silent"}, "Нет ответа от прибора"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
-    TempDir dir;
-    WriteTestFirmware(dir, 33, 64);
-    WorkingDirectory cwd(dir.file(""));
-    PanelProcess panel(dir.file("com1"), {"--version", "18", "--refuse-upload"});
-    ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-    VariantThreeChosen program;
-    ScriptedPrompts& prompts = program.prompts;
-    TMainForm& main = program.main;
-    main.hooks.showEditor = [&](TK740Form& form) {
-        form.show();
-        EXPECT_TRUE(ServeUntil(
-            [&] {
-                return !prompts.shown.empty() &&
-                       prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
-            },
-            30000));
-        EXPECT_EQ(form.editor().status(0), "Ошибка: Dallas CRC");
-        form.reject();
-    };
-    main.connectToPanel();
-}
+// A refused upload, and one the panel takes whole and never answers (the image ends in 0x00, the
+// byte the last echo leaves behind): both are a failed upload, never a new firmware to reconnect
+// to.
+struct UploadFailureCase {
+    const char* name;
+    std::vector<std::string> panelArgs;
+    char lastByte;
+};
 
-// The panel takes the whole image and never answers; the image ends in 0x00, the byte the last
-// echo leaves behind. That is a failed upload, not a new firmware to reconnect to.
-TEST_F(ProgramPanelTest, UploadWithoutTheStatusEndsWithTheFirmwareError) {
+class UploadFailureTest : public ProgramPanelTest,
+                          public ::testing::WithParamInterface<UploadFailureCase> {};
+
+TEST_P(UploadFailureTest, EndsWithTheFirmwareError) {
+    const UploadFailureCase& c = GetParam();
     TempDir dir;
-    WriteTestFirmware(dir, 33, 64, 0x00);
+    WriteTestFirmware(dir, 33, 64, c.lastByte);
     WorkingDirectory cwd(dir.file(""));
-    PanelProcess panel(dir.file("com1"), {"--version", "18", "--upload-silent-after", "71"});
+    std::vector<std::string> args{"--version", "18"};
+    args.insert(args.end(), c.panelArgs.begin(), c.panelArgs.end());
+    PanelProcess panel(dir.file("com1"), args);
     ASSERT_TRUE(panel.ready());
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
     VariantThreeChosen program;
@@ -337,13 +326,20 @@ TEST_F(ProgramPanelTest, UploadWithoutTheStatusEndsWithTheFirmwareError) {
                 return !prompts.shown.empty() &&
                        prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
             },
-            20000));
+            30000));
         EXPECT_EQ(form.editor().status(0), "Ошибка: Dallas CRC");
         form.reject();
     };
     program.main.connectToPanel();
     EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Прошивка загружена успешно"), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Panels, UploadFailureTest,
+                         ::testing::Values(UploadFailureCase{"Refused", {"--refuse-upload"}, 0x3C},
+                                           UploadFailureCase{"SilentAfterTheImage",
+                                                             {"--upload-silent-after", "71"},
+                                                             0x00}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // "Разорвать связь" in the middle of a read: the status bar says there is no link, and no
 // time-out of the stopped read comes after it.
