@@ -17,8 +17,10 @@
 #include <string>
 
 #include "config_file.h"
+#include "config_of.h"
 #include "main_form.h"
 #include "process_util.h"
+#include "qt_wait.h"
 #include "scripted_prompts.h"
 #include "state_dump.h"
 #include "write_check.h"
@@ -27,6 +29,11 @@ namespace {
 
 using namespace kerma;
 
+using kerma::test::ConfigOf;
+using kerma::test::ServeUntil;
+using kerma::test::StatusEnds;
+
+constexpr int kWaitMs = 60000;
 constexpr int kVersion = 53;
 constexpr int kVariant = 5;
 constexpr const char* kField = "SoundUpDown";  // the alarm sound duration
@@ -39,25 +46,6 @@ double ResidentMb(const std::string& pid = "self") {
         if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
     }
     return 0;
-}
-
-bool WaitFor(const std::function<bool()>& done, int limitMs = 60000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-bool StatusEnds(TK740Form& form, const std::string& end) {
-    return form.editor().status(0).ends_with(end);
-}
-
-ConfigImage PanelMemory(const std::string& path) {
-    auto parsed = ReadConfigFile(path);
-    return parsed.ok() ? parsed.value() : ConfigImage{};
 }
 
 // Cells that differ, counted; each one printed.
@@ -108,12 +96,13 @@ class Soak {
         FormModel& m = form_.model();
         m.setPosition(kField, value);
         m.click("WriteButton");
-        if (!WaitFor([&] { return StatusEnds(form_, "Запись конфигурации завершена"); })) {
+        if (!ServeUntil([&] { return StatusEnds(form_, "Запись конфигурации завершена"); },
+                        kWaitMs)) {
             std::printf("cycle %d: write did not finish: %s\n", n,
                         form_.editor().status(0).c_str());
             return false;
         }
-        ConfigImage memory = PanelMemory(saved_);
+        ConfigImage memory = ConfigOf(saved_);
         if (n == 0) {
             baseline_ = memory;  // the program's own form of the configuration
         } else {
@@ -123,10 +112,12 @@ class Soak {
             wrongCells_ += Differences(want.codes, memory.codes, "codes", n);
         }
         m.click("ReadButton");
-        if (!WaitFor([&] {
-                return StatusEnds(form_, "Чтение конфигурации завершено") &&
-                       m.at("PageControl").enabled;
-            })) {
+        if (!ServeUntil(
+                [&] {
+                    return StatusEnds(form_, "Чтение конфигурации завершено") &&
+                           m.at("PageControl").enabled;
+                },
+                kWaitMs)) {
             std::printf("cycle %d: read did not finish: %s\n", n, form_.editor().status(0).c_str());
             return false;
         }
@@ -184,7 +175,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<Soak> soak;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        if (!WaitFor([&] { return StatusEnds(form, "Чтение конфигурации завершено"); })) {
+        if (!ServeUntil([&] { return StatusEnds(form, "Чтение конфигурации завершено"); },
+                        kWaitMs)) {
             std::printf("connect did not finish: %s\n", form.editor().status(0).c_str());
             form.reject();
             return;

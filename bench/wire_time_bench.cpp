@@ -17,6 +17,7 @@
 #include <set>
 #include <string>
 
+#include "frames.h"
 #include "process_util.h"
 #include "serial_port.h"
 #include "sync_link.h"
@@ -24,6 +25,8 @@
 namespace {
 
 using namespace kerma;
+
+using kerma::test::Pattern;
 
 constexpr double kByteSeconds = 10.0 / 1200.0;
 constexpr int32_t kLayout = Layout::Wide;
@@ -37,12 +40,6 @@ long PanelBytes(int length) {
 
 long ChainBytes() {
     return PanelBytes(CodesLength(kLayout)) + PanelBytes(SettingsLength(kLayout));
-}
-
-Block Pattern(int length, int seed) {
-    Block block(static_cast<size_t>(length));
-    for (int i = 0; i < length; ++i) block[static_cast<size_t>(i)] = (i * 7 + seed) & 0xFF;
-    return block;
 }
 
 Block FirmwareImage() {

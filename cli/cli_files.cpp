@@ -27,8 +27,8 @@ class StreamPrompts : public Prompts {
         err_ << caption << ": " << text << "\n";
         return false;
     }
-    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
 
   private:
     std::ostream& err_;

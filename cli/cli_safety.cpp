@@ -40,7 +40,8 @@ int Backups(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kDone;
 }
 
-int Report(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
+int Report(const std::vector<std::string>& args, PdfRenderer pdf, std::ostream&,
+           std::ostream& err) {
     const char* usage = "report ФАЙЛ.cfg --out ОТЧЁТ.html|ОТЧЁТ.pdf [--secrets]";
     std::string file, outPath;
     bool secrets = false;
@@ -77,7 +78,7 @@ int Report(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     options.source = Utf8Text(Utf8Path(file).filename());
     options.date = FormatLocalTime(LocalTimeNow());
     const std::string html = BuildConfigReport(*headless.editor, headless.variant, options);
-    if (auto written = WriteReport(outPath, html, file); !written) {
+    if (auto written = WriteReport(outPath, html, pdf, file); !written) {
         err << written.error() << "\n";
         return kFailed;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backups.h"
+#include "report_file.h"
 #include "exchange.h"
 #include "sync_link.h"
 
@@ -15,7 +16,8 @@ namespace kerma::cli {
 
 int Backups(const std::vector<std::string>& args, std::ostream& out = std::cout,
             std::ostream& err = std::cerr);
-int Report(const std::vector<std::string>& args, std::ostream& out = std::cout,
+// pdf renders a PDF report (the client's Qt side); without it a PDF is refused.
+int Report(const std::vector<std::string>& args, PdfRenderer pdf, std::ostream& out = std::cout,
            std::ostream& err = std::cerr);
 
 // Keeps the blocks just read as a backup of the kind given and hands back its path. A backup that

@@ -1,5 +1,6 @@
 // kerma740-cli: the panel's link without the editor, for installers who service many panels and
 // for the tests. probe, read and write run the same exchanges as the desktop program.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -10,8 +11,14 @@
 #include "cli_files.h"
 #include "cli_safety.h"
 #include "console_output.h"
+#include "report_file.h"
 #include "utf8_path.h"
 
+#ifdef KERMA_CLI_PDF
+#include <QGuiApplication>
+
+#include "report_pdf.h"
+#endif
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -24,6 +31,39 @@
 namespace {
 
 using Args = std::vector<std::string>;
+
+#ifdef KERMA_CLI_PDF
+QtMessageHandler qtHandler = nullptr;
+
+// Qt's remarks about the display and the runtime folder the client does not use would stand
+// among the client's own messages; what Qt cannot do still reaches the error stream.
+void QtFailuresOnly(QtMsgType type, const QMessageLogContext& where, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) qtHandler(type, where, text);
+}
+#endif
+
+// A PDF is laid out by Qt's text layout, which takes its fonts from a QGuiApplication: the client
+// makes one for a PDF report only. Nothing is shown on a screen, so on Linux the offscreen
+// platform serves unless QT_QPA_PLATFORM names one, and the report is made without a display.
+int Report(const Args& args) {
+#ifdef KERMA_CLI_PDF
+    const auto out = std::find(args.begin(), args.end(), "--out");
+    if (out == args.end() || out + 1 == args.end() || !kerma::IsPdfReportName(out[1]))
+        return kerma::cli::Report(args, nullptr);
+    char name[] = "kerma740-cli", option[] = "-platform", platform[] = "offscreen";
+    char* argv[] = {name, option, platform, nullptr};
+    int argc = 1;
+#ifndef _WIN32
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) argc = 3;
+#endif
+    argv[argc] = nullptr;
+    qtHandler = qInstallMessageHandler(QtFailuresOnly);
+    const QGuiApplication gui(argc, argv);
+    return kerma::cli::Report(args, kerma::RenderPdfReport);
+#else
+    return kerma::cli::Report(args, nullptr);
+#endif
+}
 
 struct Command {
     std::string_view name;
@@ -42,7 +82,7 @@ const Command kCommands[] = {
     {"defaults", "defaults --variant N --out ФАЙЛ.cfg",
      [](const Args& a) { return kerma::cli::Defaults(a); }},
     {"report", "report ФАЙЛ.cfg --out ОТЧЁТ.html|ОТЧЁТ.pdf [--secrets]",
-     [](const Args& a) { return kerma::cli::Report(a); }},
+     Report},
     {"backups", "backups", [](const Args& a) { return kerma::cli::Backups(a); }},
 };
 

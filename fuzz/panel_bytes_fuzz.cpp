@@ -20,11 +20,13 @@
 
 #include "crc8.h"
 #include "exchange.h"
+#include "frames.h"
 
 namespace {
 
 using namespace kerma;
 using Bytes = std::vector<uint8_t>;
+using kerma::test::WithCrc;
 
 constexpr LinkOperation kOperations[] = {
     LinkOperation::Handshake,    LinkOperation::UploadHandshake, LinkOperation::FirmwareUpload,
@@ -45,11 +47,6 @@ bool IsWrite(LinkOperation op) {
 
 bool IsSettings(LinkOperation op) {
     return op == LinkOperation::ReadSettings || op == LinkOperation::WriteSettings;
-}
-
-Bytes WithCrc(Bytes bytes) {
-    bytes.push_back(Crc8(bytes));
-    return bytes;
 }
 
 // The line as the program sees it: the panel's bytes from the input, and a log of both ways.

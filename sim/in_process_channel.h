@@ -39,7 +39,6 @@ class InProcessChannel final : public ByteChannel {
     // A port whose write calls fail (a pulled USB adapter): the panel sees nothing.
     void setWritesFail(bool fail) { writesFail_ = fail; }
     size_t pendingBytes() const;
-    int writeCalls() const { return writeCalls_; }
     int readCalls() const { return readCalls_; }
 
   private:
@@ -49,7 +48,6 @@ class InProcessChannel final : public ByteChannel {
     std::deque<uint8_t> pending_;
     int64_t lastWriteMs_ = -1;
     std::atomic<bool> writesFail_{false};
-    std::atomic<int> writeCalls_{0};
     std::atomic<int> readCalls_{0};
 };
 

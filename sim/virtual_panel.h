@@ -52,7 +52,6 @@ class VirtualPanel {
     const PanelFaults& faults() const { return faults_; }
 
     uint8_t type() const { return type_; }
-    void setType(uint8_t type) { type_ = type; }
     uint8_t version() const { return settings_[kVersionCell]; }
     void setVersion(uint8_t version) { settings_[kVersionCell] = version; }
 

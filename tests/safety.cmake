@@ -16,5 +16,5 @@ endif()
 if(KERMA_GUI)
   # Pictures of the report of each variant's factory configuration (report_shots OUT_DIR).
   add_executable(report_shots ${CMAKE_CURRENT_LIST_DIR}/gui/report_shots.cpp)
-  target_link_libraries(report_shots PRIVATE kerma_safety)
+  target_link_libraries(report_shots PRIVATE kerma_safety kerma_report_pdf Qt6::Gui)
 endif()

@@ -15,6 +15,7 @@
 #include "firmware_file.h"
 #include "k740_form.h"
 #include "main_form.h"
+#include "report_pdf.h"
 
 namespace kerma {
 namespace {
@@ -83,7 +84,8 @@ FormSession::FormSession(TK740Form& form, TMainForm& main, LinkDriver& driver)
       flash_(new TFormFlash(&form)),
       ticker_([this] { session_->firmware().tick(); }) {
     session_ =
-        std::make_unique<EditorSession>(form_.editor(), driver, *this, *flash_, FirmwareFolder());
+        std::make_unique<EditorSession>(form_.editor(), driver, *this, *flash_, FirmwareFolder(),
+                                        RenderPdfReport);
     wireButtons();
 }
 

@@ -128,7 +128,7 @@ SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chos
         editor.setStatus(0, std::string(kFileSaveFailedText));
         return end;
     }
-    const auto path = editor.prompts().saveFile(FileDialogSpec{});
+    const auto path = editor.prompts().saveFile(FileDialogRequest{});
     if (!path) return end;
     end.written = SaveConfigurationTo(editor, image, variant, *path);
     return end;
@@ -158,7 +158,7 @@ bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
 
 bool LoadConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
     ShowFirstPage(editor.model());
-    const auto path = editor.prompts().openFile(FileDialogSpec{});
+    const auto path = editor.prompts().openFile(FileDialogRequest{});
     if (!path) return false;
     return LoadConfigurationFrom(editor, image, chosenVariant, *path);
 }

@@ -130,10 +130,6 @@ std::string TextOfPanelCode(uint8_t code) {
     return text;
 }
 
-bool PanelCodeHasText(uint8_t code) {
-    return code < 0x80 || ListedCharOfCode(code) != 0 || UnlistedCharOfCode(code) != 0;
-}
-
 std::array<uint8_t, 8> EncodePanelName(std::string_view utf8) {
     std::array<uint8_t, 8> codes;
     codes.fill(0x20);

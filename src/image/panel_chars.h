@@ -18,9 +18,6 @@ namespace kerma {
 // every other byte is taken unchanged. A byte that no character encodes back to reads as "?".
 [[nodiscard]] std::string TextOfPanelCode(uint8_t code);
 
-// Whether TextOfPanelCode(code) encodes back to code.
-[[nodiscard]] bool PanelCodeHasText(uint8_t code);
-
 // An own name of at most 8 characters as stored: the first 8 characters of the UTF-8 text,
 // padded with 0x20. A character outside Windows-1251 is stored as "?", as the platform's
 // conversion does.

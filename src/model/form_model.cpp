@@ -143,13 +143,6 @@ void FormModel::selectItem(std::string_view name, int index) {
     raise(at(name), ControlEvent::Change);
 }
 
-void FormModel::setItems(std::string_view name, std::vector<std::string> items) {
-    Control& control = at(name);
-    control.items = std::move(items);
-    notify(control, ControlProperty::Items);
-    if (control.itemIndex >= static_cast<int>(control.items.size())) setItemIndex(name, -1);
-}
-
 void FormModel::setPosition(std::string_view name, int position) {
     Control& control = at(name);
     position = std::clamp(position, control.min, std::max(control.min, control.max));

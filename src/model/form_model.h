@@ -125,7 +125,6 @@ class FormModel {
     void setChecked(std::string_view name, bool checked);
     void setItemIndex(std::string_view name, int index);
     void selectItem(std::string_view name, int index);
-    void setItems(std::string_view name, std::vector<std::string> items);
     void setPosition(std::string_view name, int position);
     void setEnabled(std::string_view name, bool enabled);
     void setVisible(std::string_view name, bool visible);
@@ -169,7 +168,6 @@ class FormModel {
       private:
         FormModel& model_;
     };
-    [[nodiscard]] bool eventsBlocked() const { return blocked_ > 0; }
 
   private:
     void raise(Control& control, ControlEvent event);

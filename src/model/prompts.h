@@ -6,7 +6,7 @@
 
 namespace kerma {
 
-struct FileDialogSpec {
+struct FileDialogRequest {
     std::string defaultExtension = "cfg";
     std::string filter = "Файлы конфигурации (*.cfg)|*.cfg|Все файлы|*.*";
     // A save dialog whose types are formats (the report): the name gets the extension of the type
@@ -30,8 +30,8 @@ class Prompts {
         return question(text, caption) ? Answer::Yes : Answer::No;
     }
     // File dialogs; nullopt when the user cancels.
-    virtual std::optional<std::string> openFile(const FileDialogSpec& request) = 0;
-    virtual std::optional<std::string> saveFile(const FileDialogSpec& request) = 0;
+    virtual std::optional<std::string> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
 };
 
 }  // namespace kerma

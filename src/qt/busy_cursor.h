@@ -7,7 +7,6 @@ namespace kerma {
 class BusyCursor {
   public:
     static void setLineBusy(bool busy);
-    [[nodiscard]] static bool lineBusy() { return lineBusy_; }
 
     // Held while a question or a dialog is up.
     class Asking {

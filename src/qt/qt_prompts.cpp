@@ -167,7 +167,7 @@ class TypedSaveDialog final : public QFileDialog {
 
 // Qt's own dialog, never the platform's: its texts come from the program's Russian catalogue,
 // while the platform's speaks the language of the system it runs on.
-std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogSpec& request,
+std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
                                          QFileDialog::AcceptMode mode) {
     BusyCursor::Asking asking;
     std::unique_ptr<QFileDialog> made;
@@ -235,11 +235,11 @@ Answer QtPrompts::questionWithCancel(const std::string& text, const std::string&
     return Answer::Cancel;
 }
 
-std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& request) {
+std::optional<std::string> QtPrompts::openFile(const FileDialogRequest& request) {
     return RunFileDialog(parent_, request, QFileDialog::AcceptOpen);
 }
 
-std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& request) {
+std::optional<std::string> QtPrompts::saveFile(const FileDialogRequest& request) {
     return RunFileDialog(parent_, request, QFileDialog::AcceptSave);
 }
 

@@ -16,8 +16,8 @@ class QtPrompts : public Prompts {
     void notice(const std::string& text) override;
     bool question(const std::string& text, const std::string& caption) override;
     Answer questionWithCancel(const std::string& text, const std::string& caption) override;
-    std::optional<std::string> openFile(const FileDialogSpec& request) override;
-    std::optional<std::string> saveFile(const FileDialogSpec& request) override;
+    std::optional<std::string> openFile(const FileDialogRequest& request) override;
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override;
 
   private:
     QPointer<QWidget> parent_;

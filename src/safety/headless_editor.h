@@ -18,8 +18,8 @@ class SilentPrompts : public Prompts {
     std::vector<std::string> notices;
     void notice(const std::string& text) override { notices.push_back(text); }
     bool question(const std::string&, const std::string&) override { return false; }
-    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
 };
 
 using FieldValues = std::vector<std::pair<std::string, std::string>>;

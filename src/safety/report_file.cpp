@@ -14,14 +14,6 @@ namespace {
 
 constexpr std::string_view kReportFile = "отчёт в файл";
 
-bool EndsWithPdf(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string end = path.substr(path.size() - 4);
-    std::transform(end.begin(), end.end(), end.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return end == ".pdf";
-}
-
 // By the file itself, not its name: a link, a second hard link or another spelling of the path
 // is still the configuration file.
 bool SameFile(const std::string& a, const std::string& b) {
@@ -37,17 +29,27 @@ bool IsWholePdf(std::string_view pdf) {
 
 }  // namespace
 
-Result<void> WriteReport(const std::string& path, const std::string& html,
+bool IsPdfReportName(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string end = path.substr(path.size() - 4);
+    std::transform(end.begin(), end.end(), end.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return end == ".pdf";
+}
+
+Result<void> WriteReport(const std::string& path, const std::string& html, PdfRenderer pdf,
                          const std::string& madeFrom) {
     if (!madeFrom.empty() && SameFile(path, madeFrom))
         return Fail(
             CannotWriteText(kReportFile, path, "это файл конфигурации, по которому он составлен"));
-    if (!EndsWithPdf(path)) return ReplaceFileWhole(path, html, kReportFile);
-    const auto pdf = RenderPdfReport(html);
-    if (!pdf) return pdf.failure();
-    if (!IsWholePdf(*pdf))
+    if (!IsPdfReportName(path)) return ReplaceFileWhole(path, html, kReportFile);
+    if (pdf == nullptr)
+        return Fail("Отчёт в формате PDF в этой сборке программы недоступен; сохраните его как .html.");
+    const auto document = pdf(html);
+    if (!document) return document.failure();
+    if (!IsWholePdf(*document))
         return Fail(CannotWriteText(kReportFile, path, "документ PDF не сформирован"));
-    return ReplaceFileWhole(path, *pdf, kReportFile);
+    return ReplaceFileWhole(path, *document, kReportFile);
 }
 
 }  // namespace kerma

@@ -23,11 +23,13 @@ constexpr const char* kReportFilter = "Отчёт HTML (*.html)|*.html|Доку�
 }  // namespace
 
 EditorSession::EditorSession(K740Editor& editor, LinkDriver& driver, SessionWindow& window,
-                             FlashView& flash, std::filesystem::path firmwareFolder)
+                             FlashView& flash, std::filesystem::path firmwareFolder,
+                             PdfRenderer pdf)
     : editor_(editor),
       driver_(driver),
       window_(window),
-      firmwareFolder_(std::move(firmwareFolder)) {
+      firmwareFolder_(std::move(firmwareFolder)),
+      pdf_(pdf) {
     rules_ = InstallRules(editor_, image_);
     safety_ = std::make_unique<SafetyNet>(editor_, image_);
     link_ = std::make_unique<EditorLink>(*this);
@@ -85,11 +87,11 @@ void EditorSession::saveReport() {
         editor_.prompts().notice("В редакторе нет конфигурации для отчёта.");
         return;
     }
-    const auto path = editor_.prompts().saveFile(FileDialogSpec{"html", kReportFilter, true});
+    const auto path = editor_.prompts().saveFile(FileDialogRequest{"html", kReportFilter, true});
     if (!path) return;
     ReportOptions options;
     options.date = FormatLocalTime(LocalTimeNow());
-    const auto written = WriteReport(*path, BuildConfigReport(editor_, variant, options));
+    const auto written = WriteReport(*path, BuildConfigReport(editor_, variant, options), pdf_);
     if (!written) {
         editor_.setStatus(0, "Отчёт о конфигурации не записан");
         editor_.prompts().notice(written.error());
@@ -104,7 +106,7 @@ std::optional<std::string> EditorSession::compareWithFile() {
         editor_.prompts().notice("В редакторе нет конфигурации для сравнения.");
         return std::nullopt;
     }
-    const auto path = editor_.prompts().openFile(FileDialogSpec{});
+    const auto path = editor_.prompts().openFile(FileDialogRequest{});
     if (!path) return std::nullopt;
     const auto differences = CompareWithFile(editor_, variant, *path);
     if (!differences) {

@@ -11,6 +11,7 @@
 #include "editor_rules.h"
 #include "firmware_replacement.h"
 #include "image_state.h"
+#include "report_file.h"
 #include "safety_net.h"
 
 namespace kerma {
@@ -38,8 +39,9 @@ class SessionWindow {
 class EditorSession {
   public:
     // flash: the upload's progress dialog. firmwareFolder: where firmware files are looked for.
+    // pdf: renders Ctrl+P's PDF reports (none: only HTML reports are written).
     EditorSession(K740Editor& editor, LinkDriver& driver, SessionWindow& window, FlashView& flash,
-                  std::filesystem::path firmwareFolder);
+                  std::filesystem::path firmwareFolder, PdfRenderer pdf = nullptr);
     ~EditorSession();
     EditorSession(const EditorSession&) = delete;
     EditorSession& operator=(const EditorSession&) = delete;
@@ -96,6 +98,7 @@ class EditorSession {
     LinkDriver& driver_;
     SessionWindow& window_;
     std::filesystem::path firmwareFolder_;
+    PdfRenderer pdf_;
     ImageState image_;
     std::shared_ptr<RuleState> rules_;
     std::unique_ptr<SafetyNet> safety_;

@@ -12,9 +12,9 @@
 namespace kerma {
 namespace {
 
+using test::ReadAll;
 using testing::PanelProcess;
 using testing::RunProgram;
-using testing::Slurp;
 using testing::TempDir;
 
 // A configuration with a different value in every cell, so a byte that goes astray shows.
@@ -50,7 +50,7 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     auto read = RunProgram(dir, "kerma740-cli",
                            {"read", "--port", dir.file("com1"), "--out", readBack, "--raw"});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(readBack), Slurp(memory)) << "the kept cells 6, 7, 38, 39 too";
+    EXPECT_EQ(ReadAll(readBack), ReadAll(memory)) << "the kept cells 6, 7, 38, 39 too";
 
     // Another configuration written, then read back: byte for byte the file that was written,
     // but for a block header that is no cell value: the panel keeps its own.
@@ -67,11 +67,11 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     auto write =
         RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), toWrite, "--raw"});
     ASSERT_EQ(write.status, 0) << write.err;
-    EXPECT_EQ(Slurp(saved), Slurp(expected));
+    EXPECT_EQ(ReadAll(saved), ReadAll(expected));
     read = RunProgram(dir, "kerma740-cli",
                       {"read", "--port", dir.file("com1"), "--out", again, "--raw"});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(again), Slurp(expected));
+    EXPECT_EQ(ReadAll(again), ReadAll(expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, CliPanelTest, ::testing::Values(18, 33, 53),
@@ -93,7 +93,7 @@ TEST_P(CliEditorTest, ProgramFilesSurviveWriteAndRead) {
     auto read =
         RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", first});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(first), Slurp(defaults));
+    EXPECT_EQ(ReadAll(first), ReadAll(defaults));
 
     // A changed exit time, as an installer would save it, written and read back.
     auto parsed = ReadConfigFile(defaults);
@@ -107,25 +107,47 @@ TEST_P(CliEditorTest, ProgramFilesSurviveWriteAndRead) {
     const auto again = dir.file("again.cfg");
     read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", again});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(Slurp(again), Slurp(resaved));
-    EXPECT_NE(Slurp(again), Slurp(defaults));
+    EXPECT_EQ(ReadAll(again), ReadAll(resaved));
+    EXPECT_NE(ReadAll(again), ReadAll(defaults));
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, CliEditorTest, ::testing::Values(1, 3, 5),
                          [](const auto& info) { return "Variant" + std::to_string(info.param); });
 
-TEST(CliPanelFaultTest, WriteOfAnotherVariantIsRefusedAndNothingChanges) {
+// A file of another variant, and a panel that refuses the block: the write fails and the panel
+// keeps what it held.
+struct RefusedWriteCase {
+    const char* name;
+    int fileVersion;
+    std::vector<std::string> panelArgs;
+    const char* said;  // a part of the error output; "" when any
+};
+
+class CliRefusedWriteTest : public ::testing::TestWithParam<RefusedWriteCase> {};
+
+TEST_P(CliRefusedWriteTest, NothingChanges) {
+    const RefusedWriteCase& c = GetParam();
     TempDir dir;
-    const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg");
+    const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg"),
+               file = dir.file("file.cfg");
     ASSERT_TRUE(WriteConfigFile(memory, Distinct(18)).ok());
-    PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
-    const auto other = dir.file("other.cfg");
-    ASSERT_TRUE(WriteConfigFile(other, Distinct(33)).ok());
+    ASSERT_TRUE(WriteConfigFile(file, Distinct(c.fileVersion)).ok());
+    std::vector<std::string> args{"--memory", memory, "--save", saved};
+    args.insert(args.end(), c.panelArgs.begin(), c.panelArgs.end());
+    PanelProcess panel(dir.file("com1"), args);
     auto write =
-        RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), other, "--raw"});
+        RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), file, "--raw"});
     EXPECT_EQ(write.status, 1);
+    EXPECT_NE(write.err.find(c.said), std::string::npos) << write.err;
     EXPECT_FALSE(std::filesystem::exists(saved));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CliRefusedWriteTest,
+    ::testing::Values(RefusedWriteCase{"FileOfAnotherVariant", 33, {}, ""},
+                      RefusedWriteCase{
+                          "PanelRefuses", 18, {"--refuse-write"}, "Ошибка: Dallas CRC"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliPanelFaultTest, BrokenFileIsRefusedBeforeTheLineIsTouched) {
     TempDir dir;
@@ -140,18 +162,6 @@ TEST(CliPanelFaultTest, BrokenFileIsRefusedBeforeTheLineIsTouched) {
     auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("nothing"), broken});
     EXPECT_EQ(write.status, 2);
     EXPECT_NE(write.err.find("Строка 4"), std::string::npos) << write.err;
-}
-
-TEST(CliPanelFaultTest, RefusingPanelReportsDallasCrc) {
-    TempDir dir;
-    const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg");
-    ASSERT_TRUE(WriteConfigFile(memory, Distinct(18)).ok());
-    PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved, "--refuse-write"});
-    auto write =
-        RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), memory, "--raw"});
-    EXPECT_EQ(write.status, 1);
-    EXPECT_NE(write.err.find("Ошибка: Dallas CRC"), std::string::npos) << write.err;
-    EXPECT_FALSE(std::filesystem::exists(saved));
 }
 
 // The panel taken off the line once it has accepted the codes block: the client says that the

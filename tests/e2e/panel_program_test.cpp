@@ -17,11 +17,13 @@
 #include <vector>
 
 #include "crc8.h"
+#include "frames.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
+using kerma::test::WithCrc;
 
 const Bytes kHandshake{0x55, 0x55, 0xAA, 0xAA};
 
@@ -133,11 +135,6 @@ class Port {
   private:
     int fd_;
 };
-
-Bytes WithCrc(Bytes bytes) {
-    bytes.push_back(kerma::Crc8(bytes));
-    return bytes;
-}
 
 Bytes Join(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());

@@ -17,32 +17,23 @@
 #include <filesystem>
 
 #include "config_file.h"
+#include "config_of.h"
 #include "main_form.h"
 #include "process_util.h"
+#include "qt_wait.h"
 #include "scripted_prompts.h"
 #include "ui_test_app.h"
 
 namespace kerma {
 namespace {
 
+using test::ConfigOf;
+using test::ServeUntil;
+using test::StatusEnds;
 using testing::PanelProcess;
 using testing::RunProgram;
 using testing::TempDir;
-
-bool WaitFor(const std::function<bool()>& condition, int ms) {
-    return QTest::qWaitFor(condition, ms);
-}
-
-bool StatusEnds(TK740Form& form, const std::string& end) {
-    const std::string& text = form.editor().status(0);
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-Cells Settings(const std::string& path) {
-    auto parsed = ReadConfigFile(path);
-    return parsed.ok() ? parsed.value().settings : Cells{};
-}
+using testing::WriteTestFirmware;
 
 // A variant 1 configuration that differs from the factory one in many fields, normalised the
 // way the program saves it.
@@ -65,19 +56,6 @@ std::string NonDefaultFile(const TempDir& dir) {
     EXPECT_TRUE(WriteConfigFile(edited, image).ok());
     EXPECT_EQ(RunProgram(dir, "kerma740-cli", {"resave", edited, file}).status, 0);
     return file;
-}
-
-// A firmware base in dir holding one test file (never a real firmware) of this version byte.
-void WriteTestFirmware(const TempDir& dir, int version, int body, char last = 0x3C) {
-    std::filesystem::create_directories(dir.file("Base"));
-    std::vector<char> bytes(static_cast<size_t>(7 + body), 0x3C);
-    bytes.back() = last;
-    bytes[3] = static_cast<char>(version);
-    bytes[4] = static_cast<char>(body >> 8);
-    bytes[5] = static_cast<char>(body & 0xFF);
-    FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
 }
 
 // The program looks for the base under its working directory.
@@ -122,7 +100,7 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
         });
         form.show();
         // The status comes first, then the block is decoded and the pages are enabled.
-        ASSERT_TRUE(WaitFor(
+        ASSERT_TRUE(ServeUntil(
             [&] {
                 return StatusEnds(form, "Чтение конфигурации завершено") &&
                        form.model().at("PageControl").enabled;
@@ -181,7 +159,7 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
         const size_t notices = prompts.shown.size();
         QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
         ASSERT_TRUE(
-            WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 20000))
+            ServeUntil([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 20000))
             << form.editor().status(0);
         EXPECT_EQ(prompts.shown.size(), notices);
         if (const char* shots = std::getenv("KERMA740_SHOTS"))
@@ -191,8 +169,8 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
     };
     main.connectToPanel();
     ASSERT_TRUE(checked);
-    auto expected = Settings(memory);
-    auto written = Settings(saved);
+    auto expected = ConfigOf(memory).settings;
+    auto written = ConfigOf(saved).settings;
     ASSERT_EQ(written.size(), expected.size());
     expected[8] = 30;
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(written[i], expected[i]) << "cell " << i;
@@ -215,7 +193,7 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
         EXPECT_TRUE(
-            WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 60000))
+            ServeUntil([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 60000))
             << form.editor().status(0);
         form.reject();
     };
@@ -226,8 +204,8 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     ASSERT_EQ(
         RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "3", "--out", defaults}).status,
         0);
-    auto expected = Settings(defaults);
-    auto written = Settings(saved);
+    auto expected = ConfigOf(defaults).settings;
+    auto written = ConfigOf(saved).settings;
     ASSERT_EQ(written.size(), expected.size());
     EXPECT_EQ(written[1], 35);
     for (size_t i = 2; i < expected.size(); ++i) {
@@ -277,8 +255,9 @@ TEST_P(ProgramOutcomeTest, FailedConnectIsReported) {
                 statuses.push_back(c.caption);
         });
         form.show();
-        WaitFor([&] { return !form.isVisible() || form.editor().status(0) == GetParam().message; },
-                30000);
+        ServeUntil(
+            [&] { return !form.isVisible() || form.editor().status(0) == GetParam().message; },
+            30000);
         closedByProgram = !form.isVisible();
         if (!closedByProgram) {
             EXPECT_EQ(form.editor().status(0), GetParam().message);
@@ -311,37 +290,26 @@ INSTANTIATE_TEST_SUITE_P(Panels, ProgramOutcomeTest,
                                                "Silent", {"--silent"}, "Нет ответа от прибора"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ProgramPanelTest, RefusedUploadEndsWithTheFirmwareError) {
-    TempDir dir;
-    WriteTestFirmware(dir, 33, 64);
-    WorkingDirectory cwd(dir.file(""));
-    PanelProcess panel(dir.file("com1"), {"--version", "18", "--refuse-upload"});
-    ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-    VariantThreeChosen program;
-    ScriptedPrompts& prompts = program.prompts;
-    TMainForm& main = program.main;
-    main.hooks.showEditor = [&](TK740Form& form) {
-        form.show();
-        EXPECT_TRUE(WaitFor(
-            [&] {
-                return !prompts.shown.empty() &&
-                       prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
-            },
-            30000));
-        EXPECT_EQ(form.editor().status(0), "Ошибка: Dallas CRC");
-        form.reject();
-    };
-    main.connectToPanel();
-}
+// A refused upload, and one the panel takes whole and never answers (the image ends in 0x00, the
+// byte the last echo leaves behind): both are a failed upload, never a new firmware to reconnect
+// to.
+struct UploadFailureCase {
+    const char* name;
+    std::vector<std::string> panelArgs;
+    char lastByte;
+};
 
-// The panel takes the whole image and never answers; the image ends in 0x00, the byte the last
-// echo leaves behind. That is a failed upload, not a new firmware to reconnect to.
-TEST_F(ProgramPanelTest, UploadWithoutTheStatusEndsWithTheFirmwareError) {
+class UploadFailureTest : public ProgramPanelTest,
+                          public ::testing::WithParamInterface<UploadFailureCase> {};
+
+TEST_P(UploadFailureTest, EndsWithTheFirmwareError) {
+    const UploadFailureCase& c = GetParam();
     TempDir dir;
-    WriteTestFirmware(dir, 33, 64, 0x00);
+    WriteTestFirmware(dir, 33, 64, c.lastByte);
     WorkingDirectory cwd(dir.file(""));
-    PanelProcess panel(dir.file("com1"), {"--version", "18", "--upload-silent-after", "71"});
+    std::vector<std::string> args{"--version", "18"};
+    args.insert(args.end(), c.panelArgs.begin(), c.panelArgs.end());
+    PanelProcess panel(dir.file("com1"), args);
     ASSERT_TRUE(panel.ready());
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
     VariantThreeChosen program;
@@ -353,18 +321,25 @@ TEST_F(ProgramPanelTest, UploadWithoutTheStatusEndsWithTheFirmwareError) {
                 statuses.push_back(c.caption);
         });
         form.show();
-        EXPECT_TRUE(WaitFor(
+        EXPECT_TRUE(ServeUntil(
             [&] {
                 return !prompts.shown.empty() &&
                        prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
             },
-            20000));
+            30000));
         EXPECT_EQ(form.editor().status(0), "Ошибка: Dallas CRC");
         form.reject();
     };
     program.main.connectToPanel();
     EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Прошивка загружена успешно"), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Panels, UploadFailureTest,
+                         ::testing::Values(UploadFailureCase{"Refused", {"--refuse-upload"}, 0x3C},
+                                           UploadFailureCase{"SilentAfterTheImage",
+                                                             {"--upload-silent-after", "71"},
+                                                             0x00}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // "Разорвать связь" in the middle of a read: the status bar says there is no link, and no
 // time-out of the stopped read comes after it.
@@ -380,7 +355,7 @@ TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
         ASSERT_TRUE(
-            WaitFor([&] { return StatusEnds(form, "Идет чтение конфигурации ... . "); }, 20000))
+            ServeUntil([&] { return StatusEnds(form, "Идет чтение конфигурации ... . "); }, 20000))
             << form.editor().status(0);
         QTest::qWait(500);  // the codes frame is coming in
         QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
@@ -419,16 +394,16 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
     bool readAgain = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
         QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
 
         auto* progress = form.findChild<QProgressBar*>();
         ASSERT_NE(progress, nullptr);
         QTest::mouseClick(form.widget("ReadButton"), Qt::LeftButton);
         ASSERT_TRUE(
-            WaitFor([&] { return progress->isVisible() && progress->value() >= 10; }, 10000));
+            ServeUntil([&] { return progress->isVisible() && progress->value() >= 10; }, 10000));
         panel->stop(SIGKILL);
         const std::vector<std::string> failures{"Ошибка: Time-Out", "Ошибка: Dallas CRC",
                                                 "Нет связи с прибором"};
@@ -436,7 +411,7 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
             const std::string& status = form.editor().status(0);
             return std::find(failures.begin(), failures.end(), status) != failures.end();
         };
-        ASSERT_TRUE(WaitFor([&] { return failed() && !main.runner().busy(); }, 20000))
+        ASSERT_TRUE(ServeUntil([&] { return failed() && !main.runner().busy(); }, 20000))
             << form.editor().status(0);
         EXPECT_FALSE(form.model().at("ReadButton").enabled);
         EXPECT_TRUE(form.model().at("CancelButton").enabled);
@@ -446,7 +421,7 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
         QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
         EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
         QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         readAgain = true;
         form.reject();
     };
@@ -493,23 +468,23 @@ TEST_P(RunningWriteTest, IsNeverCutWithoutTheInstallerKnowing) {
     bool checked = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(WaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         prompts.shown.clear();
         auto* progress = form.findChild<QProgressBar*>();
         ASSERT_NE(progress, nullptr);
         QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return progress->value() >= c.atPercent; }, 20000));
+        ASSERT_TRUE(ServeUntil([&] { return progress->value() >= c.atPercent; }, 20000));
         EXPECT_FALSE(form.model().at("DefaultButton").enabled);
         EXPECT_FALSE(form.model().at("LoadButton").enabled);
         c.act(form, panel);
         if (c.completes) {
-            ASSERT_TRUE(
-                WaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))
+            ASSERT_TRUE(ServeUntil(
+                [&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))
                 << form.editor().status(0);
             EXPECT_TRUE(form.isVisible());
             EXPECT_TRUE(form.model().at("DefaultButton").enabled);
         } else {
-            ASSERT_TRUE(WaitFor(
+            ASSERT_TRUE(ServeUntil(
                 [&] { return !prompts.shown.empty() && prompts.shown.back().rfind(cut, 0) == 0; },
                 30000))
                 << (prompts.shown.empty() ? form.editor().status(0) : prompts.shown.back());

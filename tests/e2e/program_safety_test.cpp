@@ -19,6 +19,7 @@
 #include "config_file.h"
 #include "main_form.h"
 #include "process_util.h"
+#include "qt_wait.h"
 #include "scripted_prompts.h"
 #include "ui_test_app.h"
 
@@ -28,16 +29,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::PanelProcess;
 using testing::RunProgram;
-using testing::Slurp;
+using test::ReadAll;
 using testing::TempDir;
+using test::StatusEnds;
+using testing::WriteTestFirmware;
 
 constexpr int kWaitMs = 30000;
-
-bool StatusEnds(TK740Form& form, const std::string& end) {
-    const std::string& text = form.editor().status(0);
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 bool WaitForStatus(TK740Form& form, const std::string& end) {
     return QTest::qWaitFor([&] { return StatusEnds(form, end); }, kWaitMs);
@@ -130,7 +127,7 @@ TEST_P(ProgramWriteCheckTest, ReadIsKeptWriteKeepsThePanelAndTheNextReadIsChecke
         b.prompts.files = {saved};
         Click(form, "SaveButton");
         ASSERT_TRUE(WaitForStatus(form, "Запись конфигурации в файл завершено"));
-        EXPECT_EQ(Slurp(kept[0].string()), Slurp(saved));
+        EXPECT_EQ(ReadAll(kept[0].string()), ReadAll(saved));
 
         TypeInto(form, "DelayEdit", "30");
         Click(form, "WriteButton");
@@ -143,7 +140,7 @@ TEST_P(ProgramWriteCheckTest, ReadIsKeptWriteKeepsThePanelAndTheNextReadIsChecke
         ASSERT_EQ(kept.size(), 2u);
         const auto before = kept[0] == read ? kept[1] : kept[0];  // both may bear one second
         EXPECT_TRUE(EndsWith(before, "_v1.8_before-write.cfg")) << before;
-        EXPECT_EQ(Slurp(before.string()), Slurp(read.string()));
+        EXPECT_EQ(ReadAll(before.string()), ReadAll(read.string()));
 
         const size_t shown = b.prompts.shown.size();
         Click(form, "ReadButton");
@@ -215,11 +212,11 @@ TEST(ProgramSafetyTest, CtrlPSavesTheReportOfWhatTheEditorShows) {
         form.reject();
     };
     main.connectToPanel();
-    const std::string report = Slurp(html);
+    const std::string report = ReadAll(html);
     EXPECT_NE(report.find("<td>Время выхода</td><td>30</td>"), std::string::npos);
     EXPECT_NE(report.find("<td>v 1.8</td>"), std::string::npos);
     EXPECT_EQ(report.find("1234"), std::string::npos);
-    EXPECT_EQ(Slurp(pdf).rfind("%PDF", 0), 0u);
+    EXPECT_EQ(ReadAll(pdf).rfind("%PDF", 0), 0u);
 }
 
 // Ctrl+D: the read is kept (the status hint says where), and the editor compared with that
@@ -267,19 +264,6 @@ TEST(ProgramSafetyTest, CtrlDListsTheFieldsThatDifferFromAFile) {
         << shown[1].toStdString();
     EXPECT_EQ(shown[1].count('\n'), 1);
     EXPECT_EQ(copied, shown[1]);
-}
-
-// A firmware base in dir holding one test file// A firmware base in dir holding one test file
-// (never a real firmware) of this version byte.
-void WriteTestFirmware(const TempDir& dir, int version, int body) {
-    fs::create_directories(dir.file("Base"));
-    std::vector<char> bytes(static_cast<size_t>(7 + body), 0x3C);
-    bytes[3] = static_cast<char>(version);
-    bytes[4] = static_cast<char>(body >> 8);
-    bytes[5] = static_cast<char>(body & 0xFF);
-    FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
 }
 
 TEST(ProgramSafetyTest, FirmwareReplacementKeepsWhatThePanelHeld) {

@@ -11,12 +11,14 @@
 #include <map>
 
 #include "config_file.h"
+#include "config_of.h"
 #include "editor_files.h"
 #include "editor_rules.h"
 #include "k740_controls.h"
 #include "link_types.h"
 #include "main_form.h"
 #include "process_util.h"
+#include "qt_wait.h"
 #include "scripted_prompts.h"
 #include "state_dump.h"
 #include "ui_test_app.h"
@@ -25,6 +27,8 @@
 namespace kerma {
 namespace {
 
+using test::ConfigOf;
+using test::StatusEnds;
 using testing::PanelProcess;
 using testing::RunProgram;
 using testing::TempDir;
@@ -230,15 +234,6 @@ std::string WriteNonDefaultFile(int version, const std::string& path, const Temp
     return file.dump();
 }
 
-bool StatusEnds(TK740Form& form, const std::string& end) {
-    return form.editor().status(0).ends_with(end);
-}
-
-ConfigImage ReadFile(const std::string& path) {
-    auto parsed = ReadConfigFile(path);
-    return parsed.ok() ? parsed.value() : ConfigImage{};
-}
-
 struct VariantCase {
     const char* name;
     int version;        // the newest minor number of the variant: every group shown
@@ -301,7 +296,7 @@ TEST_P(ProgramVariantsTest, ReadShowsTheFileAndAWriteChangesOnlyTheEditedField) 
     main.connectToPanel();
     ASSERT_TRUE(written);
 
-    ConfigImage want = ReadFile(file), got = ReadFile(saved);
+    ConfigImage want = ConfigOf(file), got = ConfigOf(saved);
     want.settings[c.cell] = 30;
     ASSERT_EQ(got.settings.size(), want.settings.size());
     ASSERT_EQ(got.codes.size(), want.codes.size());

@@ -28,11 +28,13 @@
 #include "k740_form.h"
 #include "main_form.h"
 #include "qt_prompts.h"
+#include "qt_wait.h"
 #include "scripted_prompts.h"
 
 namespace {
 
 using Pages = std::vector<std::pair<const char*, const char*>>;  // tab sheet, file name
+using kerma::test::ServeUntil;
 
 // The pages each variant shows, with the plain names the docs use.
 const Pages kPartitionPages = {{"TabSheetRazdel", "partitions"},
@@ -51,16 +53,6 @@ void Settle(int ms = 100) {
         QApplication::processEvents();
         QThread::msleep(10);
     } while (timer.elapsed() < ms);
-}
-
-bool WaitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms) return false;
-        Settle(20);
-    }
-    return true;
 }
 
 // The best PNG compression: the pictures go into the repository.
@@ -160,7 +152,7 @@ bool PanelShot(kerma::TMainForm& main, const QString& dir) {
     QProcess panel;
     panel.setStandardOutputFile(QProcess::nullDevice());
     panel.start(QApplication::applicationDirPath() + "/kerma740-panel", {"--link", link});
-    if (!panel.waitForStarted(5000) || !WaitFor([&] { return QFileInfo::exists(link); }, 5000)) {
+    if (!panel.waitForStarted(5000) || !ServeUntil([&] { return QFileInfo::exists(link); }, 5000)) {
         std::fprintf(stderr, "kerma740-panel did not start\n");
         return false;
     }
@@ -170,7 +162,7 @@ bool PanelShot(kerma::TMainForm& main, const QString& dir) {
     bool read = false;
     main.hooks.showEditor = [&](kerma::TK740Form& form) {
         form.show();
-        read = WaitFor(
+        read = ServeUntil(
             [&] {
                 const std::string& status = form.editor().status(0);
                 return status.find("Чтение конфигурации завершено") != std::string::npos &&

@@ -244,7 +244,7 @@ TEST_F(ProgramWindowsTest, FileDialogsAreRussianAndAskBeforeReplacingAFile) {
     // the question about replacing it names that file.
     const QString pdf = dir.filePath("отчёт.pdf");
     std::ofstream(pdf.toStdString()) << "%PDF-";
-    const FileDialogSpec report{"html", "Отчёт HTML (*.html)|*.html|Документ PDF (*.pdf)|*.pdf",
+    const FileDialogRequest report{"html", "Отчёт HTML (*.html)|*.html|Документ PDF (*.pdf)|*.pdf",
                                 true};
     for (const char* typed : {"отчёт", "отчёт.html"}) {
         question.clear();

@@ -1,5 +1,6 @@
 // Pictures of the configuration report of each variant's factory configuration, for a look by eye
 // and for the README (report_shots OUT_DIR). Not run by ctest.
+#include <QGuiApplication>
 #include <QImage>
 #include <cstdio>
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: report_shots OUT_DIR\n");
         return 2;
     }
+    const QGuiApplication app(argc, argv);  // the report's text layout takes its fonts from it
     for (int variant = 1; variant <= 5; ++variant) {
         kerma::HeadlessEditor headless(kerma::FactoryVersionByte(variant));
         (void)kerma::LoadFactoryDefaults(*headless.editor, headless.image, variant);

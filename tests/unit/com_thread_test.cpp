@@ -18,9 +18,16 @@
 #include <vector>
 
 #include "crc8.h"
+#include "frames.h"
+#include "qt_wait.h"
+#include "wait.h"
 
 namespace kerma {
 namespace {
+
+using test::Pattern;
+using test::ServeUntil;
+using test::WaitFor;
 
 QCoreApplication& App() {
     static int argc = 1;
@@ -28,31 +35,6 @@ QCoreApplication& App() {
     static char* argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     return app;
-}
-
-// Serves the UI thread's event loop until done() holds; false after the time limit.
-template <typename Done>
-bool ServeUntil(Done done, int limitMs = 10000) {
-    App();
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-// Waits without serving the UI thread's events, until done() holds; false after the time limit.
-template <typename Done>
-bool WaitUntil(Done done, int limitMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 class NoWaitClock final : public Clock {
@@ -153,12 +135,6 @@ class FakePanel final : public ByteChannel {
     int lastThread_ = 0;
 };
 
-Block Pattern(int seed) {
-    Block block(256);
-    for (int i = 0; i < 256; ++i) block[i] = (i * 7 + seed) & 0xFF;
-    return block;
-}
-
 // Records what reaches the UI thread, and in which thread it arrived.
 class RecordingHost : public LinkHost {
   public:
@@ -221,7 +197,7 @@ class ComThreadTest : public ::testing::Test {
     }
 
     QCoreApplication& app_ = App();  // before the queue: it watches its pipe in the app's loop
-    std::shared_ptr<FakePanel> panel_ = std::make_shared<FakePanel>(Pattern(1), Pattern(2));
+    std::shared_ptr<FakePanel> panel_ = std::make_shared<FakePanel>(Pattern(256, 1), Pattern(256, 2));
     NoWaitClock clock_;
     LinkState state_;
     RecordingHost host_;
@@ -230,12 +206,12 @@ class ComThreadTest : public ::testing::Test {
 };
 
 TEST_F(ComThreadTest, OutcomesReachTheUiThreadInOrder) {
-    auto thread = makeThread(LinkStep{LinkOperation::ReadSettings, {}, {}, Pattern(4)});
+    auto thread = makeThread(LinkStep{LinkOperation::ReadSettings, {}, {}, Pattern(256, 4)});
     ASSERT_TRUE(runToEnd(*thread));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead"}));
-    EXPECT_EQ(host_.codes, Pattern(4));  // the codes block the chain carried
+    EXPECT_EQ(host_.codes, Pattern(256, 4));  // the codes block the chain carried
     EXPECT_TRUE(host_.allInUiThread);
-    EXPECT_EQ(host_.settings, Pattern(1));
+    EXPECT_EQ(host_.settings, Pattern(256, 1));
     // Purged both ways before and after the exchange, all from the worker.
     const std::string log = panel_->log();
     EXPECT_EQ(log.find('|'), std::string::npos) << log;
@@ -245,14 +221,14 @@ TEST_F(ComThreadTest, OutcomesReachTheUiThreadInOrder) {
 
 // The codes block's exchange hands the settings block it carries on to the exchange after it.
 TEST_F(ComThreadTest, WriteCodesHandsOnTheSettingsBlockItCarries) {
-    auto thread = makeThread(WriteChain(Pattern(5), Pattern(9)));
+    auto thread = makeThread(WriteChain(Pattern(256, 5), Pattern(256, 9)));
     ASSERT_TRUE(runToEnd(*thread));
-    EXPECT_EQ(panel_->written(0x94), Pattern(5));
+    EXPECT_EQ(panel_->written(0x94), Pattern(256, 5));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesWritten"}));
     const ExchangeEnd end = thread->takeEnd();
     ASSERT_TRUE(end.next);
     EXPECT_EQ(end.next->op, LinkOperation::WriteSettings);
-    EXPECT_EQ(end.next->data, Pattern(9));
+    EXPECT_EQ(end.next->data, Pattern(256, 9));
 }
 
 struct StoppedCase {
@@ -268,7 +244,7 @@ TEST_F(ComThreadTest, TerminateBeforeStartDoesNoLineWork) {
     };
     for (const auto& c : cases) {
         host_.calls.clear();
-        auto thread = makeThread(LinkStep{c.op, Pattern(3), {}, {}});
+        auto thread = makeThread(LinkStep{c.op, Pattern(256, 3), {}, {}});
         thread->terminate();
         ASSERT_TRUE(runToEnd(*thread));
         EXPECT_EQ(host_.calls, c.calls) << static_cast<int>(c.op);
@@ -316,8 +292,8 @@ TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) 
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead"}));
     EXPECT_TRUE(host_.allInUiThread);
-    EXPECT_EQ(host_.codes, Pattern(2));
-    EXPECT_EQ(host_.settings, Pattern(1));
+    EXPECT_EQ(host_.codes, Pattern(256, 2));
+    EXPECT_EQ(host_.settings, Pattern(256, 1));
     // Two workers, one after the other: the first one's closing purge never lands in the middle
     // of the second one's frames.
     const std::string log = panel_->log();
@@ -326,10 +302,10 @@ TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) 
 }
 
 TEST_F(LinkRunnerTest, WriteChainSendsBothBlocksItWasHanded) {
-    runner_.start(WriteChain(Pattern(4), Pattern(8)));
+    runner_.start(WriteChain(Pattern(256, 4), Pattern(256, 8)));
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
-    EXPECT_EQ(panel_->written(0x94), Pattern(4));
-    EXPECT_EQ(panel_->written(0x92), Pattern(8));
+    EXPECT_EQ(panel_->written(0x94), Pattern(256, 4));
+    EXPECT_EQ(panel_->written(0x92), Pattern(256, 8));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesWritten", "configurationWritten"}));
 }
 
@@ -344,7 +320,7 @@ TEST_F(LinkRunnerTest, EndOfAReadOrWriteArrivesWithWhatCompletesIt) {
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead", "user"}));
 
     host_.calls.clear();
-    runner_.start(LinkStep{LinkOperation::WriteSettings, Pattern(8), {}, {}});
+    runner_.start(LinkStep{LinkOperation::WriteSettings, Pattern(256, 8), {}, {}});
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy() && host_.calls.size() >= 2; }));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationWritten", "user"}));
 }

@@ -15,7 +15,12 @@
 #include "editor_files.h"
 #include "factory_defaults.h"
 #include "scripted_prompts.h"
+#include "test_files.h"
 #include "test_folder.h"
+#ifdef KERMA_TEST_PDF
+#include "pdf_test_app.h"
+#include "report_pdf.h"
+#endif
 
 #ifdef __linux__
 #include <sys/mount.h>
@@ -27,6 +32,7 @@ namespace kerma::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadAll;
 
 class FilesCliTest : public ::testing::Test {
   protected:
@@ -52,13 +58,6 @@ class FilesCliTest : public ::testing::Test {
         return command(args, out_, err_);
     }
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST_F(FilesCliTest, DefaultsOfEveryVariantResaveUnchanged) {
     for (int variant = 1; variant <= 5; ++variant) {
@@ -176,6 +175,15 @@ void FillDisk(const fs::path& disk) {
     }
 }
 
+// The client's report command, with the PDF renderer where the build has Qt.
+int ReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+#ifdef KERMA_TEST_PDF
+    return Report(args, RenderPdfReport, out, err);
+#else
+    return Report(args, nullptr, out, err);
+#endif
+}
+
 // Every kind of file the programs write keeps the promises of a save: a read-only file stays as
 // it is (for root too), a private one stays private, a link is followed, a pipe is no file, the
 // user's own X.tmp is never touched, a full disk leaves the old file and says why, and a report
@@ -194,7 +202,10 @@ TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
         return Said(err_.str());
     };
     const auto report = [&](const fs::path& t) {
-        return command(Report, {input, "--out", t.string()});
+#ifdef KERMA_TEST_PDF
+        test::UsePdfApplication();
+#endif
+        return command(ReportCommand, {input, "--out", t.string()});
     };
     const std::pair<std::string, std::function<Said(const fs::path&)>> kinds[] = {
         {"x.cfg",

@@ -11,12 +11,14 @@
 #include "k740_controls.h"
 #include "scripted_prompts.h"
 #include "state_dump.h"
+#include "test_files.h"
 #include "test_folder.h"
 
 namespace kerma {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadAll;
 
 struct Editor {
     ScriptedPrompts prompts;
@@ -70,13 +72,6 @@ class FilesEditorTest : public ::testing::Test {
     void TearDown() override { test_folder::RemoveTestFolder(dir_); }
     std::string path(const char* name) { return (dir_ / name).string(); }
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void WriteAll(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;

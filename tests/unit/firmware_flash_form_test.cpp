@@ -13,6 +13,7 @@
 #include "editor_session.h"
 #include "firmware_test_support.h"
 #include "in_process_channel.h"
+#include "qt_wait.h"
 #include "scripted_prompts.h"
 #include "t_form_flash.h"
 #include "virtual_panel.h"
@@ -20,16 +21,7 @@
 namespace kerma {
 namespace {
 
-template <typename Done>
-bool ServeUntil(Done done, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using test::ServeUntil;
 
 QString Text(QWidget& dialog, const char* name) {
     return dialog.findChild<QLabel*>(name)->text();

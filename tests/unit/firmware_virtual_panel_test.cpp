@@ -5,19 +5,13 @@
 #include "factory_defaults.h"
 #include "firmware_test_support.h"
 #include "link_types.h"
+#include "panel_feed.h"
 #include "virtual_panel.h"
 
 namespace kerma {
 namespace {
 
-Bytes Feed(VirtualPanel& panel, const Bytes& bytes) {
-    Bytes out;
-    for (uint8_t b : bytes) {
-        Bytes answer = panel.receive(b);
-        out.insert(out.end(), answer.begin(), answer.end());
-    }
-    return out;
-}
+using test::Feed;
 
 // Upload handshake accepted, then the image; what the panel says after the image's echo.
 Bytes Upload(VirtualPanel& panel, const Bytes& image) {

@@ -5,10 +5,13 @@
 
 #include <cstdio>
 
+#include "panel_code_text.h"
+
 namespace kerma {
 namespace {
 
 using Codes = std::array<uint8_t, 8>;
+using test::PanelCodeHasText;
 
 TEST(PanelChars, LookalikeLettersUseLatinCodesAndReadBackAsLatin) {
     Codes codes = EncodePanelName("КУХНЯ 1");

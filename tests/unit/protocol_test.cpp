@@ -6,12 +6,15 @@
 #include <numeric>
 
 #include "crc8.h"
+#include "frames.h"
 #include "in_process_channel.h"
 #include "sync_link.h"
 #include "virtual_panel.h"
 
 namespace kerma {
 namespace {
+
+using test::Pattern;
 
 std::vector<int32_t> Codes(const SyncLink& link) {
     std::vector<int32_t> codes;
@@ -22,12 +25,6 @@ std::vector<int32_t> Codes(const SyncLink& link) {
 std::vector<int32_t> WithoutProgress(std::vector<int32_t> codes) {
     std::erase_if(codes, [](int32_t c) { return c == LinkResult::Attempt; });
     return codes;
-}
-
-Block Pattern(size_t length, int seed) {
-    Block block(length);
-    for (size_t i = 0; i < length; ++i) block[i] = static_cast<int32_t>((i * 7 + seed) & 0xFF);
-    return block;
 }
 
 struct PanelLine {

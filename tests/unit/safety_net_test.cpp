@@ -12,6 +12,7 @@
 #include "factory_defaults.h"
 #include "scripted_prompts.h"
 #include "settings_image.h"
+#include "test_files.h"
 #include "test_folder.h"
 #include "variant_layout.h"
 
@@ -19,6 +20,7 @@ namespace kerma {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadAll;
 
 struct Rig {
     fs::path folder;
@@ -48,10 +50,6 @@ struct Rig {
         safety.configurationRead(settings, codes);
     }
     std::vector<BackupEntry> backups() { return BackupStore(folder.string()).list(); }
-    static std::string Text(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
 };
 
 Block Settings() {
@@ -71,7 +69,7 @@ TEST(SafetyNetTest, ReadIsKeptAsTheFileASaveWouldWrite) {
     EXPECT_EQ(list[0].fileName, "2026-12-08_14-03-00_v1.8_read.cfg");
     const std::string saved = (rig.folder / "saved.cfg").string();
     ASSERT_TRUE(SaveConfigurationTo(rig.editor, rig.image, 1, saved));
-    EXPECT_EQ(Rig::Text(list[0].path), Rig::Text(saved));
+    EXPECT_EQ(ReadAll(list[0].path), ReadAll(saved));
     EXPECT_TRUE(rig.prompts.shown.empty());
 }
 
@@ -92,7 +90,7 @@ TEST(SafetyNetTest, BackupThatFailsIsSaidInTheStatusAndNothingElseChanges) {
 TEST(SafetyNetTest, WriteKeepsWhatThePanelHeldAndTheNextReadChecksIt) {
     Rig rig;
     rig.read(Settings(), Codes());
-    const std::string before = Rig::Text(rig.backups()[0].path);
+    const std::string before = ReadAll(rig.backups()[0].path);
 
     // Nothing was read on a new connection: nothing to keep before the write.
     Block sent = Settings();
@@ -109,7 +107,7 @@ TEST(SafetyNetTest, WriteKeepsWhatThePanelHeldAndTheNextReadChecksIt) {
     const auto list = rig.backups();
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[2].kind, BackupKind::BeforeWrite);
-    EXPECT_EQ(Rig::Text(list[2].path), before);
+    EXPECT_EQ(ReadAll(list[2].path), before);
     rig.safety.written();
     // The panel kept one byte wrong: the read names the field; the read after it is no check.
     Block stored = sent;

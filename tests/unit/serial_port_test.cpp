@@ -20,11 +20,13 @@
 #include <vector>
 
 #include "serial_ports.h"
+#include "wait.h"
 
 namespace kerma {
 namespace {
 
 using Ms = std::chrono::milliseconds;
+using test::WaitFor;
 
 class RecordingClock final : public Clock {
   public:
@@ -35,16 +37,6 @@ class RecordingClock final : public Clock {
 long ElapsedMs(std::chrono::steady_clock::time_point since) {
     return static_cast<long>(
         std::chrono::duration_cast<Ms>(std::chrono::steady_clock::now() - since).count());
-}
-
-// Polls until condition holds; false after limitMs.
-bool WaitFor(const std::function<bool()>& condition, long limitMs = 5000) {
-    const auto start = std::chrono::steady_clock::now();
-    while (!condition()) {
-        if (ElapsedMs(start) > limitMs) return false;
-        std::this_thread::sleep_for(Ms(1));
-    }
-    return true;
 }
 
 // The thread is blocked in the kernel (a poll inside a read), not running or about to.

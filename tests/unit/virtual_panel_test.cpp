@@ -5,29 +5,19 @@
 #include <vector>
 
 #include "crc8.h"
+#include "firmware_test_support.h"
+#include "frames.h"
 #include "in_process_channel.h"
+#include "panel_feed.h"
 
 namespace kerma {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Feed;
+using test::WithCrc;
 
 const Bytes kHandshake{0x55, 0x55, 0xAA, 0xAA};
 const Bytes kUploadHandshake{0x55, 0x55, 0xA0, 0xAA};
-
-Bytes Feed(VirtualPanel& panel, const Bytes& bytes) {
-    Bytes out;
-    for (uint8_t b : bytes) {
-        Bytes answer = panel.receive(b);
-        out.insert(out.end(), answer.begin(), answer.end());
-    }
-    return out;
-}
-
-Bytes WithCrc(Bytes bytes) {
-    bytes.push_back(Crc8(bytes));
-    return bytes;
-}
 
 Bytes Command(uint8_t layout, uint8_t op) {
     return WithCrc({0x55, layout, op});
@@ -258,13 +248,6 @@ TEST(VirtualPanel, SilentPanelSendsNothingButRecordsWhatArrived) {
     EXPECT_TRUE(panel.sent().empty());
 }
 
-Bytes UploadImage(uint8_t version, uint16_t n) {
-    Bytes image{0x01, 0x02, 0x03, version, static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)};
-    image.push_back(0x55);
-    for (int i = 0; i < n; ++i) image.push_back(static_cast<uint8_t>(0x55 + i));
-    return image;
-}
-
 struct UploadCase {
     const char* name;
     uint8_t verdict;
@@ -281,7 +264,7 @@ TEST_P(UploadTest, TakesTheImageOnlyAfterAnAcceptedUploadHandshake) {
     panel.faults().refuseUpload = c.refuse;
     Feed(panel, kUploadHandshake);
     Feed(panel, {c.verdict});
-    Bytes image = UploadImage(31, 0x0100);
+    Bytes image = MakeFirmware(31, 0x0100);
     ASSERT_EQ(image.size(), 263u);
     Bytes out = Feed(panel, image);
     ASSERT_GE(out.size(), image.size());
@@ -299,7 +282,7 @@ TEST(VirtualPanel, PlainHandshakeDoesNotOpenAnUpload) {
     VirtualPanel panel(9, 18);
     Feed(panel, kHandshake);
     Feed(panel, {0x00});
-    Feed(panel, UploadImage(31, 16));
+    Feed(panel, MakeFirmware(31, 16));
     EXPECT_EQ(panel.version(), 18);
     EXPECT_EQ(panel.acceptedUploads(), 0);
 }

@@ -101,6 +101,17 @@ test_editor_round_trip() {  # VARIANT
     stop_panel
 }
 
+# A PDF report: the client makes the application object Qt lays the text out in, on Windows too.
+test_pdf_report() {
+    cli defaults --variant 3 --out "$FOLDER_WIN\\отчёт.cfg"
+    cli report "$FOLDER_WIN\\отчёт.cfg" --out "$FOLDER_WIN\\отчёт.pdf"
+    expect_status "pdf report: written" 0
+    expect_text "pdf report: said" "$err" "Отчёт о конфигурации записан в файл"
+    local pdf="$FOLDER_UNIX/отчёт.pdf" ends
+    ends="$(head -c 5 "$pdf" 2>/dev/null) $(tail -c 6 "$pdf" 2>/dev/null)"
+    expect_text "pdf report: a whole document" "$ends" "%PDF- %%EOF"
+}
+
 # A silent panel is reported after the handshake's attempts; while the first client waits for
 # it, a second one finds the port held.
 test_silent_and_busy() {
@@ -168,6 +179,7 @@ wine_setup
 test_console_and_help
 for version in 18 33 53; do test_raw_round_trip "$version"; done
 for variant in 1 3 5; do test_editor_round_trip "$variant"; done
+test_pdf_report
 test_silent_and_busy
 test_port_ten_and_absent_port
 test_port_thirteen

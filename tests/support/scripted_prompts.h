@@ -34,8 +34,8 @@ class ScriptedPrompts : public Prompts {
         choices.pop_front();
         return answer;
     }
-    std::optional<std::string> openFile(const FileDialogSpec&) override { return nextFile(); }
-    std::optional<std::string> saveFile(const FileDialogSpec&) override { return nextFile(); }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return nextFile(); }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return nextFile(); }
 
   private:
     std::optional<std::string> nextFile() {

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +12,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "test_files.h"
 
 namespace kerma::testing {
 
@@ -87,17 +88,6 @@ struct RunResult {
     std::string err;
 };
 
-inline std::string Slurp(const std::string& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::array<char, 4096> buf;
-        size_t n;
-        while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0) text.append(buf.data(), n);
-        std::fclose(f);
-    }
-    return text;
-}
-
 // Runs a program to its end with its output captured in files of dir.
 inline RunResult RunProgram(const TempDir& dir, const std::string& program,
                             std::vector<std::string> args) {
@@ -115,7 +105,21 @@ inline RunResult RunProgram(const TempDir& dir, const std::string& program,
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadAll(out), test::ReadAll(err)};
+}
+
+// A firmware base in dir holding one test file (never a real firmware) of this version byte:
+// a body of 0x3C bytes, the last one given.
+inline void WriteTestFirmware(const TempDir& dir, int version, int body, char last = 0x3C) {
+    std::filesystem::create_directories(dir.file("Base"));
+    std::vector<char> bytes(static_cast<size_t>(7 + body), 0x3C);
+    bytes.back() = last;
+    bytes[3] = static_cast<char>(version);
+    bytes[4] = static_cast<char>(body >> 8);
+    bytes[5] = static_cast<char>(body & 0xFF);
+    FILE* f = std::fopen(dir.file("Base/740-QNMv3_9.tsk").c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
 }
 
 }  // namespace kerma::testing

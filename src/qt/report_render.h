@@ -5,7 +5,8 @@
 
 namespace kerma {
 
-// The HTML laid out at width pixels and drawn on white, as tall as it needs.
+// The HTML laid out at width pixels and drawn on white, as tall as it needs. Like the PDF, only
+// where a QGuiApplication exists.
 [[nodiscard]] QImage RenderReportImage(const std::string& html, int width);
 
 }  // namespace kerma

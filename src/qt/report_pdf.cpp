@@ -6,30 +6,18 @@
 #include <QPdfWriter>
 #include <QTextDocument>
 #include <memory>
+#include <stdexcept>
 
-#include "report_file.h"
+#include "report_pdf.h"
 #include "report_render.h"
 
 namespace kerma {
 namespace {
 
-// The command-line client has no application object; the text layout needs one with fonts.
-void EnsureGuiApplication() {
-    if (QCoreApplication::instance() != nullptr) return;
-#ifndef _WIN32
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-#endif
-    // The client reports its own errors; Qt's remarks about the display it does not use are noise.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    static int argc = 1;
-    static char name[] = "kerma740";
-    static char* argv[] = {name, nullptr};
-    // Lives to the end of the process, as an application object does.
-    new QGuiApplication(argc, argv);
-}
-
+// The text layout takes its fonts from the application; without one Qt would fail deep inside.
 std::unique_ptr<QTextDocument> Document(const std::string& html) {
-    EnsureGuiApplication();
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        throw std::logic_error("a report is laid out only where a QGuiApplication exists");
     auto document = std::make_unique<QTextDocument>();
     document->setHtml(QString::fromStdString(html));
     return document;
