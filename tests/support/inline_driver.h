@@ -1,10 +1,10 @@
 #pragma once
-// Runs the exchanges a host starts one after another in the calling thread, when asked to. The
-// command-line client and the headless tests drive the editor's link with it; the desktop program
-// runs the same exchanges on TComThread.
+// Runs the exchanges the editor's link starts one after another in the calling thread, when
+// asked to: the headless tests drive a whole session with it, where the desktop program runs
+// the same exchanges on TComThread.
 #include <utility>
 
-#include "editor_link.h"
+#include "exchange.h"
 #include "sync_link.h"
 
 namespace kerma {
