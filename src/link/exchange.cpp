@@ -288,50 +288,43 @@ std::optional<ExchangeEnd> BlockStart(LinkOperation op, ExchangeContext& ctx) {
     return std::nullopt;
 }
 
-// The panel's data frame; nullopt when the panel fell silent in the middle of it or the user
-// stopped. A panel streaming at 1200 baud never pauses for the 2.4 s of a time-out, so the frame is
-// lost there; reading on would cost another 2.4 s for every missing byte.
 void ReportBlockProgress(LinkOperation op, size_t done, size_t total, ExchangeContext& ctx) {
     if (done % kProgressStep == 0 || done == total) Progress(ctx, op, done, total);
 }
 
-std::optional<std::vector<uint8_t>> ReceiveFrame(LinkOperation op, int length,
-                                                 ExchangeContext& ctx) {
-    std::vector<uint8_t> frame(static_cast<size_t>(length) + 3);
-    for (size_t i = 0; i < frame.size(); ++i) {
-        const auto got = TryReadByte(ctx);
-        if (!got || Stopped(ctx)) return std::nullopt;
-        frame[i] = *got;
-        ReportBlockProgress(op, i + 1, frame.size(), ctx);
-    }
-    return frame;
-}
-
-// A read chain's codes block travels on with the settings read that follows it, so both reach
-// the program together.
+// The panel's data frame is taken here byte by byte and handed on whole: a read chain's codes
+// block travels on with the settings read that follows it, so both reach the program together. A
+// panel that falls silent in the middle of the frame has lost it: streaming at 1200 baud it never
+// pauses for the 2.4 s of a time-out, and reading on would cost 2.4 s for every missing byte.
 ExchangeEnd RunBlockRead(const LinkStep& step, ExchangeContext& ctx) {
     const LinkOperation op = step.op;
-    const int length = BlockLength(op, ctx.state.layoutCode);
     if (auto end = BlockStart(op, ctx)) return *end;
-    const auto frame = ReceiveFrame(op, length, ctx);
+    std::vector<uint8_t> frame(static_cast<size_t>(BlockLength(op, ctx.state.layoutCode)) + 3);
+    size_t got = 0;
+    for (std::optional<uint8_t> byte; got < frame.size() && (byte = TryReadByte(ctx)); ++got) {
+        if (Stopped(ctx)) break;
+        frame[got] = *byte;
+        ReportBlockProgress(op, got + 1, frame.size(), ctx);
+    }
     if (Stopped(ctx)) return {};
-    if (!frame || frame->back() != Crc8(std::span(frame->data(), frame->size() - 1))) {
+    if (got < frame.size() || frame.back() != Crc8(std::span(frame.data(), frame.size() - 1))) {
         Report(ctx, LinkResult::BlockFailed);
         Verdict(ctx, kReject);
         return {};
     }
     Verdict(ctx, kAccept);
-    Block block(frame->begin() + 2, frame->end() - 1);
+    Block block(frame.begin() + 2, frame.end() - 1);
     if (op == LinkOperation::ReadCodes)
         return Next(LinkStep{LinkOperation::ReadSettings, {}, {}, std::move(block)});
-    if (ctx.state.identifyPending) {
-        ctx.tell([&](LinkHost& host) { host.identified(std::move(block)); });
-    } else {
-        Block codes = step.codes;
-        ctx.tell([&](LinkHost& host) {
+    Block codes = step.codes;
+    const bool identify = ctx.state.identifyPending;
+    ctx.tell([&](LinkHost& host) {
+        if (identify) {
+            host.identified(std::move(block));
+        } else {
             host.configurationRead(std::move(block), std::move(codes));
-        });
-    }
+        }
+    });
     return {};
 }
 

@@ -161,20 +161,19 @@ void TComThread::join() {
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
 }
 
-void TComThread::tell(const HostCall& call) {
-    parked_ = true;
-    ui_.call([&] {
-        if (host_ != nullptr) call(*host_);
-    });
-    parked_ = false;
-}
-
 void TComThread::run() {
     RaisePriority();
     channel_->purgeReceive();
     channel_->purgeTransmit();
-    ExchangeContext ctx{*channel_, clock_, state_, [this](const HostCall& call) { tell(call); },
-                        terminated_};
+    // Each call of the exchange runs in the UI thread while the worker waits, parked.
+    const auto inUiThread = [this](const HostCall& call) {
+        parked_ = true;
+        ui_.call([&] {
+            if (host_ != nullptr) call(*host_);
+        });
+        parked_ = false;
+    };
+    ExchangeContext ctx{*channel_, clock_, state_, inUiThread, terminated_};
     {
         KeepAwake awake(step_.op);
         end_ = RunExchange(step_, ctx);

@@ -85,7 +85,6 @@ class TComThread {
 
   private:
     void run();
-    void tell(const HostCall& call);
 
     const LinkStep step_;
     const std::shared_ptr<ByteChannel> channel_;

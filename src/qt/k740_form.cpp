@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <functional>
 
 #include "editor_widgets.h"
 #include "fields/partition_fields.h"
@@ -98,7 +99,7 @@ TK740Form::TK740Form(EditorOptions options, QWidget* parent, Prompts* prompts) :
     setWindowTitle("Прибор приемно контрольный \"Kerma 740\"");
     InstallHintSettings();
     buildFrame();
-    observer_ = model().subscribe([this](const Control& c, ControlProperty p) { apply(c, p); });
+    observer_ = model().subscribe(std::bind_front(&TK740Form::apply, this));
     hintMirror_ = AddHintMirror([this](const QString& hint) {
         if (editor_) model().setCaption(fields::HintLabelQN, hint.toStdString());
     });

@@ -1,5 +1,6 @@
 #include "editor_link.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "codes_image.h"
@@ -271,7 +272,11 @@ void EditorLink::configurationRead(Block settings, Block codes) {
     outcome(LinkResult::Read, 0);
     enableReadWrite(false);
     chainEnded();
-    session_.decode(settings, codes);
+    Cells& held = editor_.state().codesImage;
+    held.assign(static_cast<size_t>(kCodesCells), 0);
+    std::copy_n(codes.begin(), std::min(codes.size(), held.size()), held.begin());
+    DecodeSettingsImage(editor_, session_.image(), settings);
+    session_.safety().configurationRead(settings, codes);
 }
 
 void EditorLink::codesWritten() {

@@ -150,14 +150,6 @@ void EditorSession::loadCommand() {
     if (LoadConfiguration(editor_, image_, window_.chosenVariant())) safety_->markClean();
 }
 
-void EditorSession::decode(const Block& settings, const Block& codes) {
-    Cells& held = editor_.state().codesImage;
-    held.assign(static_cast<size_t>(kCodesCells), 0);
-    std::copy_n(codes.begin(), std::min(codes.size(), held.size()), held.begin());
-    DecodeSettingsImage(editor_, image_, settings);
-    safety_->configurationRead(settings, codes);
-}
-
 // New firmware: its factory configuration. Variant 3 takes the defaults twice around the commit
 // of the detector system numbers, so the numbers the defaults set are the ones written.
 void EditorSession::defaultsAfterReplace(int variant) {

@@ -77,8 +77,6 @@ class EditorSession {
     void startDemo();
     // The editor is closing: a replacement in progress stops waiting.
     void closing();
-    // The link's steps. Blocks read from the panel go into the editor.
-    void decode(const Block& settings, const Block& codes);
     // New firmware: its factory configuration, as the write after the replacement sends it.
     void defaultsAfterReplace(int variant);
     // The link broken as "Разорвать связь" breaks it, without a question (the replacement's own
