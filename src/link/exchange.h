@@ -80,14 +80,15 @@ struct ExchangeEnd {
     bool lineLost = false;
 };
 
-// Hands one call to the program: at once where the exchange runs in the program's thread, through
-// the UI thread where it runs on a worker.
+// One call of an exchange to the program.
 using HostCall = std::function<void(LinkHost&)>;
 
 struct ExchangeContext {
     ByteChannel& channel;
     Clock& clock;
     LinkState& state;
+    // Hands a call to the program: at once where the exchange runs in the program's thread,
+    // through the UI thread (the worker waiting) where it runs on a worker.
     std::function<void(const HostCall&)> tell;
     const std::atomic<bool>& terminated;
 };

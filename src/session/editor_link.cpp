@@ -305,7 +305,7 @@ void EditorLink::uploadEnded(bool accepted) {
 
 // --- Identification --------------------------------------------------------------------------
 
-void EditorLink::identify(const Block& block) {
+void EditorLink::identified(Block block) {
     auto& link = driver_.state();
     link.layoutCode = Layout::Identify;
     const int v = block.size() > kVersionCell ? (block[kVersionCell] & 0xFF) : 0;

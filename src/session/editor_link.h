@@ -37,13 +37,11 @@ class EditorLink final : public LinkHost {
     // open.
     void setLinkButtons(bool connected);
 
-    // Identification of the panel from the identification read's settings block.
-    void identify(const Block& block);
-
     // LinkHost, called by the exchanges in the UI thread.
     void outcome(int32_t code, int attempt) override;
     void progress(LinkOperation op, int done, int total) override;
-    void identified(Block settings) override { identify(settings); }
+    // Identification of the panel from the identification read's settings block.
+    void identified(Block settings) override;
     void configurationRead(Block settings, Block codes) override;
     void codesWritten() override;
     void configurationWritten() override;
