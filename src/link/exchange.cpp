@@ -164,7 +164,7 @@ ExchangeEnd RunHandshake(ExchangeContext& ctx) {
     }
     Verdict(ctx, kAccept);
     if (!ctx.state.firmwareReplaced) Report(ctx, LinkResult::Linked);
-    return Next(LinkStep{LinkOperation::ReadSettings, {}, {}, {}});
+    return Next(Step(LinkOperation::ReadSettings));
 }
 
 ExchangeEnd RunUploadHandshake(ExchangeContext& ctx) {

@@ -34,6 +34,11 @@ struct LinkStep {
     Block codes;     // a read's codes block, handed over with the settings block that follows it
 };
 
+// An exchange that carries no block (a handshake, a read).
+[[nodiscard]] inline LinkStep Step(LinkOperation op) {
+    return LinkStep{op, {}, {}, {}};
+}
+
 // The write chain: the codes block first, then the settings block.
 [[nodiscard]] inline LinkStep WriteChain(Block codes, Block settings) {
     return LinkStep{LinkOperation::WriteCodes, std::move(codes), std::move(settings), {}};

@@ -35,8 +35,6 @@ class SerialPort final : public ByteChannel {
     // The port the installer chose in the list, by its number or its device path. The failure
     // names the port and why it did not open.
     [[nodiscard]] Result<void> open(const PortItem& port);
-    // Why the last open failed, as the system said.
-    [[nodiscard]] std::error_code openError() const { return openError_; }
     // Safe while an exchange thread is inside read or write: that call returns at once and every
     // later call on the old connection fails.
     void close();

@@ -37,7 +37,7 @@ class SyncLink final : public LinkHost {
 
     // Runs the step and every exchange the chain runs after it.
     void run(LinkStep step);
-    void run(LinkOperation op) { run(LinkStep{op, {}, {}, {}}); }
+    void run(LinkOperation op) { run(Step(op)); }
     // Stops the chain at its next check point (the terminate flag of the running exchange).
     void stop() { queue_.stop(); }
 

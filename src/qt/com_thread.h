@@ -121,7 +121,7 @@ class LinkRunner final : public LinkDriver {
     // Starts an exchange at once, or as soon as the exchanges still working on the same line
     // have ended.
     void start(LinkStep step) override;
-    void start(LinkOperation op) { start(LinkStep{op, {}, {}, {}}); }
+    void start(LinkOperation op) { start(Step(op)); }
     // Tells every exchange not yet ended to stop; nothing more is started for them.
     void stopCurrent() override;
     // Some exchange has not ended yet.

@@ -142,7 +142,7 @@ void EditorLink::readCommand() {
     driver_.state().identifyPending = false;
     chainStarted(Chain::Read);
     beginChain("  Чтение конфигурации из прибора...");
-    startChain(LinkStep{LinkOperation::ReadCodes, {}, {}, {}});
+    startChain(Step(LinkOperation::ReadCodes));
 }
 
 void EditorLink::writeCommand() {
@@ -354,7 +354,7 @@ void EditorLink::replaceFirmware(int versionByte, int variant) {
     link.layoutCode = RegularLayout(panelVariant);
     editor_.setStatus(0, editor_.state().deviceCaption +
                              "  Чтение конфигурации прибора перед сменой прошивки...");
-    startChain(LinkStep{LinkOperation::ReadCodes, {}, {}, {}});
+    startChain(Step(LinkOperation::ReadCodes));
 }
 
 // Outcomes of that read. Its end is no read of the user's. A panel that cannot be read over this
@@ -385,7 +385,7 @@ void EditorLink::acceptPanel(const VersionInfo& version, int variant) {
     editor_.setStatus(0, state.deviceCaption + "    Идет чтение конфигурации ... . ");
     editor_.model().setCaption(fields::VersionLabel, "Версия ПО прибора: " + version.text);
     editor_.setStatus(1, onlineText());
-    startChain(LinkStep{LinkOperation::ReadCodes, {}, {}, {}});
+    startChain(Step(LinkOperation::ReadCodes));
 }
 
 }  // namespace kerma

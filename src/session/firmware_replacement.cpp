@@ -45,7 +45,7 @@ void FirmwareReplacement::start(int variant) {
     linkBroken_ = false;
     driver_.state().uploadReady = false;
     enter(Stage::AwaitingUploadReady);
-    driver_.start(LinkStep{LinkOperation::UploadHandshake, {}, {}, {}});
+    driver_.start(Step(LinkOperation::UploadHandshake));
 }
 
 void FirmwareReplacement::tick() {

@@ -1,6 +1,7 @@
 #pragma once
 // Prompts for headless use: records every text shown, in order, and answers from a script.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,15 @@ class ScriptedPrompts : public Prompts {
     std::deque<Answer> choices;
     // Paths the file dialogs hand back; empty means the user cancels.
     std::deque<std::string> files;
+    // Runs after each Yes/No question is answered: a test changes the panel at that moment.
+    std::function<void()> afterQuestion;
 
     void notice(const std::string& text) override { shown.push_back(text); }
     bool question(const std::string& text, const std::string& caption) override {
         shown.push_back(caption + "|" + text);
-        if (answers.empty()) return false;
-        bool answer = answers.front();
-        answers.pop_front();
+        const bool answer = !answers.empty() && answers.front();
+        if (!answers.empty()) answers.pop_front();
+        if (afterQuestion) afterQuestion();
         return answer;
     }
     Answer questionWithCancel(const std::string& text, const std::string& caption) override {

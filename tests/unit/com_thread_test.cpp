@@ -264,7 +264,7 @@ class DeadLine final : public ByteChannel {
 // The worker's time-out is on its way to the UI thread when the user breaks the link: by the time
 // the UI gets to it, "Нет связи с прибором" is on the status bar, and it stays there.
 TEST_F(ComThreadTest, TimeOutArrivingAfterTheStopIsNotShown) {
-    auto thread = std::make_unique<TComThread>(LinkStep{LinkOperation::ReadCodes, {}, {}, {}},
+    auto thread = std::make_unique<TComThread>(Step(LinkOperation::ReadCodes),
                                                std::make_shared<DeadLine>(), clock_, state_,
                                                hostPtr_, calls_);
     bool ended = false;

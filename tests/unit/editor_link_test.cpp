@@ -23,16 +23,6 @@ bool Contains(const std::vector<uint8_t>& bytes, std::vector<uint8_t> run) {
     return std::search(bytes.begin(), bytes.end(), run.begin(), run.end()) != bytes.end();
 }
 
-// Answers as scripted, then lets the test change the panel.
-struct QuestionPrompts final : ScriptedPrompts {
-    std::function<void()> afterQuestion;
-    bool question(const std::string& text, const std::string& caption) override {
-        const bool yes = ScriptedPrompts::question(text, caption);
-        if (afterQuestion) afterQuestion();
-        return yes;
-    }
-};
-
 // Hands every step on to the editor's link, after letting a test act on an outcome.
 struct OutcomeSpy final : LinkHost {
     explicit OutcomeSpy(LinkHost& link) : link(link) {}
@@ -74,7 +64,7 @@ struct Rig final : SessionWindow {
     VirtualClock clock;
     InProcessChannel channel{panel, clock};
     InlineDriver driver{channel, clock};
-    QuestionPrompts prompts;
+    ScriptedPrompts prompts;
     K740Editor editor{prompts};
     NoView view;
     int chosen = 1;
@@ -97,7 +87,7 @@ struct Rig final : SessionWindow {
     bool openAndHandshake() override {
         if (!portOpens) return false;
         driver.open();
-        driver.start(LinkStep{LinkOperation::Handshake, {}, {}, {}});
+        driver.start(Step(LinkOperation::Handshake));
         return true;
     }
     bool editorOpen() override { return true; }

@@ -106,7 +106,7 @@ class TestWindow final : public SessionWindow {
     bool openAndHandshake() override {
         log_.push_back(driver_.portOpen ? "reconnect on an open port" : "connect");
         driver_.portOpen = true;
-        driver_.start(LinkStep{LinkOperation::Handshake, {}, {}, {}});
+        driver_.start(Step(LinkOperation::Handshake));
         return true;
     }
     bool editorOpen() override { return true; }

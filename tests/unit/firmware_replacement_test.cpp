@@ -56,10 +56,8 @@ class ScriptedDriver final : public LinkDriver {
     explicit ScriptedDriver(Log& log) : log_(log) {}
     LinkState& state() override { return state_; }
     void start(LinkStep step) override {
-        const LinkOperation op = step.op;
-        Block data = std::move(step.data);
-        log_.push_back("start " + std::to_string(static_cast<int>(op)));
-        started.emplace_back(op, std::move(data));
+        log_.push_back("start " + std::to_string(static_cast<int>(step.op)));
+        started.emplace_back(step.op, std::move(step.data));
     }
     void stopCurrent() override {}
     void closePort() override { log_.push_back("break"); }
@@ -276,17 +274,6 @@ class LoggedDriver final : public LinkDriver {
     Log& log_;
 };
 
-// Answers the replacement question, then lets the test change the panel.
-class ReplacePrompts final : public ScriptedPrompts {
-  public:
-    std::function<void()> afterQuestion;
-    bool question(const std::string& text, const std::string& caption) override {
-        const bool yes = ScriptedPrompts::question(text, caption);
-        if (afterQuestion) afterQuestion();
-        return yes;
-    }
-};
-
 // The program's session over the in-process panel: the window only records what it is asked.
 struct PanelRig final : SessionWindow {
     FirmwareBase base;
@@ -296,7 +283,7 @@ struct PanelRig final : SessionWindow {
     InlineDriver inline_{channel, clock};
     Log log;
     LoggedDriver driver{inline_, log};
-    ReplacePrompts prompts;
+    ScriptedPrompts prompts;
     K740Editor editor{prompts};
     FakeView view{log};
     int chosen;
@@ -318,7 +305,7 @@ struct PanelRig final : SessionWindow {
     bool openAndHandshake() override {
         log.push_back(inline_.portOpen() ? "reconnect on an open port" : "reconnect");
         inline_.open();
-        inline_.start(LinkStep{LinkOperation::Handshake, {}, {}, {}});
+        inline_.start(Step(LinkOperation::Handshake));
         return true;
     }
     bool editorOpen() override { return true; }
