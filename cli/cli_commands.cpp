@@ -84,9 +84,18 @@ PortItem PortOf(const std::string& port) {
     return {port, 0, port, "", false};
 }
 
-Result<void> OpenLine(const std::string& port, SerialPort& serial) {
+struct Session {
+    SerialPort port;
+    LinkState state;
+    SyncLink link{port, SystemClock::instance(), state};
+    std::string portName;  // as messages name it: "COM5", "ttyUSB0"
+    int version = -1;
+};
+
+Result<void> OpenLine(const std::string& port, Session& s) {
     const PortItem item = PortOf(port);
-    auto opened = serial.open(item);
+    s.portName = PortName(item);
+    auto opened = s.port.open(item);
     if (opened) return {};
     std::string message = opened.error();
 #ifndef _WIN32
@@ -98,8 +107,10 @@ Result<void> OpenLine(const std::string& port, SerialPort& serial) {
 }
 
 void PrintAttempts(SyncLink& link) {
-    link.onOutcome = [](int32_t code, int attempt) {
-        if (code == LinkResult::Attempt && attempt > 1) std::cerr << AttemptText(attempt) << "\n";
+    link.onOutcome = [](const LinkOutcome& outcome) {
+        if (outcome.code == LinkResult::Attempt && outcome.attempt > 1)
+            std::cerr << AttemptText(outcome.attempt) << "\n";
+        if (outcome.code == LinkResult::LineBusy) std::cerr << OutcomeText(outcome.code) << "\n";
     };
 }
 
@@ -109,23 +120,18 @@ int Fail(const std::string& message, int status = kFailed) {
 }
 
 // What the user is told of an exchange that did not end as it should.
-std::string FailedOutcomeText(const SyncLink& link) {
-    const auto verdict = link.verdict();
-    std::string text = verdict ? OutcomeText(*verdict) : "";
+std::string FailedOutcomeText(const Session& s) {
+    const auto last = s.link.last();
+    if (last && last->code == LinkResult::PortFailed) return PortGoneText(s.portName);
+    std::string text = last ? OutcomeText(*last, s.state.panelTypeCode) : "";
     if (!text.empty()) return text;
-    return OutcomeText(link.has(LinkResult::TimeOut) ? LinkResult::TimeOut : LinkResult::NoAnswer);
+    return OutcomeText(s.link.has(LinkResult::TimeOut) ? LinkResult::TimeOut
+                                                       : LinkResult::NoAnswer);
 }
 
-int FailOutcome(const SyncLink& link) {
-    return Fail(FailedOutcomeText(link));
+int FailOutcome(const Session& s) {
+    return Fail(FailedOutcomeText(s));
 }
-
-struct Session {
-    SerialPort port;
-    LinkState state;
-    SyncLink link{port, SystemClock::instance(), state};
-    int version = -1;
-};
 
 // Handshake and identification read, as a connect does.
 bool Identify(Session& s) {
@@ -162,10 +168,10 @@ void KeepPanelHeader(Cells& settings, int32_t fileHeader, const Block& panelSett
 Result<std::string> KeepPanelBeforeWrite(Session& s) {
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) {
-        return kerma::Fail(
-            FailedOutcomeText(s.link) +
-            "\nКонфигурацию прибора перед записью считать не удалось. Запись не выполнена "
-            "(--no-backup: записать без резервной копии).");
+        return kerma::Fail(FailedOutcomeText(s) +
+                           "\nКонфигурацию прибора перед записью считать не удалось. Запись не "
+                           "выполнена. Повторите команду; если чтение не удаётся и тогда, "
+                           "--no-backup запишет без резервной копии.");
     }
     auto kept = KeepPanelBackup(s.link.settings(), s.link.codes(), BackupKind::BeforeWrite);
     if (kept) return kept;
@@ -196,8 +202,8 @@ int Probe(const std::vector<std::string>& args) {
         return Usage(kProbeUsage);
     }
     Session s;
-    if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
-    if (!Identify(s)) return FailOutcome(s.link);
+    if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
+    if (!Identify(s)) return FailOutcome(s);
     const auto info = DecodeVersion(s.version);
     std::cout << "type=" << s.state.panelTypeCode << "\n"
               << "version=" << s.version << "\n"
@@ -212,14 +218,14 @@ int Read(const std::vector<std::string>& args) {
         parsed->noBackup || !parsed->files.empty())
         return Usage(kReadUsage);
     Session s;
-    if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
-    if (!Identify(s)) return FailOutcome(s.link);
+    if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
+    if (!Identify(s)) return FailOutcome(s);
     const int variant = VariantOfVersion(s.version);
     if (!KnownVariant(variant))
         return Fail("Версия ПО прибора " + DecodeVersion(s.version).text + " не поддерживается.");
     s.state.layoutCode = RegularLayout(variant);
     s.link.run(LinkOperation::ReadCodes);
-    if (s.link.verdict() != LinkResult::Read) return FailOutcome(s.link);
+    if (s.link.verdict() != LinkResult::Read) return FailOutcome(s);
     if (auto kept = KeepPanelBackup(s.link.settings(), s.link.codes()); !kept)
         std::cerr << kept.error() << "\n";
     if (!parsed->raw) {
@@ -258,8 +264,8 @@ int Write(const std::vector<std::string>& args) {
         image = std::move(*blocks);
     }
     Session s;
-    if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
-    if (!Identify(s)) return FailOutcome(s.link);
+    if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
+    if (!Identify(s)) return FailOutcome(s);
     if (VariantOfVersion(s.version) != fileVariant) {
         return Fail("Файл конфигурации для версии " + DecodeVersion(version).text +
                     ", в приборе версия " + DecodeVersion(s.version).text +
@@ -277,10 +283,11 @@ int Write(const std::vector<std::string>& args) {
     const Block codes = Fit(image.codes, CodesLength(s.state.layoutCode));
     s.link.run(WriteChain(codes, settings));
     if (s.link.verdict() != LinkResult::Written) {
-        const int status = FailOutcome(s.link);
-        // The panel took the codes block and not the settings block: they no longer belong
-        // together, and the installer must hear it with the way back.
-        if (s.link.codesTaken()) std::cerr << WriteCutText(backup) << "\n";
+        const int status = FailOutcome(s);
+        // The codes frame went out and the settings block was not taken: the panel's codes and
+        // settings may no longer belong together, and the installer must hear it with the way
+        // back.
+        if (s.link.writeCut()) std::cerr << WriteCutText(backup) << "\n";
         return status;
     }
     std::cerr << "Запись конфигурации завершена\n";

@@ -61,11 +61,12 @@ class NoWait final : public Clock {
 
 class UploadHost final : public LinkHost {
   public:
-    void outcome(int32_t, int) override {}
+    void outcome(const LinkOutcome&) override {}
     void progress(LinkOperation, int, int) override {}
     void identified(Block) override {}
     void configurationRead(Block, Block) override {}
-    void codesWritten() override {}
+    void codesFrameSent() override {}
+    void codesFrameRefused() override {}
     void configurationWritten() override {}
     void uploadEnded(bool accepted) override { loaded = loaded || accepted; }
     bool loaded = false;

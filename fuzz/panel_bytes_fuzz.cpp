@@ -6,15 +6,17 @@
 // A find is a crash, a sanitizer report, an exchange that does not end, or one of these:
 //  - a block handed to the program that is not exactly the payload of a frame whose CRC matches;
 //  - bytes sent that are not the protocol's (a write frame other than the block's, more than the
-//    firmware image, a verdict other than 0x00 or 0xFF);
+//    firmware image, a verdict other than 0x00 or 0xFF); a write frame whose echo differed must
+//    end in the inverse of the CRC of the echoes;
 //  - a write or an upload reported done that was not sent whole and confirmed by a 0x00 that
-//    really arrived after the last byte;
+//    really arrived after the last byte, or a write reported done whose echo differed;
 //  - a chain going on to a step that does not follow the one that ran.
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -59,7 +61,13 @@ class HostilePanel final : public ByteChannel {
     bool write(const uint8_t* bytes, size_t count) override {
         sent.insert(sent.end(), bytes, bytes + count);
         receivedAtLastWrite = received.size();
+        receivedAtWrite.insert(receivedAtWrite.end(), count, received.size());
         return true;
+    }
+    // The first byte that arrived after sent byte i: its echo.
+    [[nodiscard]] std::optional<uint8_t> echoOf(size_t i) const {
+        if (i >= receivedAtWrite.size() || receivedAtWrite[i] >= received.size()) return {};
+        return received[receivedAtWrite[i]];
     }
     size_t read(uint8_t* bytes, size_t count) override {
         Check(++reads_ < kMaxReads);
@@ -77,6 +85,7 @@ class HostilePanel final : public ByteChannel {
 
     Bytes sent, received;
     size_t receivedAtLastWrite = 0;
+    std::vector<size_t> receivedAtWrite;  // received.size() when each sent byte went out
 
   private:
     std::span<const uint8_t> stream_;
@@ -98,7 +107,7 @@ class CheckingHost final : public LinkHost {
     CheckingHost(LinkOperation op, const Block& data, HostilePanel& line, LinkState& state)
         : op_(op), data_(data), line_(line), state_(state) {}
 
-    void outcome(int32_t, int) override {}
+    void outcome(const LinkOutcome&) override {}
     void progress(LinkOperation op, int done, int total) override {
         Check(op == op_ && done > 0 && done <= total);
         if (op != LinkOperation::FirmwareUpload) return;
@@ -114,11 +123,14 @@ class CheckingHost final : public LinkHost {
         Check(op_ == LinkOperation::ReadSettings && !state_.identifyPending);
         checkFrame(settings);
     }
-    void codesWritten() override {
-        Check(op_ == LinkOperation::WriteCodes && sentWhole() && confirmed());
+    void codesFrameSent() override {
+        Check(op_ == LinkOperation::WriteCodes && line_.sent.size() == expectedBytes().size() - 1);
+    }
+    void codesFrameRefused() override {
+        Check(op_ == LinkOperation::WriteCodes && sentWhole() && spoiled());
     }
     void configurationWritten() override {
-        Check(op_ == LinkOperation::WriteSettings && sentWhole() && confirmed());
+        Check(op_ == LinkOperation::WriteSettings && sentWhole() && confirmed() && !spoiled());
     }
     void uploadEnded(bool accepted) override {
         Check(op_ == LinkOperation::FirmwareUpload);
@@ -140,7 +152,8 @@ class CheckingHost final : public LinkHost {
                 checkFrame(end.next->codes);
                 break;
             case LinkOperation::WriteCodes:
-                Check(end.next->op == LinkOperation::WriteSettings && sentWhole() && confirmed());
+                Check(end.next->op == LinkOperation::WriteSettings && sentWhole() && confirmed() &&
+                      !spoiled());
                 Check(end.next->data.size() == static_cast<size_t>(SettingsLength(state_.layoutCode)));
                 break;
             default:
@@ -200,11 +213,33 @@ class CheckingHost final : public LinkHost {
         Bytes bytes = WithCrc(
             {0x55, static_cast<uint8_t>(state_.layoutCode & 0xFF), static_cast<uint8_t>(op_)});
         if (!IsWrite(op_)) return bytes;
+        const Bytes frame = dataFrame();
+        const Bytes echoes = frameEchoes();
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
+        bytes.push_back(spoiled() ? static_cast<uint8_t>(~Crc8(echoes)) : Crc8(frame));
+        return bytes;
+    }
+    // A write's data frame without its CRC.
+    Bytes dataFrame() const {
         Bytes frame{0xAA, 0xAA};
         for (int i = 0; i < length(); ++i) frame.push_back(static_cast<uint8_t>(data_[i]));
-        frame = WithCrc(frame);
-        bytes.insert(bytes.end(), frame.begin(), frame.end());
-        return bytes;
+        return frame;
+    }
+    // The echoes of the data frame's bytes, as far as they came.
+    Bytes frameEchoes() const {
+        constexpr size_t kCommandBytes = 4;
+        Bytes echoes;
+        for (size_t i = 0; i < dataFrame().size(); ++i) {
+            const auto echo = line_.echoOf(kCommandBytes + i);
+            if (!echo) break;
+            echoes.push_back(*echo);
+        }
+        return echoes;
+    }
+    bool spoiled() const {
+        const Bytes frame = dataFrame();
+        const Bytes echoes = frameEchoes();
+        return !std::equal(echoes.begin(), echoes.end(), frame.begin());
     }
     bool sentWhole() const { return line_.sent == expectedBytes(); }
     // The panel's 0x00 arrived after the echo of the last byte sent.

@@ -102,6 +102,10 @@ bool FormSession::openAndHandshake() {
     return main_.openAndHandshake(main_.chosenPort());
 }
 
+std::string FormSession::portName() {
+    return PortName(main_.chosenPort());
+}
+
 bool FormSession::editorOpen() {
     return main_.editorOpen();
 }

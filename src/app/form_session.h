@@ -29,6 +29,7 @@ class FormSession final : public SessionWindow {
     // SessionWindow
     int chosenVariant() override;
     bool openAndHandshake() override;
+    std::string portName() override;
     bool editorOpen() override;
     void closeEditor() override;
     void setEditorEnabled(bool enabled) override;

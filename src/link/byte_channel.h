@@ -28,6 +28,10 @@ class ByteChannel {
     // thread end clears the receive then the transmit buffer.
     virtual void purgeReceive() = 0;
     virtual void purgeTransmit() = 0;
+
+    // The device has gone (a USB adapter pulled out): a read or write failed in a way no retry
+    // mends. A read that only timed out, or a port we closed ourselves, is not gone.
+    [[nodiscard]] virtual bool gone() const { return false; }
 };
 
 // Waiting, injectable so tests run the 2 s handshake pauses in no time.

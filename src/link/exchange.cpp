@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <variant>
 
 #include "crc8.h"
 
@@ -32,11 +33,22 @@ bool Stopped(const ExchangeContext& ctx) {
 // An outcome for the program. A failure the exchange ran into just before the user's stop reaches
 // the program after it: "Разорвать связь" has already said "Нет связи с прибором", and that is
 // what stays.
-void Report(ExchangeContext& ctx, int32_t code, int attempt = 0) {
-    const bool staleAfterStop = code == LinkResult::TimeOut || code == LinkResult::BlockFailed;
-    ctx.tell([&ctx, code, attempt, staleAfterStop](LinkHost& host) {
-        if (!(staleAfterStop && Stopped(ctx))) host.outcome(code, attempt);
+void Report(ExchangeContext& ctx, LinkOutcome outcome) {
+    const bool staleAfterStop =
+        outcome.code == LinkResult::TimeOut || outcome.code == LinkResult::BlockFailed;
+    ctx.tell([&ctx, outcome, staleAfterStop](LinkHost& host) {
+        if (!(staleAfterStop && Stopped(ctx))) host.outcome(outcome);
     });
+}
+
+void Report(ExchangeContext& ctx, int32_t code, int attempt = 0) {
+    Report(ctx, LinkOutcome{code, attempt, LinkCause::None});
+}
+
+// The device went away under the exchange (an adapter pulled out): nothing more can reach the
+// panel on this connection, so the link is given up at once, never after tries or time-outs.
+bool Gone(const ExchangeContext& ctx) {
+    return ctx.channel.gone();
 }
 
 void Progress(ExchangeContext& ctx, LinkOperation op, size_t done, size_t total) {
@@ -73,9 +85,9 @@ std::optional<uint8_t> TryReadByte(ExchangeContext& ctx) {
             ctx.state.lastByte = byte;
             return byte;
         }
-        // The user broke the link and the port is closing under us: waiting out the retries
-        // would only put a time-out on the status bar over "Нет связи с прибором".
-        if (Stopped(ctx)) return std::nullopt;
+        // The user broke the link and the port is closing under us, or the adapter is gone:
+        // waiting out the retries would only put a time-out on the status bar.
+        if (Stopped(ctx) || Gone(ctx)) return std::nullopt;
         if (attempt == kReadRetries) {
             Report(ctx, LinkResult::TimeOut);
             return std::nullopt;
@@ -93,12 +105,22 @@ void Verdict(ExchangeContext& ctx, uint8_t verdict) {
     ReadByte(ctx);
 }
 
-// A write call the port refused: nothing more can reach the panel on this connection, so the link
-// is given up as the user's own break would, instead of a frame error or a status left as it was.
+// A write call the port refused, or a device gone: nothing more can reach the panel on this
+// connection, so the link is given up as the user's own break would, instead of a frame error or
+// a status left as it was.
 ExchangeEnd PortFailed(ExchangeContext& ctx) {
     if (Stopped(ctx)) return {};  // the user's break closed the port and has said so
     Report(ctx, LinkResult::PortFailed);
     return ExchangeEnd{std::nullopt, true};
+}
+
+// How a block exchange or an upload ends on a failure: silently after the user's stop, as a lost
+// port when the device has gone, otherwise as a block failure that names its cause.
+ExchangeEnd Failed(ExchangeContext& ctx, LinkCause cause) {
+    if (Stopped(ctx)) return {};
+    if (Gone(ctx)) return PortFailed(ctx);
+    Report(ctx, LinkOutcome{LinkResult::BlockFailed, 0, cause});
+    return {};
 }
 
 // --- Handshake -------------------------------------------------------------------------------
@@ -111,8 +133,10 @@ struct HandshakeAnswer {
     }
 };
 
-// One attempt: request, echo, the panel's think time, the answer. nullopt when stopped.
-std::optional<HandshakeAnswer> HandshakeAttempt(ExchangeContext& ctx, int attempt) {
+// One attempt: request, echo, the panel's think time, the answer. nullopt when stopped or when the
+// port has gone. echoSeen: some echo of a request ever came back.
+std::optional<HandshakeAnswer> HandshakeAttempt(ExchangeContext& ctx, int attempt,
+                                                bool& echoSeen) {
     static constexpr std::array<uint8_t, 4> kRequest{kLead, kLead, 0xAA, 0xAA};
     Report(ctx, LinkResult::Attempt, attempt);
     if (Stopped(ctx)) {
@@ -121,13 +145,28 @@ std::optional<HandshakeAnswer> HandshakeAttempt(ExchangeContext& ctx, int attemp
     }
     std::array<uint8_t, 4> echo{};
     ctx.channel.write(kRequest.data(), kRequest.size());
-    ctx.channel.read(echo.data(), echo.size());
-    if (Stopped(ctx)) return std::nullopt;
+    if (ctx.channel.read(echo.data(), echo.size()) > 0) echoSeen = true;
+    if (Stopped(ctx) || Gone(ctx)) return std::nullopt;
     ctx.clock.sleepMs(kHandshakeWaitMs);
     HandshakeAnswer answer;
     answer.count = ctx.channel.read(answer.bytes.data(), answer.bytes.size());
     if (answer.count > 0) ctx.state.lastByte = answer.bytes[answer.count - 1];
+    if (Gone(ctx)) return std::nullopt;
     return answer;
+}
+
+// A panel may still be sending the rest of a frame the user cut short (a read is about 9 s of
+// bytes at 1200 baud); the handshake would take those bytes for its answer. The line is drained
+// until it has been quiet for one read's time-out, for at most the longest frame any layout
+// sends. False when the exchange ends here.
+bool AwaitQuietLine(ExchangeContext& ctx) {
+    constexpr int kLongestFrame = CodesLength(Layout::Wide) + 3;
+    uint8_t byte = 0;
+    for (int drained = 0; drained < kLongestFrame && ctx.channel.read(&byte, 1) == 1; ++drained) {
+        if (drained == 0) Report(ctx, LinkResult::LineBusy);
+        if (Stopped(ctx)) return false;
+    }
+    return !Gone(ctx);
 }
 
 ExchangeEnd RunHandshake(ExchangeContext& ctx) {
@@ -135,14 +174,17 @@ ExchangeEnd RunHandshake(ExchangeContext& ctx) {
         Report(ctx, LinkResult::Stopped);
         return {};
     }
+    if (!AwaitQuietLine(ctx)) return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};
     std::optional<HandshakeAnswer> answer;
+    bool echoSeen = false;
     for (int attempt = 1; attempt <= kHandshakeAttempts; ++attempt) {
-        answer = HandshakeAttempt(ctx, attempt);
-        if (!answer) return {};
+        answer = HandshakeAttempt(ctx, attempt, echoSeen);
+        if (!answer) return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};
         if (answer->present()) break;
     }
     if (!answer->present()) {
-        Report(ctx, LinkResult::NoAnswer, kHandshakeAttempts);
+        Report(ctx, LinkOutcome{LinkResult::NoAnswer, kHandshakeAttempts,
+                                echoSeen ? LinkCause::EchoOnly : LinkCause::NoEcho});
         // Nobody is on the line: one read call for the echo instead of the 2.4 s retry rule,
         // which would only replace "no answer" on the status bar with a time-out.
         WriteByte(ctx, kReject);
@@ -193,7 +235,7 @@ ExchangeEnd RunUploadHandshake(ExchangeContext& ctx) {
                           a[3] == Crc8(std::span(a.data(), 3));
     Verdict(ctx, accepted ? kAccept : kReject);
     if (accepted) ctx.state.uploadReady = true;
-    return {};
+    return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};
 }
 
 // --- Firmware upload -------------------------------------------------------------------------
@@ -239,13 +281,14 @@ ExchangeEnd RunFirmwareUpload(const Block& image, ExchangeContext& ctx) {
     }
     if (!SendImage(image, *total, ctx)) {
         if (!Stopped(ctx)) UploadEnded(ctx, false);
-        return {};
+        return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};
     }
     Progress(ctx, LinkOperation::FirmwareUpload, *total, *total);
     // Only a status that really arrived counts: after a time-out ReadByte hands back the last byte
     // seen, the echo of the image's last byte, and a 0x00 there would pass a silent panel.
-    UploadEnded(ctx, TryReadByte(ctx) == kAccept);
-    return {};
+    const auto status = TryReadByte(ctx);
+    UploadEnded(ctx, status == kAccept);
+    return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};
 }
 
 // --- Block operations ------------------------------------------------------------------------
@@ -256,9 +299,9 @@ int BlockLength(LinkOperation op, int32_t layoutCode) {
 }
 
 // The ready poll: 0x00 is ready, any other byte asks for another poll. Silence is counted by
-// what the waits cost, so a panel that answers after a few quiet seconds is still served. False
-// when the exchange ends here (reported unless stopped).
-bool AwaitReady(ExchangeContext& ctx) {
+// what the waits cost, so a panel that answers after a few quiet seconds is still served.
+// nullopt when the panel is ready; otherwise how the exchange ends.
+std::optional<ExchangeEnd> AwaitReady(ExchangeContext& ctx) {
     int silentMs = 0;
     for (int poll = 0; poll < kReadyPolls && silentMs < kReadySilenceMs; ++poll) {
         ctx.clock.sleepMs(kReadyPollPauseMs);
@@ -266,12 +309,11 @@ bool AwaitReady(ExchangeContext& ctx) {
         // Only a byte that really arrived counts: after a time-out ReadByte hands back the last
         // byte seen, which may be a 0x00 echo and would pass a silent panel as ready.
         const auto got = TryReadByte(ctx);
-        if (Stopped(ctx)) return false;
-        if (got == kAccept) return true;
+        if (Stopped(ctx) || Gone(ctx)) return Failed(ctx, LinkCause::NotReady);
+        if (got == kAccept) return std::nullopt;
         silentMs = got ? 0 : silentMs + SilentReadByteMs();
     }
-    Report(ctx, LinkResult::BlockFailed);
-    return false;
+    return Failed(ctx, LinkCause::NotReady);
 }
 
 // Command frame and ready poll. nullopt when the panel is ready; otherwise how the exchange ends.
@@ -283,8 +325,11 @@ std::optional<ExchangeEnd> BlockStart(LinkOperation op, ExchangeContext& ctx) {
     for (uint8_t byte : frame) {
         if (!WriteByte(ctx, byte)) return PortFailed(ctx);
         ReadByte(ctx);
+        if (Gone(ctx)) return PortFailed(ctx);
     }
-    if (Stopped(ctx) || !AwaitReady(ctx) || Stopped(ctx)) return ExchangeEnd{};
+    if (Stopped(ctx)) return ExchangeEnd{};
+    if (auto end = AwaitReady(ctx)) return end;
+    if (Stopped(ctx)) return ExchangeEnd{};
     return std::nullopt;
 }
 
@@ -307,10 +352,12 @@ ExchangeEnd RunBlockRead(const LinkStep& step, ExchangeContext& ctx) {
         ReportBlockProgress(op, got + 1, frame.size(), ctx);
     }
     if (Stopped(ctx)) return {};
-    if (got < frame.size() || frame.back() != Crc8(std::span(frame.data(), frame.size() - 1))) {
-        Report(ctx, LinkResult::BlockFailed);
+    if (Gone(ctx)) return PortFailed(ctx);
+    const bool whole = got == frame.size();
+    if (!whole || frame.back() != Crc8(std::span(frame.data(), frame.size() - 1))) {
+        auto end = Failed(ctx, whole ? LinkCause::BlockCrc : LinkCause::BrokeOff);
         Verdict(ctx, kReject);
-        return {};
+        return end;
     }
     Verdict(ctx, kAccept);
     Block block(frame.begin() + 2, frame.end() - 1);
@@ -328,28 +375,58 @@ ExchangeEnd RunBlockRead(const LinkStep& step, ExchangeContext& ctx) {
     return {};
 }
 
-// Sends the data frame; nullopt when it went out whole, otherwise how the exchange ends,
-// reported: a write call failed, the panel stopped echoing, or the user stopped it (the panel
-// drops a frame that ends early: its CRC never arrives).
-std::optional<ExchangeEnd> SendFrame(LinkOperation op, const Block& data, int length,
-                                     ExchangeContext& ctx) {
+// A data frame on its way to the panel, checked against its echo.
+struct SentFrame {
+    // An echo differed from its byte: the panel may have taken something else. The frame went
+    // on to its end (the panel counts bytes) with a CRC that cannot match what the panel took,
+    // so that it refuses the frame and keeps what it had.
+    bool spoiled = false;
+};
+
+// The CRC byte that ends the frame: its own, or, after a wrong echo, the inverse of the CRC of
+// the bytes the echo showed (what the panel most likely took).
+uint8_t ClosingCrc(const std::vector<uint8_t>& frame, const std::vector<uint8_t>& echoes,
+                   bool spoiled) {
+    return spoiled ? static_cast<uint8_t>(~Crc8(echoes)) : Crc8(frame);
+}
+
+// Sends the data frame byte by byte, each echo compared with its byte. The value when the frame
+// went out whole; otherwise how the exchange ends: a write call failed, the panel stopped
+// echoing, the port went, or the user stopped it (the panel drops a frame that ends early: its
+// CRC never arrives).
+std::variant<SentFrame, ExchangeEnd> SendFrame(LinkOperation op, const Block& data, int length,
+                                              ExchangeContext& ctx) {
     std::vector<uint8_t> frame{kDataLead, kDataLead};
-    frame.reserve(static_cast<size_t>(length) + 3);
+    frame.reserve(static_cast<size_t>(length) + 2);
     for (int i = 0; i < length; ++i) frame.push_back(static_cast<uint8_t>(data[i]));
-    frame.push_back(Crc8(frame));
-    for (size_t i = 0; i < frame.size(); ++i) {
-        if (!WriteByte(ctx, frame[i])) return PortFailed(ctx);
-        if (!TryReadByte(ctx) || Stopped(ctx)) {
-            if (!Stopped(ctx)) Report(ctx, LinkResult::BlockFailed);
-            return ExchangeEnd{};
+    std::vector<uint8_t> echoes;
+    echoes.reserve(frame.size());
+    const size_t total = frame.size() + 1;
+    SentFrame sent;
+    for (size_t i = 0; i < total; ++i) {
+        const bool last = i + 1 == total;
+        if (last && op == LinkOperation::WriteCodes) {
+            // Told before the CRC goes out: a stop that comes after this call is a cut the user
+            // hears of, one before it keeps the CRC off the line.
+            ctx.tell([](LinkHost& host) { host.codesFrameSent(); });
+            if (Stopped(ctx)) return ExchangeEnd{};
         }
-        ReportBlockProgress(op, i + 1, frame.size(), ctx);
+        const uint8_t byte = last ? ClosingCrc(frame, echoes, sent.spoiled) : frame[i];
+        if (!WriteByte(ctx, byte)) return PortFailed(ctx);
+        const auto echo = TryReadByte(ctx);
+        if (!echo || Stopped(ctx)) return Failed(ctx, LinkCause::BrokeOff);
+        if (!last) {
+            echoes.push_back(*echo);
+            if (*echo != byte) sent.spoiled = true;
+        }
+        ReportBlockProgress(op, i + 1, total, ctx);
     }
-    return std::nullopt;
+    return sent;
 }
 
 // The settings block of a write travels with its codes block and goes out once the panel has
-// taken that.
+// taken that. The status is awaited like every byte the panel sends; one that did not come is
+// never the last byte seen.
 ExchangeEnd RunBlockWrite(const LinkStep& step, ExchangeContext& ctx) {
     const LinkOperation op = step.op;
     const int length = BlockLength(op, ctx.state.layoutCode);
@@ -359,17 +436,19 @@ ExchangeEnd RunBlockWrite(const LinkStep& step, ExchangeContext& ctx) {
         return {};
     }
     if (auto end = BlockStart(op, ctx)) return *end;
-    if (auto end = SendFrame(op, step.data, length, ctx)) return *end;
-    uint8_t status = 0xFF;
-    if (ctx.channel.read(&status, 1) != 1 || status != kAccept) {
-        Report(ctx, LinkResult::BlockFailed);
-        return {};
+    auto sent = SendFrame(op, step.data, length, ctx);
+    if (auto* end = std::get_if<ExchangeEnd>(&sent)) return *end;
+    const bool spoiled = std::get<SentFrame>(sent).spoiled;
+    const auto status = TryReadByte(ctx);
+    if (spoiled) {
+        if (status && *status != kAccept && op == LinkOperation::WriteCodes && !Stopped(ctx))
+            ctx.tell([](LinkHost& host) { host.codesFrameRefused(); });
+        return Failed(ctx, LinkCause::EchoMismatch);
     }
-    ctx.state.lastByte = status;
-    if (op == LinkOperation::WriteCodes) {
-        ctx.tell([](LinkHost& host) { host.codesWritten(); });
+    if (!status) return Failed(ctx, LinkCause::NoStatus);
+    if (*status != kAccept) return Failed(ctx, LinkCause::Refused);
+    if (op == LinkOperation::WriteCodes)
         return Next(LinkStep{LinkOperation::WriteSettings, step.settings, {}, {}});
-    }
     ctx.tell([](LinkHost& host) { host.configurationWritten(); });
     return {};
 }

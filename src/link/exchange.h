@@ -50,8 +50,8 @@ struct LinkStep {
 class LinkHost {
   public:
     virtual ~LinkHost() = default;
-    // The panel's result codes: status texts, attempts, failures.
-    virtual void outcome(int32_t code, int attempt) = 0;
+    // The panel's result codes: status texts, attempts, failures and their causes.
+    virtual void outcome(const LinkOutcome& outcome) = 0;
     // Bytes of the current block frame or firmware image moved so far (frames every 32 bytes,
     // images every 8, and at the end).
     virtual void progress(LinkOperation op, int done, int total) = 0;
@@ -59,8 +59,14 @@ class LinkHost {
     virtual void identified(Block settings) = 0;
     // A read chain's two blocks, once the panel has sent the second.
     virtual void configurationRead(Block settings, Block codes) = 0;
-    // A write chain: the panel took the codes block, and then the settings block.
-    virtual void codesWritten() = 0;
+    // A write chain. The codes frame is about to be whole on the line: from here on the panel may
+    // take the new codes, and until it has taken the settings block too it may hold new codes
+    // with old settings, whatever else the line says.
+    virtual void codesFrameSent() = 0;
+    // The panel refused a codes frame the exchange spoiled on purpose after a wrong echo: it
+    // keeps the codes it had.
+    virtual void codesFrameRefused() = 0;
+    // The panel took the settings block: the write is whole.
     virtual void configurationWritten() = 0;
     // The firmware upload is over; accepted: the panel took the image and runs it.
     virtual void uploadEnded(bool accepted) = 0;

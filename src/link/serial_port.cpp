@@ -61,12 +61,18 @@ class SerialLine final : public ByteChannel {
     size_t read(uint8_t* bytes, size_t count) override;
     void purgeReceive() override;
     void purgeTransmit() override;
+    [[nodiscard]] bool gone() const override { return gone_; }
 
   private:
     void release();
+    // A failed call whose reason says the device is no longer there.
+    void noteFailure(bool deviceGone) {
+        if (deviceGone && open_) gone_ = true;
+    }
 
     std::mutex io_;  // held for the length of one read or write call
     std::atomic<bool> open_{false};
+    std::atomic<bool> gone_{false};
 #ifdef _WIN32
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     HANDLE claim_ = nullptr;  // the port's named mutex while we hold the port
@@ -177,18 +183,45 @@ void SerialLine::release() {
     fineTimer_ = false;
 }
 
+namespace {
+
+// What the drivers answer once a USB adapter has been pulled out. An aborted call counts only
+// while the line is open: our own close aborts the call under it on purpose, and the purges at
+// the start and end of an exchange never run beside a read or write (they take the same lock).
+bool DeviceGone(DWORD error) {
+    switch (error) {
+        case ERROR_DEVICE_REMOVED:
+        case ERROR_BAD_COMMAND:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_GEN_FAILURE:
+        case ERROR_OPERATION_ABORTED:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_INVALID_HANDLE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 bool SerialLine::write(const uint8_t* bytes, size_t count) {
     std::lock_guard lock(io_);
     if (handle_ == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    return WriteFile(handle_, bytes, static_cast<DWORD>(count), &written, nullptr) != 0;
+    if (WriteFile(handle_, bytes, static_cast<DWORD>(count), &written, nullptr) != 0) return true;
+    noteFailure(DeviceGone(GetLastError()));
+    return false;
 }
 
 size_t SerialLine::read(uint8_t* bytes, size_t count) {
     std::lock_guard lock(io_);
     if (handle_ == INVALID_HANDLE_VALUE) return 0;
     DWORD got = 0;
-    if (!ReadFile(handle_, bytes, static_cast<DWORD>(count), &got, nullptr)) return 0;
+    if (!ReadFile(handle_, bytes, static_cast<DWORD>(count), &got, nullptr)) {
+        noteFailure(DeviceGone(GetLastError()));
+        return 0;
+    }
     return got;
 }
 
@@ -265,6 +298,16 @@ void SerialLine::release() {
     }
 }
 
+namespace {
+
+// What a read or write fails with once a USB adapter has been pulled out (or the far end of a
+// pseudo-terminal has gone).
+bool DeviceGone(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
+}
+
+}  // namespace
+
 bool SerialLine::waitFor(short events, Steady::time_point deadline) {
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Steady::now());
@@ -273,8 +316,10 @@ bool SerialLine::waitFor(short events, Steady::time_point deadline) {
         const int ready = ::poll(fds, 2, static_cast<int>(left.count()));
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0 || fds[1].revents != 0) return false;
-        // A hang-up without data (the far end of a pty went away) would only spin.
-        return (fds[0].revents & events) != 0;
+        if ((fds[0].revents & events) != 0) return true;
+        // A hang-up or error without data: the device has gone, and waiting would only spin.
+        noteFailure((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0);
+        return false;
     }
 }
 
@@ -288,6 +333,7 @@ bool SerialLine::write(const uint8_t* bytes, size_t count) {
         if (n > 0) {
             sent += static_cast<size_t>(n);
         } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            noteFailure(DeviceGone(errno));
             return false;
         } else if (!waitFor(POLLOUT, deadline)) {
             // Like the Windows driver: a write time-out is a completed call with fewer bytes.
@@ -312,6 +358,7 @@ size_t SerialLine::read(uint8_t* bytes, size_t count) {
         if (n > 0) {
             got += static_cast<size_t>(n);
         } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            if (n < 0) noteFailure(DeviceGone(errno));
             break;
         }
     }
@@ -438,6 +485,11 @@ void SerialPort::purgeReceive() {
 
 void SerialPort::purgeTransmit() {
     if (const auto line = current()) line->purgeTransmit();
+}
+
+bool SerialPort::gone() const {
+    const auto line = current();
+    return line && line->gone();
 }
 
 std::string PortBusyMessage(int portNumber) {

@@ -49,6 +49,7 @@ class SerialPort final : public ByteChannel {
     size_t read(uint8_t* bytes, size_t count) override;
     void purgeReceive() override;
     void purgeTransmit() override;
+    [[nodiscard]] bool gone() const override;
 
   private:
     [[nodiscard]] std::shared_ptr<SerialLine> current() const;

@@ -224,6 +224,10 @@ std::vector<PortItem> SystemPorts() {
 #endif
 }
 
+std::string PortName(const PortItem& port) {
+    return port.number > 0 ? "COM" + std::to_string(port.number) : port.text;
+}
+
 std::string PortOpenFailure(const PortItem& port, const std::error_code& reason) {
     std::string text = port.number > 0
                            ? PortBusyMessage(port.number)

@@ -41,6 +41,9 @@ struct PortItem {
 // The list for this machine now.
 [[nodiscard]] std::vector<PortItem> SystemPorts();
 
+// The port as messages name it: "COM13", "ttyUSB0".
+[[nodiscard]] std::string PortName(const PortItem& port);
+
 // "Порт COM13 занят другой программой или не доступен." (or "Порт ttyUSB0 …"), and on a
 // second line why, when the system said.
 [[nodiscard]] std::string PortOpenFailure(const PortItem& port, const std::error_code& reason);

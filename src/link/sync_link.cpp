@@ -40,9 +40,14 @@ void SyncLink::run(LinkStep step) {
     if (!queue_.run(channel_, clock_, state_, *this)) linkLost_ = true;
 }
 
-void SyncLink::outcome(int32_t code, int attempt) {
-    outcomes_.push_back({code, attempt});
-    if (onOutcome) onOutcome(code, attempt);
+void SyncLink::outcome(const LinkOutcome& outcome) {
+    outcomes_.push_back(outcome);
+    if (onOutcome) onOutcome(outcome);
+}
+
+void SyncLink::configurationWritten() {
+    codesOnLine_ = false;
+    outcome({LinkResult::Written});
 }
 
 void SyncLink::progress(LinkOperation op, int done, int total) {
@@ -51,14 +56,21 @@ void SyncLink::progress(LinkOperation op, int done, int total) {
 
 bool SyncLink::has(int32_t code) const {
     return std::any_of(outcomes_.begin(), outcomes_.end(),
-                       [code](const Outcome& o) { return o.code == code; });
+                       [code](const LinkOutcome& o) { return o.code == code; });
+}
+
+std::optional<LinkOutcome> SyncLink::last() const {
+    for (auto it = outcomes_.rbegin(); it != outcomes_.rend(); ++it) {
+        if (it->code != LinkResult::Attempt && it->code != LinkResult::TimeOut &&
+            it->code != LinkResult::LineBusy)
+            return *it;
+    }
+    return std::nullopt;
 }
 
 std::optional<int32_t> SyncLink::verdict() const {
-    for (auto it = outcomes_.rbegin(); it != outcomes_.rend(); ++it) {
-        if (it->code != LinkResult::Attempt && it->code != LinkResult::TimeOut) return it->code;
-    }
-    return std::nullopt;
+    const auto outcome = last();
+    return outcome ? std::optional(outcome->code) : std::nullopt;
 }
 
 void SyncLink::identified(Block settings) {
@@ -70,11 +82,12 @@ void SyncLink::identified(Block settings) {
 void SyncLink::configurationRead(Block settings, Block codes) {
     settings_ = std::move(settings);
     codes_ = std::move(codes);
-    outcome(LinkResult::Read, 0);
+    outcome({LinkResult::Read});
 }
 
 void SyncLink::uploadEnded(bool accepted) {
-    outcome(accepted ? LinkResult::FirmwareLoaded : LinkResult::BlockFailed, 0);
+    outcome(accepted ? LinkOutcome{LinkResult::FirmwareLoaded}
+                     : LinkOutcome{LinkResult::BlockFailed, 0, LinkCause::UploadRefused});
     reconnected_ = accepted;
 }
 

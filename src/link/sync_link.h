@@ -41,15 +41,12 @@ class SyncLink final : public LinkHost {
     // Stops the chain at its next check point (the terminate flag of the running exchange).
     void stop() { queue_.stop(); }
 
-    struct Outcome {
-        int32_t code;
-        int attempt;
-    };
-    [[nodiscard]] const std::vector<Outcome>& outcomes() const { return outcomes_; }
+    [[nodiscard]] const std::vector<LinkOutcome>& outcomes() const { return outcomes_; }
     [[nodiscard]] bool has(int32_t code) const;
-    // The last outcome that ends a chain or reports a failure (not attempts or time-outs). A read
-    // or a write that ends whole counts as Read or Written, an upload as FirmwareLoaded or
-    // BlockFailed.
+    // The last outcome that ends a chain or reports a failure (not attempts, time-outs or a busy
+    // line). A read or a write that ends whole counts as Read or Written, an upload as
+    // FirmwareLoaded or BlockFailed.
+    [[nodiscard]] std::optional<LinkOutcome> last() const;
     [[nodiscard]] std::optional<int32_t> verdict() const;
 
     [[nodiscard]] const Block& codes() const { return codes_; }
@@ -60,20 +57,22 @@ class SyncLink final : public LinkHost {
     [[nodiscard]] const std::vector<int>& uploadProgress() const { return progress_; }
     // The firmware upload ended with the panel's yes: the link is to be made anew.
     [[nodiscard]] bool reconnected() const { return reconnected_; }
-    // The panel took a write's codes block (the settings block was on its way).
-    [[nodiscard]] bool codesTaken() const { return codesTaken_; }
+    // A write ended once its codes frame was on the line and before the panel took the settings
+    // block: the panel may hold new codes with old settings.
+    [[nodiscard]] bool writeCut() const { return codesOnLine_; }
 
     // Hook for the identification read while identifyPending is set (defaults to keeping it).
     std::function<void(const Block&)> onIdentify;
-    std::function<void(int32_t, int)> onOutcome;
+    std::function<void(const LinkOutcome&)> onOutcome;
 
     // LinkHost
-    void outcome(int32_t code, int attempt) override;
+    void outcome(const LinkOutcome& outcome) override;
     void progress(LinkOperation op, int done, int total) override;
     void identified(Block settings) override;
     void configurationRead(Block settings, Block codes) override;
-    void codesWritten() override { codesTaken_ = true; }
-    void configurationWritten() override { outcome(LinkResult::Written, 0); }
+    void codesFrameSent() override { codesOnLine_ = true; }
+    void codesFrameRefused() override { codesOnLine_ = false; }
+    void configurationWritten() override;
     void uploadEnded(bool accepted) override;
 
   private:
@@ -81,13 +80,13 @@ class SyncLink final : public LinkHost {
     Clock& clock_;
     LinkState& state_;
     ExchangeQueue queue_;
-    std::vector<Outcome> outcomes_;
+    std::vector<LinkOutcome> outcomes_;
     std::vector<int> progress_;
     Block codes_, settings_;
     bool identified_ = false;
     bool linkLost_ = false;
     bool reconnected_ = false;
-    bool codesTaken_ = false;
+    bool codesOnLine_ = false;
 };
 
 }  // namespace kerma

@@ -83,27 +83,25 @@ void EditorLink::setFileCommands(bool enabled) {
 void EditorLink::chainStarted(Chain chain) {
     chain_ = chain;
     codesSent_ = false;
-    codesAccepted_ = false;
     setFileCommands(false);
 }
 
-// Every way a chain ends comes here once. A write that ends between its two blocks has left the
-// panel with codes and settings that do not belong together, and the user must hear it. A stop
-// that comes after the whole codes frame but before its verdict counts too: the panel may have
-// taken the block.
-void EditorLink::chainEnded(bool stopped) {
+// Every way a chain ends comes here once. A write that ends once its codes frame was on the line
+// and before the settings block was taken may have left the panel with codes and settings that
+// do not belong together, and the user must hear it: a refusal that came over a noisy line is no
+// proof the panel kept its old codes.
+void EditorLink::chainEnded() {
     if (chain_ == Chain::None) return;
-    const bool cut = chain_ == Chain::Write && (codesAccepted_ || (stopped && codesSent_));
+    const bool cut = chain_ == Chain::Write && codesSent_;
     chain_ = Chain::None;
     codesSent_ = false;
-    codesAccepted_ = false;
     setFileCommands(true);
     if (cut) editor_.prompts().notice(WriteCutText(session_.safety().beforeWriteBackup()));
 }
 
 void EditorLink::breakOffWrite() {
     driver_.stopCurrent();
-    chainEnded(true);
+    chainEnded();
 }
 
 void EditorLink::enableReadWrite(bool pages) {
@@ -175,7 +173,14 @@ void EditorLink::disconnectCommand() {
     endChainProgress();
     editor_.setStatus(0, "Нет связи с прибором");
     editor_.setStatus(1, "Режим <on-line>.");
-    chainEnded(true);
+    chainEnded();
+}
+
+// The adapter was pulled out: the link is broken as "Разорвать связь" breaks it, and the user
+// hears why at once, then of a write it cut.
+void EditorLink::portGone() {
+    editor_.prompts().notice(PortGoneText(session_.window().portName()));
+    disconnectCommand();
 }
 
 // A port that does not open leaves the link down: the buttons keep offering "Установить связь".
@@ -192,42 +197,43 @@ void EditorLink::linkOpened() {
 
 // --- Outcomes --------------------------------------------------------------------------------
 
-void EditorLink::outcome(int32_t code, int attempt) {
+void EditorLink::outcome(const LinkOutcome& outcome) {
+    const int32_t code = outcome.code;
     if (replaceAfterRead_ != 0) endReadBeforeReplace(code);
     auto& prompts = editor_.prompts();
     const std::string& caption = editor_.state().deviceCaption;
+    const std::string text = OutcomeText(outcome, driver_.state().panelTypeCode);
     switch (code) {
         case LinkResult::NoAnswer:
-            prompts.notice(OutcomeText(code));
+            prompts.notice(text);
             editor_.setStatus(0, OutcomeText(code));
             setLinkButtons(false);
             break;
         case LinkResult::WrongType:
-            prompts.notice(OutcomeText(code));
+            prompts.notice(text);
             session_.window().closeEditor();
             break;
         case LinkResult::HandshakeCrc:
             // The attempt counter must not stand on the bar as if the handshake still ran.
-            editor_.setStatus(0, OutcomeText(code));
-            prompts.notice(OutcomeText(code));
+            editor_.setStatus(0, text);
+            prompts.notice(text);
             break;
         case LinkResult::PortFailed:
-            // The port is gone: the link is broken as "Разорвать связь" breaks it, so the buttons
-            // offer "Установить связь" and the status says there is no link.
-            disconnectCommand();
+            portGone();
             break;
         case LinkResult::BlockFailed:
         case LinkResult::TimeOut:
         case LinkResult::FirmwareLoaded:
         case LinkResult::Stopped:
         case LinkResult::Linked:
-            editor_.setStatus(0, OutcomeText(code));
+        case LinkResult::LineBusy:
+            editor_.setStatus(0, text);
             break;
         case LinkResult::Attempt:
-            editor_.setStatus(0, AttemptText(attempt));
+            editor_.setStatus(0, AttemptText(outcome.attempt));
             break;
         case LinkResult::Written:
-            codesSent_ = codesAccepted_ = false;  // both blocks are in: the write is whole
+            codesSent_ = false;  // both blocks are in: the write is whole
             editor_.setStatus(0, caption + "  Запись конфигурации завершена");
             editor_.setStatus(1, onlineText());
             break;
@@ -251,8 +257,6 @@ void EditorLink::progress(LinkOperation op, int done, int total) {
         if (total > 0) session_.firmware().progress(done * 100 / total);
         return;
     }
-    if (op == LinkOperation::WriteCodes && done == total && chain_ == Chain::Write)
-        codesSent_ = true;
     if (chainTotal_ <= 0) return;
     showChainProgress(std::min(chainDone_ + done, chainTotal_), chainTotal_);
     if (done == total) chainDone_ += total;
@@ -269,7 +273,7 @@ void EditorLink::configurationRead(Block settings, Block codes) {
         session_.firmware().start(variant);
         return;
     }
-    outcome(LinkResult::Read, 0);
+    outcome({LinkResult::Read});
     enableReadWrite(false);
     chainEnded();
     Cells& held = editor_.state().codesImage;
@@ -279,12 +283,16 @@ void EditorLink::configurationRead(Block settings, Block codes) {
     session_.safety().configurationRead(settings, codes);
 }
 
-void EditorLink::codesWritten() {
-    if (chain_ == Chain::Write) codesAccepted_ = true;
+void EditorLink::codesFrameSent() {
+    if (chain_ == Chain::Write) codesSent_ = true;
+}
+
+void EditorLink::codesFrameRefused() {
+    codesSent_ = false;
 }
 
 void EditorLink::configurationWritten() {
-    outcome(LinkResult::Written, 0);
+    outcome({LinkResult::Written});
     enableReadWrite(true);
     endChainProgress();
     chainEnded();
@@ -299,7 +307,8 @@ void EditorLink::configurationWritten() {
 // The dialog goes first; a refusal is the replacement's to report, a yes has the link made anew.
 void EditorLink::uploadEnded(bool accepted) {
     session_.firmware().uploadFinished();
-    outcome(accepted ? LinkResult::FirmwareLoaded : LinkResult::BlockFailed, 0);
+    outcome(accepted ? LinkOutcome{LinkResult::FirmwareLoaded}
+                     : LinkOutcome{LinkResult::BlockFailed, 0, LinkCause::UploadRefused});
     if (accepted) session_.firmware().reconnectRequested();
 }
 

@@ -38,12 +38,13 @@ class EditorLink final : public LinkHost {
     void setLinkButtons(bool connected);
 
     // LinkHost, called by the exchanges in the UI thread.
-    void outcome(int32_t code, int attempt) override;
+    void outcome(const LinkOutcome& outcome) override;
     void progress(LinkOperation op, int done, int total) override;
     // Identification of the panel from the identification read's settings block.
     void identified(Block settings) override;
     void configurationRead(Block settings, Block codes) override;
-    void codesWritten() override;
+    void codesFrameSent() override;
+    void codesFrameRefused() override;
     void configurationWritten() override;
     void uploadEnded(bool accepted) override;
 
@@ -52,8 +53,8 @@ class EditorLink final : public LinkHost {
 
     [[nodiscard]] std::string onlineText() const;
     void chainStarted(Chain chain);
-    // stopped: the chain was cut from outside, not ended by an outcome of the panel.
-    void chainEnded(bool stopped = false);
+    void chainEnded();
+    void portGone();
     void setFileCommands(bool enabled);
     void beginChain(const char* what);
     void startChain(LinkStep first);
@@ -70,11 +71,9 @@ class EditorLink final : public LinkHost {
     K740Editor& editor_;
     LinkDriver& driver_;
     Chain chain_ = Chain::None;
-    // The running write's codes block: all of its frame is on the line (the panel may have taken
-    // it), or the panel said it took it. Until the settings block is taken too, the panel may
-    // hold new codes with old settings.
+    // The running write's codes frame is on the line and the panel may have taken it: until the
+    // settings block is taken too, the panel may hold new codes with old settings.
     bool codesSent_ = false;
-    bool codesAccepted_ = false;
     int chainDone_ = 0;         // bytes of the chain's finished frames
     int chainTotal_ = 0;        // bytes of all frames of the chain (0: no chain shows progress)
     int replaceAfterRead_ = 0;  // the variant a replacement gives once the panel has been read

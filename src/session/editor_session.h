@@ -25,6 +25,8 @@ class SessionWindow {
     virtual int chosenVariant() = 0;
     // The main window's open-the-port-and-handshake routine; false when the port did not open.
     virtual bool openAndHandshake() = 0;
+    // The port the link was opened on, as messages name it ("COM5", "ttyUSB0").
+    virtual std::string portName() = 0;
     // The editor window exists; link buttons switch only then.
     virtual bool editorOpen() = 0;
     virtual void closeEditor() = 0;

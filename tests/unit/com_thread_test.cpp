@@ -138,9 +138,9 @@ class FakePanel final : public ByteChannel {
 // Records what reaches the UI thread, and in which thread it arrived.
 class RecordingHost : public LinkHost {
   public:
-    void outcome(int32_t code, int attempt) override {
-        note("outcome " + std::to_string(code) + "/" + std::to_string(attempt));
-        if (onOutcome) onOutcome(code, attempt);
+    void outcome(const LinkOutcome& o) override {
+        note("outcome " + std::to_string(o.code) + "/" + std::to_string(o.attempt));
+        if (onOutcome) onOutcome(o.code, o.attempt);
     }
     void progress(LinkOperation op, int done, int total) override {
         if (op == LinkOperation::FirmwareUpload) note("progress " + std::to_string(done * 100 / total));
@@ -156,7 +156,8 @@ class RecordingHost : public LinkHost {
         codes = std::move(c);
         if (onEnd) onEnd();
     }
-    void codesWritten() override { note("codesWritten"); }
+    void codesFrameSent() override { note("codesFrameSent"); }
+    void codesFrameRefused() override { note("codesFrameRefused"); }
     void configurationWritten() override {
         note("configurationWritten");
         if (onEnd) onEnd();
@@ -224,7 +225,7 @@ TEST_F(ComThreadTest, WriteCodesHandsOnTheSettingsBlockItCarries) {
     auto thread = makeThread(WriteChain(Pattern(256, 5), Pattern(256, 9)));
     ASSERT_TRUE(runToEnd(*thread));
     EXPECT_EQ(panel_->written(0x94), Pattern(256, 5));
-    EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesWritten"}));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesFrameSent"}));
     const ExchangeEnd end = thread->takeEnd();
     ASSERT_TRUE(end.next);
     EXPECT_EQ(end.next->op, LinkOperation::WriteSettings);
@@ -306,7 +307,7 @@ TEST_F(LinkRunnerTest, WriteChainSendsBothBlocksItWasHanded) {
     ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
     EXPECT_EQ(panel_->written(0x94), Pattern(256, 4));
     EXPECT_EQ(panel_->written(0x92), Pattern(256, 8));
-    EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesWritten", "configurationWritten"}));
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesFrameSent", "configurationWritten"}));
 }
 
 // What the user does next is played by an event posted when the end of a read or write is

@@ -28,14 +28,15 @@ struct OutcomeSpy final : LinkHost {
     explicit OutcomeSpy(LinkHost& link) : link(link) {}
     LinkHost& link;
     std::function<void(int32_t)> onOutcome;
-    void outcome(int32_t code, int attempt) override {
-        link.outcome(code, attempt);
-        if (onOutcome) onOutcome(code);
+    void outcome(const LinkOutcome& o) override {
+        link.outcome(o);
+        if (onOutcome) onOutcome(o.code);
     }
     void progress(LinkOperation op, int done, int total) override { link.progress(op, done, total); }
     void identified(Block b) override { link.identified(std::move(b)); }
     void configurationRead(Block s, Block c) override { link.configurationRead(std::move(s), std::move(c)); }
-    void codesWritten() override { link.codesWritten(); }
+    void codesFrameSent() override { link.codesFrameSent(); }
+    void codesFrameRefused() override { link.codesFrameRefused(); }
     void configurationWritten() override { link.configurationWritten(); }
     void uploadEnded(bool accepted) override { link.uploadEnded(accepted); }
 };
@@ -84,6 +85,7 @@ struct Rig final : SessionWindow {
     }
 
     int chosenVariant() override { return chosen; }
+    std::string portName() override { return "COM1"; }
     bool openAndHandshake() override {
         if (!portOpens) return false;
         driver.open();
@@ -246,7 +248,7 @@ TEST(EditorLinkTest, NoAnswerDisconnects) {
 
 TEST(EditorLinkTest, AttemptTextNamesTheAttempt) {
     Rig rig(18);
-    rig.link->outcome(LinkResult::Attempt, 3);
+    rig.link->outcome({LinkResult::Attempt, 3});
     EXPECT_EQ(rig.editor.status(0), "Установка связи с прибором...Попытка №3 из 10");
 }
 
@@ -263,7 +265,7 @@ TEST_P(OutcomeTest, ShowsItsTexts) {
     Rig rig(18);
     rig.editor.setVersion(18);
     rig.editor.setStatus(0, "before");
-    rig.link->outcome(GetParam().code, 4);
+    rig.link->outcome({GetParam().code, 4});
     EXPECT_EQ(rig.editor.status(0), GetParam().status0.empty() ? "before" : GetParam().status0);
     if (GetParam().notice.empty())
         EXPECT_TRUE(rig.prompts.shown.empty());
@@ -291,11 +293,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(EditorLinkTest, ReadAndWriteOutcomesSetTheModeLine) {
     Rig rig(18);
     rig.editor.setVersion(18);
-    rig.link->outcome(LinkResult::Read, 0);
+    rig.link->outcome({LinkResult::Read});
     EXPECT_EQ(rig.editor.status(1), "Режим <on-line>. На линии прибор версии v 1.8.");
     EXPECT_EQ(rig.editor.model().at("VersionLabel").caption, "Версия ПО прибора: 1.8");
     rig.editor.setStatus(1, "");
-    rig.link->outcome(LinkResult::Written, 0);
+    rig.link->outcome({LinkResult::Written});
     EXPECT_EQ(rig.editor.status(1), "Режим <on-line>. На линии прибор версии v 1.8.");
 }
 

@@ -103,6 +103,7 @@ class TestWindow final : public SessionWindow {
     FlashTicker ticker{[this] { session->firmware().tick(); }};
 
     int chosenVariant() override { return 3; }
+    std::string portName() override { return "COM1"; }
     bool openAndHandshake() override {
         log_.push_back(driver_.portOpen ? "reconnect on an open port" : "connect");
         driver_.portOpen = true;

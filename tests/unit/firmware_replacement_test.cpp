@@ -87,6 +87,7 @@ struct ScriptRig final : SessionWindow {
         flash = &session->firmware();
     }
     int chosenVariant() override { return 3; }
+    std::string portName() override { return "COM1"; }
     bool openAndHandshake() override {
         log.push_back("reconnect");
         return false;
@@ -302,6 +303,7 @@ struct PanelRig final : SessionWindow {
     }
 
     int chosenVariant() override { return chosen; }
+    std::string portName() override { return "COM1"; }
     bool openAndHandshake() override {
         log.push_back(inline_.portOpen() ? "reconnect on an open port" : "reconnect");
         inline_.open();

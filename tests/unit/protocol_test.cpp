@@ -65,8 +65,8 @@ TEST(HandshakeTest, AcceptedPanelIsIdentifiedWithLayout85) {
 TEST(HandshakeTest, AnswerOnTenthAttemptIsAccepted) {
     PanelLine line;
     line.panel.faults().silent = true;
-    line.link.onOutcome = [&](int32_t code, int attempt) {
-        if (code == LinkResult::Attempt && attempt == 10) line.panel.faults().silent = false;
+    line.link.onOutcome = [&](const LinkOutcome& o) {
+        if (o.code == LinkResult::Attempt && o.attempt == 10) line.panel.faults().silent = false;
     };
     line.connect();
     std::vector<int> attempts;
@@ -122,7 +122,8 @@ TEST(HandshakeTest, StoppedBeforeStartReportsNoLink) {
     PanelLine line;
     line.link.stop();
     // run() clears the flag for a new chain; stop from the first attempt's outcome instead.
-    line.link.onOutcome = [&](int32_t code, int) {
+    line.link.onOutcome = [&](const LinkOutcome& o) {
+        const int32_t code = o.code;
         if (code == LinkResult::Attempt) line.link.stop();
     };
     line.connect();
@@ -168,7 +169,8 @@ TEST(HandshakeTest, FourByteAnswerWithOtherLeadBytesIsJudgedOnTypeAndCrc) {
     LinkState state;
     SyncLink link(channel, clock, state);
     // Stop the chain at the identification read: the script has no panel behind it.
-    link.onOutcome = [&](int32_t code, int) {
+    link.onOutcome = [&](const LinkOutcome& o) {
+        const int32_t code = o.code;
         if (code == LinkResult::Linked) link.stop();
     };
     link.run(LinkOperation::Handshake);
