@@ -5,7 +5,7 @@
 namespace kerma {
 
 bool InProcessChannel::write(const uint8_t* bytes, size_t count) {
-    if (writesFail_) return false;
+    if (writesFail_ || gone()) return false;
     std::lock_guard lock(mutex_);
     for (size_t i = 0; i < count; ++i) {
         // Everything the panel sends leaves at the moment it is asked, so the last write is the
@@ -15,6 +15,11 @@ bool InProcessChannel::write(const uint8_t* bytes, size_t count) {
             panel_.lineQuiet(static_cast<int>(std::min<int64_t>(now - lastWriteMs_, 1 << 30)));
         lastWriteMs_ = now;
         std::vector<uint8_t> answer = panel_.receive(bytes[i]);
+        if (panel_.holdLastMs() > 0 && !answer.empty()) {
+            held_ = answer.back();
+            heldDueMs_ = now + panel_.holdLastMs();
+            answer.pop_back();
+        }
         pending_.insert(pending_.end(), answer.begin(), answer.end());
     }
     return true;
@@ -22,18 +27,31 @@ bool InProcessChannel::write(const uint8_t* bytes, size_t count) {
 
 size_t InProcessChannel::read(uint8_t* bytes, size_t count) {
     ++readCalls_;
+    if (gone()) return 0;
     std::lock_guard lock(mutex_);
-    size_t taken = std::min(count, pending_.size());
-    std::copy_n(pending_.begin(), taken, bytes);
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken));
-    if (taken < count)
+    const auto take = [&](size_t at) {
+        if (held_ && heldDueMs_ <= clock_.nowMs()) {
+            pending_.push_back(*held_);
+            held_.reset();
+        }
+        const size_t n = std::min(count - at, pending_.size());
+        std::copy_n(pending_.begin(), n, bytes + at);
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
+        return at + n;
+    };
+    size_t taken = take(0);
+    if (taken < count) {
+        // A held byte that comes due while the call waits arrives within it.
         clock_.advance(kReadMsPerByte * static_cast<int64_t>(count) + kReadConstantMs);
+        taken = take(taken);
+    }
     return taken;
 }
 
 void InProcessChannel::purgeReceive() {
     std::lock_guard lock(mutex_);
     pending_.clear();
+    held_.reset();
 }
 
 size_t InProcessChannel::pendingBytes() const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 #include "byte_channel.h"
 #include "virtual_panel.h"
@@ -35,9 +36,12 @@ class InProcessChannel final : public ByteChannel {
     size_t read(uint8_t* bytes, size_t count) override;
     void purgeReceive() override;
     void purgeTransmit() override {}
+    bool gone() const override { return gone_ || panel_.hungUp(); }
 
-    // A port whose write calls fail (a pulled USB adapter): the panel sees nothing.
+    // A port whose write calls fail: the panel sees nothing.
     void setWritesFail(bool fail) { writesFail_ = fail; }
+    // A pulled USB adapter: every call fails, and the port says the device has gone.
+    void setGone(bool gone) { gone_ = gone; }
     size_t pendingBytes() const;
     int readCalls() const { return readCalls_; }
 
@@ -46,8 +50,12 @@ class InProcessChannel final : public ByteChannel {
     VirtualClock& clock_;
     mutable std::mutex mutex_;
     std::deque<uint8_t> pending_;
+    // A byte the panel holds back (a late status), due at this time of the virtual clock.
+    std::optional<uint8_t> held_;
+    int64_t heldDueMs_ = 0;
     int64_t lastWriteMs_ = -1;
     std::atomic<bool> writesFail_{false};
+    std::atomic<bool> gone_{false};
     std::atomic<int> readCalls_{0};
 };
 

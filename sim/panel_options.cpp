@@ -30,6 +30,9 @@ const std::map<std::string, std::function<void(PanelOptions&)>>& Flags() {
         {"--refuse-upload", [](PanelOptions& o) { o.faults.refuseUpload = true; }},
         {"--not-ready", [](PanelOptions& o) { o.faults.notReady = true; }},
         {"--corrupt-write", [](PanelOptions& o) { o.faults.corruptWrite = true; }},
+        {"--mute", [](PanelOptions& o) { o.faults.mute = true; }},
+        {"--power-loss-after-codes", [](PanelOptions& o) { o.faults.powerLossAfterCodes = true; }},
+        {"--garble-write", [](PanelOptions& o) { o.faults.garbleWrite = true; }},
         {"--help", [](PanelOptions& o) { o.help = true; }},
         {"-h", [](PanelOptions& o) { o.help = true; }},
     };
@@ -38,7 +41,8 @@ const std::map<std::string, std::function<void(PanelOptions&)>>& Flags() {
 
 bool TakesValue(const std::string& name) {
     for (const char* known : {"--type", "--version", "--drop-byte", "--upload-silent-after",
-                              "--baud", "--memory", "--save", "--link"}) {
+                              "--status-delay", "--stray-echo-after", "--hang-up-after", "--baud",
+                              "--memory", "--save", "--link"}) {
         if (name == known) return true;
     }
     return false;
@@ -58,6 +62,9 @@ Result<void> ApplyValue(const std::string& name, const std::string& value, Panel
     }
     if (name == "--drop-byte") return number(0, 1 << 20, o.faults.dropByte);
     if (name == "--upload-silent-after") return number(0, 1 << 20, o.faults.uploadSilentAfter);
+    if (name == "--status-delay") return number(0, 60000, o.faults.statusDelayMs);
+    if (name == "--stray-echo-after") return number(0, 1 << 20, o.faults.strayEchoAfter);
+    if (name == "--hang-up-after") return number(0, 1 << 30, o.faults.hangUpAfter);
     if (name == "--baud") return number(1, kMaxBaud, o.baud);
     std::string* path = name == "--memory" ? &o.memoryPath
                         : name == "--save" ? &o.savePath
@@ -122,6 +129,18 @@ std::string PanelUsage() {
            "  --upload-silent-after N\n"
            "                     fall silent for good after taking N bytes of a firmware upload\n"
            "                     (the image's length: take it all and never send the status)\n"
+           "Line faults:\n"
+           "  --mute             echo every byte and answer nothing (another device on the line)\n"
+           "  --status-delay MS  hold the status of every block write back MS milliseconds\n"
+           "  --power-loss-after-codes\n"
+           "                     store the first codes block written, then lose power for good\n"
+           "                     (no status, no byte ever again)\n"
+           "  --stray-echo-after N\n"
+           "                     put one stray byte on the line after the echo of byte N (0-based)\n"
+           "                     of every data frame written\n"
+           "  --garble-write     take payload bytes 2 and 3 of every data frame written garbled so\n"
+           "                     that the CRC still holds; echo and store them so\n"
+           "  --hang-up-after N  drop the line after taking N bytes, as a pulled USB adapter\n"
            "  --help             show this text\n";
 }
 

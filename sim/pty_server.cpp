@@ -13,6 +13,8 @@
 #include <cstring>
 #include <deque>
 #include <iostream>
+#include <optional>
+#include <vector>
 
 #include "panel_memory.h"
 
@@ -74,7 +76,29 @@ struct Line {
     std::deque<uint8_t> queue;
     Pacer pacer;
     SteadyClock::time_point lastActivity = SteadyClock::now();
+    // A byte the panel holds back (a late status), and when it goes on the line.
+    std::optional<uint8_t> held;
+    SteadyClock::time_point heldUntil{};
 };
+
+void Queue(Line& line, std::vector<uint8_t> answer, int holdLastMs, SteadyClock::time_point now) {
+    if (answer.empty()) return;
+    if (holdLastMs > 0) {
+        line.held = answer.back();
+        line.heldUntil = now + std::chrono::milliseconds(holdLastMs);
+        answer.pop_back();
+    }
+    line.pacer.queued(now);
+    line.queue.insert(line.queue.end(), answer.begin(), answer.end());
+}
+
+// The held byte joins the queue once its time has come.
+void ReleaseHeld(Line& line, SteadyClock::time_point now) {
+    if (!line.held || now < line.heldUntil) return;
+    line.pacer.queued(now);
+    line.queue.push_back(*line.held);
+    line.held.reset();
+}
 
 }  // namespace
 
@@ -130,10 +154,28 @@ bool TakeInput(int master, VirtualPanel& panel, Line& line, const std::string& s
                 std::cerr << "kerma740-panel: " << saved.error() << std::endl;
             }
         }
-        if (!answer.empty()) line.pacer.queued(now);
-        line.queue.insert(line.queue.end(), answer.begin(), answer.end());
+        if (panel.hungUp()) return true;
+        Queue(line, std::move(answer), panel.holdLastMs(), now);
     }
     return true;
+}
+
+// How long the loop may sleep before something is due: the next paced byte or a held one.
+timespec* WaitFor(const Line& line, SteadyClock::time_point now, timespec& wait, bool& sendNow) {
+    sendNow = false;
+    int64_t ns = -1;
+    if (!line.queue.empty()) {
+        ns = line.pacer.paced() ? NanosecondsUntil(line.pacer.due(), now) : 0;
+        sendNow = ns == 0;
+    }
+    if (line.held) {
+        const int64_t heldNs = NanosecondsUntil(line.heldUntil, now);
+        ns = ns < 0 ? heldNs : std::min(ns, heldNs);
+    }
+    if (ns < 0 || sendNow) return nullptr;
+    wait.tv_sec = static_cast<time_t>(ns / kNsPerSecond);
+    wait.tv_nsec = static_cast<long>(ns % kNsPerSecond);
+    return &wait;
 }
 
 bool SendOutput(int master, Line& line) {
@@ -151,19 +193,15 @@ bool SendOutput(int master, Line& line) {
 }  // namespace
 
 int PtyServer::serve(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
-    Line line{{}, Pacer(baud_)};
+    Line line{{}, Pacer(baud_), SteadyClock::now(), std::nullopt, {}};
     while (stop == 0) {
         auto now = SteadyClock::now();
+        ReleaseHeld(line, now);
         pollfd fd{master_, POLLIN, 0};
         timespec wait{};
-        timespec* timeout = nullptr;
-        if (!line.queue.empty()) {
-            const int64_t ns = line.pacer.paced() ? NanosecondsUntil(line.pacer.due(), now) : 0;
-            if (ns == 0) fd.events |= POLLOUT;
-            wait.tv_sec = static_cast<time_t>(ns / kNsPerSecond);
-            wait.tv_nsec = static_cast<long>(ns % kNsPerSecond);
-            timeout = ns == 0 ? nullptr : &wait;
-        }
+        bool sendNow = false;
+        timespec* timeout = WaitFor(line, now, wait, sendNow);
+        if (sendNow) fd.events |= POLLOUT;
         int ready = ::ppoll(&fd, 1, timeout, &waitMask);
         if (ready < 0) {
             if (errno == EINTR) continue;
@@ -172,12 +210,22 @@ int PtyServer::serve(const volatile std::sig_atomic_t& stop, const sigset_t& wai
         }
         bool ok = true;
         if (fd.revents & POLLIN) ok = TakeInput(master_, panel_, line, savePath_);
+        if (panel_.hungUp()) return hangUp();
         if (ok && (fd.revents & POLLOUT) && !line.queue.empty()) ok = SendOutput(master_, line);
         if (!ok || (fd.revents & (POLLERR | POLLNVAL))) {
             std::cerr << "kerma740-panel: " << SystemError(slavePath_.c_str()).text << std::endl;
             return 1;
         }
     }
+    return 0;
+}
+
+int PtyServer::hangUp() {
+    ::close(master_);
+    ::close(slave_);
+    master_ = slave_ = -1;
+    std::cerr << "kerma740-panel: line dropped after " << panel_.received().size() << " bytes"
+              << std::endl;
     return 0;
 }
 

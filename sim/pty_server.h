@@ -26,6 +26,9 @@ class PtyServer {
     int serve(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
 
   private:
+    // The line dropped as a pulled adapter drops it: the program's end sees a hang-up.
+    int hangUp();
+
     VirtualPanel& panel_;
     int baud_;
     std::string savePath_;

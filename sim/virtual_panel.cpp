@@ -48,12 +48,29 @@ VirtualPanel::VirtualPanel(uint8_t type, uint8_t version)
 
 std::vector<uint8_t> VirtualPanel::receive(uint8_t byte) {
     received_.push_back(byte);
+    holdLastMs_ = 0;
     if (state_ == State::Upload && uploadCutOff(frame_.size())) dead_ = true;
     if (faults_.silent || dead_) return {};
-    std::vector<uint8_t> out{byte};
-    step(byte, out);
+    const uint8_t taken = garbled(byte);
+    std::vector<uint8_t> out{taken};
+    if (!faults_.mute) step(taken, out);
     sent_.insert(sent_.end(), out.begin(), out.end());
     return out;
+}
+
+// Two bytes changed so that the CRC of the frame stays as it was: the second undoes in the CRC
+// register what the first did.
+uint8_t VirtualPanel::garbled(uint8_t byte) const {
+    if (!faults_.garbleWrite || state_ != State::WriteData) return byte;
+    if (frame_.size() == kGarbledByte) return byte ^ kGarbleMask;
+    if (frame_.size() == kGarbledByte + 1) return byte ^ Crc8Update(0, kGarbleMask);
+    return byte;
+}
+
+void VirtualPanel::strayEcho(std::vector<uint8_t>& out) const {
+    constexpr uint8_t kStray = 0x5A;
+    if (faults_.strayEchoAfter >= 0 && frame_.size() == static_cast<size_t>(faults_.strayEchoAfter) + 1)
+        out.push_back(kStray);
 }
 
 void VirtualPanel::lineQuiet(int ms) {
@@ -192,22 +209,33 @@ void VirtualPanel::stepWriteData(uint8_t byte, std::vector<uint8_t>& out) {
         step(byte, out);
         return;
     }
+    strayEcho(out);
     if (frame_.size() < writeLength_ + 3) return;
     bool good = Crc8(std::span(frame_.data(), writeLength_ + 2)) == frame_.back();
     if (good && !faults_.refuseWrite) {
-        auto& memory = writeOp_ == Op(LinkOperation::WriteSettings) ? settings_ : codes_;
-        uint8_t firmware = version();
-        std::copy_n(frame_.begin() + 2, writeLength_, memory.begin());
-        if (faults_.corruptWrite && writeOp_ == Op(LinkOperation::WriteSettings))
-            ++memory[kCorruptedCell];
-        // The version cell reports the firmware, which a settings write does not replace.
-        setVersion(firmware);
-        ++acceptedWrites_;
-        out.push_back(kStatusOk);
+        storeWrite(out);
     } else {
         out.push_back(kStatusRefused);
     }
+    if (!dead_) holdLastMs_ = faults_.statusDelayMs;
     resetLine();
+}
+
+// The frame taken whole and right: into memory, and the status, unless the power goes first.
+void VirtualPanel::storeWrite(std::vector<uint8_t>& out) {
+    auto& memory = writeOp_ == Op(LinkOperation::WriteSettings) ? settings_ : codes_;
+    uint8_t firmware = version();
+    std::copy_n(frame_.begin() + 2, writeLength_, memory.begin());
+    if (faults_.corruptWrite && writeOp_ == Op(LinkOperation::WriteSettings))
+        ++memory[kCorruptedCell];
+    // The version cell reports the firmware, which a settings write does not replace.
+    setVersion(firmware);
+    ++acceptedWrites_;
+    if (faults_.powerLossAfterCodes && writeOp_ == Op(LinkOperation::WriteCodes)) {
+        dead_ = true;
+        return;
+    }
+    out.push_back(kStatusOk);
 }
 
 void VirtualPanel::stepUpload(uint8_t byte, std::vector<uint8_t>& out) {

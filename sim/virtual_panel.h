@@ -24,6 +24,21 @@ struct PanelFaults {
     // as a panel with a failing memory cell would.
     bool corruptWrite = false;
     std::optional<uint8_t> typeOverride;  // type byte answered instead of the panel's own
+    // Line faults. Echoes every byte and answers nothing (another device on the line).
+    bool mute = false;
+    // Holds the status of every block write back this long (a slow panel or adapter).
+    int statusDelayMs = 0;
+    // Stores the first codes block written to it, then loses power: never a status, never a
+    // byte again.
+    bool powerLossAfterCodes = false;
+    // Puts one stray byte on the line after the echo of this byte (0-based) of every data frame
+    // written to it; what it stores is what it was sent. -1: never.
+    int strayEchoAfter = -1;
+    // Takes two payload bytes of every data frame written to it garbled so that the CRC still
+    // holds, and echoes and stores them so, as a noisy line could.
+    bool garbleWrite = false;
+    // Drops the line once it has taken this many bytes, as a USB adapter pulled out. -1: never.
+    int hangUpAfter = -1;
 };
 
 class VirtualPanel {
@@ -70,6 +85,17 @@ class VirtualPanel {
     // for its variant holding that variant's factory configuration.
     void installFirmware(uint8_t version);
 
+    // The last byte of the latest answer is to reach the line only this long after the rest.
+    int holdLastMs() const { return holdLastMs_; }
+    // The line has been dropped (hangUpAfter): whoever serves the panel closes it.
+    bool hungUp() const {
+        return faults_.hangUpAfter >= 0 &&
+               received_.size() >= static_cast<size_t>(faults_.hangUpAfter);
+    }
+    // The two payload bytes garbleWrite changes, and how (the second keeps the CRC as it was).
+    static constexpr size_t kGarbledByte = 4;
+    static constexpr uint8_t kGarbleMask = 0x01;
+
     // Every byte received and every byte sent, in order, for tests.
     const std::vector<uint8_t>& received() const { return received_; }
     const std::vector<uint8_t>& sent() const { return sent_; }
@@ -90,6 +116,10 @@ class VirtualPanel {
     void stepHeader(uint8_t byte, std::vector<uint8_t>& out);
     void stepVerdict(uint8_t byte, std::vector<uint8_t>& out);
     void stepWriteData(uint8_t byte, std::vector<uint8_t>& out);
+    // What a noisy line makes of a written data frame's byte on its way in, and on its way out.
+    uint8_t garbled(uint8_t byte) const;
+    void strayEcho(std::vector<uint8_t>& out) const;
+    void storeWrite(std::vector<uint8_t>& out);
     void stepUpload(uint8_t byte, std::vector<uint8_t>& out);
     void resync(std::vector<uint8_t>& out);
     void answerHandshake(bool upload, std::vector<uint8_t>& out);
@@ -106,7 +136,8 @@ class VirtualPanel {
     std::vector<uint8_t> codes_;
 
     State state_ = State::Idle;
-    bool dead_ = false;           // fell silent during an upload; stays so
+    bool dead_ = false;           // fell silent (an upload cut off, power lost); stays so
+    int holdLastMs_ = 0;
     std::vector<uint8_t> frame_;  // bytes of the frame being received
     uint8_t writeOp_ = 0;
     size_t writeLength_ = 0;

@@ -358,7 +358,8 @@ size_t SerialLine::read(uint8_t* bytes, size_t count) {
         if (n > 0) {
             got += static_cast<size_t>(n);
         } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            if (n < 0) noteFailure(DeviceGone(errno));
+            // The port is non-blocking, so no data is EAGAIN; an end of file is a hang-up.
+            noteFailure(n == 0 || DeviceGone(errno));
             break;
         }
     }

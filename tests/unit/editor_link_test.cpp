@@ -208,7 +208,7 @@ TEST(EditorLinkTest, PanelThatCannotBeReadFirstKeepsItsFirmware) {
     EXPECT_EQ(rig.prompts.shown[1].find("Конфигурацию прибора перед сменой прошивки считать не "
                                         "удалось. Прошивка не заменена"),
               0u);
-    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
+    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC (прибор не сообщил о готовности)");
     EXPECT_TRUE(rig.enabled("CancelButton"));
     EXPECT_FALSE(rig.enabled("WriteButton"));
     // Connected anew, the read goes through: then the replacement.
@@ -231,7 +231,8 @@ TEST(EditorLinkTest, PanelOfAnotherTypeClosesTheEditor) {
     Rig rig(18);
     rig.panel.faults().typeOverride = 11;
     rig.connect();
-    EXPECT_EQ(rig.prompts.shown, std::vector<std::string>{"Подключенный прибор имеет другой тип"});
+    EXPECT_EQ(rig.prompts.shown,
+              std::vector<std::string>{"Подключенный прибор имеет другой тип (тип 11)"});
     EXPECT_TRUE(rig.closed);
 }
 
@@ -239,7 +240,9 @@ TEST(EditorLinkTest, NoAnswerDisconnects) {
     Rig rig(18);
     rig.panel.faults().silent = true;
     rig.connect();
-    EXPECT_EQ(rig.prompts.shown, std::vector<std::string>{"Нет ответа от прибора"});
+    EXPECT_EQ(rig.prompts.shown,
+              std::vector<std::string>{"Нет ответа от прибора\nЭхо не приходит: проверьте кабель, "
+                                       "адаптер и питание прибора."});
     EXPECT_EQ(rig.editor.status(0), "Нет ответа от прибора");
     EXPECT_TRUE(rig.enabled("ConnectButton"));
     EXPECT_FALSE(rig.enabled("CancelButton"));
@@ -277,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
     Codes, OutcomeTest,
     ::testing::Values(
         OutcomeCase{1, "Нет ответа от прибора", "Нет ответа от прибора"},
-        OutcomeCase{2, "", "Подключенный прибор имеет другой тип"},
+        OutcomeCase{2, "", "Подключенный прибор имеет другой тип (тип 0)"},
         OutcomeCase{3, "Ошибка: Dallas CRC", "Ошибка: Dallas CRC"},
         OutcomeCase{4, "Ошибка: Dallas CRC", ""}, OutcomeCase{5, "", ""},
         OutcomeCase{6, "Ошибка: Time-Out", ""},
@@ -285,7 +288,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{10, "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена", ""},
         OutcomeCase{11, "ППКОП Kerma-740 версия v 1.8  Чтение конфигурации завершено", ""},
         OutcomeCase{12, "Прошивка загружена успешно", ""},
-        OutcomeCase{13, "Нет связи с прибором", ""}, OutcomeCase{14, "Нет связи с прибором", ""},
+        OutcomeCase{13, "Нет связи с прибором", ""},
+        OutcomeCase{14, "Нет связи с прибором", "Порт COM1 пропал: адаптер отключён от компьютера."},
         OutcomeCase{18, "Связь установлена. Идет проверка версии программного обеспечения", ""},
         OutcomeCase{99, "", ""}),
     [](const auto& info) { return "Code" + std::to_string(info.param.code); });
@@ -316,8 +320,9 @@ TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
     EXPECT_TRUE(rig.enabled("WriteButton"));
 }
 
-// A write that ends between its two blocks leaves new codes beside old settings: the user hears
-// it, with the backup of what the panel held. One that ends before the codes block was whole
+// A write that ends once its codes frame was on the line may leave new codes beside old settings:
+// the user hears it, with the backup of what the panel held, even when the panel's refusal of
+// the codes came (a noisy line proves nothing). One that ends before the codes frame was whole
 // leaves the panel as it was and says only its outcome. No file or defaults may be loaded over
 // the editor while the chain runs.
 TEST(EditorLinkTest, WriteCutBetweenItsBlocksIsSaidAloud) {
@@ -331,9 +336,10 @@ TEST(EditorLinkTest, WriteCutBetweenItsBlocksIsSaidAloud) {
         std::string status0;
         bool said;
     } cases[] = {
-        {"settings refused", 51, false, "Ошибка: Dallas CRC", true},
+        {"settings refused", 51, false, "Ошибка: Dallas CRC (прибор не принял блок)", true},
         {"user break", 51, true, "Нет связи с прибором", true},
-        {"codes refused", 0, false, "Ошибка: Dallas CRC", false},
+        {"codes refused", 0, false, "Ошибка: Dallas CRC (прибор не принял блок)", true},
+        {"user break in the codes frame", 20, true, "Нет связи с прибором", false},
     };
     for (const auto& c : cases) {
         Rig rig(18);
@@ -381,7 +387,7 @@ TEST(EditorLinkTest, RefusedWriteLeavesButtonsDisabled) {
     rig.panel.faults().refuseWrite = true;
     rig.link->writeCommand();
     rig.driver.pump();
-    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
+    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC (прибор не принял блок)");
     EXPECT_FALSE(rig.enabled("ReadButton"));
     EXPECT_FALSE(rig.enabled("WriteButton"));
     EXPECT_FALSE(rig.enabled("PageControl"));
@@ -400,7 +406,8 @@ TEST(EditorLinkTest, PortFailingMidWriteBreaksTheLink) {
     rig.driver.pump();
     EXPECT_EQ(rig.editor.status(0), "Нет связи с прибором");
     EXPECT_EQ(rig.editor.status(1), "Режим <on-line>.");
-    EXPECT_TRUE(rig.prompts.shown.empty());
+    EXPECT_EQ(rig.prompts.shown,
+              std::vector<std::string>{"Порт COM1 пропал: адаптер отключён от компьютера."});
     EXPECT_FALSE(rig.driver.portOpen());
     EXPECT_TRUE(rig.enabled("ConnectButton"));
     EXPECT_FALSE(rig.enabled("CancelButton"));

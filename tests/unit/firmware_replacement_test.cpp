@@ -384,7 +384,7 @@ TEST(FirmwareReplacementPanel, RefusedUploadEndsWithTheErrorAndNoReconnect) {
     EXPECT_LT(ticks, 10);
     ASSERT_EQ(rig.prompts.shown.size(), 2u);
     EXPECT_EQ(rig.prompts.shown[1], kFlashFailedMessage);
-    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
+    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC (прибор не принял прошивку)");
     EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
     EXPECT_FALSE(rig.view.shown);
     EXPECT_TRUE(rig.editorEnabled);
@@ -406,7 +406,7 @@ TEST_P(SilentUploadPanel, EndsWithTheErrorAndNoReconnect) {
     EXPECT_LT(ticks, 10);
     ASSERT_EQ(rig.prompts.shown.size(), 2u);
     EXPECT_EQ(rig.prompts.shown[1], kFlashFailedMessage);
-    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC");
+    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC (прибор не принял прошивку)");
     EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
     EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect"), 1);
     EXPECT_FALSE(rig.inline_.state().firmwareReplaced);
