@@ -19,6 +19,7 @@
 #include "config_file.h"
 #include "config_of.h"
 #include "main_form.h"
+#include "outcome_text.h"
 #include "process_util.h"
 #include "qt_wait.h"
 #include "scripted_prompts.h"
@@ -381,6 +382,41 @@ TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
 bool ReadDone(TK740Form& form) {
     return StatusEnds(form, "Чтение конфигурации завершено") &&
            form.model().at("PageControl").enabled;
+}
+
+// "Установить связь" at once after a read was cut: the panel is still sending the rest of its
+// frame, and the handshake waits for the line to fall quiet instead of taking those bytes for
+// its answer (another type, another version).
+TEST_F(ProgramPanelTest, ConnectRightAfterACutReadWaitsForAQuietLine) {
+    TempDir dir;
+    PanelProcess panel(dir.file("com1"), {"--baud", "4800"});
+    ASSERT_TRUE(panel.ready());
+    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
+    ScriptedPrompts prompts;
+    TMainForm main;
+    main.editorPrompts = &prompts;
+    std::vector<std::string> statuses;
+    bool readAgain = false;
+    main.hooks.showEditor = [&](TK740Form& form) {
+        form.show();
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        form.model().subscribe([&](const Control& c, ControlProperty p) {
+            if (p == ControlProperty::Caption && c.name == "StatusPanel0")
+                statuses.push_back(c.caption);
+        });
+        QTest::mouseClick(form.widget("ReadButton"), Qt::LeftButton);
+        QTest::qWait(400);  // the codes frame is coming in
+        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
+        QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
+        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        readAgain = true;
+        form.reject();
+    };
+    main.connectToPanel();
+    EXPECT_TRUE(readAgain);
+    EXPECT_EQ(prompts.shown, std::vector<std::string>{});
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), OutcomeText(LinkResult::LineBusy)),
+              statuses.end());
 }
 
 // The adapter pulled in the middle of a read: the panel's end of the line goes away. It is named

@@ -329,22 +329,44 @@ TEST(EditorLinkTest, WriteCutBetweenItsBlocksIsSaidAloud) {
     const std::string cut =
         "Запись не завершена: в приборе могут быть новые коды и старые настройки. Запишите "
         "конфигурацию ещё раз.\nПрежняя конфигурация прибора сохранена в файле ";
+    const std::string gone = "Порт COM1 пропал: адаптер отключён от компьютера.";
+    // Bytes the program sends until the codes frame of the write is whole: the connect's
+    // handshake and three reads, then the write's command and frame.
+    constexpr int kBytesToCodesCrc = 20 + 4 + 1027;
+    const auto faults = [](auto set) {
+        PanelFaults f;
+        set(f);
+        return f;
+    };
     const struct {
         const char* name;
-        int atPercent;  // of the chain when the cut comes; 0: the panel refuses from the start
+        int atPercent;  // of the chain when the cut comes; 0: the panel's faults from the start
         bool userBreak;
+        PanelFaults from;
         std::string status0;
+        std::vector<std::string> notices;  // before the cut's notice
         bool said;
     } cases[] = {
-        {"settings refused", 51, false, "Ошибка: Dallas CRC (прибор не принял блок)", true},
-        {"user break", 51, true, "Нет связи с прибором", true},
-        {"codes refused", 0, false, "Ошибка: Dallas CRC (прибор не принял блок)", true},
-        {"user break in the codes frame", 20, true, "Нет связи с прибором", false},
+        {"settings refused", 51, false, {}, "Ошибка: Dallas CRC (прибор не принял блок)", {}, true},
+        {"user break", 51, true, {}, "Нет связи с прибором", {}, true},
+        {"codes refused", 0, false, faults([](PanelFaults& f) { f.refuseWrite = true; }),
+         "Ошибка: Dallas CRC (прибор не принял блок)", {}, true},
+        {"user break in the codes frame", 20, true, {}, "Нет связи с прибором", {}, false},
+        {"power lost after the codes", 0, false,
+         faults([](PanelFaults& f) { f.powerLossAfterCodes = true; }),
+         "Ошибка: Dallas CRC (прибор не ответил о записи блока)", {}, true},
+        {"adapter pulled at the status", 0, false,
+         faults([](PanelFaults& f) { f.hangUpAfter = kBytesToCodesCrc; }), "Нет связи с прибором",
+         {gone}, true},
+        {"garbled codes frame", 0, false, faults([](PanelFaults& f) { f.garbleWrite = true; }),
+         "Ошибка: Dallas CRC (эхо не совпало с переданным байтом)", {}, false},
+        {"late status", 0, false, faults([](PanelFaults& f) { f.statusDelayMs = 600; }),
+         "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена", {}, false},
     };
     for (const auto& c : cases) {
         Rig rig(18);
         rig.connect();
-        rig.panel.faults().refuseWrite = c.atPercent == 0;
+        rig.panel.faults() = c.from;
         bool fileCommandsOff = true;
         rig.onProgress = [&](int percent) {
             fileCommandsOff &= !rig.enabled("DefaultButton") && !rig.enabled("LoadButton");
@@ -359,9 +381,9 @@ TEST(EditorLinkTest, WriteCutBetweenItsBlocksIsSaidAloud) {
         rig.driver.pump();
         const std::string& backup = rig.session->safety().beforeWriteBackup();
         EXPECT_FALSE(backup.empty()) << c.name;
-        EXPECT_EQ(rig.prompts.shown,
-                  c.said ? std::vector<std::string>{cut + backup} : std::vector<std::string>{})
-            << c.name;
+        std::vector<std::string> notices = c.notices;
+        if (c.said) notices.push_back(cut + backup);
+        EXPECT_EQ(rig.prompts.shown, notices) << c.name;
         EXPECT_EQ(rig.editor.status(0), c.status0) << c.name;
         EXPECT_TRUE(fileCommandsOff) << c.name;
         EXPECT_FALSE(rig.link->chainRunning()) << c.name;
