@@ -46,8 +46,22 @@ void ShowFirstPage(FormModel& model) {
 }
 
 std::string UnknownVersionText(const K740Editor& editor) {
-    return "Версия ПО прибора " + std::to_string(editor.state().versionByte) +
+    return "Версия ПО прибора v " + DecodeVersion(editor.state().versionByte).text +
            " не относится ни к одному типу системы.";
+}
+
+constexpr const char* kNothingToSave = "В редакторе нет конфигурации для записи в файл.";
+constexpr const char* kPanelIdentifiedMeanwhile =
+    "Пока выбирался файл, прибор на линии был опознан как другой тип системы. Файл не записан.";
+
+// A connected editor whose panel has not been identified (a connect cut short) has no version of
+// its own: the defaults of the chosen variant come with its layout and its demo version, as in a
+// demo, so that what is shown can be saved and written.
+std::optional<int32_t> TakeChosenVariant(K740Editor& editor, int variant) {
+    const int version = DemoVersionByte(variant);
+    const auto layoutCode = ApplyVariantLayout(editor, variant, DecodeVersion(version).minor, false);
+    editor.setVersion(version);
+    return layoutCode;
 }
 
 // The settings image of a file: its N cells in a 1024-cell buffer. Line 0 is the block header;
@@ -79,7 +93,10 @@ int DemoVariant(int chosenVariant) {
 }
 
 int EditorVariant(const K740Editor& editor, int chosenVariant) {
-    if (editor.state().demoMode) return DemoVariant(chosenVariant);
+    // A demo, and a connected editor before the panel was identified, work for the variant
+    // chosen on the main window.
+    if (editor.state().demoMode || editor.state().versionByte == 0)
+        return DemoVariant(chosenVariant);
     return VariantOfVersion(editor.state().versionByte);
 }
 
@@ -94,6 +111,8 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
         layoutCode = RegularLayout(variant);
         editor.setVersion(DemoVersionByte(variant));
         image.demoVariant = variant;
+    } else if (editor.state().versionByte == 0) {
+        layoutCode = TakeChosenVariant(editor, variant);
     } else if (!HasFactoryImage(variant)) {
         Refuse(editor, kDefaultsFailedText, UnknownVersionText(editor));
         return std::nullopt;
@@ -124,12 +143,23 @@ SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chos
     const int variant = EditorVariant(editor, chosenVariant);
     SaveCommandEnd end;
     if (editor.state().demoMode) end.layoutCode = RegularLayout(variant);
+    if (editor.state().layoutVariant == 0) {
+        // Connected, and neither read nor given the defaults: there is nothing to save yet.
+        Refuse(editor, kFileSaveFailedText, kNothingToSave);
+        return end;
+    }
     if (!RunChecksBeforeSave(editor, image)) {
         editor.setStatus(0, std::string(kFileSaveFailedText));
         return end;
     }
     const auto path = editor.prompts().saveFile(FileDialogRequest{});
     if (!path) return end;
+    // The panel may have been identified while the dialog was up, as another variant than the
+    // one the editor was laid out for: what it shows would be saved under the wrong layout.
+    if (EditorVariant(editor, chosenVariant) != variant) {
+        Refuse(editor, kFileSaveFailedText, kPanelIdentifiedMeanwhile);
+        return end;
+    }
     end.written = SaveConfigurationTo(editor, image, variant, *path);
     return end;
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "codes_image.h"
+#include "config_file.h"
 #include "editor_session.h"
 #include "firmware_test_support.h"
 #include "in_process_channel.h"
@@ -148,6 +149,31 @@ TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
     ASSERT_FALSE(rig.progress.empty());
     EXPECT_EQ(rig.progress.back(), -1);  // hidden at the end
     EXPECT_NE(std::find(rig.progress.begin(), rig.progress.end(), 100), rig.progress.end());
+}
+
+// A connect that ended before the panel was identified leaves an editor without a version: it
+// has nothing to save yet, and the defaults and "Записать в файл" then work for the variant
+// chosen on the main window, as in a demo.
+TEST(EditorLinkTest, EditorWithoutAPanelWorksForTheChosenVariant) {
+    Rig rig(18);
+    rig.chosen = 3;
+    rig.panel.faults().silent = true;
+    rig.connect();
+    rig.prompts.shown.clear();
+    const std::string file = (rig.base.folder().parent_path() / "object.cfg").string();
+    rig.prompts.files = {file};
+    EXPECT_FALSE(rig.session->saveCommand());
+    EXPECT_EQ(rig.prompts.shown,
+              std::vector<std::string>{"В редакторе нет конфигурации для записи в файл."});
+    rig.session->defaultsCommand();
+    EXPECT_EQ(rig.editor.state().layoutVariant, 3);
+    EXPECT_EQ(rig.editor.state().versionText, "3.3");
+    rig.prompts.files = {file};
+    EXPECT_TRUE(rig.session->saveCommand());
+    EXPECT_EQ(rig.prompts.shown.size(), 1u);
+    const auto saved = ReadConfigFile(file);
+    ASSERT_TRUE(saved.ok()) << saved.error();
+    EXPECT_EQ(VariantOfVersion(saved->settings[1]), 3);
 }
 
 TEST(EditorLinkTest, OtherVariantAsksForReplacementAndNoClosesTheEditor) {
