@@ -222,7 +222,7 @@ int Read(const std::vector<std::string>& args) {
     if (!Identify(s)) return FailOutcome(s);
     const int variant = VariantOfVersion(s.version);
     if (!KnownVariant(variant))
-        return Fail("Версия ПО прибора " + DecodeVersion(s.version).text + " не поддерживается.");
+        return Fail("Версия ПО прибора v " + DecodeVersion(s.version).text + " не поддерживается.");
     s.state.layoutCode = RegularLayout(variant);
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s);
@@ -267,8 +267,8 @@ int Write(const std::vector<std::string>& args) {
     if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s);
     if (VariantOfVersion(s.version) != fileVariant) {
-        return Fail("Файл конфигурации для версии " + DecodeVersion(version).text +
-                    ", в приборе версия " + DecodeVersion(s.version).text +
+        return Fail("Файл конфигурации для версии v " + DecodeVersion(version).text +
+                    ", в приборе версия v " + DecodeVersion(s.version).text +
                     ". Запись не выполнена.");
     }
     s.state.layoutCode = RegularLayout(fileVariant);

@@ -18,13 +18,18 @@
 namespace kerma::cli {
 namespace {
 
-// Notices go to the error stream; a question is answered No, as nobody is there to answer it.
+// Notices go to the error stream; a question is answered No, as nobody is there to answer it,
+// and a question about a key or a code names the entry and what is wrong with it instead.
 class StreamPrompts : public Prompts {
   public:
     explicit StreamPrompts(std::ostream& err) : err_(err) {}
     void notice(const std::string& text) override { err_ << text << "\n"; }
     bool question(const std::string& text, const std::string& caption) override {
         err_ << caption << ": " << text << "\n";
+        return false;
+    }
+    bool entryQuestion(const EntryQuestion& q) override {
+        err_ << q.subject << ": " << q.problem << ".\n";
         return false;
     }
     std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
@@ -122,7 +127,8 @@ bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string
                     std::ostream& err) {
     const int version = settings.size() > 1 ? settings[1] : 0;
     if (!HasFactoryImage(VariantOfVersion(version))) {
-        err << "Версия ПО прибора " << version << " не относится ни к одному типу системы.\n";
+        err << "Версия ПО прибора v " << DecodeVersion(version).text
+            << " не относится ни к одному типу системы.\n";
         return false;
     }
     Session session(err, version);

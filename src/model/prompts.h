@@ -14,6 +14,14 @@ struct FileDialogRequest {
     bool typeGivesExtension = false;
 };
 
+// A question about one entry of a list (a key, a code) in the checks before a write.
+struct EntryQuestion {
+    std::string subject;  // the entry: "Ключ ТМ 5"
+    std::string problem;  // what is wrong with it: "идентификатор без полномочий"
+    std::string text;     // the question as the window asks it, and its caption
+    std::string caption;
+};
+
 // The three answers of a question that may also be withdrawn.
 enum class Answer { Yes, No, Cancel };
 
@@ -29,6 +37,9 @@ class Prompts {
     virtual Answer questionWithCancel(const std::string& text, const std::string& caption) {
         return question(text, caption) ? Answer::Yes : Answer::No;
     }
+    // The window asks it as it asks any question; where nobody is there to answer, the entry is
+    // named with its problem and the answer is No.
+    virtual bool entryQuestion(const EntryQuestion& q) { return question(q.text, q.caption); }
     // File dialogs; nullopt when the user cancels.
     virtual std::optional<std::string> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;

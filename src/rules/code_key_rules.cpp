@@ -118,18 +118,42 @@ void UncheckAll(FormModel& model, std::string (*boxName)(int, int), int number) 
 
 // What tells the key check and the code check apart: their texts and control names.
 struct ListWalk {
+    const char* subject;      // an entry as a message names it, before its number
     const char* repeated;     // text of the duplicate question
     const char* noAuthority;  // caption: an entry without authority
     const char* noEntry;      // caption: authority without an entry
+    // The same three as a message names them after the entry.
+    const char* repeatedProblem;
+    const char* noAuthorityProblem;
+    const char* noEntryProblem;
     std::string (*field)(int);
     std::string (*boxName)(int, int);
 };
 
-constexpr ListWalk kKeyWalk = {"Повторяющийся Идентификатор!", "Идентификатор без полномочий",
-                               "Полномочия установлены, а идентификатор не введен", KeyField,
+constexpr ListWalk kKeyWalk = {"Ключ ТМ ",
+                               "Повторяющийся Идентификатор!",
+                               "Идентификатор без полномочий",
+                               "Полномочия установлены, а идентификатор не введен",
+                               "повторяющийся идентификатор",
+                               "идентификатор без полномочий",
+                               "полномочия установлены, а идентификатор не введен",
+                               KeyField,
                                KeyBoxName};
-constexpr ListWalk kCodeWalk = {"Повторяющийся Код!", "Код без полномочий",
-                                "Полномочия установлены, а код не введен", CodeField, CodeBoxName};
+constexpr ListWalk kCodeWalk = {"Код ",
+                                "Повторяющийся Код!",
+                                "Код без полномочий",
+                                "Полномочия установлены, а код не введен",
+                                "повторяющийся код",
+                                "код без полномочий",
+                                "полномочия установлены, а код не введен",
+                                CodeField,
+                                CodeBoxName};
+
+bool AskAbout(K740Editor& editor, const ListWalk& walk, int n, const char* problem,
+              const char* text, const char* caption) {
+    return editor.prompts().entryQuestion(
+        EntryQuestion{walk.subject + std::to_string(n), problem, text, caption});
+}
 
 // Asks about entry n once for every earlier entry with the same text; true when the user
 // removed it. An entry keeps its text in `seen` after removal, so later repeats are still found.
@@ -140,7 +164,9 @@ bool AskRepeat(K740Editor& editor, const ListWalk& walk, std::vector<std::string
     seen[n] = text;
     bool removed = false;
     for (int m = 1; m < n; ++m) {
-        if (seen[m] != text || !editor.prompts().question(walk.repeated, "Удалить?")) continue;
+        if (seen[m] != text ||
+            !AskAbout(editor, walk, n, walk.repeatedProblem, walk.repeated, "Удалить?"))
+            continue;
         model.setText(walk.field(n), "");
         UncheckAll(model, walk.boxName, n);
         removed = true;
@@ -154,13 +180,13 @@ bool AskAuthority(K740Editor& editor, const ListWalk& walk, int n) {
     bool blank = IsBlankText(model.at(walk.field(n)).text);
     bool authority = AnyChecked(model, walk.boxName, n);
     if (!blank && !authority) {
-        if (editor.prompts().question("Удалить?", walk.noAuthority)) {
+        if (AskAbout(editor, walk, n, walk.noAuthorityProblem, "Удалить?", walk.noAuthority)) {
             model.setText(walk.field(n), "");
         }
         return true;
     }
     if (blank && authority) {
-        if (editor.prompts().question("Удалить?", walk.noEntry)) {
+        if (AskAbout(editor, walk, n, walk.noEntryProblem, "Удалить?", walk.noEntry)) {
             UncheckAll(model, walk.boxName, n);
         }
         return true;

@@ -13,7 +13,9 @@
 #include "cli_safety.h"
 #include "config_file.h"
 #include "editor_files.h"
+#include "editor_rules.h"
 #include "factory_defaults.h"
+#include "k740_controls.h"
 #include "scripted_prompts.h"
 #include "test_files.h"
 #include "test_folder.h"
@@ -133,6 +135,23 @@ TEST_F(FilesCliTest, SavesRunTheChecksOfTheProgram) {
     ASSERT_TRUE(SaveReadBlocks(blocks.settings, blocks.codes, path("read.cfg"), err_));
     EXPECT_NE(err_.str().find(pruned), std::string::npos) << err_.str();
     EXPECT_EQ(ReadAll(path("read.cfg")), ReadAll(path("once.cfg")));
+}
+
+// The checks of a write never ask where nobody can answer: a key without authorities refuses
+// the write, named by its number.
+TEST_F(FilesCliTest, WriteChecksNameTheEntryInsteadOfAsking) {
+    ScriptedPrompts prompts;
+    K740Editor editor(prompts, EditorOptions{false, true});
+    ImageState image;
+    (void)StartDemo(editor, image, 1);
+    ApplyKeyCount(editor.model(), editor.state(), 5);
+    editor.model().setText("Key5", "00000000ABCD");
+    for (int p = 1; p <= 16; ++p) editor.model().setChecked(KeyBoxName(5, p), false);
+    ASSERT_TRUE(SaveConfigurationTo(editor, image, 1, path("key.cfg")));
+    EXPECT_FALSE(BlocksToWrite(path("key.cfg"), err_).has_value());
+    EXPECT_NE(err_.str().find("Ключ ТМ 5: идентификатор без полномочий."), std::string::npos)
+        << err_.str();
+    EXPECT_EQ(err_.str().find("Удалить?"), std::string::npos) << err_.str();
 }
 
 // How a file looks from outside: what the name is, the permissions and text of what it names.
