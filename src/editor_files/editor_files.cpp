@@ -143,8 +143,9 @@ SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chos
     const int variant = EditorVariant(editor, chosenVariant);
     SaveCommandEnd end;
     if (editor.state().demoMode) end.layoutCode = RegularLayout(variant);
-    if (editor.state().layoutVariant == 0) {
-        // Connected, and neither read nor given the defaults: there is nothing to save yet.
+    if (editor.state().versionByte == 0) {
+        // Connected before any panel was identified, and not given the defaults: there is no
+        // configuration to save yet.
         Refuse(editor, kFileSaveFailedText, kNothingToSave);
         return end;
     }
