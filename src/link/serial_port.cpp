@@ -222,6 +222,13 @@ size_t SerialLine::read(uint8_t* bytes, size_t count) {
         noteFailure(DeviceGone(GetLastError()));
         return 0;
     }
+    if (got == 0) {
+        // Some drivers answer a read on a pulled adapter as a time-out; asking for the port's
+        // state then fails the way a read should have.
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(handle_, &errors, &status)) noteFailure(DeviceGone(GetLastError()));
+    }
     return got;
 }
 
