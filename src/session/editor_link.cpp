@@ -176,11 +176,14 @@ void EditorLink::disconnectCommand() {
     chainEnded();
 }
 
-// The adapter was pulled out: the link is broken as "Разорвать связь" breaks it, and the user
-// hears why at once, then of a write it cut.
+// The adapter was pulled out: the link is broken as "Разорвать связь" breaks it, so the window
+// behind the message already shows it down, and the user hears why, then of a write it cut.
 void EditorLink::portGone() {
-    editor_.prompts().notice(PortGoneText(session_.window().portName()));
+    const bool cut = chain_ == Chain::Write && codesSent_;
+    codesSent_ = false;
     disconnectCommand();
+    editor_.prompts().notice(PortGoneText(session_.window().portName()));
+    if (cut) editor_.prompts().notice(WriteCutText(session_.safety().beforeWriteBackup()));
 }
 
 // A port that does not open leaves the link down: the buttons keep offering "Установить связь".
