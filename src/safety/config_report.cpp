@@ -10,6 +10,7 @@
 #include "fields/name_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
+#include "factory_passwords.h"
 #include "image_state.h"
 #include "k740_controls.h"
 
@@ -20,6 +21,7 @@ constexpr const char* kHiddenPassword = "••••";
 constexpr const char* kHiddenCode = "••••••";
 constexpr const char* kHiddenKey = "••••••••••••";
 constexpr const char* kNone = "—";
+constexpr const char* kFactoryFlag = "заводской — смените";
 constexpr int kGridColumns = 8;
 
 std::string N(int n) {
@@ -61,7 +63,11 @@ using Row = std::vector<std::string>;
 class Report {
   public:
     Report(const K740Editor& editor, int variant, const ReportOptions& options)
-        : m_(editor.model()), state_(editor.state()), variant_(variant), options_(options) {}
+        : editor_(editor),
+          m_(editor.model()),
+          state_(editor.state()),
+          variant_(variant),
+          options_(options) {}
 
     std::string build() {
         html_ +=
@@ -114,17 +120,29 @@ class Report {
     // A sound's mode (on, alarms only, off) and its duration.
     std::string sound(const char* on, const char* alarms, const char* off, const char* edit) const {
         return choice({{on, "включён"}, {alarms, "только тревога"}, {off, "выключен"}}) +
-               ", длительность " + orNone(text(edit));
+               ", длительность " + seconds(edit);
     }
     // The backlight's mode (on, automatic, off) and its duration.
     std::string backlight(const char* on, const char* automatic, const char* off,
                           const char* edit) const {
         return choice({{on, "включена"}, {automatic, "автоматически"}, {off, "выключена"}}) +
-               ", длительность " + orNone(text(edit));
+               ", длительность " + seconds(edit);
     }
     std::string secret(const std::string& value, const char* hidden) const {
         if (value.empty()) return kNone;
         return options_.secrets ? Escape(value) : hidden;
+    }
+    // A password left at its factory value is named as such instead of masked: whoever reads the
+    // report must see that it was never changed.
+    std::string password(const char* field) const {
+        if (!HoldsFactoryPassword(editor_, variant_, field))
+            return secret(text(field), kHiddenPassword);
+        return options_.secrets ? Escape(text(field)) + " (" + kFactoryFlag + ")" : kFactoryFlag;
+    }
+    // Times and durations are kept in seconds.
+    std::string seconds(const char* edit) const {
+        const std::string value = text(edit);
+        return value.empty() ? kNone : Escape(value) + " с";
     }
     std::string orNone(const std::string& value) const {
         return value.empty() ? kNone : Escape(value);
@@ -145,10 +163,12 @@ class Report {
     void para(const std::string& text) { html_ += "<p>" + text + "</p>\n"; }
     void table(const Row& head, const std::vector<Row>& rows) {
         html_ += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n";
+        // A heading is never broken inside a word; a long table repeats its head on each page.
         if (!head.empty()) {
-            html_ += "<tr>";
-            for (const auto& cell : head) html_ += "<th bgcolor=\"#e8e8e8\">" + cell + "</th>";
-            html_ += "</tr>\n";
+            html_ += "<thead><tr>";
+            for (const auto& cell : head)
+                html_ += "<th bgcolor=\"#e8e8e8\" style=\"white-space: nowrap\">" + cell + "</th>";
+            html_ += "</tr></thead>\n";
         }
         for (const Row& row : rows) {
             html_ += "<tr>";
@@ -201,7 +221,7 @@ class Report {
 
     void qnOneReceiver() {
         heading("Пароль");
-        pairs({{"Пароль инженера", secret(text(fields::PasswordEdit), kHiddenPassword)}});
+        pairs({{"Пароль инженера", password(fields::paswrd1)}});
         codes(true);
         objects(1);
     }
@@ -219,9 +239,9 @@ class Report {
         Row head{"№"};
         if (names) head.push_back("Название");
         // A narrow column breaks where a reader would, not where the layout runs out of room.
-        for (const char* h : {"Тип", "Автовзятие", "Тихая тревога", "Кругло-<br>суточно"})
+        for (const char* h : {"Тип", "Автовзятие", "Тихая<br>тревога", "Кругло-<br>суточно"})
             head.push_back(h);
-        if (exclusion) head.push_back("Исключ. гр. зон");
+        if (exclusion) head.push_back("Исключ.<br>гр. зон");
         head.push_back("Реле 1");
         head.push_back("Реле 2");
         std::vector<Row> rows;
@@ -247,15 +267,15 @@ class Report {
         std::vector<Row> rows{
             {"Режим работы реле №1", Escape(item(fields::Rele1Combo))},
             {"Режим работы реле №2", Escape(item(fields::Rele2Combo))},
-            {"Время выхода", orNone(text(fields::DelayEdit))},
-            {"Время входа", orNone(text(fields::DelayEditVxod))},
+            {"Время выхода", seconds(fields::DelayEdit)},
+            {"Время входа", seconds(fields::DelayEditVxod)},
             {"Звук клавиатуры",
              sound(fields::Keysound1, fields::keysound2, fields::Keysound3, fields::EditTimesound)},
             {"Подсветка ЖКИ",
              backlight(fields::LCD_key1, fields::LCD_key2, fields::LCD_key3, fields::EditTimeLCD)},
         };
         if (shown(fields::EditSoundExt))
-            rows.push_back({"Длительность внешнего звука", orNone(text(fields::EditSoundExt))});
+            rows.push_back({"Длительность внешнего звука", seconds(fields::EditSoundExt)});
         rows.push_back(
             {"Сброс пароля инженера", checked(fields::password1) ? "разрешён" : "запрещён"});
         if (shown(fields::GSMkom))
@@ -264,9 +284,8 @@ class Report {
             rows.push_back({"Опрос коммуникатора K-781", onOff(fields::kom781)});
         if (shown(fields::MemRazd))
             rows.push_back({"Память состояния разделов", onOff(fields::MemRazd)});
-        rows.push_back({"Пароль инженера", secret(text(fields::PasswordEdit), kHiddenPassword)});
-        rows.push_back(
-            {"Пароль пользователя", secret(text(fields::PasswordEdit2), kHiddenPassword)});
+        rows.push_back({"Пароль инженера", password(fields::PasswordEdit)});
+        rows.push_back({"Пароль пользователя", password(fields::PasswordEdit2)});
         pairs(rows);
     }
 
@@ -383,8 +402,8 @@ class Report {
             {"Внутренний звук", sound(fields::SoundButton1, fields::SoundButton2,
                                       fields::SoundButton3, fields::SoundEdit)},
             {"Сброс паролей", checked(fields::ClearPaswrd1) ? "разрешён" : "запрещён"},
-            {"Пароль инженера", secret(text(fields::paswrd1), kHiddenPassword)},
-            {"Пароль администратора", secret(text(fields::paswrd2), kHiddenPassword)},
+            {"Пароль инженера", password(fields::paswrd1)},
+            {"Пароль администратора", password(fields::paswrd2)},
         });
         statuses({{fields::DamagePult1, "Вскрытие пульт"},
                   {fields::DamageRPU1, "Вскрытие РПУ"},
@@ -419,6 +438,7 @@ class Report {
         if (!any) para("Шлейфы не назначены в объекты.");
     }
 
+    const K740Editor& editor_;
     const FormModel& m_;
     const K740State& state_;
     int variant_;
