@@ -271,6 +271,7 @@ int Write(const std::vector<std::string>& args) {
         blocks->settings[kVersionCell] = version;
         image = std::move(*blocks);
     }
+    WarnOfFactoryPasswords(image);
     Session s;
     if (auto opened = OpenLine(parsed->port, s.port); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s.link);
