@@ -46,6 +46,8 @@ constexpr int kNarrowestButtons = 85;
 // Kept free below a window that had to shrink: Wine at 150 % draws the frame a few pixels taller
 // than it reports, and a status bar cut at its foot is what the shrinking is for.
 constexpr int kFrameSlack = 8;
+// A field holding what should change before the panel is handed over (a factory password).
+constexpr const char* kWarningColour = "#ffb347";
 // What the status bar keeps around each of its widgets.
 constexpr int kStatusBarMargins = 12;
 
@@ -500,7 +502,8 @@ void TK740Form::applyAll(const Control& c) {
     for (ControlProperty p :
          {ControlProperty::Geometry, ControlProperty::Items, ControlProperty::ItemIndex,
           ControlProperty::Caption, ControlProperty::Text, ControlProperty::Checked,
-          ControlProperty::Enabled, ControlProperty::Visible, ControlProperty::Hint}) {
+          ControlProperty::Enabled, ControlProperty::Visible, ControlProperty::Hint,
+          ControlProperty::Warning}) {
         apply(c, p);
     }
 }
@@ -565,6 +568,10 @@ void TK740Form::apply(const Control& c, ControlProperty property) {
             break;
         case ControlProperty::SelectAll:
             if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
+            break;
+        case ControlProperty::Warning:
+            w->setStyleSheet(c.warning ? QStringLiteral("background: %1;").arg(kWarningColour)
+                                       : QString());
             break;
         case ControlProperty::Position:
             break;  // the spin shows no number of its own

@@ -11,6 +11,7 @@
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
 #include "factory_passwords.h"
+#include "field_labels.h"
 #include "image_state.h"
 #include "k740_controls.h"
 
@@ -106,26 +107,23 @@ class Report {
         if (c.itemIndex < 0 || c.itemIndex >= static_cast<int>(c.items.size())) return kNone;
         return c.items[static_cast<size_t>(c.itemIndex)];
     }
-    std::string onOff(const std::string& name) const {
-        const int index = m_.at(name).itemIndex;
-        return index == 0 ? "включён" : index == 1 ? "выключен" : kNone;
-    }
+    std::string onOff(const std::string& name) const { return OnOffWord(m_.at(name).itemIndex); }
     // The first of the buttons that is checked gives its word.
-    std::string choice(std::initializer_list<std::pair<std::string, const char*>> buttons) const {
-        for (const auto& [name, word] : buttons) {
-            if (checked(name)) return word;
+    std::string choice(std::initializer_list<std::string> buttons) const {
+        for (const std::string& name : buttons) {
+            if (checked(name)) return ChoiceWord(name);
         }
         return kNone;
     }
     // A sound's mode (on, alarms only, off) and its duration.
     std::string sound(const char* on, const char* alarms, const char* off, const char* edit) const {
-        return choice({{on, "включён"}, {alarms, "только тревога"}, {off, "выключен"}}) +
+        return choice({on, alarms, off}) +
                ", длительность " + seconds(edit);
     }
     // The backlight's mode (on, automatic, off) and its duration.
     std::string backlight(const char* on, const char* automatic, const char* off,
                           const char* edit) const {
-        return choice({{on, "включена"}, {automatic, "автоматически"}, {off, "выключена"}}) +
+        return choice({on, automatic, off}) +
                ", длительность " + seconds(edit);
     }
     std::string secret(const std::string& value, const char* hidden) const {
@@ -249,9 +247,8 @@ class Report {
             const auto yes = [&](const char* prefix) { return checked(prefix + N(p)) ? "да" : ""; };
             Row row{N(p)};
             if (names) row.push_back(partitionName(p));
-            row.push_back(choice({{fields::ds0N + N(p), "пожарный"},
-                                  {fields::ds1N + N(p), "охранный"},
-                                  {fields::ds2N + N(p), "аварийный"}}));
+            row.push_back(
+                choice({fields::ds0N + N(p), fields::ds1N + N(p), fields::ds2N + N(p)}));
             for (const char* prefix : {fields::avtN, fields::tixN, fields::krsN})
                 row.push_back(yes(prefix));
             if (exclusion) row.push_back(yes(fields::IsklN));
@@ -276,8 +273,7 @@ class Report {
         };
         if (shown(fields::EditSoundExt))
             rows.push_back({"Длительность внешнего звука", seconds(fields::EditSoundExt)});
-        rows.push_back(
-            {"Сброс пароля инженера", checked(fields::password1) ? "разрешён" : "запрещён"});
+        rows.push_back({"Сброс пароля инженера", choice({fields::password1, fields::password2})});
         if (shown(fields::GSMkom))
             rows.push_back({"Опрос коммуникатора K-782", onOff(fields::GSMkom)});
         if (shown(fields::kom781))
@@ -401,7 +397,7 @@ class Report {
                                         fields::LCDEdit)},
             {"Внутренний звук", sound(fields::SoundButton1, fields::SoundButton2,
                                       fields::SoundButton3, fields::SoundEdit)},
-            {"Сброс паролей", checked(fields::ClearPaswrd1) ? "разрешён" : "запрещён"},
+            {"Сброс паролей", choice({fields::ClearPaswrd1, fields::ClearPaswrd2})},
             {"Пароль инженера", password(fields::paswrd1)},
             {"Пароль администратора", password(fields::paswrd2)},
         });

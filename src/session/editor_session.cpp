@@ -113,7 +113,7 @@ std::optional<std::string> EditorSession::compareWithFile() {
         editor_.prompts().notice(differences.error());
         return std::nullopt;
     }
-    return ComparisonText(*differences);
+    return ComparisonText(*differences, *path);
 }
 
 void EditorSession::writeCommand() {

@@ -9,6 +9,7 @@
 
 #include "editor_link.h"
 #include "editor_rules.h"
+#include "factory_passwords.h"
 #include "firmware_replacement.h"
 #include "image_state.h"
 #include "report_file.h"
@@ -102,6 +103,7 @@ class EditorSession {
     std::unique_ptr<SafetyNet> safety_;
     std::unique_ptr<EditorLink> link_;
     std::unique_ptr<FirmwareReplacement> replacement_;
+    FactoryPasswordMarks factoryPasswords_{editor_};
 };
 
 }  // namespace kerma
