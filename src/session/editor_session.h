@@ -37,6 +37,12 @@ class SessionWindow {
     virtual void scheduleFirmwareTicks(int intervalMs) = 0;
 };
 
+// Ctrl+P's dialog: "Отчёт Kerma-740 v1.8 2026-12-09" offered, the version of the configuration
+// shown and the date (YYYY-MM-DD) of the report.
+[[nodiscard]] FileDialogRequest ReportDialog(const K740Editor& editor, const std::string& date);
+// Ctrl+D's dialog.
+[[nodiscard]] FileDialogRequest CompareDialog();
+
 class EditorSession {
   public:
     // flash: the upload's progress dialog. firmwareFolder: where firmware files are looked for.
