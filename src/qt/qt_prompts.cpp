@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QIdentityProxyModel>
 #include <QLineEdit>
 #include <QListView>
@@ -11,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QSplitter>
 #include <QStringList>
@@ -24,6 +26,7 @@
 #include <vector>
 
 #include "busy_cursor.h"
+#include "window_place.h"
 
 namespace kerma {
 
@@ -246,6 +249,17 @@ class TypedSaveDialog final : public QFileDialog {
     }
 };
 
+// Wide enough for a backup's whole name, but never wider or taller than the free area of the
+// screen (a laptop at 150 %), where its buttons would be out of reach; centred on it.
+void FitIntoScreen(QFileDialog& dialog, QWidget* parent) {
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    QSize size(1000, 460);
+    if (screen != nullptr)
+        size = size.boundedTo(screen->availableGeometry().marginsRemoved(FrameOf(&dialog)).size());
+    dialog.resize(size);
+    CentreInFreeArea(dialog, screen);
+}
+
 // Qt's own dialog, never the platform's: its texts come from the program's Russian catalogue,
 // while the platform's speaks the language of the system it runs on.
 std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
@@ -271,7 +285,7 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogReques
             name = WithTypeExtension(name, dialog.selectedNameFilter(), dialog.nameFilters());
         dialog.selectFile(name);
     }
-    dialog.resize(1000, 460);
+    FitIntoScreen(dialog, parent);
     AddPlaces(dialog);
     FitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
