@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -281,18 +280,15 @@ struct DialogSeen {
     QStringList places;
 };
 
-// The dialog lists its folder on a thread of its own and may take the name field back while it
-// does: the file is chosen again until the dialog has taken it.
-void Accept(QPointer<QFileDialog> dialog, const QString& file, int tries = 50) {
-    if (dialog == nullptr || !dialog->isVisible()) return;
-    if (QWidget* box = QApplication::activeModalWidget(); box != dialog) {
-        ADD_FAILURE() << "the dialog asked about " << file.toStdString();
-        box->close();  // a test that fails does not hang
-    }
-    dialog->selectFile(file);
-    static_cast<QDialog*>(dialog.data())->accept();  // QFileDialog's own, as its button runs it
-    if (tries > 0)
-        QTimer::singleShot(100, [dialog, file, tries] { Accept(dialog, file, tries - 1); });
+// The file typed into the name field as a user types it (selectFile waits for the folder to be
+// listed), then the dialog's own accept, as its button runs it.
+void Accept(QFileDialog* dialog, const QString& file) {
+    dialog->setDirectory(QFileInfo(file).absolutePath());
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QFileInfo(file).fileName());
+    static_cast<QDialog*>(dialog)->accept();
+    if (!dialog->isVisible()) return;
+    ADD_FAILURE() << "not taken: " << file.toStdString();
+    dialog->reject();  // a test that fails does not hang
 }
 
 DialogSeen Choose(const std::function<void()>& open, const QString& file) {
