@@ -10,23 +10,9 @@
 #include <cstdio>
 #include <string>
 
+#include "find_window.h"
+
 namespace {
-
-struct Search {
-    const wchar_t* part;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK Look(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    wchar_t title[256] = {};
-    GetWindowTextW(window, title, 256);
-    if (IsWindowVisible(window) && std::wstring(title).find(search->part) != std::wstring::npos) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 std::string Utf8(const std::wstring& text) {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -63,17 +49,13 @@ int main() {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     // The window may belong to a copy the program starts of itself (an uninstaller does so).
-    Search search{args[2]};
-    for (int i = 0; i < 600 && search.found == nullptr; ++i) {
-        EnumWindows(Look, reinterpret_cast<LPARAM>(&search));
-        if (search.found == nullptr) Sleep(100);
-    }
-    if (search.found == nullptr) return 1;
+    const HWND found = find_window::WaitForWindow(args[2], 60);
+    if (found == nullptr) return 1;
     Sleep(500);  // the page fills its texts as it is shown
-    std::string texts = Utf8(TextOf(search.found)) + "\n";
-    EnumChildWindows(search.found, Collect, reinterpret_cast<LPARAM>(&texts));
+    std::string texts = Utf8(TextOf(found)) + "\n";
+    EnumChildWindows(found, Collect, reinterpret_cast<LPARAM>(&texts));
     DWORD owner = 0;
-    GetWindowThreadProcessId(search.found, &owner);
+    GetWindowThreadProcessId(found, &owner);
     if (HANDLE shown = OpenProcess(PROCESS_TERMINATE, FALSE, owner)) {
         TerminateProcess(shown, 0);
         CloseHandle(shown);
