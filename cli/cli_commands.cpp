@@ -9,6 +9,7 @@
 #include "cli_exit_status.h"
 #include "cli_files.h"
 #include "cli_safety.h"
+#include "config_report.h"
 #include "config_file.h"
 #include "outcome_text.h"
 #include "serial_port.h"
@@ -29,10 +30,11 @@ struct PortArgs {
     bool raw = false;
     bool verify = false;
     bool noBackup = false;
+    bool keys = false;  // --format=keys: name=value lines for scripts
 };
 
-// --port and --out take a value, --raw and --verify none; anything else that starts with "--" is a
-// mistake.
+// --port and --out take a value, --raw and --verify none, --format its value after "="; anything
+// else that starts with "--" is a mistake.
 std::optional<PortArgs> ParsePortArgs(const std::vector<std::string>& args) {
     PortArgs parsed;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -43,6 +45,8 @@ std::optional<PortArgs> ParsePortArgs(const std::vector<std::string>& args) {
             parsed.verify = true;
         } else if (arg == "--no-backup") {
             parsed.noBackup = true;
+        } else if (arg == "--format=keys" || arg == "--format=text") {
+            parsed.keys = arg == "--format=keys";
         } else if ((arg == "--port" || arg == "--out") && i + 1 < args.size()) {
             (arg == "--port" ? parsed.port : parsed.out) = args[++i];
         } else if (arg.rfind("--", 0) == 0) {
@@ -205,17 +209,24 @@ int Probe(const std::vector<std::string>& args) {
     if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s);
     const auto info = DecodeVersion(s.version);
-    std::cout << "type=" << s.state.panelTypeCode << "\n"
-              << "version=" << s.version << "\n"
-              << "version_text=" << info.text << "\n"
-              << "variant=" << VariantOfVersion(s.version) << "\n";
+    const int variant = VariantOfVersion(s.version);
+    if (parsed->keys) {
+        std::cout << "type=" << s.state.panelTypeCode << "\n"
+                  << "version=" << s.version << "\n"
+                  << "version_text=" << info.text << "\n"
+                  << "variant=" << variant << "\n";
+        return kDone;
+    }
+    std::cout << "Тип прибора: " << s.state.panelTypeCode << "\n"
+              << "Версия ПО прибора: v " << info.text << "\n"
+              << "Тип системы: " << VariantTitle(variant) << "\n";
     return kDone;
 }
 
 int Read(const std::vector<std::string>& args) {
     const auto parsed = ParsePortArgs(args);
     if (!parsed || parsed->port.empty() || parsed->out.empty() || parsed->verify ||
-        parsed->noBackup || !parsed->files.empty())
+        parsed->noBackup || parsed->keys || !parsed->files.empty())
         return Usage(kReadUsage);
     Session s;
     if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
@@ -226,8 +237,8 @@ int Read(const std::vector<std::string>& args) {
     s.state.layoutCode = RegularLayout(variant);
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s);
-    if (auto kept = KeepPanelBackup(s.link.settings(), s.link.codes()); !kept)
-        std::cerr << kept.error() << "\n";
+    const auto kept = KeepPanelBackup(s.link.settings(), s.link.codes());
+    if (!kept) std::cerr << kept.error() << "\n";
     if (!parsed->raw) {
         if (!SaveReadBlocks(s.link.settings(), s.link.codes(), parsed->out)) return kFailed;
     } else {
@@ -237,13 +248,16 @@ int Read(const std::vector<std::string>& args) {
         if (auto written = WriteConfigFile(parsed->out, image); !written)
             return Fail(written.error());
     }
-    std::cerr << "Чтение конфигурации завершено\n";
+    std::cerr << "Чтение конфигурации завершено\n"
+              << "Конфигурация записана в файл " << parsed->out << "\n";
+    if (kept) std::cerr << "Резервная копия: " << *kept << "\n";
     return kDone;
 }
 
 int Write(const std::vector<std::string>& args) {
     const auto parsed = ParsePortArgs(args);
-    if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->files.size() != 1)
+    if (!parsed || parsed->port.empty() || !parsed->out.empty() || parsed->keys ||
+        parsed->files.size() != 1)
         return Usage(kWriteUsage);
     const std::string& inFile = parsed->files[0];
     auto file = ReadConfigFile(inFile);
@@ -263,6 +277,7 @@ int Write(const std::vector<std::string>& args) {
         blocks->settings[kVersionCell] = version;
         image = std::move(*blocks);
     }
+    WarnOfFactoryPasswords(image);
     Session s;
     if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s);
@@ -291,6 +306,7 @@ int Write(const std::vector<std::string>& args) {
         return status;
     }
     std::cerr << "Запись конфигурации завершена\n";
+    if (!backup.empty()) std::cerr << "Резервная копия перед записью: " << backup << "\n";
     return parsed->verify ? CheckWrittenBlocks(s.link, settings, codes) : kDone;
 }
 

@@ -9,6 +9,7 @@
 #include "editor_files.h"
 #include "editor_rules.h"
 #include "factory_defaults.h"
+#include "factory_passwords.h"
 #include "field_compare.h"
 #include "headless_editor.h"
 #include "link_types.h"
@@ -136,11 +137,22 @@ bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string
     return SaveAsTheProgramDoes(session, path);
 }
 
+void WarnOfFactoryPasswords(const ConfigImage& blocks, std::ostream& err) {
+    const int version = blocks.settings.size() > 1 ? blocks.settings[1] : 0;
+    if (!HasFactoryImage(VariantOfVersion(version))) return;
+    HeadlessEditor headless(version);
+    headless.decode(blocks.settings, blocks.codes);
+    const std::string warning = FactoryPasswordWarning(*headless.editor, headless.variant);
+    if (!warning.empty()) err << warning << "\n";
+}
+
 int Show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return Usage(err, "show ФАЙЛ.cfg");
     auto session = OpenFile(args[0], err);
     if (!session) return kUnusable;
     out << DumpEditorState(session->editor, session->variant);
+    const std::string warning = FactoryPasswordWarning(session->editor, session->variant);
+    if (!warning.empty()) err << warning << "\n";
     return kDone;
 }
 

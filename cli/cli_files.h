@@ -25,6 +25,10 @@ std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& 
 bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string& path,
                     std::ostream& err = std::cerr);
 
+// One line on err when the blocks hold a factory engineer (or administrator) password; nothing
+// else changes: a write goes on.
+void WarnOfFactoryPasswords(const ConfigImage& blocks, std::ostream& err = std::cerr);
+
 // show FILE.cfg: every control the file's variant uses, one name=value line each.
 int Show(const std::vector<std::string>& args, std::ostream& out = std::cout,
          std::ostream& err = std::cerr);

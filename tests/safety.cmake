@@ -3,6 +3,11 @@ foreach(name safety_backups_test safety_write_check_test safety_report_test safe
   kerma_test(${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/unit/${name}.cpp LIBS kerma_safety
              LABEL unit)
 endforeach()
+if(TARGET kerma_report_pdf)
+  # The report laid out in pages as its PDF prints it.
+  target_link_libraries(safety_report_test PRIVATE kerma_report_pdf Qt6::Gui)
+  target_compile_definitions(safety_report_test PRIVATE KERMA_TEST_PDF)
+endif()
 kerma_test(cli_safety_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/e2e/cli_safety_test.cpp
            LIBS kerma_files LABEL e2e)
 add_dependencies(cli_safety_test kerma740-cli kerma740-panel)

@@ -13,4 +13,7 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
   # For the Wine tests (tests/windows/wine_setup_test.sh): is a window inside the free area?
   add_executable(window_fits windows/window_fits.cpp)
   target_link_libraries(window_fits PRIVATE shell32)
+  # ... and what does a window of the setup say?
+  add_executable(window_text windows/window_text.cpp)
+  target_link_libraries(window_text PRIVATE shell32)
 endif()

@@ -1,7 +1,7 @@
 ; The setup program of the Windows build, made by scripts/windows.sh with NSIS (makensis).
 ; Installs for the current user, without administrator rights, into
 ; %LOCALAPPDATA%\Programs\Kerma-740, with a Start-menu entry and an uninstaller that leaves the
-; user's files (configurations, the Base folder of firmware, backups) where they are.
+; user's files (configurations, the Base folder of firmware, backups) where they are and says so.
 ; Defines from the command line: STAGE (the folder with the programs), OUTFILE, ICON, VERSION
 ; (major.minor).
 ; The programs are 64-bit only; so is the setup (and it runs where they run, Wine without 32-bit
@@ -12,6 +12,7 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
 !include "MUI2.nsh"
+!include "FileFunc.nsh"
 
 !define PRODUCT "Kerma-740"
 !define MAKER "Volmar"
@@ -42,6 +43,10 @@ VIAddVersionKey /LANG=1049 "ProductVersion" "${VERSION}"
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PROGRAM}"
 !insertmacro MUI_PAGE_FINISH
+; The user's files stay where they are; the page says so before anything goes.
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Будут удалены программа ${PRODUCT}, её справка и пункт меню «Пуск». \
+Остаются: ваши файлы конфигураций (там, где вы их сохранили, например в папке «Документы»), \
+резервные копии конфигураций в папке $APPDATA\kerma740-config\backups и папка Base с прошивками."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Russian"
@@ -66,6 +71,9 @@ Section
     WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    ; The size the list of installed programs shows, in kilobytes.
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd

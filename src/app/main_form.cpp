@@ -27,6 +27,7 @@
 #include "hint_settings.h"
 #include "maker.h"
 #include "qt_prompts.h"
+#include "window_place.h"
 
 namespace kerma {
 
@@ -303,6 +304,14 @@ void TMainForm::refreshPorts(std::function<std::vector<PortItem>()> ports) {
         portNumber_->setItemData(portNumber_->count() - 1, PortHint(port), Qt::ToolTipRole);
     }
     portNumber_->setCurrentIndex(std::max(0, portNumber_->findText(chosen)));
+}
+
+void TMainForm::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        adjustSize();
+        CentreInFreeArea(*this);
+    }
+    QMainWindow::setVisible(visible);
 }
 
 void TMainForm::openHelp(const QString& file, QWidget* over) {

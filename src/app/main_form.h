@@ -80,6 +80,9 @@ class TMainForm : public QMainWindow {
     // (the active window), this window when null.
     void openHelp(const QString& file, QWidget* over = nullptr);
 
+    // Shown, it opens in the middle of its screen's free area.
+    void setVisible(bool visible) override;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -127,6 +127,20 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
     return layoutCode;
 }
 
+FileDialogRequest SaveConfigurationDialog() {
+    FileDialogRequest request;
+    request.kind = FileDialogKind::SaveConfiguration;
+    request.caption = "Записать в файл";
+    return request;
+}
+
+FileDialogRequest LoadConfigurationDialog() {
+    FileDialogRequest request;
+    request.kind = FileDialogKind::LoadConfiguration;
+    request.caption = "Считать файл";
+    return request;
+}
+
 int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
     const int variant = DemoVariant(chosenVariant);
     editor.setStatus(1, DemoStatusText(variant));
@@ -153,7 +167,7 @@ SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chos
         editor.setStatus(0, std::string(kFileSaveFailedText));
         return end;
     }
-    const auto path = editor.prompts().saveFile(FileDialogRequest{});
+    const auto path = editor.prompts().saveFile(SaveConfigurationDialog());
     if (!path) return end;
     // The panel may have been identified while the dialog was up, as another variant than the
     // one the editor was laid out for: what it shows would be saved under the wrong layout.
@@ -189,7 +203,7 @@ bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
 
 bool LoadConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
     ShowFirstPage(editor.model());
-    const auto path = editor.prompts().openFile(FileDialogRequest{});
+    const auto path = editor.prompts().openFile(LoadConfigurationDialog());
     if (!path) return false;
     return LoadConfigurationFrom(editor, image, chosenVariant, *path);
 }

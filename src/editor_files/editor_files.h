@@ -26,6 +26,10 @@ inline constexpr std::string_view kFileLoadFailedText = "Считать файл
 inline constexpr std::string_view kWrongFileVersionText =
     "Ошибка чтения файла конфигурации. Нет совпадения версия прошивки.";
 
+// The dialogs of "Записать в файл" and "Считать файл".
+[[nodiscard]] FileDialogRequest SaveConfigurationDialog();
+[[nodiscard]] FileDialogRequest LoadConfigurationDialog();
+
 // The variant a demo editor runs: 1 and 3 as chosen, any other choice 5.
 [[nodiscard]] int DemoVariant(int chosenVariant);
 

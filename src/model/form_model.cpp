@@ -174,6 +174,13 @@ void FormModel::setHint(std::string_view name, std::string hint) {
     notify(control, ControlProperty::Hint);
 }
 
+void FormModel::setWarning(std::string_view name, bool warning) {
+    Control& control = at(name);
+    if (control.warning == warning) return;
+    control.warning = warning;
+    notify(control, ControlProperty::Warning);
+}
+
 void FormModel::setGeometry(std::string_view name, int left, int top, int width, int height) {
     Control& control = at(name);
     if (control.left == left && control.top == top && control.width == width &&

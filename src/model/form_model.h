@@ -49,6 +49,7 @@ enum class ControlProperty {
     Geometry,
     Hint,
     SelectAll,
+    Warning,
 };
 
 struct Control {
@@ -69,6 +70,8 @@ struct Control {
     bool visible = true;
     int tag = 0;
     std::string hint;
+    // Shown in a warning colour: a value the installer should change before handing over.
+    bool warning = false;
     bool upperCase = false;  // edits that force capitals
     // Layout hints for the view (pixels at 100 %, relative to the parent); 0 lets the view choose.
     int left = 0, top = 0, width = 0, height = 0;
@@ -129,6 +132,7 @@ class FormModel {
     void setEnabled(std::string_view name, bool enabled);
     void setVisible(std::string_view name, bool visible);
     void setHint(std::string_view name, std::string hint);
+    void setWarning(std::string_view name, bool warning);
     void setGeometry(std::string_view name, int left, int top, int width, int height);
     void click(std::string_view name);
     void enter(std::string_view name);

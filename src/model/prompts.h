@@ -6,12 +6,20 @@
 
 namespace kerma {
 
+// The file dialogs of the editor's commands. A dialog opens where the last one of its kind was
+// left in this run, the first one in the user's documents; a report opens beside the
+// configuration file last saved or loaded.
+enum class FileDialogKind { Other, SaveConfiguration, LoadConfiguration, Report, Compare };
+
 struct FileDialogRequest {
     std::string defaultExtension = "cfg";
     std::string filter = "Файлы конфигурации (*.cfg)|*.cfg|Все файлы|*.*";
     // A save dialog whose types are formats (the report): the name gets the extension of the type
     // chosen, whatever the user typed.
     bool typeGivesExtension = false;
+    FileDialogKind kind = FileDialogKind::Other;
+    std::string caption;        // the command the dialog serves; "" for the toolkit's own title
+    std::string suggestedName;  // the name offered, without the type's extension
 };
 
 // A question about one entry of a list (a key, a code) in the checks before a write.

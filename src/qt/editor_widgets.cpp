@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -100,7 +101,14 @@ int MultiRowPages::addPage(QWidget* page, const QString& caption) {
         emit currentChanged(index);
     });
     tabs_.push_back(tab);
-    stack_->addWidget(page);
+    // Each page scrolls on its own under the tabs where the window is smaller than designed.
+    auto* scroll = new QScrollArea(stack_);
+    scroll->setObjectName(QStringLiteral("PageScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    pages_.push_back(page);
+    stack_->addWidget(scroll);
     if (index == 0) tab->setChecked(true);
     updateGeometry();
     return index;
@@ -159,11 +167,16 @@ void MultiRowPages::resizeEvent(QResizeEvent*) {
     stack_->setGeometry(0, stripHeight, width(), height() - stripHeight);
 }
 
+// As small as a window on a small screen needs: the tabs in rows of that width over a strip of
+// the page.
+QSize MultiRowPages::minimumSizeHint() const {
+    constexpr int kNarrowest = 300, kLeastPage = 80;
+    return {kNarrowest, const_cast<MultiRowPages*>(this)->placeTabs(kNarrowest, false) + kLeastPage};
+}
+
 QSize MultiRowPages::sizeHint() const {
     QSize page(0, 0);
-    for (int i = 0; i < stack_->count(); ++i) {
-        page = page.expandedTo(stack_->widget(i)->minimumSize());
-    }
+    for (const QWidget* p : pages_) page = page.expandedTo(p->minimumSize());
     page += QSize(2 * stack_->frameWidth(), 2 * stack_->frameWidth());
     int strip = const_cast<MultiRowPages*>(this)->placeTabs(page.width(), false);
     return {page.width(), page.height() + strip};

@@ -58,7 +58,7 @@ class MultiRowPages : public QWidget {
     [[nodiscard]] int count() const { return static_cast<int>(tabs_.size()); }
     [[nodiscard]] bool pageVisible(int index) const;
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize minimumSizeHint() const override;
 
   signals:
     void currentChanged(int index);
@@ -71,6 +71,7 @@ class MultiRowPages : public QWidget {
     QWidget* strip_;
     QStackedWidget* stack_;
     std::vector<QToolButton*> tabs_;
+    std::vector<QWidget*> pages_;  // each inside a scroll area of the stack
 };
 
 // The maker's logo, drawn rather than loaded; a click opens the web site.

@@ -26,6 +26,7 @@
 #include "fields/window_fields.h"
 #include "hint_settings.h"
 #include "qt_prompts.h"
+#include "window_place.h"
 
 namespace kerma {
 
@@ -46,6 +47,8 @@ constexpr int kNarrowestButtons = 85;
 // Kept free below a window that had to shrink: Wine at 150 % draws the frame a few pixels taller
 // than it reports, and a status bar cut at its foot is what the shrinking is for.
 constexpr int kFrameSlack = 8;
+// A field holding what should change before the panel is handed over (a factory password).
+constexpr const char* kWarningColour = "#ffb347";
 // What the status bar keeps around each of its widgets.
 constexpr int kStatusBarMargins = 12;
 
@@ -54,38 +57,6 @@ int StatusPanelIndex(const Control& c) {
     if (c.name == kStatusPanel0) return 0;
     if (c.name == kStatusPanel1) return 1;
     return -1;
-}
-
-// Holds the pages. It asks for the pages' whole size, so where the screen has room the window is
-// exactly as designed; on a screen too small it gives up height and scrolls the pages.
-class PagesArea : public QScrollArea {
-  public:
-    explicit PagesArea(QWidget* parent) : QScrollArea(parent) {
-        setFrameShape(QFrame::NoFrame);
-        setWidgetResizable(true);
-        viewport()->installEventFilter(this);
-    }
-    QSize sizeHint() const override {
-        return widget() != nullptr ? widget()->sizeHint() : QScrollArea::sizeHint();
-    }
-
-  protected:
-    // The pages grow or shrink (a row of tabs comes or goes): the window follows.
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == viewport() && event->type() == QEvent::LayoutRequest) updateGeometry();
-        return QScrollArea::eventFilter(watched, event);
-    }
-};
-
-// The window's frame, as far as it is known before it is shown; without a window manager's
-// answer yet, a title bar and a border of the style's size.
-QMargins FrameOf(QWidget* window) {
-    QWindow* handle = window->windowHandle();
-    QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
-    if (!frame.isNull()) return frame;
-    const int border = window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
-    const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    return {border, title + border, border, border};
 }
 
 }  // namespace
@@ -128,11 +99,8 @@ void TK740Form::buildFrame() {
     layout->addWidget(buttonPanel_);
     buildChildren(panel.name);
 
-    auto* area = new PagesArea(this);
-    area->setObjectName("PagesArea");
-    QWidget* pages = createWidget(model().at(fields::PageControl), area);
-    area->setWidget(pages);
-    layout->addWidget(area, 1);
+    QWidget* pages = createWidget(model().at(fields::PageControl), this);
+    layout->addWidget(pages, 1);
     buildChildren(fields::PageControl);
     applyCurrentPage(model().at(fields::PageControl));
 
@@ -198,7 +166,10 @@ void TK740Form::buildChildren(const std::string& parent) {
             default:
                 break;
         }
-        if (c->kind == ControlKind::ScrollBox) fitScrollContent(*c);
+        if (c->kind == ControlKind::ScrollBox) {
+            fitScrollContent(*c);
+            if (unrolled_) unroll(*c);
+        }
         if (c->kind == ControlKind::PageControl) applyCurrentPage(*c);
     }
 }
@@ -447,11 +418,16 @@ void TK740Form::fitScreen() {
     buttonPanel_->setFixedSize(panel.width, panel.height);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     const QSize designed = sizeHint();
-    if (designed.height() > room.height() || designed.width() > room.width())
+    if (designed.height() > room.height() || designed.width() > room.width()) {
         shrinkInto(room, designed);
+    } else {
+        adjustSize();
+    }
+    CentreInFreeArea(*this, screen);
 }
 
-// Resizable up to the designed size (and a scroll bar), centred in the room there is.
+// Resizable up to the designed size (and a scroll bar): the buttons, the tabs and the status bar
+// stay in sight and only the page under the tabs scrolls.
 void TK740Form::shrinkInto(const QRect& room, QSize designed) {
     layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
     buttonPanel_->setMinimumWidth(model().at(fields::Panel1).width * kNarrowestButtons / 100);
@@ -460,9 +436,33 @@ void TK740Form::shrinkInto(const QRect& room, QSize designed) {
                    std::min(designed.height(), 300));
     setMaximumSize(largest);
     resize(largest.boundedTo(room.size() - QSize(0, kFrameSlack)));
-    const QMargins frame = FrameOf(this);
-    move(room.left() - frame.left() + (room.width() - width()) / 2,
-         room.top() - frame.top() + (room.height() - height()) / 2);
+    unrolled_ = true;
+    for (const auto& control : model().controls()) {
+        if (control->kind == ControlKind::ScrollBox && find(control->name) != nullptr)
+            unroll(*control);
+    }
+}
+
+// A list that scrolls on its own would need a second scroll bar beside the page's, out of sight
+// on a small screen: the list is shown whole and its page scrolls as one. The containers around
+// it grow by what it gains.
+void TK740Form::unroll(const Control& scrollBox) {
+    auto* area = qobject_cast<QScrollArea*>(find(scrollBox.name));
+    if (area == nullptr) return;
+    const int gain = std::max(0, contentOf(scrollBox.name)->height() - scrollBox.height);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->resize(area->width(), scrollBox.height + gain);
+    for (const Control* c = model().find(scrollBox.parent); c != nullptr;
+         c = c->parent.empty() ? nullptr : model().find(c->parent)) {
+        if (c->kind == ControlKind::TabSheet) {
+            const bool page = c->parent == fields::PageControl;
+            if (page) contentOf(c->name)->setMinimumHeight(c->height + gain);
+            if (page) return;
+            continue;  // a page of an inner page control takes its size from it
+        }
+        QWidget* w = find(c->name);
+        if (w != nullptr) w->resize(w->width(), std::max(w->height(), c->height + gain));
+    }
 }
 
 void TK740Form::done(int result) {
@@ -500,7 +500,8 @@ void TK740Form::applyAll(const Control& c) {
     for (ControlProperty p :
          {ControlProperty::Geometry, ControlProperty::Items, ControlProperty::ItemIndex,
           ControlProperty::Caption, ControlProperty::Text, ControlProperty::Checked,
-          ControlProperty::Enabled, ControlProperty::Visible, ControlProperty::Hint}) {
+          ControlProperty::Enabled, ControlProperty::Visible, ControlProperty::Hint,
+          ControlProperty::Warning}) {
         apply(c, p);
     }
 }
@@ -565,6 +566,10 @@ void TK740Form::apply(const Control& c, ControlProperty property) {
             break;
         case ControlProperty::SelectAll:
             if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
+            break;
+        case ControlProperty::Warning:
+            w->setStyleSheet(c.warning ? QStringLiteral("background: %1;").arg(kWarningColour)
+                                       : QString());
             break;
         case ControlProperty::Position:
             break;  // the spin shows no number of its own

@@ -84,6 +84,7 @@ class TK740Form : public QDialog {
     void fitStatusPanel();
     void fitScreen();
     void shrinkInto(const QRect& room, QSize designed);
+    void unroll(const Control& scrollBox);
     void placeButtons();
 
     void apply(const Control& c, ControlProperty property);
@@ -117,6 +118,7 @@ class TK740Form : public QDialog {
     bool syncing_ = false;      // model -> widget in progress: widget signals are not user edits
     bool inFocusMove_ = false;  // a focus move (with its rules) runs
     bool addingTab_ = false;
+    bool unrolled_ = false;  // the lists are shown whole: the screen is too small for the window
 };
 
 }  // namespace kerma

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QIdentityProxyModel>
 #include <QLineEdit>
 #include <QListView>
@@ -11,16 +12,21 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QSplitter>
 #include <QStringList>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "busy_cursor.h"
+#include "window_place.h"
 
 namespace kerma {
 
@@ -59,16 +65,52 @@ struct Place {
     QUrl url;
 };
 
+// The folders set for every dialog (the backups), which hold no files of the installer's own.
 std::vector<Place>& Places() {
     static std::vector<Place> places;
     return places;
 }
 
-// The side panel shows a folder by its own name ("backups"); ours go by the label the
-// installer reads in the help.
+bool IsPlace(const QString& folder) {
+    const QUrl url = QUrl::fromLocalFile(QDir::cleanPath(folder));
+    return std::any_of(Places().begin(), Places().end(),
+                       [&](const Place& place) { return place.url == url; });
+}
+
+// A folder of the system's own list (Documents, Desktop); "" where there is none apart from home.
+QString KnownFolder(QStandardPaths::StandardLocation location) {
+    const QString folder = QStandardPaths::writableLocation(location);
+    if (folder.isEmpty() || !QDir(folder).exists()) return {};
+    if (QDir(folder) == QDir(QDir::homePath())) return {};
+    return QDir::cleanPath(folder);
+}
+
+// Where installers keep their files: Documents (on Linux the XDG folder), else home.
+QString DocumentsFolder() {
+    const QString documents = KnownFolder(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+// The side panel top to bottom: Documents, Desktop, the computer, home, then ours. An empty label
+// leaves the folder its own name.
+std::vector<Place> SidePlaces() {
+    std::vector<Place> places;
+    const QString documents = KnownFolder(QStandardPaths::DocumentsLocation);
+    const QString desktop = KnownFolder(QStandardPaths::DesktopLocation);
+    if (!documents.isEmpty()) places.push_back({"Документы", QUrl::fromLocalFile(documents)});
+    if (!desktop.isEmpty()) places.push_back({"Рабочий стол", QUrl::fromLocalFile(desktop)});
+    places.push_back({{}, QUrl(QStringLiteral("file:"))});
+    places.push_back({{}, QUrl::fromLocalFile(QDir::homePath())});
+    for (const Place& place : Places()) places.push_back(place);
+    return places;
+}
+
+// The side panel shows a folder by its own name ("backups", "Documents"); ours go by the label
+// the installer reads in the help.
 class PlaceLabels final : public QStyledItemDelegate {
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    PlaceLabels(std::vector<Place> places, QObject* parent)
+        : QStyledItemDelegate(parent), places_(std::move(places)) {}
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
@@ -78,25 +120,27 @@ class PlaceLabels final : public QStyledItemDelegate {
         const QVariant enabled = index.data(Qt::UserRole + 2);
         if (enabled.isValid() && !enabled.toBool()) option->state &= ~QStyle::State_Enabled;
         const QUrl url = index.data(Qt::UserRole + 1).toUrl();
-        for (const Place& place : Places()) {
-            if (place.url == url) option->text = place.label;
+        for (const Place& place : places_) {
+            if (place.url == url && !place.label.isEmpty()) option->text = place.label;
         }
     }
+
+  private:
+    std::vector<Place> places_;
 };
 
 // Qt keeps the side panel of the last dialog for the next one (and for every program using Qt's
 // dialog): the list is laid down whole each time, so places of another run never pile up.
 void AddPlaces(QFileDialog& dialog) {
-    QList<QUrl> urls{QUrl(QStringLiteral("file:")), QUrl::fromLocalFile(QDir::homePath())};
-    for (const Place& place : Places()) {
-        // A new installation has no backups yet; the place still leads somewhere.
-        QDir().mkpath(place.url.toLocalFile());
-        urls << place.url;
-    }
+    const std::vector<Place> places = SidePlaces();
+    QList<QUrl> urls;
+    for (const Place& place : places) urls << place.url;
+    // A new installation has no backups yet; the place still leads somewhere.
+    for (const Place& place : Places()) QDir().mkpath(place.url.toLocalFile());
     dialog.setSidebarUrls(urls);
     auto* side = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
     if (side == nullptr) return;
-    side->setItemDelegate(new PlaceLabels(side));
+    side->setItemDelegate(new PlaceLabels(places, side));
     // The panel as wide as its labels, once the dialog is up: it lays the panel out again from
     // its saved state when shown.
     QTimer::singleShot(0, &dialog, [&dialog, side] {
@@ -106,6 +150,39 @@ void AddPlaces(QFileDialog& dialog) {
         const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
         splitter->setSizes({panel, total - panel});
     });
+}
+
+// Where each kind of dialog was last left in this run; nothing is kept between runs.
+struct RunFolders {
+    std::map<FileDialogKind, QString> lastOfKind;
+    // The folder of the configuration file last saved or loaded, or of the last report, whichever
+    // came later; never the backups unless a report was put there.
+    QString report;
+};
+
+RunFolders& Folders() {
+    static RunFolders folders;
+    return folders;
+}
+
+// A folder removed since it was used gives way to Documents.
+QString StartFolder(FileDialogKind kind) {
+    const RunFolders& folders = Folders();
+    const auto last = folders.lastOfKind.find(kind);
+    QString folder = kind == FileDialogKind::Report            ? folders.report
+                     : last != folders.lastOfKind.end() ? last->second
+                                                            : QString();
+    return !folder.isEmpty() && QDir(folder).exists() ? folder : DocumentsFolder();
+}
+
+void Remember(FileDialogKind kind, const QString& file) {
+    const QString folder = QFileInfo(file).absolutePath();
+    RunFolders& folders = Folders();
+    folders.lastOfKind[kind] = folder;
+    const bool configuration = kind == FileDialogKind::SaveConfiguration ||
+                               kind == FileDialogKind::LoadConfiguration;
+    if (kind == FileDialogKind::Report || (configuration && !IsPlace(folder)))
+        folders.report = folder;
 }
 
 // The dialog's list is narrow for the Russian type names and dates; a backup's name (date, time,
@@ -151,7 +228,14 @@ QString WithTypeExtension(const QString& path, const QString& nameFilter,
 // question about replacing a file names the file that will really be written.
 class TypedSaveDialog final : public QFileDialog {
   public:
-    using QFileDialog::QFileDialog;
+    explicit TypedSaveDialog(QWidget* parent) : QFileDialog(parent) {
+        // The name offered follows the type chosen.
+        connect(this, &QFileDialog::filterSelected, this, [this](const QString& filter) {
+            auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (name != nullptr && !name->text().isEmpty())
+                name->setText(WithTypeExtension(name->text(), filter, nameFilters()));
+        });
+    }
 
     void accept() override {
         const QStringList chosen = selectedFiles();
@@ -164,6 +248,17 @@ class TypedSaveDialog final : public QFileDialog {
         QFileDialog::accept();
     }
 };
+
+// Wide enough for a backup's whole name, but never wider or taller than the free area of the
+// screen (a laptop at 150 %), where its buttons would be out of reach; centred on it.
+void FitIntoScreen(QFileDialog& dialog, QWidget* parent) {
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    QSize size(1000, 460);
+    if (screen != nullptr)
+        size = size.boundedTo(screen->availableGeometry().marginsRemoved(FrameOf(&dialog)).size());
+    dialog.resize(size);
+    CentreInFreeArea(dialog, screen);
+}
 
 // Qt's own dialog, never the platform's: its texts come from the program's Russian catalogue,
 // while the platform's speaks the language of the system it runs on.
@@ -182,12 +277,22 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogReques
     if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QtFilter(request.filter));
     dialog.setDefaultSuffix(Q(request.defaultExtension));
-    dialog.resize(1000, 460);
+    if (!request.caption.empty()) dialog.setWindowTitle(Q(request.caption));
+    if (request.kind != FileDialogKind::Other) dialog.setDirectory(StartFolder(request.kind));
+    if (!request.suggestedName.empty()) {
+        QString name = Q(request.suggestedName);
+        if (request.typeGivesExtension)
+            name = WithTypeExtension(name, dialog.selectedNameFilter(), dialog.nameFilters());
+        dialog.selectFile(name);
+    }
+    FitIntoScreen(dialog, parent);
     AddPlaces(dialog);
     FitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString chosen = dialog.selectedFiles().front();
+    if (request.kind != FileDialogKind::Other) Remember(request.kind, chosen);
     // Messages name the file as the system writes paths: C:\Папка\a.cfg on Windows.
-    return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
+    return QDir::toNativeSeparators(chosen).toStdString();
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "fields/name_fields.h"
 #include "fields/partition_fields.h"
 #include "fields/window_fields.h"
+#include "factory_passwords.h"
+#include "field_labels.h"
 #include "image_state.h"
 #include "k740_controls.h"
 
@@ -20,6 +22,7 @@ constexpr const char* kHiddenPassword = "••••";
 constexpr const char* kHiddenCode = "••••••";
 constexpr const char* kHiddenKey = "••••••••••••";
 constexpr const char* kNone = "—";
+constexpr const char* kFactoryFlag = "заводской — смените";
 constexpr int kGridColumns = 8;
 
 std::string N(int n) {
@@ -61,7 +64,11 @@ using Row = std::vector<std::string>;
 class Report {
   public:
     Report(const K740Editor& editor, int variant, const ReportOptions& options)
-        : m_(editor.model()), state_(editor.state()), variant_(variant), options_(options) {}
+        : editor_(editor),
+          m_(editor.model()),
+          state_(editor.state()),
+          variant_(variant),
+          options_(options) {}
 
     std::string build() {
         html_ +=
@@ -100,31 +107,40 @@ class Report {
         if (c.itemIndex < 0 || c.itemIndex >= static_cast<int>(c.items.size())) return kNone;
         return c.items[static_cast<size_t>(c.itemIndex)];
     }
-    std::string onOff(const std::string& name) const {
-        const int index = m_.at(name).itemIndex;
-        return index == 0 ? "включён" : index == 1 ? "выключен" : kNone;
-    }
+    std::string onOff(const std::string& name) const { return OnOffWord(m_.at(name).itemIndex); }
     // The first of the buttons that is checked gives its word.
-    std::string choice(std::initializer_list<std::pair<std::string, const char*>> buttons) const {
-        for (const auto& [name, word] : buttons) {
-            if (checked(name)) return word;
+    std::string choice(std::initializer_list<std::string> buttons) const {
+        for (const std::string& name : buttons) {
+            if (checked(name)) return ChoiceWord(name);
         }
         return kNone;
     }
     // A sound's mode (on, alarms only, off) and its duration.
     std::string sound(const char* on, const char* alarms, const char* off, const char* edit) const {
-        return choice({{on, "включён"}, {alarms, "только тревога"}, {off, "выключен"}}) +
-               ", длительность " + orNone(text(edit));
+        return choice({on, alarms, off}) +
+               ", длительность " + seconds(edit);
     }
     // The backlight's mode (on, automatic, off) and its duration.
     std::string backlight(const char* on, const char* automatic, const char* off,
                           const char* edit) const {
-        return choice({{on, "включена"}, {automatic, "автоматически"}, {off, "выключена"}}) +
-               ", длительность " + orNone(text(edit));
+        return choice({on, automatic, off}) +
+               ", длительность " + seconds(edit);
     }
     std::string secret(const std::string& value, const char* hidden) const {
         if (value.empty()) return kNone;
         return options_.secrets ? Escape(value) : hidden;
+    }
+    // A password left at its factory value is named as such instead of masked: whoever reads the
+    // report must see that it was never changed.
+    std::string password(const char* field) const {
+        if (!HoldsFactoryPassword(editor_, variant_, field))
+            return secret(text(field), kHiddenPassword);
+        return options_.secrets ? Escape(text(field)) + " (" + kFactoryFlag + ")" : kFactoryFlag;
+    }
+    // Times and durations are kept in seconds.
+    std::string seconds(const char* edit) const {
+        const std::string value = text(edit);
+        return value.empty() ? kNone : Escape(value) + " с";
     }
     std::string orNone(const std::string& value) const {
         return value.empty() ? kNone : Escape(value);
@@ -145,10 +161,12 @@ class Report {
     void para(const std::string& text) { html_ += "<p>" + text + "</p>\n"; }
     void table(const Row& head, const std::vector<Row>& rows) {
         html_ += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n";
+        // A heading is never broken inside a word; a long table repeats its head on each page.
         if (!head.empty()) {
-            html_ += "<tr>";
-            for (const auto& cell : head) html_ += "<th bgcolor=\"#e8e8e8\">" + cell + "</th>";
-            html_ += "</tr>\n";
+            html_ += "<thead><tr>";
+            for (const auto& cell : head)
+                html_ += "<th bgcolor=\"#e8e8e8\" style=\"white-space: nowrap\">" + cell + "</th>";
+            html_ += "</tr></thead>\n";
         }
         for (const Row& row : rows) {
             html_ += "<tr>";
@@ -201,7 +219,7 @@ class Report {
 
     void qnOneReceiver() {
         heading("Пароль");
-        pairs({{"Пароль инженера", secret(text(fields::PasswordEdit), kHiddenPassword)}});
+        pairs({{"Пароль инженера", password(fields::paswrd1)}});
         codes(true);
         objects(1);
     }
@@ -219,9 +237,9 @@ class Report {
         Row head{"№"};
         if (names) head.push_back("Название");
         // A narrow column breaks where a reader would, not where the layout runs out of room.
-        for (const char* h : {"Тип", "Автовзятие", "Тихая тревога", "Кругло-<br>суточно"})
+        for (const char* h : {"Тип", "Автовзятие", "Тихая<br>тревога", "Кругло-<br>суточно"})
             head.push_back(h);
-        if (exclusion) head.push_back("Исключ. гр. зон");
+        if (exclusion) head.push_back("Исключ.<br>гр. зон");
         head.push_back("Реле 1");
         head.push_back("Реле 2");
         std::vector<Row> rows;
@@ -229,9 +247,8 @@ class Report {
             const auto yes = [&](const char* prefix) { return checked(prefix + N(p)) ? "да" : ""; };
             Row row{N(p)};
             if (names) row.push_back(partitionName(p));
-            row.push_back(choice({{fields::ds0N + N(p), "пожарный"},
-                                  {fields::ds1N + N(p), "охранный"},
-                                  {fields::ds2N + N(p), "аварийный"}}));
+            row.push_back(
+                choice({fields::ds0N + N(p), fields::ds1N + N(p), fields::ds2N + N(p)}));
             for (const char* prefix : {fields::avtN, fields::tixN, fields::krsN})
                 row.push_back(yes(prefix));
             if (exclusion) row.push_back(yes(fields::IsklN));
@@ -247,26 +264,24 @@ class Report {
         std::vector<Row> rows{
             {"Режим работы реле №1", Escape(item(fields::Rele1Combo))},
             {"Режим работы реле №2", Escape(item(fields::Rele2Combo))},
-            {"Время выхода", orNone(text(fields::DelayEdit))},
-            {"Время входа", orNone(text(fields::DelayEditVxod))},
+            {"Время выхода", seconds(fields::DelayEdit)},
+            {"Время входа", seconds(fields::DelayEditVxod)},
             {"Звук клавиатуры",
              sound(fields::Keysound1, fields::keysound2, fields::Keysound3, fields::EditTimesound)},
             {"Подсветка ЖКИ",
              backlight(fields::LCD_key1, fields::LCD_key2, fields::LCD_key3, fields::EditTimeLCD)},
         };
         if (shown(fields::EditSoundExt))
-            rows.push_back({"Длительность внешнего звука", orNone(text(fields::EditSoundExt))});
-        rows.push_back(
-            {"Сброс пароля инженера", checked(fields::password1) ? "разрешён" : "запрещён"});
+            rows.push_back({"Длительность внешнего звука", seconds(fields::EditSoundExt)});
+        rows.push_back({"Сброс пароля инженера", choice({fields::password1, fields::password2})});
         if (shown(fields::GSMkom))
             rows.push_back({"Опрос коммуникатора K-782", onOff(fields::GSMkom)});
         if (shown(fields::kom781))
             rows.push_back({"Опрос коммуникатора K-781", onOff(fields::kom781)});
         if (shown(fields::MemRazd))
             rows.push_back({"Память состояния разделов", onOff(fields::MemRazd)});
-        rows.push_back({"Пароль инженера", secret(text(fields::PasswordEdit), kHiddenPassword)});
-        rows.push_back(
-            {"Пароль пользователя", secret(text(fields::PasswordEdit2), kHiddenPassword)});
+        rows.push_back({"Пароль инженера", password(fields::PasswordEdit)});
+        rows.push_back({"Пароль пользователя", password(fields::PasswordEdit2)});
         pairs(rows);
     }
 
@@ -382,9 +397,9 @@ class Report {
                                         fields::LCDEdit)},
             {"Внутренний звук", sound(fields::SoundButton1, fields::SoundButton2,
                                       fields::SoundButton3, fields::SoundEdit)},
-            {"Сброс паролей", checked(fields::ClearPaswrd1) ? "разрешён" : "запрещён"},
-            {"Пароль инженера", secret(text(fields::paswrd1), kHiddenPassword)},
-            {"Пароль администратора", secret(text(fields::paswrd2), kHiddenPassword)},
+            {"Сброс паролей", choice({fields::ClearPaswrd1, fields::ClearPaswrd2})},
+            {"Пароль инженера", password(fields::paswrd1)},
+            {"Пароль администратора", password(fields::paswrd2)},
         });
         statuses({{fields::DamagePult1, "Вскрытие пульт"},
                   {fields::DamageRPU1, "Вскрытие РПУ"},
@@ -419,6 +434,7 @@ class Report {
         if (!any) para("Шлейфы не назначены в объекты.");
     }
 
+    const K740Editor& editor_;
     const FormModel& m_;
     const K740State& state_;
     int variant_;

@@ -1,11 +1,14 @@
 #include "field_compare.h"
 
+#include <cstdlib>
 #include <map>
+#include <set>
 
 #include "config_file.h"
 #include "editor_files.h"
 #include "factory_defaults.h"
 #include "field_labels.h"
+#include "k740_controls.h"
 
 namespace kerma {
 
@@ -37,11 +40,74 @@ Result<std::vector<FieldDifference>> CompareWithFile(const K740Editor& editor, i
     return CompareFields(EditorFieldValues(editor, variant), file.fields());
 }
 
-std::string ComparisonText(const std::vector<FieldDifference>& fields) {
-    if (fields.empty()) return kFieldsMatchText;
-    std::string text = "Отличаются поля (в редакторе → в файле):";
-    for (const FieldDifference& d : fields)
-        text += "\n" + FieldLabel(d.name) + ": " + d.left + " → " + d.right;
+namespace {
+
+// The designed controls: what kind each field is.
+const FormModel& Designed() {
+    static FormModel model;
+    static const bool built = (BuildK740Controls(model), true);
+    (void)built;
+    return model;
+}
+
+// A value as the report writes it: check boxes as "да"/"нет", lists by their item, the two-way
+// radio groups by their words.
+std::string Shown(const std::string& name, const std::string& value) {
+    const Control* c = Designed().find(name);
+    if (c == nullptr || value == kNoValue) return value;
+    switch (c->kind) {
+        case ControlKind::CheckBox:
+            return value == "1" ? "да" : "нет";
+        case ControlKind::ComboBox:
+        case ControlKind::ListBox: {
+            const size_t blank = value.find(' ');
+            return blank == std::string::npos ? kNoValue : value.substr(blank + 1);
+        }
+        case ControlKind::RadioGroup:
+            return OnOffWord(std::atoi(value.c_str()));
+        default:
+            return value;
+    }
+}
+
+bool IsRadio(const std::string& name) {
+    const Control* c = Designed().find(name);
+    return c != nullptr && c->kind == ControlKind::RadioButton;
+}
+
+// The radio buttons of one choice differ in pairs (one checked before, another after): one line
+// with the word of the button checked on each side.
+std::string ChoiceLine(const std::vector<FieldDifference>& fields, const std::string& label) {
+    std::string left = kNoValue, right = kNoValue;
+    for (const FieldDifference& d : fields) {
+        if (!IsRadio(d.name) || FieldLabel(d.name) != label) continue;
+        if (d.left == "1") left = ChoiceWord(d.name);
+        if (d.right == "1") right = ChoiceWord(d.name);
+    }
+    return label + ": " + left + " → " + right;
+}
+
+std::string FileLine(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    if (slash == std::string::npos) return "Файл «" + path + "»";
+    return "Файл «" + path.substr(slash + 1) + "», папка " + path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+std::string ComparisonText(const std::vector<FieldDifference>& fields, const std::string& path) {
+    std::string text = FileLine(path) + "\n";
+    if (fields.empty()) return text + kFieldsMatchText;
+    text += "Отличаются поля (в редакторе → в файле):";
+    std::set<std::string> choices;
+    for (const FieldDifference& d : fields) {
+        const std::string label = FieldLabel(d.name);
+        if (!IsRadio(d.name)) {
+            text += "\n" + label + ": " + Shown(d.name, d.left) + " → " + Shown(d.name, d.right);
+        } else if (choices.insert(label).second) {
+            text += "\n" + ChoiceLine(fields, label);
+        }
+    }
     return text;
 }
 

@@ -27,7 +27,9 @@ struct FieldDifference {
                                                                    int variant,
                                                                    const std::string& path);
 
-// "Совпадают", or one line a field: its label, the editor's value and the file's.
-[[nodiscard]] std::string ComparisonText(const std::vector<FieldDifference>& fields);
+// The file's name and folder, then "Совпадают" or one line a field: its label, the editor's value
+// and the file's, as the report writes them (a choice of radio buttons as one line).
+[[nodiscard]] std::string ComparisonText(const std::vector<FieldDifference>& fields,
+                                         const std::string& path);
 
 }  // namespace kerma

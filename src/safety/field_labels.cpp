@@ -161,7 +161,54 @@ const Labels& AllLabels() {
     return labels;
 }
 
+const Labels& AllChoiceWords() {
+    static const Labels words = [] {
+        Labels w;
+        for (int p = 1; p <= kPartitions; ++p) {
+            Put(w, fields::ds0N + N(p), "пожарный");
+            Put(w, fields::ds1N + N(p), "охранный");
+            Put(w, fields::ds2N + N(p), "аварийный");
+        }
+        for (const char* stem : {fields::KeysoundN, fields::SoundButtonN}) {
+            Put(w, stem + N(1), "включён");
+            Put(w, stem + N(2), "только тревога");  // keysound2 as well: lookup ignores case
+            Put(w, stem + N(3), "выключен");
+        }
+        for (const char* stem : {fields::LCD_keyN, fields::LCDButtonN}) {
+            Put(w, stem + N(1), "включена");
+            Put(w, stem + N(2), "автоматически");
+            Put(w, stem + N(3), "выключена");
+        }
+        for (const char* stem : {"password", "ClearPaswrd"}) {
+            Put(w, stem + N(1), "разрешён");
+            Put(w, stem + N(2), "запрещён");
+        }
+        for (const char* stem : {"K740tmp", "Rpytmp", "Rpdtmp", "Rpdcvz", "Rpdblok"}) {
+            Put(w, std::string(stem) + "ncp", "неисправность");
+            Put(w, std::string(stem) + "tr", "тревога");
+        }
+        for (const char* stem : {fields::DamagePultN, fields::DamageRPUN, fields::DamageRPDN,
+                                 fields::ConnectRPUN, fields::ConnectRPDN, fields::BlockN,
+                                 fields::ConnectMRN}) {
+            Put(w, stem + N(1), "неисправность");
+            Put(w, stem + N(2), "тревога");
+        }
+        return w;
+    }();
+    return words;
+}
+
 }  // namespace
+
+std::string ChoiceWord(std::string_view radioName) {
+    const auto& words = AllChoiceWords();
+    auto it = words.find(LowerName(radioName));
+    return it == words.end() ? std::string(radioName) : it->second;
+}
+
+std::string OnOffWord(int itemIndex) {
+    return itemIndex == 0 ? "включён" : itemIndex == 1 ? "выключен" : "—";
+}
 
 std::string FieldLabel(std::string_view controlName) {
     const auto& labels = AllLabels();

@@ -22,6 +22,24 @@ constexpr const char* kReportFilter = "Отчёт HTML (*.html)|*.html|Доку�
 
 }  // namespace
 
+FileDialogRequest ReportDialog(const K740Editor& editor, const std::string& date) {
+    FileDialogRequest request;
+    request.defaultExtension = "html";
+    request.filter = kReportFilter;
+    request.typeGivesExtension = true;
+    request.kind = FileDialogKind::Report;
+    request.caption = "Отчёт о конфигурации";
+    request.suggestedName = "Отчёт Kerma-740 v" + editor.state().versionText + " " + date;
+    return request;
+}
+
+FileDialogRequest CompareDialog() {
+    FileDialogRequest request;
+    request.kind = FileDialogKind::Compare;
+    request.caption = "Сравнить с файлом";
+    return request;
+}
+
 EditorSession::EditorSession(K740Editor& editor, LinkDriver& driver, SessionWindow& window,
                              FlashView& flash, std::filesystem::path firmwareFolder,
                              PdfRenderer pdf)
@@ -87,10 +105,10 @@ void EditorSession::saveReport() {
         editor_.prompts().notice("В редакторе нет конфигурации для отчёта.");
         return;
     }
-    const auto path = editor_.prompts().saveFile(FileDialogRequest{"html", kReportFilter, true});
-    if (!path) return;
     ReportOptions options;
     options.date = FormatLocalTime(LocalTimeNow());
+    const auto path = editor_.prompts().saveFile(ReportDialog(editor_, options.date.substr(0, 10)));
+    if (!path) return;
     const auto written = WriteReport(*path, BuildConfigReport(editor_, variant, options), pdf_);
     if (!written) {
         editor_.setStatus(0, "Отчёт о конфигурации не записан");
@@ -106,14 +124,14 @@ std::optional<std::string> EditorSession::compareWithFile() {
         editor_.prompts().notice("В редакторе нет конфигурации для сравнения.");
         return std::nullopt;
     }
-    const auto path = editor_.prompts().openFile(FileDialogRequest{});
+    const auto path = editor_.prompts().openFile(CompareDialog());
     if (!path) return std::nullopt;
     const auto differences = CompareWithFile(editor_, variant, *path);
     if (!differences) {
         editor_.prompts().notice(differences.error());
         return std::nullopt;
     }
-    return ComparisonText(*differences);
+    return ComparisonText(*differences, *path);
 }
 
 void EditorSession::writeCommand() {

@@ -9,6 +9,7 @@
 
 #include "editor_link.h"
 #include "editor_rules.h"
+#include "factory_passwords.h"
 #include "firmware_replacement.h"
 #include "image_state.h"
 #include "report_file.h"
@@ -37,6 +38,12 @@ class SessionWindow {
     // The firmware replacement wants FirmwareReplacement::tick() every intervalMs; 0 stops.
     virtual void scheduleFirmwareTicks(int intervalMs) = 0;
 };
+
+// Ctrl+P's dialog: "Отчёт Kerma-740 v1.8 2026-12-09" offered, the version of the configuration
+// shown and the date (YYYY-MM-DD) of the report.
+[[nodiscard]] FileDialogRequest ReportDialog(const K740Editor& editor, const std::string& date);
+// Ctrl+D's dialog.
+[[nodiscard]] FileDialogRequest CompareDialog();
 
 class EditorSession {
   public:
@@ -104,6 +111,7 @@ class EditorSession {
     std::unique_ptr<SafetyNet> safety_;
     std::unique_ptr<EditorLink> link_;
     std::unique_ptr<FirmwareReplacement> replacement_;
+    FactoryPasswordMarks factoryPasswords_{editor_};
 };
 
 }  // namespace kerma

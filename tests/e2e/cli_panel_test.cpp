@@ -40,17 +40,29 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     // A port above the ten the program offers, mapped to the panel as a USB adapter would be.
     setenv("KERMA740_COM11", dir.file("com1").c_str(), 1);
     auto probe = RunProgram(dir, "kerma740-cli", {"probe", "--port", "com 11"});
+    auto keys = RunProgram(dir, "kerma740-cli", {"probe", "--port", "com 11", "--format=keys"});
     unsetenv("KERMA740_COM11");
     ASSERT_EQ(probe.status, 0) << probe.err;
-    EXPECT_NE(probe.out.find("version=" + std::to_string(version) + "\n"), std::string::npos);
-    EXPECT_NE(probe.out.find("variant=" + std::to_string(version / 10) + "\n"), std::string::npos);
-    EXPECT_NE(probe.out.find("type=9\n"), std::string::npos);
+    const std::string versionText = std::to_string(version / 10) + "." + std::to_string(version % 10);
+    EXPECT_NE(probe.out.find("Тип прибора: 9\nВерсия ПО прибора: v " + versionText +
+                             "\nТип системы: "),
+              std::string::npos)
+        << probe.out;
+    ASSERT_EQ(keys.status, 0) << keys.err;
+    EXPECT_EQ(keys.out, "type=9\nversion=" + std::to_string(version) + "\nversion_text=" +
+                            versionText + "\nvariant=" + std::to_string(version / 10) + "\n");
 
+    // The read names the file it wrote and the backup it kept.
     const auto readBack = dir.file("read.cfg");
     auto read = RunProgram(dir, "kerma740-cli",
                            {"read", "--port", dir.file("com1"), "--out", readBack, "--raw"});
     ASSERT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(ReadAll(readBack), ReadAll(memory)) << "the kept cells 6, 7, 38, 39 too";
+    EXPECT_NE(read.err.find("завершено\nКонфигурация записана в файл " + readBack +
+                            "\nРезервная копия: "),
+              std::string::npos)
+        << read.err;
+    EXPECT_NE(read.err.find("_read.cfg\n"), std::string::npos) << read.err;
 
     // Another configuration written, then read back: byte for byte the file that was written,
     // but for a block header that is no cell value: the panel keeps its own.
@@ -104,6 +116,9 @@ TEST_P(CliEditorTest, ProgramFilesSurviveWriteAndRead) {
     ASSERT_EQ(RunProgram(dir, "kerma740-cli", {"resave", edited, resaved}).status, 0);
     auto write = RunProgram(dir, "kerma740-cli", {"write", "--port", dir.file("com1"), resaved});
     ASSERT_EQ(write.status, 0) << write.err;
+    EXPECT_NE(write.err.find("завершена\nРезервная копия перед записью: "), std::string::npos)
+        << write.err;
+    EXPECT_NE(write.err.find("_before-write.cfg"), std::string::npos) << write.err;
     const auto again = dir.file("again.cfg");
     read = RunProgram(dir, "kerma740-cli", {"read", "--port", dir.file("com1"), "--out", again});
     ASSERT_EQ(read.status, 0) << read.err;

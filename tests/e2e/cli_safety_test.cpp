@@ -40,6 +40,10 @@ TEST(CliSafetyTest, VerifiedWritePassesOnAGoodPanelAndNamesTheCellOnABadOne) {
     EXPECT_EQ(ok.status, 0) << ok.err;
     EXPECT_NE(ok.err.find("Конфигурация в приборе совпадает с записанной"), std::string::npos)
         << ok.err;
+    // The factory engineer password is pointed out, and the write goes on.
+    EXPECT_NE(ok.err.find("Внимание: заводской пароль инженера — смените его перед сдачей объекта."),
+              std::string::npos)
+        << ok.err;
 
     auto wrong = b.Cli({"write", "--port", b.dir.file("com2"), b.defaults, "--verify"});
     EXPECT_EQ(wrong.status, 1);
@@ -88,7 +92,7 @@ TEST(CliSafetyTest, ReportIsWrittenAsHtmlOrPdf) {
     EXPECT_NE(text.find("defaults.cfg"), std::string::npos);
     EXPECT_EQ(text.find("1234"), std::string::npos);
     ASSERT_EQ(b.Cli({"report", b.defaults, "--out", html, "--secrets"}).status, 0);
-    EXPECT_NE(ReadAll(html).find("<td>1234</td>"), std::string::npos);
+    EXPECT_NE(ReadAll(html).find("<td>1234 (заводской — смените)</td>"), std::string::npos);
 
     // The client's own application object for the PDF says nothing of the display it lacks.
     made = b.Cli({"report", b.defaults, "--out", pdf});

@@ -213,7 +213,7 @@ TEST(ProgramSafetyTest, CtrlPSavesTheReportOfWhatTheEditorShows) {
     };
     main.connectToPanel();
     const std::string report = ReadAll(html);
-    EXPECT_NE(report.find("<td>Время выхода</td><td>30</td>"), std::string::npos);
+    EXPECT_NE(report.find("<td>Время выхода</td><td>30 с</td>"), std::string::npos);
     EXPECT_NE(report.find("<td>v 1.8</td>"), std::string::npos);
     EXPECT_EQ(report.find("1234"), std::string::npos);
     EXPECT_EQ(ReadAll(pdf).rfind("%PDF", 0), 0u);
@@ -227,6 +227,7 @@ TEST(ProgramSafetyTest, CtrlDListsTheFieldsThatDifferFromAFile) {
     main.editorPrompts = &b.prompts;
     QStringList shown;
     QString copied;
+    fs::path backup;
     QTimer window;
     QObject::connect(&window, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -244,6 +245,7 @@ TEST(ProgramSafetyTest, CtrlDListsTheFieldsThatDifferFromAFile) {
         ASSERT_TRUE(WaitForRead(form));
         const auto kept = Kept(b.backups);
         ASSERT_EQ(kept.size(), 1u);
+        backup = kept[0];
         const QString hint = form.findChild<QLabel*>("StatusPanel1")->toolTip();
         EXPECT_TRUE(hint.contains(
             QString::fromStdString("Резервная копия (считана из прибора): " + kept[0].string())))
@@ -252,17 +254,21 @@ TEST(ProgramSafetyTest, CtrlDListsTheFieldsThatDifferFromAFile) {
         b.prompts.files = {kept[0].string(), kept[0].string()};
         QTest::keyClick(&form, Qt::Key_D, Qt::ControlModifier);
         TypeInto(form, "DelayEdit", "30");
+        form.model().click("avt1");
+        form.model().click("Keysound3");
         QTest::keyClick(&form, Qt::Key_D, Qt::ControlModifier);
         b.prompts.choices = {Answer::No};
         form.reject();
     };
     main.connectToPanel();
     ASSERT_EQ(shown.size(), 2) << shown.join("|").toStdString();
-    EXPECT_EQ(shown[0], "Совпадают");
-    EXPECT_TRUE(
-        shown[1].startsWith("Отличаются поля (в редакторе → в файле):\nВремя выхода: 30 → "))
-        << shown[1].toStdString();
-    EXPECT_EQ(shown[1].count('\n'), 1);
+    const QString file = QString::fromStdString("Файл «" + backup.filename().string() +
+                                                "», папка " + b.backups + "/\n");
+    EXPECT_EQ(shown[0], file + "Совпадают");
+    // Check boxes and a choice of radio buttons in the report's words, a choice on one line.
+    EXPECT_EQ(shown[1], file +
+                            "Отличаются поля (в редакторе → в файле):\nВремя выхода: 30 → 45\n"
+                            "Звук клавиатуры: выключен → включён\nАвтовзятие, раздел 1: да → нет");
     EXPECT_EQ(copied, shown[1]);
 }
 

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QHelpEvent>
 #include <QTest>
 #include <QToolTip>
@@ -221,14 +222,43 @@ TEST_F(K740FormTest, WindowFitsTheFreeAreaOfItsScreen) {
     laptop.show();
     QApplication::processEvents();
     const QRect free = small->availableGeometry();
-    EXPECT_TRUE(free.contains(laptop.frameGeometry())) << laptop.frameGeometry().height();
-    EXPECT_TRUE(laptop.findChild<QScrollArea*>("PagesArea")->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(free.contains(laptop.frameGeometry()))
+        << laptop.frameGeometry().x() << "," << laptop.frameGeometry().y() << " "
+        << laptop.frameGeometry().width() << "x" << laptop.frameGeometry().height();
     const auto inSight = [&](QWidget* w) {
-        return laptop.rect().contains(QRect(w->mapTo(&laptop, QPoint(0, 0)), w->size()));
+        return w->isVisible() &&
+               laptop.rect().contains(QRect(w->mapTo(&laptop, QPoint(0, 0)), w->size()));
     };
     EXPECT_TRUE(inSight(laptop.widget("DefaultButton")));
     EXPECT_TRUE(inSight(laptop.widget("BitBtn1")));
     EXPECT_TRUE(inSight(laptop.findChild<QStatusBar*>()));
+    // Both windows open in the middle of their screen's free area.
+    for (const QWidget* w : {static_cast<QWidget*>(&form), static_cast<QWidget*>(&laptop)}) {
+        const QRect around = w->screen()->availableGeometry(), box = w->frameGeometry();
+        EXPECT_LE(std::abs(box.center().x() - around.center().x()), 16) << box.x();
+        EXPECT_LE(std::abs(box.center().y() - around.center().y()), 16) << box.y();
+    }
+    // The tabs stay over the page; only the page scrolls, and a list on it needs no scroll bar
+    // of its own: the page scrolls as one.
+    laptop.model().setEnabled("PageControl", true);
+    for (const char* page : {"TabSheetKod", "TabSheetKey", "TabSheetName"}) {
+        laptop.model().setActivePage("PageControl", page);
+        QApplication::processEvents();
+        QScrollArea* scroll = nullptr;
+        for (auto* area : laptop.findChildren<QScrollArea*>("PageScroll"))
+            if (area->isVisible()) scroll = area;
+        ASSERT_NE(scroll, nullptr) << page;
+        EXPECT_TRUE(scroll->verticalScrollBar()->isVisible()) << page;
+        EXPECT_TRUE(inSight(scroll->verticalScrollBar())) << page;
+        EXPECT_TRUE(inSight(scroll->parentWidget()->parentWidget()->findChild<QToolButton*>()))
+            << page;
+        for (auto* list : scroll->widget()->findChildren<QScrollArea*>()) {
+            if (list->isVisible()) {
+                EXPECT_FALSE(list->verticalScrollBar()->isVisible()) << page;
+                EXPECT_FALSE(list->horizontalScrollBar()->isVisible()) << page;
+            }
+        }
+    }
 }
 
 TEST_F(K740FormTest, FocusSetByARuleReachesTheWidget) {

@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "factory_passwords.h"
 #include "serial_port.h"
 #include "ui_test_app.h"
 
@@ -178,6 +179,18 @@ TEST_F(MainFormTest, DemoOfTheQnFamily) {
             EXPECT_FALSE(m.at(off).enabled) << off;
         }
         EXPECT_TRUE(m.at("DefaultButton").enabled);
+        // The factory passwords stand out with the hint to change them, until they are changed.
+        for (const char* password : {"paswrd1", "paswrd2"}) {
+            EXPECT_TRUE(m.at(password).warning) << password;
+            EXPECT_EQ(editor.widget(password)->toolTip(), kFactoryPasswordHint) << password;
+            EXPECT_FALSE(editor.widget(password)->styleSheet().isEmpty()) << password;
+        }
+        const std::string factory = m.at("paswrd2").text;
+        editor.model().setText("paswrd2", "4567");
+        EXPECT_FALSE(m.at("paswrd2").warning);
+        EXPECT_TRUE(editor.widget("paswrd2")->styleSheet().isEmpty());
+        EXPECT_TRUE(editor.widget("paswrd2")->toolTip().isEmpty());
+        editor.model().setText("paswrd2", factory);  // no edit left to ask about on closing
         EXPECT_TRUE(form.demoMode());
         EXPECT_FALSE(Enabled("Kerma740"));
         QTest::keyClick(&editor, Qt::Key_F2);  // connect is off in the demo
@@ -205,6 +218,7 @@ TEST_F(MainFormTest, DemoStatusNamesTheChosenVariant) {
         WhileEditorOpen([&](TK740Form& editor) {
             EXPECT_EQ(editor.editor().status(1), c.text);
             EXPECT_TRUE(editor.model().at(c.shownPage).visible) << c.radio;
+            EXPECT_TRUE(editor.model().at("PasswordEdit").warning) << c.radio;
             EXPECT_FALSE(editor.model().at("PanelQN").visible);
         });
         QTest::mouseClick(Child<QPushButton>("Button1"), Qt::LeftButton);

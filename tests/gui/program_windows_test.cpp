@@ -28,6 +28,9 @@
 #include "app_setup.h"
 #include "backups.h"
 #include "busy_cursor.h"
+#include "editor_files.h"
+#include "editor_session.h"
+#include "headless_editor.h"
 #include "in_process_channel.h"
 #include "main_form.h"
 #include "qt_prompts.h"
@@ -244,8 +247,10 @@ TEST_F(ProgramWindowsTest, FileDialogsAreRussianAndAskBeforeReplacingAFile) {
     // the question about replacing it names that file.
     const QString pdf = dir.filePath("отчёт.pdf");
     std::ofstream(pdf.toStdString()) << "%PDF-";
-    const FileDialogRequest report{"html", "Отчёт HTML (*.html)|*.html|Документ PDF (*.pdf)|*.pdf",
-                                true};
+    FileDialogRequest report;
+    report.defaultExtension = "html";
+    report.filter = "Отчёт HTML (*.html)|*.html|Документ PDF (*.pdf)|*.pdf";
+    report.typeGivesExtension = true;
     for (const char* typed : {"отчёт", "отчёт.html"}) {
         question.clear();
         WhenModal([&](QWidget* w) {
@@ -267,6 +272,100 @@ TEST_F(ProgramWindowsTest, FileDialogsAreRussianAndAskBeforeReplacingAFile) {
         EXPECT_EQ(prompts.saveFile(report), pdf.toStdString()) << typed;
         EXPECT_TRUE(question.startsWith("отчёт.pdf")) << question.toStdString();
     }
+}
+
+// What a file dialog showed as it came up; the file chosen in it ("" cancels it).
+struct DialogSeen {
+    QString title, folder, name;
+    QStringList places;
+};
+
+// The file typed into the name field as a user types it (selectFile waits for the folder to be
+// listed), then the dialog's own accept, as its button runs it.
+void Accept(QFileDialog* dialog, const QString& file) {
+    dialog->setDirectory(QFileInfo(file).absolutePath());
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QFileInfo(file).fileName());
+    static_cast<QDialog*>(dialog)->accept();
+    if (!dialog->isVisible()) return;
+    ADD_FAILURE() << "not taken: " << file.toStdString();
+    dialog->reject();  // a test that fails does not hang
+}
+
+DialogSeen Choose(const std::function<void()>& open, const QString& file) {
+    DialogSeen seen;
+    WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        seen.title = dialog->windowTitle();
+        seen.folder = dialog->directory().absolutePath();
+        seen.name = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+        for (const QUrl& url : dialog->sidebarUrls()) seen.places << SidebarPlace(dialog, url);
+        if (file.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        Accept(dialog, file);
+    });
+    open();
+    return seen;
+}
+
+// The first dialog of each kind opens in Documents, a later one where its kind was left; the
+// report goes beside the configuration file last saved or loaded (never into the backups for
+// a backup loaded), else where the last report went. Each carries its command as title.
+TEST_F(ProgramWindowsTest, FileDialogsStartWhereInstallersKeepTheirFiles) {
+    QTemporaryDir dir;
+    const QString documents = dir.filePath("Документы"), desktop = dir.filePath("Рабочий стол");
+    const QString site = dir.filePath("Объекты клиентов/Иванов"), other = dir.filePath("Петров");
+    const QString reports = dir.filePath("Отчёты");
+    // A folder of this test's own: other tests clean the backups folder they share.
+    const QString backups = dir.filePath("backups");
+    SetFileDialogPlace("Резервные копии", backups);
+    for (const QString& folder : {documents, desktop, site, other, reports, backups})
+        QDir().mkpath(folder);
+    QDir().mkpath(dir.filePath("config"));
+    std::ofstream(dir.filePath("config/user-dirs.dirs").toStdString())
+        << "XDG_DOCUMENTS_DIR=\"" << documents.toStdString() << "\"\nXDG_DESKTOP_DIR=\""
+        << desktop.toStdString() << "\"\n";
+    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+    const QString backup = backups + "/2026-12-09_10-00-00_v1.8_read.cfg";
+    for (const QString& file : {backup, other + "/петров.cfg"}) std::ofstream(file.toStdString()) << "1\r\n";
+
+    QtPrompts prompts(nullptr);
+    HeadlessEditor shown(18);
+    const auto save = [&] { (void)prompts.saveFile(SaveConfigurationDialog()); };
+    const auto load = [&] { (void)prompts.openFile(LoadConfigurationDialog()); };
+    const auto report = [&] { (void)prompts.saveFile(ReportDialog(*shown.editor, "2026-12-09")); };
+    const auto compare = [&] { (void)prompts.openFile(CompareDialog()); };
+    const QString reportName = "Отчёт Kerma-740 v1.8 2026-12-09.html";
+    struct Step {
+        const char* what;
+        std::function<void()> open;
+        QString choose, title, folder, name;
+    };
+    const Step steps[] = {
+        {"first save", save, site + "/иванов.cfg", "Записать в файл", documents, ""},
+        {"second save", save, "", "Записать в файл", site, ""},
+        {"report after a save", report, reports + "/" + reportName, "Отчёт о конфигурации", site,
+         reportName},
+        {"first load", load, backup, "Считать файл", documents, ""},
+        {"report after a backup loaded", report, "", "Отчёт о конфигурации", reports, reportName},
+        {"first compare", compare, "", "Сравнить с файлом", documents, ""},
+        {"second load", load, other + "/петров.cfg", "Считать файл", backups, ""},
+        {"report after a load", report, "", "Отчёт о конфигурации", other, reportName},
+        {"third save", save, "", "Записать в файл", site, ""},
+    };
+    for (const Step& step : steps) {
+        const DialogSeen seen = Choose(step.open, step.choose);
+        EXPECT_EQ(seen.title.toStdString(), step.title.toStdString()) << step.what;
+        EXPECT_EQ(seen.folder.toStdString(), step.folder.toStdString()) << step.what;
+        EXPECT_EQ(seen.name.toStdString(), step.name.toStdString()) << step.what;
+        EXPECT_EQ(seen.places.join('|').toStdString(),
+                  "Документы|Рабочий стол|Компьютер|" + QDir::home().dirName().toStdString() +
+                      "|Резервные копии")
+            << step.what;
+    }
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(ProgramWindowsTest, WindowsCarryTheirOwnTitlesOnly) {

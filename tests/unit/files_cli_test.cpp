@@ -2,6 +2,7 @@
 // the promises every kind of file the programs write keeps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -73,6 +74,11 @@ TEST_F(FilesCliTest, DefaultsOfEveryVariantResaveUnchanged) {
         EXPECT_EQ(ReadAll(b), ReadAll(a)) << variant;
         EXPECT_EQ(run(Diff, {a, b}), 0) << variant;
         EXPECT_EQ(out_.str(), "");
+        // A factory engineer password is pointed out on one line; the expanders have none.
+        EXPECT_EQ(run(Show, {a}), 0) << variant;
+        const std::string said = err_.str();
+        EXPECT_EQ(said.find("Внимание: заводск") == 0, variant != 4) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), variant != 4) << said;
     }
 }
 

@@ -12,32 +12,11 @@
 #include <cstdio>
 #include <string>
 
+#include "find_window.h"
+
 namespace {
 
-struct Search {
-    const wchar_t* part;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK Look(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    wchar_t title[256] = {};
-    GetWindowTextW(window, title, 256);
-    if (IsWindowVisible(window) && std::wstring(title).find(search->part) != std::wstring::npos) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForWindow(const wchar_t* titlePart, int seconds) {
-    Search search{titlePart};
-    for (int i = 0; i < seconds * 10 && search.found == nullptr; ++i) {
-        EnumWindows(Look, reinterpret_cast<LPARAM>(&search));
-        if (search.found == nullptr) Sleep(100);
-    }
-    return search.found;
-}
+using find_window::WaitForWindow;
 
 void PressKey(WORD key) {
     INPUT input[2] = {};

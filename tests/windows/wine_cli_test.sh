@@ -47,7 +47,10 @@ test_raw_round_trip() {  # VERSION
 
     cli probe --port "com 1"
     expect_status "$tag: probe" 0
-    expect_text "$tag: probe reports the version" "$out" "version=$version"
+    expect_text "$tag: probe reports the version" "$out" "Версия ПО прибора: v ${version:0:1}.${version:1}"
+    cli probe --port "com 1" --format=keys
+    expect_status "$tag: probe for scripts" 0
+    expect_text "$tag: probe for scripts reports the version" "$out" "version=$version"
 
     cli read --raw --port "com 1" --out "$FOLDER_WIN\\чтение $version.cfg"
     expect_status "$tag: read" 0

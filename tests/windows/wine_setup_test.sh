@@ -59,6 +59,19 @@ add_user_files() {
     printf '1\r\n' >"$BACKUPS/2026-01-01_00-00-00_v1.8_read.cfg"
 }
 
+# The uninstaller's first page names what stays and where the backups are. window_text starts it
+# (not silently), reads the page and ends it before anything is removed.
+test_uninstall_page() {
+    local result="$WINEPREFIX/drive_c/uninstall_page.txt"
+    rm -f "$result"
+    wine_run 120 "$WIN_BIN/window_text.exe" 'C:\uninstall_page.txt' "Удаление программы Kerma-740" \
+        "$(winepath -w "$INSTALL/uninstall.exe" 2>/dev/null)"
+    local page
+    page="$(cat "$result" 2>/dev/null)"
+    expect_text "uninstall page: configurations kept" "$page" "файлы конфигураций"
+    expect_text "uninstall page: the backups folder named" "$page" 'kerma740-config\backups'
+}
+
 test_setup() {
     rm -rf "$INSTALL" "$MENU_ENTRY"
     wine_run 120 "$SETUP" /S
@@ -78,6 +91,13 @@ test_setup() {
     fi
     wine_run 60 reg query "$UNINSTALL_KEY" /v UninstallString
     expect_text "setup: listed among the installed programs" "$out" "uninstall.exe"
+    wine_run 60 reg query "$UNINSTALL_KEY" /v EstimatedSize
+    if [[ "$out" =~ EstimatedSize[[:space:]]+REG_DWORD[[:space:]]+0x0*[1-9a-f] ]]; then
+        pass "setup: the list of installed programs shows its size"
+    else
+        fail "setup: the list of installed programs shows its size" "$out"
+    fi
+    test_uninstall_page
 
     start_panel "$TMP/com1"
     map_port 1 "$TMP/com1"
