@@ -128,17 +128,11 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
 }
 
 FileDialogRequest SaveConfigurationDialog() {
-    FileDialogRequest request;
-    request.kind = FileDialogKind::SaveConfiguration;
-    request.caption = "Записать в файл";
-    return request;
+    return CommandDialog(FileDialogKind::SaveConfiguration, "Записать в файл");
 }
 
 FileDialogRequest LoadConfigurationDialog() {
-    FileDialogRequest request;
-    request.kind = FileDialogKind::LoadConfiguration;
-    request.caption = "Считать файл";
-    return request;
+    return CommandDialog(FileDialogKind::LoadConfiguration, "Считать файл");
 }
 
 int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {

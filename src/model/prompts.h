@@ -3,6 +3,7 @@
 // record every text in order.
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace kerma {
 
@@ -21,6 +22,14 @@ struct FileDialogRequest {
     std::string caption;        // the command the dialog serves; "" for the toolkit's own title
     std::string suggestedName;  // the name offered, without the type's extension
 };
+
+// The dialog of a command that opens or saves a configuration file.
+[[nodiscard]] inline FileDialogRequest CommandDialog(FileDialogKind kind, std::string caption) {
+    FileDialogRequest request;
+    request.kind = kind;
+    request.caption = std::move(caption);
+    return request;
+}
 
 // A question about one entry of a list (a key, a code) in the checks before a write.
 struct EntryQuestion {

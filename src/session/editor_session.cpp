@@ -23,21 +23,16 @@ constexpr const char* kReportFilter = "Отчёт HTML (*.html)|*.html|Доку�
 }  // namespace
 
 FileDialogRequest ReportDialog(const K740Editor& editor, const std::string& date) {
-    FileDialogRequest request;
+    FileDialogRequest request = CommandDialog(FileDialogKind::Report, "Отчёт о конфигурации");
     request.defaultExtension = "html";
     request.filter = kReportFilter;
     request.typeGivesExtension = true;
-    request.kind = FileDialogKind::Report;
-    request.caption = "Отчёт о конфигурации";
     request.suggestedName = "Отчёт Kerma-740 v" + editor.state().versionText + " " + date;
     return request;
 }
 
 FileDialogRequest CompareDialog() {
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Compare;
-    request.caption = "Сравнить с файлом";
-    return request;
+    return CommandDialog(FileDialogKind::Compare, "Сравнить с файлом");
 }
 
 EditorSession::EditorSession(K740Editor& editor, LinkDriver& driver, SessionWindow& window,
