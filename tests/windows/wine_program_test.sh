@@ -120,7 +120,13 @@ else
     finish "программа под Wine"
     exit 1
 fi
-xdotool windowfocus --sync "$main"
+# A window found the moment it is created may not be mapped yet, and focusing it then fails
+# (BadMatch) and leaves the keys below to nobody: try again until it has the focus.
+for ((i = 0; i < 20; i++)); do
+    xdotool windowfocus --sync "$main" 2>/dev/null
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main" ] && break
+    sleep 0.5
+done
 # The focus starts on the first family box; three tabs on, past the other box and the chosen
 # system, is the port list.
 xdotool key Tab Tab Tab Home
