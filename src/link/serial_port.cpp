@@ -197,6 +197,7 @@ bool DeviceGone(DWORD error) {
         case ERROR_OPERATION_ABORTED:
         case ERROR_DEVICE_NOT_CONNECTED:
         case ERROR_INVALID_HANDLE:
+        case ERROR_NOT_READY:  // Wine, once the far end of its serial device has hung up
             return true;
         default:
             return false;
