@@ -138,6 +138,21 @@ test_silent_and_busy() {
     stop_panel
 }
 
+# The adapter pulled in the middle of a write (the far end of the terminal hangs up once it has
+# taken the codes frame and part of the settings frame): the port is named as gone at once, and
+# the installer hears that the panel may hold new codes with old settings.
+test_adapter_pulled() {
+    distinct 18 >"$TMP/pulled.cfg"
+    distinct 18 1 >"$FOLDER_UNIX/pulled.cfg"
+    start_panel "$TMP/com1" --memory "$TMP/pulled.cfg" --hang-up-after 1100
+    map_port 1 "$TMP/com1"
+    cli write --raw --port "com 1" "$FOLDER_WIN\\pulled.cfg"
+    expect_status "adapter pulled: write fails" 1
+    expect_text "adapter pulled: the port named" "$err" "Порт COM1 пропал: адаптер отключён от компьютера."
+    expect_text "adapter pulled: the cut write said" "$err" "Запись не завершена"
+    stop_panel
+}
+
 test_port_ten_and_absent_port() {
     start_panel "$TMP/com10"
     map_port 10 "$TMP/com10"
@@ -184,6 +199,7 @@ for version in 18 33 53; do test_raw_round_trip "$version"; done
 for variant in 1 3 5; do test_editor_round_trip "$variant"; done
 test_pdf_report
 test_silent_and_busy
+test_adapter_pulled
 test_port_ten_and_absent_port
 test_port_thirteen
 finish "клиент под Wine"
