@@ -67,7 +67,9 @@ press_button() {  # TABS: the button that many tabs after the first one
     xdotool key space
 }
 
-# A file named in the program's own file dialog, which opens in the working folder.
+# A file named in the program's own file dialog. The first dialog of each kind opens in the
+# user's Documents, which the test makes the Cyrillic folder; later ones where their kind was
+# left.
 choose_file() {  # NAME
     sleep 2
     xdotool type --delay 20 "$1"
@@ -85,8 +87,19 @@ on_failure_shot() {
     import -window root "$TMP/screen.png" 2>/dev/null && cp "$TMP/screen.png" "${KERMA_FAILURE_SHOT:-/dev/null}"
 }
 
+SHELL_FOLDERS='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+# Documents is the folder with Cyrillic letters and a blank while the program runs, and the
+# prefix's own again afterwards.
+documents() {  # FOLDER_WIN, or nothing for the prefix's own
+    if [ -n "${1:-}" ]; then
+        wine_run 60 reg add "$SHELL_FOLDERS" /v Personal /t REG_EXPAND_SZ /d "$1" /f
+    else
+        wine_run 60 reg add "$SHELL_FOLDERS" /v Personal /t REG_EXPAND_SZ /d '%USERPROFILE%\Documents' /f
+    fi
+}
+
 wine_setup
-trap 'stop_program; wine_cleanup' EXIT
+trap 'stop_program; documents; wine_cleanup' EXIT
 : "${DISPLAY:?DISPLAY must name an X server}"
 ASCII_UNIX="$WINEPREFIX/drive_c/kerma-test"
 ASCII_WIN='C:\kerma-test'
@@ -108,7 +121,7 @@ cli ports
 port_index="$(printf '%s\n' "$out" | tr -d '\r' | awk -F'\t' '$1 == "com 13" { print NR - 1; exit }')"
 if [ -n "$port_index" ]; then pass "program: com 13 in the list"; else fail "program: com 13 in the list" "$out"; fi
 
-# The working folder is the Cyrillic one, so the file dialogs open there.
+documents "$FOLDER_WIN"
 (cd "$FOLDER_UNIX" && KERMA_WINE_TIMEOUT=300 exec "$KERMA_WINE_RUN" "$WIN_BIN/kerma740-config.exe" \
     >"$TMP/program.log" 2>&1) &
 PROGRAM_PID=$!
