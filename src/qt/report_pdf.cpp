@@ -72,27 +72,16 @@ qreal MustShareItsPage(const QTextDocument& document, QTextTable& table) {
 // behind on one page while the table goes on the next, a new page starts at the heading.
 void KeepTablesWithTheirHeadings(QTextDocument& document, qreal margin) {
     QAbstractTextDocumentLayout* layout = document.documentLayout();
-    QTextBlock lead;  // the first block since the last table or heading
-    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
-        const QTextBlock block = it.currentBlock();
-        if (block.isValid()) {
-            // The layout's own empty line after a table introduces nothing.
-            const bool starts = !lead.isValid() || block.blockFormat().headingLevel() > 0;
-            if (starts && !block.text().isEmpty()) lead = block;
-            continue;
-        }
-        auto* table = qobject_cast<QTextTable*>(it.currentFrame());
-        if (table == nullptr || !lead.isValid()) continue;
-        const QTextBlock first = lead;
-        lead = QTextBlock();
+    ForEachTable(document, [&](const QTextBlock& first, QTextTable& table) {
+        if (!first.isValid()) return;
         const qreal top = layout->blockBoundingRect(first).top();
-        const qreal end = MustShareItsPage(document, *table) - 1;
+        const qreal end = MustShareItsPage(document, table) - 1;
         const bool atPageTop = top - PageOf(document, top) * document.pageSize().height() < margin + 1;
-        if (PageOf(document, top) == PageOf(document, end) || atPageTop) continue;
+        if (PageOf(document, top) == PageOf(document, end) || atPageTop) return;
         QTextBlockFormat format = first.blockFormat();
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         QTextCursor(first).setBlockFormat(format);
-    }
+    });
 }
 
 void PrintPages(QTextDocument& document, QPdfWriter& writer, qreal margin) {
@@ -117,6 +106,24 @@ void PrintPages(QTextDocument& document, QPdfWriter& writer, qreal margin) {
 }
 
 }  // namespace
+
+void ForEachTable(const QTextDocument& document,
+                  const std::function<void(const QTextBlock& lead, QTextTable& table)>& visit) {
+    QTextBlock lead;
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        const QTextBlock block = it.currentBlock();
+        if (block.isValid()) {
+            // The layout's own empty line after a table introduces nothing.
+            const bool starts = !lead.isValid() || block.blockFormat().headingLevel() > 0;
+            if (starts && !block.text().isEmpty()) lead = block;
+            continue;
+        }
+        auto* table = qobject_cast<QTextTable*>(it.currentFrame());
+        if (table == nullptr) continue;
+        visit(lead, *table);
+        lead = QTextBlock();
+    }
+}
 
 std::unique_ptr<QTextDocument> LayOutReport(const std::string& html, QPdfWriter& writer) {
     auto document = Document(html);

@@ -2,11 +2,19 @@
 // The report drawn by Qt's text layout: the PDF writer's input and pictures of a report.
 #include <QImage>
 #include <QPdfWriter>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextTable>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace kerma {
+
+// Each table of a laid-out report with what introduces it: the first line of text since the
+// last table or heading (an invalid block where nothing does).
+void ForEachTable(const QTextDocument& document,
+                  const std::function<void(const QTextBlock& lead, QTextTable& table)>& visit);
 
 // The HTML laid out at width pixels and drawn on white, as tall as it needs. Like the PDF, only
 // where a QGuiApplication exists.

@@ -92,11 +92,19 @@ void EditorLink::chainStarted(Chain chain) {
 // proof the panel kept its old codes.
 void EditorLink::chainEnded() {
     if (chain_ == Chain::None) return;
-    const bool cut = chain_ == Chain::Write && codesSent_;
+    const bool cut = writeCut();
     chain_ = Chain::None;
     codesSent_ = false;
     setFileCommands(true);
-    if (cut) editor_.prompts().notice(WriteCutText(session_.safety().beforeWriteBackup()));
+    if (cut) tellWriteCut();
+}
+
+bool EditorLink::writeCut() const {
+    return chain_ == Chain::Write && codesSent_;
+}
+
+void EditorLink::tellWriteCut() {
+    editor_.prompts().notice(WriteCutText(session_.safety().beforeWriteBackup()));
 }
 
 void EditorLink::breakOffWrite() {
@@ -179,11 +187,11 @@ void EditorLink::disconnectCommand() {
 // The adapter was pulled out: the link is broken as "Разорвать связь" breaks it, so the window
 // behind the message already shows it down, and the user hears why, then of a write it cut.
 void EditorLink::portGone() {
-    const bool cut = chain_ == Chain::Write && codesSent_;
-    codesSent_ = false;
+    const bool cut = writeCut();
+    codesSent_ = false;  // told below, after the port
     disconnectCommand();
     editor_.prompts().notice(PortGoneText(session_.window().portName()));
-    if (cut) editor_.prompts().notice(WriteCutText(session_.safety().beforeWriteBackup()));
+    if (cut) tellWriteCut();
 }
 
 // A port that does not open leaves the link down: the buttons keep offering "Установить связь".

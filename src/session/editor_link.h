@@ -54,6 +54,9 @@ class EditorLink final : public LinkHost {
     [[nodiscard]] std::string onlineText() const;
     void chainStarted(Chain chain);
     void chainEnded();
+    // The running write's codes frame is on the line and the settings block not taken.
+    [[nodiscard]] bool writeCut() const;
+    void tellWriteCut();
     void portGone();
     void setFileCommands(bool enabled);
     void beginChain(const char* what);

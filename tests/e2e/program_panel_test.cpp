@@ -349,16 +349,24 @@ INSTANTIATE_TEST_SUITE_P(Panels, UploadFailureTest,
                                                              0x00}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A panel paced at 4800 baud on "com 1", so a test can act while a frame is on its way, and the
+// program with scripted prompts.
+struct PacedProgram {
+    TempDir dir;
+    PanelProcess panel{dir.file("com1"), {"--baud", "4800"}};
+    bool mapped = setenv("KERMA740_COM1", dir.file("com1").c_str(), 1) == 0;
+    ScriptedPrompts prompts;
+    TMainForm main;
+    PacedProgram() { main.editorPrompts = &prompts; }
+};
+
 // "Разорвать связь" in the middle of a read: the status bar says there is no link, and no
 // time-out of the stopped read comes after it.
 TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
-    TempDir dir;
-    PanelProcess panel(dir.file("com1"), {"--baud", "4800"});
-    ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-    ScriptedPrompts prompts;
-    TMainForm main;
-    main.editorPrompts = &prompts;
+    PacedProgram rig;
+    ASSERT_TRUE(rig.panel.ready());
+    ScriptedPrompts& prompts = rig.prompts;
+    TMainForm& main = rig.main;
     bool checked = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
@@ -388,13 +396,10 @@ bool ReadDone(TK740Form& form) {
 // frame, and the handshake waits for the line to fall quiet instead of taking those bytes for
 // its answer (another type, another version).
 TEST_F(ProgramPanelTest, ConnectRightAfterACutReadWaitsForAQuietLine) {
-    TempDir dir;
-    PanelProcess panel(dir.file("com1"), {"--baud", "4800"});
-    ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-    ScriptedPrompts prompts;
-    TMainForm main;
-    main.editorPrompts = &prompts;
+    PacedProgram rig;
+    ASSERT_TRUE(rig.panel.ready());
+    ScriptedPrompts& prompts = rig.prompts;
+    TMainForm& main = rig.main;
     std::vector<std::string> statuses;
     bool readAgain = false;
     main.hooks.showEditor = [&](TK740Form& form) {
@@ -491,14 +496,11 @@ class RunningWriteTest : public ::testing::TestWithParam<WriteInterruption> {
 // says so, with the backup of what the panel held. Paced so each step falls inside the write.
 TEST_P(RunningWriteTest, IsNeverCutWithoutTheInstallerKnowing) {
     const WriteInterruption& c = GetParam();
-    TempDir dir;
-    PanelProcess panel(dir.file("com1"), {"--baud", "4800"});
-    ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-    ScriptedPrompts prompts;
+    PacedProgram rig;
+    ASSERT_TRUE(rig.panel.ready());
+    ScriptedPrompts& prompts = rig.prompts;
     prompts.answers = {c.yes};
-    TMainForm main;
-    main.editorPrompts = &prompts;
+    TMainForm& main = rig.main;
     const std::string question =
         "Подтверждение|Идёт запись в прибор. Если прервать её, в приборе может остаться неполная "
         "конфигурация. Прервать запись?";
@@ -517,7 +519,7 @@ TEST_P(RunningWriteTest, IsNeverCutWithoutTheInstallerKnowing) {
         ASSERT_TRUE(ServeUntil([&] { return progress->value() >= c.atPercent; }, 20000));
         EXPECT_FALSE(form.model().at("DefaultButton").enabled);
         EXPECT_FALSE(form.model().at("LoadButton").enabled);
-        c.act(form, panel);
+        c.act(form, rig.panel);
         if (c.completes) {
             ASSERT_TRUE(ServeUntil(
                 [&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))

@@ -143,29 +143,19 @@ TEST(ConfigReportTest, PdfPagesKeepHeadingsWholeAndTablesWithTheirHeadings) {
         const auto document = LayOutReport(c.report(), writer);
         const auto* layout = document->documentLayout();
         const auto page = [&](qreal y) { return int(y / document->pageSize().height()); };
-        QTextBlock lead;
-        for (auto it = document->rootFrame()->begin(); !it.atEnd(); ++it) {
-            const QTextBlock block = it.currentBlock();
-            if (block.isValid()) {
-                const bool starts = !lead.isValid() || block.blockFormat().headingLevel() > 0;
-                if (starts && !block.text().isEmpty()) lead = block;
-                continue;
-            }
-            auto* table = qobject_cast<QTextTable*>(it.currentFrame());
-            if (table == nullptr) continue;
+        ForEachTable(*document, [&](const QTextBlock& lead, QTextTable& table) {
             const std::string what = lead.text().toStdString() + ", variant " + N(variant);
-            const QRectF box = layout->frameBoundingRect(table);
+            const QRectF box = layout->frameBoundingRect(&table);
             const QTextBlock firstRow =
-                table->cellAt(std::min(1, table->rows() - 1), 0).firstCursorPosition().block();
-            EXPECT_FALSE(HeadBrokenInsideAWord(*table)) << what;
+                table.cellAt(std::min(1, table.rows() - 1), 0).firstCursorPosition().block();
+            EXPECT_FALSE(HeadBrokenInsideAWord(table)) << what;
             EXPECT_EQ(page(layout->blockBoundingRect(lead).top()),
                       page(layout->blockBoundingRect(firstRow).bottom()))
                 << what;
             if (box.height() < document->pageSize().height() / 2) {
                 EXPECT_EQ(page(box.top()), page(box.bottom() - 1)) << what;
             }
-            lead = QTextBlock();
-        }
+        });
     }
 }
 #endif
