@@ -21,7 +21,6 @@ namespace kerma::cli {
 namespace {
 
 constexpr int kHeaderCell = 0;
-constexpr int kVersionCell = 1;
 constexpr int kHighestCom = 255;
 
 struct PortArgs {
@@ -149,10 +148,6 @@ bool Identify(Session& s) {
     return true;
 }
 
-bool KnownVariant(int variant) {
-    return variant >= 1 && variant <= 5;
-}
-
 Cells Fit(const Block& block, int cells) {
     Cells out(block.begin(), block.begin() + std::min<size_t>(block.size(), cells));
     out.resize(static_cast<size_t>(cells), 0);
@@ -219,7 +214,7 @@ int Probe(const std::vector<std::string>& args) {
     }
     std::cout << "Тип прибора: " << s.state.panelTypeCode << "\n"
               << "Версия ПО прибора: v " << info.text << "\n"
-              << "Тип системы: " << VariantTitle(variant) << "\n";
+              << "Тип системы: " << DescribeVariant(variant).title << "\n";
     return kDone;
 }
 
@@ -232,9 +227,9 @@ int Read(const std::vector<std::string>& args) {
     if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
     if (!Identify(s)) return FailOutcome(s);
     const int variant = VariantOfVersion(s.version);
-    if (!KnownVariant(variant))
+    if (!DescribeVariant(variant).known())
         return Fail("Версия ПО прибора v " + DecodeVersion(s.version).text + " не поддерживается.");
-    s.state.layoutCode = RegularLayout(variant);
+    s.state.layoutCode = DescribeVariant(variant).layoutCode;
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s);
     const auto kept = KeepPanelBackup(s.link.settings(), s.link.codes());
@@ -266,7 +261,7 @@ int Write(const std::vector<std::string>& args) {
     const int32_t header = image.settings[kHeaderCell];
     const int32_t version = image.settings[kVersionCell];
     const int fileVariant = VariantOfVersion(version);
-    if (!KnownVariant(fileVariant)) {
+    if (!DescribeVariant(fileVariant).known()) {
         return Fail("Ошибка чтения файла конфигурации. Неизвестная версия прошивки в строке 2.",
                     kUnusable);
     }
@@ -286,7 +281,7 @@ int Write(const std::vector<std::string>& args) {
                     ", в приборе версия v " + DecodeVersion(s.version).text +
                     ". Запись не выполнена.");
     }
-    s.state.layoutCode = RegularLayout(fileVariant);
+    s.state.layoutCode = DescribeVariant(fileVariant).layoutCode;
     std::string backup;
     if (!parsed->noBackup) {
         const auto kept = KeepPanelBeforeWrite(s);

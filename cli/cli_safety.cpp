@@ -15,7 +15,6 @@
 namespace kerma::cli {
 namespace {
 
-constexpr int kVersionCell = 1;
 
 int Usage(std::ostream& err, const char* line) {
     err << "Использование: kerma740-cli " << line << "\n";
@@ -87,7 +86,7 @@ int Report(const std::vector<std::string>& args, PdfRenderer pdf, std::ostream&,
 }
 
 Result<std::string> KeepPanelBackup(const Block& settings, const Block& codes, BackupKind kind) {
-    const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
+    const int version = VersionOfBlock(settings);
     auto saved = SavedFileOfBlocks(settings, codes);
     const ConfigImage file = saved ? *saved : FileOfBlocks(settings, codes);
     auto kept = BackupStore(BackupFolder()).keep(file, version, kind, LocalTimeNow());
@@ -104,7 +103,7 @@ int CheckWrittenBlocks(SyncLink& link, const Block& settings, const Block& codes
     }
     if (auto kept = KeepPanelBackup(link.settings(), link.codes()); !kept)
         err << kept.error() << "\n";
-    const int version = link.settings().size() > kVersionCell ? link.settings()[kVersionCell] : 0;
+    const int version = VersionOfBlock(link.settings());
     const WriteCheck check = CheckWrite(settings, codes, link.settings(), link.codes(), version);
     if (check.matches()) {
         err << kWriteMatchesText << "\n";

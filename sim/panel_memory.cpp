@@ -35,7 +35,7 @@ bool LoadFactoryPanelMemory(VirtualPanel& panel) {
 
 int PanelMemoryVariant(const VirtualPanel& panel) {
     int variant = VariantOfVersion(panel.version());
-    return variant >= 1 && variant <= 5 ? variant : 0;
+    return DescribeVariant(variant).known() ? variant : 0;
 }
 
 ConfigImage PanelMemoryImage(const VirtualPanel& panel) {

@@ -5,23 +5,15 @@
 
 #include "crc8.h"
 #include "link_types.h"
+#include "panel_wire.h"
 #include "panel_memory.h"
 
 namespace kerma {
 namespace {
 
-constexpr uint8_t kSync = 0x55;
-constexpr uint8_t kHandshakeByte = 0xAA;
-constexpr uint8_t kUploadHandshakeByte = 0xA0;
-constexpr uint8_t kDataLead = 0xAA;
-constexpr uint8_t kReady = 0x00;
-constexpr uint8_t kStatusOk = 0x00;
-constexpr uint8_t kStatusRefused = 0x01;
-constexpr uint8_t kAccept = 0x00;
-constexpr size_t kHeaderLength = 4;
-constexpr size_t kUploadLengthOffset = 4;
-constexpr size_t kUploadVersionOffset = 3;
-constexpr size_t kUploadOverhead = 7;
+using wire::kDataLead;
+using wire::kSync;
+constexpr size_t kHeaderLength = 4;  // of a handshake or command frame
 
 constexpr uint8_t Op(LinkOperation op) {
     return static_cast<uint8_t>(op);
@@ -32,11 +24,7 @@ bool IsCommand(uint8_t op) {
 }
 
 bool IsHandshakeByte(uint8_t b) {
-    return b == kHandshakeByte || b == kUploadHandshakeByte;
-}
-
-bool KnownVariant(int variant) {
-    return variant >= 1 && variant <= 5;
+    return b == wire::kHandshake || b == wire::kUploadHandshake;
 }
 
 }  // namespace
@@ -123,8 +111,8 @@ void VirtualPanel::stepHeader(uint8_t byte, std::vector<uint8_t>& out) {
     }
     if (frame_.size() < kHeaderLength) return;
     if (IsHandshakeByte(frame_[2])) {
-        if (byte == kHandshakeByte) {
-            answerHandshake(frame_[2] == kUploadHandshakeByte, out);
+        if (byte == wire::kHandshake) {
+            answerHandshake(frame_[2] == wire::kUploadHandshake, out);
         } else {
             resync(out);
         }
@@ -152,7 +140,7 @@ void VirtualPanel::stepVerdict(uint8_t byte, std::vector<uint8_t>& out) {
         step(byte, out);
         return;
     }
-    if (was == State::UploadVerdict && byte == kAccept) state_ = State::Upload;
+    if (was == State::UploadVerdict && byte == wire::kOk) state_ = State::Upload;
 }
 
 void VirtualPanel::answerHandshake(bool upload, std::vector<uint8_t>& out) {
@@ -168,7 +156,7 @@ void VirtualPanel::serveCommand(std::vector<uint8_t>& out) {
     uint8_t op = frame_[2];
     resetLine();
     if (faults_.notReady) return;
-    out.push_back(kReady);
+    out.push_back(wire::kOk);
     switch (static_cast<LinkOperation>(op)) {
         case LinkOperation::ReadSettings:
             sendDataFrame(settings_, SettingsLength(layout), out);
@@ -215,7 +203,7 @@ void VirtualPanel::stepWriteData(uint8_t byte, std::vector<uint8_t>& out) {
     if (good && !faults_.refuseWrite) {
         storeWrite(out);
     } else {
-        out.push_back(kStatusRefused);
+        out.push_back(wire::kRefused);
     }
     if (!dead_) holdLastMs_ = faults_.statusDelayMs;
     resetLine();
@@ -235,29 +223,28 @@ void VirtualPanel::storeWrite(std::vector<uint8_t>& out) {
         dead_ = true;
         return;
     }
-    out.push_back(kStatusOk);
+    out.push_back(wire::kOk);
 }
 
 void VirtualPanel::stepUpload(uint8_t byte, std::vector<uint8_t>& out) {
     frame_.push_back(byte);
-    if (frame_.size() < kUploadLengthOffset + 2) return;
-    size_t length = (size_t{frame_[kUploadLengthOffset]} << 8) | frame_[kUploadLengthOffset + 1];
-    if (frame_.size() < length + kUploadOverhead) return;
+    if (frame_.size() < wire::kFirmwareLengthByte + 2) return;
+    if (frame_.size() < wire::FirmwareUploadSize(frame_)) return;
     lastUpload_ = frame_;
     resetLine();
     if (uploadCutOff(lastUpload_.size())) {
         dead_ = true;
         return;
     }
-    const uint8_t version = lastUpload_[kUploadVersionOffset];
+    const uint8_t version = lastUpload_[wire::kFirmwareVersionByte];
     // Firmware whose version names no variant would leave the panel with nothing it can run.
-    if (faults_.refuseUpload || !KnownVariant(VariantOfVersion(version))) {
-        out.push_back(kStatusRefused);
+    if (faults_.refuseUpload || !DescribeVariant(VariantOfVersion(version)).known()) {
+        out.push_back(wire::kRefused);
         return;
     }
     installFirmware(version);
     ++acceptedUploads_;
-    out.push_back(kStatusOk);
+    out.push_back(wire::kOk);
 }
 
 // New firmware brings the memory layout of its variant: what the old firmware kept means nothing

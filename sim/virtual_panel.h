@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "panel_variant.h"
+
 namespace kerma {
 
 // Misbehaviour the panel can be told to show, so the program's failure paths can be driven.
@@ -46,7 +48,6 @@ class VirtualPanel {
     // Room for the largest block a layout byte can ask for: 8 x 256 settings, 32 x 256 codes.
     static constexpr size_t kSettingsSize = 8 * 256;
     static constexpr size_t kCodesSize = 32 * 256;
-    static constexpr size_t kVersionCell = 1;
     static constexpr size_t kCorruptedCell = 8;
     static constexpr uint8_t kDefaultType = 9;
     static constexpr uint8_t kDefaultVersion = 18;

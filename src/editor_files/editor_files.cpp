@@ -17,7 +17,6 @@ namespace {
 constexpr std::string_view kPages = fields::PageControl;
 constexpr std::string_view kFirstPage = fields::TabSheetRazdel;
 constexpr int kHeaderCell = 0;
-constexpr int kVersionCell = 1;
 
 // Receiver borders 1-4, 5-8, 9-12, 13-16 as item indexes of Border1 .. Border8.
 constexpr int kPresetBorders[] = {0, 3, 4, 7, 8, 11, 12, 15};
@@ -58,7 +57,7 @@ constexpr const char* kPanelIdentifiedMeanwhile =
 // its own: the defaults of the chosen variant come with its layout and its demo version, as in a
 // demo, so that what is shown can be saved and written.
 std::optional<int32_t> TakeChosenVariant(K740Editor& editor, int variant) {
-    const int version = DemoVersionByte(variant);
+    const int version = DescribeVariant(variant).demoVersion;
     const auto layoutCode = ApplyVariantLayout(editor, variant, DecodeVersion(version).minor, false);
     editor.setVersion(version);
     return layoutCode;
@@ -88,29 +87,16 @@ void Refuse(K740Editor& editor, std::string_view status, const std::string& mess
 
 }  // namespace
 
-int DemoVariant(int chosenVariant) {
-    return chosenVariant == 1 || chosenVariant == 3 ? chosenVariant : 5;
-}
-
-int EditorVariant(const K740Editor& editor, int chosenVariant) {
-    // A demo, and a connected editor before the panel was identified, work for the variant
-    // chosen on the main window.
-    if (editor.state().demoMode || editor.state().versionByte == 0)
-        return DemoVariant(chosenVariant);
-    return VariantOfVersion(editor.state().versionByte);
-}
-
 std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image,
                                            int chosenVariant) {
     FormModel& model = editor.model();
     PresetBorders(model);
     ShowFirstPage(model);
     std::optional<int32_t> layoutCode;
-    const int variant = EditorVariant(editor, chosenVariant);
+    const int variant = ShownVariant(editor.state(), chosenVariant);
     if (editor.state().demoMode) {
-        layoutCode = RegularLayout(variant);
-        editor.setVersion(DemoVersionByte(variant));
-        image.demoVariant = variant;
+        layoutCode = DescribeVariant(variant).layoutCode;
+        editor.setVersion(DescribeVariant(variant).demoVersion);
     } else if (editor.state().versionByte == 0) {
         layoutCode = TakeChosenVariant(editor, variant);
     } else if (!HasFactoryImage(variant)) {
@@ -121,7 +107,7 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
     Cells settings = FactorySettingsCopy(variant, editor.state().versionByte);
     image.factorySettings = settings;
     PutCodes(editor, factory.codes);
-    if (variant == 5) image.factoryCodesCopy = factory.codes;
+    if (variant == 5) image.factoryCodesCopy = factory.codes;  // sent whole after a replacement
     DecodeSettingsImage(editor, image, settings);
     editor.setStatus(0, std::string(kDefaultsLoadedText));
     return layoutCode;
@@ -136,7 +122,7 @@ FileDialogRequest LoadConfigurationDialog() {
 }
 
 int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
-    const int variant = DemoVariant(chosenVariant);
+    const int variant = DescribeVariant(chosenVariant).demoShows;
     editor.setStatus(1, DemoStatusText(variant));
     editor.model().setEnabled(kPages, true);
     (void)ApplyVariantLayout(editor, variant, 0, true);
@@ -148,9 +134,9 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
 }
 
 SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
-    const int variant = EditorVariant(editor, chosenVariant);
+    const int variant = ShownVariant(editor.state(), chosenVariant);
     SaveCommandEnd end;
-    if (editor.state().demoMode) end.layoutCode = RegularLayout(variant);
+    if (editor.state().demoMode) end.layoutCode = DescribeVariant(variant).layoutCode;
     if (editor.state().versionByte == 0) {
         // Connected before any panel was identified, and not given the defaults: there is no
         // configuration to save yet.
@@ -165,7 +151,7 @@ SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chos
     if (!path) return end;
     // The panel may have been identified while the dialog was up, as another variant than the
     // one the editor was laid out for: what it shows would be saved under the wrong layout.
-    if (EditorVariant(editor, chosenVariant) != variant) {
+    if (ShownVariant(editor.state(), chosenVariant) != variant) {
         Refuse(editor, kFileSaveFailedText, kPanelIdentifiedMeanwhile);
         return end;
     }
@@ -215,7 +201,7 @@ bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVari
 bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVariant,
                            std::string_view text) {
     // A file of another variant is named as such, whatever else is wrong with it further down.
-    const int expected = editor.state().demoMode ? DemoVariant(chosenVariant) : chosenVariant;
+    const int expected = editor.state().demoMode ? DescribeVariant(chosenVariant).demoShows : chosenVariant;
     const auto version = ConfigFileVersion(text);
     if (version && VariantOfVersion(*version) != expected) {
         Refuse(editor, kFileLoadFailedText, std::string(kWrongFileVersionText));

@@ -30,13 +30,6 @@ inline constexpr std::string_view kWrongFileVersionText =
 [[nodiscard]] FileDialogRequest SaveConfigurationDialog();
 [[nodiscard]] FileDialogRequest LoadConfigurationDialog();
 
-// The variant a demo editor runs: 1 and 3 as chosen, any other choice 5.
-[[nodiscard]] int DemoVariant(int chosenVariant);
-
-// The variant the file and defaults commands work in: in demo mode DemoVariant of the choice,
-// otherwise the variant of the held version byte.
-[[nodiscard]] int EditorVariant(const K740Editor& editor, int chosenVariant);
-
 // DefaultButton: loads the factory configuration of the editor's variant as if read from a panel
 // (borders preset, first page, held codes block and the factory copies filled, decoded, status
 // text). In demo mode it also sets VersionByte and returns the LayoutCode of the variant.

@@ -156,10 +156,10 @@ size_t LinesOfVariant(int variant) {
 }  // namespace
 
 int FileSettingsCells(int variant) {
-    return (variant == 2 || variant == 4) ? 256 : 1024;
+    return DescribeVariant(variant).settingsCells;
 }
 int FileCodesCells(int variant) {
-    return variant == 5 ? 1792 : 1024;
+    return DescribeVariant(variant).codesCells;
 }
 
 ConfigImage FileOfVariant(int variant, Cells settings, Cells codes) {

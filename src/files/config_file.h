@@ -7,11 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "panel_variant.h"
 #include "result.h"
 
 namespace kerma {
 
-using Cells = std::vector<int32_t>;
+using Cells = Block;
 
 struct ConfigImage {
     Cells settings;  // N cells

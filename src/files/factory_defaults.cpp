@@ -203,7 +203,7 @@ void PutRun(Cells& cells, const Run& run, const FactoryList& list) {
 }  // namespace
 
 bool HasFactoryImage(int variant) {
-    return variant >= 1 && variant <= 5;
+    return DescribeVariant(variant).known();
 }
 
 int FactoryVersionByte(int variant) {

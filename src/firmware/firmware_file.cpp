@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "link_types.h"
+#include "panel_wire.h"
 
 namespace kerma {
 namespace {
@@ -23,7 +24,7 @@ std::optional<std::vector<uint8_t>> ReadFirmwareBytes(const std::filesystem::pat
     if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes(kFirmwareMaxImage);
+    std::vector<uint8_t> bytes(wire::kFirmwareMaxUpload);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) return std::nullopt;
     bytes.resize(static_cast<size_t>(in.gcount()));
@@ -33,14 +34,14 @@ std::optional<std::vector<uint8_t>> ReadFirmwareBytes(const std::filesystem::pat
 }  // namespace
 
 std::string FirmwareFileName(int variant, int panelTypeCode, int fileNumber) {
-    const char* prefix = (variant == 1 || variant == 3) ? "740-QNM" : "740-QN";
+    const char* prefix = DescribeVariant(variant).firmwarePrefix;
     const char* kind = panelTypeCode == kTypeWithC ? "cv" : "v";
     return std::string(prefix) + kind + std::to_string(variant) + "_" + std::to_string(fileNumber) +
            ".tsk";
 }
 
 int TopFirmwareNumber(int variant) {
-    return (variant == 1 || variant == 2) ? 55 : 9;
+    return DescribeVariant(variant).topFirmwareNumber;
 }
 
 std::vector<std::string> FirmwareCandidates(int variant, int panelTypeCode) {
@@ -57,17 +58,16 @@ std::filesystem::path FirmwareFolder() {
 
 FirmwareImageCheck CheckFirmwareImage(std::span<const uint8_t> bytes, int variant) {
     FirmwareImageCheck check;
-    if (bytes.size() > kFirmwareVersionOffset &&
-        VariantOfVersion(bytes[kFirmwareVersionOffset]) != variant) {
+    if (bytes.size() > wire::kFirmwareVersionByte &&
+        VariantOfVersion(bytes[wire::kFirmwareVersionByte]) != variant) {
         check.fit = FirmwareFit::OtherVariant;
         return check;
     }
-    if (bytes.size() < kFirmwareOverhead) return check;
-    const size_t n = size_t{bytes[kFirmwareLengthOffset]} * 256 + bytes[kFirmwareLengthOffset + 1];
-    if (bytes.size() < n + kFirmwareOverhead) return check;
+    if (bytes.size() < wire::kFirmwareOverhead) return check;
+    const size_t size = wire::FirmwareUploadSize(bytes);
+    if (bytes.size() < size) return check;
     check.fit = FirmwareFit::Usable;
-    check.image.assign(bytes.begin(),
-                       bytes.begin() + static_cast<ptrdiff_t>(n + kFirmwareOverhead));
+    check.image.assign(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(size));
     return check;
 }
 
@@ -79,7 +79,7 @@ Result<FirmwareChoice> FindFirmware(int variant, int panelTypeCode,
         FirmwareImageCheck check = CheckFirmwareImage(*bytes, variant);
         if (check.fit == FirmwareFit::OtherVariant) continue;
         if (check.fit == FirmwareFit::Damaged) {
-            const char* why = bytes->size() < kFirmwareOverhead
+            const char* why = bytes->size() < wire::kFirmwareOverhead
                                   ? "в нем нет заголовка"
                                   : "в нем меньше байт, чем указано в заголовке";
             return Fail(DamagedMessage(name, why));

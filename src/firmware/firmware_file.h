@@ -15,18 +15,11 @@ namespace kerma {
 inline constexpr const char* kNoFirmwareMessage =
     "В базе нет прошивки данной конфигурации. Обновите базу прошивок с сервера Volmar";
 
-// Byte 3 holds the version, bytes 4..5 the big-endian count of body bytes after byte 6.
-inline constexpr size_t kFirmwareVersionOffset = 3;
-inline constexpr size_t kFirmwareLengthOffset = 4;
-inline constexpr size_t kFirmwareOverhead = 7;
-// The most an upload can hold: the 16-bit length plus the seven header bytes.
-inline constexpr size_t kFirmwareMaxImage = 0xFFFF + kFirmwareOverhead;
-
 // "740-QNMv1_55.tsk", "740-QNcv5_0.tsk": the family prefix, "cv" for a panel of type 10 and "v"
 // otherwise, the variant and the file number.
 [[nodiscard]] std::string FirmwareFileName(int variant, int panelTypeCode, int fileNumber);
 
-// The highest file number the search starts from: 55 for variants 1 and 2, otherwise 9.
+// The highest file number the search starts from.
 [[nodiscard]] int TopFirmwareNumber(int variant);
 
 // The names in the order they are tried, highest number first.

@@ -218,12 +218,6 @@ Cells HeldCodes(const K740State& state) {
 
 }  // namespace
 
-int KeySlots(int variant) {
-    if (variant == 1) return kMaxKeys;
-    if (variant == 3) return 64;
-    return 0;
-}
-
 std::string CodeText(const Cells& cells, int record, bool padded) {
     std::string digits;
     long folded = 0;
@@ -262,31 +256,34 @@ void EncodeKeyText(std::string_view text, Cells& cells, int record) {
 }
 
 void DecodeCodesImage(K740Editor& editor, ImageState& image) {
-    int variant = CodecVariant(editor, image);
-    if (variant < 1 || variant > 5 || variant == 4) return;
+    const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
+    if (!variant.codes) return;
     Cells cells = HeldCodes(editor.state());
-    DecodeCodes(editor, cells, variant == 5);
-    if (KeySlots(variant) > 0) DecodeKeys(editor, cells, KeySlots(variant));
-    if (variant == 2) DecodeObjectsOfOneReceiver(editor.model(), cells);
-    if (variant == 5) {
-        DecodeObjectsOfFourReceivers(editor.model(), cells);
-        CheckObjectsAfterDecoding(editor, image);
+    DecodeCodes(editor, cells, !variant.codeAuthorities);
+    if (variant.keySlots > 0) DecodeKeys(editor, cells, variant.keySlots);
+    if (variant.radio != RadioSystem::Qn) return;
+    if (variant.receivers == 1) {
+        DecodeObjectsOfOneReceiver(editor.model(), cells);
+        return;
     }
+    DecodeObjectsOfFourReceivers(editor.model(), cells);
+    CheckObjectsAfterDecoding(editor, image);
 }
 
 Cells EncodeCodesImage(K740Editor& editor, ImageState& image) {
     Cells cells = HeldCodes(editor.state());
-    int variant = CodecVariant(editor, image);
-    if (variant < 1 || variant > 5 || variant == 4) return cells;
-    if (variant == 5 && editor.state().defaultsAfterReplace && !image.factoryCodesCopy.empty()) {
+    const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
+    if (!variant.codes) return cells;
+    // After a firmware replacement variant 5 sends its factory codes block whole.
+    if (variant.number == 5 && editor.state().defaultsAfterReplace &&
+        !image.factoryCodesCopy.empty()) {
         size_t count = std::min<size_t>(image.factoryCodesCopy.size(), kQnCodesCells);
         std::copy_n(image.factoryCodesCopy.begin(), count, cells.begin());
         return cells;
     }
-    EncodeCodes(editor, cells, variant == 5);
-    if (KeySlots(variant) > 0) EncodeKeys(editor, cells, KeySlots(variant));
-    if (variant == 2) EncodeObjects(editor.model(), cells, 1);
-    if (variant == 5) EncodeObjects(editor.model(), cells, kReceivers);
+    EncodeCodes(editor, cells, !variant.codeAuthorities);
+    if (variant.keySlots > 0) EncodeKeys(editor, cells, variant.keySlots);
+    if (variant.radio == RadioSystem::Qn) EncodeObjects(editor.model(), cells, variant.receivers);
     return cells;
 }
 

@@ -21,9 +21,6 @@ inline constexpr int kObjectReceiverCells = 384;
 inline constexpr int kObjectRowCells = 16;
 }  // namespace codes_cell
 
-// Key records each variant keeps: 96 in variant 1, 64 in variant 3, none elsewhere.
-[[nodiscard]] int KeySlots(int variant);
-
 // Sets the code, key and object fields of the current variant from the held codes block,
 // CodeCount and KeyCount.
 void DecodeCodesImage(K740Editor& editor, ImageState& image);

@@ -149,13 +149,13 @@ int EncodePoll(const FormModel& model, std::string_view group) {
 }
 
 // Cell 63: variant 1 stores memory on as 0, variant 3 as 0xFF.
-int DecodePartitionMemory(int cell, int variant) {
-    if (variant == 1) return cell == 0 ? kItemOn : kItemOff;
+int DecodePartitionMemory(int cell, const PanelVariant& variant) {
+    if (variant.number == 1) return cell == 0 ? kItemOn : kItemOff;
     return cell == 0 ? kItemOff : kItemOn;
 }
-int EncodePartitionMemory(const FormModel& model, int variant) {
+int EncodePartitionMemory(const FormModel& model, const PanelVariant& variant) {
     bool on = model.at(fields::MemRazd).itemIndex == kItemOn;
-    if (variant == 1) return on ? 0 : 0xFF;
+    if (variant.number == 1) return on ? 0 : 0xFF;
     return on ? 0xFF : 0;
 }
 
@@ -198,9 +198,9 @@ int EncodeStatusBits(const FormModel& model) {
 
 // --- variants 1 and 3 ---------------------------------------------------------------------
 
-void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, int variant) {
+void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, const PanelVariant& variant) {
     FormModel& model = editor.model();
-    bool fourReceivers = variant == 3;
+    bool fourReceivers = variant.receivers > 1;
     model.setItemIndex(fields::kom781, DecodePoll(Byte(cells, kPollK781)));
     model.setItemIndex(fields::MemRazd,
                        DecodePartitionMemory(Byte(cells, kPartitionMemory), variant));
@@ -224,7 +224,7 @@ void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, int variant)
     DecodePartitionBits(model, fields::privrele1N, cells, kRelay1Bindings);
     DecodePartitionBits(model, fields::privrele2N, cells, kRelay2Bindings);
     DecodeRelayModes(model, cells);
-    DecodeBindings(model, cells, fourReceivers ? kReceivers : 1);
+    DecodeBindings(model, cells, variant.receivers);
     DecodePartitionBits(model, fields::IsklN, cells, kZoneExclusion);
     DecodeSoundAndBacklight(model, cells, kQnmSoundAndBacklight);
     DecodeStatusBits(model, cells);
@@ -233,7 +233,7 @@ void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, int variant)
 }
 
 Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells,
-                       int variant) {
+                       const PanelVariant& variant) {
     const FormModel& model = editor.model();
     if (auto password = EncodeEngineerPassword(model, fields::PasswordEdit, cells); !password)
         return password;
@@ -241,7 +241,7 @@ Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Cells&
     cells[kEntryTime] = model.at(fields::DelayVxod).position;
     cells[kCodeCount] = editor.state().codeCount;
     cells[kKeyCount] = editor.state().keyCount;
-    if (variant == 3) cells[kExternalSoundTime] = model.at(fields::TimesoundExt).position;
+    if (variant.receivers > 1) cells[kExternalSoundTime] = model.at(fields::TimesoundExt).position;
     EncodePartitionBits(model, fields::avtN, cells, kAutoArming);
     EncodePartitionBits(model, fields::tixN, cells, kSilentAlarm);
     EncodePartitionBits(model, fields::krsN, cells, kAllDay);
@@ -251,7 +251,7 @@ Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Cells&
     EncodePartitionBits(model, fields::ds2N, cells, kEmergency);
     EncodePartitionBits(model, fields::IsklN, cells, kZoneExclusion);
     cells[kRelayModes] = EncodeRelayModes(model);
-    EncodeReceiverSection(model, image, cells, variant == 3 ? kReceivers : 1);
+    EncodeReceiverSection(model, image, cells, variant.receivers);
     EncodeSoundAndBacklight(model, cells, kQnmSoundAndBacklight);
     cells[kStatusBits] = EncodeStatusBits(model);
     cells[kStatusSpare] = 0;
@@ -315,45 +315,17 @@ void ShowKeyCount(K740Editor& editor, int count) {
 
 }  // namespace image_detail
 
-int DemoVersionByte(int variant) {
-    switch (variant) {
-        case 1:
-            return 18;
-        case 3:
-            return 33;
-        default:
-            return 53;
-    }
-}
-
-int CodecVariant(const K740Editor& editor, const ImageState& image) {
-    const K740State& state = editor.state();
-    if (state.demoMode && image.demoVariant != 0) return image.demoVariant;
-    int variant = VariantOfVersion(state.versionByte);
-    if (state.demoMode && variant == 0) return 5;
-    return variant;
-}
-
 void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& settings) {
     editor.model().setEnabled(fields::PageControl, true);
     Cells cells = settings;
     cells.resize(std::max<size_t>(cells.size(), kSettingsCells), 0);
-    if (!editor.state().demoMode) editor.state().versionByte = Byte(cells, kVersion);
-    int variant = CodecVariant(editor, image);
-    switch (variant) {
-        case 1:
-        case 3:
-            DecodeQnm(editor, image, cells, variant);
-            break;
-        case 2:
-            DecodeSmall(editor, cells);
-            break;
-        case 5:
-            DecodeQnSettings(editor, image, cells);
-            break;
-        default:
-            break;  // variant 4 and unknown versions: the version cell only
-    }
+    if (!editor.state().demoMode) editor.state().versionByte = Byte(cells, kVersionCell);
+    const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
+    // Variant 4 and unknown versions: the version cell only.
+    if (variant.radio == RadioSystem::QnM) DecodeQnm(editor, image, cells, variant);
+    if (variant.radio == RadioSystem::Qn && variant.reduced) DecodeSmall(editor, cells);
+    if (variant.radio == RadioSystem::Qn && !variant.reduced)
+        DecodeQnSettings(editor, image, cells);
     image.settingsCopy = std::move(cells);
     DecodeCodesImage(editor, image);
 }
@@ -361,25 +333,14 @@ void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& set
 Result<Cells> EncodeSettingsImage(K740Editor& editor, ImageState& image) {
     Cells cells = image.settingsCopy;
     cells.resize(kSettingsCells, 0);
-    int variant = CodecVariant(editor, image);
-    cells[kVersion] = editor.state().demoMode && variant != 2 && variant != 4
-                          ? DemoVersionByte(variant)
-                          : editor.state().versionByte;
+    const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
+    cells[kVersionCell] = editor.state().demoMode && variant.demoVersion != 0
+                              ? variant.demoVersion
+                              : editor.state().versionByte;
     Result<void> built;
-    switch (variant) {
-        case 1:
-        case 3:
-            built = EncodeQnm(editor, image, cells, variant);
-            break;
-        case 2:
-            built = EncodeSmall(editor, cells);
-            break;
-        case 5:
-            EncodeQnSettings(editor, image, cells);
-            break;
-        default:
-            break;
-    }
+    if (variant.radio == RadioSystem::QnM) built = EncodeQnm(editor, image, cells, variant);
+    if (variant.radio == RadioSystem::Qn && variant.reduced) built = EncodeSmall(editor, cells);
+    if (variant.radio == RadioSystem::Qn && !variant.reduced) EncodeQnSettings(editor, image, cells);
     if (!built) return built.failure();
     return cells;
 }

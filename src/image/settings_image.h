@@ -1,5 +1,5 @@
 #pragma once
-// The settings block <-> the editor. Decoding sets every control the variant binds to the block
+// The settings block <-> the editor, for the variant the editor shows. Decoding sets every control the variant binds to the block
 // and ends with the codes block; encoding builds a new block from the controls, starting from the
 // last block decoded so that every cell no field covers goes back as it was read.
 #include <string>
@@ -10,10 +10,6 @@
 
 namespace kerma {
 
-// The variant both directions use: in demo mode the one chosen on the main window, otherwise
-// the variant of the held version byte.
-[[nodiscard]] int CodecVariant(const K740Editor& editor, const ImageState& image);
-
 // Decodes a settings block (256 or 1024 cells; shorter blocks read as zeros beyond their end)
 // into the editor, then the held codes block. Outside demo mode cell 1 becomes the held
 // VersionByte. Repeated detector system numbers are cleared (one notice) in the copy kept.
@@ -22,8 +18,5 @@ void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& set
 // Builds a 1024-cell settings image of the current variant. Fails, building nothing, when the
 // engineer password of variants 1, 2 and 3 does not hold four digits.
 [[nodiscard]] Result<Cells> EncodeSettingsImage(K740Editor& editor, ImageState& image);
-
-// Version byte written in demo mode for variants 1, 3 and 5.
-[[nodiscard]] int DemoVersionByte(int variant);
 
 }  // namespace kerma

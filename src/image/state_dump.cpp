@@ -19,7 +19,7 @@ void AddIndexed(std::vector<std::string>& names, std::string_view prefix, int co
     for (int i = 1; i <= count; ++i) names.push_back(Indexed(prefix, i));
 }
 
-void AddQnmGeneral(std::vector<std::string>& names, int variant) {
+void AddQnmGeneral(std::vector<std::string>& names, const PanelVariant& variant) {
     for (const char* name :
          {fields::PasswordEdit, fields::PasswordEdit2, fields::Delay, fields::DelayVxod,
           fields::Rele1Combo, fields::Rele2Combo, fields::Keysound1, fields::keysound2,
@@ -27,7 +27,7 @@ void AddQnmGeneral(std::vector<std::string>& names, int variant) {
           fields::LCD_key3, fields::TimeLCD}) {
         names.push_back(name);
     }
-    if (variant == 3) names.push_back(fields::TimesoundExt);
+    if (variant.receivers > 1) names.push_back(fields::TimesoundExt);
     for (const char* name :
          {fields::K740tmpncp, fields::K740tmptr, fields::Rpytmpncp, fields::Rpytmptr,
           fields::Rpdtmpncp, fields::Rpdtmptr, fields::Rpdcvzncp, fields::Rpdcvztr,
@@ -73,7 +73,7 @@ void AddQnGeneral(std::vector<std::string>& names) {
 
 void AddCodes(std::vector<std::string>& names, bool withBoxes) {
     names.push_back(fields::KOD);
-    for (int n = 1; n <= 32; ++n) {
+    for (int n = 1; n <= kMaxCodes; ++n) {
         names.push_back(Indexed(fields::kodN, n));
         if (!withBoxes) continue;
         for (int p = 1; p <= kPartitions; ++p) names.push_back(CodeBoxName(n, p));
@@ -82,7 +82,7 @@ void AddCodes(std::vector<std::string>& names, bool withBoxes) {
 
 void AddKeys(std::vector<std::string>& names) {
     names.push_back(fields::KEY);
-    for (int n = 1; n <= 96; ++n) {
+    for (int n = 1; n <= kMaxKeys; ++n) {
         names.push_back(Indexed(fields::KeyN, n));
         for (int p = 1; p <= kPartitions; ++p) names.push_back(KeyBoxName(n, p));
     }
@@ -120,29 +120,20 @@ std::string ValueOf(const Control& control) {
 
 }  // namespace
 
-std::vector<std::string> VariantControlNames(int variant) {
+std::vector<std::string> VariantControlNames(int number) {
+    const PanelVariant& variant = DescribeVariant(number);
     std::vector<std::string> names;
-    switch (variant) {
-        case 1:
-        case 3:
-            AddQnmGeneral(names, variant);
-            AddReceivers(names, variant == 3 ? kReceivers : 1);
-            AddCodes(names, true);
-            AddKeys(names);
-            break;
-        case 2:
-            names.push_back(fields::paswrd1);  // the engineer password is built from it
-            AddCodes(names, true);
-            AddObjects(names, 1);
-            break;
-        case 5:
-            AddQnGeneral(names);
-            AddCodes(names, false);
-            AddObjects(names, kReceivers);
-            break;
-        default:
-            break;
+    if (variant.radio == RadioSystem::QnM) {
+        AddQnmGeneral(names, variant);
+        AddReceivers(names, variant.receivers);
+    } else if (variant.radio == RadioSystem::Qn && variant.reduced) {
+        names.push_back(fields::paswrd1);  // the engineer password is built from it
+    } else if (variant.radio == RadioSystem::Qn) {
+        AddQnGeneral(names);
     }
+    if (variant.codes) AddCodes(names, variant.codeAuthorities);
+    if (variant.keySlots > 0) AddKeys(names);
+    if (variant.radio == RadioSystem::Qn) AddObjects(names, variant.receivers);
     return names;
 }
 

@@ -5,14 +5,14 @@
 #include <variant>
 
 #include "crc8.h"
+#include "panel_wire.h"
 
 namespace kerma {
 namespace {
 
-constexpr uint8_t kLead = 0x55;
-constexpr uint8_t kDataLead = 0xAA;
-constexpr uint8_t kAccept = 0x00;
-constexpr uint8_t kReject = 0xFF;
+using wire::kDataLead;
+using wire::kReject;
+using wire::kSync;
 constexpr int kHandshakeWaitMs = 2000;
 constexpr int kUploadHandshakeWaitMs = 1000;
 constexpr int kReadRetries = 20;
@@ -129,7 +129,7 @@ struct HandshakeAnswer {
     std::array<uint8_t, 4> bytes{};
     size_t count = 0;
     [[nodiscard]] bool present() const {
-        return bytes[0] == kLead || bytes[1] == kLead || count == bytes.size();
+        return bytes[0] == kSync || bytes[1] == kSync || count == bytes.size();
     }
 };
 
@@ -137,7 +137,7 @@ struct HandshakeAnswer {
 // port has gone. echoSeen: some echo of a request ever came back.
 std::optional<HandshakeAnswer> HandshakeAttempt(ExchangeContext& ctx, int attempt,
                                                 bool& echoSeen) {
-    static constexpr std::array<uint8_t, 4> kRequest{kLead, kLead, 0xAA, 0xAA};
+    static constexpr std::array<uint8_t, 4> kRequest{kSync, kSync, wire::kHandshake, wire::kHandshake};
     Report(ctx, LinkResult::Attempt, attempt);
     if (Stopped(ctx)) {
         Report(ctx, LinkResult::Stopped, attempt);
@@ -204,13 +204,13 @@ ExchangeEnd RunHandshake(ExchangeContext& ctx) {
         Verdict(ctx, kReject);
         return {};
     }
-    Verdict(ctx, kAccept);
+    Verdict(ctx, wire::kOk);
     if (!ctx.state.firmwareReplaced) Report(ctx, LinkResult::Linked);
     return Next(Step(LinkOperation::ReadSettings));
 }
 
 ExchangeEnd RunUploadHandshake(ExchangeContext& ctx) {
-    static constexpr std::array<uint8_t, 4> kRequest{kLead, kLead, 0xA0, 0xAA};
+    static constexpr std::array<uint8_t, 4> kRequest{kSync, kSync, wire::kUploadHandshake, wire::kHandshake};
     if (Stopped(ctx)) return {};
     for (uint8_t byte : kRequest) {
         WriteByte(ctx, byte);
@@ -230,22 +230,22 @@ ExchangeEnd RunUploadHandshake(ExchangeContext& ctx) {
         }
         byte = *got;
     }
-    const bool accepted = complete && a[0] == kLead && a[1] == kLead &&
+    const bool accepted = complete && a[0] == kSync && a[1] == kSync &&
                           static_cast<int8_t>(a[2]) == ctx.state.panelTypeCode &&
                           a[3] == Crc8(std::span(a.data(), 3));
-    Verdict(ctx, accepted ? kAccept : kReject);
+    Verdict(ctx, accepted ? wire::kOk : kReject);
     if (accepted) ctx.state.uploadReady = true;
     return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};
 }
 
 // --- Firmware upload -------------------------------------------------------------------------
 
-// Bytes of an upload image: the length in bytes 4..5 (big-endian) plus the 7 bytes around it.
+// The bytes of an upload its header announces; nullopt when the image is shorter than that.
 std::optional<size_t> UploadLength(const Block& image) {
-    if (image.size() < 6) return std::nullopt;
-    const size_t n = static_cast<size_t>(image[4] & 0xFF) * 256 + (image[5] & 0xFF);
-    if (image.size() < n + 7) return std::nullopt;
-    return n + 7;
+    if (image.size() < wire::kFirmwareLengthByte + 2) return std::nullopt;
+    const size_t size = wire::FirmwareUploadSize(image);
+    if (image.size() < size) return std::nullopt;
+    return size;
 }
 
 // The upload is over without the panel's yes: the dialog goes, and the replacement reports the
@@ -287,7 +287,7 @@ ExchangeEnd RunFirmwareUpload(const Block& image, ExchangeContext& ctx) {
     // Only a status that really arrived counts: after a time-out ReadByte hands back the last byte
     // seen, the echo of the image's last byte, and a 0x00 there would pass a silent panel.
     const auto status = TryReadByte(ctx);
-    UploadEnded(ctx, status == kAccept);
+    UploadEnded(ctx, status == wire::kOk);
     return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};
 }
 
@@ -310,7 +310,7 @@ std::optional<ExchangeEnd> AwaitReady(ExchangeContext& ctx) {
         // byte seen, which may be a 0x00 echo and would pass a silent panel as ready.
         const auto got = TryReadByte(ctx);
         if (Stopped(ctx) || Gone(ctx)) return Failed(ctx, LinkCause::NotReady);
-        if (got == kAccept) return std::nullopt;
+        if (got == wire::kOk) return std::nullopt;
         silentMs = got ? 0 : silentMs + SilentReadByteMs();
     }
     return Failed(ctx, LinkCause::NotReady);
@@ -319,7 +319,7 @@ std::optional<ExchangeEnd> AwaitReady(ExchangeContext& ctx) {
 // Command frame and ready poll. nullopt when the panel is ready; otherwise how the exchange ends.
 std::optional<ExchangeEnd> BlockStart(LinkOperation op, ExchangeContext& ctx) {
     if (Stopped(ctx)) return ExchangeEnd{};
-    std::array<uint8_t, 4> frame{kLead, static_cast<uint8_t>(ctx.state.layoutCode & 0xFF),
+    std::array<uint8_t, 4> frame{kSync, static_cast<uint8_t>(ctx.state.layoutCode & 0xFF),
                                  static_cast<uint8_t>(op), 0};
     frame[3] = Crc8(std::span(frame.data(), 3));
     for (uint8_t byte : frame) {
@@ -359,7 +359,7 @@ ExchangeEnd RunBlockRead(const LinkStep& step, ExchangeContext& ctx) {
         Verdict(ctx, kReject);
         return end;
     }
-    Verdict(ctx, kAccept);
+    Verdict(ctx, wire::kOk);
     Block block(frame.begin() + 2, frame.end() - 1);
     if (op == LinkOperation::ReadCodes)
         return Next(LinkStep{LinkOperation::ReadSettings, {}, {}, std::move(block)});
@@ -441,12 +441,12 @@ ExchangeEnd RunBlockWrite(const LinkStep& step, ExchangeContext& ctx) {
     const bool spoiled = std::get<SentFrame>(sent).spoiled;
     const auto status = TryReadByte(ctx);
     if (spoiled) {
-        if (status && *status != kAccept && op == LinkOperation::WriteCodes && !Stopped(ctx))
+        if (status && *status != wire::kOk && op == LinkOperation::WriteCodes && !Stopped(ctx))
             ctx.tell([](LinkHost& host) { host.codesFrameRefused(); });
         return Failed(ctx, LinkCause::EchoMismatch);
     }
     if (!status) return Failed(ctx, LinkCause::NoStatus);
-    if (*status != kAccept) return Failed(ctx, LinkCause::Refused);
+    if (*status != wire::kOk) return Failed(ctx, LinkCause::Refused);
     if (op == LinkOperation::WriteCodes)
         return Next(LinkStep{LinkOperation::WriteSettings, step.settings, {}, {}});
     ctx.tell([](LinkHost& host) { host.configurationWritten(); });

@@ -11,8 +11,6 @@
 
 namespace kerma {
 
-using Block = std::vector<int32_t>;  // one element per block byte, 0..255
-
 // Link state shared by the UI thread and the exchange thread. The main window owns it.
 struct LinkState {
     std::atomic<int32_t> layoutCode{0};

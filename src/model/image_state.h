@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "panel_variant.h"
+
 namespace kerma {
 
-using Cells = std::vector<int32_t>;
+using Cells = Block;
 
 inline constexpr int kSettingsCells = 1024;      // buffer of every settings image
 inline constexpr int kSmallSettingsCells = 256;  // variants 2 and 4 on the line
@@ -17,14 +19,6 @@ inline constexpr int kCodesCells = 2048;         // buffer of every codes image
 inline constexpr int kQnCodesCells = 1792;       // variant 5 on the line
 inline constexpr int kQnmCodesCells = 1024;      // variants 1 to 4 on the line
 
-inline constexpr int kPartitions = 16;
-inline constexpr int kReceivers = 4;
-inline constexpr int kDetectorsPerReceiver = 48;  // QN-M
-inline constexpr int kSystemNumbers = kReceivers * kDetectorsPerReceiver;
-inline constexpr int kQnRows = 24;  // QN transmitters per receiver
-inline constexpr int kQnLoops = 8;  // alarm loops per QN transmitter
-inline constexpr int kQnTransmitters = kReceivers * kQnRows;
-inline constexpr int kObjectLoops = kQnTransmitters * kQnLoops;
 inline constexpr int kOwnNameLength = 8;
 
 // An own partition name as the last decoding found it. Encoding writes the stored bytes back
@@ -62,9 +56,6 @@ struct ImageState {
     Cells factoryCodesCopy;
 
     std::array<OwnNameMemo, kPartitions> ownNames{};
-
-    // Demo mode: the variant chosen on the main window (1, 3 or 5); 0 when not known.
-    int demoVariant = 0;
 };
 
 }  // namespace kerma

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "panel_variant.h"
+
 namespace kerma {
 
 struct K740State {
@@ -24,7 +26,7 @@ struct K740State {
     int keyCount = 0;
 
     // The codes block as last read, loaded or built; one cell per block byte.
-    std::vector<int32_t> codesImage;
+    Block codesImage;
 
     // The panel has just been given new firmware; cleared by identification.
     bool firmwareReplaced = false;
@@ -33,5 +35,15 @@ struct K740State {
     // The editor was opened without a panel.
     bool demoMode = false;
 };
+
+// The variant the editor shows: once a panel is identified, the one its firmware implements;
+// in a demo, and before identification, the one the layout was shaped for (0 until then). A
+// connected editor that has no layout yet works for the variant chosen on the main window, as
+// a demo of it would.
+[[nodiscard]] inline int ShownVariant(const K740State& state, int chosenVariant = 0) {
+    if (!state.demoMode && state.versionByte != 0) return VariantOfVersion(state.versionByte);
+    if (state.layoutVariant != 0 || chosenVariant == 0) return state.layoutVariant;
+    return DescribeVariant(chosenVariant).demoShows;
+}
 
 }  // namespace kerma

@@ -205,12 +205,12 @@ std::optional<int32_t> ApplyVariantLayout(K740Editor& editor, int variant, int m
     editor.state().layoutVariant = variant;
     editor.state().layoutMinor = minor;
     if (demo) return std::nullopt;
-    return RegularLayout(variant);
+    return DescribeVariant(variant).layoutCode;
 }
 
 std::string DemoStatusText(int variant) {
-    const char* text = variant == 1 ? "1 РПУ(QN-M)." : variant == 3 ? "4 РПУ(QN-M)." : "4 РПУ(QN).";
-    return std::string("  Демо режим для ") + text + " Связь с прибором недоступна.";
+    return std::string("  Демо режим для ") + DescribeVariant(variant).demoName +
+           " Связь с прибором недоступна.";
 }
 
 }  // namespace kerma

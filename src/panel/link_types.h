@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "panel_variant.h"
+
 namespace kerma {
 
 // What one exchange thread does; the block operations' values are also the command byte.
@@ -59,39 +61,6 @@ struct LinkOutcome {
     int attempt = 0;  // the handshake try for Attempt
     LinkCause cause = LinkCause::None;
 };
-
-// LayoutCode values by situation.
-namespace Layout {
-constexpr int32_t Identify = 85;
-constexpr int32_t QnmRegular = 99;
-constexpr int32_t Wide = 102;
-constexpr int32_t Small = 3;
-}  // namespace Layout
-
-constexpr int SettingsLength(int32_t layoutCode) {
-    return (((layoutCode >> 5) & 7) + 1) * 256;
-}
-constexpr int CodesLength(int32_t layoutCode) {
-    return ((layoutCode & 31) + 1) * 256;
-}
-
-// The variant a firmware version byte stands for (its major number for 11..254).
-constexpr int VariantOfVersion(int v) {
-    return (v >= 11 && v <= 99) ? v / 10 : v / 100;
-}
-
-// Regular LayoutCode of a variant.
-constexpr int32_t RegularLayout(int variant) {
-    switch (variant) {
-        case 1:
-        case 3:
-            return Layout::QnmRegular;
-        case 5:
-            return Layout::Wide;
-        default:
-            return Layout::Small;
-    }
-}
 
 struct VersionInfo {
     int major = 0;

@@ -13,7 +13,6 @@ namespace rules {
 
 namespace {
 
-constexpr int kPartitions = 16;
 constexpr int kKeysPerPage = 32;
 constexpr size_t kKeyLength = 12;
 constexpr const char* kZeroNotice = "0 не допустим!";

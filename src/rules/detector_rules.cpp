@@ -12,10 +12,7 @@ namespace kerma::rules {
 
 namespace {
 
-constexpr int kReceivers = 4;
-constexpr int kDetectors = 48;
-constexpr int kNumbers = kReceivers * kDetectors;
-constexpr int kMaxSystemNumber = 192;
+constexpr int kMaxSystemNumber = kSystemNumbers;
 constexpr int kLastBorderItem = 15;
 constexpr const char* kBorderWarning =
     "Внимание! При смене границ номеров разделов РПУ проверьте привязки извещателей к разделам "
@@ -67,7 +64,7 @@ void RejectBinding(RuleContext& context, const std::string& field, const Binding
 // one after the other, so with crossed borders (first above last) a value is reported twice.
 void CheckBindings(RuleContext& context, int receiver, bool oneReceiver) {
     FormModel& model = context.model();
-    for (int d = 1; d <= kDetectors; ++d) {
+    for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
         std::string field = BindingName(receiver, d);
         std::optional<int> value = FirstRunValue(model.at(field).text);
         BindingRange range = RangeOf(model, receiver, oneReceiver);
@@ -83,9 +80,9 @@ void CheckBindings(RuleContext& context, int receiver, bool oneReceiver) {
 }
 
 void BindingExit(RuleContext& context, int receiver) {
-    int variant = RulesVariant(context.editor);
-    if (receiver == 1 && variant != 1 && variant != 3) return;
-    CheckBindings(context, receiver, receiver == 1 && variant == 1);
+    const PanelVariant& variant = DescribeVariant(ShownVariant(context.editor.state()));
+    if (receiver == 1 && variant.radio != RadioSystem::QnM) return;
+    CheckBindings(context, receiver, receiver == 1 && variant.receivers == 1);
 }
 
 // Keeps a receiver's first partition at or below its last, and its range after the previous
@@ -119,16 +116,16 @@ void BorderChange(RuleContext& context, int n) {
 
 // Where a system number lives: receiver-major, detectors 1..48.
 std::string NumberField(int index) {
-    return SystemNumberName(index / kDetectors + 1, index % kDetectors + 1);
+    return SystemNumberName(index / kDetectorsPerReceiver + 1, index % kDetectorsPerReceiver + 1);
 }
 
 void ShowNumberTab(FormModel& model, int index) {
-    ShowPage(model, fields::PageControl2, Indexed(fields::TabSheetN, index / kDetectors + 3));
+    ShowPage(model, fields::PageControl2, Indexed(fields::TabSheetN, index / kDetectorsPerReceiver + 3));
 }
 
-std::array<int, kNumbers> ReadNumbers(FormModel& model) {
-    std::array<int, kNumbers> w{};
-    for (int i = 0; i < kNumbers; ++i) {
+std::array<int, kSystemNumbers> ReadNumbers(FormModel& model) {
+    std::array<int, kSystemNumbers> w{};
+    for (int i = 0; i < kSystemNumbers; ++i) {
         std::string field = NumberField(i);
         std::optional<int> value = FirstRunValue(model.at(field).text);
         if (!value) model.setText(field, "0  ");
@@ -137,7 +134,7 @@ std::array<int, kNumbers> ReadNumbers(FormModel& model) {
     return w;
 }
 
-void ClearNumber(RuleContext& context, std::array<int, kNumbers>& w, int k,
+void ClearNumber(RuleContext& context, std::array<int, kSystemNumbers>& w, int k,
                  const std::string& notice) {
     ShowNumberTab(context.model(), k);
     context.prompts().notice(notice);
@@ -146,14 +143,14 @@ void ClearNumber(RuleContext& context, std::array<int, kNumbers>& w, int k,
 }
 
 // The edited field keeps its number; between two other fields the later one loses it.
-void ClearRepeats(RuleContext& context, std::array<int, kNumbers>& w, int edited) {
-    for (int i = 0; i < kNumbers - 1; ++i) {
-        for (int j = i + 1; j < kNumbers && w[i] != 0; ++j) {
+void ClearRepeats(RuleContext& context, std::array<int, kSystemNumbers>& w, int edited) {
+    for (int i = 0; i < kSystemNumbers - 1; ++i) {
+        for (int j = i + 1; j < kSystemNumbers && w[i] != 0; ++j) {
             if (w[j] == 0 || w[j] != w[i]) continue;
             int k = j == edited ? i : j;
             ClearNumber(
                 context, w, k,
-                kRepeatedNumber + std::to_string(k / kDetectors + 1) + ". Он будет занулен.");
+                kRepeatedNumber + std::to_string(k / kDetectorsPerReceiver + 1) + ". Он будет занулен.");
         }
     }
 }
@@ -161,9 +158,9 @@ void ClearRepeats(RuleContext& context, std::array<int, kNumbers>& w, int edited
 // allFields: before an encoding every number is range-checked, so no number above 192 reaches
 // the panel or a file; on leaving a field only that field is.
 void CheckSystemNumbers(RuleContext& context, int edited, bool allFields) {
-    std::array<int, kNumbers> w = ReadNumbers(context.model());
+    std::array<int, kSystemNumbers> w = ReadNumbers(context.model());
     ClearRepeats(context, w, edited);
-    for (int i = 0; i < kNumbers; ++i) {
+    for (int i = 0; i < kSystemNumbers; ++i) {
         if ((allFields || i == edited) && w[i] > kMaxSystemNumber) {
             ClearNumber(context, w, i, kNumberRange);
         }
@@ -175,7 +172,7 @@ void CheckSystemNumbers(RuleContext& context, int edited, bool allFields) {
 // goes to the panel as 0 and is not among them.
 std::vector<int> BindingsOutside(const FormModel& model, int receiver, const BindingRange& range) {
     std::vector<int> outside;
-    for (int d = 1; d <= kDetectors; ++d) {
+    for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
         const std::string& text = model.at(BindingName(receiver, d)).text;
         if (FirstRunValue(text) && !BindingValid(text, range)) outside.push_back(d);
     }
@@ -215,20 +212,21 @@ std::string ReceiverLine(const FormModel& model, int receiver, bool oneReceiver,
 // one message, the cursor goes to the first, and the user decides between the binding and the
 // borders.
 bool CheckBindingsBeforeEncoding(RuleContext& context) {
-    int variant = RulesVariant(context.editor);
-    if (variant != 1 && variant != 3) return true;
+    const PanelVariant& variant = DescribeVariant(ShownVariant(context.editor.state()));
+    if (variant.radio != RadioSystem::QnM) return true;
+    const bool oneReceiver = variant.receivers == 1;
     FormModel& model = context.model();
     std::string list;
     std::string first;
-    for (int r = 1; r <= (variant == 1 ? 1 : kReceivers); ++r) {
-        BindingRange range = RangeOf(model, r, variant == 1);
+    for (int r = 1; r <= variant.receivers; ++r) {
+        BindingRange range = RangeOf(model, r, oneReceiver);
         std::vector<int> outside = BindingsOutside(model, r, range);
         if (outside.empty()) continue;
         if (first.empty()) {
             first = BindingName(r, outside.front());
             ShowPage(model, fields::PageControlRPU, Indexed(fields::RPUN, r));
         }
-        list += "\n" + ReceiverLine(model, r, variant == 1, range, outside);
+        list += "\n" + ReceiverLine(model, r, oneReceiver, range, outside);
     }
     if (first.empty()) return true;
     context.prompts().notice(kBindingsOutside + list + kBindingsOutsideEnd);
@@ -242,10 +240,10 @@ void CheckSystemNumbersBeforeEncoding(RuleContext& context) {
 
 void InstallDetectorRules(const Context& context) {
     for (int r = 1; r <= kReceivers; ++r) {
-        for (int d = 1; d <= kDetectors; ++d) {
+        for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
             On(context, BindingName(r, d), ControlEvent::Exit,
                [r](RuleContext& c, Control&) { BindingExit(c, r); });
-            int index = (r - 1) * kDetectors + d - 1;
+            int index = (r - 1) * kDetectorsPerReceiver + d - 1;
             On(context, SystemNumberName(r, d), ControlEvent::Exit,
                [index](RuleContext& c, Control&) { CheckSystemNumbers(c, index, false); });
         }

@@ -32,7 +32,7 @@ bool ChecksBeforeWrite(K740Editor& editor, ImageState& image) {
     rules::CheckSystemNumbersBeforeEncoding(context);
     if (!rules::EngineerPasswordBeforeEncoding(context)) return false;
     if (!rules::CheckBindingsBeforeEncoding(context)) return false;
-    switch (RulesVariant(editor)) {
+    switch (ShownVariant(editor.state())) {
         case 1:
         case 3:
             if (CheckKeys(editor) < 0) return false;
@@ -48,7 +48,7 @@ bool ChecksBeforeSave(K740Editor& editor, ImageState& image) {
     rules::RuleContext context(editor, image);
     rules::CheckSystemNumbersBeforeEncoding(context);
     if (!rules::EngineerPasswordBeforeEncoding(context)) return false;
-    if (RulesVariant(editor) == 5) PruneCodes(editor);
+    if (ShownVariant(editor.state()) == 5) PruneCodes(editor);
     return true;
 }
 

@@ -29,8 +29,6 @@ std::shared_ptr<RuleState> InstallRules(K740Editor& editor, ImageState& image);
 // after the factory defaults that follow a firmware replacement.
 void CheckSystemNumbersBeforeEncoding(K740Editor& editor, ImageState& image);
 
-inline constexpr int kMaxCodes = 32;
-inline constexpr int kMaxKeys = 96;
 
 // The code and key counts: entries 1..count in use, the others emptied and disabled with their
 // 16 authority boxes unchecked and disabled. The key count also shows the key sub-pages it
@@ -54,8 +52,5 @@ int PruneCodes(K740Editor& editor);
 // been left: empty object fields become "0 ", repeated objects are reported and the
 // assignments follow the fields. Nothing is marked as changed.
 void CheckObjectsAfterDecoding(K740Editor& editor, ImageState& image);
-
-// The variant the rules follow: the one chosen for the demo, else the panel's.
-[[nodiscard]] int RulesVariant(const K740Editor& editor);
 
 }  // namespace kerma

@@ -7,7 +7,6 @@ namespace kerma::rules {
 
 namespace {
 
-constexpr int kPartitions = 16;
 constexpr size_t kOwnNameLength = 8;
 constexpr const char* kLongNameNotice =
     "Внимание, название превышающее 8 символов будет сокращена до 8!!!";

@@ -12,11 +12,10 @@ namespace kerma::rules {
 
 namespace {
 
-constexpr int kReceivers = 4;
-constexpr int kRows = 24;
-constexpr int kLoops = 8;
+constexpr int kRows = kQnRows;
+constexpr int kLoops = kQnLoops;
 constexpr int kLoopsPerReceiver = kRows * kLoops;
-constexpr int kAllLoops = kReceivers * kLoopsPerReceiver;
+constexpr int kAllLoops = kObjectLoops;
 constexpr int kAllLoopsChanged = 0xFF;
 constexpr const char* kObjectRange =
     "Недопустимое значение! Номер объекта должен быть в интервале от 0 до 999";
@@ -53,9 +52,10 @@ void ObjectEnter(RuleContext& context, Control& field) {
 }
 
 int ScannedReceivers(const K740Editor& editor) {
-    int variant = RulesVariant(editor);
-    if (variant == 5 || editor.state().demoMode) return kReceivers;
-    return variant == 2 ? 1 : 0;
+    // A demo scans all four receivers whatever it shows.
+    if (editor.state().demoMode) return kReceivers;
+    const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
+    return variant.radio == RadioSystem::Qn ? variant.receivers : 0;
 }
 
 // One run of the rule shows each text once: a repeat that spans several loops of the same two

@@ -7,7 +7,6 @@ namespace kerma::rules {
 
 namespace {
 
-constexpr int kPartitions = 16;
 constexpr int kMaxDuration = 254;
 constexpr const char* kRangeNotice = "Диапазон возможных значений от 0 до 254";
 

@@ -65,13 +65,11 @@ void LengthCheck(RuleContext& context, const LengthRule& rule) {
 
 // The engineer password field the variant's settings block is built from: the one the user
 // sees (PanelQN covers PasswordEdit in the one-receiver QN panel).
-std::string_view EngineerField(int variant) {
-    switch (variant) {
-        case 1:
-        case 3:
+std::string_view EngineerField(const PanelVariant& variant) {
+    switch (variant.radio) {
+        case RadioSystem::QnM:
             return fields::PasswordEdit;
-        case 2:
-        case 5:
+        case RadioSystem::Qn:
             return fields::paswrd1;
         default:
             return {};
@@ -83,7 +81,7 @@ std::string_view EngineerField(int variant) {
 // The settings block needs all four digits of the engineer password; a shorter one is refused
 // before anything goes out, so the panel is never left with new codes and old settings.
 bool EngineerPasswordBeforeEncoding(RuleContext& context) {
-    std::string_view field = EngineerField(RulesVariant(context.editor));
+    std::string_view field = EngineerField(DescribeVariant(ShownVariant(context.editor.state())));
     if (field.empty()) return true;
     const std::string& text = context.model().at(field).text;
     bool digitsOnly = std::all_of(text.begin(), text.end(),

@@ -7,12 +7,6 @@
 
 namespace kerma {
 
-int RulesVariant(const K740Editor& editor) {
-    const K740State& state = editor.state();
-    if (!state.demoMode && state.versionByte != 0) return VariantOfVersion(state.versionByte);
-    return state.layoutVariant;
-}
-
 }  // namespace kerma
 
 namespace kerma::rules {

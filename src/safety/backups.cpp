@@ -24,7 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kVersionCell = 1;
 
 // Each kind of backup: the word in its file name and the text the list shows.
 struct KindNames {
@@ -142,7 +141,7 @@ std::string BackupFileName(const LocalTime& t, int versionByte, BackupKind kind)
 }
 
 ConfigImage FileOfBlocks(const Block& settings, const Block& codes) {
-    const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
+    const int version = VersionOfBlock(settings);
     const int variant = VariantOfVersion(version);
     return FileOfVariant(variant, Bytes(settings), Bytes(codes));
 }

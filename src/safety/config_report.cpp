@@ -68,6 +68,7 @@ class Report {
           m_(editor.model()),
           state_(editor.state()),
           variant_(variant),
+          system_(DescribeVariant(variant)),
           options_(options) {}
 
     std::string build() {
@@ -76,10 +77,10 @@ class Report {
             "</head><body style=\"font-family: 'DejaVu Sans', Arial, sans-serif; "
             "font-size: 10pt\">\n";
         header();
-        if (variant_ == 1 || variant_ == 3) qnmConfiguration();
-        if (variant_ == 5) qnConfiguration();
-        if (variant_ == 2) qnOneReceiver();
-        if (variant_ == 4)
+        if (system_.radio == RadioSystem::QnM) qnmConfiguration();
+        if (system_.radio == RadioSystem::Qn && !system_.reduced) qnConfiguration();
+        if (system_.radio == RadioSystem::Qn && system_.reduced) qnOneReceiver();
+        if (system_.radio == RadioSystem::Expanders)
             para("Для этого типа системы программа хранит только версию ПО прибора.");
         html_ +=
             "<p style=\"color: #555555\">Отчёт составлен программой задания режимов работы "
@@ -191,12 +192,12 @@ class Report {
 
     void header() {
         html_ += "<h1>Конфигурация ППКОП Kerma-740</h1>\n";
-        std::vector<Row> rows{{"Тип системы", Escape(VariantTitle(variant_))},
+        std::vector<Row> rows{{"Тип системы", Escape(system_.title)},
                               {"Версия ПО прибора", "v " + Escape(state_.versionText)}};
         if (!options_.source.empty()) rows.push_back({"Источник", Escape(options_.source)});
         if (!options_.date.empty()) rows.push_back({"Дата отчёта", Escape(options_.date)});
         pairs(rows);
-        if (!options_.secrets && variant_ != 4)
+        if (!options_.secrets && system_.radio != RadioSystem::Expanders)
             para("Пароли, коды и номера ключей в отчёте скрыты.");
     }
 
@@ -204,7 +205,7 @@ class Report {
         partitionsTable();
         qnmDevice();
         qnmStatuses();
-        if (variant_ == 3 && shown(fields::Border1)) borders();
+        if (system_.receivers > 1 && shown(fields::Border1)) borders();
         bindings();
         if (shown(fields::TabSheetSysNum)) systemNumbers();
         codes(true);
@@ -302,7 +303,7 @@ class Report {
                   {fields::Rpdblokncp, "Блокирование РК"}});
     }
 
-    int receivers() const { return variant_ == 3 ? kReceivers : 1; }
+    int receivers() const { return system_.receivers; }
 
     void borders() {
         heading("Границы разделов РПУ");
@@ -438,28 +439,12 @@ class Report {
     const FormModel& m_;
     const K740State& state_;
     int variant_;
+    const PanelVariant& system_;
     const ReportOptions& options_;
     std::string html_;
 };
 
 }  // namespace
-
-std::string VariantTitle(int variant) {
-    switch (variant) {
-        case 1:
-            return "1 РПУ Kerma QN-M";
-        case 2:
-            return "1 РПУ Kerma QN";
-        case 3:
-            return "До 4 РПУ Kerma QN-M";
-        case 4:
-            return "До 16 Kerma-731 и до 16 Kerma-732";
-        case 5:
-            return "До 4 РПУ Kerma-QN";
-        default:
-            return "неизвестный тип системы";
-    }
-}
 
 std::string BuildConfigReport(const K740Editor& editor, int variant, const ReportOptions& options) {
     return Report(editor, variant, options).build();

@@ -14,9 +14,6 @@ struct ReportOptions {
     std::string date;      // when the report is made, as it is to be printed
 };
 
-// "1 РПУ Kerma QN-M", "До 4 РПУ Kerma QN-M", "До 4 РПУ Kerma-QN", ...
-[[nodiscard]] std::string VariantTitle(int variant);
-
 // The whole report as an HTML document (UTF-8) of the configuration the editor holds for the
 // variant.
 [[nodiscard]] std::string BuildConfigReport(const K740Editor& editor, int variant,

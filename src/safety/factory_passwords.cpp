@@ -23,8 +23,7 @@ using FactoryTexts = std::map<std::string, std::string>;  // field -> what the d
 const std::map<int, FactoryTexts>& AllFactoryTexts() {
     static const std::map<int, FactoryTexts> all = [] {
         std::map<int, FactoryTexts> texts;
-        for (int variant = 1; variant <= 5; ++variant) {
-            if (!HasFactoryImage(variant)) continue;
+        for (int variant = 1; DescribeVariant(variant).known(); ++variant) {
             HeadlessEditor factory(FactoryVersionByte(variant));
             (void)LoadFactoryDefaults(*factory.editor, factory.image, variant);
             for (const std::string& field : GuardedPasswordFields(variant))
@@ -38,13 +37,13 @@ const std::map<int, FactoryTexts>& AllFactoryTexts() {
 }  // namespace
 
 std::vector<std::string> GuardedPasswordFields(int variant) {
-    switch (variant) {
-        case 1:
-        case 3:
+    const PanelVariant& info = DescribeVariant(variant);
+    switch (info.radio) {
+        case RadioSystem::QnM:
             return {fields::PasswordEdit};
-        case 2:
-            return {fields::paswrd1};
-        case 5:
+        case RadioSystem::Qn:
+            // The reduced block of one QN receiver has no administrator password.
+            if (info.reduced) return {fields::paswrd1};
             return {fields::paswrd1, fields::paswrd2};
         default:
             return {};

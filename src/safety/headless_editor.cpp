@@ -10,7 +10,6 @@
 namespace kerma {
 namespace {
 
-constexpr int kVersionCell = 1;
 
 bool IsFlagLine(const std::string& name) {
     const auto dot = name.rfind('.');
@@ -41,7 +40,7 @@ HeadlessEditor::HeadlessEditor(int versionByte) : HeadlessEditor(versionByte, pr
 HeadlessEditor::HeadlessEditor(int versionByte, Prompts& answer) {
     variant = VariantOfVersion(versionByte);
     EditorOptions options;
-    options.qnFamily = variant == 2 || variant == 5;
+    options.qnFamily = DescribeVariant(variant).radio == RadioSystem::Qn;
     editor = std::make_unique<K740Editor>(answer, options);
     // The field rules run as in the program: decoding a file raises their events too.
     rules = InstallRules(*editor, image);
@@ -57,7 +56,7 @@ void HeadlessEditor::decode(const Block& settings, const Block& codes) {
 }
 
 Result<ConfigImage> SavedFileOfBlocks(const Block& settings, const Block& codes) {
-    const int version = settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
+    const int version = VersionOfBlock(settings);
     HeadlessEditor headless(version);
     headless.decode(settings, codes);
     return BuildConfigImage(*headless.editor, headless.image, headless.variant);

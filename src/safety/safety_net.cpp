@@ -6,10 +6,9 @@
 namespace kerma {
 namespace {
 
-constexpr int kVersionCell = 1;
 
 int VersionOf(const Block& settings) {
-    return settings.size() > kVersionCell ? settings[kVersionCell] & 0xFF : 0;
+    return VersionOfBlock(settings);
 }
 
 }  // namespace

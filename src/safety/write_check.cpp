@@ -10,7 +10,6 @@
 namespace kerma {
 namespace {
 
-constexpr int kVersionCell = 1;
 // Cells named one by one: each costs a decoding. Beyond them the cells are still listed, and the
 // fields of the whole difference are named.
 constexpr size_t kCellsNamed = 32;

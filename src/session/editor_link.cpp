@@ -17,7 +17,6 @@ namespace kerma {
 namespace {
 
 constexpr std::string_view kFirstPage = fields::TabSheetRazdel;
-constexpr int kVersionCell = 1;
 constexpr const char* kReplaceCaption = "Подтверждение";
 constexpr const char* kReadBeforeReplaceFailed =
     "Конфигурацию прибора перед сменой прошивки считать не удалось. Прошивка не заменена: "
@@ -43,13 +42,6 @@ bool EndsChain(int32_t code) {
 }
 
 }  // namespace
-
-// The factory defaults are prepared in the wide layout; a variant whose regular blocks are small
-// keeps its small ones.
-int32_t LayoutAfterReplace(int variant) {
-    const int32_t regular = RegularLayout(variant);
-    return regular == Layout::Small ? regular : Layout::Wide;
-}
 
 EditorLink::EditorLink(EditorSession& session)
     : session_(session), editor_(session.editor()), driver_(session.driver()) {}
@@ -311,7 +303,7 @@ void EditorLink::configurationWritten() {
     if (state.defaultsAfterReplace) {
         // The defaults are in the panel; from here on the variant's regular blocks.
         state.defaultsAfterReplace = false;
-        driver_.state().layoutCode = RegularLayout(VariantOfVersion(state.versionByte));
+        driver_.state().layoutCode = DescribeVariant(VariantOfVersion(state.versionByte)).layoutCode;
     }
 }
 
@@ -328,7 +320,7 @@ void EditorLink::uploadEnded(bool accepted) {
 void EditorLink::identified(Block block) {
     auto& link = driver_.state();
     link.layoutCode = Layout::Identify;
-    const int v = block.size() > kVersionCell ? (block[kVersionCell] & 0xFF) : 0;
+    const int v = VersionOfBlock(block);
     const VersionInfo version = DecodeVersion(v);
     editor_.setVersion(v);
     const int chosen = session_.window().chosenVariant();
@@ -371,7 +363,7 @@ void EditorLink::replaceFirmware(int versionByte, int variant) {
     replaceAfterRead_ = variant;
     auto& link = driver_.state();
     link.identifyPending = false;
-    link.layoutCode = RegularLayout(panelVariant);
+    link.layoutCode = DescribeVariant(panelVariant).layoutCode;
     editor_.setStatus(0, editor_.state().deviceCaption +
                              "  Чтение конфигурации прибора перед сменой прошивки...");
     startChain(Step(LinkOperation::ReadCodes));
@@ -395,13 +387,13 @@ void EditorLink::acceptPanel(const VersionInfo& version, int variant) {
     if (link.firmwareReplaced) {
         state.firmwareReplaced = false;
         link.firmwareReplaced = false;
-        link.layoutCode = LayoutAfterReplace(variant);
+        link.layoutCode = DescribeVariant(variant).layoutAfterReplace;
         session_.defaultsAfterReplace(variant);
         state.defaultsAfterReplace = true;
         writeCommand();
         return;
     }
-    link.layoutCode = regular.value_or(RegularLayout(variant));
+    link.layoutCode = regular.value_or(DescribeVariant(variant).layoutCode);
     editor_.setStatus(0, state.deviceCaption + "    Идет чтение конфигурации ... . ");
     editor_.model().setCaption(fields::VersionLabel, "Версия ПО прибора: " + version.text);
     editor_.setStatus(1, onlineText());

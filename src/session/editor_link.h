@@ -82,7 +82,5 @@ class EditorLink final : public LinkHost {
     int replaceAfterRead_ = 0;  // the variant a replacement gives once the panel has been read
 };
 
-// LayoutCode the write after a firmware replacement puts on the line.
-[[nodiscard]] int32_t LayoutAfterReplace(int variant);
 
 }  // namespace kerma

@@ -95,7 +95,7 @@ bool EditorSession::canClose() {
 }
 
 void EditorSession::saveReport() {
-    const int variant = EditorVariant(editor_, window_.chosenVariant());
+    const int variant = ShownVariant(editor_.state(), window_.chosenVariant());
     if (editor_.state().layoutVariant == 0 || !HasFactoryImage(variant)) {
         editor_.prompts().notice("В редакторе нет конфигурации для отчёта.");
         return;
@@ -114,7 +114,7 @@ void EditorSession::saveReport() {
 }
 
 std::optional<std::string> EditorSession::compareWithFile() {
-    const int variant = EditorVariant(editor_, window_.chosenVariant());
+    const int variant = ShownVariant(editor_.state(), window_.chosenVariant());
     if (editor_.state().layoutVariant == 0 || !HasFactoryImage(variant)) {
         editor_.prompts().notice("В редакторе нет конфигурации для сравнения.");
         return std::nullopt;

@@ -44,7 +44,7 @@ struct Editor {
     // Everything a load could change: controls, counts, held codes, kept image.
     std::string configuration() {
         std::ostringstream s;
-        s << DumpEditorState(editor, EditorVariant(editor, chosen));
+        s << DumpEditorState(editor, ShownVariant(editor.state(), chosen));
         for (int32_t c : editor.state().codesImage) s << "," << c;
         for (int32_t c : image.settingsCopy) s << ";" << c;
         return s.str();

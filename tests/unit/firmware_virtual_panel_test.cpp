@@ -35,7 +35,7 @@ void ExpectFactoryMemory(const VirtualPanel& panel, int variant, uint8_t version
     ASSERT_FALSE(factory.settings.empty());
     for (size_t i = 0; i < panel.settings().size(); ++i) {
         int want = i < factory.settings.size() ? (factory.settings[i] & 0xFF) : 0;
-        if (i == VirtualPanel::kVersionCell) want = version;
+        if (i == kVersionCell) want = version;
         ASSERT_EQ(panel.settings()[i], want) << "settings cell " << i;
     }
     for (size_t i = 0; i < panel.codes().size(); ++i) {

@@ -299,7 +299,7 @@ TEST(SettingsImage, DemoModeWritesTheVersionOfTheChosenVariant) {
         ImageEditor e;
         e.state().demoMode = true;
         e.state().versionByte = 99;
-        e.image.demoVariant = variant;
+        e.state().layoutVariant = variant;
         e.read(SettingsOf(17));
         EXPECT_EQ(e.state().versionByte, 99);
         EXPECT_EQ(e.write()[1], version);
