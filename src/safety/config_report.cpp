@@ -372,8 +372,9 @@ class Report {
     }
 
     void keys() {
-        entries({"Ключи Touch Memory", "Количество ключей ТМ: ", "Ключ", fields::KeyN, KeyBoxName, 96},
-                state_.keyCount, true);
+        entries(
+            {"Ключи Touch Memory", "Количество ключей ТМ: ", "Ключ", fields::KeyN, KeyBoxName, 96},
+            state_.keyCount, true);
     }
 
     // The count, then each entry in use with the partitions it acts on.

@@ -125,8 +125,7 @@ std::vector<std::string> FlagLines(const std::vector<FieldDifference>& fields) {
 
 }  // namespace
 
-std::vector<std::string> DifferenceLines(const std::vector<FieldDifference>& fields,
-                                         bool secrets) {
+std::vector<std::string> DifferenceLines(const std::vector<FieldDifference>& fields, bool secrets) {
     std::vector<std::string> lines;
     std::set<std::string> choices;
     for (const FieldDifference& d : fields) {

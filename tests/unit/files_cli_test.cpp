@@ -64,7 +64,8 @@ class FilesCliTest : public ::testing::Test {
 };
 
 // A file of the variant's demo configuration, edited.
-void WriteEdited(const std::string& file, int variant, const std::function<void(K740Editor&)>& edit) {
+void WriteEdited(const std::string& file, int variant,
+                 const std::function<void(K740Editor&)>& edit) {
     ScriptedPrompts prompts;
     K740Editor editor(prompts, EditorOptions{variant == 2 || variant == 5, true});
     ImageState image;
@@ -171,7 +172,6 @@ TEST_F(FilesCliTest, AnyHeaderNumberIsRead) {
     EXPECT_EQ(run(Diff, {path("a.cfg"), path("b.cfg")}), 0) << out_.str() << err_.str();
     EXPECT_TRUE(BlocksToWrite(path("b.cfg"), err_).has_value()) << err_.str();
 }
-
 
 // resave and a read from the panel save as the program's "Записать в файл" does: its checks run
 // first and their notices reach the user.
