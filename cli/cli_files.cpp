@@ -157,13 +157,24 @@ int Show(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 }
 
 int Diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 2) return Usage(err, "diff A.cfg B.cfg");
-    auto a = OpenFile(args[0], err);
-    auto b = a ? OpenFile(args[1], err) : nullptr;
+    std::vector<std::string> files;
+    bool secrets = false;
+    for (const std::string& arg : args) {
+        if (arg == "--secrets") {
+            secrets = true;
+        } else if (arg.rfind("--", 0) != 0) {
+            files.push_back(arg);
+        } else {
+            files.clear();
+            break;
+        }
+    }
+    if (files.size() != 2) return Usage(err, kDiffUsage);
+    auto a = OpenFile(files[0], err);
+    auto b = a ? OpenFile(files[1], err) : nullptr;
     if (!a || !b) return kUnusable;
     const auto differences = CompareFields(Fields(*a), Fields(*b));
-    for (const FieldDifference& d : differences)
-        out << d.name << ": \"" << d.left << "\" | \"" << d.right << "\"\n";
+    for (const std::string& line : DifferenceLines(differences, secrets)) out << line << "\n";
     return differences.empty() ? kDone : kFailed;
 }
 

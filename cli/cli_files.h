@@ -1,7 +1,7 @@
 #pragma once
 // kerma740-cli commands that work on configuration files through the editor, without a panel:
 //   resave IN.cfg OUT.cfg                 load into an editor and save again, as the program would
-//   diff A.cfg B.cfg                      the fields whose shown values differ, by control name
+//   diff A.cfg B.cfg [--secrets]          the fields whose shown values differ, by label
 //   defaults --variant N --out FILE.cfg   the factory configuration of variant N as a file
 // Each takes the arguments after the command word and returns its ExitStatus.
 #include <iostream>
@@ -32,6 +32,9 @@ void WarnOfFactoryPasswords(const ConfigImage& blocks, std::ostream& err = std::
 // show FILE.cfg: every control the file's variant uses, one name=value line each.
 int Show(const std::vector<std::string>& args, std::ostream& out = std::cout,
          std::ostream& err = std::cerr);
+// diff A.cfg B.cfg: one line a field that differs, "label: A's value → B's value", as the
+// editor compares with a file; passwords, codes and key identifiers masked without --secrets.
+inline constexpr const char* kDiffUsage = "diff  A.cfg B.cfg [--secrets]";
 int Diff(const std::vector<std::string>& args, std::ostream& out = std::cout,
          std::ostream& err = std::cerr);
 int Defaults(const std::vector<std::string>& args, std::ostream& out = std::cout,

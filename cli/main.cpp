@@ -78,7 +78,7 @@ const Command kCommands[] = {
     {"write", kerma::cli::kWriteUsage, kerma::cli::Write},
     {"show", "show  ФАЙЛ.cfg", [](const Args& a) { return kerma::cli::Show(a); }},
     {"resave", "resave ВХОД.cfg ВЫХОД.cfg", [](const Args& a) { return kerma::cli::Resave(a); }},
-    {"diff", "diff  A.cfg B.cfg", [](const Args& a) { return kerma::cli::Diff(a); }},
+    {"diff", kerma::cli::kDiffUsage, [](const Args& a) { return kerma::cli::Diff(a); }},
     {"defaults", "defaults --variant N --out ФАЙЛ.cfg",
      [](const Args& a) { return kerma::cli::Defaults(a); }},
     {"report", "report ФАЙЛ.cfg --out ОТЧЁТ.html|ОТЧЁТ.pdf [--secrets]",
@@ -110,6 +110,9 @@ int Usage(bool asked = false) {
            "write сначала считывает конфигурацию прибора и сохраняет её резервную копию\n"
            "(до 25 с на 1200 бод); --no-backup: записать без неё.\n"
            "Считанные конфигурации сохраняются как резервные копии (kerma740-cli backups).\n"
+           "diff: по строке на каждое различие, «поле: в A → в B», поля названы, как в\n"
+           "редакторе (Ctrl+D). diff и report скрывают пароли, коды и номера ключей;\n"
+           "--secrets: показать их.\n"
            "Код завершения: 0 выполнено; 1 отказ или ошибка (прибор, порт, проверка,\n"
            "файл результата; у diff: файлы различаются); 2 неверные аргументы или\n"
            "входной файл не прочитан или не является файлом конфигурации.\n";

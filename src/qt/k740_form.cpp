@@ -411,7 +411,9 @@ void TK740Form::setVisible(bool visible) {
 void TK740Form::fitScreen() {
     QScreen* screen = this->screen();
     if (screen == nullptr) return;
-    winId();  // the platform tells the frame's size once the window exists
+    // The platform tells the frame's size once the window exists. Not winId(): it marks the
+    // window native, and Qt then makes every other child of the main window native too.
+    create();
     const QMargins frame = FrameOf(this);
     const QRect room = screen->availableGeometry().marginsRemoved(frame);
     const Control& panel = model().at(fields::Panel1);

@@ -58,6 +58,13 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// "kod7" of the stem "kod", not "keysound2" of "Key" nor "KOD" itself.
+bool IsNumbered(const std::string& lowerName, const char* stem) {
+    const std::string lowerStem = LowerName(stem);
+    if (lowerName.size() <= lowerStem.size() || lowerName.rfind(lowerStem, 0) != 0) return false;
+    return lowerName.find_first_not_of("0123456789", lowerStem.size()) == std::string::npos;
+}
+
 using Row = std::vector<std::string>;
 
 // Builds the document piece by piece from the editor's controls.
@@ -127,15 +134,15 @@ class Report {
         return choice({on, automatic, off}) +
                ", длительность " + seconds(edit);
     }
-    std::string secret(const std::string& value, const char* hidden) const {
+    std::string secret(const std::string& field) const {
+        const std::string value = text(field);
         if (value.empty()) return kNone;
-        return options_.secrets ? Escape(value) : hidden;
+        return options_.secrets ? Escape(value) : SecretMask(field);
     }
     // A password left at its factory value is named as such instead of masked: whoever reads the
     // report must see that it was never changed.
     std::string password(const char* field) const {
-        if (!HoldsFactoryPassword(editor_, variant_, field))
-            return secret(text(field), kHiddenPassword);
+        if (!HoldsFactoryPassword(editor_, variant_, field)) return secret(field);
         return options_.secrets ? Escape(text(field)) + " (" + kFactoryFlag + ")" : kFactoryFlag;
     }
     // Times and durations are kept in seconds.
@@ -356,21 +363,19 @@ class Report {
         const char* countLabel;
         const char* column;
         const char* stem;
-        const char* hidden;
         std::string (*box)(int, int);
         int slots;
     };
 
     void codes(bool authorities) {
-        entries({"Коды подтверждения", "Количество кодов: ", "Код", fields::kodN, kHiddenCode,
-                 CodeBoxName, 32},
+        entries({"Коды подтверждения", "Количество кодов: ", "Код", fields::kodN, CodeBoxName, 32},
                 state_.codeCount, authorities);
     }
 
     void keys() {
-        entries({"Ключи Touch Memory", "Количество ключей ТМ: ", "Ключ", fields::KeyN, kHiddenKey,
-                 KeyBoxName, 96},
-                state_.keyCount, true);
+        entries(
+            {"Ключи Touch Memory", "Количество ключей ТМ: ", "Ключ", fields::KeyN, KeyBoxName, 96},
+            state_.keyCount, true);
     }
 
     // The count, then each entry in use with the partitions it acts on.
@@ -380,7 +385,7 @@ class Report {
         if (count <= 0) return;
         std::vector<Row> rows;
         for (int n = 1; n <= count && n <= list.slots; ++n) {
-            Row row{N(n), secret(text(list.stem + N(n)), list.hidden)};
+            Row row{N(n), secret(list.stem + N(n))};
             if (authorities)
                 row.push_back(partitions([&list, n](int p) { return list.box(n, p); }));
             rows.push_back(std::move(row));
@@ -445,6 +450,17 @@ class Report {
 };
 
 }  // namespace
+
+const char* SecretMask(std::string_view controlName) {
+    const std::string name = LowerName(controlName);
+    for (const char* password :
+         {fields::PasswordEdit, fields::PasswordEdit2, fields::paswrd1, fields::paswrd2}) {
+        if (name == LowerName(password)) return kHiddenPassword;
+    }
+    if (IsNumbered(name, fields::kodN)) return kHiddenCode;
+    if (IsNumbered(name, fields::KeyN)) return kHiddenKey;
+    return nullptr;
+}
 
 std::string BuildConfigReport(const K740Editor& editor, int variant, const ReportOptions& options) {
     return Report(editor, variant, options).build();

@@ -3,6 +3,7 @@
 // partitions, device parameters, bindings, codes, keys and objects as the editor shows them.
 // Passwords, codes and key identifiers are masked unless asked for.
 #include <string>
+#include <string_view>
 
 #include "k740_editor.h"
 
@@ -13,6 +14,10 @@ struct ReportOptions {
     std::string source;    // where the configuration comes from (a file name); may be empty
     std::string date;      // when the report is made, as it is to be printed
 };
+
+// What stands for a password, a code or a key identifier the reader has not asked to see;
+// nullptr for a field that holds no secret.
+[[nodiscard]] const char* SecretMask(std::string_view controlName);
 
 // The whole report as an HTML document (UTF-8) of the configuration the editor holds for the
 // variant.

@@ -27,8 +27,15 @@ struct FieldDifference {
                                                                    int variant,
                                                                    const std::string& path);
 
-// The file's name and folder, then "Совпадают" or one line a field: its label, the editor's value
-// and the file's, as the report writes them (a choice of radio buttons as one line).
+// One line a field: its label, the left value and the right as the report writes them (a choice
+// of radio buttons as one line). Passwords, codes and key identifiers are masked as the report
+// masks them unless secrets. The enabled and visible flags, where the fields carry them, are
+// named only where no value differs.
+[[nodiscard]] std::vector<std::string> DifferenceLines(const std::vector<FieldDifference>& fields,
+                                                       bool secrets);
+
+// The file's name and folder, then "Совпадают" or the difference lines, secrets shown: the
+// editor's value, then the file's.
 [[nodiscard]] std::string ComparisonText(const std::vector<FieldDifference>& fields,
                                          const std::string& path);
 

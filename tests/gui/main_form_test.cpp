@@ -220,6 +220,10 @@ TEST_F(MainFormTest, DemoStatusNamesTheChosenVariant) {
             EXPECT_TRUE(editor.model().at(c.shownPage).visible) << c.radio;
             EXPECT_TRUE(editor.model().at("PasswordEdit").warning) << c.radio;
             EXPECT_FALSE(editor.model().at("PanelQN").visible);
+            // Opening the editor leaves the main window's own widgets drawn by Qt, none native.
+            for (QWidget* w : form.findChildren<QWidget*>())
+                EXPECT_TRUE(w->isWindow() || !w->testAttribute(Qt::WA_NativeWindow))
+                    << w->metaObject()->className() << " " << w->objectName().toStdString();
         });
         QTest::mouseClick(Child<QPushButton>("Button1"), Qt::LeftButton);
     }
