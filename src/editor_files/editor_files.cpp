@@ -100,22 +100,21 @@ int EditorVariant(const K740Editor& editor, int chosenVariant) {
     return VariantOfVersion(editor.state().versionByte);
 }
 
-std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image,
-                                           int chosenVariant) {
+DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, ImageState& image, int chosenVariant) {
     FormModel& model = editor.model();
     PresetBorders(model);
     ShowFirstPage(model);
-    std::optional<int32_t> layoutCode;
+    DefaultsCommandEnd end;
     const int variant = EditorVariant(editor, chosenVariant);
     if (editor.state().demoMode) {
-        layoutCode = RegularLayout(variant);
+        end.layoutCode = RegularLayout(variant);
         editor.setVersion(DemoVersionByte(variant));
         image.demoVariant = variant;
     } else if (editor.state().versionByte == 0) {
-        layoutCode = TakeChosenVariant(editor, variant);
+        end.layoutCode = TakeChosenVariant(editor, variant);
     } else if (!HasFactoryImage(variant)) {
         Refuse(editor, kDefaultsFailedText, UnknownVersionText(editor));
-        return std::nullopt;
+        return end;
     }
     const ConfigImage factory = FactoryImage(variant);
     Cells settings = FactorySettingsCopy(variant, editor.state().versionByte);
@@ -124,7 +123,8 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
     if (variant == 5) image.factoryCodesCopy = factory.codes;
     DecodeSettingsImage(editor, image, settings);
     editor.setStatus(0, std::string(kDefaultsLoadedText));
-    return layoutCode;
+    end.loaded = true;
+    return end;
 }
 
 FileDialogRequest SaveConfigurationDialog() {
@@ -141,7 +141,7 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
     editor.model().setEnabled(kPages, true);
     (void)ApplyVariantLayout(editor, variant, 0, true);
     const int32_t layoutCode =
-        LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
+        LoadFactoryDefaults(editor, image, chosenVariant).layoutCode.value_or(Layout::Wide);
     // There is no link to break in a demo.
     editor.model().setEnabled(fields::CancelButton, false);
     return layoutCode;
