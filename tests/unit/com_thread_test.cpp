@@ -17,6 +17,11 @@
 #include <utility>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "crc8.h"
 #include "frames.h"
 #include "made.h"
@@ -378,6 +383,29 @@ TEST_F(LinkRunnerTest, DestroyingTheRunnerReleasesAWaitingWorker) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(host_.calls.empty());
 }
+
+#ifndef _WIN32
+// A machine out of file descriptors has no pipe for the wake-ups: the program's start is told,
+// in the user's words, instead of an exception ending it.
+TEST(LinkRunnerStart, NoPipeLeftIsAFailureOfTheStart) {
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit low = old;
+    low.rlim_cur = std::min<rlim_t>(64, old.rlim_max);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> taken;
+    for (int fd = ::dup(0); fd >= 0; fd = ::dup(0)) taken.push_back(fd);
+    const auto runner = LinkRunner::Create();
+    for (int fd : taken) ::close(fd);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &old), 0);
+    ASSERT_FALSE(runner);
+    const std::string start =
+        "Программа не может начать работу: система не дала ресурсов для обмена с прибором.\n"
+        "Причина: ";
+    EXPECT_EQ(runner.error().rfind(start, 0), 0u) << runner.error();
+    EXPECT_FALSE(runner.failure().reason.empty());
+}
+#endif
 
 }  // namespace
 }  // namespace kerma
