@@ -38,8 +38,8 @@ void Report(const char* what, int runs, const std::function<void()>& call) {
 int main(int argc, char** argv) {
     const int number = argc > 1 ? std::atoi(argv[1]) : 1;
     kerma::SerialPort port;
-    if (!port.open(number)) {
-        std::fprintf(stderr, "%s\n", kerma::PortBusyMessage(number).c_str());
+    if (auto opened = port.open(kerma::ComPortItem(number)); !opened) {
+        std::fprintf(stderr, "%s\n", opened.error().c_str());
         return 1;
     }
     uint8_t buffer[8] = {};

@@ -86,7 +86,7 @@ class Bench {
     Run upload() {
         SyncLink handshake(port_, SystemClock::instance(), state_);
         handshake.run(LinkOperation::UploadHandshake);
-        if (!state_.uploadReady) return {};
+        if (!handshake.readyForUpload()) return {};
         SyncLink chain(port_, SystemClock::instance(), state_);
         return Timed([&] {
             chain.run(LinkStep{LinkOperation::FirmwareUpload, FirmwareImage(), {}, {}});
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     testing::PanelProcess panel(dir.file("com1"), args);
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
     SerialPort port;
-    if (!panel.ready() || !port.open(1)) {
+    if (!panel.ready() || !port.open(ComPortItem(1))) {
         std::fprintf(stderr, "cannot open the virtual panel at %s\n", dir.file("com1").c_str());
         return 1;
     }

@@ -75,7 +75,7 @@ std::optional<int> ComNumber(const std::string& port) {
 // The port as given: a COM number, a device of the list by its name ("ttyUSB0"), or a path.
 PortItem PortOf(const std::string& port) {
     if (auto n = ComNumber(port)) {
-        PortItem item{"com " + std::to_string(*n), *n, "", "", false};
+        PortItem item = ComPortItem(*n);
 #ifndef _WIN32
         item.device = SerialPort::DeviceName(*n);
 #endif
@@ -106,7 +106,7 @@ Result<void> OpenLine(const std::string& port, Session& s) {
     if (item.number > 0)
         message.insert(std::min(message.find('\n'), message.size()), " (" + item.device + ")");
 #endif
-    return kerma::Fail(std::move(message), opened.failure().reason);
+    return Fail(std::move(message), opened.failure().reason);
 }
 
 void PrintAttempts(SyncLink& link) {
@@ -117,7 +117,8 @@ void PrintAttempts(SyncLink& link) {
     };
 }
 
-int Fail(const std::string& message, int status = kFailed) {
+// The client's end of a refused command: its text on the error stream, its exit status back.
+int PrintFailure(const std::string& message, int status = kFailed) {
     std::cerr << message << "\n";
     return status;
 }
@@ -133,7 +134,7 @@ std::string FailedOutcomeText(const Session& s) {
 }
 
 int FailOutcome(const Session& s) {
-    return Fail(FailedOutcomeText(s));
+    return PrintFailure(FailedOutcomeText(s));
 }
 
 // Handshake and identification read, as a connect does.
@@ -167,10 +168,10 @@ void KeepPanelHeader(Cells& settings, int32_t fileHeader, const Block& panelSett
 Result<std::string> KeepPanelBeforeWrite(Session& s) {
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) {
-        return kerma::Fail(FailedOutcomeText(s) +
-                           "\nКонфигурацию прибора перед записью считать не удалось. Запись не "
-                           "выполнена. Повторите команду; если чтение не удаётся и тогда, "
-                           "--no-backup запишет без резервной копии.");
+        return Fail(FailedOutcomeText(s) +
+                    "\nКонфигурацию прибора перед записью считать не удалось. Запись не "
+                    "выполнена. Повторите команду; если чтение не удаётся и тогда, "
+                    "--no-backup запишет без резервной копии.");
     }
     auto kept = KeepPanelBackup(s.link.settings(), s.link.codes(), BackupKind::BeforeWrite);
     if (kept) return kept;
@@ -201,7 +202,7 @@ int Probe(const std::vector<std::string>& args) {
         return Usage(kProbeUsage);
     }
     Session s;
-    if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
+    if (auto opened = OpenLine(parsed->port, s); !opened) return PrintFailure(opened.error());
     if (!Identify(s)) return FailOutcome(s);
     const auto info = DecodeVersion(s.version);
     const int variant = VariantOfVersion(s.version);
@@ -224,11 +225,13 @@ int Read(const std::vector<std::string>& args) {
         parsed->noBackup || parsed->keys || !parsed->files.empty())
         return Usage(kReadUsage);
     Session s;
-    if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
+    if (auto opened = OpenLine(parsed->port, s); !opened) return PrintFailure(opened.error());
     if (!Identify(s)) return FailOutcome(s);
     const int variant = VariantOfVersion(s.version);
-    if (!DescribeVariant(variant).known())
-        return Fail("Версия ПО прибора v " + DecodeVersion(s.version).text + " не поддерживается.");
+    if (!DescribeVariant(variant).known()) {
+        return PrintFailure("Версия ПО прибора v " + DecodeVersion(s.version).text +
+                            " не поддерживается.");
+    }
     s.state.layoutCode = DescribeVariant(variant).layoutCode;
     s.link.run(LinkOperation::ReadCodes);
     if (s.link.verdict() != LinkResult::Read) return FailOutcome(s);
@@ -241,7 +244,7 @@ int Read(const std::vector<std::string>& args) {
         const ConfigImage image{Fit(s.link.settings(), FileSettingsCells(variant)),
                                 Fit(s.link.codes(), FileCodesCells(variant))};
         if (auto written = WriteConfigFile(parsed->out, image); !written)
-            return Fail(written.error());
+            return PrintFailure(written.error());
     }
     std::cerr << "Чтение конфигурации завершено\n"
               << "Конфигурация записана в файл " << parsed->out << "\n";
@@ -256,14 +259,14 @@ int Write(const std::vector<std::string>& args) {
         return Usage(kWriteUsage);
     const std::string& inFile = parsed->files[0];
     auto file = ReadConfigFile(inFile);
-    if (!file) return Fail(file.error(), kUnusable);
+    if (!file) return PrintFailure(file.error(), kUnusable);
     ConfigImage image = std::move(*file);
     const int32_t header = image.settings[kHeaderCell];
     const int32_t version = image.settings[kVersionCell];
     const int fileVariant = VariantOfVersion(version);
     if (!DescribeVariant(fileVariant).known()) {
-        return Fail("Ошибка чтения файла конфигурации. Неизвестная версия прошивки в строке 2.",
-                    kUnusable);
+        return PrintFailure(
+            "Ошибка чтения файла конфигурации. Неизвестная версия прошивки в строке 2.", kUnusable);
     }
     if (!parsed->raw) {
         // What the program would send: the file through the editor and the checks of a write.
@@ -274,18 +277,18 @@ int Write(const std::vector<std::string>& args) {
     }
     WarnOfFactoryPasswords(image);
     Session s;
-    if (auto opened = OpenLine(parsed->port, s); !opened) return Fail(opened.error());
+    if (auto opened = OpenLine(parsed->port, s); !opened) return PrintFailure(opened.error());
     if (!Identify(s)) return FailOutcome(s);
     if (VariantOfVersion(s.version) != fileVariant) {
-        return Fail("Файл конфигурации для версии v " + DecodeVersion(version).text +
-                    ", в приборе версия v " + DecodeVersion(s.version).text +
-                    ". Запись не выполнена.");
+        return PrintFailure("Файл конфигурации для версии v " + DecodeVersion(version).text +
+                            ", в приборе версия v " + DecodeVersion(s.version).text +
+                            ". Запись не выполнена.");
     }
     s.state.layoutCode = DescribeVariant(fileVariant).layoutCode;
     std::string backup;
     if (!parsed->noBackup) {
         const auto kept = KeepPanelBeforeWrite(s);
-        if (!kept) return Fail(kept.error());
+        if (!kept) return PrintFailure(kept.error());
         backup = *kept;
     }
     KeepPanelHeader(image.settings, header, s.link.settings());

@@ -189,8 +189,7 @@ int Defaults(const std::vector<std::string>& args, std::ostream&, std::ostream& 
     const std::string& text = options["--variant"];
     if (text.size() != 1 || !HasFactoryImage(text[0] - '0')) return Usage(err, usage);
     Session session(err, FactoryVersionByte(text[0] - '0'));
-    (void)LoadFactoryDefaults(session.editor, session.image, session.variant);
-    if (session.editor.status(0) != kDefaultsLoadedText) return kFailed;
+    if (!LoadFactoryDefaults(session.editor, session.image, session.variant).loaded) return kFailed;
     if (!SaveAsTheProgramDoes(session, options["--out"])) return kFailed;
     err << kFileSavedText << "\n";
     return kDone;

@@ -68,6 +68,7 @@ class UploadHost final : public LinkHost {
     void codesFrameSent() override {}
     void codesFrameRefused() override {}
     void configurationWritten() override {}
+    void uploadReady() override {}
     void uploadEnded(bool accepted) override { loaded = loaded || accepted; }
     bool loaded = false;
 };

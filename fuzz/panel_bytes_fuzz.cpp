@@ -132,6 +132,10 @@ class CheckingHost final : public LinkHost {
     void configurationWritten() override {
         Check(op_ == LinkOperation::WriteSettings && sentWhole() && confirmed() && !spoiled());
     }
+    void uploadReady() override {
+        Check(op_ == LinkOperation::UploadHandshake);
+        ready_ = true;
+    }
     void uploadEnded(bool accepted) override {
         Check(op_ == LinkOperation::FirmwareUpload);
         if (accepted) Check(sentWhole() && confirmed());
@@ -182,7 +186,7 @@ class CheckingHost final : public LinkHost {
                            request.begin()));
             Check(sent.size() <= 5);
             if (sent.size() == 5) Check(sent[4] == 0x00 || sent[4] == 0xFF);
-            if (state_.uploadReady) Check(sent.size() == 5 && sent[4] == 0x00);
+            if (ready_) Check(sent.size() == 5 && sent[4] == 0x00);
             return;
         }
         const Bytes expected = expectedBytes();
@@ -264,6 +268,7 @@ class CheckingHost final : public LinkHost {
     HostilePanel& line_;
     LinkState& state_;
     int lastPercent_ = 0;
+    bool ready_ = false;  // the panel said yes to the upload handshake
 };
 
 // The block a write sends, or a small firmware image (whose last byte is 0x00, like an echo of

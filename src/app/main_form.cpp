@@ -86,7 +86,8 @@ QString PortHint(const PortItem& port) {
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent, Clock& clock) : QMainWindow(parent) {
+TMainForm::TMainForm(std::unique_ptr<LinkRunner> runner, QWidget* parent)
+    : QMainWindow(parent), runner_(std::move(runner)) {
     setObjectName("MainForm");
     setWindowTitle("Программа задания режимов работы ППКОП Kerma-740");
     InstallHintSettings();
@@ -119,13 +120,12 @@ TMainForm::TMainForm(QWidget* parent, Clock& clock) : QMainWindow(parent) {
     hooks.showHelp = [](QWidget* parent, const QString&) { ShowHelp(parent); };
     hooks.showEditor = [](TK740Form& form) { form.exec(); };
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    wireLink(clock);
+    wireLink();
     linkWatch_.setInterval(kLinkWatchMs);
     connect(&linkWatch_, &QTimer::timeout, this, &TMainForm::showLinkBusy);
 }
 
-void TMainForm::wireLink(Clock& clock) {
-    runner_ = std::make_unique<LinkRunner>(clock);
+void TMainForm::wireLink() {
     hooks.openPortAndHandshake = [this](const PortItem& port) { return openAndHandshake(port); };
     hooks.stopLink = [this] {
         runner_->stopCurrent();

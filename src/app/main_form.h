@@ -39,8 +39,9 @@ struct MainFormHooks {
 class TMainForm : public QMainWindow {
     Q_OBJECT
   public:
-    // clock: the link's waits; tests pass a faster one for the ten handshake attempts.
-    explicit TMainForm(QWidget* parent = nullptr, Clock& clock = SystemClock::instance());
+    // runner: the link, made at the program's start (LinkRunner::Create); tests give it a faster
+    // clock for the ten handshake attempts.
+    explicit TMainForm(std::unique_ptr<LinkRunner> runner, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     MainFormHooks hooks;
@@ -113,7 +114,7 @@ class TMainForm : public QMainWindow {
     QLabel* version_ = nullptr;
     QLabel* label3_ = nullptr;
 
-    void wireLink(Clock& clock);
+    void wireLink();
 
     std::unique_ptr<LinkRunner> runner_;
     std::unique_ptr<FormSession> session_;

@@ -87,21 +87,20 @@ void Refuse(K740Editor& editor, std::string_view status, const std::string& mess
 
 }  // namespace
 
-std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image,
-                                           int chosenVariant) {
+DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, ImageState& image, int chosenVariant) {
     FormModel& model = editor.model();
     PresetBorders(model);
     ShowFirstPage(model);
-    std::optional<int32_t> layoutCode;
+    DefaultsCommandEnd end;
     const int variant = ShownVariant(editor.state(), chosenVariant);
     if (editor.state().demoMode) {
-        layoutCode = DescribeVariant(variant).layoutCode;
+        end.layoutCode = DescribeVariant(variant).layoutCode;
         editor.setVersion(DescribeVariant(variant).demoVersion);
     } else if (editor.state().versionByte == 0) {
-        layoutCode = TakeChosenVariant(editor, variant);
+        end.layoutCode = TakeChosenVariant(editor, variant);
     } else if (!HasFactoryImage(variant)) {
         Refuse(editor, kDefaultsFailedText, UnknownVersionText(editor));
-        return std::nullopt;
+        return end;
     }
     const ConfigImage factory = FactoryImage(variant);
     Cells settings = FactorySettingsCopy(variant, editor.state().versionByte);
@@ -110,7 +109,8 @@ std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image
     if (variant == 5) image.factoryCodesCopy = factory.codes;  // sent whole after a replacement
     DecodeSettingsImage(editor, image, settings);
     editor.setStatus(0, std::string(kDefaultsLoadedText));
-    return layoutCode;
+    end.loaded = true;
+    return end;
 }
 
 FileDialogRequest SaveConfigurationDialog() {
@@ -127,7 +127,7 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
     editor.model().setEnabled(kPages, true);
     (void)ApplyVariantLayout(editor, variant, 0, true);
     const int32_t layoutCode =
-        LoadFactoryDefaults(editor, image, chosenVariant).value_or(Layout::Wide);
+        LoadFactoryDefaults(editor, image, chosenVariant).layoutCode.value_or(Layout::Wide);
     // There is no link to break in a demo.
     editor.model().setEnabled(fields::CancelButton, false);
     return layoutCode;

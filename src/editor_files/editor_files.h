@@ -30,12 +30,16 @@ inline constexpr std::string_view kWrongFileVersionText =
 [[nodiscard]] FileDialogRequest SaveConfigurationDialog();
 [[nodiscard]] FileDialogRequest LoadConfigurationDialog();
 
+struct DefaultsCommandEnd {
+    bool loaded = false;                // the factory configuration stands in the editor
+    std::optional<int32_t> layoutCode;  // the LayoutCode set in demo mode or before identification
+};
+
 // DefaultButton: loads the factory configuration of the editor's variant as if read from a panel
 // (borders preset, first page, held codes block and the factory copies filled, decoded, status
-// text). In demo mode it also sets VersionByte and returns the LayoutCode of the variant.
+// text). In demo mode it also sets VersionByte and hands back the LayoutCode of the variant.
 // A version byte of no known variant gets a notice and changes nothing.
-std::optional<int32_t> LoadFactoryDefaults(K740Editor& editor, ImageState& image,
-                                           int chosenVariant);
+DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, ImageState& image, int chosenVariant);
 
 // Demo mode: the demo status, the pages enabled, the demo layout, the defaults loaded and
 // "Разорвать связь" off. Returns the LayoutCode the main window takes. The editor must have been

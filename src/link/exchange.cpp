@@ -234,7 +234,7 @@ ExchangeEnd RunUploadHandshake(ExchangeContext& ctx) {
                           static_cast<int8_t>(a[2]) == ctx.state.panelTypeCode &&
                           a[3] == Crc8(std::span(a.data(), 3));
     Verdict(ctx, accepted ? wire::kOk : kReject);
-    if (accepted) ctx.state.uploadReady = true;
+    if (accepted) ctx.tell([](LinkHost& host) { host.uploadReady(); });
     return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};
 }
 
@@ -251,7 +251,6 @@ std::optional<size_t> UploadLength(const Block& image) {
 // The upload is over without the panel's yes: the dialog goes, and the replacement reports the
 // failure.
 void UploadEnded(ExchangeContext& ctx, bool accepted) {
-    ctx.state.uploadSucceeded = accepted;
     if (accepted) ctx.state.firmwareReplaced = true;
     ctx.tell([accepted](LinkHost& host) { host.uploadEnded(accepted); });
 }

@@ -16,8 +16,6 @@ struct LinkState {
     std::atomic<int32_t> layoutCode{0};
     std::atomic<int32_t> panelTypeCode{0};
     std::atomic<bool> identifyPending{false};
-    std::atomic<bool> uploadReady{false};
-    std::atomic<bool> uploadSucceeded{false};
     std::atomic<bool> firmwareReplaced{false};
     // ReadByte's receive cell: a time-out hands back the last byte that arrived on any read.
     std::atomic<uint8_t> lastByte{0};
@@ -66,6 +64,9 @@ class LinkHost {
     virtual void codesFrameRefused() = 0;
     // The panel took the settings block: the write is whole.
     virtual void configurationWritten() = 0;
+    // The panel said yes to the upload handshake: the firmware image may follow. A no is not
+    // told; the program's wait for the yes runs out.
+    virtual void uploadReady() = 0;
     // The firmware upload is over; accepted: the panel took the image and runs it.
     virtual void uploadEnded(bool accepted) = 0;
 };

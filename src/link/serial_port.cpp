@@ -425,33 +425,18 @@ std::string SerialPort::DeviceName(int portNumber) {
 #endif
 }
 
-bool SerialPort::open(int portNumber) {
-    if (portNumber < 1) {
-        close();
-        openError_ = std::make_error_code(std::errc::no_such_device);
-        return false;
-    }
-    return openDevice(DeviceName(portNumber));
-}
-
-bool SerialPort::openDevice(const std::string& device) {
+Result<void> SerialPort::open(const PortItem& port) {
     close();
     auto line = std::make_shared<SerialLine>();
-    openError_ = line->open(device);
-    if (openError_) return false;
+    const std::error_code error =
+        line->open(port.number > 0 ? DeviceName(port.number) : port.device);
+    if (error) return Fail(PortOpenFailure(port, error), SystemErrorText(error));
     {
         std::lock_guard lock(lineMutex_);
         line_ = std::move(line);
     }
     clock_.sleepMs(kSettleMs);
-    return true;
-}
-
-Result<void> SerialPort::open(const PortItem& port) {
-    const bool opened = port.number > 0 ? open(port.number) : openDevice(port.device);
-    if (opened) return {};
-    return Fail(PortOpenFailure(port, openError_),
-                openError_ ? SystemErrorText(openError_) : std::string());
+    return {};
 }
 
 void SerialPort::close() {

@@ -2,7 +2,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <system_error>
 
 #include "byte_channel.h"
 #include "result.h"
@@ -26,14 +25,10 @@ class SerialPort final : public ByteChannel {
     // (on Windows a port name such as "COM15" is enough).
     [[nodiscard]] static std::string DeviceName(int portNumber);
 
-    // Exclusive open at 1200 8N1 with DTR and RTS raised, then a 300 ms pause so the panel's
-    // line settles. A port still open is closed first. False when the device is absent or held by
-    // another program; the caller shows PortBusyMessage.
-    [[nodiscard]] bool open(int portNumber);
-    // The same for a device path ("/dev/ttyUSB0").
-    [[nodiscard]] bool openDevice(const std::string& device);
-    // The port the installer chose in the list, by its number or its device path. The failure
-    // names the port and why it did not open.
+    // The port the installer chose in the list, by its number (DeviceName) or its device path:
+    // exclusive open at 1200 8N1 with DTR and RTS raised, then a 300 ms pause so the panel's
+    // line settles. A port still open is closed first. The failure (device absent, held by
+    // another program, refused) names the port and why it did not open (PortOpenFailure).
     [[nodiscard]] Result<void> open(const PortItem& port);
     // Safe while an exchange thread is inside read or write: that call returns at once and every
     // later call on the old connection fails.
@@ -57,7 +52,6 @@ class SerialPort final : public ByteChannel {
     Clock& clock_;
     mutable std::mutex lineMutex_;
     std::shared_ptr<SerialLine> line_;
-    std::error_code openError_;
 };
 
 // "Порт COM3 занят другой программой или не доступен."

@@ -173,12 +173,16 @@ void AddMappedPorts(std::vector<FoundPort>& found) {
 
 }  // namespace
 
+PortItem ComPortItem(int number) {
+    return {"com " + std::to_string(number), number, "", "", false};
+}
+
 std::vector<PortItem> PortList(const std::vector<FoundPort>& found,
                                const std::function<std::string(int)>& comDevice) {
     std::vector<PortItem> items;
     std::vector<bool> covered(found.size(), false);
     for (int n = 1; n <= kListedComPorts; ++n) {
-        PortItem item{"com " + std::to_string(n), n, "", "", false};
+        PortItem item = ComPortItem(n);
         for (size_t i = 0; i < found.size(); ++i) {
             if (covered[i] || !Covers(item, found[i], comDevice)) continue;
             covered[i] = true;

@@ -28,6 +28,9 @@ struct PortItem {
     bool present = false;
 };
 
+// The item "com N" of the list, not yet known to be present.
+[[nodiscard]] PortItem ComPortItem(int number);
+
 // "com 1" .. "com 10", each marked present when one of found is what it opens (comDevice(n)),
 // then the found ports none of them covers, in the order found gives.
 [[nodiscard]] std::vector<PortItem> PortList(const std::vector<FoundPort>& found,

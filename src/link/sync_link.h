@@ -55,6 +55,8 @@ class SyncLink final : public LinkHost {
     [[nodiscard]] bool linkLost() const { return linkLost_; }
     // Progress of the firmware image in percent, as the upload dialog shows it.
     [[nodiscard]] const std::vector<int>& uploadProgress() const { return progress_; }
+    // The panel said yes to the upload handshake.
+    [[nodiscard]] bool readyForUpload() const { return readyForUpload_; }
     // The firmware upload ended with the panel's yes: the link is to be made anew.
     [[nodiscard]] bool reconnected() const { return reconnected_; }
     // A write ended once its codes frame was on the line and before the panel took the settings
@@ -73,6 +75,7 @@ class SyncLink final : public LinkHost {
     void codesFrameSent() override { codesOnLine_ = true; }
     void codesFrameRefused() override { codesOnLine_ = false; }
     void configurationWritten() override;
+    void uploadReady() override { readyForUpload_ = true; }
     void uploadEnded(bool accepted) override;
 
   private:
@@ -85,6 +88,7 @@ class SyncLink final : public LinkHost {
     Block codes_, settings_;
     bool identified_ = false;
     bool linkLost_ = false;
+    bool readyForUpload_ = false;
     bool reconnected_ = false;
     bool codesOnLine_ = false;
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "keep_awake.h"
+#include "system_error_text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -40,11 +41,22 @@ void RaisePriority() {
 
 // --- UiCallQueue -----------------------------------------------------------------------------
 
-UiCallQueue::UiCallQueue(QObject* parent) : QObject(parent) {
+Result<std::unique_ptr<UiCallQueue>> UiCallQueue::Create(QObject* parent) {
+    int wake[2] = {-1, -1};
 #ifndef _WIN32
-    if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        throw std::system_error(errno, std::generic_category());
+    if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        const std::string why = SystemErrorText(std::error_code(errno, std::generic_category()));
+        return Fail("Программа не может начать работу: система не дала ресурсов для обмена с "
+                    "прибором.\nПричина: " + why + ".",
+                    why);
     }
+#endif
+    return std::unique_ptr<UiCallQueue>(new UiCallQueue(wake, parent));
+}
+
+UiCallQueue::UiCallQueue(const int (&wake)[2], QObject* parent)
+    : QObject(parent), wake_{wake[0], wake[1]} {
+#ifndef _WIN32
     notifier_ = new QSocketNotifier(wake_[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &UiCallQueue::serve);
 #endif
@@ -187,12 +199,19 @@ void TComThread::run() {
 
 // --- LinkRunner ------------------------------------------------------------------------------
 
-LinkRunner::LinkRunner(Clock& clock) : clock_(clock), port_(clock) {}
+Result<std::unique_ptr<LinkRunner>> LinkRunner::Create(Clock& clock) {
+    auto calls = UiCallQueue::Create();
+    if (!calls) return calls.failure();
+    return std::make_unique<LinkRunner>(std::move(*calls), clock);
+}
+
+LinkRunner::LinkRunner(std::unique_ptr<UiCallQueue> calls, Clock& clock)
+    : clock_(clock), port_(clock), calls_(std::move(calls)) {}
 
 LinkRunner::~LinkRunner() {
     // Release workers waiting for the UI first: joining one that waits for this thread would
     // never end.
-    calls_.close();
+    calls_->close();
     stopCurrent();
     port_.close();
     threads_.clear();
@@ -201,7 +220,7 @@ LinkRunner::~LinkRunner() {
 void LinkRunner::start(LinkStep step) {
     auto channel = channelSource_ ? channelSource_() : port_.line();
     Entry entry{std::make_unique<TComThread>(std::move(step), channel, clock_, state_, host_,
-                                             calls_),
+                                             *calls_),
                 {}};
     // An exchange parked in a call to this thread (identification asking for the firmware
     // replacement, say) stays out of the way; any other still owns the line until it ends.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "exchange.h"
+#include "result.h"
 #include "serial_port.h"
 
 class QSocketNotifier;
@@ -22,8 +23,12 @@ namespace kerma {
 class UiCallQueue final : public QObject {
     Q_OBJECT
   public:
-    explicit UiCallQueue(QObject* parent = nullptr);
+    // Fails where the system gives no pipe for the wake-ups (no file descriptors left); the
+    // program cannot talk to a panel then and does not start.
+    [[nodiscard]] static Result<std::unique_ptr<UiCallQueue>> Create(QObject* parent = nullptr);
     ~UiCallQueue() override;
+    UiCallQueue(const UiCallQueue&) = delete;
+    UiCallQueue& operator=(const UiCallQueue&) = delete;
 
     // From a worker: runs fn in the owner thread and waits for it to return. Once the queue is
     // closed, returns without running fn.
@@ -39,6 +44,8 @@ class UiCallQueue final : public QObject {
         std::function<void()> fn;
         bool* done = nullptr;  // the waiting worker's flag; null for a post
     };
+    // wake: the pipe's read and write ends (unused on Windows).
+    UiCallQueue(const int (&wake)[2], QObject* parent);
     void wakeLocked();
     Q_INVOKABLE void serve();
     bool serveOne();
@@ -105,7 +112,10 @@ class TComThread {
 // line is lost.
 class LinkRunner final : public LinkDriver {
   public:
-    explicit LinkRunner(Clock& clock = SystemClock::instance());
+    // Fails as UiCallQueue::Create does.
+    [[nodiscard]] static Result<std::unique_ptr<LinkRunner>> Create(
+        Clock& clock = SystemClock::instance());
+    LinkRunner(std::unique_ptr<UiCallQueue> calls, Clock& clock);
     ~LinkRunner() override;
     LinkRunner(const LinkRunner&) = delete;
     LinkRunner& operator=(const LinkRunner&) = delete;
@@ -144,7 +154,7 @@ class LinkRunner final : public LinkDriver {
     Clock& clock_;
     SerialPort port_;
     LinkState state_;
-    UiCallQueue calls_;
+    std::unique_ptr<UiCallQueue> calls_;
     std::deque<Entry> threads_;  // oldest first
     std::function<std::shared_ptr<ByteChannel>()> channelSource_;
 };

@@ -244,29 +244,29 @@ void ApplyKeyCount(FormModel& model, K740State& state, int count) {
 
 // Duplicates are asked about and never refuse the list; the first key whose authorities
 // disagree with it ends the check with a refusal.
-int CheckKeys(K740Editor& editor) {
+bool CheckKeys(K740Editor& editor) {
     using namespace rules;
     std::vector<std::string> seen(kMaxKeys + 1);
     for (int n = 1; n <= editor.state().keyCount; ++n) {
         AskRepeat(editor, kKeyWalk, seen, n);
-        if (AskAuthority(editor, kKeyWalk, n)) return -1;
+        if (AskAuthority(editor, kKeyWalk, n)) return false;
     }
-    return 1;
+    return true;
 }
 
 // Every code is walked; a removed duplicate or a disagreeing authority refuses the list.
-int CheckCodes(K740Editor& editor) {
+bool CheckCodes(K740Editor& editor) {
     using namespace rules;
     std::vector<std::string> seen(kMaxCodes + 1);
-    int result = 1;
+    bool accepted = true;
     for (int n = 1; n <= editor.state().codeCount; ++n) {
-        if (AskRepeat(editor, kCodeWalk, seen, n)) result = -1;
-        if (AskAuthority(editor, kCodeWalk, n)) result = -1;
+        if (AskRepeat(editor, kCodeWalk, seen, n)) accepted = false;
+        if (AskAuthority(editor, kCodeWalk, n)) accepted = false;
     }
-    return result;
+    return accepted;
 }
 
-int PruneCodes(K740Editor& editor) {
+void PruneCodes(K740Editor& editor) {
     using namespace rules;
     FormModel& model = editor.model();
     int count = editor.state().codeCount;
@@ -294,7 +294,6 @@ int PruneCodes(K740Editor& editor) {
     model.setText(fields::NumKodEdit, std::to_string(last));
     model.setPosition(fields::KOD, last);
     ShowPage(model, fields::PageControl, fields::TabSheetRazdel);
-    return 1;
 }
 
 }  // namespace kerma

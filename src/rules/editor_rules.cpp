@@ -35,10 +35,10 @@ bool ChecksBeforeWrite(K740Editor& editor, ImageState& image) {
     switch (ShownVariant(editor.state())) {
         case 1:
         case 3:
-            if (CheckKeys(editor) < 0) return false;
-            return CheckCodes(editor) > 0;
+            return CheckKeys(editor) && CheckCodes(editor);
         case 5:
-            return PruneCodes(editor) > 0;
+            PruneCodes(editor);
+            return true;
         default:
             return true;
     }

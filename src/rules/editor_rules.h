@@ -42,11 +42,11 @@ void SetKeyInUse(FormModel& model, int n, bool inUse);
 // A duration edit is enabled only where its mode uses it (sound not off, backlight automatic).
 void ApplyDurationEnableRules(FormModel& model);
 
-// The list checks; 1 lets the list go to the panel, -1 refuses it.
-int CheckKeys(K740Editor& editor);
-int CheckCodes(K740Editor& editor);
-// Variant 5: empties repeated codes and trims CodeCount to the last code in use. Always 1.
-int PruneCodes(K740Editor& editor);
+// The list checks; true lets the list go to the panel, false refuses it (the user has been told).
+[[nodiscard]] bool CheckKeys(K740Editor& editor);
+[[nodiscard]] bool CheckCodes(K740Editor& editor);
+// Variant 5: empties repeated codes and trims CodeCount to the last code in use. Never refuses.
+void PruneCodes(K740Editor& editor);
 
 // The object rule a decoding of the four-receiver QN block ends with, as if Object11 had just
 // been left: empty object fields become "0 ", repeated objects are reported and the

@@ -251,7 +251,6 @@ void EditorLink::outcome(const LinkOutcome& outcome) {
     }
     if (code == LinkResult::BlockFailed || code == LinkResult::NoAnswer) endChainProgress();
     if (EndsChain(code)) chainEnded();
-    if (code == LinkResult::BlockFailed) session_.firmware().uploadRefused();
     if (code == LinkResult::Written) session_.safety().written();
 }
 
@@ -308,8 +307,12 @@ void EditorLink::configurationWritten() {
 }
 
 // The dialog goes first; a refusal is the replacement's to report, a yes has the link made anew.
+void EditorLink::uploadReady() {
+    session_.firmware().uploadReady();
+}
+
 void EditorLink::uploadEnded(bool accepted) {
-    session_.firmware().uploadFinished();
+    session_.firmware().uploadFinished(accepted);
     outcome(accepted ? LinkOutcome{LinkResult::FirmwareLoaded}
                      : LinkOutcome{LinkResult::BlockFailed, 0, LinkCause::UploadRefused});
     if (accepted) session_.firmware().reconnectRequested();

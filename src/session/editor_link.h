@@ -46,6 +46,7 @@ class EditorLink final : public LinkHost {
     void codesFrameSent() override;
     void codesFrameRefused() override;
     void configurationWritten() override;
+    void uploadReady() override;
     void uploadEnded(bool accepted) override;
 
   private:

@@ -154,8 +154,9 @@ bool EditorSession::exchangeRunning() const {
 
 void EditorSession::defaultsCommand() {
     if (exchangeRunning() || !mayDropEdits()) return;
-    takeLayout(LoadFactoryDefaults(editor_, image_, window_.chosenVariant()));
-    if (editor_.status(0) == kDefaultsLoadedText) safety_->markClean();
+    const DefaultsCommandEnd end = LoadFactoryDefaults(editor_, image_, window_.chosenVariant());
+    takeLayout(end.layoutCode);
+    if (end.loaded) safety_->markClean();
 }
 
 void EditorSession::loadCommand() {

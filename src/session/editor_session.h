@@ -35,7 +35,8 @@ class SessionWindow {
     virtual void setEditorEnabled(bool enabled) = 0;
     // The status bar's progress of a chain in percent; -1 hides it.
     virtual void showTransferProgress(int percent) = 0;
-    // The firmware replacement wants FirmwareReplacement::tick() every intervalMs; 0 stops.
+    // The firmware replacement wants FirmwareReplacement::tick() once intervalMs have passed, and
+    // every intervalMs after while it asks for nothing else; 0 stops. A new interval starts anew.
     virtual void scheduleFirmwareTicks(int intervalMs) = 0;
 };
 

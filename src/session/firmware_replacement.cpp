@@ -18,10 +18,14 @@ FirmwareReplacement::FirmwareReplacement(EditorSession& session, FlashView& view
 void FirmwareReplacement::enter(Stage stage) {
     stage_ = stage;
     int interval = 0;
-    if (stage == Stage::AwaitingUploadReady) interval = kReadyTickMs;
+    if (stage == Stage::AwaitingUploadReady) interval = kReadyWaitMs;
     if (stage == Stage::AwaitingVerdict) interval = kVerdictTickMs;
-    if (interval == interval_) return;
-    interval_ = interval;
+    schedule(interval);
+}
+
+void FirmwareReplacement::schedule(int intervalMs) {
+    if (intervalMs == interval_) return;
+    interval_ = intervalMs;
     session_.window().scheduleFirmwareTicks(interval_);
 }
 
@@ -39,33 +43,28 @@ void FirmwareReplacement::start(int variant) {
     fileName_ = std::move(choice->fileName);
     image_ = std::move(choice->image);
     editor_.setStatus(0, kPreparingStatus);
-    polls_ = 0;
-    refused_ = false;
+    ready_ = false;
+    accepted_ = false;
     reconnectPending_ = false;
     linkBroken_ = false;
-    driver_.state().uploadReady = false;
     enter(Stage::AwaitingUploadReady);
     driver_.start(Step(LinkOperation::UploadHandshake));
 }
 
+// A tick of the ready wait is either the step after the panel's yes or the deadline.
 void FirmwareReplacement::tick() {
-    auto& link = driver_.state();
     switch (stage_) {
         case Stage::AwaitingUploadReady:
-            ++polls_;
-            if (link.uploadReady) {
+            if (ready_) {
                 beginUpload();
-            } else if (polls_ >= kReadyPolls) {
+            } else {
                 fail();
             }
             break;
         case Stage::AwaitingVerdict:
-            // The flag is looked at before the limit: a ready wait that used up the shared counter
-            // must not turn an accepted upload into an error without a single look.
-            ++polls_;
-            if (link.uploadSucceeded) {
+            if (accepted_) {
                 succeed();
-            } else if (refused_ || polls_ >= kVerdictPollLimit) {
+            } else {
                 fail();
             }
             break;
@@ -73,6 +72,14 @@ void FirmwareReplacement::tick() {
         case Stage::Uploading:
             break;
     }
+}
+
+// The upload starts from the next tick, not inside this call: the handshake exchange still
+// owns the line until it has returned and purged it.
+void FirmwareReplacement::uploadReady() {
+    if (stage_ != Stage::AwaitingUploadReady) return;
+    ready_ = true;
+    schedule(kReadyTickMs);
 }
 
 void FirmwareReplacement::cancel() {
@@ -86,7 +93,6 @@ void FirmwareReplacement::cancel() {
 // reports finds them in place, however the driver runs it.
 void FirmwareReplacement::beginUpload() {
     editor_.setStatus(0, kFlashingStatus);
-    driver_.state().uploadSucceeded = false;
     session_.window().setEditorEnabled(false);
     enter(Stage::Uploading);
     view_.showDialog("Идет смена прошивки. Файл прошивки " + fileName_ + ". Ждите...");
@@ -97,16 +103,13 @@ void FirmwareReplacement::progress(int percent) {
     view_.setProgress(percent);
 }
 
-// The panel said no to the upload: nothing will change by waiting out the verdict limit (a
-// quarter of an hour), so the next verdict tick reports the failure.
-void FirmwareReplacement::uploadRefused() {
-    if (stage_ == Stage::Uploading || stage_ == Stage::AwaitingVerdict) refused_ = true;
-}
-
-void FirmwareReplacement::uploadFinished() {
+// The verdict is acted on at the next tick, a second after the dialog has closed.
+void FirmwareReplacement::uploadFinished(bool accepted) {
     view_.closeDialog();
     session_.window().setEditorEnabled(true);
-    if (stage_ == Stage::Uploading) enter(Stage::AwaitingVerdict);
+    if (stage_ != Stage::Uploading) return;
+    accepted_ = accepted;
+    enter(Stage::AwaitingVerdict);
 }
 
 // The upload exchange asks for the reconnect as soon as the panel accepted. The old link has to be
@@ -131,9 +134,6 @@ void FirmwareReplacement::succeed() {
 }
 
 void FirmwareReplacement::fail() {
-    auto& link = driver_.state();
-    link.uploadReady = false;
-    link.uploadSucceeded = false;
     finish();
     editor_.prompts().notice(kFlashFailedMessage);
 }

@@ -18,6 +18,7 @@
 
 #include "config_file.h"
 #include "config_of.h"
+#include "made.h"
 #include "main_form.h"
 #include "outcome_text.h"
 #include "process_util.h"
@@ -69,7 +70,7 @@ struct WorkingDirectory {
 // The main window with four QN-M receivers chosen and Yes to the replacement question.
 struct VariantThreeChosen {
     ScriptedPrompts prompts;
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     VariantThreeChosen() {
         prompts.answers = {true};
         main.editorPrompts = &prompts;
@@ -90,7 +91,7 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
 
     ScriptedPrompts prompts;
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     main.editorPrompts = &prompts;
     bool checked = false;
     std::vector<std::string> statuses;
@@ -247,7 +248,7 @@ TEST_P(ProgramOutcomeTest, FailedConnectIsReported) {
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
     FastClock clock;
     ScriptedPrompts prompts;
-    TMainForm main(nullptr, clock);
+    TMainForm main{Made(LinkRunner::Create(clock))};
     main.editorPrompts = &prompts;
     std::vector<std::string> statuses;
     bool closedByProgram = false;
@@ -356,7 +357,7 @@ struct PacedProgram {
     PanelProcess panel{dir.file("com1"), {"--baud", "4800"}};
     bool mapped = setenv("KERMA740_COM1", dir.file("com1").c_str(), 1) == 0;
     ScriptedPrompts prompts;
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     PacedProgram() { main.editorPrompts = &prompts; }
 };
 
@@ -437,7 +438,7 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
     ASSERT_TRUE(panel->ready());
     setenv("KERMA740_COM1", link.c_str(), 1);
     ScriptedPrompts prompts;
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     main.editorPrompts = &prompts;
     bool readAgain = false;
     main.hooks.showEditor = [&](TK740Form& form) {
@@ -573,7 +574,7 @@ TEST_F(ProgramPanelTest, PortTheUserMayNotOpenGivesTheBusyMessage) {
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
     ASSERT_EQ(chmod(name, 0), 0);
     setenv("KERMA740_COM1", name, 1);
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     QString shown;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {

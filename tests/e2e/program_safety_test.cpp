@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "config_file.h"
+#include "made.h"
 #include "main_form.h"
 #include "process_util.h"
 #include "qt_wait.h"
@@ -115,7 +116,7 @@ class ProgramWriteCheckTest : public ::testing::TestWithParam<CheckCase> {};
 TEST_P(ProgramWriteCheckTest, ReadIsKeptWriteKeepsThePanelAndTheNextReadIsChecked) {
     Bench b(GetParam().panelArgs);
     const std::string saved = b.dir.file("saved.cfg");
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     main.editorPrompts = &b.prompts;
     bool done = false;
     main.hooks.showEditor = [&](TK740Form& form) {
@@ -167,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ProgramSafetyTest, UnsavedEditsAreAskedForAndCancelKeepsThem) {
     Bench b;
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     main.editorPrompts = &b.prompts;
     const std::string question =
         "Подтверждение|Изменения не записаны в прибор и не сохранены в файл. Сохранить в файл?";
@@ -198,7 +199,7 @@ TEST(ProgramSafetyTest, UnsavedEditsAreAskedForAndCancelKeepsThem) {
 TEST(ProgramSafetyTest, CtrlPSavesTheReportOfWhatTheEditorShows) {
     Bench b;
     const std::string html = b.dir.file("report.html"), pdf = b.dir.file("report.pdf");
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     main.editorPrompts = &b.prompts;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
@@ -223,7 +224,7 @@ TEST(ProgramSafetyTest, CtrlPSavesTheReportOfWhatTheEditorShows) {
 // backup matches; after an edit, the field is listed by its label in a window that copies it.
 TEST(ProgramSafetyTest, CtrlDListsTheFieldsThatDifferFromAFile) {
     Bench b;
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     main.editorPrompts = &b.prompts;
     QStringList shown;
     QString copied;
@@ -278,7 +279,7 @@ TEST(ProgramSafetyTest, FirmwareReplacementKeepsWhatThePanelHeld) {
     const fs::path cwd = fs::current_path();
     fs::current_path(b.dir.file(""));
     b.prompts.answers = {true};
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     main.editorPrompts = &b.prompts;
     main.findChild<QRadioButton*>("RPYQNM4")->setChecked(true);
     main.hooks.showEditor = [&](TK740Form& form) {

@@ -16,6 +16,7 @@
 #include "editor_rules.h"
 #include "k740_controls.h"
 #include "link_types.h"
+#include "made.h"
 #include "main_form.h"
 #include "process_util.h"
 #include "qt_wait.h"
@@ -261,7 +262,7 @@ TEST_P(ProgramVariantsTest, ReadShowsTheFileAndAWriteChangesOnlyTheEditedField) 
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
 
     ScriptedPrompts prompts;
-    TMainForm main;
+    TMainForm main{Made(LinkRunner::Create())};
     main.editorPrompts = &prompts;
     if (VariantOfVersion(c.version) == 5)
         main.findChild<QCheckBox*>("CheckBoxQN")->setChecked(true);

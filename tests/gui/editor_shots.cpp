@@ -26,6 +26,7 @@
 
 #include "app_setup.h"
 #include "k740_form.h"
+#include "made.h"
 #include "main_form.h"
 #include "qt_prompts.h"
 #include "qt_wait.h"
@@ -191,7 +192,7 @@ int main(int argc, char** argv) {
     const bool withPanel = !(argc > 2 && std::string(argv[2]) == "--no-panel");
     QDir().mkpath(dir);
     kerma::ScriptedPrompts prompts;  // a message box would stop the run: its text is printed
-    kerma::TMainForm main;
+    kerma::TMainForm main{kerma::Made(kerma::LinkRunner::Create())};
     main.editorPrompts = &prompts;
     main.show();
     Shot(main, dir, "main_window");

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "factory_passwords.h"
+#include "made.h"
 #include "serial_port.h"
 #include "ui_test_app.h"
 
@@ -52,7 +53,7 @@ class MainFormTest : public ::testing::Test {
     }
 
     QApplication& app = TestApp();
-    TMainForm form;
+    TMainForm form{Made(LinkRunner::Create())};
     std::vector<std::string> helps;
     std::vector<int> ports;
     PortItem lastPort;

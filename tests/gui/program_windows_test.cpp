@@ -32,6 +32,7 @@
 #include "editor_session.h"
 #include "headless_editor.h"
 #include "in_process_channel.h"
+#include "made.h"
 #include "main_form.h"
 #include "qt_prompts.h"
 #include "scripted_prompts.h"
@@ -404,7 +405,7 @@ TEST_F(ProgramWindowsTest, ConnectedEditorShowsTheHourglassOnlyWhileTheLineIsBus
     panel.installFirmware(VirtualPanel::kDefaultVersion);
     auto channel = std::make_shared<PacedChannel>(panel, clock);
     ScriptedPrompts prompts;
-    TMainForm main(nullptr, clock);
+    TMainForm main{Made(LinkRunner::Create(clock))};
     main.editorPrompts = &prompts;
     main.runner().setChannelSource([&] { return std::static_pointer_cast<ByteChannel>(channel); });
     main.hooks.openPortAndHandshake = [&](const PortItem&) {

@@ -17,8 +17,14 @@
 #include <utility>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "crc8.h"
 #include "frames.h"
+#include "made.h"
 #include "qt_wait.h"
 #include "wait.h"
 
@@ -162,6 +168,7 @@ class RecordingHost : public LinkHost {
         note("configurationWritten");
         if (onEnd) onEnd();
     }
+    void uploadReady() override { note("uploadReady"); }
     void uploadEnded(bool accepted) override { note(accepted ? "uploadEnded yes" : "uploadEnded no"); }
 
     bool saw(const std::string& call) const {
@@ -189,7 +196,7 @@ class ComThreadTest : public ::testing::Test {
 
     std::unique_ptr<TComThread> makeThread(LinkStep step) {
         return std::make_unique<TComThread>(std::move(step), panel_, clock_, state_, hostPtr_,
-                                            calls_);
+                                            *calls_);
     }
     bool runToEnd(TComThread& thread) {
         bool ended = false;
@@ -203,7 +210,7 @@ class ComThreadTest : public ::testing::Test {
     LinkState state_;
     RecordingHost host_;
     LinkHost* hostPtr_ = &host_;
-    UiCallQueue calls_;
+    std::unique_ptr<UiCallQueue> calls_ = Made(UiCallQueue::Create());
 };
 
 TEST_F(ComThreadTest, OutcomesReachTheUiThreadInOrder) {
@@ -267,7 +274,7 @@ class DeadLine final : public ByteChannel {
 TEST_F(ComThreadTest, TimeOutArrivingAfterTheStopIsNotShown) {
     auto thread = std::make_unique<TComThread>(Step(LinkOperation::ReadCodes),
                                                std::make_shared<DeadLine>(), clock_, state_,
-                                               hostPtr_, calls_);
+                                               hostPtr_, *calls_);
     bool ended = false;
     thread->start([&] { ended = true; });
     // The UI thread is busy (no events served) while the worker parks with its time-out.
@@ -282,15 +289,15 @@ TEST_F(ComThreadTest, TimeOutArrivingAfterTheStopIsNotShown) {
 class LinkRunnerTest : public ComThreadTest {
   protected:
     LinkRunnerTest() {
-        runner_.setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
-        runner_.setHost(&host_);
+        runner_->setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
+        runner_->setHost(&host_);
     }
-    LinkRunner runner_{clock_};
+    std::unique_ptr<LinkRunner> runner_ = Made(LinkRunner::Create(clock_));
 };
 
 TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) {
-    runner_.start(LinkOperation::ReadCodes);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    runner_->start(LinkOperation::ReadCodes);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead"}));
     EXPECT_TRUE(host_.allInUiThread);
     EXPECT_EQ(host_.codes, Pattern(256, 2));
@@ -303,8 +310,8 @@ TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) 
 }
 
 TEST_F(LinkRunnerTest, WriteChainSendsBothBlocksItWasHanded) {
-    runner_.start(WriteChain(Pattern(256, 4), Pattern(256, 8)));
-    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    runner_->start(WriteChain(Pattern(256, 4), Pattern(256, 8)));
+    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
     EXPECT_EQ(panel_->written(0x94), Pattern(256, 4));
     EXPECT_EQ(panel_->written(0x92), Pattern(256, 8));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesFrameSent", "configurationWritten"}));
@@ -316,47 +323,47 @@ TEST_F(LinkRunnerTest, WriteChainSendsBothBlocksItWasHanded) {
 // buttons cannot be clicked yet.
 TEST_F(LinkRunnerTest, EndOfAReadOrWriteArrivesWithWhatCompletesIt) {
     host_.onEnd = [&] { QTimer::singleShot(0, [&] { host_.calls.push_back("user"); }); };
-    runner_.start(LinkOperation::ReadSettings);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    runner_->start(LinkOperation::ReadSettings);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead", "user"}));
 
     host_.calls.clear();
-    runner_.start(LinkStep{LinkOperation::WriteSettings, Pattern(256, 8), {}, {}});
-    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy() && host_.calls.size() >= 2; }));
+    runner_->start(LinkStep{LinkOperation::WriteSettings, Pattern(256, 8), {}, {}});
+    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy() && host_.calls.size() >= 2; }));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationWritten", "user"}));
 }
 
 TEST_F(LinkRunnerTest, StopEndsTheHandshakeAtItsNextCheckPoint) {
     host_.onOutcome = [&](int32_t code, int attempt) {
-        if (code == LinkResult::Attempt && attempt == 2) runner_.stopCurrent();
+        if (code == LinkResult::Attempt && attempt == 2) runner_->stopCurrent();
     };
-    runner_.start(LinkOperation::Handshake);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    runner_->start(LinkOperation::Handshake);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
     EXPECT_EQ(host_.calls,
               (std::vector<std::string>{"outcome 7/1", "outcome 7/2", "outcome 13/2"}));
 }
 
 TEST_F(LinkRunnerTest, NoPanelLosesTheLinkAndEndsTheChain) {
-    runner_.setChannelSource([] { return SerialPort().line(); });  // nothing on the line
-    runner_.start(LinkOperation::Handshake);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    runner_->setChannelSource([] { return SerialPort().line(); });  // nothing on the line
+    runner_->start(LinkOperation::Handshake);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
     ASSERT_GE(host_.calls.size(), 2u);
     EXPECT_EQ(host_.calls.back(), "outcome 1/10");
-    EXPECT_FALSE(runner_.port().isOpen());
+    EXPECT_FALSE(runner_->port().isOpen());
 }
 
 // Identification asks for a firmware replacement inside the identification read's call and
 // starts exchanges from there: they must run while the older worker waits.
 TEST_F(LinkRunnerTest, ExchangeStartedInsideACallRunsWhileTheCallerWaits) {
-    runner_.state().identifyPending = true;
+    runner_->state().identifyPending = true;
     bool nestedDone = false;
     host_.onIdentify = [&] {
-        runner_.state().identifyPending = false;
-        runner_.start(LinkOperation::ReadSettings);
+        runner_->state().identifyPending = false;
+        runner_->start(LinkOperation::ReadSettings);
         nestedDone = ServeUntil([&] { return host_.saw("configurationRead"); }, 5000);
     };
-    runner_.start(LinkOperation::ReadSettings);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_.busy(); }));
+    runner_->start(LinkOperation::ReadSettings);
+    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
     EXPECT_TRUE(nestedDone);
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"identify", "configurationRead"}));
 }
@@ -364,7 +371,7 @@ TEST_F(LinkRunnerTest, ExchangeStartedInsideACallRunsWhileTheCallerWaits) {
 // The window may go away while a worker waits for a call into it; that must neither hang nor
 // run the call on a dead window.
 TEST_F(LinkRunnerTest, DestroyingTheRunnerReleasesAWaitingWorker) {
-    auto runner = std::make_unique<LinkRunner>(clock_);
+    auto runner = Made(LinkRunner::Create(clock_));
     runner->setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
     runner->setHost(&host_);
     runner->start(LinkOperation::Handshake);
@@ -376,6 +383,29 @@ TEST_F(LinkRunnerTest, DestroyingTheRunnerReleasesAWaitingWorker) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(host_.calls.empty());
 }
+
+#ifndef _WIN32
+// A machine out of file descriptors has no pipe for the wake-ups: the program's start is told,
+// in the user's words, instead of an exception ending it.
+TEST(LinkRunnerStart, NoPipeLeftIsAFailureOfTheStart) {
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit low = old;
+    low.rlim_cur = std::min<rlim_t>(64, old.rlim_max);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> taken;
+    for (int fd = ::dup(0); fd >= 0; fd = ::dup(0)) taken.push_back(fd);
+    const auto runner = LinkRunner::Create();
+    for (int fd : taken) ::close(fd);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &old), 0);
+    ASSERT_FALSE(runner);
+    const std::string start =
+        "Программа не может начать работу: система не дала ресурсов для обмена с прибором.\n"
+        "Причина: ";
+    EXPECT_EQ(runner.error().rfind(start, 0), 0u) << runner.error();
+    EXPECT_FALSE(runner.failure().reason.empty());
+}
+#endif
 
 }  // namespace
 }  // namespace kerma

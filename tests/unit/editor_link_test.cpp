@@ -39,6 +39,7 @@ struct OutcomeSpy final : LinkHost {
     void codesFrameSent() override { link.codesFrameSent(); }
     void codesFrameRefused() override { link.codesFrameRefused(); }
     void configurationWritten() override { link.configurationWritten(); }
+    void uploadReady() override { link.uploadReady(); }
     void uploadEnded(bool accepted) override { link.uploadEnded(accepted); }
 };
 

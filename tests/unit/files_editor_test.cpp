@@ -354,7 +354,9 @@ TEST_F(FilesEditorTest, DefaultsKeepThePanelVersion) {
     K740Editor bare(prompts);
     ImageState image;
     bare.setVersion(7);
-    EXPECT_FALSE(LoadFactoryDefaults(bare, image, 1).has_value());
+    const DefaultsCommandEnd end = LoadFactoryDefaults(bare, image, 1);
+    EXPECT_FALSE(end.loaded);
+    EXPECT_FALSE(end.layoutCode.has_value());
     EXPECT_EQ(prompts.shown.size(), 1u);
     EXPECT_TRUE(image.factorySettings.empty());
 }

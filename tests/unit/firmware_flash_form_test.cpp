@@ -13,6 +13,7 @@
 #include "editor_session.h"
 #include "firmware_test_support.h"
 #include "in_process_channel.h"
+#include "made.h"
 #include "qt_wait.h"
 #include "scripted_prompts.h"
 #include "t_form_flash.h"
@@ -138,16 +139,16 @@ TEST(FlashTicker, ReplacementWithTheUploadOnAWorkerThread) {
     TestWindow window(driver, log);
     EditorSession session(editor, driver, window, view, base.folder());
     window.session = &session;
-    LinkRunner runner(clock);
-    runner.setHost(&session.link());
-    runner.setChannelSource([&] { return std::static_pointer_cast<ByteChannel>(channel); });
-    driver.runner = &runner;
+    auto runner = Made(LinkRunner::Create(clock));
+    runner->setHost(&session.link());
+    runner->setChannelSource([&] { return std::static_pointer_cast<ByteChannel>(channel); });
+    driver.runner = runner.get();
 
     session.connectCommand();
     ASSERT_TRUE(ServeUntil([&] {
         return editor.status(0).find("Запись конфигурации завершена") != std::string::npos;
     })) << editor.status(0);
-    ASSERT_TRUE(ServeUntil([&] { return !runner.busy(); }));
+    ASSERT_TRUE(ServeUntil([&] { return !runner->busy(); }));
 
     EXPECT_EQ(panel.lastUpload(), firmware);
     EXPECT_EQ(panel.version(), 33);

@@ -1,5 +1,5 @@
 // The firmware replacement procedure driven by ticks: first against a scripted link, where the
-// order of the upload's calls and the ticks is chosen by the test, then whole against the
+// order of the link's calls and the ticks is chosen by the test, then whole against the
 // in-process panel, from the replacement question to the factory defaults in the new firmware.
 #include "firmware_replacement.h"
 
@@ -79,6 +79,9 @@ struct ScriptRig final : SessionWindow {
     std::vector<int> intervals;
     std::unique_ptr<EditorSession> session;
     FirmwareReplacement* flash = nullptr;
+    // The timer, on a clock of the test's: the next tick is due at dueMs (-1: stopped).
+    int64_t nowMs = 0;
+    int64_t dueMs = -1;
 
     ScriptRig() {
         base.put("740-QNMv3_9.tsk", MakeFirmware(33, 16));
@@ -96,21 +99,31 @@ struct ScriptRig final : SessionWindow {
     void closeEditor() override { log.push_back("close editor"); }
     void setEditorEnabled(bool on) override { log.push_back(on ? "enable" : "disable"); }
     void showTransferProgress(int) override {}
-    void scheduleFirmwareTicks(int ms) override { intervals.push_back(ms); }
+    void scheduleFirmwareTicks(int ms) override {
+        intervals.push_back(ms);
+        dueMs = ms > 0 ? nowMs + ms : -1;
+    }
+    // Every tick due until t, as the repeating timer would give them.
+    void advanceTo(int64_t t) {
+        while (dueMs >= 0 && dueMs <= t) {
+            nowMs = dueMs;
+            dueMs = nowMs + intervals.back();
+            flash->tick();
+        }
+        nowMs = t;
+    }
 
-    // Ticks until the procedure is ready for the upload (after readyAt ticks) and the dialog is up.
-    void upTo(int readyAt) {
+    // The panel's yes to the upload handshake, then the tick that starts the upload.
+    void upTo() {
         flash->start(3);
-        for (int i = 1; i < readyAt; ++i) flash->tick();
-        driver.state().uploadReady = true;
+        flash->uploadReady();
         flash->tick();
         ASSERT_EQ(flash->stage(), FirmwareReplacement::Stage::Uploading);
     }
     // What the upload exchange does when the panel accepted, up to its reconnect request.
     void panelAccepted() {
-        flash->uploadFinished();
-        driver.state().uploadSucceeded = true;
         driver.state().firmwareReplaced = true;
+        flash->uploadFinished(true);
     }
 };
 
@@ -120,7 +133,8 @@ TEST(FirmwareReplacementScript, StagesAskForTheirTickIntervals) {
     EXPECT_EQ(rig.editor.status(0), "Идет подготовка к смене прошивки ... .  ");
     ASSERT_EQ(rig.driver.started.size(), 1u);
     EXPECT_EQ(rig.driver.started[0].first, LinkOperation::UploadHandshake);
-    rig.driver.state().uploadReady = true;
+    rig.flash->uploadReady();
+    EXPECT_EQ(rig.driver.started.size(), 1u);  // the handshake still owns the line
     rig.flash->tick();
     EXPECT_EQ(rig.editor.status(0), "Идет смена прошивки ждите ... .  ");
     ASSERT_EQ(rig.driver.started.size(), 2u);
@@ -131,7 +145,7 @@ TEST(FirmwareReplacementScript, StagesAskForTheirTickIntervals) {
     rig.panelAccepted();
     EXPECT_EQ(rig.log.back(), "enable");
     rig.flash->tick();
-    EXPECT_EQ(rig.intervals, (std::vector<int>{10, 0, 1000, 0}));
+    EXPECT_EQ(rig.intervals, (std::vector<int>{20'000, 10, 0, 1000, 0}));
     EXPECT_EQ(rig.flash->stage(), FirmwareReplacement::Stage::Idle);
 }
 
@@ -142,7 +156,7 @@ class ReconnectOrder : public testing::TestWithParam<bool> {};
 TEST_P(ReconnectOrder, BreakAlwaysComesBeforeTheReconnect) {
     const bool requestFirst = GetParam();
     ScriptRig rig;
-    rig.upTo(3);
+    rig.upTo();
     rig.panelAccepted();
     if (requestFirst) {
         rig.flash->reconnectRequested();
@@ -167,61 +181,55 @@ INSTANTIATE_TEST_SUITE_P(Flash, ReconnectOrder, testing::Bool(), [](const auto& 
 
 struct WaitCase {
     const char* name;
-    int readyAt;       // tick that sees UploadReady; 0: never
-    int verdictTicks;  // ticks of the verdict wait before the panel's verdict is seen; -1 never
-    int ticksToError;  // ticks in all until the error message; 0: no error
+    int readyAtMs;  // when the panel says yes to the upload handshake; -1: never
+    bool accepted;  // the upload's verdict
+    int endAtMs;    // when the procedure ends, with the error or the break of the link
+    bool error;
 };
 
-class SharedPollCounter : public testing::TestWithParam<WaitCase> {};
+class Waits : public testing::TestWithParam<WaitCase> {};
 
-TEST_P(SharedPollCounter, EndsTheWaitsWhereTheCounterSays) {
+// The dialog closes when the upload ends (here at once); its verdict follows a second later.
+TEST_P(Waits, EndWhereTheDeadlinesSay) {
     const WaitCase& c = GetParam();
     ScriptRig rig;
     rig.flash->start(3);
-    int ticks = 0;
-    while (ticks < 5000) {
-        if (rig.flash->stage() == FirmwareReplacement::Stage::Uploading) {
-            rig.flash->uploadFinished();
-            continue;
-        }
-        if (rig.flash->tickIntervalMs() == 0) break;
-        if (ticks + 1 == c.readyAt) rig.driver.state().uploadReady = true;
-        if (c.verdictTicks >= 0 &&
-            rig.flash->stage() == FirmwareReplacement::Stage::AwaitingVerdict &&
-            ticks - c.readyAt == c.verdictTicks)
-            rig.driver.state().uploadSucceeded = true;
-        rig.flash->tick();
-        ++ticks;
-        if (ticks + 1 == c.ticksToError) {
-            EXPECT_TRUE(rig.prompts.shown.empty()) << ticks;
-        }
+    if (c.readyAtMs >= 0) {
+        rig.advanceTo(c.readyAtMs);
+        rig.flash->uploadReady();
+        rig.advanceTo(c.readyAtMs + FirmwareReplacement::kReadyTickMs);
+        ASSERT_EQ(rig.flash->stage(), FirmwareReplacement::Stage::Uploading);
+        rig.flash->uploadFinished(c.accepted);
     }
-    if (c.ticksToError == 0) {
+    rig.advanceTo(c.endAtMs - 1);
+    EXPECT_NE(rig.flash->stage(), FirmwareReplacement::Stage::Idle);
+    EXPECT_TRUE(rig.prompts.shown.empty());
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
+    rig.advanceTo(c.endAtMs);
+    EXPECT_EQ(rig.flash->stage(), FirmwareReplacement::Stage::Idle);
+    EXPECT_EQ(rig.flash->tickIntervalMs(), 0);
+    if (!c.error) {
         EXPECT_TRUE(rig.prompts.shown.empty());
         EXPECT_EQ(rig.log.back(), "break");
         return;
     }
-    EXPECT_EQ(ticks, c.ticksToError);
     EXPECT_EQ(rig.prompts.shown, (std::vector<std::string>{kFlashFailedMessage}));
-    EXPECT_FALSE(rig.driver.state().uploadReady);
-    EXPECT_FALSE(rig.driver.state().uploadSucceeded);
     EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Flash, SharedPollCounter,
-    testing::Values(WaitCase{"NoUploadHandshakeIn2000Polls", 0, -1, 2000},
-                    WaitCase{"ReadyOnTheLastPoll", 2000, 0, 0},
-                    WaitCase{"NoVerdictUntilTheCounterReaches1000", 100, -1, 1000},
-                    WaitCase{"VerdictOnTheLastSecond", 100, 899, 0},
-                    // The ready wait used up the counter: the verdict still gets one look.
-                    WaitCase{"ReadyLateVerdictSeen", 1500, 0, 0},
-                    WaitCase{"ReadyLateNoVerdict", 1500, -1, 1501}),
+    Flash, Waits,
+    testing::Values(WaitCase{"NoYesToTheUploadHandshakeIn20s", -1, false, 20'000, true},
+                    WaitCase{"YesJustBeforeTheDeadline", 19'999, true, 21'009, false},
+                    WaitCase{"AcceptedUpload", 100, true, 1110, false},
+                    // The refusal is reported at the first verdict tick, with no wait beyond.
+                    WaitCase{"RefusedUpload", 100, false, 1110, true},
+                    WaitCase{"LateYesRefusedUpload", 19'999, false, 21'009, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FirmwareReplacementScript, CancelledProcedureStopsTicking) {
     ScriptRig rig;
-    rig.upTo(1);
+    rig.upTo();
     rig.flash->cancel();
     EXPECT_FALSE(rig.view.shown);
     EXPECT_EQ(rig.flash->tickIntervalMs(), 0);
@@ -235,13 +243,11 @@ TEST(FirmwareReplacementScript, CancelledProcedureStopsTicking) {
 // gets a new procedure instead of a question that does nothing.
 TEST(FirmwareReplacementScript, NewStartDuringAWaitStartsOver) {
     ScriptRig rig;
-    rig.upTo(5);
-    rig.flash->uploadFinished();  // a refused upload: no verdict will come
-    for (int i = 0; i < 10; ++i) rig.flash->tick();
-    rig.driver.state().uploadReady = false;
+    rig.upTo();
+    rig.flash->uploadFinished(false);  // its verdict tick has not come yet
     rig.flash->start(3);
     EXPECT_EQ(rig.flash->stage(), FirmwareReplacement::Stage::AwaitingUploadReady);
-    EXPECT_EQ(rig.flash->polls(), 0);
+    EXPECT_EQ(rig.intervals.back(), FirmwareReplacement::kReadyWaitMs);  // the whole wait anew
     EXPECT_EQ(rig.driver.started.back().first, LinkOperation::UploadHandshake);
     EXPECT_TRUE(rig.prompts.shown.empty());
 }
@@ -291,6 +297,7 @@ struct PanelRig final : SessionWindow {
     bool closed = false;
     bool editorEnabled = true;
     int tickMs = 0;
+    int waitedMs = 0;  // the intervals of the ticks given
     std::unique_ptr<EditorSession> session;
     FirmwareReplacement* flash = nullptr;
 
@@ -323,6 +330,7 @@ struct PanelRig final : SessionWindow {
         inline_.pump();
         int ticks = 0;
         for (; tickMs != 0 && ticks < 5000; ++ticks) {
+            waitedMs += tickMs;
             flash->tick();
             inline_.pump();
         }
@@ -428,7 +436,7 @@ TEST(FirmwareReplacementPanel, UnconfirmedUploadHandshakeSendsNoFirmware) {
     rig.prompts.afterQuestion = [&rig] { rig.panel.faults().typeOverride = 10; };
     rig.connectAndReplace();
     EXPECT_TRUE(rig.uploadRequested());
-    EXPECT_EQ(rig.flash->polls(), FirmwareReplacement::kReadyPolls);
+    EXPECT_EQ(rig.waitedMs, FirmwareReplacement::kReadyWaitMs);
     EXPECT_EQ(rig.prompts.shown.back(), kFlashFailedMessage);
     EXPECT_TRUE(rig.panel.lastUpload().empty());
     EXPECT_TRUE(rig.view.line.empty());

@@ -438,7 +438,7 @@ TEST(FirmwareTest, UploadHandshakeThenUploadReplacesVersion) {
     PanelLine line;
     line.connect();
     line.link.run(LinkOperation::UploadHandshake);
-    ASSERT_TRUE(line.state.uploadReady);
+    ASSERT_TRUE(line.link.readyForUpload());
     line.panel.clearRecord();
     auto image = UploadImage(256);  // bytes 4..5 = 0x01 0x00
     image.resize(400, 0x22);        // bytes past N + 7 stay home
@@ -448,7 +448,6 @@ TEST(FirmwareTest, UploadHandshakeThenUploadReplacesVersion) {
     EXPECT_TRUE(std::is_sorted(line.link.uploadProgress().begin(), line.link.uploadProgress().end()));
     EXPECT_EQ(line.link.verdict(), LinkResult::FirmwareLoaded);
     EXPECT_TRUE(line.state.firmwareReplaced);
-    EXPECT_TRUE(line.state.uploadSucceeded);
     EXPECT_TRUE(line.link.reconnected());
     EXPECT_EQ(line.panel.version(), 35);
 }
@@ -467,7 +466,7 @@ TEST_P(SilentUploadTest, FailsAtTheFirstTimeOut) {
     PanelLine line;
     line.connect();
     line.link.run(LinkOperation::UploadHandshake);
-    ASSERT_TRUE(line.state.uploadReady);
+    ASSERT_TRUE(line.link.readyForUpload());
     line.panel.clearRecord();
     line.panel.faults().uploadSilentAfter = GetParam().silentAfter;
     auto image = UploadImage(256);
@@ -476,7 +475,6 @@ TEST_P(SilentUploadTest, FailsAtTheFirstTimeOut) {
     line.link.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
     EXPECT_EQ(line.panel.received().size(), GetParam().sent);
     EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed);
-    EXPECT_FALSE(line.state.uploadSucceeded);
     EXPECT_FALSE(line.state.firmwareReplaced);
     EXPECT_FALSE(line.link.reconnected());
     EXPECT_EQ(line.panel.version(), 18);
@@ -497,7 +495,7 @@ TEST(FirmwareTest, UploadHandshakeWithASilentPanelEndsWithinTheReadyWait) {
     line.state.panelTypeCode = 9;
     line.panel.faults().silent = true;
     line.link.run(LinkOperation::UploadHandshake);
-    EXPECT_FALSE(line.state.uploadReady);
+    EXPECT_FALSE(line.link.readyForUpload());
     EXPECT_EQ(line.panel.received().back(), 0xFF);
     EXPECT_LT(line.clock.nowMs(), 20'000);
 }
@@ -539,7 +537,7 @@ TEST(FirmwareTest, PanelFallingSilentIsNeverTakenForAnAcceptedUpload) {
         PanelLine line;
         line.connect();
         line.link.run(LinkOperation::UploadHandshake);
-        ASSERT_TRUE(line.state.uploadReady);
+        ASSERT_TRUE(line.link.readyForUpload());
         line.panel.clearRecord();
         auto image = UploadImage(256);
         image.back() = 0x00;
@@ -547,8 +545,7 @@ TEST(FirmwareTest, PanelFallingSilentIsNeverTakenForAnAcceptedUpload) {
         SyncLink upload(cut, line.clock, line.state);
         upload.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
         EXPECT_EQ(upload.verdict(), LinkResult::BlockFailed) << echoes;
-        EXPECT_FALSE(line.state.uploadSucceeded);
-        EXPECT_FALSE(line.state.firmwareReplaced);
+            EXPECT_FALSE(line.state.firmwareReplaced);
         EXPECT_FALSE(upload.reconnected());
         // It stops at the first byte without an echo instead of sending on into the void.
         EXPECT_EQ(line.panel.received().size(), std::min<size_t>(echoes + 1, 263)) << echoes;
@@ -559,7 +556,7 @@ TEST(FirmwareTest, UploadHandshakeWithWrongTypeIsRefused) {
     PanelLine line;
     line.state.panelTypeCode = 10;  // the panel answers 9
     line.link.run(LinkOperation::UploadHandshake);
-    EXPECT_FALSE(line.state.uploadReady);
+    EXPECT_FALSE(line.link.readyForUpload());
     EXPECT_EQ(line.panel.received().back(), 0xFF);
 }
 

@@ -96,14 +96,14 @@ TEST_F(CodesAndKeys, ARepeatedKeyRemovedOrKeptLetsTheListPass) {
     Key(3, "0000000000A1", {1});
     Key(7, "0000000000A1", {2});
     Answer({true});
-    EXPECT_EQ(CheckKeys(editor), 1);
+    EXPECT_TRUE(CheckKeys(editor));
     EXPECT_EQ(Shown(), std::vector<std::string>{"Удалить?|Повторяющийся Идентификатор!"});
     EXPECT_EQ(Text("Key7"), "");
     EXPECT_FALSE(AnyBox(KeyBoxName, 7));
 
     Key(7, "0000000000A1", {2});
     Answer({false});
-    EXPECT_EQ(CheckKeys(editor), 1);
+    EXPECT_TRUE(CheckKeys(editor));
     EXPECT_EQ(Text("Key7"), "0000000000A1");
 }
 
@@ -113,7 +113,7 @@ TEST_F(CodesAndKeys, ARepeatIsAskedAboutOnceForEveryEarlierEqualEntry) {
     m.setPosition("KEY", 3);
     for (int n = 1; n <= 3; ++n) Key(n, "00000000BEEF", {n});
     Answer({true, true, false});
-    EXPECT_EQ(CheckKeys(editor), 1);
+    EXPECT_TRUE(CheckKeys(editor));
     EXPECT_EQ(Shown(), (std::vector<std::string>{kKeyRepeat, kKeyRepeat, kKeyRepeat}));
     EXPECT_EQ(Text("Key2"), "");
     EXPECT_EQ(Text("Key3"), "");
@@ -123,7 +123,7 @@ TEST_F(CodesAndKeys, ARepeatIsAskedAboutOnceForEveryEarlierEqualEntry) {
     for (int n = 1; n <= 3; ++n) Code(n, "468", {n});
     prompts.shown.clear();
     Answer({false, false, true});
-    EXPECT_EQ(CheckCodes(editor), -1);
+    EXPECT_FALSE(CheckCodes(editor));
     EXPECT_EQ(Shown(), (std::vector<std::string>{kCodeRepeat, kCodeRepeat, kCodeRepeat}));
     EXPECT_EQ(Text("kod2"), "468   ");
     EXPECT_EQ(Text("kod3"), "      ");
@@ -150,7 +150,7 @@ TEST_P(Authority, AnEntryAndItsAuthoritiesMustAgree) {
     m.setText(field, c.text);
     if (c.authority) m.setChecked(box(2, 3), true);
     Answer({c.yes});
-    EXPECT_EQ(c.key ? CheckKeys(editor) : CheckCodes(editor), -1);
+    EXPECT_FALSE(c.key ? CheckKeys(editor) : CheckCodes(editor));
     EXPECT_EQ(Shown(), std::vector<std::string>{std::string(c.caption) + "|Удалить?"});
     EXPECT_EQ(Text(field), c.textAfter);
     EXPECT_EQ(m.at(box(2, 3)).checked, c.boxAfter);
@@ -179,7 +179,7 @@ TEST_F(CodesAndKeys, TheKeyCheckStopsAtTheFirstDisagreement) {
     m.setPosition("KEY", 3);
     Key(1, "000000000001", {});
     Key(2, "000000000002", {});
-    EXPECT_EQ(CheckKeys(editor), -1);
+    EXPECT_FALSE(CheckKeys(editor));
     EXPECT_EQ(Shown().size(), 1u);
 }
 
@@ -190,7 +190,7 @@ TEST_F(CodesAndKeys, TheCodeCheckWalksToTheEnd) {
     Code(5, "12", {4});
     Code(6, "", {9});
     Answer({false, true, false});
-    EXPECT_EQ(CheckCodes(editor), -1);
+    EXPECT_FALSE(CheckCodes(editor));
     EXPECT_EQ(Shown(), (std::vector<std::string>{
                            "Код без полномочий|Удалить?", "Удалить?|Повторяющийся Код!",
                            "Полномочия установлены, а код не введен|Удалить?"}));
@@ -203,9 +203,9 @@ TEST_F(CodesAndKeys, RepeatedCodesKeptWithAuthoritiesPass) {
     Code(2, "4455", {1});
     Code(5, "4455", {2});
     Answer({false});
-    EXPECT_EQ(CheckCodes(editor), 1);
+    EXPECT_TRUE(CheckCodes(editor));
     Answer({true});
-    EXPECT_EQ(CheckCodes(editor), -1);
+    EXPECT_FALSE(CheckCodes(editor));
     EXPECT_EQ(Text("kod5"), "      ");
 }
 
@@ -217,7 +217,7 @@ TEST_F(CodesAndKeys, PruningEmptiesRepeatsAndTrimsTheCount) {
     Code(3, "31", {});
     Code(4, "777", {});
     m.setActivePage("PageControl", "TabSheetName");
-    EXPECT_EQ(PruneCodes(editor), 1);
+    PruneCodes(editor);
     EXPECT_EQ(Shown(), (std::vector<std::string>{"Поторяющийся Код в позиции №2 будет удален!",
                                                  "Поторяющийся Код в позиции №4 будет удален!"}));
     EXPECT_EQ(Text("kod1"), "777   ");

@@ -64,6 +64,8 @@ class SerialPortTest : public ::testing::Test {
         ::close(slave_);
     }
 
+    const PortItem com3_ = ComPortItem(3);
+
     void panelSends(const std::vector<uint8_t>& bytes) {
         ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
@@ -212,7 +214,7 @@ TEST(SerialPortList, FailedOpenNamesThePortAndWhy) {
 
 TEST_F(SerialPortTest, OpensAt1200EightNoneOneRawAndSettles) {
     SerialPort port(clock_);
-    ASSERT_TRUE(port.open(3));
+    ASSERT_TRUE(port.open(com3_));
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(clock_.slept, std::vector<int>{300});
 
@@ -230,7 +232,7 @@ TEST_F(SerialPortTest, OpensAt1200EightNoneOneRawAndSettles) {
 // Every byte value must cross unchanged: CR, XON/XOFF, Ctrl-C and 0xFF all occur in frames.
 TEST_F(SerialPortTest, EveryByteValueCrossesBothWaysUnchanged) {
     SerialPort port(clock_);
-    ASSERT_TRUE(port.open(3));
+    ASSERT_TRUE(port.open(com3_));
     std::vector<uint8_t> all(256);
     std::iota(all.begin(), all.end(), 0);
 
@@ -245,7 +247,7 @@ TEST_F(SerialPortTest, EveryByteValueCrossesBothWaysUnchanged) {
 
 TEST_F(SerialPortTest, ReadTimeOutsFollowTheRequestedCount) {
     SerialPort port(clock_);
-    ASSERT_TRUE(port.open(3));
+    ASSERT_TRUE(port.open(com3_));
     uint8_t bytes[4] = {};
 
     // Silent line: one byte gives up after about 110 ms.
@@ -272,7 +274,7 @@ TEST_F(SerialPortTest, ReadTimeOutsFollowTheRequestedCount) {
 
 TEST_F(SerialPortTest, ReadReturnsAsSoonAsTheLastByteArrives) {
     SerialPort port(clock_);
-    ASSERT_TRUE(port.open(3));
+    ASSERT_TRUE(port.open(com3_));
     panelSends({0x55, 0x55});
     ASSERT_TRUE(WaitFor([&] { return waitingAtPort() == 2; }));
     std::thread late([&] {
@@ -290,27 +292,37 @@ TEST_F(SerialPortTest, ReadReturnsAsSoonAsTheLastByteArrives) {
 TEST_F(SerialPortTest, PortIsExclusiveUntilClosedAndReopens) {
     SerialPort first(clock_);
     SerialPort second(clock_);
-    ASSERT_TRUE(first.open(3));
+    ASSERT_TRUE(first.open(com3_));
     EXPECT_TRUE(exclusiveFlag());
-    EXPECT_FALSE(second.open(3));
+    const auto held = second.open(com3_);
+    ASSERT_FALSE(held);
+    EXPECT_EQ(held.error(),
+              "Порт COM3 занят другой программой или не доступен.\nПорт открыт другой программой.");
     EXPECT_FALSE(second.isOpen());
 
     // The flag must not outlive the close: an ordinary user would get EBUSY on reopen.
     first.close();
     EXPECT_FALSE(first.isOpen());
     EXPECT_FALSE(exclusiveFlag());
-    ASSERT_TRUE(second.open(3));
+    ASSERT_TRUE(second.open(com3_));
     // Opening again closes the old handle instead of leaking it, which would lock us out.
-    ASSERT_TRUE(second.open(3));
-    EXPECT_FALSE(first.open(3));
+    ASSERT_TRUE(second.open(com3_));
+    EXPECT_FALSE(first.open(com3_));
 }
 
 TEST_F(SerialPortTest, MissingOrNonSerialDevicesDoNotOpen) {
     SerialPort port(clock_);
     ::setenv("KERMA740_COM3", "/nonexistent/ttyX", 1);
-    EXPECT_FALSE(port.open(3));
+    const auto missing = port.open(com3_);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error(),
+              "Порт COM3 занят другой программой или не доступен.\nПорта нет на компьютере.");
+    EXPECT_FALSE(missing.failure().reason.empty());
     ::setenv("KERMA740_COM3", "/dev/null", 1);
-    EXPECT_FALSE(port.open(3));
+    const auto refused = port.open(com3_);
+    ASSERT_FALSE(refused);
+    const std::string refusedWhy = "Порт COM3 занят другой программой или не доступен.\nПричина: ";
+    EXPECT_EQ(refused.error().rfind(refusedWhy, 0), 0u);
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(clock_.slept.empty());
     uint8_t byte = 0x55;
@@ -320,7 +332,7 @@ TEST_F(SerialPortTest, MissingOrNonSerialDevicesDoNotOpen) {
 
 TEST_F(SerialPortTest, CloseReleasesAReaderAtOnce) {
     SerialPort port(clock_);
-    ASSERT_TRUE(port.open(3));
+    ASSERT_TRUE(port.open(com3_));
     auto line = port.line();
     size_t got = 99;
     long readMs = 0;
@@ -346,9 +358,9 @@ TEST_F(SerialPortTest, CloseReleasesAReaderAtOnce) {
 // the new one.
 TEST_F(SerialPortTest, OldConnectionNeverReachesTheNewOne) {
     SerialPort port(clock_);
-    ASSERT_TRUE(port.open(3));
+    ASSERT_TRUE(port.open(com3_));
     auto old = port.line();
-    ASSERT_TRUE(port.open(3));
+    ASSERT_TRUE(port.open(com3_));
     panelSends({0x42});
     uint8_t byte = 0;
     EXPECT_EQ(old->read(&byte, 1), 0u);
@@ -359,7 +371,7 @@ TEST_F(SerialPortTest, OldConnectionNeverReachesTheNewOne) {
 
 TEST_F(SerialPortTest, PurgeDropsWhatWaitsOnTheLine) {
     SerialPort port(clock_);
-    ASSERT_TRUE(port.open(3));
+    ASSERT_TRUE(port.open(com3_));
     panelSends({1, 2, 3});
     ASSERT_TRUE(WaitFor([&] { return waitingAtPort() == 3; }));
     port.purgeReceive();
