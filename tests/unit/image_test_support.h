@@ -11,6 +11,7 @@
 #include "k740_editor.h"
 #include "scripted_prompts.h"
 #include "settings_image.h"
+#include "variant_versions.h"
 
 namespace kerma::testing {
 
@@ -49,6 +50,11 @@ inline Cells SettingsOf(int version, std::initializer_list<std::pair<int, int>> 
     return image;
 }
 
-inline constexpr int kV1 = 18, kV2 = 25, kV3 = 33, kV4 = 41, kV5 = 53;
+using test::kV1;
+using test::kV2;
+using test::kV3;
+using test::kV4;
+using test::kV5;
+using test::kVersions;
 
 }  // namespace kerma::testing
