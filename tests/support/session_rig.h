@@ -2,6 +2,7 @@
 // An editor and its session as an editor window holds them, with a window that only records what
 // the session asks of it: the headless tests of the link and of the firmware replacement, and
 // the replacement on a worker thread, share it.
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -74,7 +75,8 @@ struct NoFlashView final : FlashView {
 };
 
 // The editor, its window and a firmware base of its own; open() makes the session over the
-// driver the test has built. Backups go to a folder beside the base.
+// driver the test has built. Backups go to a folder beside the base. A session touches only its
+// window as it goes, so the driver and the view a derived rig holds may go before it.
 struct SessionRig {
     FirmwareBase base;
     Log log;
