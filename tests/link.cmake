@@ -8,7 +8,7 @@ kerma_test(serial_port_test
 if(KERMA_GUI)
   kerma_test(com_thread_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/unit/com_thread_test.cpp
-    LIBS kerma_link_qt
+    LIBS kerma_link_qt Qt6::Test
     LABEL link)
 endif()
 

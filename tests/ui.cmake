@@ -9,5 +9,5 @@ if(KERMA_GUI)
 
   # Pictures of every page for a look by eye (editor_shots OUT_DIR); not run by ctest.
   add_executable(editor_shots gui/editor_shots.cpp)
-  target_link_libraries(editor_shots PRIVATE kerma_app kerma_test_support)
+  target_link_libraries(editor_shots PRIVATE kerma_app kerma_test_support Qt6::Test)
 endif()

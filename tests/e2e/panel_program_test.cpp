@@ -18,11 +18,13 @@
 
 #include "crc8.h"
 #include "frames.h"
+#include "test_folder.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
+using kerma::test::TempDir;
 using kerma::test::WithCrc;
 
 const Bytes kHandshake{0x55, 0x55, 0xAA, 0xAA};
@@ -141,10 +143,6 @@ Bytes Join(Bytes a, const Bytes& b) {
     return a;
 }
 
-fs::path TempPath(const std::string& name) {
-    return fs::temp_directory_path() / (name + std::to_string(::getpid()));
-}
-
 TEST(PanelProgram, AnswersTheHandshakeAndSurvivesTheClientReopening) {
     PanelProcess panel({"--type", "10"});
     std::string path = panel.firstLine();
@@ -159,9 +157,9 @@ TEST(PanelProgram, AnswersTheHandshakeAndSurvivesTheClientReopening) {
 }
 
 TEST(PanelProgram, LinkPointsAtTheTerminalAndGoesOnSigterm) {
-    fs::path link = TempPath("kerma-panel-link");
-    fs::remove(link);
-    fs::create_symlink("/nonexistent-old-panel", link);  // left over by an earlier run
+    const TempDir dir("kerma-panel-link");
+    const fs::path link = dir.path() / "link";
+    fs::create_symlink("/nonexistent-old-panel", link);  // as an earlier run leaves it
     PanelProcess panel({"--link", link.string()});
     std::string path = panel.firstLine();
     ASSERT_FALSE(path.empty()) << panel.errors();
@@ -173,8 +171,8 @@ TEST(PanelProgram, LinkPointsAtTheTerminalAndGoesOnSigterm) {
 }
 
 TEST(PanelProgram, WrittenBlockIsSavedAndServedAgainFromTheFile) {
-    fs::path file = TempPath("kerma-panel-save") += ".cfg";
-    fs::remove(file);
+    const TempDir dir("kerma-panel-save");
+    const fs::path file = dir.path() / "panel.cfg";
     Bytes settings(1024);
     for (size_t i = 0; i < settings.size(); ++i) settings[i] = static_cast<uint8_t>(i * 13);
     settings[1] = 18;
@@ -200,7 +198,6 @@ TEST(PanelProgram, WrittenBlockIsSavedAndServedAgainFromTheFile) {
     Bytes read = WithCrc({0x55, 99, 0x91});
     Bytes out = port.exchange(read, 4 + 1 + frame.size(), 5000);
     EXPECT_EQ(out, Join(Join(read, {0x00}), frame));
-    fs::remove(file);
 }
 
 class BadOptions : public testing::TestWithParam<std::vector<std::string>> {};

@@ -30,7 +30,7 @@ namespace kerma {
 namespace {
 
 using test::ConfigOf;
-using test::ServeUntil;
+using QTest::qWaitFor;
 using test::StatusEnds;
 using testing::PanelProcess;
 using testing::RunProgram;
@@ -102,7 +102,7 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
         });
         form.show();
         // The status comes first, then the block is decoded and the pages are enabled.
-        ASSERT_TRUE(ServeUntil(
+        ASSERT_TRUE(qWaitFor(
             [&] {
                 return StatusEnds(form, "Чтение конфигурации завершено") &&
                        form.model().at("PageControl").enabled;
@@ -161,7 +161,7 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
         const size_t notices = prompts.shown.size();
         QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
         ASSERT_TRUE(
-            ServeUntil([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 20000))
+            qWaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 20000))
             << form.editor().status(0);
         EXPECT_EQ(prompts.shown.size(), notices);
         if (const char* shots = std::getenv("KERMA740_SHOTS"))
@@ -195,7 +195,7 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
         EXPECT_TRUE(
-            ServeUntil([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 60000))
+            qWaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 60000))
             << form.editor().status(0);
         form.reject();
     };
@@ -258,9 +258,9 @@ TEST_P(ProgramOutcomeTest, FailedConnectIsReported) {
                 statuses.push_back(c.caption);
         });
         form.show();
-        ServeUntil(
+        EXPECT_TRUE(qWaitFor(
             [&] { return !form.isVisible() || form.editor().status(0) == GetParam().message; },
-            30000);
+            30000));
         closedByProgram = !form.isVisible();
         if (!closedByProgram) {
             EXPECT_EQ(form.editor().status(0), GetParam().message);
@@ -330,7 +330,7 @@ TEST_P(UploadFailureTest, EndsWithTheFirmwareError) {
                 statuses.push_back(c.caption);
         });
         form.show();
-        EXPECT_TRUE(ServeUntil(
+        EXPECT_TRUE(qWaitFor(
             [&] {
                 return !prompts.shown.empty() &&
                        prompts.shown.back() == "Ошибка при смене прошивки! Повторите процедуру.";
@@ -372,7 +372,7 @@ TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
         ASSERT_TRUE(
-            ServeUntil([&] { return StatusEnds(form, "Идет чтение конфигурации ... . "); }, 20000))
+            qWaitFor([&] { return StatusEnds(form, "Идет чтение конфигурации ... . "); }, 20000))
             << form.editor().status(0);
         QTest::qWait(500);  // the codes frame is coming in
         QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
@@ -405,7 +405,7 @@ TEST_F(ProgramPanelTest, ConnectRightAfterACutReadWaitsForAQuietLine) {
     bool readAgain = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         form.model().subscribe([&](const Control& c, ControlProperty p) {
             if (p == ControlProperty::Caption && c.name == "StatusPanel0")
                 statuses.push_back(c.caption);
@@ -414,7 +414,7 @@ TEST_F(ProgramPanelTest, ConnectRightAfterACutReadWaitsForAQuietLine) {
         QTest::qWait(400);  // the codes frame is coming in
         QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
         QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         readAgain = true;
         form.reject();
     };
@@ -443,18 +443,18 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
     bool readAgain = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
         QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
 
         auto* progress = form.findChild<QProgressBar*>();
         ASSERT_NE(progress, nullptr);
         QTest::mouseClick(form.widget("ReadButton"), Qt::LeftButton);
         ASSERT_TRUE(
-            ServeUntil([&] { return progress->isVisible() && progress->value() >= 10; }, 10000));
+            qWaitFor([&] { return progress->isVisible() && progress->value() >= 10; }, 10000));
         panel->stop(SIGKILL);
-        ASSERT_TRUE(ServeUntil([&] { return !prompts.shown.empty() && !main.runner().busy(); },
+        ASSERT_TRUE(qWaitFor([&] { return !prompts.shown.empty() && !main.runner().busy(); },
                                20000))
             << form.editor().status(0);
         EXPECT_EQ(prompts.shown, std::vector<std::string>{
@@ -468,7 +468,7 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
         panel = std::make_unique<PanelProcess>(link, args);
         ASSERT_TRUE(panel->ready());
         QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         readAgain = true;
         form.reject();
     };
@@ -512,23 +512,23 @@ TEST_P(RunningWriteTest, IsNeverCutWithoutTheInstallerKnowing) {
     bool checked = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(ServeUntil([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
         prompts.shown.clear();
         auto* progress = form.findChild<QProgressBar*>();
         ASSERT_NE(progress, nullptr);
         QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
-        ASSERT_TRUE(ServeUntil([&] { return progress->value() >= c.atPercent; }, 20000));
+        ASSERT_TRUE(qWaitFor([&] { return progress->value() >= c.atPercent; }, 20000));
         EXPECT_FALSE(form.model().at("DefaultButton").enabled);
         EXPECT_FALSE(form.model().at("LoadButton").enabled);
         c.act(form, rig.panel);
         if (c.completes) {
-            ASSERT_TRUE(ServeUntil(
+            ASSERT_TRUE(qWaitFor(
                 [&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))
                 << form.editor().status(0);
             EXPECT_TRUE(form.isVisible());
             EXPECT_TRUE(form.model().at("DefaultButton").enabled);
         } else {
-            ASSERT_TRUE(ServeUntil(
+            ASSERT_TRUE(qWaitFor(
                 [&] { return !prompts.shown.empty() && prompts.shown.back().rfind(cut, 0) == 0; },
                 30000))
                 << (prompts.shown.empty() ? form.editor().status(0) : prompts.shown.back());

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
@@ -29,13 +30,11 @@
 #include "made.h"
 #include "main_form.h"
 #include "qt_prompts.h"
-#include "qt_wait.h"
 #include "scripted_prompts.h"
 
 namespace {
 
 using Pages = std::vector<std::pair<const char*, const char*>>;  // tab sheet, file name
-using kerma::test::ServeUntil;
 
 // The pages each variant shows, with the plain names the docs use.
 const Pages kPartitionPages = {{"TabSheetRazdel", "partitions"},
@@ -153,7 +152,8 @@ bool PanelShot(kerma::TMainForm& main, const QString& dir) {
     QProcess panel;
     panel.setStandardOutputFile(QProcess::nullDevice());
     panel.start(QApplication::applicationDirPath() + "/kerma740-panel", {"--link", link});
-    if (!panel.waitForStarted(5000) || !ServeUntil([&] { return QFileInfo::exists(link); }, 5000)) {
+    if (!panel.waitForStarted(5000) ||
+        !QTest::qWaitFor([&] { return QFileInfo::exists(link); }, 5000)) {
         std::fprintf(stderr, "kerma740-panel did not start\n");
         return false;
     }
@@ -163,7 +163,7 @@ bool PanelShot(kerma::TMainForm& main, const QString& dir) {
     bool read = false;
     main.hooks.showEditor = [&](kerma::TK740Form& form) {
         form.show();
-        read = ServeUntil(
+        read = QTest::qWaitFor(
             [&] {
                 const std::string& status = form.editor().status(0);
                 return status.find("Чтение конфигурации завершено") != std::string::npos &&

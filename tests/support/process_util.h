@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "test_files.h"
+#include "test_folder.h"
 
 namespace kerma::testing {
 
@@ -22,30 +23,7 @@ inline std::string BinDir() {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
 }
 
-// A fresh folder under /tmp, removed at the end of the test.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kerma740-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    // Never throws: a panel that was just told to stop may be removing its link right now.
-    ~TempDir() {
-        std::error_code ignored;
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (std::filesystem::remove_all(path_, ignored) != static_cast<std::uintmax_t>(-1) &&
-                !std::filesystem::exists(path_, ignored))
-                return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-    }
-    [[nodiscard]] std::string file(const std::string& name) const {
-        return (path_ / name).string();
-    }
-
-  private:
-    std::filesystem::path path_;
-};
+using test::TempDir;
 
 // kerma740-panel running in the background on a pseudo-terminal reachable through a link.
 class PanelProcess {

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -25,14 +26,12 @@
 #include "crc8.h"
 #include "frames.h"
 #include "made.h"
-#include "qt_wait.h"
 #include "wait.h"
 
 namespace kerma {
 namespace {
 
 using test::Pattern;
-using test::ServeUntil;
 using test::WaitFor;
 
 QCoreApplication& App() {
@@ -201,7 +200,7 @@ class ComThreadTest : public ::testing::Test {
     bool runToEnd(TComThread& thread) {
         bool ended = false;
         thread.start([&] { ended = true; });
-        return ServeUntil([&] { return ended; });
+        return QTest::qWaitFor([&] { return ended; }, 10000);
     }
 
     QCoreApplication& app_ = App();  // before the queue: it watches its pipe in the app's loop
@@ -280,7 +279,7 @@ TEST_F(ComThreadTest, TimeOutArrivingAfterTheStopIsNotShown) {
     // The UI thread is busy (no events served) while the worker parks with its time-out.
     while (!thread->isParked()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     thread->terminate();
-    ASSERT_TRUE(ServeUntil([&] { return ended; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
     EXPECT_TRUE(host_.calls.empty()) << host_.calls.front();
 }
 
@@ -297,7 +296,7 @@ class LinkRunnerTest : public ComThreadTest {
 
 TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) {
     runner_->start(LinkOperation::ReadCodes);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead"}));
     EXPECT_TRUE(host_.allInUiThread);
     EXPECT_EQ(host_.codes, Pattern(256, 2));
@@ -311,7 +310,7 @@ TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) 
 
 TEST_F(LinkRunnerTest, WriteChainSendsBothBlocksItWasHanded) {
     runner_->start(WriteChain(Pattern(256, 4), Pattern(256, 8)));
-    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
     EXPECT_EQ(panel_->written(0x94), Pattern(256, 4));
     EXPECT_EQ(panel_->written(0x92), Pattern(256, 8));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesFrameSent", "configurationWritten"}));
@@ -323,13 +322,14 @@ TEST_F(LinkRunnerTest, WriteChainSendsBothBlocksItWasHanded) {
 // buttons cannot be clicked yet.
 TEST_F(LinkRunnerTest, EndOfAReadOrWriteArrivesWithWhatCompletesIt) {
     host_.onEnd = [&] { QTimer::singleShot(0, [&] { host_.calls.push_back("user"); }); };
+    const auto ended = [&] { return !runner_->busy() && host_.calls.size() >= 2; };
     runner_->start(LinkOperation::ReadSettings);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
+    ASSERT_TRUE(QTest::qWaitFor(ended, 10000));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead", "user"}));
 
     host_.calls.clear();
     runner_->start(LinkStep{LinkOperation::WriteSettings, Pattern(256, 8), {}, {}});
-    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy() && host_.calls.size() >= 2; }));
+    ASSERT_TRUE(QTest::qWaitFor(ended, 10000));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationWritten", "user"}));
 }
 
@@ -338,7 +338,7 @@ TEST_F(LinkRunnerTest, StopEndsTheHandshakeAtItsNextCheckPoint) {
         if (code == LinkResult::Attempt && attempt == 2) runner_->stopCurrent();
     };
     runner_->start(LinkOperation::Handshake);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
     EXPECT_EQ(host_.calls,
               (std::vector<std::string>{"outcome 7/1", "outcome 7/2", "outcome 13/2"}));
 }
@@ -346,7 +346,7 @@ TEST_F(LinkRunnerTest, StopEndsTheHandshakeAtItsNextCheckPoint) {
 TEST_F(LinkRunnerTest, NoPanelLosesTheLinkAndEndsTheChain) {
     runner_->setChannelSource([] { return SerialPort().line(); });  // nothing on the line
     runner_->start(LinkOperation::Handshake);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
     ASSERT_GE(host_.calls.size(), 2u);
     EXPECT_EQ(host_.calls.back(), "outcome 1/10");
     EXPECT_FALSE(runner_->port().isOpen());
@@ -360,10 +360,10 @@ TEST_F(LinkRunnerTest, ExchangeStartedInsideACallRunsWhileTheCallerWaits) {
     host_.onIdentify = [&] {
         runner_->state().identifyPending = false;
         runner_->start(LinkOperation::ReadSettings);
-        nestedDone = ServeUntil([&] { return host_.saw("configurationRead"); }, 5000);
+        nestedDone = QTest::qWaitFor([&] { return host_.saw("configurationRead"); }, 5000);
     };
     runner_->start(LinkOperation::ReadSettings);
-    ASSERT_TRUE(ServeUntil([&] { return !runner_->busy(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
     EXPECT_TRUE(nestedDone);
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"identify", "configurationRead"}));
 }

@@ -157,9 +157,8 @@ TEST(ConfigFileTest, BrokenFilesAreRefusedWithTheLine) {
 }
 
 TEST(ConfigFileTest, WriteReplacesTheFileWhole) {
-    const auto dir = std::filesystem::temp_directory_path() / "kerma_cfg_test";
-    std::filesystem::create_directories(dir);
-    const auto path = (dir / "a.cfg").string();
+    const test::TempDir dir("kerma_cfg");
+    const auto path = dir.file("a.cfg");
     ConfigImage image{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
     image.settings[1] = 18;
     ASSERT_TRUE(WriteConfigFile(path, image).ok());
@@ -168,23 +167,15 @@ TEST(ConfigFileTest, WriteReplacesTheFileWhole) {
     EXPECT_EQ(back.value().codes, image.codes);
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
     // A folder that does not exist: refused, nothing left behind.
-    EXPECT_FALSE(WriteConfigFile((dir / "none" / "b.cfg").string(), image).ok());
-    std::filesystem::remove_all(dir);
+    EXPECT_FALSE(WriteConfigFile(dir.file("none/b.cfg"), image).ok());
 }
 
 class ConfigFileWriteTest : public ::testing::Test {
   protected:
-    // Test processes run side by side: each needs a folder of its own.
-    std::filesystem::path dir_ = std::filesystem::temp_directory_path() /
-                                 ("kerma_cfg_write_" + std::to_string(std::random_device{}()));
+    test::TempDir dir_{"kerma_cfg_write"};
     ConfigImage image_{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
-    void SetUp() override {
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        image_.settings[1] = 18;
-    }
-    void TearDown() override { test_folder::RemoveTestFolder(dir_); }
-    std::string file(const char* name) const { return (dir_ / name).string(); }
+    void SetUp() override { image_.settings[1] = 18; }
+    std::string file(const char* name) const { return dir_.file(name); }
 };
 
 // A folder whose name is not ASCII, as Windows users have them under their profile.
@@ -199,7 +190,8 @@ TEST_F(ConfigFileWriteTest, CyrillicFolderNames) {
 }
 
 TEST(ConfigFileTest, HugeFileIsRefusedUnread) {
-    const auto path = (std::filesystem::temp_directory_path() / "kerma_huge.cfg").string();
+    const test::TempDir dir("kerma_huge");
+    const auto path = dir.file("huge.cfg");
     {
         std::ofstream out(path, std::ios::binary);
         std::string line(1000, '1');
@@ -207,7 +199,6 @@ TEST(ConfigFileTest, HugeFileIsRefusedUnread) {
     }
     auto parsed = ReadConfigFile(path);
     EXPECT_TRUE(!parsed.ok());
-    std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -9,13 +9,8 @@
 
 #include "codes_image.h"
 #include "config_file.h"
-#include "editor_session.h"
-#include "firmware_test_support.h"
-#include "in_process_channel.h"
-#include "inline_driver.h"
-#include "scripted_prompts.h"
+#include "session_rig.h"
 #include "settings_image.h"
-#include "virtual_panel.h"
 
 namespace kerma {
 namespace {
@@ -52,63 +47,21 @@ std::string FileLine(const std::string& path, int n) {
     return line;
 }
 
-// The flash dialog nobody looks at.
-struct NoView final : FlashView {
-    void showDialog(const std::string&) override {}
-    void setProgress(int) override {}
-    void closeDialog() override {}
-};
-
-// A session over the in-process panel; the window records what it is asked. A firmware file for
-// variant 3 is in the base, backups go to a folder of the test's own.
-struct Rig final : SessionWindow {
-    FirmwareBase base;
-    VirtualPanel panel;
-    VirtualClock clock;
-    InProcessChannel channel{panel, clock};
-    InlineDriver driver{channel, clock};
-    ScriptedPrompts prompts;
-    K740Editor editor{prompts};
-    NoView view;
-    int chosen = 1;
-    bool portOpens = true;
-    bool closed = false;
-    std::vector<int> progress;  // percent of the chain; -1 hides it
-    std::function<void(int percent)> onProgress;
-    std::unique_ptr<EditorSession> session;
+// A session over the in-process panel. A firmware file for variant 3 is in the base.
+struct Rig final : test::PanelSessionRig {
     EditorLink* link = nullptr;
 
-    explicit Rig(uint8_t version) : panel(9, version) {
+    explicit Rig(uint8_t version) : PanelSessionRig(9, version) {
         base.put("740-QNMv3_9.tsk", MakeFirmware(33, 16));
-        session = std::make_unique<EditorSession>(editor, driver, *this, view, base.folder());
-        session->safety().folder = [this] { return (base.folder().parent_path() / "kb").string(); };
+        openOn(driver, noView);
         link = &session->link();
-        driver.setHost(*link);
     }
-
-    int chosenVariant() override { return chosen; }
-    std::string portName() override { return "COM1"; }
-    bool openAndHandshake() override {
-        if (!portOpens) return false;
-        driver.open();
-        driver.start(Step(LinkOperation::Handshake));
-        return true;
-    }
-    bool editorOpen() override { return true; }
-    void closeEditor() override { closed = true; }
-    void setEditorEnabled(bool) override {}
-    void showTransferProgress(int percent) override {
-        progress.push_back(percent);
-        if (onProgress) onProgress(percent);
-    }
-    void scheduleFirmwareTicks(int) override {}
 
     void connect() {
         driver.state().identifyPending = true;
         link->connectCommand();
         driver.pump();
     }
-    bool enabled(const char* name) { return editor.model().at(name).enabled; }
     // The firmware replacement took over, for variant 3's file.
     bool replacing() const {
         return session->replacingFirmware() && session->firmware().fileName() == "740-QNMv3_9.tsk";
@@ -116,11 +69,19 @@ struct Rig final : SessionWindow {
     std::vector<std::string> backups() const {
         std::vector<std::string> names;
         std::error_code ec;
-        for (const auto& e : std::filesystem::directory_iterator(base.folder().parent_path() / "kb", ec))
+        for (const auto& e : std::filesystem::directory_iterator(backupFolder(), ec))
             names.push_back(e.path().string());
         return names;
     }
 };
+
+// The link down as "Разорвать связь" leaves it: the port closed and "Установить связь" on offer.
+void ExpectLinkDown(Rig& rig, const std::string& status0 = "Нет связи с прибором") {
+    EXPECT_EQ(rig.editor.status(0), status0);
+    EXPECT_FALSE(rig.driver.portOpen());
+    EXPECT_TRUE(rig.enabled("ConnectButton"));
+    EXPECT_FALSE(rig.enabled("CancelButton"));
+}
 
 TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
     Rig rig(17);
@@ -147,9 +108,10 @@ TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
     // The read chain's command frames carried the regular layout byte.
     const auto& rx = rig.panel.received();
     EXPECT_TRUE(Contains(rx, {0x55, 99, 0x93}));
-    ASSERT_FALSE(rig.progress.empty());
-    EXPECT_EQ(rig.progress.back(), -1);  // hidden at the end
-    EXPECT_NE(std::find(rig.progress.begin(), rig.progress.end(), 100), rig.progress.end());
+    const auto& progress = rig.window.progress;
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), -1);  // hidden at the end
+    EXPECT_NE(std::find(progress.begin(), progress.end(), 100), progress.end());
 }
 
 // A connect that ended before the panel was identified leaves an editor without a version: it
@@ -157,7 +119,7 @@ TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
 // chosen on the main window, as in a demo.
 TEST(EditorLinkTest, EditorWithoutAPanelWorksForTheChosenVariant) {
     Rig rig(18);
-    rig.chosen = 3;
+    rig.window.chosen = 3;
     rig.panel.faults().silent = true;
     rig.connect();
     rig.prompts.shown.clear();
@@ -185,7 +147,7 @@ TEST(EditorLinkTest, OtherVariantAsksForReplacementAndNoClosesTheEditor) {
               "Подтверждение|ПО прибора ППКОП Kerma-740 версия v 5.2 не соответсвует выбранному "
               "вами типу системы. Провести смену ПО прибора? Это процедура займет примерно 10 "
               "минут.");
-    EXPECT_TRUE(rig.closed);
+    EXPECT_TRUE(rig.window.closed);
     EXPECT_FALSE(rig.session->replacingFirmware());
     EXPECT_TRUE(rig.driver.state().identifyPending);
     EXPECT_EQ(rig.driver.state().layoutCode, 85);
@@ -193,18 +155,18 @@ TEST(EditorLinkTest, OtherVariantAsksForReplacementAndNoClosesTheEditor) {
 
 TEST(EditorLinkTest, YesHandsOverToTheReplacement) {
     Rig rig(18);
-    rig.chosen = 3;
+    rig.window.chosen = 3;
     rig.prompts.answers = {true};
     rig.connect();
     EXPECT_TRUE(rig.replacing());
-    EXPECT_FALSE(rig.closed);
+    EXPECT_FALSE(rig.window.closed);
 }
 
 // New firmware erases the configuration: the panel is read with its present layout first, and
 // that read is nobody's read (no status of its own, no read or write button to start another).
 TEST(EditorLinkTest, PanelIsReadBeforeItsFirmwareIsReplaced) {
     Rig rig(18);
-    rig.chosen = 3;
+    rig.window.chosen = 3;
     rig.prompts.answers = {true};
     rig.panel.codes()[5] = 0x42;
     rig.connect();
@@ -225,7 +187,7 @@ TEST(EditorLinkTest, PanelIsReadBeforeItsFirmwareIsReplaced) {
 // A panel that cannot be read over this line gets no firmware over it either.
 TEST(EditorLinkTest, PanelThatCannotBeReadFirstKeepsItsFirmware) {
     Rig rig(18);
-    rig.chosen = 3;
+    rig.window.chosen = 3;
     rig.prompts.answers = {true};
     rig.prompts.afterQuestion = [&] { rig.panel.faults().notReady = true; };
     rig.connect();
@@ -260,7 +222,7 @@ TEST(EditorLinkTest, PanelOfAnotherTypeClosesTheEditor) {
     rig.connect();
     EXPECT_EQ(rig.prompts.shown,
               std::vector<std::string>{"Подключенный прибор имеет другой тип (тип 11)"});
-    EXPECT_TRUE(rig.closed);
+    EXPECT_TRUE(rig.window.closed);
 }
 
 TEST(EditorLinkTest, NoAnswerDisconnects) {
@@ -270,10 +232,7 @@ TEST(EditorLinkTest, NoAnswerDisconnects) {
     EXPECT_EQ(rig.prompts.shown,
               std::vector<std::string>{"Нет ответа от прибора\nЭхо не приходит: проверьте кабель, "
                                        "адаптер и питание прибора."});
-    EXPECT_EQ(rig.editor.status(0), "Нет ответа от прибора");
-    EXPECT_TRUE(rig.enabled("ConnectButton"));
-    EXPECT_FALSE(rig.enabled("CancelButton"));
-    EXPECT_FALSE(rig.driver.portOpen());
+    ExpectLinkDown(rig, "Нет ответа от прибора");
 }
 
 TEST(EditorLinkTest, AttemptTextNamesTheAttempt) {
@@ -334,7 +293,7 @@ TEST(EditorLinkTest, ReadAndWriteOutcomesSetTheModeLine) {
 
 TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
     Rig rig(33);
-    rig.chosen = 3;
+    rig.window.chosen = 3;
     rig.connect();
     rig.link->writeCommand();
     rig.driver.pump();
@@ -395,7 +354,7 @@ TEST(EditorLinkTest, WriteCutBetweenItsBlocksIsSaidAloud) {
         rig.connect();
         rig.panel.faults() = c.from;
         bool fileCommandsOff = true;
-        rig.onProgress = [&](int percent) {
+        rig.window.onProgress = [&](int percent) {
             fileCommandsOff &= !rig.enabled("DefaultButton") && !rig.enabled("LoadButton");
             if (c.atPercent == 0 || percent < c.atPercent) return;
             if (c.userBreak)
@@ -425,8 +384,7 @@ TEST(EditorLinkTest, ConnectOnAPortThatDoesNotOpenKeepsTheLinkDown) {
     rig.link->disconnectCommand();
     rig.portOpens = false;
     rig.link->connectCommand();
-    EXPECT_TRUE(rig.enabled("ConnectButton"));
-    EXPECT_FALSE(rig.enabled("CancelButton"));
+    ExpectLinkDown(rig);
     EXPECT_FALSE(rig.link->chainRunning());
 }
 
@@ -448,20 +406,17 @@ TEST(EditorLinkTest, RefusedWriteLeavesButtonsDisabled) {
 TEST(EditorLinkTest, PortFailingMidWriteBreaksTheLink) {
     Rig rig(18);
     rig.connect();
-    rig.onProgress = [&rig](int percent) {
+    rig.window.onProgress = [&rig](int percent) {
         if (percent > 4) rig.channel.setWritesFail(true);
     };
     rig.link->writeCommand();
     rig.driver.pump();
-    EXPECT_EQ(rig.editor.status(0), "Нет связи с прибором");
+    ExpectLinkDown(rig);
     EXPECT_EQ(rig.editor.status(1), "Режим <on-line>.");
     EXPECT_EQ(rig.prompts.shown,
               std::vector<std::string>{"Порт COM1 пропал: адаптер отключён от компьютера."});
-    EXPECT_FALSE(rig.driver.portOpen());
-    EXPECT_TRUE(rig.enabled("ConnectButton"));
-    EXPECT_FALSE(rig.enabled("CancelButton"));
     EXPECT_FALSE(rig.enabled("WriteButton"));
-    EXPECT_EQ(rig.progress.back(), -1);
+    EXPECT_EQ(rig.window.progress.back(), -1);
     EXPECT_EQ(rig.panel.acceptedWrites(), 0);
 }
 
@@ -482,10 +437,8 @@ TEST(EditorLinkTest, DisconnectStopsAndCloses) {
     Rig rig(18);
     rig.connect();
     rig.link->disconnectCommand();
-    EXPECT_EQ(rig.editor.status(0), "Нет связи с прибором");
+    ExpectLinkDown(rig);
     EXPECT_EQ(rig.editor.status(1), "Режим <on-line>.");
-    EXPECT_FALSE(rig.driver.portOpen());
-    EXPECT_TRUE(rig.enabled("ConnectButton"));
     EXPECT_FALSE(rig.enabled("PageControl"));
 }
 
@@ -500,13 +453,12 @@ TEST(EditorLinkTest, DisconnectAsThePanelAnswersEndsTheChain) {
     rig.connect();
     EXPECT_FALSE(Contains(rig.panel.received(), {0x55, 85, 0x91}));
     EXPECT_TRUE(rig.editor.state().versionText.empty());
-    EXPECT_EQ(rig.editor.status(0), "Нет связи с прибором");
-    EXPECT_TRUE(rig.enabled("ConnectButton"));
+    ExpectLinkDown(rig);
 }
 
 TEST(EditorLinkTest, NewFirmwareGetsFactoryDefaultsWrittenWithTheWideLayout) {
     Rig rig(35);
-    rig.chosen = 3;
+    rig.window.chosen = 3;
     rig.driver.state().firmwareReplaced = true;
     rig.connect();
     EXPECT_FALSE(rig.session->image().factorySettings.empty());  // the defaults were taken

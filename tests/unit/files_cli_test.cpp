@@ -40,17 +40,14 @@ using test::ReadAll;
 
 class FilesCliTest : public ::testing::Test {
   protected:
-    fs::path dir_ = fs::temp_directory_path() /
-                    ("kerma_cli_" +
-                     std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    test::TempDir folder_{"kerma_cli"};  // read-only files removed too, on Windows as well
+    const fs::path& dir_ = folder_.path();
     std::ostringstream out_, err_;
     fs::path disk_;  // a small disk mounted for the test
-    void SetUp() override { fs::create_directories(dir_); }
     void TearDown() override {
 #ifdef __linux__
         if (!disk_.empty()) ::umount2(disk_.c_str(), MNT_DETACH);
 #endif
-        test_folder::RemoveTestFolder(dir_);  // read-only files included, on Windows too
     }
     std::string path(const char* name) {
         return (dir_ / name).string();

@@ -64,13 +64,8 @@ struct Editor {
 
 class FilesEditorTest : public ::testing::Test {
   protected:
-    fs::path dir_ =
-        fs::temp_directory_path() /
-        ("kerma_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    void SetUp() override { fs::create_directories(dir_); }
-    void TearDown() override { test_folder::RemoveTestFolder(dir_); }
-    std::string path(const char* name) { return (dir_ / name).string(); }
+    test::TempDir dir_{"kerma_files"};
+    std::string path(const char* name) { return dir_.file(name); }
 };
 
 void WriteAll(const std::string& path, const std::string& text) {

@@ -10,19 +10,12 @@
 
 #include "../gui/ui_test_app.h"
 #include "com_thread.h"
-#include "editor_session.h"
-#include "firmware_test_support.h"
-#include "in_process_channel.h"
 #include "made.h"
-#include "qt_wait.h"
-#include "scripted_prompts.h"
+#include "session_rig.h"
 #include "t_form_flash.h"
-#include "virtual_panel.h"
 
 namespace kerma {
 namespace {
-
-using test::ServeUntil;
 
 QString Text(QWidget& dialog, const char* name) {
     return dialog.findChild<QLabel*>(name)->text();
@@ -97,58 +90,38 @@ class WatchedDialog final : public FlashView {
     void closeDialog() override { dialog.closeDialog(); }
 };
 
-class TestWindow final : public SessionWindow {
-  public:
-    TestWindow(RunnerDriver& driver, std::vector<std::string>& log) : driver_(driver), log_(log) {}
-    EditorSession* session = nullptr;
-    FlashTicker ticker{[this] { session->firmware().tick(); }};
-
-    int chosenVariant() override { return 3; }
-    std::string portName() override { return "COM1"; }
-    bool openAndHandshake() override {
-        log_.push_back(driver_.portOpen ? "reconnect on an open port" : "connect");
-        driver_.portOpen = true;
-        driver_.start(Step(LinkOperation::Handshake));
-        return true;
-    }
-    bool editorOpen() override { return true; }
-    void closeEditor() override { log_.push_back("close editor"); }
-    void setEditorEnabled(bool on) override { log_.push_back(on ? "enable" : "disable"); }
-    void showTransferProgress(int) override {}
-    void scheduleFirmwareTicks(int ms) override { ticker.schedule(ms); }
-
-  private:
-    RunnerDriver& driver_;
-    std::vector<std::string>& log_;
-};
-
 TEST(FlashTicker, ReplacementWithTheUploadOnAWorkerThread) {
     TestApp();
-    FirmwareBase base;
+    EditorSession* session = nullptr;
+    FlashTicker ticker{[&] { session->firmware().tick(); }};  // outlives the session it ticks
+    test::SessionRig rig;
     const Bytes firmware = MakeFirmware(33, 0x0300);
-    base.put("740-QNMv3_9.tsk", firmware);
+    rig.base.put("740-QNMv3_9.tsk", firmware);
     VirtualPanel panel(9, 18);
     VirtualClock clock;
     auto channel = std::make_shared<InProcessChannel>(panel, clock);
-    ScriptedPrompts prompts;
-    prompts.answers = {true};
-    K740Editor editor(prompts);
+    rig.prompts.answers = {true};
+    rig.window.chosen = 3;
+    rig.window.onTicks = [&](int ms) { ticker.schedule(ms); };
     WatchedDialog view;
-    std::vector<std::string> log;
-    RunnerDriver driver(log);
-    TestWindow window(driver, log);
-    EditorSession session(editor, driver, window, view, base.folder());
-    window.session = &session;
+    RunnerDriver driver(rig.log);
+    rig.window.openPort = [&] {
+        if (driver.portOpen) rig.log.push_back("connect on an open port");
+        return driver.portOpen = true;
+    };
+    rig.open(driver, view);
+    session = rig.session.get();
     auto runner = Made(LinkRunner::Create(clock));
-    runner->setHost(&session.link());
+    runner->setHost(&session->link());
     runner->setChannelSource([&] { return std::static_pointer_cast<ByteChannel>(channel); });
     driver.runner = runner.get();
 
-    session.connectCommand();
-    ASSERT_TRUE(ServeUntil([&] {
-        return editor.status(0).find("Запись конфигурации завершена") != std::string::npos;
-    })) << editor.status(0);
-    ASSERT_TRUE(ServeUntil([&] { return !runner->busy(); }));
+    session->connectCommand();
+    const std::string& status = rig.editor.status(0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return status.find("Запись конфигурации завершена") != std::string::npos; }, 10000))
+        << status;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner->busy(); }, 10000));
 
     EXPECT_EQ(panel.lastUpload(), firmware);
     EXPECT_EQ(panel.version(), 33);
@@ -156,9 +129,9 @@ TEST(FlashTicker, ReplacementWithTheUploadOnAWorkerThread) {
     ASSERT_EQ(view.seenWhileShown.size(), (firmware.size() / 8) + 1);
     EXPECT_EQ(view.seenWhileShown.back(), 100);
     EXPECT_FALSE(view.dialog.isVisible());
-    EXPECT_EQ(log, (std::vector<std::string>{"connect", "disable", "enable", "break", "connect"}));
-    EXPECT_EQ(window.ticker.intervalMs(), 0);
-    EXPECT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(rig.log, (test::Log{"connect", "disable", "enable", "break", "connect"}));
+    EXPECT_EQ(ticker.intervalMs(), 0);
+    EXPECT_EQ(rig.prompts.shown.size(), 1u);
 }
 
 }  // namespace

@@ -9,18 +9,13 @@
 #include <memory>
 
 #include "editor_files.h"
-#include "editor_session.h"
-#include "firmware_test_support.h"
 #include "headless_editor.h"
-#include "in_process_channel.h"
-#include "inline_driver.h"
-#include "scripted_prompts.h"
-#include "virtual_panel.h"
+#include "session_rig.h"
 
 namespace kerma {
 namespace {
 
-using Log = std::vector<std::string>;
+using test::Log;
 
 class FakeView final : public FlashView {
   public:
@@ -69,15 +64,9 @@ class ScriptedDriver final : public LinkDriver {
 };
 
 // The replacement inside a session whose window and driver only log what they are asked.
-struct ScriptRig final : SessionWindow {
-    FirmwareBase base;
-    Log log;
+struct ScriptRig final : test::SessionRig {
     ScriptedDriver driver{log};
-    ScriptedPrompts prompts;
-    K740Editor editor{prompts};
     FakeView view{log};
-    std::vector<int> intervals;
-    std::unique_ptr<EditorSession> session;
     FirmwareReplacement* flash = nullptr;
     // The timer, on a clock of the test's: the next tick is due at dueMs (-1: stopped).
     int64_t nowMs = 0;
@@ -86,28 +75,16 @@ struct ScriptRig final : SessionWindow {
     ScriptRig() {
         base.put("740-QNMv3_9.tsk", MakeFirmware(33, 16));
         driver.state().panelTypeCode = 9;
-        session = std::make_unique<EditorSession>(editor, driver, *this, view, base.folder());
+        window.chosen = 3;
+        open(driver, view);
         flash = &session->firmware();
-    }
-    int chosenVariant() override { return 3; }
-    std::string portName() override { return "COM1"; }
-    bool openAndHandshake() override {
-        log.push_back("reconnect");
-        return false;
-    }
-    bool editorOpen() override { return true; }
-    void closeEditor() override { log.push_back("close editor"); }
-    void setEditorEnabled(bool on) override { log.push_back(on ? "enable" : "disable"); }
-    void showTransferProgress(int) override {}
-    void scheduleFirmwareTicks(int ms) override {
-        intervals.push_back(ms);
-        dueMs = ms > 0 ? nowMs + ms : -1;
+        window.onTicks = [this](int ms) { dueMs = ms > 0 ? nowMs + ms : -1; };
     }
     // Every tick due until t, as the repeating timer would give them.
     void advanceTo(int64_t t) {
         while (dueMs >= 0 && dueMs <= t) {
             nowMs = dueMs;
-            dueMs = nowMs + intervals.back();
+            dueMs = nowMs + window.tickIntervals.back();
             flash->tick();
         }
         nowMs = t;
@@ -145,7 +122,7 @@ TEST(FirmwareReplacementScript, StagesAskForTheirTickIntervals) {
     rig.panelAccepted();
     EXPECT_EQ(rig.log.back(), "enable");
     rig.flash->tick();
-    EXPECT_EQ(rig.intervals, (std::vector<int>{20'000, 10, 0, 1000, 0}));
+    EXPECT_EQ(rig.window.tickIntervals, (std::vector<int>{20'000, 10, 0, 1000, 0}));
     EXPECT_EQ(rig.flash->stage(), FirmwareReplacement::Stage::Idle);
 }
 
@@ -161,7 +138,7 @@ TEST_P(ReconnectOrder, BreakAlwaysComesBeforeTheReconnect) {
     if (requestFirst) {
         rig.flash->reconnectRequested();
         EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
-        EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect"), 0);
+        EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "connect"), 0);
         rig.flash->tick();
     } else {
         rig.flash->tick();
@@ -169,9 +146,9 @@ TEST_P(ReconnectOrder, BreakAlwaysComesBeforeTheReconnect) {
         rig.flash->reconnectRequested();
     }
     ASSERT_GE(rig.log.size(), 2u);
-    EXPECT_EQ(Log(rig.log.end() - 2, rig.log.end()), (Log{"break", "reconnect"}));
+    EXPECT_EQ(Log(rig.log.end() - 2, rig.log.end()), (Log{"break", "connect"}));
     EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 1);
-    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect"), 1);
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "connect"), 1);
     EXPECT_TRUE(rig.prompts.shown.empty());
 }
 
@@ -247,7 +224,7 @@ TEST(FirmwareReplacementScript, NewStartDuringAWaitStartsOver) {
     rig.flash->uploadFinished(false);  // its verdict tick has not come yet
     rig.flash->start(3);
     EXPECT_EQ(rig.flash->stage(), FirmwareReplacement::Stage::AwaitingUploadReady);
-    EXPECT_EQ(rig.intervals.back(), FirmwareReplacement::kReadyWaitMs);  // the whole wait anew
+    EXPECT_EQ(rig.window.tickIntervals.back(), FirmwareReplacement::kReadyWaitMs);  // the whole wait anew
     EXPECT_EQ(rig.driver.started.back().first, LinkOperation::UploadHandshake);
     EXPECT_TRUE(rig.prompts.shown.empty());
 }
@@ -263,76 +240,32 @@ TEST(FirmwareReplacementScript, NoFileClosesTheEditorAndStartsNothing) {
 
 // --- Whole, against the in-process panel -----------------------------------------------------
 
-// The link as the session drives it, with every close of the port (the break of the link) in
-// the log.
-class LoggedDriver final : public LinkDriver {
-  public:
-    LoggedDriver(InlineDriver& inner, Log& log) : inner_(inner), log_(log) {}
-    LinkState& state() override { return inner_.state(); }
-    void start(LinkStep step) override { inner_.start(std::move(step)); }
-    void stopCurrent() override { inner_.stopCurrent(); }
-    void closePort() override {
-        log_.push_back("break");
-        inner_.closePort();
-    }
-
-  private:
-    InlineDriver& inner_;
-    Log& log_;
-};
-
 // The program's session over the in-process panel: the window only records what it is asked.
-struct PanelRig final : SessionWindow {
-    FirmwareBase base;
-    VirtualPanel panel;
-    VirtualClock clock;
-    InProcessChannel channel{panel, clock};
-    InlineDriver inline_{channel, clock};
-    Log log;
-    LoggedDriver driver{inline_, log};
-    ScriptedPrompts prompts;
-    K740Editor editor{prompts};
+struct PanelRig final : test::PanelSessionRig {
     FakeView view{log};
-    int chosen;
-    bool closed = false;
-    bool editorEnabled = true;
-    int tickMs = 0;
     int waitedMs = 0;  // the intervals of the ticks given
-    std::unique_ptr<EditorSession> session;
     FirmwareReplacement* flash = nullptr;
 
-    PanelRig(uint8_t type, uint8_t version, int chosenVariant)
-        : panel(type, version), chosen(chosenVariant) {
+    PanelRig(uint8_t type, uint8_t version, int chosenVariant) : PanelSessionRig(type, version) {
+        window.chosen = chosenVariant;
         prompts.answers = {true};
-        session = std::make_unique<EditorSession>(editor, driver, *this, view, base.folder());
-        inline_.setHost(session->link());
+        openOn(driver, view);
         flash = &session->firmware();
     }
-
-    int chosenVariant() override { return chosen; }
-    std::string portName() override { return "COM1"; }
-    bool openAndHandshake() override {
-        log.push_back(inline_.portOpen() ? "reconnect on an open port" : "reconnect");
-        inline_.open();
-        inline_.start(Step(LinkOperation::Handshake));
-        return true;
+    [[nodiscard]] int tickMs() const {
+        return window.tickIntervals.empty() ? 0 : window.tickIntervals.back();
     }
-    bool editorOpen() override { return true; }
-    void closeEditor() override { closed = true; }
-    void setEditorEnabled(bool on) override { editorEnabled = on; }
-    void showTransferProgress(int) override {}
-    void scheduleFirmwareTicks(int ms) override { tickMs = ms; }
 
     // Connects, says Yes to the replacement question, and ticks as the timer would until the
     // procedure asks for no more ticks, running whatever each step starts.
     int connectAndReplace() {
         session->connectCommand();
-        inline_.pump();
+        driver.pump();
         int ticks = 0;
-        for (; tickMs != 0 && ticks < 5000; ++ticks) {
-            waitedMs += tickMs;
+        for (; tickMs() != 0 && ticks < 5000; ++ticks) {
+            waitedMs += tickMs();
             flash->tick();
-            inline_.pump();
+            driver.pump();
         }
         return ticks;
     }
@@ -357,12 +290,13 @@ TEST(FirmwareReplacementPanel, UploadsReconnectsAndWritesTheDefaultsOfTheNewFirm
     EXPECT_TRUE(std::is_sorted(rig.view.progress.begin(), rig.view.progress.end()));
     EXPECT_EQ(rig.view.progress.back(), 100);
     EXPECT_FALSE(rig.view.shown);
-    EXPECT_TRUE(rig.editorEnabled);
+    EXPECT_TRUE(rig.window.editorEnabled);
 
     // The old link is broken once, after the dialog has closed and before the new one is made;
     // the new firmware is identified and given the factory configuration of its variant with the
     // wide layout.
-    EXPECT_EQ(rig.log, (Log{"reconnect", "show", "close dialog", "break", "reconnect"}));
+    EXPECT_EQ(rig.log, (Log{"connect", "disable", "show", "close dialog", "enable", "break",
+                            "connect"}));
     EXPECT_EQ(rig.panel.version(), 18);
     EXPECT_EQ(rig.panel.acceptedWrites(), 2);
     const Bytes wideWrite{0x55, Layout::Wide, 0x92};
@@ -374,60 +308,58 @@ TEST(FirmwareReplacementPanel, UploadsReconnectsAndWritesTheDefaultsOfTheNewFirm
     HeadlessEditor factory(18);
     (void)LoadFactoryDefaults(*factory.editor, factory.image, 1);
     EXPECT_EQ(written.fields(), factory.fields());
-    EXPECT_FALSE(rig.inline_.state().firmwareReplaced);
-    EXPECT_FALSE(rig.inline_.state().identifyPending);
+    EXPECT_FALSE(rig.driver.state().firmwareReplaced);
+    EXPECT_FALSE(rig.driver.state().identifyPending);
     EXPECT_EQ(rig.prompts.shown.size(), 1u);  // the replacement question only
-    EXPECT_FALSE(rig.closed);
+    EXPECT_FALSE(rig.window.closed);
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена");
 }
 
-TEST(FirmwareReplacementPanel, RefusedUploadEndsWithTheErrorAndNoReconnect) {
-    PanelRig rig(9, 18, 5);
-    rig.panel.faults().refuseUpload = true;
-    rig.base.put("740-QNv5_9.tsk", MakeFirmware(53, 64));
-    const int ticks = rig.connectAndReplace();
-    EXPECT_EQ(rig.panel.lastUpload().size(), 71u);
-    EXPECT_EQ(rig.panel.version(), 18);
-    // The refusal ends the wait at the first verdict tick, not after a quarter of an hour.
-    EXPECT_LT(ticks, 10);
-    ASSERT_EQ(rig.prompts.shown.size(), 2u);
-    EXPECT_EQ(rig.prompts.shown[1], kFlashFailedMessage);
-    EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC (прибор не принял прошивку)");
-    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
-    EXPECT_FALSE(rig.view.shown);
-    EXPECT_TRUE(rig.editorEnabled);
-}
+// A panel that refuses the upload, dies during it, or takes the whole image and never answers,
+// has not taken it: the failure message within seconds, and no reconnect. The image ends in 0x00,
+// the byte a time-out would hand back as the status.
+struct FailedUploadCase {
+    const char* name;
+    bool refuse;
+    int silentAfter;  // bytes the panel takes before it falls silent; 0: the whole image; -1 never
+};
 
-// A panel that dies during the upload, or takes the whole image and never answers, has not taken
-// it: the failure message within seconds, and no reconnect. The image ends in 0x00, the byte a
-// time-out would hand back as the status.
-class SilentUploadPanel : public testing::TestWithParam<int> {};
+class FailedUpload : public testing::TestWithParam<FailedUploadCase> {};
 
-TEST_P(SilentUploadPanel, EndsWithTheErrorAndNoReconnect) {
+TEST_P(FailedUpload, EndsWithTheErrorAndNoReconnect) {
+    const FailedUploadCase& c = GetParam();
     PanelRig rig(9, 18, 5);
     const Bytes firmware = MakeFirmware(53, 74);
     ASSERT_EQ(firmware.back(), 0x00);
     rig.base.put("740-QNv5_9.tsk", firmware);
-    const int silentAfter = GetParam() < 0 ? static_cast<int>(firmware.size()) : GetParam();
-    rig.panel.faults().uploadSilentAfter = silentAfter;
+    rig.panel.faults().refuseUpload = c.refuse;
+    rig.panel.faults().uploadSilentAfter =
+        c.silentAfter == 0 ? static_cast<int>(firmware.size()) : c.silentAfter;
     const int ticks = rig.connectAndReplace();
+    if (c.refuse) {
+        EXPECT_EQ(rig.panel.lastUpload().size(), firmware.size());
+    }
+    EXPECT_EQ(rig.panel.version(), 18);
+    // The failure ends the wait at the first verdict tick, not after a quarter of an hour.
     EXPECT_LT(ticks, 10);
     ASSERT_EQ(rig.prompts.shown.size(), 2u);
     EXPECT_EQ(rig.prompts.shown[1], kFlashFailedMessage);
     EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC (прибор не принял прошивку)");
     EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "break"), 0);
-    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "reconnect"), 1);
-    EXPECT_FALSE(rig.inline_.state().firmwareReplaced);
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "connect"), 1);
+    EXPECT_FALSE(rig.driver.state().firmwareReplaced);
     EXPECT_FALSE(rig.view.shown);
-    EXPECT_TRUE(rig.editorEnabled);
+    EXPECT_TRUE(rig.window.editorEnabled);
     EXPECT_EQ(rig.panel.acceptedUploads(), 0);
     // The line time of connect, identification and upload handshake, plus one time-out.
     EXPECT_LT(rig.clock.nowMs(), 30'000);
 }
 
-INSTANTIATE_TEST_SUITE_P(Flash, SilentUploadPanel, testing::Values(-1, 40), [](const auto& info) {
-    return info.param < 0 ? "NoStatusAfterTheImage" : "SilentInTheMiddle";
-});
+INSTANTIATE_TEST_SUITE_P(Flash, FailedUpload,
+                         testing::Values(FailedUploadCase{"Refused", true, -1},
+                                         FailedUploadCase{"NoStatusAfterTheImage", false, 0},
+                                         FailedUploadCase{"SilentInTheMiddle", false, 40}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FirmwareReplacementPanel, UnconfirmedUploadHandshakeSendsNoFirmware) {
     PanelRig rig(9, 18, 3);
@@ -457,7 +389,7 @@ TEST_P(RefusedFile, NothingIsSentAndTheEditorCloses) {
     rig.connectAndReplace();
     ASSERT_EQ(rig.prompts.shown.size(), 2u);
     EXPECT_EQ(rig.prompts.shown[1], c.message);
-    EXPECT_TRUE(rig.closed);
+    EXPECT_TRUE(rig.window.closed);
     EXPECT_FALSE(rig.uploadRequested());
     EXPECT_TRUE(rig.panel.lastUpload().empty());
     EXPECT_EQ(rig.panel.version(), 53);

@@ -1,8 +1,9 @@
 #pragma once
 // An editor without a window for the image tests, and small builders of images.
-#include <initializer_list>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "image_state.h"
 #ifdef KERMA_IMAGE_WITH_RULES
@@ -11,6 +12,7 @@
 #include "k740_editor.h"
 #include "scripted_prompts.h"
 #include "settings_image.h"
+#include "variant_versions.h"
 
 namespace kerma::testing {
 
@@ -38,10 +40,33 @@ struct ImageEditor {
         auto built = EncodeSettingsImage(editor, image);
         return built ? *built : Cells{};
     }
+
+    // A field as a case says it: "checked", "unchecked", "item 3", "text 16", "visible",
+    // "hidden", "enabled" or "disabled".
+    [[nodiscard]] std::string seen(const std::string& name, const std::string& as) {
+        const Control& c = model().at(name);
+        if (as.starts_with("item ")) return "item " + std::to_string(c.itemIndex);
+        if (as.starts_with("text ")) return "text " + c.text;
+        if (as.ends_with("checked")) return c.checked ? "checked" : "unchecked";
+        if (as == "visible" || as == "hidden") return c.visible ? "visible" : "hidden";
+        return c.enabled ? "enabled" : "disabled";
+    }
+    // The user sets a field: "checked", "item 2" or "text 5".
+    void set(const std::string& name, const std::string& to) {
+        if (to.starts_with("item "))
+            model().setItemIndex(name, std::stoi(to.substr(5)));
+        else if (to.starts_with("text "))
+            model().setText(name, to.substr(5));
+        else
+            model().setChecked(name, to == "checked");
+    }
 };
 
+using CellValues = std::vector<std::pair<int, int>>;
+using FieldSays = std::vector<std::pair<std::string, std::string>>;
+
 // A settings block of the variant with valid engineer digits 1234 and the given cells set.
-inline Cells SettingsOf(int version, std::initializer_list<std::pair<int, int>> cells = {}) {
+inline Cells SettingsOf(int version, const CellValues& cells = {}) {
     Cells image(kSettingsCells, 0);
     image[1] = version;
     for (int i = 0; i < 4; ++i) image[2 + i] = 0x81 + i;
@@ -49,6 +74,11 @@ inline Cells SettingsOf(int version, std::initializer_list<std::pair<int, int>> 
     return image;
 }
 
-inline constexpr int kV1 = 18, kV2 = 25, kV3 = 33, kV4 = 41, kV5 = 53;
+using test::kV1;
+using test::kV2;
+using test::kV3;
+using test::kV4;
+using test::kV5;
+using test::kVersions;
 
 }  // namespace kerma::testing

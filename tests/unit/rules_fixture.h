@@ -6,25 +6,19 @@
 #include <string>
 #include <vector>
 
-#include "editor_rules.h"
 #include "k740_controls.h"
-#include "k740_editor.h"
-#include "scripted_prompts.h"
+#include "ruled_editor.h"
+#include "variant_versions.h"
 
 namespace kerma::test {
 
-class RulesTest : public ::testing::Test {
+class RulesTest : public ::testing::Test, protected RuledEditor {
   protected:
-    ScriptedPrompts prompts;
-    K740Editor editor{prompts};
     FormModel& m = editor.model();
-    ImageState image;
-    std::shared_ptr<RuleState> rules = InstallRules(editor, image);
 
     // A connected panel of this variant, engineer passwords complete.
     void Variant(int variant) {
-        static const int versions[] = {0, 18, 25, 33, 41, 53};
-        editor.state().versionByte = versions[variant];
+        editor.state().versionByte = kVersions[variant];
         editor.state().layoutVariant = variant;
         m.setText("PasswordEdit", "1234");
         m.setText("paswrd1", "1234");

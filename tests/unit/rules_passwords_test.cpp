@@ -48,14 +48,11 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(PasswordFilter, WorksOnADisabledField) {
-    ScriptedPrompts prompts;
-    K740Editor editor{prompts};
-    ImageState image;
-    InstallRules(editor, image);
-    editor.model().setEnabled("PasswordEdit2", false);
-    editor.model().setText("PasswordEdit2", "505");
-    EXPECT_EQ(prompts.shown, std::vector<std::string>{kZero});
-    EXPECT_EQ(editor.model().at("PasswordEdit2").text, "55    ");
+    RuledEditor e;
+    e.editor.model().setEnabled("PasswordEdit2", false);
+    e.editor.model().setText("PasswordEdit2", "505");
+    EXPECT_EQ(e.prompts.shown, std::vector<std::string>{kZero});
+    EXPECT_EQ(e.editor.model().at("PasswordEdit2").text, "55    ");
 }
 
 }  // namespace

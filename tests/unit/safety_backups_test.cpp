@@ -21,12 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Folder {
-    fs::path path;
-    Folder() { path = test_folder::NewTestFolder("kerma740-backups"); }
-    ~Folder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
+    test::TempDir dir{"kerma740-backups"};
+    const fs::path& path = dir.path();
 };
 
 LocalTime At(int second, int minute = 3) {
@@ -143,14 +139,14 @@ TEST(BackupsTest, BlocksBecomeAFileOfTheirVariant) {
 TEST(BackupsTest, VariableChoosesTheFolder) {
     const char* set = std::getenv(kBackupFolderVariable);
     const std::string before = set != nullptr ? set : "";
-    test_folder::SetEnv(kBackupFolderVariable, "/tmp/kerma740-chosen");
+    test::SetEnv(kBackupFolderVariable, "/tmp/kerma740-chosen");
     EXPECT_EQ(BackupFolder(), "/tmp/kerma740-chosen");
-    test_folder::UnsetEnv(kBackupFolderVariable);
+    test::UnsetEnv(kBackupFolderVariable);
     // Without it, the desktop program's data folder (nothing is written by asking).
     const std::string folder = BackupFolder();
     EXPECT_NE(folder.find("kerma740-config"), std::string::npos) << folder;
     EXPECT_EQ(fs::path(folder).filename(), "backups");
-    if (!before.empty()) test_folder::SetEnv(kBackupFolderVariable, before.c_str());
+    if (!before.empty()) test::SetEnv(kBackupFolderVariable, before.c_str());
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 #include "editor_files.h"
 #include "factory_defaults.h"
-#include "scripted_prompts.h"
+#include "ruled_editor.h"
 #include "settings_image.h"
 #include "test_files.h"
 #include "test_folder.h"
@@ -22,25 +22,17 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadAll;
 
-struct Rig {
-    fs::path folder;
-    ScriptedPrompts prompts;
-    K740Editor editor{prompts};
-    ImageState image;
-    std::shared_ptr<RuleState> rules = InstallRules(editor, image);
+struct Rig : test::RuledEditor {
+    test::TempDir dir{"kerma740-net"};
+    fs::path folder = dir.path();
     SafetyNet safety{editor, image};
     int second = 0;
 
     Rig() {
-        folder = test_folder::NewTestFolder("kerma740-net");
         safety.folder = [this] { return folder.string(); };
         safety.now = [this] { return LocalTime{2026, 12, 8, 14, 3, second++}; };
         editor.setVersion(18);
         (void)ApplyVariantLayout(editor, 1, 8, false);
-    }
-    ~Rig() {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
     }
     // A read of these blocks, as the session hands it on after decoding.
     void read(const Block& settings, const Block& codes) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "serial_ports.h"
+#include "test_folder.h"
 #include "wait.h"
 
 namespace kerma {
@@ -118,11 +119,6 @@ TEST(SerialPortNames, DeviceNameFollowsPortNumberAndEnvironment) {
     ::unsetenv("KERMA740_COM4");
 }
 
-TEST(SerialPortNames, BusyMessageCarriesTheWholePortNumber) {
-    EXPECT_EQ(PortBusyMessage(10), "Порт COM10 занят другой программой или не доступен.");
-    EXPECT_EQ(PortBusyMessage(1), "Порт COM1 занят другой программой или не доступен.");
-}
-
 // The port list as the installer sees it on a machine whose /dev holds `devices` and whose
 // /dev/serial/by-id holds `links` (name -> device), with "com 1" mapped to `com1`.
 TEST(SerialPortList, DesignedPortsStayAndAdaptersPresentAreAdded) {
@@ -151,9 +147,9 @@ TEST(SerialPortList, DesignedPortsStayAndAdaptersPresentAreAdded) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        char pattern[] = "/tmp/kerma-dev-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        const std::filesystem::path dev = pattern, byId = dev / "serial" / "by-id";
+        const test::TempDir folder("kerma-dev");
+        const std::filesystem::path& dev = folder.path();
+        const std::filesystem::path byId = dev / "serial" / "by-id";
         std::filesystem::create_directories(byId);
         for (const auto& name : c.devices) std::ofstream(dev / name).put('\n');
         for (const auto& [name, target] : c.links)
@@ -164,7 +160,6 @@ TEST(SerialPortList, DesignedPortsStayAndAdaptersPresentAreAdded) {
         };
 
         const auto items = PortList(FindSerialAdapters(dev, byId), comDevice);
-        std::filesystem::remove_all(dev);
 
         ASSERT_EQ(items.size(), 10 + c.added.size());
         for (int n = 1; n <= 10; ++n) {

@@ -9,12 +9,15 @@
 namespace kerma {
 namespace {
 
+using testing::CellValues;
+using testing::FieldSays;
 using testing::ImageEditor;
 using testing::kV1;
 using testing::kV2;
 using testing::kV3;
 using testing::kV4;
 using testing::kV5;
+using testing::kVersions;
 using testing::SettingsOf;
 
 TEST(SettingsImage, EngineerPasswordKeepsALeadingZero) {
@@ -53,66 +56,113 @@ TEST(SettingsImage, UserPasswordOfThreeDigits) {
     EXPECT_EQ(e.model().at("PasswordEdit2").text, "123   ");
 }
 
-TEST(SettingsImage, PartitionNineIsBitZeroOfTheSecondCell) {
-    ImageEditor e;
-    e.read(SettingsOf(kV1));
-    e.model().setChecked("avt9", true);
-    Cells out = e.write();
-    EXPECT_EQ(out[18], 0);
-    EXPECT_EQ(out[19], 1);
-}
-
-TEST(SettingsImage, FirePlusEmergencyShowsEmergencyAndWritesOnlyIt) {
-    ImageEditor e;
-    // partition 1: fire and emergency; partition 2: fire; partition 3: neither
-    e.read(SettingsOf(kV1, {{14, 0b011}, {47, 0b001}}));
-    EXPECT_TRUE(e.model().at("ds21").checked);
-    EXPECT_FALSE(e.model().at("ds01").checked);
-    EXPECT_TRUE(e.model().at("ds02").checked);
-    EXPECT_TRUE(e.model().at("ds13").checked);
-    EXPECT_FALSE(e.model().at("ds23").checked);
-    Cells out = e.write();
-    EXPECT_EQ(out[14], 0b010);
-    EXPECT_EQ(out[47], 0b001);
-}
-
-struct MemoryCase {
-    int version, cell;
-    int item;     // 0 "Вкл.", 1 "Выкл."
-    int written;  // after a write without changes
+// A settings block read, what its fields show, the user's edits, and the cells written after.
+struct FieldCase {
+    const char* name;
+    int version;
+    CellValues read;
+    FieldSays shown;
+    FieldSays edits;
+    CellValues written;
 };
 
-class PartitionMemory : public ::testing::TestWithParam<MemoryCase> {};
+class FieldsOfTheBlock : public ::testing::TestWithParam<FieldCase> {};
 
-TEST_P(PartitionMemory, Cell63ByVariant) {
-    const MemoryCase& c = GetParam();
+TEST_P(FieldsOfTheBlock, ShowTheCellsAndWriteThemBack) {
+    const FieldCase& c = GetParam();
     ImageEditor e;
-    e.read(SettingsOf(c.version, {{63, c.cell}}));
-    EXPECT_EQ(e.model().at("MemRazd").itemIndex, c.item);
-    EXPECT_EQ(e.write()[63], c.written);
+    e.read(SettingsOf(c.version, c.read));
+    for (const auto& [field, as] : c.shown) EXPECT_EQ(e.seen(field, as), as) << field;
+    for (const auto& [field, to] : c.edits) e.set(field, to);
+    const Cells out = e.write();
+    ASSERT_FALSE(out.empty());
+    for (auto [cell, value] : c.written) EXPECT_EQ(out[cell], value) << "cell " << cell;
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, PartitionMemory,
-                         ::testing::Values(MemoryCase{kV1, 0, 0, 0}, MemoryCase{kV3, 0, 1, 0},
-                                           MemoryCase{kV1, 7, 1, 0xFF},
-                                           MemoryCase{kV3, 7, 0, 0xFF}),
-                         [](const auto& info) {
-                             return "Version" + std::to_string(info.param.version) + "Cell" +
-                                    std::to_string(info.param.cell) + "Item" +
-                                    std::to_string(info.param.item);
-                         });
-
-TEST(SettingsImage, OwnNameThroughThePanelTable) {
-    ImageEditor e;
-    e.read(SettingsOf(kV1, {{256 + 4, 63}}));  // partition 5 has its own name
-    EXPECT_TRUE(e.model().at("OwnName5").visible);
-    EXPECT_FALSE(e.model().at("OwnName4").visible);
-    e.model().setText("OwnName5", "КУХНЯ 1");
-    Cells out = e.write();
-    EXPECT_EQ(out[260], 63);
-    EXPECT_EQ((Cells(out.begin() + 304, out.begin() + 312)),
-              (Cells{0x4B, 0xA9, 0x58, 0x48, 0xB1, 0x20, 0x31, 0x20}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cells, FieldsOfTheBlock,
+    ::testing::Values(
+        FieldCase{"PartitionNineIsBitZeroOfTheSecondCell", kV1, {}, {}, {{"avt9", "checked"}},
+                  {{18, 0}, {19, 1}}},
+        // Partition 1: fire and emergency; partition 2: fire; partition 3: neither.
+        FieldCase{"FirePlusEmergencyShowsEmergencyAndWritesOnlyIt",
+                  kV1,
+                  {{14, 0b011}, {47, 0b001}},
+                  {{"ds21", "checked"},
+                   {"ds01", "unchecked"},
+                   {"ds02", "checked"},
+                   {"ds13", "checked"},
+                   {"ds23", "unchecked"}},
+                  {},
+                  {{14, 0b010}, {47, 0b001}}},
+        // Cell 63 by variant: "Вкл." is item 0, "Выкл." item 1.
+        FieldCase{"MemoryV1Cell0", kV1, {{63, 0}}, {{"MemRazd", "item 0"}}, {}, {{63, 0}}},
+        FieldCase{"MemoryV3Cell0", kV3, {{63, 0}}, {{"MemRazd", "item 1"}}, {}, {{63, 0}}},
+        FieldCase{"MemoryV1Cell7", kV1, {{63, 7}}, {{"MemRazd", "item 1"}}, {}, {{63, 0xFF}}},
+        FieldCase{"MemoryV3Cell7", kV3, {{63, 7}}, {{"MemRazd", "item 0"}}, {}, {{63, 0xFF}}},
+        // Partition 5 has its own name.
+        FieldCase{"OwnNameThroughThePanelTable",
+                  kV1,
+                  {{256 + 4, 63}},
+                  {{"OwnName5", "visible"}, {"OwnName4", "hidden"}},
+                  {{"OwnName5", "text КУХНЯ 1"}},
+                  {{260, 63}, {304, 0x4B}, {305, 0xA9}, {306, 0x58}, {307, 0x48}, {308, 0xB1},
+                   {309, 0x20}, {310, 0x31}, {311, 0x20}}},
+        FieldCase{"NameChoicesOutsideTheListLeaveNoSelection",
+                  kV1,
+                  {{256, 55}, {257, 56}, {258, 62}, {259, 200}},
+                  {{"NameRzd1", "item 55"},
+                   {"NameRzd2", "item -1"},
+                   {"NameRzd3", "item -1"},
+                   {"NameRzd4", "item -1"}},
+                  {},
+                  {{256, 55}, {257, -1}}},
+        // Relay 2 mode 9 is not in the list.
+        FieldCase{"RelayModeOutsideTheListStaysAByte", kV1, {{22, 0x93}},
+                  {{"Rele1Combo", "item 3"}, {"Rele2Combo", "item -1"}}, {}, {{22, 0xF3}}},
+        FieldCase{"RelayModesBothOutsideTheList", kV1, {{22, 0xAB}}, {}, {}, {{22, -1}}},
+        FieldCase{"NotificationStatusBitsAndCell37",
+                  kV1,
+                  {{36, 0xF5}, {37, 9}},
+                  {{"K740tmptr", "checked"}, {"Rpytmpncp", "checked"}, {"Rpdbloktr", "checked"}},
+                  {},
+                  {{36, 0x15}, {37, 0}}},
+        FieldCase{"ModesAndDurations",
+                  kV1,
+                  {{30, 1}, {31, 77}, {32, 9}, {33, 200}, {34, 3}, {35, 4}, {60, 0}},
+                  {{"Keysound3", "checked"},
+                   {"EditTimesound", "disabled"},
+                   {"LCD_key2", "checked"},
+                   {"EditTimeLCD", "enabled"},
+                   {"password2", "checked"}},
+                  {},
+                  {{30, 1}, {31, 77}, {32, 2}, {33, 200}, {34, 0xFF}, {35, 1}, {60, 0}}},
+        FieldCase{"BindingText7Blank", kV1, {}, {}, {{"RPD13", "text 7 "}}, {{66, 7}}},
+        FieldCase{"BindingTextBlank7", kV1, {}, {}, {{"RPD13", "text  7"}}, {{66, 7}}},
+        FieldCase{"BindingText12", kV1, {}, {}, {{"RPD13", "text 12"}}, {{66, 12}}},
+        FieldCase{"BindingTextBlanks", kV1, {}, {}, {{"RPD13", "text   "}}, {{66, 0}}},
+        FieldCase{"BindingTextEmpty", kV1, {}, {}, {{"RPD13", "text "}}, {{66, 0}}},
+        FieldCase{"BindingAbove16ShowsZero", kV1, {{64, 17}, {65, 16}},
+                  {{"RPD11", "text 0 "}, {"RPD12", "text 16"}}, {}, {{64, 0}}},
+        FieldCase{"VariantOneLeavesTheOtherReceiversAlone", kV1,
+                  {{112, 3}, {49, 0xFF}, {512, 7}}, {}, {{"RPD21", "text 5"}, {"Border1", "item 2"}},
+                  {{112, 3}, {49, 0xFF}, {512, 7}}},
+        FieldCase{"BorderAbove15LeavesNoSelectionAndIsWrittenAsMinusOne", kV3,
+                  {{49, 0xFF}, {50, 3}}, {{"Border1", "item -1"}, {"Border2", "item 3"}}, {},
+                  {{49, -1}, {50, 3}}},
+        FieldCase{"SystemNumbersOfReceiverFour", kV3, {{703, 192}, {255, 16}},
+                  {{"RPDI448", "text 192"}, {"RPD448", "text 16"}}, {}, {{703, 192}, {255, 16}}},
+        // Line speed, the pult's damage and the receivers' link in the QN layout.
+        FieldCase{"QnLineSpeedUnset", kV5, {{23, 1}, {257, 0xFF}, {258, 2}, {261, 1}},
+                  {{"SpeedLine", "item 0"}, {"DamagePult1", "checked"}, {"ConnectRPU2", "checked"}},
+                  {}, {{257, 0xFF}, {258, 0}, {261, 1}, {256, 0x55}}},
+        FieldCase{"QnLineSpeedSet", kV5, {{23, 1}, {257, 0x5A}, {258, 2}, {261, 1}},
+                  {{"SpeedLine", "item 1"}, {"DamagePult1", "checked"}, {"ConnectRPU2", "checked"}},
+                  {}, {{257, 0x5A}, {258, 0}, {261, 1}, {256, 0x55}}},
+        FieldCase{"QnLineSpeedZero", kV5, {{23, 1}, {257, 0x00}, {258, 2}, {261, 1}},
+                  {{"SpeedLine", "item 1"}, {"DamagePult1", "checked"}, {"ConnectRPU2", "checked"}},
+                  {}, {{257, 0x5A}, {258, 0}, {261, 1}, {256, 0x55}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingsImage, OwnNameBytesNoTextMakesSurviveAReadAndAWrite) {
     ImageEditor e;
@@ -127,52 +177,6 @@ TEST(SettingsImage, OwnNameBytesNoTextMakesSurviveAReadAndAWrite) {
     out = e.write();
     EXPECT_EQ((Cells(out.begin() + 272, out.begin() + 280)),
               (Cells{'?', 0x08, '?', '?', 0x17, 0x41, 0xFF, 0x20}));
-}
-
-TEST(SettingsImage, NameChoicesOutsideTheListLeaveNoSelection) {
-    ImageEditor e;
-    e.read(SettingsOf(kV1, {{256, 55}, {257, 56}, {258, 62}, {259, 200}}));
-    EXPECT_EQ(e.model().at("NameRzd1").itemIndex, 55);
-    for (const char* name : {"NameRzd2", "NameRzd3", "NameRzd4"}) {
-        EXPECT_EQ(e.model().at(name).itemIndex, -1) << name;
-    }
-    Cells out = e.write();
-    EXPECT_EQ(out[256], 55);
-    EXPECT_EQ(out[257], -1);
-}
-
-TEST(SettingsImage, RelayModesWithOneListUnselectedStayAByte) {
-    ImageEditor e;
-    e.read(SettingsOf(kV1, {{22, 0x93}}));  // relay 2 mode 9 is not in the list
-    EXPECT_EQ(e.model().at("Rele1Combo").itemIndex, 3);
-    EXPECT_EQ(e.model().at("Rele2Combo").itemIndex, -1);
-    EXPECT_EQ(e.write()[22], 0xF3);
-    e.read(SettingsOf(kV1, {{22, 0xAB}}));
-    EXPECT_EQ(e.write()[22], -1);
-}
-
-TEST(SettingsImage, NotificationStatusBitsAndCell37) {
-    ImageEditor e;
-    e.read(SettingsOf(kV1, {{36, 0xF5}, {37, 9}}));
-    EXPECT_TRUE(e.model().at("K740tmptr").checked);
-    EXPECT_TRUE(e.model().at("Rpytmpncp").checked);
-    EXPECT_TRUE(e.model().at("Rpdbloktr").checked);
-    Cells out = e.write();
-    EXPECT_EQ(out[36], 0x15);
-    EXPECT_EQ(out[37], 0);
-}
-
-TEST(SettingsImage, ModesAndDurations) {
-    ImageEditor e;
-    e.read(SettingsOf(kV1, {{30, 1}, {31, 77}, {32, 9}, {33, 200}, {34, 3}, {35, 4}, {60, 0}}));
-    EXPECT_TRUE(e.model().at("Keysound3").checked);
-    EXPECT_FALSE(e.model().at("EditTimesound").enabled);
-    EXPECT_TRUE(e.model().at("LCD_key2").checked);
-    EXPECT_TRUE(e.model().at("EditTimeLCD").enabled);
-    EXPECT_TRUE(e.model().at("password2").checked);
-    Cells out = e.write();
-    EXPECT_EQ((Cells{out[30], out[31], out[32], out[33], out[34], out[35], out[60]}),
-              (Cells{1, 77, 2, 200, 0xFF, 1, 0}));
 }
 
 TEST(SettingsImage, CellsNoFieldCoversGoBackAsRead) {
@@ -215,58 +219,6 @@ TEST(ReceiverSection, RepeatedSystemNumbersAreClearedWithOneNotice) {
     EXPECT_EQ(out[650], 0);
 }
 
-TEST(ReceiverSection, BindingTexts) {
-    struct Case {
-        const char* text;
-        int value;
-    };
-    for (Case c : {Case{"7 ", 7}, Case{" 7", 7}, Case{"12", 12}, Case{"  ", 0}, Case{"", 0}}) {
-        ImageEditor e;
-        e.read(SettingsOf(kV1));
-        e.model().setText("RPD13", c.text);
-        EXPECT_EQ(e.write()[66], c.value) << '"' << c.text << '"';
-    }
-}
-
-TEST(ReceiverSection, BindingAbove16ShowsZero) {
-    ImageEditor e;
-    e.read(SettingsOf(kV1, {{64, 17}, {65, 16}}));
-    EXPECT_EQ(e.model().at("RPD11").text, "0 ");
-    EXPECT_EQ(e.model().at("RPD12").text, "16");
-    EXPECT_EQ(e.write()[64], 0);
-}
-
-TEST(ReceiverSection, VariantOneLeavesTheOtherReceiversAlone) {
-    ImageEditor e;
-    e.read(SettingsOf(kV1, {{112, 3}, {49, 0xFF}, {512, 7}}));
-    e.model().setText("RPD21", "5");
-    e.model().setItemIndex("Border1", 2);
-    Cells out = e.write();
-    EXPECT_EQ(out[112], 3);
-    EXPECT_EQ(out[49], 0xFF);
-    EXPECT_EQ(out[512], 7);
-}
-
-TEST(ReceiverSection, BorderAbove15LeavesNoSelectionAndIsWrittenAsMinusOne) {
-    ImageEditor e;
-    e.read(SettingsOf(kV3, {{49, 0xFF}, {50, 3}}));
-    EXPECT_EQ(e.model().at("Border1").itemIndex, -1);
-    EXPECT_EQ(e.model().at("Border2").itemIndex, 3);
-    Cells out = e.write();
-    EXPECT_EQ(out[49], -1);
-    EXPECT_EQ(out[50], 3);
-}
-
-TEST(ReceiverSection, SystemNumbersOfReceiverFour) {
-    ImageEditor e;
-    e.read(SettingsOf(kV3, {{703, 192}, {255, 16}}));
-    EXPECT_EQ(e.model().at("RPDI448").text, "192");
-    EXPECT_EQ(e.model().at("RPD448").text, "16");
-    Cells out = e.write();
-    EXPECT_EQ(out[703], 192);
-    EXPECT_EQ(out[255], 16);
-}
-
 // --- variants 2, 4 and 5 --------------------------------------------------------------------
 
 TEST(SettingsImage, VariantTwoWritesOnlyItsCells) {
@@ -295,14 +247,14 @@ TEST(SettingsImage, VariantFourWritesTheVersionCellOnly) {
 }
 
 TEST(SettingsImage, DemoModeWritesTheVersionOfTheChosenVariant) {
-    for (auto [variant, version] : {std::pair{1, 18}, std::pair{3, 33}, std::pair{5, 53}}) {
+    for (int variant : {1, 3, 5}) {
         ImageEditor e;
         e.state().demoMode = true;
         e.state().versionByte = 99;
         e.state().layoutVariant = variant;
         e.read(SettingsOf(17));
         EXPECT_EQ(e.state().versionByte, 99);
-        EXPECT_EQ(e.write()[1], version);
+        EXPECT_EQ(e.write()[1], kVersions[variant]);
     }
 }
 
@@ -320,24 +272,6 @@ TEST(QnSettings, ObjectTableFromTheAssignments) {
     EXPECT_EQ(out[606], 152);
     EXPECT_EQ(out[607], 128);
     EXPECT_EQ(out[540], 0);  // cleared: no loop uses object 15
-}
-
-TEST(QnSettings, LineSpeedAndStatusCells) {
-    struct Case {
-        int speed, item, written;
-    };
-    for (Case c : {Case{0xFF, 0, 0xFF}, Case{0x5A, 1, 0x5A}, Case{0x00, 1, 0x5A}}) {
-        ImageEditor e;
-        e.read(SettingsOf(kV5, {{23, 1}, {257, c.speed}, {258, 2}, {261, 1}}));
-        EXPECT_EQ(e.model().at("SpeedLine").itemIndex, c.item);
-        EXPECT_TRUE(e.model().at("DamagePult1").checked);
-        EXPECT_TRUE(e.model().at("ConnectRPU2").checked);
-        Cells out = e.write();
-        EXPECT_EQ(out[257], c.written);
-        EXPECT_EQ(out[258], 0);
-        EXPECT_EQ(out[261], 1);
-        EXPECT_EQ(out[256], 0x55);
-    }
 }
 
 TEST(QnSettings, CountsPasswordsAndUnhandledCells) {

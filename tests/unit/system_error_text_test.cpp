@@ -33,8 +33,8 @@ TEST(SystemErrorTextTest, CommonFailuresAreToldInRussian) {
 }
 
 TEST(SystemErrorTextTest, SavingOverAFolderSaysSoInRussian) {
-    const auto dir = test_folder::NewTestFolder("kerma_save_over_folder");
-    const std::string target = Utf8Text(dir) + "/объект.cfg";
+    const test::TempDir dir("kerma_save_over_folder");
+    const std::string target = Utf8Text(dir.path()) + "/объект.cfg";
     std::filesystem::create_directories(Utf8Path(target));
     ConfigImage image;
     image.settings.assign(FileSettingsCells(1), 0);
@@ -46,7 +46,6 @@ TEST(SystemErrorTextTest, SavingOverAFolderSaysSoInRussian) {
     EXPECT_EQ(written.failure().reason, "это папка");
     EXPECT_TRUE(std::filesystem::is_directory(Utf8Path(target)));
     EXPECT_FALSE(std::filesystem::exists(Utf8Path(target + ".tmp")));
-    test_folder::RemoveTestFolder(dir);
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #pragma once
 // Firmware files made up by the tests: a header with the version byte and the length, and a body
 // of counting bytes. Never a real firmware.
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "test_folder.h"
 
 namespace kerma {
 
@@ -30,16 +30,7 @@ inline Bytes CutFirmware(Bytes bytes, size_t count) {
 // A fresh "Base" folder per test, removed afterwards.
 class FirmwareBase {
   public:
-    FirmwareBase() {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-        for (char& c : name)
-            if (c == '/') c = '_';
-        folder_ = std::filesystem::path(testing::TempDir()) / ("kerma_fw_" + name) / "Base";
-        std::filesystem::remove_all(folder_.parent_path());
-        std::filesystem::create_directories(folder_);
-    }
-    ~FirmwareBase() { std::filesystem::remove_all(folder_.parent_path()); }
+    FirmwareBase() { std::filesystem::create_directories(folder_); }
 
     void put(const std::string& name, const Bytes& bytes) const {
         std::ofstream out(folder_ / name, std::ios::binary);
@@ -49,7 +40,8 @@ class FirmwareBase {
     [[nodiscard]] const std::filesystem::path& folder() const { return folder_; }
 
   private:
-    std::filesystem::path folder_;
+    test::TempDir dir_{"kerma_fw"};
+    std::filesystem::path folder_ = dir_.path() / "Base";
 };
 
 }  // namespace kerma
