@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     auto rules = InstallRules(editor, image);
     (void)StartDemo(editor, image, 5);
     Fill(editor.model());
-    const Cells codes = EncodeCodesImage(editor, image);
+    const Block codes = EncodeCodesImage(editor, image);
     const auto settings = EncodeSettingsImage(editor, image);
     if (!settings) {
         std::fprintf(stderr, "the configuration does not encode: %s\n", settings.error().c_str());
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         editor.state().codesImage = codes;
         DecodeSettingsImage(editor, image, *settings);
         const auto t1 = Steady::now();
-        const Cells codesOut = EncodeCodesImage(editor, image);
+        const Block codesOut = EncodeCodesImage(editor, image);
         const auto settingsOut = EncodeSettingsImage(editor, image);
         const auto t2 = Steady::now();
         if (codesOut != codes || !settingsOut || *settingsOut != *settings) {

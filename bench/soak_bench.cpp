@@ -49,7 +49,7 @@ double ResidentMb(const std::string& pid = "self") {
 }
 
 // Cells that differ, counted; each one printed.
-int Differences(const Cells& want, const Cells& got, const char* block, int cycle) {
+int Differences(const Block& want, const Block& got, const char* block, int cycle) {
     if (want.size() != got.size()) {
         std::printf("cycle %d: %s block has %zu cells, %zu expected\n", cycle, block, got.size(),
                     want.size());

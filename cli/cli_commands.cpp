@@ -149,15 +149,15 @@ bool Identify(Session& s) {
     return true;
 }
 
-Cells Fit(const Block& block, int cells) {
-    Cells out(block.begin(), block.begin() + std::min<size_t>(block.size(), cells));
+Block Fit(const Block& block, int cells) {
+    Block out(block.begin(), block.begin() + std::min<size_t>(block.size(), cells));
     out.resize(static_cast<size_t>(cells), 0);
     return out;
 }
 
 // Line 0 is a cell value only when it fits one; a load never takes any other number over, so the
 // panel keeps its own block header.
-void KeepPanelHeader(Cells& settings, int32_t fileHeader, const Block& panelSettings) {
+void KeepPanelHeader(Block& settings, int32_t fileHeader, const Block& panelSettings) {
     if (fileHeader >= -1 && fileHeader <= 255) return;
     if (!panelSettings.empty()) settings[kHeaderCell] = panelSettings[kHeaderCell];
 }

@@ -115,7 +115,7 @@ std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& 
     if (!session) return std::nullopt;
     K740Editor& editor = session->editor;
     if (!ChecksBeforeWrite(editor, session->image)) return std::nullopt;
-    Cells codes = EncodeCodesImage(editor, session->image);
+    Block codes = EncodeCodesImage(editor, session->image);
     auto settings = EncodeSettingsImage(editor, session->image);
     if (!settings) {
         err << settings.error() << "\n";
@@ -124,7 +124,7 @@ std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& 
     return ConfigImage{std::move(*settings), std::move(codes)};
 }
 
-bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string& path,
+bool SaveReadBlocks(const Block& settings, const Block& codes, const std::string& path,
                     std::ostream& err) {
     const int version = settings.size() > 1 ? settings[1] : 0;
     if (!HasFactoryImage(VariantOfVersion(version))) {

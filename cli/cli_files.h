@@ -22,7 +22,7 @@ int Resave(const std::vector<std::string>& args, std::ostream& out = std::cout,
 std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& err = std::cerr);
 // Blocks read from a panel saved as the program saves them after a read: the checks before a
 // save first (their notices on err), which may refuse.
-bool SaveReadBlocks(const Cells& settings, const Cells& codes, const std::string& path,
+bool SaveReadBlocks(const Block& settings, const Block& codes, const std::string& path,
                     std::ostream& err = std::cerr);
 
 // One line on err when the blocks hold a factory engineer (or administrator) password; nothing

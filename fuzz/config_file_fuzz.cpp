@@ -84,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                  ? Edited(s.good, data + 1, size - 1)
                                  : std::string(reinterpret_cast<const char*>(data + 1), size - 1);
     s.demo.restore();
-    const Cells codesBefore = s.editor.state().codesImage;
-    const Cells settingsBefore = s.image.settingsCopy;
+    const Block codesBefore = s.editor.state().codesImage;
+    const Block settingsBefore = s.image.settingsCopy;
     s.prompts.shown.clear();
     if (!LoadConfigurationText(s.editor, s.image, s.variant, text)) {
         if (s.editor.state().codesImage != codesBefore || s.image.settingsCopy != settingsBefore)

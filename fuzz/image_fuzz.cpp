@@ -20,11 +20,11 @@ using namespace kerma;
 constexpr int kVersions[] = {18, 25, 33, 41, 53, 0, 255};
 
 struct Images {
-    Cells settings, codes;
+    Block settings, codes;
     bool built = false;
 };
 
-Images Round(K740Editor& editor, ImageState& image, const Cells& settings, const Cells& codes) {
+Images Round(K740Editor& editor, ImageState& image, const Block& settings, const Block& codes) {
     editor.state().codesImage = codes;
     DecodeSettingsImage(editor, image, settings);
     Images out;
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     built.restore();
     prompts.shown.clear();
-    Cells settings(kSettingsCells, 0), codes(kCodesCells, 0);
+    Block settings(kSettingsCells, 0), codes(kCodesCells, 0);
     size_t at = 1;
     for (int& cell : settings) cell = at < size ? data[at++] : 0;
     for (int& cell : codes) cell = at < size ? data[at++] : 0;

@@ -8,13 +8,13 @@
 namespace kerma {
 namespace {
 
-void CopyCells(const Cells& cells, std::vector<uint8_t>& memory) {
+void CopyCells(const Block& cells, std::vector<uint8_t>& memory) {
     size_t count = std::min(cells.size(), memory.size());
     for (size_t i = 0; i < count; ++i) memory[i] = static_cast<uint8_t>(cells[i] & 0xFF);
 }
 
-Cells TakeCells(const std::vector<uint8_t>& memory, int count) {
-    return Cells(memory.begin(), memory.begin() + count);
+Block TakeCells(const std::vector<uint8_t>& memory, int count) {
+    return Block(memory.begin(), memory.begin() + count);
 }
 
 }  // namespace

@@ -22,14 +22,14 @@ constexpr int kHeaderCell = 0;
 constexpr int kPresetBorders[] = {0, 3, 4, 7, 8, 11, 12, 15};
 
 // The held codes block is a 2048-cell array whatever the variant; a fresh editor has none yet.
-Cells& HeldCodes(K740Editor& editor) {
-    Cells& codes = editor.state().codesImage;
+Block& HeldCodes(K740Editor& editor) {
+    Block& codes = editor.state().codesImage;
     if (codes.size() < static_cast<size_t>(kCodesCells))
         codes.resize(static_cast<size_t>(kCodesCells), 0);
     return codes;
 }
 
-void PutCodes(K740Editor& editor, const Cells& codes) {
+void PutCodes(K740Editor& editor, const Block& codes) {
     std::copy(codes.begin(), codes.end(), HeldCodes(editor).begin());
 }
 
@@ -65,8 +65,8 @@ std::optional<int32_t> TakeChosenVariant(K740Editor& editor, int variant) {
 
 // The settings image of a file: its N cells in a 1024-cell buffer. Line 0 is the block header;
 // one that is not a byte value keeps the header the editor holds.
-Cells FileSettings(const ConfigImage& file, const ImageState& image) {
-    Cells settings(static_cast<size_t>(kSettingsCells), 0);
+Block FileSettings(const ConfigImage& file, const ImageState& image) {
+    Block settings(static_cast<size_t>(kSettingsCells), 0);
     std::copy(file.settings.begin(), file.settings.end(), settings.begin());
     const int header = file.settings[kHeaderCell];
     if (header < -1 || header > 255) settings[kHeaderCell] = image.settingsCopy[kHeaderCell];
@@ -103,7 +103,7 @@ DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, ImageState& image, in
         return end;
     }
     const ConfigImage factory = FactoryImage(variant);
-    Cells settings = FactorySettingsCopy(variant, editor.state().versionByte);
+    Block settings = FactorySettingsCopy(variant, editor.state().versionByte);
     image.factorySettings = settings;
     PutCodes(editor, factory.codes);
     if (variant == 5) image.factoryCodesCopy = factory.codes;  // sent whole after a replacement
@@ -213,7 +213,7 @@ bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVari
         return false;
     }
     const ConfigImage& file = *parsed;
-    const Cells settings = FileSettings(file, image);
+    const Block settings = FileSettings(file, image);
     PutCodes(editor, file.codes);
     DecodeSettingsImage(editor, image, settings);
     editor.setStatus(0, std::string(kFileLoadedText));

@@ -67,14 +67,14 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
-bool IsBlank(std::string_view line) {
+bool IsBlankLine(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 // Lines up to the last one that holds anything: blank lines at the end are no content.
 size_t UsedLines(const std::vector<std::string_view>& lines) {
     size_t used = lines.size();
-    while (used > 0 && IsBlank(lines[used - 1])) --used;
+    while (used > 0 && IsBlankLine(lines[used - 1])) --used;
     return used;
 }
 
@@ -162,7 +162,7 @@ int FileCodesCells(int variant) {
     return DescribeVariant(variant).codesCells;
 }
 
-ConfigImage FileOfVariant(int variant, Cells settings, Cells codes) {
+ConfigImage FileOfVariant(int variant, Block settings, Block codes) {
     static constexpr int kFileZeroCells[] = {6, 7, 38, 39};
     settings.resize(static_cast<size_t>(FileSettingsCells(variant)), 0);
     codes.resize(static_cast<size_t>(FileCodesCells(variant)), 0);
@@ -199,7 +199,7 @@ Result<ConfigImage, FileFailure> ParseConfigFile(std::string_view text) {
     const auto lines = SplitLines(text);
     const size_t used = UsedLines(lines);
     if (used == 0) return Refusal(-1, ReadError("Файл пуст."));
-    Cells cells;
+    Block cells;
     size_t needed = kVersionLine + 1;
     for (size_t i = 0; i < needed; ++i) {
         if (i >= used) return TooShort(used, needed);

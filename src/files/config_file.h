@@ -12,11 +12,10 @@
 
 namespace kerma {
 
-using Cells = Block;
 
 struct ConfigImage {
-    Cells settings;  // N cells
-    Cells codes;     // C cells
+    Block settings;  // N cells
+    Block codes;     // C cells
 };
 
 // A configuration file refused, with the line its text names.
@@ -31,7 +30,7 @@ struct FileFailure : Failure {
 
 // The file of a variant made of a settings and a codes block: each cut or filled with 0 to the
 // file's size, and cells 6, 7, 38 and 39 (the panel's own bookkeeping) as 0.
-[[nodiscard]] ConfigImage FileOfVariant(int variant, Cells settings, Cells codes);
+[[nodiscard]] ConfigImage FileOfVariant(int variant, Block settings, Block codes);
 
 // Builds the text of a file. Cells 6, 7, 38 and 39 are written as 0 by the editor's save; this
 // function writes what it is given.

@@ -170,13 +170,13 @@ const FactoryList* ListOf(int variant) {
     return HasFactoryImage(variant) ? &lists[variant - 1] : nullptr;
 }
 
-void PutDigits(Cells& cells, int first, std::string_view digits) {
+void PutDigits(Block& cells, int first, std::string_view digits) {
     for (size_t i = 0; i < digits.size(); ++i)
         cells[static_cast<size_t>(first) + i] = kDigitBase + (digits[i] - '0');
 }
 
 // The runs must follow one another without a gap: every cell of the block is decided.
-void PutRun(Cells& cells, const Run& run, const FactoryList& list) {
+void PutRun(Block& cells, const Run& run, const FactoryList& list) {
     if (run.first != static_cast<int>(cells.size()) || run.last < run.first)
         throw std::logic_error("factory list: runs do not follow one another");
     const auto start = cells.size();
@@ -222,15 +222,15 @@ ConfigImage FactoryImage(int variant) {
     return image;
 }
 
-Cells FactorySettingsCopy(int variant, int versionByte) {
-    Cells cells = FactoryImage(variant).settings;
+Block FactorySettingsCopy(int variant, int versionByte) {
+    Block cells = FactoryImage(variant).settings;
     if (cells.empty()) return cells;
     cells[1] = versionByte;
     cells.resize(static_cast<size_t>(FileSettingsCells(1)), 0);
     return cells;
 }
 
-Cells FactoryCodesCopy() {
+Block FactoryCodesCopy() {
     return FactoryImage(5).codes;
 }
 

@@ -30,9 +30,9 @@ inline constexpr int kFactoryHeader = 170;
 // The settings image the defaults load: the variant's settings cells with cell 1 set to
 // versionByte, in a buffer of 1024 cells (zeros beyond a 256-cell list). This is also the copy a
 // write after a firmware replacement sends.
-[[nodiscard]] Cells FactorySettingsCopy(int variant, int versionByte);
+[[nodiscard]] Block FactorySettingsCopy(int variant, int versionByte);
 
 // The 1792 codes cells of variant 5 (FactoryCodesCopy).
-[[nodiscard]] Cells FactoryCodesCopy();
+[[nodiscard]] Block FactoryCodesCopy();
 
 }  // namespace kerma

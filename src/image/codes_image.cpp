@@ -45,7 +45,7 @@ constexpr EntryList kCodeList{fields::kodN, CodeBoxName, SetCodeInUse, kCodes, t
 constexpr EntryList kQnCodeList{fields::kodN, CodeBoxName, SetCodeInUse, kCodes, false};
 constexpr EntryList kKeyList{fields::KeyN, KeyBoxName, SetKeyInUse, kKeys, true};
 
-void DecodeAuthorities(FormModel& model, const Cells& cells, int record, BoxName box, int n) {
+void DecodeAuthorities(FormModel& model, const Block& cells, int record, BoxName box, int n) {
     for (int p = 1; p <= kPartitions; ++p) {
         int bits = Byte(cells, record + (p <= 8 ? kAuthorityLow : kAuthorityHigh));
         model.setEnabled(box(n, p), true);
@@ -61,7 +61,7 @@ int AuthorityBits(const FormModel& model, BoxName box, int n, int first) {
     return bits;
 }
 
-void WriteUnused(Cells& cells, int record) {
+void WriteUnused(Block& cells, int record) {
     for (int i = 0; i < kDigitCells; ++i) cells[record + i] = kEmptyDigit;
     cells[record + kAuthorityLow] = 0;
     cells[record + kAuthorityHigh] = 0;
@@ -74,7 +74,7 @@ bool HasDigit(std::string_view text) {
 // Entries 1..slots: those beyond count go out of use; the others are emptied and enabled, then
 // `show` puts a record's text in (false: the record is empty) and its authorities follow.
 template <typename Show>
-void DecodeEntries(FormModel& model, const Cells& cells, const EntryList& list, int slots,
+void DecodeEntries(FormModel& model, const Block& cells, const EntryList& list, int slots,
                    int count, Show show) {
     for (int n = 1; n <= slots; ++n) {
         const std::string field = list.field(n);
@@ -92,7 +92,7 @@ void DecodeEntries(FormModel& model, const Cells& cells, const EntryList& list, 
 // Records 1..slots start unused; `put` writes the digits of an entry in use (false: the text
 // holds no entry) and its authorities follow.
 template <typename Put>
-void EncodeEntries(const FormModel& model, Cells& cells, const EntryList& list, int slots,
+void EncodeEntries(const FormModel& model, Block& cells, const EntryList& list, int slots,
                    int count, Put put) {
     for (int n = 1; n <= slots; ++n) {
         const int record = list.record(n);
@@ -106,7 +106,7 @@ void EncodeEntries(const FormModel& model, Cells& cells, const EntryList& list, 
 
 // --- codes ------------------------------------------------------------------------------
 
-void DecodeCodes(K740Editor& editor, const Cells& cells, bool padded) {
+void DecodeCodes(K740Editor& editor, const Block& cells, bool padded) {
     FormModel& model = editor.model();
     DecodeEntries(model, cells, kCodeList, kMaxCodes, editor.state().codeCount,
                   [&](const std::string& field, int record) {
@@ -120,7 +120,7 @@ void DecodeCodes(K740Editor& editor, const Cells& cells, bool padded) {
                   });
 }
 
-void EncodeCodes(const K740Editor& editor, Cells& cells, bool qn) {
+void EncodeCodes(const K740Editor& editor, Block& cells, bool qn) {
     EncodeEntries(editor.model(), cells, qn ? kQnCodeList : kCodeList, kMaxCodes,
                   editor.state().codeCount, [&](const std::string& text, int record) {
                       if (!HasDigit(text)) return false;
@@ -135,7 +135,7 @@ void EncodeCodes(const K740Editor& editor, Cells& cells, bool qn) {
 
 // --- Touch Memory keys ------------------------------------------------------------------
 
-void DecodeKeys(K740Editor& editor, const Cells& cells, int slots) {
+void DecodeKeys(K740Editor& editor, const Block& cells, int slots) {
     FormModel& model = editor.model();
     DecodeEntries(model, cells, kKeyList, slots, editor.state().keyCount,
                   [&](const std::string& field, int record) {
@@ -145,7 +145,7 @@ void DecodeKeys(K740Editor& editor, const Cells& cells, int slots) {
                   });
 }
 
-void EncodeKeys(const K740Editor& editor, Cells& cells, int slots) {
+void EncodeKeys(const K740Editor& editor, Block& cells, int slots) {
     EncodeEntries(editor.model(), cells, kKeyList, slots, editor.state().keyCount,
                   [&](const std::string& text, int record) {
                       if (IsBlank(text)) return false;
@@ -164,7 +164,7 @@ int HexValue(char c) {
 // --- object numbers ---------------------------------------------------------------------
 
 // Variant 2: a high cell of 0xFF marks no object; one above 39 is not part of the number.
-void DecodeObjectsOfOneReceiver(FormModel& model, const Cells& cells) {
+void DecodeObjectsOfOneReceiver(FormModel& model, const Block& cells) {
     for (int t = 1; t <= kQnRows; ++t) {
         for (int s = 1; s <= kQnLoops; ++s) {
             int low = Byte(cells, ObjectCell(1, t, s)), high = Byte(cells, ObjectCell(1, t, s) + 1);
@@ -178,7 +178,7 @@ void DecodeObjectsOfOneReceiver(FormModel& model, const Cells& cells) {
 
 // Variant 5: the low four bits of the high cell count; 0xFF in both cells is no object and
 // 0xFF in the high cell alone leaves the field as it is.
-void DecodeObjectsOfFourReceivers(FormModel& model, const Cells& cells) {
+void DecodeObjectsOfFourReceivers(FormModel& model, const Block& cells) {
     for (int r = 1; r <= kReceivers; ++r) {
         for (int t = 1; t <= kQnRows; ++t) {
             for (int s = 1; s <= kQnLoops; ++s) {
@@ -195,7 +195,7 @@ void DecodeObjectsOfFourReceivers(FormModel& model, const Cells& cells) {
     }
 }
 
-void EncodeObjects(const FormModel& model, Cells& cells, int receivers) {
+void EncodeObjects(const FormModel& model, Block& cells, int receivers) {
     for (int r = 1; r <= receivers; ++r) {
         for (int t = 1; t <= kQnRows; ++t) {
             for (int s = 1; s <= kQnLoops; ++s) {
@@ -209,8 +209,8 @@ void EncodeObjects(const FormModel& model, Cells& cells, int receivers) {
     }
 }
 
-Cells HeldCodes(const K740State& state) {
-    Cells cells = state.codesImage;
+Block HeldCodes(const K740State& state) {
+    Block cells = state.codesImage;
     cells.resize(std::max<size_t>(cells.size(), kCodesCells), 0);
     cells.resize(kCodesCells);
     return cells;
@@ -218,7 +218,7 @@ Cells HeldCodes(const K740State& state) {
 
 }  // namespace
 
-std::string CodeText(const Cells& cells, int record, bool padded) {
+std::string CodeText(const Block& cells, int record, bool padded) {
     std::string digits;
     long folded = 0;
     bool decimal = true;
@@ -236,7 +236,7 @@ std::string CodeText(const Cells& cells, int record, bool padded) {
     return text;
 }
 
-std::string KeyText(const Cells& cells, int record) {
+std::string KeyText(const Block& cells, int record) {
     std::string text;
     for (int i = kDigitCells - 1; i >= 0; --i) {
         int cell = Byte(cells, record + i);
@@ -246,7 +246,7 @@ std::string KeyText(const Cells& cells, int record) {
     return text;
 }
 
-void EncodeKeyText(std::string_view text, Cells& cells, int record) {
+void EncodeKeyText(std::string_view text, Block& cells, int record) {
     std::string digits(text.substr(0, kHexDigits));
     digits.insert(0, kHexDigits - digits.size(), '0');
     for (int i = 0; i < kDigitCells; ++i) {
@@ -258,7 +258,7 @@ void EncodeKeyText(std::string_view text, Cells& cells, int record) {
 void DecodeCodesImage(K740Editor& editor, ImageState& image) {
     const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
     if (!variant.codes) return;
-    Cells cells = HeldCodes(editor.state());
+    Block cells = HeldCodes(editor.state());
     DecodeCodes(editor, cells, !variant.codeAuthorities);
     if (variant.keySlots > 0) DecodeKeys(editor, cells, variant.keySlots);
     if (variant.radio != RadioSystem::Qn) return;
@@ -270,8 +270,8 @@ void DecodeCodesImage(K740Editor& editor, ImageState& image) {
     CheckObjectsAfterDecoding(editor, image);
 }
 
-Cells EncodeCodesImage(K740Editor& editor, ImageState& image) {
-    Cells cells = HeldCodes(editor.state());
+Block EncodeCodesImage(K740Editor& editor, ImageState& image) {
+    Block cells = HeldCodes(editor.state());
     const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
     if (!variant.codes) return cells;
     // After a firmware replacement variant 5 sends its factory codes block whole.

@@ -27,14 +27,14 @@ void DecodeCodesImage(K740Editor& editor, ImageState& image);
 
 // Builds a 2048-cell codes image. It starts as a copy of the held codes block, so every cell the
 // variant does not write (tails, variant 4's whole block) goes back as it was read.
-[[nodiscard]] Cells EncodeCodesImage(K740Editor& editor, ImageState& image);
+[[nodiscard]] Block EncodeCodesImage(K740Editor& editor, ImageState& image);
 
 // Text of a code record's digit cells; variant 5 pads it on the left to six places.
-[[nodiscard]] std::string CodeText(const Cells& cells, int record, bool padded);
+[[nodiscard]] std::string CodeText(const Block& cells, int record, bool padded);
 // The 12 hexadecimal digits of a key record, most significant byte (cell 5) first.
-[[nodiscard]] std::string KeyText(const Cells& cells, int record);
+[[nodiscard]] std::string KeyText(const Block& cells, int record);
 // Writes a key text into cells 0..5 of its record. A text shorter than 12 characters counts as if
 // filled with leading zeros; a character that is not a hexadecimal digit counts as 0.
-void EncodeKeyText(std::string_view text, Cells& cells, int record);
+void EncodeKeyText(std::string_view text, Block& cells, int record);
 
 }  // namespace kerma

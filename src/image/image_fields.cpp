@@ -10,7 +10,7 @@ std::string Indexed(std::string_view prefix, int n) {
     return name;
 }
 
-int Byte(const Cells& cells, int index) {
+int Byte(const Block& cells, int index) {
     if (index < 0 || index >= static_cast<int>(cells.size())) return 0;
     return cells[index] & 0xFF;
 }
@@ -20,7 +20,7 @@ char DigitChar(int cell) {
     return digit <= 9 ? static_cast<char>('0' + digit) : ' ';
 }
 
-std::string DigitText(const Cells& cells, int first, int count, bool blankForEmpty) {
+std::string DigitText(const Block& cells, int first, int count, bool blankForEmpty) {
     std::string text;
     for (int i = first; i < first + count; ++i) {
         int cell = Byte(cells, i);
@@ -29,11 +29,7 @@ std::string DigitText(const Cells& cells, int first, int count, bool blankForEmp
     return text;
 }
 
-bool IsBlank(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
-}
-
-void DecodePartitionBits(FormModel& model, std::string_view prefix, const Cells& cells, int cell) {
+void DecodePartitionBits(FormModel& model, std::string_view prefix, const Block& cells, int cell) {
     for (int p = 1; p <= kPartitions; ++p) {
         int bits = Byte(cells, p <= 8 ? cell : cell + 1);
         model.setChecked(Indexed(prefix, p), (bits >> ((p - 1) % 8)) & 1);
@@ -48,7 +44,7 @@ int CheckedBits(const FormModel& model, std::string_view prefix, int first) {
     return bits;
 }
 
-void EncodePartitionBits(const FormModel& model, std::string_view prefix, Cells& cells, int cell) {
+void EncodePartitionBits(const FormModel& model, std::string_view prefix, Block& cells, int cell) {
     cells[cell] = CheckedBits(model, prefix, 1);
     cells[cell + 1] = CheckedBits(model, prefix, 9);
 }

@@ -16,21 +16,19 @@ inline constexpr int kDigitBase = 0x80;
 [[nodiscard]] std::string Indexed(std::string_view prefix, int n);
 
 // The byte a cell carries to the panel (its low 8 bits); 0 for a cell beyond the image.
-[[nodiscard]] int Byte(const Cells& cells, int index);
+[[nodiscard]] int Byte(const Block& cells, int index);
 
 // The character a password or code digit cell shows: its low four bits as a digit, a blank when
 // they are not a decimal digit.
 [[nodiscard]] char DigitChar(int cell);
 
 // Digits of cells first .. first + count - 1; with blankForEmpty a cell of 0xFF shows a blank.
-[[nodiscard]] std::string DigitText(const Cells& cells, int first, int count, bool blankForEmpty);
+[[nodiscard]] std::string DigitText(const Block& cells, int first, int count, bool blankForEmpty);
 
-// A text with no character other than blanks (an empty text included).
-[[nodiscard]] bool IsBlank(std::string_view text);
 
 // Partition bit set of two cells into prefix + 1 .. prefix + 16, and back.
-void DecodePartitionBits(FormModel& model, std::string_view prefix, const Cells& cells, int cell);
-void EncodePartitionBits(const FormModel& model, std::string_view prefix, Cells& cells, int cell);
+void DecodePartitionBits(FormModel& model, std::string_view prefix, const Block& cells, int cell);
+void EncodePartitionBits(const FormModel& model, std::string_view prefix, Block& cells, int cell);
 
 // Sum of the bit values of the checked boxes prefix + first .. prefix + first + 7.
 [[nodiscard]] int CheckedBits(const FormModel& model, std::string_view prefix, int first);

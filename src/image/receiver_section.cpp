@@ -29,7 +29,7 @@ bool IsDigit(char c) {
 
 }  // namespace
 
-bool RepairSystemNumbers(Cells& cells) {
+bool RepairSystemNumbers(Block& cells) {
     bool repaired = false;
     for (int a = 0; a < kSystemNumbers - 1; ++a) {
         int number = Byte(cells, SystemNumberCell(a));
@@ -43,7 +43,7 @@ bool RepairSystemNumbers(Cells& cells) {
     return repaired;
 }
 
-void DecodeSystemNumbersAndBorders(FormModel& model, ImageState& image, const Cells& cells) {
+void DecodeSystemNumbersAndBorders(FormModel& model, ImageState& image, const Block& cells) {
     for (int r = 1; r <= kReceivers; ++r) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
             int index = (r - 1) * kDetectorsPerReceiver + (d - 1);
@@ -57,7 +57,7 @@ void DecodeSystemNumbersAndBorders(FormModel& model, ImageState& image, const Ce
     }
 }
 
-void DecodeBindings(FormModel& model, const Cells& cells, int receivers) {
+void DecodeBindings(FormModel& model, const Block& cells, int receivers) {
     for (int r = 1; r <= receivers; ++r) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
             int partition = Byte(cells, BindingCell(r, d));
@@ -76,7 +76,7 @@ int BindingValue(std::string_view text) {
     return 0;
 }
 
-void EncodeReceiverSection(const FormModel& model, const ImageState& image, Cells& cells,
+void EncodeReceiverSection(const FormModel& model, const ImageState& image, Block& cells,
                            int receivers) {
     for (int r = 1; r <= receivers; ++r) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) {

@@ -53,7 +53,7 @@ void ShowAsStored(FormModel& model, std::string_view field, std::string text) {
     model.setText(field, std::move(text));
 }
 
-void DecodeEngineerPassword(FormModel& model, std::string_view field, const Cells& cells) {
+void DecodeEngineerPassword(FormModel& model, std::string_view field, const Block& cells) {
     ShowAsStored(model, field, DigitText(cells, kEngineerPassword, kEngineerDigits, false));
 }
 
@@ -68,7 +68,7 @@ std::string EngineerDigits(std::string_view text) {
     return digits.size() == kEngineerDigits ? digits : std::string();
 }
 
-Result<void> EncodeEngineerPassword(const FormModel& model, std::string_view field, Cells& cells) {
+Result<void> EncodeEngineerPassword(const FormModel& model, std::string_view field, Block& cells) {
     std::string digits = EngineerDigits(model.at(field).text);
     if (digits.empty()) return Fail(kEngineerPasswordNotice);
     for (int i = 0; i < kEngineerDigits; ++i) {
@@ -77,11 +77,11 @@ Result<void> EncodeEngineerPassword(const FormModel& model, std::string_view fie
     return {};
 }
 
-void DecodeUserPassword(FormModel& model, const Cells& cells) {
+void DecodeUserPassword(FormModel& model, const Block& cells) {
     ShowAsStored(model, fields::PasswordEdit2, DigitText(cells, kUserPassword, kUserDigits, true));
 }
 
-void EncodeUserPassword(const FormModel& model, Cells& cells) {
+void EncodeUserPassword(const FormModel& model, Block& cells) {
     const std::string& text = model.at(fields::PasswordEdit2).text;
     for (int i = 0; i < kUserDigits; ++i) {
         char c = i < static_cast<int>(text.size()) ? text[i] : ' ';
@@ -89,7 +89,7 @@ void EncodeUserPassword(const FormModel& model, Cells& cells) {
     }
 }
 
-void DecodeNames(FormModel& model, ImageState& image, const Cells& cells) {
+void DecodeNames(FormModel& model, ImageState& image, const Block& cells) {
     for (int p = 1; p <= kPartitions; ++p) {
         int choice = Byte(cells, kNameChoice + p - 1);
         int item = choice == kOwnNameChoice ? kOwnNameItem : choice < kPresetNames ? choice : -1;
@@ -112,7 +112,7 @@ void DecodeNames(FormModel& model, ImageState& image, const Cells& cells) {
     }
 }
 
-void EncodeNames(const FormModel& model, const ImageState& image, Cells& cells) {
+void EncodeNames(const FormModel& model, const ImageState& image, Block& cells) {
     for (int p = 1; p <= kPartitions; ++p) {
         int item = model.at(Indexed(fields::NameRzdN, p)).itemIndex;
         cells[kNameChoice + p - 1] = item == kOwnNameItem ? kOwnNameChoice : item;
@@ -125,7 +125,7 @@ void EncodeNames(const FormModel& model, const ImageState& image, Cells& cells) 
     }
 }
 
-void DecodePartitionTypes(FormModel& model, const Cells& cells) {
+void DecodePartitionTypes(FormModel& model, const Block& cells) {
     for (int p = 1; p <= kPartitions; ++p) {
         int shift = (p - 1) % 8, high = p > 8 ? 1 : 0;
         bool fire = (Byte(cells, kFire + high) >> shift) & 1;
@@ -159,7 +159,7 @@ int EncodePartitionMemory(const FormModel& model, const PanelVariant& variant) {
     return on ? 0xFF : 0;
 }
 
-void DecodeRelayModes(FormModel& model, const Cells& cells) {
+void DecodeRelayModes(FormModel& model, const Block& cells) {
     int modes = Byte(cells, kRelayModes);
     model.setItemIndex(fields::Rele1Combo, modes & 0x0F);
     model.setItemIndex(fields::Rele2Combo, (modes >> 4) & 0x0F);
@@ -179,7 +179,7 @@ constexpr SoundAndBacklight kQnmSoundAndBacklight{
     {fields::Timesound, fields::Keysound1, fields::keysound2, fields::Keysound3},
     {fields::TimeLCD, fields::LCD_key1, fields::LCD_key2, fields::LCD_key3}};
 
-void DecodeStatusBits(FormModel& model, const Cells& cells) {
+void DecodeStatusBits(FormModel& model, const Block& cells) {
     int bits = Byte(cells, kStatusBits);
     for (int i = 0; i < 5; ++i) {
         bool alarm = (bits >> i) & 1;
@@ -198,7 +198,7 @@ int EncodeStatusBits(const FormModel& model) {
 
 // --- variants 1 and 3 ---------------------------------------------------------------------
 
-void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, const PanelVariant& variant) {
+void DecodeQnm(K740Editor& editor, ImageState& image, Block& cells, const PanelVariant& variant) {
     FormModel& model = editor.model();
     bool fourReceivers = variant.receivers > 1;
     model.setItemIndex(fields::kom781, DecodePoll(Byte(cells, kPollK781)));
@@ -232,7 +232,7 @@ void DecodeQnm(K740Editor& editor, ImageState& image, Cells& cells, const PanelV
                 Byte(cells, kPasswordReset) != 0 ? fields::password2 : fields::password1);
 }
 
-Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Cells& cells,
+Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Block& cells,
                        const PanelVariant& variant) {
     const FormModel& model = editor.model();
     if (auto password = EncodeEngineerPassword(model, fields::PasswordEdit, cells); !password)
@@ -268,14 +268,14 @@ Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Cells&
 
 // PanelQN covers the partition page, so the engineer password is edited in its paswrd1 field;
 // PasswordEdit, hidden beneath, shows the same digits.
-void DecodeSmall(K740Editor& editor, const Cells& cells) {
+void DecodeSmall(K740Editor& editor, const Block& cells) {
     DecodeEngineerPassword(editor.model(), fields::PasswordEdit, cells);
     DecodeEngineerPassword(editor.model(), fields::paswrd1, cells);
     ShowKeyCount(editor, Byte(cells, kKeyCount));
     ShowCodeCount(editor, Byte(cells, kCodeCount));
 }
 
-Result<void> EncodeSmall(const K740Editor& editor, Cells& cells) {
+Result<void> EncodeSmall(const K740Editor& editor, Block& cells) {
     if (auto password = EncodeEngineerPassword(editor.model(), fields::paswrd1, cells); !password)
         return password;
     cells[kCodeCount] = editor.state().codeCount;
@@ -286,7 +286,7 @@ Result<void> EncodeSmall(const K740Editor& editor, Cells& cells) {
 
 namespace image_detail {
 
-void DecodeSoundAndBacklight(FormModel& model, const Cells& cells, const SoundAndBacklight& c) {
+void DecodeSoundAndBacklight(FormModel& model, const Block& cells, const SoundAndBacklight& c) {
     model.setPosition(c.sound.upDown, Byte(cells, kKeySoundTime));
     ChooseMode(model, Byte(cells, kKeySound), c.sound.on, c.sound.second, c.sound.off);
     model.setPosition(c.backlight.upDown, Byte(cells, kBacklightTime));
@@ -294,7 +294,7 @@ void DecodeSoundAndBacklight(FormModel& model, const Cells& cells, const SoundAn
     ApplyDurationEnableRules(model);
 }
 
-void EncodeSoundAndBacklight(const FormModel& model, Cells& cells, const SoundAndBacklight& c) {
+void EncodeSoundAndBacklight(const FormModel& model, Block& cells, const SoundAndBacklight& c) {
     cells[kKeySound] = ModeOfButtons(model, c.sound.on, c.sound.second);
     cells[kKeySoundTime] = model.at(c.sound.upDown).position;
     cells[kBacklight] = ModeOfButtons(model, c.backlight.on, c.backlight.second);
@@ -315,9 +315,9 @@ void ShowKeyCount(K740Editor& editor, int count) {
 
 }  // namespace image_detail
 
-void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& settings) {
+void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Block& settings) {
     editor.model().setEnabled(fields::PageControl, true);
-    Cells cells = settings;
+    Block cells = settings;
     cells.resize(std::max<size_t>(cells.size(), kSettingsCells), 0);
     if (!editor.state().demoMode) editor.state().versionByte = Byte(cells, kVersionCell);
     const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
@@ -330,8 +330,8 @@ void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Cells& set
     DecodeCodesImage(editor, image);
 }
 
-Result<Cells> EncodeSettingsImage(K740Editor& editor, ImageState& image) {
-    Cells cells = image.settingsCopy;
+Result<Block> EncodeSettingsImage(K740Editor& editor, ImageState& image) {
+    Block cells = image.settingsCopy;
     cells.resize(kSettingsCells, 0);
     const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
     cells[kVersionCell] = editor.state().demoMode && variant.demoVersion != 0

@@ -9,19 +9,19 @@
 namespace kerma::image_detail {
 
 // Clears every later repeat of a non-zero system number in cells 512..703; true when any was.
-bool RepairSystemNumbers(Cells& cells);
+bool RepairSystemNumbers(Block& cells);
 // RPDI fields, RpdiNumbers and the borders from a (repaired) variant 3 image.
-void DecodeSystemNumbersAndBorders(FormModel& model, ImageState& image, const Cells& cells);
+void DecodeSystemNumbersAndBorders(FormModel& model, ImageState& image, const Block& cells);
 // RPD fields of receivers 1..receivers; a binding above 16 shows as "0".
-void DecodeBindings(FormModel& model, const Cells& cells, int receivers);
+void DecodeBindings(FormModel& model, const Block& cells, int receivers);
 // Bindings of receivers 1..receivers, and for four receivers the borders and system numbers.
-void EncodeReceiverSection(const FormModel& model, const ImageState& image, Cells& cells,
+void EncodeReceiverSection(const FormModel& model, const ImageState& image, Block& cells,
                            int receivers);
 // Value of a two-place binding field: both digits, else the one digit there is, else 0.
 [[nodiscard]] int BindingValue(std::string_view text);
 
-void DecodeQnSettings(K740Editor& editor, ImageState& image, const Cells& cells);
-void EncodeQnSettings(K740Editor& editor, ImageState& image, Cells& cells);
+void DecodeQnSettings(K740Editor& editor, ImageState& image, const Block& cells);
+void EncodeQnSettings(K740Editor& editor, ImageState& image, Block& cells);
 
 // The keyboard sound and the display backlight: a duration up-down and three mode buttons each
 // (on, the second mode, off). The QN and QN-M pages name them differently.
@@ -34,8 +34,8 @@ struct DurationMode {
 struct SoundAndBacklight {
     DurationMode sound, backlight;
 };
-void DecodeSoundAndBacklight(FormModel& model, const Cells& cells, const SoundAndBacklight& c);
-void EncodeSoundAndBacklight(const FormModel& model, Cells& cells, const SoundAndBacklight& c);
+void DecodeSoundAndBacklight(FormModel& model, const Block& cells, const SoundAndBacklight& c);
+void EncodeSoundAndBacklight(const FormModel& model, Block& cells, const SoundAndBacklight& c);
 
 // Sets CodeCount or KeyCount through its up-down and runs the count rule.
 void ShowCodeCount(K740Editor& editor, int count);

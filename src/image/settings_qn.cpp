@@ -29,7 +29,7 @@ constexpr std::string_view kStatusAlarm[kQnStatusCells] = {
     fields::DamagePult2, fields::DamageRPU2, fields::DamageRPD2, fields::ConnectRPU2,
     fields::ConnectRPD2, fields::Block2,     fields::ConnectMR2};
 
-void DecodeStatus(FormModel& model, const Cells& cells) {
+void DecodeStatus(FormModel& model, const Block& cells) {
     for (int i = 0; i < kQnStatusCells; ++i) {
         bool alarm = Byte(cells, kQnStatus + i) == kAlarm;
         ChooseRadio(model, {kStatusFault[i], kStatusAlarm[i]},
@@ -37,13 +37,13 @@ void DecodeStatus(FormModel& model, const Cells& cells) {
     }
 }
 
-void EncodeStatus(const FormModel& model, Cells& cells) {
+void EncodeStatus(const FormModel& model, Block& cells) {
     for (int i = 0; i < kQnStatusCells; ++i) {
         cells[kQnStatus + i] = model.at(kStatusAlarm[i]).checked ? kAlarm : 0;
     }
 }
 
-void EncodeEngineerPassword(const FormModel& model, Cells& cells) {
+void EncodeEngineerPassword(const FormModel& model, Block& cells) {
     const std::string& text = model.at(fields::paswrd1).text;
     if (IsBlank(text)) {
         for (int i = 0; i < kEngineerDigits; ++i) cells[kEngineerPassword + i] = kEmptyDigit;
@@ -56,7 +56,7 @@ void EncodeEngineerPassword(const FormModel& model, Cells& cells) {
     }
 }
 
-void EncodeAdminPassword(const FormModel& model, Cells& cells) {
+void EncodeAdminPassword(const FormModel& model, Block& cells) {
     const std::string& text = model.at(fields::paswrd2).text;
     for (int i = 0; i < kAdminDigits; ++i) {
         char c = i < static_cast<int>(text.size()) ? text[i] : ' ';
@@ -65,7 +65,7 @@ void EncodeAdminPassword(const FormModel& model, Cells& cells) {
 }
 
 // Objects 1..48: first cell receiver * 32 + detector, second cell the loops assigned to it.
-void EncodeObjectTable(const ImageState& image, Cells& cells) {
+void EncodeObjectTable(const ImageState& image, Block& cells) {
     for (int i = 0; i < 2 * kQnTableObjects; ++i) cells[kQnObjectTable + i] = 0;
     for (int q = 0; q < kObjectLoops; ++q) {
         int object = image.objectAssignments[q];
@@ -88,7 +88,7 @@ int CountCodesInUse(const K740Editor& editor) {
 
 }  // namespace
 
-void DecodeQnSettings(K740Editor& editor, ImageState& image, const Cells& cells) {
+void DecodeQnSettings(K740Editor& editor, ImageState& image, const Block& cells) {
     FormModel& model = editor.model();
     DecodeSoundAndBacklight(model, cells, kQnSoundAndBacklight);
     DecodeStatus(model, cells);
@@ -106,7 +106,7 @@ void DecodeQnSettings(K740Editor& editor, ImageState& image, const Cells& cells)
     ShowCodeCount(editor, Byte(cells, kCodeCount) - 1);
 }
 
-void EncodeQnSettings(K740Editor& editor, ImageState& image, Cells& cells) {
+void EncodeQnSettings(K740Editor& editor, ImageState& image, Block& cells) {
     const FormModel& model = editor.model();
     EncodeObjectTable(image, cells);
     for (int i = 0; i < kQnTransmitters; ++i) {

@@ -300,6 +300,10 @@ std::optional<long> FieldValue(std::string_view text) {
     return value;
 }
 
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
 long FieldNumber(std::string_view text, long ifEmpty) {
     return FieldValue(text).value_or(ifEmpty);
 }

@@ -192,6 +192,8 @@ class FormModel {
 };
 
 // Text helpers shared by the rules and codecs.
+// A text without any character other than blanks (an empty text included).
+[[nodiscard]] bool IsBlank(std::string_view text);
 // True when the text holds no digit at all (empty, blanks only, or other characters only).
 [[nodiscard]] bool FieldIsEmpty(std::string_view text);
 // The number made of a field's non-blank characters ("12 3" is 123, " -3" is -3); nullopt

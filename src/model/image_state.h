@@ -11,8 +11,6 @@
 
 namespace kerma {
 
-using Cells = Block;
-
 inline constexpr int kSettingsCells = 1024;      // buffer of every settings image
 inline constexpr int kSmallSettingsCells = 256;  // variants 2 and 4 on the line
 inline constexpr int kCodesCells = 2048;         // buffer of every codes image
@@ -40,7 +38,7 @@ struct ObjectCarry {
 struct ImageState {
     // The last settings image decoded (after its repairs); the starting point of every encoding,
     // so cells no field covers go back as read. Variant 5 calls it QnImageCopy.
-    Cells settingsCopy = Cells(kSettingsCells, 0);
+    Block settingsCopy = Block(kSettingsCells, 0);
 
     // System numbers of the 192 QN-M detectors, receiver-major (variant 3).
     std::array<int, kSystemNumbers> rpdiNumbers{};
@@ -52,8 +50,8 @@ struct ImageState {
 
     // The settings part of the factory image last taken, and the codes of variant 5's; a write
     // after a firmware replacement sends them (DefaultsAfterReplace). Empty until defaults.
-    Cells factorySettings;
-    Cells factoryCodesCopy;
+    Block factorySettings;
+    Block factoryCodesCopy;
 
     std::array<OwnNameMemo, kPartitions> ownNames{};
 };

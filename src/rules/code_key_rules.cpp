@@ -159,7 +159,7 @@ bool AskAbout(K740Editor& editor, const ListWalk& walk, int n, const char* probl
 bool AskRepeat(K740Editor& editor, const ListWalk& walk, std::vector<std::string>& seen, int n) {
     FormModel& model = editor.model();
     const std::string text = model.at(walk.field(n)).text;
-    if (IsBlankText(text)) return false;
+    if (IsBlank(text)) return false;
     seen[n] = text;
     bool removed = false;
     for (int m = 1; m < n; ++m) {
@@ -176,7 +176,7 @@ bool AskRepeat(K740Editor& editor, const ListWalk& walk, std::vector<std::string
 // Asks about an entry and its authorities disagreeing; true when they did.
 bool AskAuthority(K740Editor& editor, const ListWalk& walk, int n) {
     FormModel& model = editor.model();
-    bool blank = IsBlankText(model.at(walk.field(n)).text);
+    bool blank = IsBlank(model.at(walk.field(n)).text);
     bool authority = AnyChecked(model, walk.boxName, n);
     if (!blank && !authority) {
         if (AskAbout(editor, walk, n, walk.noAuthorityProblem, "Удалить?", walk.noAuthority)) {
@@ -273,7 +273,7 @@ void PruneCodes(K740Editor& editor) {
     std::vector<std::string> seen(kMaxCodes + 1);
     for (int n = 1; n <= count; ++n) {
         const std::string text = model.at(CodeField(n)).text;
-        if (IsBlankText(text)) continue;
+        if (IsBlank(text)) continue;
         seen[n] = text;
         bool reported = false;
         for (int m = 1; m < n; ++m) {
@@ -289,7 +289,7 @@ void PruneCodes(K740Editor& editor) {
     }
     int last = 0;
     for (int n = 1; n <= count; ++n) {
-        if (!IsBlankText(model.at(CodeField(n)).text)) last = n;
+        if (!IsBlank(model.at(CodeField(n)).text)) last = n;
     }
     model.setText(fields::NumKodEdit, std::to_string(last));
     model.setPosition(fields::KOD, last);

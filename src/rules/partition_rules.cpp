@@ -35,7 +35,7 @@ void ApplyTypeRule(FormModel& model) {
 void ApplyRangeRule(RuleContext& context, std::string_view edit, std::string_view upDown) {
     FormModel& model = context.model();
     const std::string& text = model.at(edit).text;
-    if (IsBlankText(text)) return;
+    if (IsBlank(text)) return;
     std::optional<long> value = IntegerText(text);
     if (!value) {
         context.prompts().notice("'" + text + "' не является целым числом");

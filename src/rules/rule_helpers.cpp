@@ -33,10 +33,6 @@ std::optional<int> FirstRunValue(std::string_view text) {
     return value;
 }
 
-bool IsBlankText(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
-}
-
 void ShowPage(FormModel& model, std::string_view pageControl, std::string_view tabSheet) {
     const Control& pages = model.at(pageControl);
     if (!pages.parent.empty() && model.at(pages.parent).kind == ControlKind::TabSheet) {

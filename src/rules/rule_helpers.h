@@ -50,9 +50,6 @@ void CheckObjectsAfterDecoding(RuleContext& context);
 // 1); nullopt when the field holds no digit.
 [[nodiscard]] std::optional<int> FirstRunValue(std::string_view text);
 
-// A text without any character other than blanks (an empty text included).
-[[nodiscard]] bool IsBlankText(std::string_view text);
-
 // Makes a tab sheet the active page of its page control, and that page control's own tab sheet
 // active in its parent, so the field a message talks about is in sight.
 void ShowPage(FormModel& model, std::string_view pageControl, std::string_view tabSheet);

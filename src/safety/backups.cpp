@@ -87,8 +87,8 @@ Result<void> MakePrivateFolder(const std::string& name) {
 }
 
 // A block as the line carried it: the low eight bits of every cell.
-Cells Bytes(const Block& block) {
-    Cells out(block.size());
+Block Bytes(const Block& block) {
+    Block out(block.size());
     for (size_t i = 0; i < block.size(); ++i) out[i] = block[i] & 0xFF;
     return out;
 }

@@ -49,7 +49,7 @@ HeadlessEditor::HeadlessEditor(int versionByte, Prompts& answer) {
 }
 
 void HeadlessEditor::decode(const Block& settings, const Block& codes) {
-    Cells& held = editor->state().codesImage;
+    Block& held = editor->state().codesImage;
     held.assign(static_cast<size_t>(kCodesCells), 0);
     std::copy_n(codes.begin(), std::min(codes.size(), held.size()), held.begin());
     DecodeSettingsImage(*editor, image, settings);

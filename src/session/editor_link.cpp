@@ -152,7 +152,7 @@ void EditorLink::writeCommand() {
     // Both blocks are built before the first byte goes out: a settings block that cannot be
     // built must not be found out after the codes block is already in the panel.
     Block codes = EncodeCodesImage(editor_, image);
-    Result<Cells> settings = EncodeSettingsImage(editor_, image);
+    Result<Block> settings = EncodeSettingsImage(editor_, image);
     if (!settings) {
         chainEnded();
         editor_.prompts().notice(settings.error());
@@ -278,7 +278,7 @@ void EditorLink::configurationRead(Block settings, Block codes) {
     outcome({LinkResult::Read});
     enableReadWrite(false);
     chainEnded();
-    Cells& held = editor_.state().codesImage;
+    Block& held = editor_.state().codesImage;
     held.assign(static_cast<size_t>(kCodesCells), 0);
     std::copy_n(codes.begin(), std::min(codes.size(), held.size()), held.begin());
     DecodeSettingsImage(editor_, session_.image(), settings);

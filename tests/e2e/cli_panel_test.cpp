@@ -20,7 +20,7 @@ using testing::TempDir;
 // A configuration with a different value in every cell, so a byte that goes astray shows.
 ConfigImage Distinct(int version) {
     const int variant = version / 10;
-    ConfigImage image{Cells(FileSettingsCells(variant)), Cells(FileCodesCells(variant))};
+    ConfigImage image{Block(FileSettingsCells(variant)), Block(FileCodesCells(variant))};
     for (size_t i = 0; i < image.settings.size(); ++i) image.settings[i] = (i * 13 + 1) & 0xFF;
     for (size_t i = 0; i < image.codes.size(); ++i) image.codes[i] = (i * 29 + 7) & 0xFF;
     image.settings[1] = version;

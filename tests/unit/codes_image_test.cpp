@@ -20,8 +20,8 @@ using testing::kV4;
 using testing::kV5;
 using testing::SettingsOf;
 
-Cells Record(const Cells& cells, int first) {
-    return Cells(cells.begin() + first, cells.begin() + first + 8);
+Block Record(const Block& cells, int first) {
+    return Block(cells.begin() + first, cells.begin() + first + 8);
 }
 
 // An editor of the variant with the given counts and every code and key slot empty.
@@ -37,20 +37,20 @@ TEST(CodesImage, FourDigitCodeWithAuthoritiesOneAndTen) {
     e.model().setText("kod1", "1234");
     e.model().setChecked(CodeBoxName(1, 1), true);
     e.model().setChecked(CodeBoxName(1, 10), true);
-    Cells out = EncodeCodesImage(e.editor, e.image);
-    EXPECT_EQ(Record(out, 0), (Cells{0x81, 0x82, 0x83, 0x84, 0xFF, 0xFF, 0x01, 0x02}));
+    Block out = EncodeCodesImage(e.editor, e.image);
+    EXPECT_EQ(Record(out, 0), (Block{0x81, 0x82, 0x83, 0x84, 0xFF, 0xFF, 0x01, 0x02}));
 }
 
 TEST(CodesImage, BlanksInsideACodeAreSkipped) {
     ImageEditor e;
     Open(e, kV1, 2);
     e.model().setText("kod2", " 1 2 3");
-    Cells out = EncodeCodesImage(e.editor, e.image);
-    EXPECT_EQ(Record(out, 8), (Cells{0x81, 0x82, 0x83, 0xFF, 0xFF, 0xFF, 0, 0}));
+    Block out = EncodeCodesImage(e.editor, e.image);
+    EXPECT_EQ(Record(out, 8), (Block{0x81, 0x82, 0x83, 0xFF, 0xFF, 0xFF, 0, 0}));
 }
 
 TEST(CodesImage, OneDigitCodeIsPaddedOnlyInVariantFive) {
-    Cells codes(kCodesCells, 0xFF);
+    Block codes(kCodesCells, 0xFF);
     codes[0] = 0x87;
     codes[6] = 0x21;
     codes[7] = 0x80;
@@ -63,19 +63,19 @@ TEST(CodesImage, OneDigitCodeIsPaddedOnlyInVariantFive) {
     EXPECT_TRUE(v1.model().at(CodeBoxName(1, 16)).checked);
     // Variant 5 keeps no authorities over partitions 1..8.
     EXPECT_EQ(Record(EncodeCodesImage(v5.editor, v5.image), 0),
-              (Cells{0x87, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x80}));
+              (Block{0x87, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x80}));
     EXPECT_EQ(Record(EncodeCodesImage(v1.editor, v1.image), 0), Record(codes, 0));
 }
 
 TEST(CodesImage, ACodeDigitZeroStoredByThePanelIsKept) {
-    Cells codes(kCodesCells, 0xFF);
+    Block codes(kCodesCells, 0xFF);
     codes[0] = 0x80, codes[1] = 0x85, codes[2] = 0x80, codes[3] = 0x81;
     codes[6] = codes[7] = 0;
     ImageEditor e;
     e.read(SettingsOf(kV1, {{23, 1}}), codes);
     EXPECT_EQ(e.model().at("kod1").text, "0501  ");
     EXPECT_EQ(Record(EncodeCodesImage(e.editor, e.image), 0),
-              (Cells{0x80, 0x85, 0x80, 0x81, 0xFF, 0xFF, 0, 0}));
+              (Block{0x80, 0x85, 0x80, 0x81, 0xFF, 0xFF, 0, 0}));
 }
 
 TEST(CodesImage, RecordsBeyondTheCountAreWrittenAsNotInUse) {
@@ -85,13 +85,13 @@ TEST(CodesImage, RecordsBeyondTheCountAreWrittenAsNotInUse) {
     e.model().setText("kod4", "55");  // text left in a field out of use
     e.model().setText("kod3", "66");
     e.model().setChecked(CodeBoxName(3, 2), true);
-    Cells out = EncodeCodesImage(e.editor, e.image);
-    EXPECT_EQ(Record(out, 24), (Cells{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0}));
-    EXPECT_EQ(Record(out, 16), (Cells{0x86, 0x86, 0xFF, 0xFF, 0xFF, 0xFF, 2, 0}));
+    Block out = EncodeCodesImage(e.editor, e.image);
+    EXPECT_EQ(Record(out, 24), (Block{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0}));
+    EXPECT_EQ(Record(out, 16), (Block{0x86, 0x86, 0xFF, 0xFF, 0xFF, 0xFF, 2, 0}));
 }
 
 TEST(CodesImage, DecodingEmptiesAndDisablesFieldsBeyondTheCount) {
-    Cells codes(kCodesCells, 0xFF);
+    Block codes(kCodesCells, 0xFF);
     codes[8] = 0x82;
     codes[14] = 0x01;
     ImageEditor e;
@@ -109,16 +109,16 @@ TEST(CodesImage, KeyByteOrderAndRoundTrip) {
     Open(e, kV1, 0, 1);
     e.model().setText("Key1", "0123456789AB");
     e.model().setChecked(KeyBoxName(1, 16), true);
-    Cells out = EncodeCodesImage(e.editor, e.image);
-    EXPECT_EQ(Record(out, 256), (Cells{0xAB, 0x89, 0x67, 0x45, 0x23, 0x01, 0, 0x80}));
+    Block out = EncodeCodesImage(e.editor, e.image);
+    EXPECT_EQ(Record(out, 256), (Block{0xAB, 0x89, 0x67, 0x45, 0x23, 0x01, 0, 0x80}));
     e.read(SettingsOf(kV1, {{9, 1}}), out);
     EXPECT_EQ(e.model().at("Key1").text, "0123456789AB");
     EXPECT_TRUE(e.model().at(KeyBoxName(1, 16)).checked);
 }
 
 TEST(CodesImage, KeyIdentifiersHoldingFFSurviveAReadAndAWrite) {
-    Cells codes(kCodesCells, 0xFF);
-    Cells key = {0x01, 0xFF, 0x22, 0xFF, 0xFF, 0x10, 0x03, 0x00};
+    Block codes(kCodesCells, 0xFF);
+    Block key = {0x01, 0xFF, 0x22, 0xFF, 0xFF, 0x10, 0x03, 0x00};
     std::copy(key.begin(), key.end(), codes.begin() + 256);
     ImageEditor e;
     e.read(SettingsOf(kV1, {{9, 2}}), codes);
@@ -132,18 +132,18 @@ TEST(CodesImage, ShortKeyTextCountsAsLeadingZeros) {
     Open(e, kV1, 0, 1);
     e.model().setText("Key1", "ABCDE");
     e.model().setChecked(KeyBoxName(1, 1), true);
-    Cells out = EncodeCodesImage(e.editor, e.image);
-    EXPECT_EQ(Record(out, 256), (Cells{0xDE, 0xBC, 0x0A, 0, 0, 0, 1, 0}));
+    Block out = EncodeCodesImage(e.editor, e.image);
+    EXPECT_EQ(Record(out, 256), (Block{0xDE, 0xBC, 0x0A, 0, 0, 0, 1, 0}));
 }
 
 TEST(CodesImage, VariantThreeKeepsKeys65To96AndItsTail) {
-    Cells codes(kCodesCells, 0xFF);
+    Block codes(kCodesCells, 0xFF);
     for (int i = 768; i < 1024; ++i) codes[i] = i & 0x7F;
     ImageEditor e;
     e.read(SettingsOf(kV3, {{9, 70}}), codes);
     EXPECT_EQ(e.state().keyCount, 70);
     e.model().setText("Key66", "111111111111");  // slot 66 is no part of variant 3's block
-    Cells out = EncodeCodesImage(e.editor, e.image);
+    Block out = EncodeCodesImage(e.editor, e.image);
     for (int i = 768; i < 1024; ++i) ASSERT_EQ(out[i], codes[i]) << "cell " << i;
 }
 
@@ -165,7 +165,7 @@ TEST(CodesImage, VariantFiveObject999OfReceiverFourRow24Loop8) {
     ImageEditor e;
     Open(e, kV5, 0);
     e.model().setText(ObjectName(4, 24, 8), "999");
-    Cells out = EncodeCodesImage(e.editor, e.image);
+    Block out = EncodeCodesImage(e.editor, e.image);
     EXPECT_EQ(out[1790], 0xE7);
     EXPECT_EQ(out[1791], 0x03);
 }
@@ -180,7 +180,7 @@ class ObjectDecoding : public ::testing::TestWithParam<ObjectCase> {};
 
 TEST_P(ObjectDecoding, ReceiverOneRowOneLoopOne) {
     const ObjectCase& c = GetParam();
-    Cells codes(kCodesCells, 0);
+    Block codes(kCodesCells, 0);
     codes[256] = c.low;
     codes[257] = c.high;
     ImageEditor e;
@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(Variants, ObjectDecoding,
                          });
 
 TEST(CodesImage, VariantFiveDecodingRefreshesTheObjectAssignments) {
-    Cells codes(kCodesCells, 0);
+    Block codes(kCodesCells, 0);
     codes[256 + 384 * 3 + 16 * 23 + 14] = 48;  // receiver 4, row 24, loop 8
     ImageEditor e;
     e.read(SettingsOf(kV5, {{23, 1}}), codes);
@@ -223,8 +223,8 @@ int ObjectCell(int receiver, int row, int loop) {
 }
 
 // Object numbers: {receiver, row, loop, number}; every other loop holds no object.
-Cells ObjectsBlock(std::initializer_list<std::array<int, 4>> objects) {
-    Cells codes(kCodesCells, 0xFF);
+Block ObjectsBlock(std::initializer_list<std::array<int, 4>> objects) {
+    Block codes(kCodesCells, 0xFF);
     for (auto [r, t, s, number] : objects) {
         codes[ObjectCell(r, t, s)] = number & 0xFF;
         codes[ObjectCell(r, t, s) + 1] = number >> 8;
@@ -233,7 +233,7 @@ Cells ObjectsBlock(std::initializer_list<std::array<int, 4>> objects) {
 }
 
 TEST(ObjectRuleAfterDecoding, AFieldLeftEmptyByTheBlockBecomesZeroWithItsNotice) {
-    Cells codes = ObjectsBlock({});
+    Block codes = ObjectsBlock({});
     codes[ObjectCell(2, 3, 4)] = 0x05;  // high cell 0xFF: the field keeps its empty text
     ImageEditor e;
     e.image.objectAssignments[192 + 16 + 3] = 27;  // from an earlier configuration
@@ -256,7 +256,7 @@ TEST(ObjectRuleAfterDecoding, ARepeatElsewhereLeavesObject11AndTheMarksAlone) {
     EXPECT_EQ(e.model().at("Object11").text, "4  ");
     EXPECT_EQ(e.image.objectCarry.lastObjectValue, 4);
     EXPECT_EQ(e.image.objectCarry.lastObjectTag, 0);
-    Cells out = e.write();
+    Block out = e.write();
     EXPECT_EQ(out[272], 0);
     EXPECT_EQ(out[273], 0x10);
     EXPECT_EQ(out[274], 0);
@@ -276,19 +276,19 @@ TEST(ObjectRuleAfterDecoding, Object11InARepeatBecomesZero) {
 }
 
 TEST(CodesImage, VariantTwoObjectsAndTail) {
-    Cells codes(kCodesCells, 0);
+    Block codes(kCodesCells, 0);
     for (int i = 640; i < 1024; ++i) codes[i] = 0x5C;
     ImageEditor e;
     e.read(SettingsOf(kV2, {{23, 0}}), codes);
     e.model().setText(ObjectName(1, 24, 8), "300");
-    Cells out = EncodeCodesImage(e.editor, e.image);
+    Block out = EncodeCodesImage(e.editor, e.image);
     EXPECT_EQ(out[256 + 16 * 23 + 14], 44);
     EXPECT_EQ(out[256 + 16 * 23 + 15], 1);
     for (int i = 640; i < 1024; ++i) ASSERT_EQ(out[i], 0x5C);
 }
 
 TEST(CodesImage, VariantFourSendsTheHeldBlockBack) {
-    Cells codes(kCodesCells);
+    Block codes(kCodesCells);
     for (int i = 0; i < kCodesCells; ++i) codes[i] = (i * 7) & 0xFF;
     ImageEditor e;
     e.read(SettingsOf(kV4), codes);
@@ -299,10 +299,10 @@ TEST(CodesImage, AfterAFirmwareReplacementVariantFiveSendsTheFactoryCodes) {
     ImageEditor e;
     Open(e, kV5, 1);
     e.model().setText("kod1", "123");
-    e.image.factoryCodesCopy = Cells(kQnCodesCells, 0);
+    e.image.factoryCodesCopy = Block(kQnCodesCells, 0);
     e.state().defaultsAfterReplace = true;
-    Cells out = EncodeCodesImage(e.editor, e.image);
-    EXPECT_EQ(Cells(out.begin(), out.begin() + kQnCodesCells), Cells(kQnCodesCells, 0));
+    Block out = EncodeCodesImage(e.editor, e.image);
+    EXPECT_EQ(Block(out.begin(), out.begin() + kQnCodesCells), Block(kQnCodesCells, 0));
     EXPECT_TRUE(e.state().defaultsAfterReplace);  // the settings encoding clears it
 }
 

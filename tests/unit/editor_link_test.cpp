@@ -95,7 +95,7 @@ TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
     EXPECT_TRUE(rig.editor.model().at("GSMkom").visible);
     EXPECT_FALSE(rig.editor.model().at("kom781").visible);
     EXPECT_EQ(rig.session->image().settingsCopy[1], 17);
-    const Cells& codes = rig.editor.state().codesImage;
+    const Block& codes = rig.editor.state().codesImage;
     ASSERT_GE(codes.size(), 1024u);
     EXPECT_TRUE(std::equal(codes.begin(), codes.begin() + 1024, rig.panel.codes().begin()));
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 1.7  Чтение конфигурации завершено");

@@ -135,7 +135,7 @@ TEST_F(FilesEditorTest, Variant5FileRestoresTheWholeCodesBlock) {
     Editor other(5);
     ASSERT_TRUE(other.load(path("objects.cfg")));
     EXPECT_EQ(other.editor.status(0), kFileLoadedText);
-    const Cells& held = other.editor.state().codesImage;
+    const Block& held = other.editor.state().codesImage;
     for (size_t cell = 0; cell < 1792; ++cell)
         ASSERT_EQ(held[cell], std::stoi(lines[1024 + cell])) << cell;
     EXPECT_EQ(FieldNumber(other.text("Object824R4")), (1024 + 1790) % 200);

@@ -56,7 +56,7 @@ TEST(FactoryImageTest, SizesAndCodesBlocks) {
 
 // Passwords are password digits, never bare digits or text; the short ones end in empties.
 TEST(FactoryImageTest, PasswordsAreDigitCells) {
-    auto digits = [](const Cells& cells, int first, int count) {
+    auto digits = [](const Block& cells, int first, int count) {
         std::string text;
         for (int i = first; i < first + count; ++i) {
             int cell = cells[static_cast<size_t>(i)];
@@ -75,12 +75,12 @@ TEST(FactoryImageTest, PasswordsAreDigitCells) {
 }
 
 TEST(FactoryImageTest, SystemNumbersRunThroughAllReceivers) {
-    const Cells cells = FactoryImage(3).settings;
+    const Block cells = FactoryImage(3).settings;
     for (int i = 0; i < 192; ++i) ASSERT_EQ(cells[512 + static_cast<size_t>(i)], i + 1);
 }
 
 TEST(FactoryImageTest, SettingsCopyCarriesTheHeldVersion) {
-    const Cells copy = FactorySettingsCopy(2, 23);
+    const Block copy = FactorySettingsCopy(2, 23);
     ASSERT_EQ(copy.size(), 1024u);
     EXPECT_EQ(copy[1], 23);
     EXPECT_EQ(copy[8], 45);

@@ -28,7 +28,7 @@ void AddRange(std::set<int>& cells, int first, int last) {
 }
 
 // Settings cells a variant builds from its fields (own-name cells only for own names).
-std::set<int> CoveredSettings(int variant, const Cells& in) {
+std::set<int> CoveredSettings(int variant, const Block& in) {
     std::set<int> c = {1};
     if (variant == 4) return c;
     AddRange(c, 2, 5);
@@ -69,8 +69,8 @@ int RandomCell(std::mt19937& rng) {
     return static_cast<int>(rng() & 0xFF);
 }
 
-Cells RandomSettings(std::mt19937& rng, const Variant& v) {
-    Cells cells(kSettingsCells, 0);
+Block RandomSettings(std::mt19937& rng, const Variant& v) {
+    Block cells(kSettingsCells, 0);
     for (int i = 0; i < v.settingsCells; ++i) cells[i] = RandomCell(rng);
     cells[1] = testing::kVersions[v.number];
     // The engineer password of variants 1..3 must be digits for an image to be built at all.
@@ -80,18 +80,18 @@ Cells RandomSettings(std::mt19937& rng, const Variant& v) {
     return cells;
 }
 
-Cells RandomCodes(std::mt19937& rng) {
-    Cells cells(kCodesCells);
+Block RandomCodes(std::mt19937& rng) {
+    Block cells(kCodesCells);
     for (int& cell : cells) cell = RandomCell(rng);
     return cells;
 }
 
 struct Round {
-    Cells settings, codes;
+    Block settings, codes;
     std::string state;
 };
 
-Round DecodeAndEncode(const Variant& v, const Cells& settings, const Cells& codes) {
+Round DecodeAndEncode(const Variant& v, const Block& settings, const Block& codes) {
     ImageEditor e;
     e.read(settings, codes);
     Round round;
@@ -115,7 +115,7 @@ TEST_P(ImageRoundTrip, UncoveredCellsStayAndASecondRoundChangesNothing) {
     const Variant& v = GetParam();
     std::mt19937 rng(740 + v.number);
     for (int trial = 0; trial < kTrials; ++trial) {
-        Cells settings = RandomSettings(rng, v), codes = RandomCodes(rng);
+        Block settings = RandomSettings(rng, v), codes = RandomCodes(rng);
         Round first = DecodeAndEncode(v, settings, codes);
         std::set<int> covered = CoveredSettings(v.number, settings);
         for (int i = 0; i < kSettingsCells; ++i) {

@@ -32,13 +32,13 @@ struct ImageEditor {
     }
 
     // Decodes a settings block with the given codes block held, as a read does.
-    void read(const Cells& settings, const Cells& codes = Cells(kCodesCells, 0xFF)) {
+    void read(const Block& settings, const Block& codes = Block(kCodesCells, 0xFF)) {
         state().codesImage = codes;
         DecodeSettingsImage(editor, image, settings);
     }
-    Cells write() {
+    Block write() {
         auto built = EncodeSettingsImage(editor, image);
-        return built ? *built : Cells{};
+        return built ? *built : Block{};
     }
 
     // A field as a case says it: "checked", "unchecked", "item 3", "text 16", "visible",
@@ -66,8 +66,8 @@ using CellValues = std::vector<std::pair<int, int>>;
 using FieldSays = std::vector<std::pair<std::string, std::string>>;
 
 // A settings block of the variant with valid engineer digits 1234 and the given cells set.
-inline Cells SettingsOf(int version, const CellValues& cells = {}) {
-    Cells image(kSettingsCells, 0);
+inline Block SettingsOf(int version, const CellValues& cells = {}) {
+    Block image(kSettingsCells, 0);
     image[1] = version;
     for (int i = 0; i < 4; ++i) image[2 + i] = 0x81 + i;
     for (auto [cell, value] : cells) image[cell] = value;

@@ -27,8 +27,8 @@ TEST(SettingsImage, EngineerPasswordKeepsALeadingZero) {
                  [&](Control& field) { std::erase(field.text, '0'); });
     e.read(SettingsOf(kV1, {{2, 0x80}, {3, 0x81}, {4, 0x82}, {5, 0x83}}));
     EXPECT_EQ(e.model().at("PasswordEdit").text, "0123");
-    Cells out = e.write();
-    EXPECT_EQ((Cells{out[2], out[3], out[4], out[5]}), (Cells{0x80, 0x81, 0x82, 0x83}));
+    Block out = e.write();
+    EXPECT_EQ((Block{out[2], out[3], out[4], out[5]}), (Block{0x80, 0x81, 0x82, 0x83}));
 }
 
 TEST(SettingsImage, EngineerPasswordWithoutFourDigitsBuildsNoImage) {
@@ -49,9 +49,9 @@ TEST(SettingsImage, UserPasswordOfThreeDigits) {
     ImageEditor e;
     e.read(SettingsOf(kV1));
     e.model().setText("PasswordEdit2", "123");
-    Cells out = e.write();
-    EXPECT_EQ((Cells(out.begin() + 40, out.begin() + 46)),
-              (Cells{0x81, 0x82, 0x83, 0xFF, 0xFF, 0xFF}));
+    Block out = e.write();
+    EXPECT_EQ((Block(out.begin() + 40, out.begin() + 46)),
+              (Block{0x81, 0x82, 0x83, 0xFF, 0xFF, 0xFF}));
     e.read(out);
     EXPECT_EQ(e.model().at("PasswordEdit2").text, "123   ");
 }
@@ -74,13 +74,13 @@ TEST_P(FieldsOfTheBlock, ShowTheCellsAndWriteThemBack) {
     e.read(SettingsOf(c.version, c.read));
     for (const auto& [field, as] : c.shown) EXPECT_EQ(e.seen(field, as), as) << field;
     for (const auto& [field, to] : c.edits) e.set(field, to);
-    const Cells out = e.write();
+    const Block out = e.write();
     ASSERT_FALSE(out.empty());
     for (auto [cell, value] : c.written) EXPECT_EQ(out[cell], value) << "cell " << cell;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cells, FieldsOfTheBlock,
+    Block, FieldsOfTheBlock,
     ::testing::Values(
         FieldCase{"PartitionNineIsBitZeroOfTheSecondCell", kV1, {}, {}, {{"avt9", "checked"}},
                   {{18, 0}, {19, 1}}},
@@ -166,22 +166,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SettingsImage, OwnNameBytesNoTextMakesSurviveAReadAndAWrite) {
     ImageEditor e;
-    Cells in = SettingsOf(kV1, {{256, 63}});
-    Cells name = {0x80, 0x08, 0xC8, 0xF0, 0x17, 0x41, 0xFF, 0x20};
+    Block in = SettingsOf(kV1, {{256, 63}});
+    Block name = {0x80, 0x08, 0xC8, 0xF0, 0x17, 0x41, 0xFF, 0x20};
     std::copy(name.begin(), name.end(), in.begin() + 272);
     e.read(in);
     EXPECT_EQ(e.model().at("OwnName1").text, "?Ь??№A§ ");
-    Cells out = e.write();
-    EXPECT_EQ((Cells(out.begin() + 272, out.begin() + 280)), name);
+    Block out = e.write();
+    EXPECT_EQ((Block(out.begin() + 272, out.begin() + 280)), name);
     e.model().setText("OwnName1", "?Ь??№A§");
     out = e.write();
-    EXPECT_EQ((Cells(out.begin() + 272, out.begin() + 280)),
-              (Cells{'?', 0x08, '?', '?', 0x17, 0x41, 0xFF, 0x20}));
+    EXPECT_EQ((Block(out.begin() + 272, out.begin() + 280)),
+              (Block{'?', 0x08, '?', '?', 0x17, 0x41, 0xFF, 0x20}));
 }
 
 TEST(SettingsImage, CellsNoFieldCoversGoBackAsRead) {
     ImageEditor e;
-    Cells in = SettingsOf(kV1, {{0, 0xAA},
+    Block in = SettingsOf(kV1, {{0, 0xAA},
                                 {6, 1},
                                 {7, 2},
                                 {24, 3},
@@ -200,7 +200,7 @@ TEST(SettingsImage, CellsNoFieldCoversGoBackAsRead) {
                                 {600, 16},
                                 {1000, 17}});
     e.read(in);
-    Cells out = e.write();
+    Block out = e.write();
     for (int cell : {0, 6, 7, 24, 25, 26, 38, 39, 46, 49, 57, 61, 62, 112, 272, 450, 600, 1000}) {
         EXPECT_EQ(out[cell], in[cell]) << "cell " << cell;
     }
@@ -213,7 +213,7 @@ TEST(ReceiverSection, RepeatedSystemNumbersAreClearedWithOneNotice) {
     e.read(SettingsOf(kV3, {{512, 5}, {600, 5}, {650, 5}, {513, 0}, {514, 0}}));
     EXPECT_EQ(e.prompts.shown.size(), 1u);
     EXPECT_EQ(e.model().at("RPDI11").text, "5  ");
-    Cells out = e.write();
+    Block out = e.write();
     EXPECT_EQ(out[512], 5);
     EXPECT_EQ(out[600], 0);
     EXPECT_EQ(out[650], 0);
@@ -223,7 +223,7 @@ TEST(ReceiverSection, RepeatedSystemNumbersAreClearedWithOneNotice) {
 
 TEST(SettingsImage, VariantTwoWritesOnlyItsCells) {
     ImageEditor e;
-    Cells in = SettingsOf(kV2, {{6, 1}, {7, 2}, {8, 45}, {9, 3}, {23, 4}, {30, 9}});
+    Block in = SettingsOf(kV2, {{6, 1}, {7, 2}, {8, 45}, {9, 3}, {23, 4}, {30, 9}});
     e.read(in);
     EXPECT_EQ(e.state().codeCount, 4);
     EXPECT_EQ(e.state().keyCount, 3);
@@ -232,8 +232,8 @@ TEST(SettingsImage, VariantTwoWritesOnlyItsCells) {
     e.model().setText("paswrd1", "9876");
     e.model().setPosition("KOD", 2);
     e.state().codeCount = 2;
-    Cells out = e.write();
-    Cells expected = in;
+    Block out = e.write();
+    Block expected = in;
     expected[2] = 0x89, expected[3] = 0x88, expected[4] = 0x87, expected[5] = 0x86;
     expected[23] = 2;
     EXPECT_EQ(out, expected);
@@ -241,7 +241,7 @@ TEST(SettingsImage, VariantTwoWritesOnlyItsCells) {
 
 TEST(SettingsImage, VariantFourWritesTheVersionCellOnly) {
     ImageEditor e;
-    Cells in = SettingsOf(kV4, {{8, 45}, {30, 2}});
+    Block in = SettingsOf(kV4, {{8, 45}, {30, 2}});
     e.read(in);
     EXPECT_EQ(e.write(), in);
 }
@@ -266,7 +266,7 @@ TEST(QnSettings, ObjectTableFromTheAssignments) {
     e.image.objectAssignments[8 + 2] = 5;  // loop 3
     e.image.objectAssignments[3 * 192 + 23 * 8 + 7] = 48;
     e.image.objectAssignments[100] = 100;  // beyond the table
-    Cells out = e.write();
+    Block out = e.write();
     EXPECT_EQ(out[520], 34);
     EXPECT_EQ(out[521], 5);
     EXPECT_EQ(out[606], 152);
@@ -276,7 +276,7 @@ TEST(QnSettings, ObjectTableFromTheAssignments) {
 
 TEST(QnSettings, CountsPasswordsAndUnhandledCells) {
     ImageEditor e;
-    Cells in = SettingsOf(kV5, {{23, 4},
+    Block in = SettingsOf(kV5, {{23, 4},
                                 {700, 0x3C},
                                 {56, 65},
                                 {6, 9},
@@ -286,32 +286,32 @@ TEST(QnSettings, CountsPasswordsAndUnhandledCells) {
                                 {387, 0xFF},
                                 {388, 0xFF},
                                 {389, 0xFF}});
-    Cells codes(kCodesCells, 0xFF);
+    Block codes(kCodesCells, 0xFF);
     codes[8] = 0x85;  // code 2 in use, codes 1 and 3 empty
     e.read(in, codes);
     EXPECT_EQ(e.state().codeCount, 3);
     EXPECT_EQ(e.model().at("paswrd2").text, "051   ");
-    Cells out = e.write();
+    Block out = e.write();
     EXPECT_EQ(out[23], 4);
     EXPECT_EQ(out[9], 1);
     EXPECT_EQ(out[700], 0x3C);
     EXPECT_EQ(out[56], 65);
     EXPECT_EQ(out[6], 9);
-    EXPECT_EQ((Cells(out.begin() + 384, out.begin() + 390)),
-              (Cells(in.begin() + 384, in.begin() + 390)));
+    EXPECT_EQ((Block(out.begin() + 384, out.begin() + 390)),
+              (Block(in.begin() + 384, in.begin() + 390)));
     e.model().setText("paswrd1", "");
     e.model().setText("paswrd2", "");
     out = e.write();
-    EXPECT_EQ((Cells(out.begin() + 2, out.begin() + 6)), Cells(4, 0xFF));
-    EXPECT_EQ((Cells(out.begin() + 384, out.begin() + 390)), Cells(6, 0xFF));
+    EXPECT_EQ((Block(out.begin() + 2, out.begin() + 6)), Block(4, 0xFF));
+    EXPECT_EQ((Block(out.begin() + 384, out.begin() + 390)), Block(6, 0xFF));
 }
 
 TEST(QnSettings, AfterAFirmwareReplacementTheFactorySettingsAreSentOnce) {
     ImageEditor e;
     e.read(SettingsOf(kV5, {{23, 1}}));
-    e.image.factorySettings = Cells(kSettingsCells, 0x11);
+    e.image.factorySettings = Block(kSettingsCells, 0x11);
     e.state().defaultsAfterReplace = true;
-    EXPECT_EQ(e.write(), Cells(kSettingsCells, 0x11));
+    EXPECT_EQ(e.write(), Block(kSettingsCells, 0x11));
     EXPECT_FALSE(e.state().defaultsAfterReplace);
     EXPECT_EQ(e.write()[300], 0);
 }
