@@ -13,6 +13,7 @@
 #include "k740_controls.h"
 #include "link_types.h"
 #include "panel_chars.h"
+#include "settings_fields.h"
 #include "settings_layout.h"
 #include "settings_parts.h"
 
@@ -30,15 +31,7 @@ constexpr const char* kDuplicateSystemNumbers =
     "Внимание! Существуют повторяющиеся системные номера РПДИ-они будут занулены! Рекомендуется "
     "сохранить настройки в прибор!";
 
-constexpr int kOn = 0xFF;  // communicator polls
 constexpr int kItemOn = 0, kItemOff = 1;
-
-// Notification status bits 0..4 of cell 36: the radio pair of each, alarm button first.
-constexpr std::string_view kStatusAlarm[] = {fields::K740tmptr, fields::Rpytmptr, fields::Rpdtmptr,
-                                             fields::Rpdcvztr, fields::Rpdbloktr};
-constexpr std::string_view kStatusFault[] = {fields::K740tmpncp, fields::Rpytmpncp,
-                                             fields::Rpdtmpncp, fields::Rpdcvzncp,
-                                             fields::Rpdblokncp};
 
 int Count(int cell, int max) {
     return std::clamp(cell, 0, max);
@@ -141,13 +134,6 @@ void DecodePartitionTypes(FormModel& model, const Block& cells) {
     }
 }
 
-int DecodePoll(int cell) {
-    return cell == 0 ? kItemOff : kItemOn;
-}
-int EncodePoll(const FormModel& model, std::string_view group) {
-    return model.at(group).itemIndex == kItemOn ? kOn : 0;
-}
-
 // Cell 63: variant 1 stores memory on as 0, variant 3 as 0xFF.
 int DecodePartitionMemory(int cell, const PanelVariant& variant) {
     if (variant.number == 1) return cell == 0 ? kItemOn : kItemOff;
@@ -179,32 +165,13 @@ constexpr SoundAndBacklight kQnmSoundAndBacklight{
     {fields::Timesound, fields::Keysound1, fields::keysound2, fields::Keysound3},
     {fields::TimeLCD, fields::LCD_key1, fields::LCD_key2, fields::LCD_key3}};
 
-void DecodeStatusBits(FormModel& model, const Block& cells) {
-    int bits = Byte(cells, kStatusBits);
-    for (int i = 0; i < 5; ++i) {
-        bool alarm = (bits >> i) & 1;
-        ChooseRadio(model, {kStatusAlarm[i], kStatusFault[i]},
-                    alarm ? kStatusAlarm[i] : kStatusFault[i]);
-    }
-}
-
-int EncodeStatusBits(const FormModel& model) {
-    int bits = 0;
-    for (int i = 0; i < 5; ++i) {
-        if (model.at(kStatusAlarm[i]).checked) bits |= 1 << i;
-    }
-    return bits;
-}
-
 // --- variants 1 and 3 ---------------------------------------------------------------------
 
 void DecodeQnm(K740Editor& editor, ImageState& image, Block& cells, const PanelVariant& variant) {
     FormModel& model = editor.model();
     bool fourReceivers = variant.receivers > 1;
-    model.setItemIndex(fields::kom781, DecodePoll(Byte(cells, kPollK781)));
     model.setItemIndex(fields::MemRazd,
                        DecodePartitionMemory(Byte(cells, kPartitionMemory), variant));
-    model.setItemIndex(fields::GSMkom, DecodePoll(Byte(cells, kPollK782)));
     DecodeUserPassword(model, cells);
     DecodeNames(model, image, cells);
     if (fourReceivers) {
@@ -212,24 +179,14 @@ void DecodeQnm(K740Editor& editor, ImageState& image, Block& cells, const PanelV
         DecodeSystemNumbersAndBorders(model, image, cells);
     }
     DecodeEngineerPassword(model, fields::PasswordEdit, cells);
-    model.setPosition(fields::Delay, Byte(cells, kExitTime));
-    model.setPosition(fields::DelayVxod, Byte(cells, kEntryTime));
     ShowCodeCount(editor, Byte(cells, kCodeCount));
     ShowKeyCount(editor, Byte(cells, kKeyCount));
-    if (fourReceivers) model.setPosition(fields::TimesoundExt, Byte(cells, kExternalSoundTime));
-    DecodePartitionBits(model, fields::avtN, cells, kAutoArming);
+    // The types first: a fire type clears the silent and 24-hour boxes the table then sets.
     DecodePartitionTypes(model, cells);
-    DecodePartitionBits(model, fields::tixN, cells, kSilentAlarm);
-    DecodePartitionBits(model, fields::krsN, cells, kAllDay);
-    DecodePartitionBits(model, fields::privrele1N, cells, kRelay1Bindings);
-    DecodePartitionBits(model, fields::privrele2N, cells, kRelay2Bindings);
     DecodeRelayModes(model, cells);
     DecodeBindings(model, cells, variant.receivers);
-    DecodePartitionBits(model, fields::IsklN, cells, kZoneExclusion);
     DecodeSoundAndBacklight(model, cells, kQnmSoundAndBacklight);
-    DecodeStatusBits(model, cells);
-    ChooseRadio(model, {fields::password1, fields::password2},
-                Byte(cells, kPasswordReset) != 0 ? fields::password2 : fields::password1);
+    DecodeSettingsFields(model, cells, variant.number);
 }
 
 Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Block& cells,
@@ -237,27 +194,15 @@ Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Block&
     const FormModel& model = editor.model();
     if (auto password = EncodeEngineerPassword(model, fields::PasswordEdit, cells); !password)
         return password;
-    cells[kExitTime] = model.at(fields::Delay).position;
-    cells[kEntryTime] = model.at(fields::DelayVxod).position;
     cells[kCodeCount] = editor.state().codeCount;
     cells[kKeyCount] = editor.state().keyCount;
-    if (variant.receivers > 1) cells[kExternalSoundTime] = model.at(fields::TimesoundExt).position;
-    EncodePartitionBits(model, fields::avtN, cells, kAutoArming);
-    EncodePartitionBits(model, fields::tixN, cells, kSilentAlarm);
-    EncodePartitionBits(model, fields::krsN, cells, kAllDay);
-    EncodePartitionBits(model, fields::privrele1N, cells, kRelay1Bindings);
-    EncodePartitionBits(model, fields::privrele2N, cells, kRelay2Bindings);
+    EncodeSettingsFields(model, cells, variant.number);
     EncodePartitionBits(model, fields::ds0N, cells, kFire);
     EncodePartitionBits(model, fields::ds2N, cells, kEmergency);
-    EncodePartitionBits(model, fields::IsklN, cells, kZoneExclusion);
     cells[kRelayModes] = EncodeRelayModes(model);
     EncodeReceiverSection(model, image, cells, variant.receivers);
     EncodeSoundAndBacklight(model, cells, kQnmSoundAndBacklight);
-    cells[kStatusBits] = EncodeStatusBits(model);
     cells[kStatusSpare] = 0;
-    cells[kPasswordReset] = model.at(fields::password1).checked ? 0 : 1;
-    cells[kPollK782] = EncodePoll(model, fields::GSMkom);
-    cells[kPollK781] = EncodePoll(model, fields::kom781);
     cells[kPartitionMemory] = EncodePartitionMemory(model, variant);
     EncodeUserPassword(model, cells);
     EncodeNames(model, image, cells);

@@ -4,6 +4,7 @@
 #include "fields/code_fields.h"
 #include "fields/partition_fields.h"
 #include "image_fields.h"
+#include "settings_fields.h"
 #include "settings_layout.h"
 #include "settings_parts.h"
 
@@ -14,34 +15,11 @@ namespace {
 using namespace settings_cell;
 
 constexpr int kAdminDigits = 6;
-constexpr int kAlarm = 1;
 
 // The QN page's keyboard sound and display backlight.
 constexpr SoundAndBacklight kQnSoundAndBacklight{
     {fields::SoundUpDown, fields::SoundButton1, fields::SoundButton2, fields::SoundButton3},
     {fields::LCDUpDown, fields::LCDButton1, fields::LCDButton2, fields::LCDButton3}};
-
-// Status cells 258..264: the fault button (ending in 1) and the alarm button (ending in 2).
-constexpr std::string_view kStatusFault[kQnStatusCells] = {
-    fields::DamagePult1, fields::DamageRPU1, fields::DamageRPD1, fields::ConnectRPU1,
-    fields::ConnectRPD1, fields::Block1,     fields::ConnectMR1};
-constexpr std::string_view kStatusAlarm[kQnStatusCells] = {
-    fields::DamagePult2, fields::DamageRPU2, fields::DamageRPD2, fields::ConnectRPU2,
-    fields::ConnectRPD2, fields::Block2,     fields::ConnectMR2};
-
-void DecodeStatus(FormModel& model, const Block& cells) {
-    for (int i = 0; i < kQnStatusCells; ++i) {
-        bool alarm = Byte(cells, kQnStatus + i) == kAlarm;
-        ChooseRadio(model, {kStatusFault[i], kStatusAlarm[i]},
-                    alarm ? kStatusAlarm[i] : kStatusFault[i]);
-    }
-}
-
-void EncodeStatus(const FormModel& model, Block& cells) {
-    for (int i = 0; i < kQnStatusCells; ++i) {
-        cells[kQnStatus + i] = model.at(kStatusAlarm[i]).checked ? kAlarm : 0;
-    }
-}
 
 void EncodeEngineerPassword(const FormModel& model, Block& cells) {
     const std::string& text = model.at(fields::paswrd1).text;
@@ -91,9 +69,6 @@ int CountCodesInUse(const K740Editor& editor) {
 void DecodeQnSettings(K740Editor& editor, ImageState& image, const Block& cells) {
     FormModel& model = editor.model();
     DecodeSoundAndBacklight(model, cells, kQnSoundAndBacklight);
-    DecodeStatus(model, cells);
-    ChooseRadio(model, {fields::ClearPaswrd1, fields::ClearPaswrd2},
-                Byte(cells, kPasswordReset) != 0 ? fields::ClearPaswrd2 : fields::ClearPaswrd1);
     model.setText(fields::paswrd2, DigitText(cells, kQnAdminPassword, kAdminDigits, true));
     int modes = Byte(cells, kRelayModes);
     model.setItemIndex(fields::ReleQN1, modes & 0x0F);
@@ -104,6 +79,7 @@ void DecodeQnSettings(K740Editor& editor, ImageState& image, const Block& cells)
     }
     model.setText(fields::paswrd1, DigitText(cells, kEngineerPassword, kEngineerDigits, true));
     ShowCodeCount(editor, Byte(cells, kCodeCount) - 1);
+    DecodeSettingsFields(model, cells, 5);
 }
 
 void EncodeQnSettings(K740Editor& editor, ImageState& image, Block& cells) {
@@ -117,8 +93,7 @@ void EncodeQnSettings(K740Editor& editor, ImageState& image, Block& cells) {
                          (model.at(fields::ReleQN1).itemIndex & 0x0F);
     EncodeEngineerPassword(model, cells);
     EncodeAdminPassword(model, cells);
-    cells[kPasswordReset] = model.at(fields::ClearPaswrd1).checked ? 0 : 1;
-    EncodeStatus(model, cells);
+    EncodeSettingsFields(model, cells, 5);
     if (editor.state().defaultsAfterReplace) {
         editor.state().defaultsAfterReplace = false;
         // Without factory defaults taken there is nothing to send in their place.

@@ -8,6 +8,7 @@
 #include "fields/partition_fields.h"
 #include "image_fields.h"
 #include "k740_controls.h"
+#include "settings_fields.h"
 
 namespace kerma {
 
@@ -19,27 +20,19 @@ void AddIndexed(std::vector<std::string>& names, std::string_view prefix, int co
     for (int i = 1; i <= count; ++i) names.push_back(Indexed(prefix, i));
 }
 
-void AddQnmGeneral(std::vector<std::string>& names, const PanelVariant& variant) {
-    for (const char* name :
-         {fields::PasswordEdit, fields::PasswordEdit2, fields::Delay, fields::DelayVxod,
-          fields::Rele1Combo, fields::Rele2Combo, fields::Keysound1, fields::keysound2,
-          fields::Keysound3, fields::Timesound, fields::LCD_key1, fields::LCD_key2,
-          fields::LCD_key3, fields::TimeLCD}) {
-        names.push_back(name);
+// The settings fields of the variant in the table's order, then the partition names by hand.
+void AddSettingsFields(std::vector<std::string>& names, const PanelVariant& variant) {
+    for (const SettingsField& row : SettingsFields()) {
+        if (!row.in(variant.number)) continue;
+        if (row.perPartition) {
+            AddIndexed(names, row.controls[0], kPartitions);
+            continue;
+        }
+        for (const char* control : row.controls) {
+            if (control != nullptr) names.push_back(control);
+        }
     }
-    if (variant.receivers > 1) names.push_back(fields::TimesoundExt);
-    for (const char* name :
-         {fields::K740tmpncp, fields::K740tmptr, fields::Rpytmpncp, fields::Rpytmptr,
-          fields::Rpdtmpncp, fields::Rpdtmptr, fields::Rpdcvzncp, fields::Rpdcvztr,
-          fields::Rpdblokncp, fields::Rpdbloktr, fields::password1, fields::password2,
-          fields::GSMkom, fields::kom781, fields::MemRazd}) {
-        names.push_back(name);
-    }
-    for (const char* prefix :
-         {fields::avtN, fields::tixN, fields::krsN, fields::privrele1N, fields::privrele2N,
-          fields::IsklN, fields::ds0N, fields::ds1N, fields::ds2N}) {
-        AddIndexed(names, prefix, kPartitions);
-    }
+    if (variant.radio != RadioSystem::QnM) return;
     for (int p = 1; p <= kPartitions; ++p) {
         names.push_back(Indexed(fields::NameRzdN, p));
         names.push_back(Indexed(fields::OwnNameN, p));
@@ -54,20 +47,6 @@ void AddReceivers(std::vector<std::string>& names, int receivers) {
     AddIndexed(names, fields::BorderN, 2 * kReceivers);
     for (int r = 1; r <= receivers; ++r) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) names.push_back(SystemNumberName(r, d));
-    }
-}
-
-void AddQnGeneral(std::vector<std::string>& names) {
-    for (const char* name :
-         {fields::paswrd1,      fields::paswrd2,      fields::ClearPaswrd1, fields::ClearPaswrd2,
-          fields::ReleQN1,      fields::ReleQN2,      fields::SpeedLine,    fields::SoundButton1,
-          fields::SoundButton2, fields::SoundButton3, fields::SoundUpDown,  fields::LCDButton1,
-          fields::LCDButton2,   fields::LCDButton3,   fields::LCDUpDown,    fields::DamagePult1,
-          fields::DamagePult2,  fields::DamageRPU1,   fields::DamageRPU2,   fields::DamageRPD1,
-          fields::DamageRPD2,   fields::ConnectRPU1,  fields::ConnectRPU2,  fields::ConnectRPD1,
-          fields::ConnectRPD2,  fields::Block1,       fields::Block2,       fields::ConnectMR1,
-          fields::ConnectMR2}) {
-        names.push_back(name);
     }
 }
 
@@ -123,14 +102,8 @@ std::string ValueOf(const Control& control) {
 std::vector<std::string> VariantControlNames(int number) {
     const PanelVariant& variant = DescribeVariant(number);
     std::vector<std::string> names;
-    if (variant.radio == RadioSystem::QnM) {
-        AddQnmGeneral(names, variant);
-        AddReceivers(names, variant.receivers);
-    } else if (variant.radio == RadioSystem::Qn && variant.reduced) {
-        names.push_back(fields::paswrd1);  // the engineer password is built from it
-    } else if (variant.radio == RadioSystem::Qn) {
-        AddQnGeneral(names);
-    }
+    AddSettingsFields(names, variant);
+    if (variant.radio == RadioSystem::QnM) AddReceivers(names, variant.receivers);
     if (variant.codes) AddCodes(names, variant.codeAuthorities);
     if (variant.keySlots > 0) AddKeys(names);
     if (variant.radio == RadioSystem::Qn) AddObjects(names, variant.receivers);
