@@ -14,6 +14,7 @@
 #include "field_labels.h"
 #include "image_state.h"
 #include "k740_controls.h"
+#include "settings_fields.h"
 
 namespace kerma {
 namespace {
@@ -109,6 +110,7 @@ class Report {
         return m_.has(name);
     }
     bool checked(const std::string& name) const { return m_.at(name).checked; }
+    static std::string label(const char* name) { return SettingsFieldLabel(name); }
     std::string text(const std::string& name) const { return Trim(m_.at(name).text); }
     std::string item(const std::string& name) const {
         const Control& c = m_.at(name);
@@ -211,7 +213,7 @@ class Report {
     void qnmConfiguration() {
         partitionsTable();
         qnmDevice();
-        qnmStatuses();
+        statuses();
         if (system_.receivers > 1 && shown(fields::Border1)) borders();
         bindings();
         if (shown(fields::TabSheetSysNum)) systemNumbers();
@@ -270,44 +272,40 @@ class Report {
     void qnmDevice() {
         heading("Параметры прибора");
         std::vector<Row> rows{
-            {"Режим работы реле №1", Escape(item(fields::Rele1Combo))},
-            {"Режим работы реле №2", Escape(item(fields::Rele2Combo))},
-            {"Время выхода", seconds(fields::DelayEdit)},
-            {"Время входа", seconds(fields::DelayEditVxod)},
-            {"Звук клавиатуры",
+            {label(fields::Rele1Combo), Escape(item(fields::Rele1Combo))},
+            {label(fields::Rele2Combo), Escape(item(fields::Rele2Combo))},
+            {label(fields::Delay), seconds(fields::DelayEdit)},
+            {label(fields::DelayVxod), seconds(fields::DelayEditVxod)},
+            {label(fields::Keysound1),
              sound(fields::Keysound1, fields::keysound2, fields::Keysound3, fields::EditTimesound)},
-            {"Подсветка ЖКИ",
+            {label(fields::LCD_key1),
              backlight(fields::LCD_key1, fields::LCD_key2, fields::LCD_key3, fields::EditTimeLCD)},
         };
         if (shown(fields::EditSoundExt))
-            rows.push_back({"Длительность внешнего звука", seconds(fields::EditSoundExt)});
-        rows.push_back({"Сброс пароля инженера", choice({fields::password1, fields::password2})});
+            rows.push_back({label(fields::TimesoundExt), seconds(fields::EditSoundExt)});
+        rows.push_back({label(fields::password1), choice({fields::password1, fields::password2})});
         if (shown(fields::GSMkom))
-            rows.push_back({"Опрос коммуникатора K-782", onOff(fields::GSMkom)});
+            rows.push_back({label(fields::GSMkom), onOff(fields::GSMkom)});
         if (shown(fields::kom781))
-            rows.push_back({"Опрос коммуникатора K-781", onOff(fields::kom781)});
+            rows.push_back({label(fields::kom781), onOff(fields::kom781)});
         if (shown(fields::MemRazd))
-            rows.push_back({"Память состояния разделов", onOff(fields::MemRazd)});
-        rows.push_back({"Пароль инженера", password(fields::PasswordEdit)});
-        rows.push_back({"Пароль пользователя", password(fields::PasswordEdit2)});
+            rows.push_back({label(fields::MemRazd), onOff(fields::MemRazd)});
+        rows.push_back({label(fields::PasswordEdit), password(fields::PasswordEdit)});
+        rows.push_back({label(fields::PasswordEdit2), password(fields::PasswordEdit2)});
         pairs(rows);
     }
 
     // Each event goes to the monitoring station as a fault or as an alarm.
-    void statuses(const std::vector<std::pair<std::string, const char*>>& events) {
+    void statuses() {
         heading("Статус извещений");
         std::vector<Row> rows;
-        for (const auto& [faultButton, event] : events)
-            rows.push_back({event, checked(faultButton) ? "неисправность" : "тревога"});
+        for (const SettingsField& field : SettingsFields()) {
+            const bool status =
+                field.kind == FieldKind::StatusBit || field.kind == FieldKind::StatusCell;
+            if (!status || !field.in(variant_)) continue;
+            rows.push_back({field.label, checked(field.controls[0]) ? "неисправность" : "тревога"});
+        }
         table({"Событие", "Передаётся как"}, rows);
-    }
-
-    void qnmStatuses() {
-        statuses({{fields::K740tmpncp, "Вскрытие пульт"},
-                  {fields::Rpytmpncp, "Вскрытие РПУ"},
-                  {fields::Rpdtmpncp, "Вскрытие РПДИ"},
-                  {fields::Rpdcvzncp, "Нет связи с РПДИ"},
-                  {fields::Rpdblokncp, "Блокирование РК"}});
     }
 
     int receivers() const { return system_.receivers; }
@@ -396,24 +394,18 @@ class Report {
     void qnDevice() {
         heading("Режимы работы прибора");
         pairs({
-            {"Режим работы реле №1", Escape(item(fields::ReleQN1))},
-            {"Режим работы реле №2", Escape(item(fields::ReleQN2))},
-            {"Скорость по линии расширения", Escape(item(fields::SpeedLine))},
-            {"Подсветка ЖКИ", backlight(fields::LCDButton1, fields::LCDButton2, fields::LCDButton3,
+            {label(fields::ReleQN1), Escape(item(fields::ReleQN1))},
+            {label(fields::ReleQN2), Escape(item(fields::ReleQN2))},
+            {label(fields::SpeedLine), Escape(item(fields::SpeedLine))},
+            {label(fields::LCDButton1), backlight(fields::LCDButton1, fields::LCDButton2, fields::LCDButton3,
                                         fields::LCDEdit)},
-            {"Внутренний звук", sound(fields::SoundButton1, fields::SoundButton2,
+            {label(fields::SoundButton1), sound(fields::SoundButton1, fields::SoundButton2,
                                       fields::SoundButton3, fields::SoundEdit)},
-            {"Сброс паролей", choice({fields::ClearPaswrd1, fields::ClearPaswrd2})},
-            {"Пароль инженера", password(fields::paswrd1)},
-            {"Пароль администратора", password(fields::paswrd2)},
+            {label(fields::ClearPaswrd1), choice({fields::ClearPaswrd1, fields::ClearPaswrd2})},
+            {label(fields::paswrd1), password(fields::paswrd1)},
+            {label(fields::paswrd2), password(fields::paswrd2)},
         });
-        statuses({{fields::DamagePult1, "Вскрытие пульт"},
-                  {fields::DamageRPU1, "Вскрытие РПУ"},
-                  {fields::DamageRPD1, "Вскрытие РПД"},
-                  {fields::ConnectRPU1, "Нет связи с РПУ"},
-                  {fields::ConnectRPD1, "Нет связи с РПД"},
-                  {fields::Block1, "Блокирование РК"},
-                  {fields::ConnectMR1, "Нет связи с МР"}});
+        statuses();
     }
 
     // Loops assigned to objects, one row per transmitter that has any.

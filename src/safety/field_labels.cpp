@@ -10,6 +10,7 @@
 #include "form_model.h"
 #include "image_state.h"
 #include "k740_controls.h"
+#include "settings_fields.h"
 
 namespace kerma {
 namespace {
@@ -24,96 +25,21 @@ void Put(Labels& labels, const std::string& name, std::string label) {
     labels.emplace(LowerName(name), std::move(label));
 }
 
+// What no row of the settings fields names: the counts, the versions and the partition names.
 void Single(Labels& l) {
     const std::pair<const char*, const char*> single[] = {
         {"VersionByte", "Версия ПО прибора"},
         {"CodeCount", "Количество кодов"},
         {"KeyCount", "Количество ключей ТМ"},
-        {fields::PasswordEdit, "Пароль инженера"},
-        {fields::PasswordEdit2, "Пароль пользователя"},
-        {fields::Delay, "Время выхода"},
-        {fields::DelayEdit, "Время выхода"},
-        {fields::DelayVxod, "Время входа"},
-        {fields::DelayEditVxod, "Время входа"},
-        {fields::Rele1Combo, "Режим работы реле №1"},
-        {fields::Rele2Combo, "Режим работы реле №2"},
-        {fields::Timesound, "Длительность звука клавиатуры"},
-        {fields::EditTimesound, "Длительность звука клавиатуры"},
-        {fields::TimeLCD, "Длительность подсветки ЖКИ"},
-        {fields::EditTimeLCD, "Длительность подсветки ЖКИ"},
-        {fields::TimesoundExt, "Длительность внешнего звука"},
-        {fields::EditSoundExt, "Длительность внешнего звука"},
-        {fields::password1, "Сброс пароля инженера"},
-        {fields::password2, "Сброс пароля инженера"},
-        {fields::GSMkom, "Опрос коммуникатора K-782"},
-        {fields::kom781, "Опрос коммуникатора K-781"},
-        {fields::MemRazd, "Память состояния разделов"},
-        {fields::paswrd1, "Пароль инженера"},
-        {fields::paswrd2, "Пароль администратора"},
-        {fields::ClearPaswrd1, "Сброс паролей"},
-        {fields::ClearPaswrd2, "Сброс паролей"},
-        {fields::ReleQN1, "Режим работы реле №1"},
-        {fields::ReleQN2, "Режим работы реле №2"},
-        {fields::SpeedLine, "Скорость по линии расширения"},
-        {fields::SoundUpDown, "Длительность внутреннего звука"},
-        {fields::SoundEdit, "Длительность внутреннего звука"},
-        {fields::LCDUpDown, "Длительность подсветки ЖКИ"},
-        {fields::LCDEdit, "Длительность подсветки ЖКИ"},
         {fields::KOD, "Количество кодов"},
         {fields::NumKodEdit, "Количество кодов"},
         {fields::KEY, "Количество ключей ТМ"},
         {fields::NumKeyEdit, "Количество ключей ТМ"},
     };
     for (const auto& [name, label] : single) Put(l, name, label);
-    for (int i = 1; i <= 3; ++i) {
-        Put(l, i == 2 ? fields::keysound2 : fields::KeysoundN + N(i), "Звук клавиатуры");
-        Put(l, fields::LCD_keyN + N(i), "Подсветка ЖКИ");
-        Put(l, fields::LCDButtonN + N(i), "Подсветка ЖКИ");
-        Put(l, fields::SoundButtonN + N(i), "Внутренний звук");
-    }
-}
-
-// Fault/alarm radio pairs of the notification statuses.
-void Statuses(Labels& l) {
-    const std::pair<const char*, const char*> qnm[] = {
-        {"K740tmp", "Вскрытие пульт"},  {"Rpytmp", "Вскрытие РПУ"},     {"Rpdtmp", "Вскрытие РПДИ"},
-        {"Rpdcvz", "Нет связи с РПДИ"}, {"Rpdblok", "Блокирование РК"},
-    };
-    for (const auto& [stem, event] : qnm) {
-        const std::string label = std::string("Статус извещения «") + event + "»";
-        Put(l, std::string(stem) + "ncp", label);
-        Put(l, std::string(stem) + "tr", label);
-    }
-    const std::pair<const char*, const char*> qn[] = {
-        {fields::DamagePultN, "Вскрытие пульт"},  {fields::DamageRPUN, "Вскрытие РПУ"},
-        {fields::DamageRPDN, "Вскрытие РПД"},     {fields::ConnectRPUN, "Нет связи с РПУ"},
-        {fields::ConnectRPDN, "Нет связи с РПД"}, {fields::BlockN, "Блокирование РК"},
-        {fields::ConnectMRN, "Нет связи с МР"},
-    };
-    for (const auto& [stem, event] : qn) {
-        const std::string label = std::string("Статус извещения «") + event + "»";
-        Put(l, std::string(stem) + "1", label);
-        Put(l, std::string(stem) + "2", label);
-    }
-}
-
-void Partitions(Labels& l) {
-    const std::pair<const char*, const char*> families[] = {
-        {fields::avtN, "Автовзятие"},
-        {fields::tixN, "Тихая тревога"},
-        {fields::krsN, "Круглосуточно"},
-        {fields::privrele1N, "Привязка реле 1"},
-        {fields::privrele2N, "Привязка реле 2"},
-        {fields::IsklN, "Исключение групп зон"},
-        {fields::ds0N, "Тип раздела"},
-        {fields::ds1N, "Тип раздела"},
-        {fields::ds2N, "Тип раздела"},
-        {fields::NameRzdN, "Название раздела"},
-        {fields::OwnNameN, "Название раздела"},
-    };
     for (int p = 1; p <= kPartitions; ++p) {
-        for (const auto& [prefix, what] : families)
-            Put(l, prefix + N(p), std::string(what) + ", раздел " + N(p));
+        for (const char* prefix : {fields::NameRzdN, fields::OwnNameN})
+            Put(l, prefix + N(p), "Название раздела, раздел " + N(p));
     }
 }
 
@@ -136,12 +62,12 @@ void Receivers(Labels& l) {
 }
 
 void CodesAndKeys(Labels& l) {
-    for (int n = 1; n <= 32; ++n) {
+    for (int n = 1; n <= kMaxCodes; ++n) {
         Put(l, fields::kodN + N(n), "Код " + N(n));
         for (int p = 1; p <= kPartitions; ++p)
             Put(l, CodeBoxName(n, p), "Полномочия кода " + N(n) + ", раздел " + N(p));
     }
-    for (int n = 1; n <= 96; ++n) {
+    for (int n = 1; n <= kMaxKeys; ++n) {
         Put(l, fields::KeyN + N(n), "Ключ ТМ " + N(n));
         for (int p = 1; p <= kPartitions; ++p)
             Put(l, KeyBoxName(n, p), "Полномочия ключа ТМ " + N(n) + ", раздел " + N(p));
@@ -152,8 +78,6 @@ const Labels& AllLabels() {
     static const Labels labels = [] {
         Labels l;
         Single(l);
-        Statuses(l);
-        Partitions(l);
         Receivers(l);
         CodesAndKeys(l);
         return l;
@@ -211,6 +135,7 @@ std::string OnOffWord(int itemIndex) {
 }
 
 std::string FieldLabel(std::string_view controlName) {
+    if (std::string label = SettingsFieldLabel(controlName); !label.empty()) return label;
     const auto& labels = AllLabels();
     auto it = labels.find(LowerName(controlName));
     return it == labels.end() ? std::string(controlName) : it->second;

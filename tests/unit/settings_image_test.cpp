@@ -5,6 +5,8 @@
 
 #include "image_test_support.h"
 #include "k740_controls.h"
+#include "settings_fields.h"
+#include "state_dump.h"
 
 namespace kerma {
 namespace {
@@ -163,6 +165,48 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"SpeedLine", "item 1"}, {"DamagePult1", "checked"}, {"ConnectRPU2", "checked"}},
                   {}, {{257, 0x5A}, {258, 0}, {261, 1}, {256, 0x55}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Every regular row of the field table, set away from 0 all at once: each reaches its control,
+// comes back in its cell, is named by a label and is listed in the field dump.
+TEST(SettingsFields, EveryRegularRowReadsWritesAndIsListed) {
+    for (int version : {kV1, kV3, kV5}) {
+        const int variant = VariantOfVersion(version);
+        SCOPED_TRACE(variant);
+        CellValues cells;
+        for (const SettingsField& row : SettingsFields()) {
+            if (!row.in(variant) || row.kind == FieldKind::ByHand) continue;
+            if (row.kind == FieldKind::PartitionSet) {
+                cells.push_back({row.cell, 0x5A});
+                cells.push_back({row.cell + 1, 0xA5});
+            } else if (row.kind == FieldKind::StatusBit) {
+                cells.push_back({row.cell, 1 << row.bit});
+            } else {
+                cells.push_back({row.cell, row.kind == FieldKind::OnOffList ? 0xFF
+                                           : row.kind == FieldKind::Position ? 7
+                                                                             : 1});
+            }
+        }
+        Block in = SettingsOf(version, {});
+        for (auto [cell, value] : cells) in[cell] |= value;
+        ImageEditor e;
+        e.read(in);
+        const Block out = e.write();
+        const auto names = VariantControlNames(variant);
+        for (const SettingsField& row : SettingsFields()) {
+            if (!row.in(variant)) continue;
+            SCOPED_TRACE(row.controls[0]);
+            const std::string first =
+                row.perPartition ? std::string(row.controls[0]) + "1" : row.controls[0];
+            EXPECT_FALSE(SettingsFieldLabel(first).empty());
+            EXPECT_NE(std::find(names.begin(), names.end(), first), names.end());
+            if (row.kind == FieldKind::ByHand) continue;
+            EXPECT_EQ(out[row.cell], in[row.cell]);
+            if (row.kind == FieldKind::PartitionSet) {
+                EXPECT_EQ(out[row.cell + 1], in[row.cell + 1]);
+            }
+        }
+    }
+}
 
 TEST(SettingsImage, OwnNameBytesNoTextMakesSurviveAReadAndAWrite) {
     ImageEditor e;
