@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "panel_variant.h"
+
 namespace kerma {
 
 namespace {
@@ -139,7 +141,7 @@ void BuildPartitionTable(Builder& b) {
     const std::string g = "Razdel";
     b.group(g, "TabSheetRazdel", "Настройки Разделов:", 4, 4, 676, 240);
     auto column = [](int p) { return 128 + (p - 1) * 34; };
-    for (int p = 1; p <= 16; ++p) b.label(g, "P" + Num(p), column(p), 16, 30);
+    for (int p = 1; p <= kPartitions; ++p) b.label(g, "P" + Num(p), column(p), 16, 30);
     struct Row {
         const char* prefix;
         const char* caption;
@@ -153,7 +155,7 @@ void BuildPartitionTable(Builder& b) {
     int y = 34;
     for (const Row& row : rows) {
         b.label(g, row.caption, 8, y + 1, 118, row.labelName);
-        for (int p = 1; p <= 16; ++p) {
+        for (int p = 1; p <= kPartitions; ++p) {
             b.add(K::CheckBox, row.prefix + Num(p), g, "", column(p), y, 20, 20).tag = p;
         }
         y += 20;
@@ -165,7 +167,7 @@ void BuildPartitionTable(Builder& b) {
     b.label(g, "аварийный ", 8, y + 41, 118, "Label1520");
     // Each partition's three type radios share a panel of their own, so they exclude only
     // each other.
-    for (int p = 1; p <= 16; ++p) {
+    for (int p = 1; p <= kPartitions; ++p) {
         std::string panel = "RazdelType" + Num(p);
         b.add(K::Panel, panel, g, "", column(p), y, 22, 60);
         for (int t = 0; t < 3; ++t) {
@@ -306,7 +308,7 @@ void BuildPanelQn(Builder& b) {
 // 48 labelled two- or three-place fields in six rows of eight.
 void BuildDetectorGrid(Builder& b, const std::string& group, const std::string& prefix, int r,
                        const char* maskText, int length, const char* text, int tagBase) {
-    for (int d = 1; d <= 48; ++d) {
+    for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
         int x = 8 + ((d - 1) % 8) * 114;
         int y = 22 + ((d - 1) / 8) * 28;
         b.label(group, "РПДИ " + Num(d), x, y + 3, 62);
@@ -320,8 +322,8 @@ void BuildPriv(Builder& b) {
     b.group("GroupBox26", page, "Настройка границ привязок РПДИ по РПУ:", 4, 4, 932, 134);
     b.label("GroupBox26", "Границы номеров разделов ", 8, 20, 220);
     std::vector<std::string> partitions;
-    for (int p = 1; p <= 16; ++p) partitions.push_back(Num(p));
-    for (int r = 1; r <= 4; ++r) {
+    for (int p = 1; p <= kPartitions; ++p) partitions.push_back(Num(p));
+    for (int r = 1; r <= kReceivers; ++r) {
         int y = 40 + (r - 1) * 23;
         b.label("GroupBox26", "РПУ №" + Num(r), 230, y + 2, 70);
         b.label("GroupBox26", "Р", 302, y + 2, 14);
@@ -331,7 +333,7 @@ void BuildPriv(Builder& b) {
         b.combo("Border" + Num(2 * r), "GroupBox26", partitions, 416, y, 56).tag = 2 * r;
     }
     b.add(K::PageControl, "PageControlRPU", page, "", 4, 142, 932, 230).text = "RPU1";
-    for (int r = 1; r <= 4; ++r) {
+    for (int r = 1; r <= kReceivers; ++r) {
         std::string tab = "RPU" + Num(r);
         b.add(K::TabSheet, tab, "PageControlRPU", "РПУ №" + Num(r), 0, 0, 0, 0);
         std::string group = r == 1 ? "GroupBoxPriv" : "GroupBoxPriv" + Num(r);
@@ -344,7 +346,7 @@ void BuildPriv(Builder& b) {
 void BuildAuthorityRows(Builder& b, const std::string& scroll, int first, int last, bool codes) {
     const int boxX = codes ? 96 : 152;
     b.label(scroll, codes ? "Номер/код" : "Номер/ключ ТМ", 4, 4, boxX - 8);
-    for (int p = 1; p <= 16; ++p) {
+    for (int p = 1; p <= kPartitions; ++p) {
         // The code grid's heads have designed names: the QN variant hides them with the boxes.
         std::string name;
         if (codes) name = "Label" + Num(p <= 8 ? 218 + p : 251 + p);
@@ -361,7 +363,7 @@ void BuildAuthorityRows(Builder& b, const std::string& scroll, int first, int la
             key.upperCase = true;
             key.tag = n;
         }
-        for (int p = 1; p <= 16; ++p) {
+        for (int p = 1; p <= kPartitions; ++p) {
             std::string name = codes ? CodeBoxName(n, p) : KeyBoxName(n, p);
             b.add(K::CheckBox, name, scroll, "", boxX + (p - 1) * 34, y, 20, 20).tag = p;
         }
@@ -406,7 +408,7 @@ void BuildName(Builder& b) {
     b.add(K::Button, "BitBtn2", page, "Общий сброс", 4, 4, 160, 28).hint =
         "Обнуление всех объектов.";
     b.add(K::PageControl, "PageControlRPY4", page, "", 4, 38, 932, 498).text = "TabSheet_QN_RPY1";
-    for (int r = 1; r <= 4; ++r) {
+    for (int r = 1; r <= kReceivers; ++r) {
         std::string tab = "TabSheet_QN_RPY" + Num(r);
         b.add(K::TabSheet, tab, "PageControlRPY4", "РПУ № " + Num(r), 0, 0, 0, 0);
         std::string scroll = "ObjectScroll" + Num(r);
@@ -428,7 +430,7 @@ void BuildName(Builder& b) {
 void BuildNameRzd(Builder& b) {
     const std::string page = "TabSheetNameRzd";
     b.add(K::ScrollBox, "NameRzdScroll", page, "", 4, 4, 932, 532);
-    for (int p = 1; p <= 16; ++p) {
+    for (int p = 1; p <= kPartitions; ++p) {
         int y = 8 + (p - 1) * 30;
         const std::string s = "NameRzdScroll";
         b.label(s, "Раздел " + Num(p), 8, y + 3, 80);
@@ -446,7 +448,7 @@ void BuildNameRzd(Builder& b) {
 void BuildSysNum(Builder& b) {
     const std::string page = "TabSheetSysNum";
     b.add(K::PageControl, "PageControl2", page, "", 4, 4, 932, 250).text = "TabSheet3";
-    for (int r = 1; r <= 4; ++r) {
+    for (int r = 1; r <= kReceivers; ++r) {
         std::string tab = "TabSheet" + Num(r + 2);
         b.add(K::TabSheet, tab, "PageControl2", "РПУ №" + Num(r), 0, 0, 0, 0);
         std::string group = "GroupBoxSysNum" + Num(r);
@@ -594,7 +596,7 @@ void BuildK740Controls(FormModel& model) {
 
     // Creation steps of the designed window.
     model.setEnabled("PageControl", false);
-    for (int p = 1; p <= 16; ++p) model.setItemIndex("NameRzd" + Num(p), 0);
+    for (int p = 1; p <= kPartitions; ++p) model.setItemIndex("NameRzd" + Num(p), 0);
     static const int borders[] = {0, 3, 4, 7, 8, 11, 12, 15};
     for (int n = 1; n <= 8; ++n) model.setItemIndex("Border" + Num(n), borders[n - 1]);
 }

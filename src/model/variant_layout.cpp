@@ -30,7 +30,7 @@ class Shaper {
     void enable(const std::string& name, bool enabled) { m_.setEnabled(name, enabled); }
 
     void family(const std::string& prefix, bool visible) {
-        for (int p = 1; p <= 16; ++p) show(prefix + Num(p), visible);
+        for (int p = 1; p <= kPartitions; ++p) show(prefix + Num(p), visible);
     }
 
     // The partition table and device groups of the QN-M layout.
@@ -106,8 +106,8 @@ class Shaper {
     }
 
     void codeGridHidden() {
-        for (int n = 1; n <= 32; ++n) {
-            for (int p = 1; p <= 16; ++p) {
+        for (int n = 1; n <= kMaxCodes; ++n) {
+            for (int p = 1; p <= kPartitions; ++p) {
                 std::string name = CodeBoxName(n, p);
                 m_.setChecked(name, false);
                 hide(name);
@@ -127,7 +127,7 @@ class Shaper {
 void Variant1(Shaper& l, int minor, bool demo) {
     l.qnmPages("Параметры разделов");
     l.show(fields::TabSheetNameRzd);
-    for (int r = 2; r <= 4; ++r) l.hide(fields::RPUN + Num(r));
+    for (int r = 2; r <= kReceivers; ++r) l.hide(fields::RPUN + Num(r));
     l.receivers(false);
     if (demo) minor = 9;  // the demo shows the newest firmware's form, nothing hidden by age
     if (!demo && minor < 8) {
@@ -165,7 +165,7 @@ void Variant3(Shaper& l, int minor, bool demo) {
 
 void Variant5(Shaper& l, bool demo) {
     l.qnPages("Режимы работы прибора");
-    for (int r = 1; r <= 4; ++r) l.show(fields::TabSheet_QN_RPYN + Num(r));
+    for (int r = 1; r <= kReceivers; ++r) l.show(fields::TabSheet_QN_RPYN + Num(r));
     l.caption(fields::VersionLabel, "Версия ПО прибора: " + l.versionText());
     l.codeGridHidden();
     l.caption(fields::IdBox, "Коды:");
@@ -175,7 +175,7 @@ void Variant5(Shaper& l, bool demo) {
 void Variant2(Shaper& l) {
     l.qnPages("Конфигурация прибора");
     l.show(fields::TabSheet_QN_RPY1);
-    for (int r = 2; r <= 4; ++r) l.hide(fields::TabSheet_QN_RPYN + Num(r));
+    for (int r = 2; r <= kReceivers; ++r) l.hide(fields::TabSheet_QN_RPYN + Num(r));
     l.hide(fields::GroupBox36);
 }
 

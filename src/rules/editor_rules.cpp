@@ -25,6 +25,15 @@ void CheckSystemNumbersBeforeEncoding(K740Editor& editor, ImageState& image) {
     rules::CheckSystemNumbersBeforeEncoding(context);
 }
 
+namespace {
+
+// The four-receiver QN block keeps its codes without authorities, and a repeat is dropped.
+bool PrunesCodes(const PanelVariant& variant) {
+    return variant.codes && !variant.codeAuthorities;
+}
+
+}  // namespace
+
 // Everything that can refuse runs before the first block is built, so a refusal leaves the
 // panel as it was.
 bool ChecksBeforeWrite(K740Editor& editor, ImageState& image) {
@@ -32,23 +41,17 @@ bool ChecksBeforeWrite(K740Editor& editor, ImageState& image) {
     rules::CheckSystemNumbersBeforeEncoding(context);
     if (!rules::EngineerPasswordBeforeEncoding(context)) return false;
     if (!rules::CheckBindingsBeforeEncoding(context)) return false;
-    switch (ShownVariant(editor.state())) {
-        case 1:
-        case 3:
-            return CheckKeys(editor) && CheckCodes(editor);
-        case 5:
-            PruneCodes(editor);
-            return true;
-        default:
-            return true;
-    }
+    const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
+    if (variant.radio == RadioSystem::QnM) return CheckKeys(editor) && CheckCodes(editor);
+    if (PrunesCodes(variant)) PruneCodes(editor);
+    return true;
 }
 
 bool ChecksBeforeSave(K740Editor& editor, ImageState& image) {
     rules::RuleContext context(editor, image);
     rules::CheckSystemNumbersBeforeEncoding(context);
     if (!rules::EngineerPasswordBeforeEncoding(context)) return false;
-    if (ShownVariant(editor.state()) == 5) PruneCodes(editor);
+    if (PrunesCodes(DescribeVariant(ShownVariant(editor.state())))) PruneCodes(editor);
     return true;
 }
 
