@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "main_form.h"
@@ -33,7 +34,12 @@ int ShowMainWindow(int argc, char** argv, int fd) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("kerma740-config");
     QApplication::setApplicationDisplayName("Kerma-740");
-    kerma::TMainForm form;
+    auto runner = kerma::LinkRunner::Create();
+    if (!runner) {
+        std::fprintf(stderr, "%s\n", runner.error().c_str());
+        return 1;
+    }
+    kerma::TMainForm form{std::move(*runner)};
     form.show();
     while (form.windowHandle() == nullptr || !form.windowHandle()->isExposed())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "main_form.h"
 
@@ -43,7 +44,12 @@ double OpenDemo(kerma::TMainForm& main, const char* variantButton) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    kerma::TMainForm main;
+    auto runner = kerma::LinkRunner::Create();
+    if (!runner) {
+        std::fprintf(stderr, "%s\n", runner.error().c_str());
+        return 1;
+    }
+    kerma::TMainForm main{std::move(*runner)};
     main.show();
     QApplication::processEvents();
     std::printf("demo click to editor shown (ms), first and second opening:\n");

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QRadioButton>
+#include <QTest>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "config_file.h"
 #include "config_of.h"
@@ -30,7 +32,6 @@ namespace {
 using namespace kerma;
 
 using kerma::test::ConfigOf;
-using kerma::test::ServeUntil;
 using kerma::test::StatusEnds;
 
 constexpr int kWaitMs = 60000;
@@ -96,7 +97,7 @@ class Soak {
         FormModel& m = form_.model();
         m.setPosition(kField, value);
         m.click("WriteButton");
-        if (!ServeUntil([&] { return StatusEnds(form_, "Запись конфигурации завершена"); },
+        if (!QTest::qWaitFor([&] { return StatusEnds(form_, "Запись конфигурации завершена"); },
                         kWaitMs)) {
             std::printf("cycle %d: write did not finish: %s\n", n,
                         form_.editor().status(0).c_str());
@@ -112,7 +113,7 @@ class Soak {
             wrongCells_ += Differences(want.codes, memory.codes, "codes", n);
         }
         m.click("ReadButton");
-        if (!ServeUntil(
+        if (!QTest::qWaitFor(
                 [&] {
                     return StatusEnds(form_, "Чтение конфигурации завершено") &&
                            m.at("PageControl").enabled;
@@ -166,7 +167,12 @@ int main(int argc, char** argv) {
     setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
 
     ScriptedPrompts prompts;
-    TMainForm main;
+    auto runner = LinkRunner::Create();
+    if (!runner) {
+        std::printf("%s\n", runner.error().c_str());
+        return 1;
+    }
+    TMainForm main{std::move(*runner)};
     main.editorPrompts = &prompts;
     main.findChild<QCheckBox*>("CheckBoxQN")->setChecked(true);
     main.findChild<QRadioButton*>("RPYQN4")->setChecked(true);
@@ -175,7 +181,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<Soak> soak;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        if (!ServeUntil([&] { return StatusEnds(form, "Чтение конфигурации завершено"); },
+        if (!QTest::qWaitFor([&] { return StatusEnds(form, "Чтение конфигурации завершено"); },
                         kWaitMs)) {
             std::printf("connect did not finish: %s\n", form.editor().status(0).c_str());
             form.reject();
