@@ -36,6 +36,9 @@ TEST_P(CliPanelTest, ProbeReadWriteRoundTrip) {
     ASSERT_TRUE(WriteConfigFile(memory, Distinct(version)).ok());
     PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
     ASSERT_TRUE(panel.ready());
+    // Backups of its own: the versions run side by side, and a second read within one second
+    // in a shared folder is kept as "_read-2.cfg".
+    setenv("KERMA740_BACKUP_DIR", dir.file("backups").c_str(), 1);
 
     // A port above the ten the program offers, mapped to the panel as a USB adapter would be.
     setenv("KERMA740_COM11", dir.file("com1").c_str(), 1);

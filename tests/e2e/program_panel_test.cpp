@@ -18,20 +18,22 @@
 
 #include "config_file.h"
 #include "config_of.h"
-#include "made.h"
-#include "main_form.h"
 #include "outcome_text.h"
 #include "process_util.h"
-#include "qt_wait.h"
-#include "scripted_prompts.h"
+#include "program_rig.h"
 #include "ui_test_app.h"
 
 namespace kerma {
 namespace {
 
+using test::Click;
 using test::ConfigOf;
-using QTest::qWaitFor;
+using test::Program;
+using test::RecordStatuses;
 using test::StatusEnds;
+using test::WaitForRead;
+using test::WaitForStatus;
+using QTest::qWaitFor;
 using testing::PanelProcess;
 using testing::RunProgram;
 using testing::TempDir;
@@ -60,20 +62,12 @@ std::string NonDefaultFile(const TempDir& dir) {
     return file;
 }
 
-// The program looks for the base under its working directory.
-struct WorkingDirectory {
-    std::filesystem::path old = std::filesystem::current_path();
-    explicit WorkingDirectory(const std::string& dir) { std::filesystem::current_path(dir); }
-    ~WorkingDirectory() { std::filesystem::current_path(old); }
-};
+using test::WorkingDirectory;
 
 // The main window with four QN-M receivers chosen and Yes to the replacement question.
-struct VariantThreeChosen {
-    ScriptedPrompts prompts;
-    TMainForm main{Made(LinkRunner::Create())};
-    VariantThreeChosen() {
+struct VariantThreeChosen : Program {
+    explicit VariantThreeChosen(const std::string& link) : Program(link) {
         prompts.answers = {true};
-        main.editorPrompts = &prompts;
         main.findChild<QRadioButton*>("RPYQNM4")->setChecked(true);
     }
 };
@@ -88,27 +82,15 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
     const std::string memory = NonDefaultFile(dir), saved = dir.file("saved.cfg");
     PanelProcess panel(dir.file("com1"), {"--memory", memory, "--save", saved});
     ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-
-    ScriptedPrompts prompts;
-    TMainForm main{Made(LinkRunner::Create())};
-    main.editorPrompts = &prompts;
+    Program program(dir.file("com1"));
+    ScriptedPrompts& prompts = program.prompts;
+    TMainForm& main = program.main;
     bool checked = false;
     std::vector<std::string> statuses;
     main.hooks.showEditor = [&](TK740Form& form) {
-        form.model().subscribe([&](const Control& c, ControlProperty p) {
-            if (p == ControlProperty::Caption && c.name == "StatusPanel0")
-                statuses.push_back(c.caption);
-        });
+        RecordStatuses(form, statuses);
         form.show();
-        // The status comes first, then the block is decoded and the pages are enabled.
-        ASSERT_TRUE(qWaitFor(
-            [&] {
-                return StatusEnds(form, "Чтение конфигурации завершено") &&
-                       form.model().at("PageControl").enabled;
-            },
-            20000))
-            << form.editor().status(0);
+        ASSERT_TRUE(WaitForRead(form, 20000)) << form.editor().status(0);
         if (const char* shots = std::getenv("KERMA740_SHOTS"))  // a look by eye
             form.grab().save(QString(shots) + "/program_after_read.png");
         // Handshake, identification and the read chain, in this order, then the 1.8 layout.
@@ -143,7 +125,7 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
         password->setCursorPosition(2);
         QTest::keyClick(password, Qt::Key_Delete);
         QTest::keyClick(password, Qt::Key_Delete);
-        QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
+        Click(form, "WriteButton");
         QTest::qWait(300);
         EXPECT_FALSE(std::filesystem::exists(saved));
         ASSERT_FALSE(prompts.shown.empty());
@@ -152,16 +134,10 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
         password->setFocus();
         password->setCursorPosition(2);
         QTest::keyClicks(password, "78");
-        auto* delay = qobject_cast<QLineEdit*>(form.widget("DelayEdit"));
-        ASSERT_NE(delay, nullptr);
-        delay->setFocus();
-        delay->selectAll();
-        QTest::keyClicks(delay, "30");
-        QTest::keyClick(delay, Qt::Key_Tab);
+        test::TypeInto(form, "DelayEdit", "30");
         const size_t notices = prompts.shown.size();
-        QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
-        ASSERT_TRUE(
-            qWaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 20000))
+        Click(form, "WriteButton");
+        ASSERT_TRUE(WaitForStatus(form, "Запись конфигурации завершена", 20000))
             << form.editor().status(0);
         EXPECT_EQ(prompts.shown.size(), notices);
         if (const char* shots = std::getenv("KERMA740_SHOTS"))
@@ -172,10 +148,8 @@ TEST_F(ProgramPanelTest, ReadEditWriteLeavesExactlyTheEditInThePanel) {
     main.connectToPanel();
     ASSERT_TRUE(checked);
     auto expected = ConfigOf(memory).settings;
-    auto written = ConfigOf(saved).settings;
-    ASSERT_EQ(written.size(), expected.size());
     expected[8] = 30;
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(written[i], expected[i]) << "cell " << i;
+    EXPECT_EQ(ConfigOf(saved).settings, expected);
     EXPECT_FALSE(main.editorOpen());
 }
 
@@ -187,15 +161,12 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     WorkingDirectory cwd(dir.file(""));
     PanelProcess panel(dir.file("com1"), {"--version", "18", "--save", saved});
     ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-
-    VariantThreeChosen program;
+    VariantThreeChosen program(dir.file("com1"));
     ScriptedPrompts& prompts = program.prompts;
     TMainForm& main = program.main;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        EXPECT_TRUE(
-            qWaitFor([&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 60000))
+        EXPECT_TRUE(WaitForStatus(form, "Запись конфигурации завершена", 60000))
             << form.editor().status(0);
         form.reject();
     };
@@ -206,15 +177,13 @@ TEST_F(ProgramPanelTest, FirmwareOfAnotherVariantIsReplacedAndGetsItsDefaults) {
     ASSERT_EQ(
         RunProgram(dir, "kerma740-cli", {"defaults", "--variant", "3", "--out", defaults}).status,
         0);
-    auto expected = ConfigOf(defaults).settings;
+    const auto expected = test::OnTheLine(ConfigOf(defaults).settings);
     auto written = ConfigOf(saved).settings;
     ASSERT_EQ(written.size(), expected.size());
     EXPECT_EQ(written[1], 35);
-    for (size_t i = 2; i < expected.size(); ++i) {
-        if (i == 6 || i == 7 || i == 38 || i == 39) continue;  // files hold 0 there
-        // A list without a selection is -1 in a file and 0xFF on the line.
-        EXPECT_EQ(written[i], expected[i] & 0xFF) << "cell " << i;
-    }
+    // The panel's type and version, and cells files hold 0 in, are the panel's own.
+    for (size_t i : {0, 1, 6, 7, 38, 39}) written[i] = expected[i];
+    EXPECT_EQ(written, expected);
 }
 
 // Waits of the link at a twentieth of their length: ten handshake attempts in seconds.
@@ -245,18 +214,14 @@ TEST_P(ProgramOutcomeTest, FailedConnectIsReported) {
     TempDir dir;
     PanelProcess panel(dir.file("com1"), GetParam().panelArgs);
     ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
     FastClock clock;
-    ScriptedPrompts prompts;
-    TMainForm main{Made(LinkRunner::Create(clock))};
-    main.editorPrompts = &prompts;
+    Program program(dir.file("com1"), clock);
+    ScriptedPrompts& prompts = program.prompts;
+    TMainForm& main = program.main;
     std::vector<std::string> statuses;
     bool closedByProgram = false;
     main.hooks.showEditor = [&](TK740Form& form) {
-        form.model().subscribe([&](const Control& c, ControlProperty p) {
-            if (p == ControlProperty::Caption && c.name == "StatusPanel0")
-                statuses.push_back(c.caption);
-        });
+        RecordStatuses(form, statuses);
         form.show();
         EXPECT_TRUE(qWaitFor(
             [&] { return !form.isVisible() || form.editor().status(0) == GetParam().message; },
@@ -320,15 +285,11 @@ TEST_P(UploadFailureTest, EndsWithTheFirmwareError) {
     args.insert(args.end(), c.panelArgs.begin(), c.panelArgs.end());
     PanelProcess panel(dir.file("com1"), args);
     ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-    VariantThreeChosen program;
+    VariantThreeChosen program(dir.file("com1"));
     ScriptedPrompts& prompts = program.prompts;
     std::vector<std::string> statuses;
     program.main.hooks.showEditor = [&](TK740Form& form) {
-        form.model().subscribe([&](const Control& c, ControlProperty p) {
-            if (p == ControlProperty::Caption && c.name == "StatusPanel0")
-                statuses.push_back(c.caption);
-        });
+        RecordStatuses(form, statuses);
         form.show();
         EXPECT_TRUE(qWaitFor(
             [&] {
@@ -352,13 +313,13 @@ INSTANTIATE_TEST_SUITE_P(Panels, UploadFailureTest,
 
 // A panel paced at 4800 baud on "com 1", so a test can act while a frame is on its way, and the
 // program with scripted prompts.
-struct PacedProgram {
+struct PacedPanel {
     TempDir dir;
     PanelProcess panel{dir.file("com1"), {"--baud", "4800"}};
-    bool mapped = setenv("KERMA740_COM1", dir.file("com1").c_str(), 1) == 0;
-    ScriptedPrompts prompts;
-    TMainForm main{Made(LinkRunner::Create())};
-    PacedProgram() { main.editorPrompts = &prompts; }
+};
+
+struct PacedProgram : PacedPanel, Program {
+    PacedProgram() : Program(dir.file("com1")) {}
 };
 
 // "Разорвать связь" in the middle of a read: the status bar says there is no link, and no
@@ -371,11 +332,10 @@ TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
     bool checked = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(
-            qWaitFor([&] { return StatusEnds(form, "Идет чтение конфигурации ... . "); }, 20000))
+        ASSERT_TRUE(WaitForStatus(form, "Идет чтение конфигурации ... . ", 20000))
             << form.editor().status(0);
         QTest::qWait(500);  // the codes frame is coming in
-        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
+        Click(form, "CancelButton");
         EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
         QTest::qWait(3000);  // longer than a time-out of the stopped read
         EXPECT_EQ(form.editor().status(0), "Нет связи с прибором");
@@ -386,11 +346,6 @@ TEST_F(ProgramPanelTest, BreakingTheLinkDuringAReadLeavesNoLinkOnTheStatusBar) {
     };
     main.connectToPanel();
     EXPECT_TRUE(checked);
-}
-
-bool ReadDone(TK740Form& form) {
-    return StatusEnds(form, "Чтение конфигурации завершено") &&
-           form.model().at("PageControl").enabled;
 }
 
 // "Установить связь" at once after a read was cut: the panel is still sending the rest of its
@@ -405,16 +360,13 @@ TEST_F(ProgramPanelTest, ConnectRightAfterACutReadWaitsForAQuietLine) {
     bool readAgain = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
-        form.model().subscribe([&](const Control& c, ControlProperty p) {
-            if (p == ControlProperty::Caption && c.name == "StatusPanel0")
-                statuses.push_back(c.caption);
-        });
-        QTest::mouseClick(form.widget("ReadButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitForRead(form)) << form.editor().status(0);
+        RecordStatuses(form, statuses);
+        Click(form, "ReadButton");
         QTest::qWait(400);  // the codes frame is coming in
-        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
-        QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        Click(form, "CancelButton");
+        Click(form, "ConnectButton");
+        ASSERT_TRUE(WaitForRead(form)) << form.editor().status(0);
         readAgain = true;
         form.reject();
     };
@@ -436,21 +388,20 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
     const std::vector<std::string> args{"--baud", "9600"};
     auto panel = std::make_unique<PanelProcess>(link, args);
     ASSERT_TRUE(panel->ready());
-    setenv("KERMA740_COM1", link.c_str(), 1);
-    ScriptedPrompts prompts;
-    TMainForm main{Made(LinkRunner::Create())};
-    main.editorPrompts = &prompts;
+    Program program(link);
+    ScriptedPrompts& prompts = program.prompts;
+    TMainForm& main = program.main;
     bool readAgain = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
-        QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
-        QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(WaitForRead(form)) << form.editor().status(0);
+        Click(form, "CancelButton");
+        Click(form, "ConnectButton");
+        ASSERT_TRUE(WaitForRead(form)) << form.editor().status(0);
 
         auto* progress = form.findChild<QProgressBar*>();
         ASSERT_NE(progress, nullptr);
-        QTest::mouseClick(form.widget("ReadButton"), Qt::LeftButton);
+        Click(form, "ReadButton");
         ASSERT_TRUE(
             qWaitFor([&] { return progress->isVisible() && progress->value() >= 10; }, 10000));
         panel->stop(SIGKILL);
@@ -467,8 +418,8 @@ TEST_F(ProgramPanelTest, LinePulledMidReadEndsClearlyAndReconnects) {
 
         panel = std::make_unique<PanelProcess>(link, args);
         ASSERT_TRUE(panel->ready());
-        QTest::mouseClick(form.widget("ConnectButton"), Qt::LeftButton);
-        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        Click(form, "ConnectButton");
+        ASSERT_TRUE(WaitForRead(form)) << form.editor().status(0);
         readAgain = true;
         form.reject();
     };
@@ -512,18 +463,17 @@ TEST_P(RunningWriteTest, IsNeverCutWithoutTheInstallerKnowing) {
     bool checked = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(qWaitFor([&] { return ReadDone(form); }, 30000)) << form.editor().status(0);
+        ASSERT_TRUE(WaitForRead(form)) << form.editor().status(0);
         prompts.shown.clear();
         auto* progress = form.findChild<QProgressBar*>();
         ASSERT_NE(progress, nullptr);
-        QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
+        Click(form, "WriteButton");
         ASSERT_TRUE(qWaitFor([&] { return progress->value() >= c.atPercent; }, 20000));
         EXPECT_FALSE(form.model().at("DefaultButton").enabled);
         EXPECT_FALSE(form.model().at("LoadButton").enabled);
         c.act(form, rig.panel);
         if (c.completes) {
-            ASSERT_TRUE(qWaitFor(
-                [&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 30000))
+            ASSERT_TRUE(WaitForStatus(form, "Запись конфигурации завершена"))
                 << form.editor().status(0);
             EXPECT_TRUE(form.isVisible());
             EXPECT_TRUE(form.model().at("DefaultButton").enabled);
@@ -551,14 +501,10 @@ INSTANTIATE_TEST_SUITE_P(
             [](TK740Form& form, PanelProcess&) { QTest::keyClick(&form, Qt::Key_Escape); }, true,
             false, true},
         WriteInterruption{"BreakYes", 60,
-                          [](TK740Form& form, PanelProcess&) {
-                              QTest::mouseClick(form.widget("CancelButton"), Qt::LeftButton);
-                          },
+                          [](TK740Form& form, PanelProcess&) { Click(form, "CancelButton"); },
                           true, true, false},
         WriteInterruption{"Defaults", 20,
-                          [](TK740Form& form, PanelProcess&) {
-                              QTest::mouseClick(form.widget("DefaultButton"), Qt::LeftButton);
-                          },
+                          [](TK740Form& form, PanelProcess&) { Click(form, "DefaultButton"); },
                           false, false, true},
         WriteInterruption{"PanelKilled", 60,
                           [](TK740Form&, PanelProcess& panel) { panel.stop(SIGKILL); }, false,

@@ -17,11 +17,8 @@
 #include <filesystem>
 
 #include "config_file.h"
-#include "made.h"
-#include "main_form.h"
 #include "process_util.h"
-#include "qt_wait.h"
-#include "scripted_prompts.h"
+#include "program_rig.h"
 #include "ui_test_app.h"
 
 namespace kerma {
@@ -34,22 +31,12 @@ using test::ReadAll;
 using testing::TempDir;
 using test::StatusEnds;
 using testing::WriteTestFirmware;
+using test::Click;
+using test::TypeInto;
+using test::WaitForRead;
+using test::WaitForStatus;
 
-constexpr int kWaitMs = 30000;
-
-bool WaitForStatus(TK740Form& form, const std::string& end) {
-    return QTest::qWaitFor([&] { return StatusEnds(form, end); }, kWaitMs);
-}
-
-// The status comes first, then the block is decoded and the pages are enabled.
-bool WaitForRead(TK740Form& form) {
-    return QTest::qWaitFor(
-        [&] {
-            return StatusEnds(form, "Чтение конфигурации завершено") &&
-                   form.model().at("PageControl").enabled;
-        },
-        kWaitMs);
-}
+constexpr int kWaitMs = test::kProgramWaitMs;
 
 // The backups kept so far, oldest first.
 std::vector<fs::path> Kept(const std::string& folder) {
@@ -64,19 +51,6 @@ bool EndsWith(const fs::path& path, const std::string& end) {
     const std::string name = path.filename().string();
     return name.size() >= end.size() &&
            name.compare(name.size() - end.size(), end.size(), end) == 0;
-}
-
-void TypeInto(TK740Form& form, const char* field, const char* text) {
-    auto* edit = qobject_cast<QLineEdit*>(form.widget(field));
-    ASSERT_NE(edit, nullptr) << field;
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Tab);
-}
-
-void Click(TK740Form& form, const char* button) {
-    QTest::mouseClick(form.widget(button), Qt::LeftButton);
 }
 
 // A program and a panel holding the factory configuration of variant 1, backups in a folder of
@@ -276,8 +250,7 @@ TEST(ProgramSafetyTest, CtrlDListsTheFieldsThatDifferFromAFile) {
 TEST(ProgramSafetyTest, FirmwareReplacementKeepsWhatThePanelHeld) {
     Bench b;
     WriteTestFirmware(b.dir, 35, 300);
-    const fs::path cwd = fs::current_path();
-    fs::current_path(b.dir.file(""));
+    auto cwd = std::make_unique<test::WorkingDirectory>(b.dir.file(""));
     b.prompts.answers = {true};
     TMainForm main{Made(LinkRunner::Create())};
     main.editorPrompts = &b.prompts;
@@ -289,7 +262,7 @@ TEST(ProgramSafetyTest, FirmwareReplacementKeepsWhatThePanelHeld) {
         form.reject();
     };
     main.connectToPanel();
-    fs::current_path(cwd);
+    cwd.reset();
     const auto kept = Kept(b.backups);
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_TRUE(EndsWith(kept[0], "_v1.8_before-firmware.cfg")) << kept[0];
@@ -297,14 +270,8 @@ TEST(ProgramSafetyTest, FirmwareReplacementKeepsWhatThePanelHeld) {
     const auto memory = ReadConfigFile(b.memory);
     ASSERT_TRUE(backup.ok());
     ASSERT_TRUE(memory.ok());
-    const auto& was = memory.value();
-    const auto& copy = backup.value();
-    ASSERT_EQ(copy.settings.size(), was.settings.size());
-    ASSERT_EQ(copy.codes.size(), was.codes.size());
-    for (size_t i = 0; i < was.settings.size(); ++i)
-        EXPECT_EQ(copy.settings[i], was.settings[i] & 0xFF) << "settings cell " << i;
-    for (size_t i = 0; i < was.codes.size(); ++i)
-        EXPECT_EQ(copy.codes[i], was.codes[i] & 0xFF) << "codes cell " << i;
+    EXPECT_EQ(backup.value().settings, test::OnTheLine(memory.value().settings));
+    EXPECT_EQ(backup.value().codes, test::OnTheLine(memory.value().codes));
 }
 
 }  // namespace

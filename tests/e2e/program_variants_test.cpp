@@ -16,11 +16,8 @@
 #include "editor_rules.h"
 #include "k740_controls.h"
 #include "link_types.h"
-#include "made.h"
-#include "main_form.h"
 #include "process_util.h"
-#include "qt_wait.h"
-#include "scripted_prompts.h"
+#include "program_rig.h"
 #include "state_dump.h"
 #include "ui_test_app.h"
 #include "variant_layout.h"
@@ -259,38 +256,23 @@ TEST_P(ProgramVariantsTest, ReadShowsTheFileAndAWriteChangesOnlyTheEditedField) 
     const std::string expected = WriteNonDefaultFile(c.version, file, dir);
     PanelProcess panel(dir.file("com1"), {"--memory", file, "--save", saved});
     ASSERT_TRUE(panel.ready());
-    setenv("KERMA740_COM1", dir.file("com1").c_str(), 1);
-
-    ScriptedPrompts prompts;
-    TMainForm main{Made(LinkRunner::Create())};
-    main.editorPrompts = &prompts;
+    test::Program program(dir.file("com1"));
+    TMainForm& main = program.main;
     if (VariantOfVersion(c.version) == 5)
         main.findChild<QCheckBox*>("CheckBoxQN")->setChecked(true);
     main.findChild<QRadioButton*>(c.radio)->setChecked(true);
     bool written = false;
     main.hooks.showEditor = [&](TK740Form& form) {
         form.show();
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                return StatusEnds(form, "Чтение конфигурации завершено") &&
-                       form.model().at("PageControl").enabled;
-            },
-            60000))
-            << form.editor().status(0);
+        ASSERT_TRUE(test::WaitForRead(form, 60000)) << form.editor().status(0);
         EXPECT_EQ(DumpDiff(expected, DumpEditorState(form.editor(), VariantOfVersion(c.version))),
                   "");
 
-        auto* edit = qobject_cast<QLineEdit*>(form.widget(c.field));
-        ASSERT_NE(edit, nullptr);
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, "30");
-        QTest::keyClick(edit, Qt::Key_Tab);
-        QTest::mouseClick(form.widget("WriteButton"), Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return StatusEnds(form, "Запись конфигурации завершена"); }, 60000))
+        test::TypeInto(form, c.field, "30");
+        test::Click(form, "WriteButton");
+        ASSERT_TRUE(test::WaitForStatus(form, "Запись конфигурации завершена", 60000))
             << form.editor().status(0);
-        EXPECT_EQ(prompts.shown, std::vector<std::string>{});
+        EXPECT_EQ(program.prompts.shown, std::vector<std::string>{});
         written = true;
         form.reject();
     };
@@ -299,12 +281,8 @@ TEST_P(ProgramVariantsTest, ReadShowsTheFileAndAWriteChangesOnlyTheEditedField) 
 
     ConfigImage want = ConfigOf(file), got = ConfigOf(saved);
     want.settings[c.cell] = 30;
-    ASSERT_EQ(got.settings.size(), want.settings.size());
-    ASSERT_EQ(got.codes.size(), want.codes.size());
-    for (size_t i = 0; i < want.settings.size(); ++i)
-        EXPECT_EQ(got.settings[i], want.settings[i]) << "settings cell " << i;
-    for (size_t i = 0; i < want.codes.size(); ++i)
-        EXPECT_EQ(got.codes[i], want.codes[i]) << "codes cell " << i;
+    EXPECT_EQ(got.settings, want.settings);
+    EXPECT_EQ(got.codes, want.codes);
 }
 
 INSTANTIATE_TEST_SUITE_P(

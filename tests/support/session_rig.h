@@ -4,6 +4,7 @@
 // the replacement on a worker thread, share it.
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,6 +108,12 @@ struct SessionRig {
         return base.folder().parent_path() / "kb";
     }
     [[nodiscard]] bool enabled(const char* name) const { return editor.model().at(name).enabled; }
+    // Whether each control is enabled, in the order named: one comparison for a row of buttons.
+    [[nodiscard]] std::vector<bool> enabled(std::initializer_list<const char*> names) const {
+        std::vector<bool> on;
+        for (const char* name : names) on.push_back(enabled(name));
+        return on;
+    }
 };
 
 // A session over the in-process panel; the most derived rig calls openOn(driver, its view).

@@ -291,12 +291,17 @@ class LinkRunnerTest : public ComThreadTest {
         runner_->setChannelSource([this] { return std::static_pointer_cast<ByteChannel>(panel_); });
         runner_->setHost(&host_);
     }
+    // Starts the operation or step and serves events until its chain is over.
+    template <class Step>
+    bool run(Step step) {
+        runner_->start(std::move(step));
+        return QTest::qWaitFor([&] { return !runner_->busy(); }, 10000);
+    }
     std::unique_ptr<LinkRunner> runner_ = Made(LinkRunner::Create(clock_));
 };
 
 TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) {
-    runner_->start(LinkOperation::ReadCodes);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
+    ASSERT_TRUE(run(LinkOperation::ReadCodes));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"configurationRead"}));
     EXPECT_TRUE(host_.allInUiThread);
     EXPECT_EQ(host_.codes, Pattern(256, 2));
@@ -309,8 +314,7 @@ TEST_F(LinkRunnerTest, ReadChainRunsItsSecondThreadAfterTheFirstHasLeftTheLine) 
 }
 
 TEST_F(LinkRunnerTest, WriteChainSendsBothBlocksItWasHanded) {
-    runner_->start(WriteChain(Pattern(256, 4), Pattern(256, 8)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
+    ASSERT_TRUE(run(WriteChain(Pattern(256, 4), Pattern(256, 8))));
     EXPECT_EQ(panel_->written(0x94), Pattern(256, 4));
     EXPECT_EQ(panel_->written(0x92), Pattern(256, 8));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"codesFrameSent", "configurationWritten"}));
@@ -337,16 +341,14 @@ TEST_F(LinkRunnerTest, StopEndsTheHandshakeAtItsNextCheckPoint) {
     host_.onOutcome = [&](int32_t code, int attempt) {
         if (code == LinkResult::Attempt && attempt == 2) runner_->stopCurrent();
     };
-    runner_->start(LinkOperation::Handshake);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
+    ASSERT_TRUE(run(LinkOperation::Handshake));
     EXPECT_EQ(host_.calls,
               (std::vector<std::string>{"outcome 7/1", "outcome 7/2", "outcome 13/2"}));
 }
 
 TEST_F(LinkRunnerTest, NoPanelLosesTheLinkAndEndsTheChain) {
     runner_->setChannelSource([] { return SerialPort().line(); });  // nothing on the line
-    runner_->start(LinkOperation::Handshake);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
+    ASSERT_TRUE(run(LinkOperation::Handshake));
     ASSERT_GE(host_.calls.size(), 2u);
     EXPECT_EQ(host_.calls.back(), "outcome 1/10");
     EXPECT_FALSE(runner_->port().isOpen());
@@ -362,8 +364,7 @@ TEST_F(LinkRunnerTest, ExchangeStartedInsideACallRunsWhileTheCallerWaits) {
         runner_->start(LinkOperation::ReadSettings);
         nestedDone = QTest::qWaitFor([&] { return host_.saw("configurationRead"); }, 5000);
     };
-    runner_->start(LinkOperation::ReadSettings);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->busy(); }, 10000));
+    ASSERT_TRUE(run(LinkOperation::ReadSettings));
     EXPECT_TRUE(nestedDone);
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"identify", "configurationRead"}));
 }

@@ -51,7 +51,8 @@ std::string FileLine(const std::string& path, int n) {
 struct Rig final : test::PanelSessionRig {
     EditorLink* link = nullptr;
 
-    explicit Rig(uint8_t version) : PanelSessionRig(9, version) {
+    explicit Rig(uint8_t version, int chosenVariant = 1) : PanelSessionRig(9, version) {
+        window.chosen = chosenVariant;
         base.put("740-QNMv3_9.tsk", MakeFirmware(33, 16));
         openOn(driver, noView);
         link = &session->link();
@@ -79,8 +80,7 @@ struct Rig final : test::PanelSessionRig {
 void ExpectLinkDown(Rig& rig, const std::string& status0 = "Нет связи с прибором") {
     EXPECT_EQ(rig.editor.status(0), status0);
     EXPECT_FALSE(rig.driver.portOpen());
-    EXPECT_TRUE(rig.enabled("ConnectButton"));
-    EXPECT_FALSE(rig.enabled("CancelButton"));
+    EXPECT_EQ(rig.enabled({"ConnectButton", "CancelButton"}), (std::vector<bool>{true, false}));
 }
 
 TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
@@ -101,10 +101,8 @@ TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 1.7  Чтение конфигурации завершено");
     EXPECT_EQ(rig.editor.status(1), "Режим <on-line>. На линии прибор версии v 1.7.");
     EXPECT_EQ(rig.editor.model().at("VersionLabel").caption, "Версия ПО прибора: 1.7");
-    EXPECT_TRUE(rig.enabled("ReadButton"));
-    EXPECT_TRUE(rig.enabled("WriteButton"));
-    EXPECT_TRUE(rig.enabled("CancelButton"));
-    EXPECT_FALSE(rig.enabled("ConnectButton"));
+    EXPECT_EQ(rig.enabled({"ReadButton", "WriteButton", "CancelButton", "ConnectButton"}),
+              (std::vector<bool>{true, true, true, false}));
     // The read chain's command frames carried the regular layout byte.
     const auto& rx = rig.panel.received();
     EXPECT_TRUE(Contains(rx, {0x55, 99, 0x93}));
@@ -118,8 +116,7 @@ TEST(EditorLinkTest, ConnectIdentifiesShapesAndReadsThePanel) {
 // has nothing to save yet, and the defaults and "Записать в файл" then work for the variant
 // chosen on the main window, as in a demo.
 TEST(EditorLinkTest, EditorWithoutAPanelWorksForTheChosenVariant) {
-    Rig rig(18);
-    rig.window.chosen = 3;
+    Rig rig(18, 3);
     rig.panel.faults().silent = true;
     rig.connect();
     rig.prompts.shown.clear();
@@ -154,8 +151,7 @@ TEST(EditorLinkTest, OtherVariantAsksForReplacementAndNoClosesTheEditor) {
 }
 
 TEST(EditorLinkTest, YesHandsOverToTheReplacement) {
-    Rig rig(18);
-    rig.window.chosen = 3;
+    Rig rig(18, 3);
     rig.prompts.answers = {true};
     rig.connect();
     EXPECT_TRUE(rig.replacing());
@@ -165,8 +161,7 @@ TEST(EditorLinkTest, YesHandsOverToTheReplacement) {
 // New firmware erases the configuration: the panel is read with its present layout first, and
 // that read is nobody's read (no status of its own, no read or write button to start another).
 TEST(EditorLinkTest, PanelIsReadBeforeItsFirmwareIsReplaced) {
-    Rig rig(18);
-    rig.window.chosen = 3;
+    Rig rig(18, 3);
     rig.prompts.answers = {true};
     rig.panel.codes()[5] = 0x42;
     rig.connect();
@@ -179,15 +174,13 @@ TEST(EditorLinkTest, PanelIsReadBeforeItsFirmwareIsReplaced) {
     EXPECT_EQ(FileLine(kept[0], 1), "18");
     EXPECT_EQ(FileLine(kept[0], 1024 + 5), "66");
     EXPECT_EQ(rig.session->image().settingsCopy[1], 0);  // nothing decoded into the editor
-    EXPECT_FALSE(rig.enabled("ReadButton"));
-    EXPECT_FALSE(rig.enabled("WriteButton"));
+    EXPECT_EQ(rig.enabled({"ReadButton", "WriteButton"}), (std::vector<bool>{false, false}));
     EXPECT_EQ(rig.editor.status(0).find("Чтение конфигурации завершено"), std::string::npos);
 }
 
 // A panel that cannot be read over this line gets no firmware over it either.
 TEST(EditorLinkTest, PanelThatCannotBeReadFirstKeepsItsFirmware) {
-    Rig rig(18);
-    rig.window.chosen = 3;
+    Rig rig(18, 3);
     rig.prompts.answers = {true};
     rig.prompts.afterQuestion = [&] { rig.panel.faults().notReady = true; };
     rig.connect();
@@ -198,8 +191,7 @@ TEST(EditorLinkTest, PanelThatCannotBeReadFirstKeepsItsFirmware) {
                                         "удалось. Прошивка не заменена"),
               0u);
     EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC (прибор не сообщил о готовности)");
-    EXPECT_TRUE(rig.enabled("CancelButton"));
-    EXPECT_FALSE(rig.enabled("WriteButton"));
+    EXPECT_EQ(rig.enabled({"CancelButton", "WriteButton"}), (std::vector<bool>{true, false}));
     // Connected anew, the read goes through: then the replacement.
     rig.panel.faults().notReady = false;
     rig.prompts.afterQuestion = nullptr;
@@ -292,8 +284,7 @@ TEST(EditorLinkTest, ReadAndWriteOutcomesSetTheModeLine) {
 }
 
 TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
-    Rig rig(33);
-    rig.window.chosen = 3;
+    Rig rig(33, 3);
     rig.connect();
     rig.link->writeCommand();
     rig.driver.pump();
@@ -302,8 +293,7 @@ TEST(EditorLinkTest, WriteStoresBothBlocksAndReportsIt) {
     EXPECT_EQ(rig.panel.settings()[100],
               EncodeSettingsImage(rig.editor, rig.session->image()).value()[100]);
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 3.3  Запись конфигурации завершена");
-    EXPECT_TRUE(rig.enabled("PageControl"));
-    EXPECT_TRUE(rig.enabled("WriteButton"));
+    EXPECT_EQ(rig.enabled({"PageControl", "WriteButton"}), (std::vector<bool>{true, true}));
 }
 
 // A write that ends once its codes frame was on the line may leave new codes beside old settings:
@@ -395,9 +385,8 @@ TEST(EditorLinkTest, RefusedWriteLeavesButtonsDisabled) {
     rig.link->writeCommand();
     rig.driver.pump();
     EXPECT_EQ(rig.editor.status(0), "Ошибка: Dallas CRC (прибор не принял блок)");
-    EXPECT_FALSE(rig.enabled("ReadButton"));
-    EXPECT_FALSE(rig.enabled("WriteButton"));
-    EXPECT_FALSE(rig.enabled("PageControl"));
+    EXPECT_EQ(rig.enabled({"ReadButton", "WriteButton", "PageControl"}),
+              (std::vector<bool>(3, false)));
 }
 
 // A port that stops taking bytes in the middle of a write (an adapter pulled out) has lost the
@@ -457,8 +446,7 @@ TEST(EditorLinkTest, DisconnectAsThePanelAnswersEndsTheChain) {
 }
 
 TEST(EditorLinkTest, NewFirmwareGetsFactoryDefaultsWrittenWithTheWideLayout) {
-    Rig rig(35);
-    rig.window.chosen = 3;
+    Rig rig(35, 3);
     rig.driver.state().firmwareReplaced = true;
     rig.connect();
     EXPECT_FALSE(rig.session->image().factorySettings.empty());  // the defaults were taken

@@ -41,6 +41,13 @@ struct PanelLine {
         state.identifyPending = true;
         link.run(LinkOperation::Handshake);
     }
+    // Connected and told yes to the upload handshake, with the panel's record of it cleared.
+    bool readyForUpload() {
+        connect();
+        link.run(LinkOperation::UploadHandshake);
+        panel.clearRecord();
+        return link.readyForUpload();
+    }
 };
 
 TEST(Crc8Test, CheckValues) {
@@ -436,10 +443,7 @@ Block UploadImage(size_t n) {
 
 TEST(FirmwareTest, UploadHandshakeThenUploadReplacesVersion) {
     PanelLine line;
-    line.connect();
-    line.link.run(LinkOperation::UploadHandshake);
-    ASSERT_TRUE(line.link.readyForUpload());
-    line.panel.clearRecord();
+    ASSERT_TRUE(line.readyForUpload());
     auto image = UploadImage(256);  // bytes 4..5 = 0x01 0x00
     image.resize(400, 0x22);        // bytes past N + 7 stay home
     line.link.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
@@ -464,10 +468,7 @@ class SilentUploadTest : public ::testing::TestWithParam<SilentUpload> {};
 // it: the upload fails at the first time-out, whatever the last byte seen was.
 TEST_P(SilentUploadTest, FailsAtTheFirstTimeOut) {
     PanelLine line;
-    line.connect();
-    line.link.run(LinkOperation::UploadHandshake);
-    ASSERT_TRUE(line.link.readyForUpload());
-    line.panel.clearRecord();
+    ASSERT_TRUE(line.readyForUpload());
     line.panel.faults().uploadSilentAfter = GetParam().silentAfter;
     auto image = UploadImage(256);
     image.back() = 0x00;  // the echo of the last byte looks like a yes
@@ -488,16 +489,18 @@ INSTANTIATE_TEST_SUITE_P(Firmware, SilentUploadTest,
                                            SilentUpload{"SilentFromTheFirstByte", 0, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The replacement waits 20 s for the upload handshake; a panel that is not there must be given up
-// within that wait, not after it.
-TEST(FirmwareTest, UploadHandshakeWithASilentPanelEndsWithinTheReadyWait) {
-    PanelLine line;
-    line.state.panelTypeCode = 9;
-    line.panel.faults().silent = true;
-    line.link.run(LinkOperation::UploadHandshake);
-    EXPECT_FALSE(line.link.readyForUpload());
-    EXPECT_EQ(line.panel.received().back(), 0xFF);
-    EXPECT_LT(line.clock.nowMs(), 20'000);
+// A silent panel, or one answering as another type, is told no. The replacement waits 20 s for
+// the upload handshake; a panel that is not there must be given up within that wait.
+TEST(FirmwareTest, UnconfirmedUploadHandshakeIsRefusedWithinTheReadyWait) {
+    for (const bool silent : {true, false}) {
+        PanelLine line;
+        line.state.panelTypeCode = silent ? 9 : 10;  // the panel answers 9
+        line.panel.faults().silent = silent;
+        line.link.run(LinkOperation::UploadHandshake);
+        EXPECT_FALSE(line.link.readyForUpload()) << silent;
+        EXPECT_EQ(line.panel.received().back(), 0xFF) << silent;
+        EXPECT_LT(line.clock.nowMs(), 20'000) << silent;
+    }
 }
 
 TEST(FirmwareTest, ImageShorterThanItsHeaderSaysIsNeverSent) {
@@ -535,29 +538,18 @@ class CutLine final : public ByteChannel {
 TEST(FirmwareTest, PanelFallingSilentIsNeverTakenForAnAcceptedUpload) {
     for (size_t echoes : {size_t{40}, size_t{263}}) {
         PanelLine line;
-        line.connect();
-        line.link.run(LinkOperation::UploadHandshake);
-        ASSERT_TRUE(line.link.readyForUpload());
-        line.panel.clearRecord();
+        ASSERT_TRUE(line.readyForUpload());
         auto image = UploadImage(256);
         image.back() = 0x00;
         CutLine cut(line.channel, echoes);
         SyncLink upload(cut, line.clock, line.state);
         upload.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
         EXPECT_EQ(upload.verdict(), LinkResult::BlockFailed) << echoes;
-            EXPECT_FALSE(line.state.firmwareReplaced);
+        EXPECT_FALSE(line.state.firmwareReplaced);
         EXPECT_FALSE(upload.reconnected());
         // It stops at the first byte without an echo instead of sending on into the void.
         EXPECT_EQ(line.panel.received().size(), std::min<size_t>(echoes + 1, 263)) << echoes;
     }
-}
-
-TEST(FirmwareTest, UploadHandshakeWithWrongTypeIsRefused) {
-    PanelLine line;
-    line.state.panelTypeCode = 10;  // the panel answers 9
-    line.link.run(LinkOperation::UploadHandshake);
-    EXPECT_FALSE(line.link.readyForUpload());
-    EXPECT_EQ(line.panel.received().back(), 0xFF);
 }
 
 }  // namespace

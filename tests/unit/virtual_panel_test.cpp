@@ -287,10 +287,15 @@ TEST(VirtualPanel, PlainHandshakeDoesNotOpenAnUpload) {
     EXPECT_EQ(panel.acceptedUploads(), 0);
 }
 
-TEST(InProcessChannel, ShortReadCostsThePortTimeOut) {
+struct Line {
     VirtualPanel panel;
     VirtualClock clock;
-    InProcessChannel channel(panel, clock);
+    InProcessChannel channel{panel, clock};
+};
+
+TEST(InProcessChannel, ShortReadCostsThePortTimeOut) {
+    Line line;
+    auto& [panel, clock, channel] = line;
     ASSERT_TRUE(channel.write(kHandshake.data(), kHandshake.size()));
     uint8_t buffer[8] = {};
     EXPECT_EQ(channel.read(buffer, 4), 4u);  // echo
@@ -302,9 +307,8 @@ TEST(InProcessChannel, ShortReadCostsThePortTimeOut) {
 }
 
 TEST(InProcessChannel, PurgeDropsQueuedBytesAndFailedWritesReachNoPanel) {
-    VirtualPanel panel;
-    VirtualClock clock;
-    InProcessChannel channel(panel, clock);
+    Line line;
+    auto& [panel, clock, channel] = line;
     channel.write(kHandshake.data(), kHandshake.size());
     channel.purgeReceive();
     EXPECT_EQ(channel.pendingBytes(), 0u);
@@ -315,9 +319,8 @@ TEST(InProcessChannel, PurgeDropsQueuedBytesAndFailedWritesReachNoPanel) {
 }
 
 TEST(InProcessChannel, VirtualPausesReachThePanel) {
-    VirtualPanel panel;
-    VirtualClock clock;
-    InProcessChannel channel(panel, clock);
+    Line line;
+    auto& [panel, clock, channel] = line;
     Bytes command = Command(99, 0x94);
     channel.write(command.data(), command.size());
     channel.write(Bytes{0xAA, 0xAA}.data(), 2);
