@@ -42,12 +42,12 @@ long ChainBytes() {
     return PanelBytes(CodesLength(kLayout)) + PanelBytes(SettingsLength(kLayout));
 }
 
-Block FirmwareImage() {
-    Block image = Pattern(kFirmwareBody + 7, 3);
-    image[3] = 53;
-    image[4] = kFirmwareBody >> 8;
-    image[5] = kFirmwareBody & 0xFF;
-    return image;
+Block SampleUpload() {
+    Block upload = Pattern(kFirmwareBody + 7, 3);
+    upload[3] = 53;
+    upload[4] = kFirmwareBody >> 8;
+    upload[5] = kFirmwareBody & 0xFF;
+    return upload;
 }
 
 struct Run {
@@ -89,7 +89,7 @@ class Bench {
         if (!handshake.readyForUpload()) return {};
         SyncLink chain(port_, SystemClock::instance(), state_);
         return Timed([&] {
-            chain.run(LinkStep{LinkOperation::FirmwareUpload, FirmwareImage(), {}, {}});
+            chain.run(LinkStep{LinkOperation::FirmwareUpload, SampleUpload(), {}, {}});
             return chain.verdict() == LinkResult::FirmwareLoaded;
         });
     }

@@ -1,10 +1,10 @@
 // Random firmware files into the base search and the upload. Input: one byte choosing the variant
 // and the panel type, then the file's bytes, saved as the first file the search tries.
 // A find is a crash, a sanitizer report, or one of these:
-//  - a file taken that is not this variant's, or whose image is not exactly the N + 7 bytes its
+//  - a file taken that is not this variant's, or whose upload is not exactly the N + 7 bytes its
 //    header names from the start of the file;
 //  - a file shorter than its header says that is not refused with a message naming it;
-//  - an upload of a taken file that sends other bytes than its image.
+//  - an upload of a taken file that sends other bytes than its upload.
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,14 +28,14 @@ void Check(bool rule) {
     if (!rule) std::abort();
 }
 
-// A panel that echoes every byte, takes the whole image and confirms it.
+// A panel that echoes every byte, takes the whole upload and confirms it.
 class AcceptingPanel final : public ByteChannel {
   public:
-    explicit AcceptingPanel(size_t imageBytes) : imageBytes_(imageBytes) {}
+    explicit AcceptingPanel(size_t uploadBytes) : uploadBytes_(uploadBytes) {}
     bool write(const uint8_t* bytes, size_t count) override {
         sent.insert(sent.end(), bytes, bytes + count);
         pending_.insert(pending_.end(), bytes, bytes + count);
-        if (sent.size() == imageBytes_) pending_.push_back(0x00);
+        if (sent.size() == uploadBytes_) pending_.push_back(0x00);
         return true;
     }
     size_t read(uint8_t* bytes, size_t count) override {
@@ -50,7 +50,7 @@ class AcceptingPanel final : public ByteChannel {
     std::vector<uint8_t> sent;
 
   private:
-    size_t imageBytes_;
+    size_t uploadBytes_;
     std::vector<uint8_t> pending_;
 };
 
@@ -73,17 +73,17 @@ class UploadHost final : public LinkHost {
     bool loaded = false;
 };
 
-void CheckUpload(const Block& image) {
-    AcceptingPanel panel(image.size());
+void CheckUpload(const Block& upload) {
+    AcceptingPanel panel(upload.size());
     NoWait clock;
     LinkState state;
     UploadHost host;
     std::atomic<bool> terminated{false};
     ExchangeContext ctx{panel, clock, state, [&host](const HostCall& call) { call(host); },
                         terminated};
-    (void)RunExchange(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}}, ctx);
-    Check(host.loaded && panel.sent.size() == image.size());
-    Check(std::equal(panel.sent.begin(), panel.sent.end(), image.begin()));
+    (void)RunExchange(LinkStep{LinkOperation::FirmwareUpload, upload, {}, {}}, ctx);
+    Check(host.loaded && panel.sent.size() == upload.size());
+    Check(std::equal(panel.sent.begin(), panel.sent.end(), upload.begin()));
 }
 
 const std::filesystem::path& Folder() {
@@ -128,8 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(choice.error().find(name) != std::string::npos);
         return 0;
     }
-    Check(choice.ok() && choice->fileName == name && choice->image.size() == wanted);
-    Check(std::equal(choice->image.begin(), choice->image.end(), file.begin()));
-    CheckUpload(choice->image);
+    Check(choice.ok() && choice->fileName == name && choice->upload.size() == wanted);
+    Check(std::equal(choice->upload.begin(), choice->upload.end(), file.begin()));
+    CheckUpload(choice->upload);
     return 0;
 }

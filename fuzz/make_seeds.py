@@ -77,9 +77,9 @@ def panel_seeds():
     upload_handshake = bytes([0x55, 0x55, 0xA0, 0xAA]) + with_crc([0x55, 0x55, 9]) + b"\x00"
     save("panel_bytes_fuzz", "upload-handshake",
          bytes([ops["upload-handshake"], 3]) + upload_handshake)
-    image = bytes([0x12, 0x34, 0x56, 53, 0x00, 41, 0x00])
-    image += bytes((i * 37 + 11) & 0xFF for i in range(40)) + b"\x00"
-    save("panel_bytes_fuzz", "upload", bytes([ops["upload"], 3]) + image + b"\x00")
+    upload = bytes([0x12, 0x34, 0x56, 53, 0x00, 41, 0x00])
+    upload += bytes((i * 37 + 11) & 0xFF for i in range(40)) + b"\x00"
+    save("panel_bytes_fuzz", "upload", bytes([ops["upload"], 3]) + upload + b"\x00")
     for kind in ("settings", "codes"):
         op = 0x91 if kind == "settings" else 0x93
         payload = bytes((i * 13 + 1) & 0xFF for i in range(small[kind]))

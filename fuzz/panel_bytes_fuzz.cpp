@@ -6,7 +6,7 @@
 // A find is a crash, a sanitizer report, an exchange that does not end, or one of these:
 //  - a block handed to the program that is not exactly the payload of a frame whose CRC matches;
 //  - bytes sent that are not the protocol's (a write frame other than the block's, more than the
-//    firmware image, a verdict other than 0x00 or 0xFF); a write frame whose echo differed must
+//    firmware upload, a verdict other than 0x00 or 0xFF); a write frame whose echo differed must
 //    end in the inverse of the CRC of the echoes;
 //  - a write or an upload reported done that was not sent whole and confirmed by a 0x00 that
 //    really arrived after the last byte, or a write reported done whose echo differed;
@@ -209,7 +209,7 @@ class CheckingHost final : public LinkHost {
         return IsSettings(op_) ? SettingsLength(state_.layoutCode) : CodesLength(state_.layoutCode);
     }
 
-    // Every byte an operation that sends a block or an image may send, in order.
+    // Every byte an operation that sends a block or a firmware upload may send, in order.
     Bytes expectedBytes() const {
         if (op_ == LinkOperation::FirmwareUpload) {
             return Bytes(data_.begin(), data_.end());
@@ -271,14 +271,14 @@ class CheckingHost final : public LinkHost {
     bool ready_ = false;  // the panel said yes to the upload handshake
 };
 
-// The block a write sends, or a small firmware image (whose last byte is 0x00, like an echo of
+// The block a write sends, or a small firmware upload (whose last byte is 0x00, like an echo of
 // the panel's own verdict).
 Block DataFor(LinkOperation op, int32_t layoutCode) {
     if (op == LinkOperation::FirmwareUpload) {
-        Block image{0x12, 0x34, 0x56, 53, 0x00, 41, 0x00};
-        for (int i = 0; i < 40; ++i) image.push_back((i * 37 + 11) & 0xFF);
-        image.push_back(0x00);
-        return image;
+        Block upload{0x12, 0x34, 0x56, 53, 0x00, 41, 0x00};
+        for (int i = 0; i < 40; ++i) upload.push_back((i * 37 + 11) & 0xFF);
+        upload.push_back(0x00);
+        return upload;
     }
     const int length = IsSettings(op) ? SettingsLength(layoutCode) : CodesLength(layoutCode);
     Block block(static_cast<size_t>(length));

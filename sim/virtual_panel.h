@@ -20,7 +20,7 @@ struct PanelFaults {
     bool notReady = false;      // never sends the ready byte after a command frame
     int dropByte = -1;  // leaves out this byte (0-based) of each data frame it sends; -1: none
     // Falls silent for good once it has taken this many bytes of a firmware upload (echoed); -1:
-    // never. The image's whole length makes a panel that takes it all and never sends a status.
+    // never. The upload's whole length makes a panel that takes it all and never sends a status.
     int uploadSilentAfter = -1;
     // Accepts every settings write but stores one byte of it wrong (kCorruptedCell, one higher),
     // as a panel with a failing memory cell would.
@@ -79,7 +79,7 @@ class VirtualPanel {
     // Counters of what the panel took over, so a host can react (save, log) after a byte.
     int acceptedWrites() const { return acceptedWrites_; }
     int acceptedUploads() const { return acceptedUploads_; }
-    // The image of the last firmware upload received in full, accepted or not.
+    // The bytes of the last firmware upload received in full, accepted or not.
     const std::vector<uint8_t>& lastUpload() const { return lastUpload_; }
 
     // What an accepted upload does: the version byte of the new firmware, and a memory laid out
@@ -110,7 +110,7 @@ class VirtualPanel {
         UploadVerdict,     // same, after the upload handshake: 0x00 opens the upload
         ReadVerdict,       // data frame sent, one verdict byte to take
         WriteData,         // taking a data frame of writeLength_ bytes
-        Upload,            // taking a firmware image
+        Upload,            // taking a firmware upload
     };
 
     void step(uint8_t byte, std::vector<uint8_t>& out);

@@ -17,7 +17,7 @@ std::string DamagedMessage(const std::string& name, const char* why) {
            ". Обновите базу прошивок с сервера Volmar";
 }
 
-// Nothing beyond the largest image is ever sent, so nothing beyond it is read. nullopt: the file
+// Nothing beyond the largest upload is ever sent, so nothing beyond it is read. nullopt: the file
 // is not there to be read (missing, a folder, no right to read it).
 std::optional<std::vector<uint8_t>> ReadFirmwareBytes(const std::filesystem::path& path) {
     std::error_code error;
@@ -56,8 +56,8 @@ std::filesystem::path FirmwareFolder() {
     return std::filesystem::current_path(error) / "Base";
 }
 
-FirmwareImageCheck CheckFirmwareImage(std::span<const uint8_t> bytes, int variant) {
-    FirmwareImageCheck check;
+FirmwareUploadCheck CheckFirmwareUpload(std::span<const uint8_t> bytes, int variant) {
+    FirmwareUploadCheck check;
     if (bytes.size() > wire::kFirmwareVersionByte &&
         VariantOfVersion(bytes[wire::kFirmwareVersionByte]) != variant) {
         check.fit = FirmwareFit::OtherVariant;
@@ -67,7 +67,7 @@ FirmwareImageCheck CheckFirmwareImage(std::span<const uint8_t> bytes, int varian
     const size_t size = wire::FirmwareUploadSize(bytes);
     if (bytes.size() < size) return check;
     check.fit = FirmwareFit::Usable;
-    check.image.assign(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(size));
+    check.upload.assign(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(size));
     return check;
 }
 
@@ -76,7 +76,7 @@ Result<FirmwareChoice> FindFirmware(int variant, int panelTypeCode,
     for (const std::string& name : FirmwareCandidates(variant, panelTypeCode)) {
         const auto bytes = ReadFirmwareBytes(folder / name);
         if (!bytes) continue;
-        FirmwareImageCheck check = CheckFirmwareImage(*bytes, variant);
+        FirmwareUploadCheck check = CheckFirmwareUpload(*bytes, variant);
         if (check.fit == FirmwareFit::OtherVariant) continue;
         if (check.fit == FirmwareFit::Damaged) {
             const char* why = bytes->size() < wire::kFirmwareOverhead
@@ -84,7 +84,7 @@ Result<FirmwareChoice> FindFirmware(int variant, int panelTypeCode,
                                   : "в нем меньше байт, чем указано в заголовке";
             return Fail(DamagedMessage(name, why));
         }
-        return FirmwareChoice{name, std::move(check.image)};
+        return FirmwareChoice{name, std::move(check.upload)};
     }
     return Fail(kNoFirmwareMessage);
 }

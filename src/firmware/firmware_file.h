@@ -1,6 +1,6 @@
 #pragma once
 // Firmware files of the local base: their names, the search for the file of a variant, and the
-// upload image taken from it. No Qt: the window layer only shows the messages.
+// upload taken from it. No Qt: the window layer only shows the messages.
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -35,17 +35,17 @@ enum class FirmwareFit {
     Damaged,       // too short for its header, or shorter than its header says
 };
 
-struct FirmwareImageCheck {
+struct FirmwareUploadCheck {
     FirmwareFit fit = FirmwareFit::Damaged;
-    Block image;  // Usable: the N + 7 bytes to send, one element per byte
+    Block upload;  // Usable: the N + 7 bytes to send, one element per byte
 };
 
-[[nodiscard]] FirmwareImageCheck CheckFirmwareImage(std::span<const uint8_t> bytes, int variant);
+[[nodiscard]] FirmwareUploadCheck CheckFirmwareUpload(std::span<const uint8_t> bytes, int variant);
 
 // The file the search found, ready to send.
 struct FirmwareChoice {
     std::string fileName;
-    Block image;
+    Block upload;
 };
 
 // Tries the candidates from the top number down. A file of another variant is passed over; the

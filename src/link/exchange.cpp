@@ -240,11 +240,11 @@ ExchangeEnd RunUploadHandshake(ExchangeContext& ctx) {
 
 // --- Firmware upload -------------------------------------------------------------------------
 
-// The bytes of an upload its header announces; nullopt when the image is shorter than that.
-std::optional<size_t> UploadLength(const Block& image) {
-    if (image.size() < wire::kFirmwareLengthByte + 2) return std::nullopt;
-    const size_t size = wire::FirmwareUploadSize(image);
-    if (image.size() < size) return std::nullopt;
+// The bytes of an upload its header announces; nullopt when the upload is shorter than that.
+std::optional<size_t> UploadLength(const Block& upload) {
+    if (upload.size() < wire::kFirmwareLengthByte + 2) return std::nullopt;
+    const size_t size = wire::FirmwareUploadSize(upload);
+    if (upload.size() < size) return std::nullopt;
     return size;
 }
 
@@ -258,9 +258,9 @@ void UploadEnded(ExchangeContext& ctx, bool accepted) {
 // False when a write call failed, the panel stopped echoing or the user stopped. A panel that
 // missed a byte of its firmware cannot make use of the rest, and a time-out for every byte left
 // would hold the progress dialog for hours.
-bool SendImage(const Block& image, size_t total, ExchangeContext& ctx) {
+bool SendUpload(const Block& upload, size_t total, ExchangeContext& ctx) {
     for (size_t i = 0; i < total; ++i) {
-        if (!WriteByte(ctx, static_cast<uint8_t>(image[i]))) return false;
+        if (!WriteByte(ctx, static_cast<uint8_t>(upload[i]))) return false;
         if (!TryReadByte(ctx) || Stopped(ctx)) return false;
         if ((i + 1) % kUploadPaceBytes == 0) {
             ctx.clock.sleepMs(kUploadPaceMs);
@@ -270,21 +270,21 @@ bool SendImage(const Block& image, size_t total, ExchangeContext& ctx) {
     return true;
 }
 
-ExchangeEnd RunFirmwareUpload(const Block& image, ExchangeContext& ctx) {
-    const auto total = UploadLength(image);
+ExchangeEnd RunFirmwareUpload(const Block& upload, ExchangeContext& ctx) {
+    const auto total = UploadLength(upload);
     if (!total) {
-        // An image shorter than its own header says: sending it would put bytes of nothing on
+        // An upload shorter than its own header says: sending it would put bytes of nothing on
         // the line and leave the panel without firmware. Refuse before the first byte.
         UploadEnded(ctx, false);
         return {};
     }
-    if (!SendImage(image, *total, ctx)) {
+    if (!SendUpload(upload, *total, ctx)) {
         if (!Stopped(ctx)) UploadEnded(ctx, false);
         return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};
     }
     Progress(ctx, LinkOperation::FirmwareUpload, *total, *total);
     // Only a status that really arrived counts: after a time-out ReadByte hands back the last byte
-    // seen, the echo of the image's last byte, and a 0x00 there would pass a silent panel.
+    // seen, the echo of the upload's last byte, and a 0x00 there would pass a silent panel.
     const auto status = TryReadByte(ctx);
     UploadEnded(ctx, status == wire::kOk);
     return Gone(ctx) ? PortFailed(ctx) : ExchangeEnd{};

@@ -25,7 +25,7 @@ struct LinkState {
 // is handed both of its blocks when it starts, and a read hands both of its blocks over at once.
 struct LinkStep {
     LinkOperation op = LinkOperation::Handshake;
-    Block data;      // what this exchange sends: a block, a firmware image
+    Block data;      // what this exchange sends: a block, a firmware upload
     Block settings;  // a write's settings block, sent once the panel has taken the codes block
     Block codes;     // a read's codes block, handed over with the settings block that follows it
 };
@@ -48,8 +48,8 @@ class LinkHost {
     virtual ~LinkHost() = default;
     // The panel's result codes: status texts, attempts, failures and their causes.
     virtual void outcome(const LinkOutcome& outcome) = 0;
-    // Bytes of the current block frame or firmware image moved so far (frames every 32 bytes,
-    // images every 8, and at the end).
+    // Bytes of the current block frame or firmware upload moved so far (frames every 32 bytes,
+    // uploads every 8, and at the end).
     virtual void progress(LinkOperation op, int done, int total) = 0;
     // The settings block read right after the handshake, while identifyPending is set.
     virtual void identified(Block settings) = 0;
@@ -64,10 +64,10 @@ class LinkHost {
     virtual void codesFrameRefused() = 0;
     // The panel took the settings block: the write is whole.
     virtual void configurationWritten() = 0;
-    // The panel said yes to the upload handshake: the firmware image may follow. A no is not
+    // The panel said yes to the upload handshake: the firmware may follow. A no is not
     // told; the program's wait for the yes runs out.
     virtual void uploadReady() = 0;
-    // The firmware upload is over; accepted: the panel took the image and runs it.
+    // The firmware upload is over; accepted: the panel took the firmware and runs it.
     virtual void uploadEnded(bool accepted) = 0;
 };
 

@@ -53,7 +53,7 @@ class SyncLink final : public LinkHost {
     [[nodiscard]] const Block& settings() const { return settings_; }
     [[nodiscard]] bool identified() const { return identified_; }
     [[nodiscard]] bool linkLost() const { return linkLost_; }
-    // Progress of the firmware image in percent, as the upload dialog shows it.
+    // Progress of the firmware upload in percent, as the upload dialog shows it.
     [[nodiscard]] const std::vector<int>& uploadProgress() const { return progress_; }
     // The panel said yes to the upload handshake.
     [[nodiscard]] bool readyForUpload() const { return readyForUpload_; }

@@ -21,7 +21,7 @@ enum class ControlKind {
     ScrollBox,
     Label,
     Button,
-    Image,
+    Logo,
     Edit,
     MaskEdit,
     UpDown,

@@ -255,7 +255,7 @@ void BuildDeviceGroups(Builder& b) {
     b.radioGroup("GSMkom", page, "Опрос коммуникатора K-782:", 4, 410, 0);
     b.radioGroup("kom781", page, "Опрос коммуникатора K-781:", 210, 410, 1);
     b.radioGroup("MemRazd", page, "Память состояния разделов:", 416, 410, 1);
-    b.add(K::Image, "Image1", page, "", 676, 410, 260, 100);
+    b.add(K::Logo, "Image1", page, "", 676, 410, 260, 100);
 }
 
 void BuildPanelQn(Builder& b) {
@@ -265,7 +265,7 @@ void BuildPanelQn(Builder& b) {
     b.label("GroupBoxQNHead", "Версия ПО прибора:", 10, 16, 380, "VersionLabel");
     b.label("GroupBoxQNHead", "Тип прибора:", 10, 44, 380, "TypeLabel");
     b.label("GroupBoxQNHead", "", 400, 16, 300, "HintLabelQN").visible = false;
-    b.add(K::Image, "Image3", "GroupBoxQNHead", "", 700, 8, 220, 62);
+    b.add(K::Logo, "Image3", "GroupBoxQNHead", "", 700, 8, 220, 62);
 
     b.group("GroupBoxQNPass1", p, "Пароль инженера:", 4, 86, 230, 56);
     b.mask("paswrd1", "GroupBoxQNPass1", "!9999;1; ", 4, 8, 24, 60);

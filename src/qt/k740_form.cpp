@@ -227,7 +227,7 @@ QWidget* TK740Form::createWidget(const Control& c, QWidget* parent) {
             w = label;
             break;
         }
-        case ControlKind::Image: {
+        case ControlKind::Logo: {
             auto* logo = new LogoWidget(parent);
             logo->onClick = [this] {
                 if (!webAddress_.isEmpty())

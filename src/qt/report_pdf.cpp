@@ -150,15 +150,15 @@ Result<std::string> RenderPdfReport(const std::string& html) {
     return bytes.toStdString();
 }
 
-QImage RenderReportImage(const std::string& html, int width) {
+QImage RenderReportPicture(const std::string& html, int width) {
     auto document = Document(html);
     document->setTextWidth(width);
     const QSize size = document->size().toSize();
-    QImage image(size.width(), size.height(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
+    QImage picture(size.width(), size.height(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
     document->drawContents(&painter);
-    return image;
+    return picture;
 }
 
 }  // namespace kerma

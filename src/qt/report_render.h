@@ -18,7 +18,7 @@ void ForEachTable(const QTextDocument& document,
 
 // The HTML laid out at width pixels and drawn on white, as tall as it needs. Like the PDF, only
 // where a QGuiApplication exists.
-[[nodiscard]] QImage RenderReportImage(const std::string& html, int width);
+[[nodiscard]] QImage RenderReportPicture(const std::string& html, int width);
 
 // The report laid out on A4 pages of the writer as the PDF prints it: each table on the page of the
 // heading and lines that introduce it, one shorter than half a page whole.

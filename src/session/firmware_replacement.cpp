@@ -41,7 +41,7 @@ void FirmwareReplacement::start(int variant) {
         return;
     }
     fileName_ = std::move(choice->fileName);
-    image_ = std::move(choice->image);
+    upload_ = std::move(choice->upload);
     editor_.setStatus(0, kPreparingStatus);
     ready_ = false;
     accepted_ = false;
@@ -96,7 +96,7 @@ void FirmwareReplacement::beginUpload() {
     session_.window().setEditorEnabled(false);
     enter(Stage::Uploading);
     view_.showDialog("Идет смена прошивки. Файл прошивки " + fileName_ + ". Ждите...");
-    driver_.start(LinkStep{LinkOperation::FirmwareUpload, image_, {}, {}});
+    driver_.start(LinkStep{LinkOperation::FirmwareUpload, upload_, {}, {}});
 }
 
 void FirmwareReplacement::progress(int percent) {
@@ -139,7 +139,7 @@ void FirmwareReplacement::fail() {
 }
 
 void FirmwareReplacement::finish() {
-    image_.clear();
+    upload_.clear();
     enter(Stage::Idle);
 }
 

@@ -48,7 +48,7 @@ class FirmwareReplacement {
     // The panel said yes to the upload handshake.
     void uploadReady();
     void progress(int percent);
-    // The upload is over; accepted: the panel took the image.
+    // The upload is over; accepted: the panel took the firmware.
     void uploadFinished(bool accepted);
     void reconnectRequested();
 
@@ -73,9 +73,9 @@ class FirmwareReplacement {
     Stage stage_ = Stage::Idle;
     int interval_ = 0;
     std::string fileName_;  // shown in the dialog
-    Block image_;
+    Block upload_;
     bool ready_ = false;     // the panel said yes to the upload handshake
-    bool accepted_ = false;  // the panel took the image
+    bool accepted_ = false;  // the panel took the firmware
     // The upload asked for the reconnect before the verdict tick broke the old link.
     bool reconnectPending_ = false;
     // The old link is broken and the reconnect not yet made.

@@ -264,9 +264,9 @@ INSTANTIATE_TEST_SUITE_P(Panels, ProgramOutcomeTest,
                                          "Kerma-740 и он включён."}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A refused upload, and one the panel takes whole and never answers (the image ends in 0x00, the
-// byte the last echo leaves behind): both are a failed upload, never a new firmware to reconnect
-// to.
+// A refused upload, and one the panel takes whole and never answers (the firmware ends in 0x00,
+// the byte the last echo leaves behind): both are a failed upload, never a new firmware to
+// reconnect to.
 struct UploadFailureCase {
     const char* name;
     std::vector<std::string> panelArgs;
@@ -306,7 +306,7 @@ TEST_P(UploadFailureTest, EndsWithTheFirmwareError) {
 
 INSTANTIATE_TEST_SUITE_P(Panels, UploadFailureTest,
                          ::testing::Values(UploadFailureCase{"Refused", {"--refuse-upload"}, 0x3C},
-                                           UploadFailureCase{"SilentAfterTheImage",
+                                           UploadFailureCase{"SilentAfterTheFirmware",
                                                              {"--upload-silent-after", "71"},
                                                              0x00}),
                          [](const auto& info) { return std::string(info.param.name); });

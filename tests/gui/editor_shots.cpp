@@ -56,9 +56,9 @@ void Settle(int ms = 100) {
 }
 
 // The best PNG compression: the pictures go into the repository.
-void Save(const QImage& image, const QString& dir, const QString& name) {
+void Save(const QImage& picture, const QString& dir, const QString& name) {
     const QString path = dir + "/" + name + ".png";
-    if (!image.save(path, "PNG", 0)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    if (!picture.save(path, "PNG", 0)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     std::printf("  %s\n", qPrintable(path));
 }
 
@@ -81,13 +81,13 @@ void HintShot(QWidget& main, const QString& dir) {
         if (w->inherits("QTipLabel") && w->isVisible()) tip = w;
     if (tip == nullptr) return;
     const QRect window = main.geometry(), area = window.united(tip->geometry());
-    QImage image(area.size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
+    QImage picture(area.size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
     painter.drawPixmap(window.topLeft() - area.topLeft(), main.grab());
     painter.drawPixmap(tip->pos() - area.topLeft(), tip->grab());
     painter.end();
-    Save(image, dir, "main_window_hint");
+    Save(picture, dir, "main_window_hint");
 }
 
 void ChooseVariant(kerma::TMainForm& main, int variant) {

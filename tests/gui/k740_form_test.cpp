@@ -203,8 +203,8 @@ TEST_F(K740FormTest, HintsAreLime) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->inherits("QTipLabel")) tip = w;
     ASSERT_NE(tip, nullptr);
-    const QImage image = tip->grab().toImage();
-    EXPECT_EQ(image.pixelColor(image.width() - 4, image.height() / 2), QColor(0, 255, 0));
+    const QImage picture = tip->grab().toImage();
+    EXPECT_EQ(picture.pixelColor(picture.width() - 4, picture.height() / 2), QColor(0, 255, 0));
     QToolTip::hideText();
 }
 

@@ -25,14 +25,14 @@ int main(int argc, char** argv) {
         options.date = kerma::FormatLocalTime(kerma::LocalTimeNow());
         const std::string html = kerma::BuildConfigReport(*headless.editor, variant, options);
         // Few colours: a small file that still reads well.
-        const QImage image = kerma::RenderReportImage(html, 720).convertToFormat(
+        const QImage picture = kerma::RenderReportPicture(html, 720).convertToFormat(
             QImage::Format_Indexed8, Qt::ThresholdDither);
         const QString path = QString("%1/report_v%2.png").arg(argv[1]).arg(variant);
-        if (!image.save(path)) {
+        if (!picture.save(path)) {
             std::fprintf(stderr, "cannot write %s\n", path.toStdString().c_str());
             return 1;
         }
-        std::printf("%s %dx%d\n", path.toStdString().c_str(), image.width(), image.height());
+        std::printf("%s %dx%d\n", path.toStdString().c_str(), picture.width(), picture.height());
     }
     return 0;
 }

@@ -1,4 +1,4 @@
-// The search in the firmware base and the upload image taken from the file found.
+// The search in the firmware base and the upload taken from the file found.
 #include "firmware_file.h"
 
 #include <gtest/gtest.h>
@@ -43,40 +43,40 @@ INSTANTIATE_TEST_SUITE_P(
                std::to_string(info.param.type);
     });
 
-struct ImageCase {
+struct FileCase {
     const char* name;
     Bytes bytes;
     int variant;
     FirmwareFit fit;
-    size_t imageSize;
+    size_t uploadSize;
 };
 
-class FirmwareImage : public testing::TestWithParam<ImageCase> {};
+class FirmwareUpload : public testing::TestWithParam<FileCase> {};
 
-TEST_P(FirmwareImage, TakesExactlyTheBytesTheHeaderCounts) {
-    const ImageCase& c = GetParam();
-    const auto check = CheckFirmwareImage(c.bytes, c.variant);
+TEST_P(FirmwareUpload, TakesExactlyTheBytesTheHeaderCounts) {
+    const FileCase& c = GetParam();
+    const auto check = CheckFirmwareUpload(c.bytes, c.variant);
     EXPECT_EQ(check.fit, c.fit);
-    ASSERT_EQ(check.image.size(), c.imageSize);
-    for (size_t i = 0; i < check.image.size(); ++i) ASSERT_EQ(check.image[i], c.bytes[i]) << i;
+    ASSERT_EQ(check.upload.size(), c.uploadSize);
+    for (size_t i = 0; i < check.upload.size(); ++i) ASSERT_EQ(check.upload[i], c.bytes[i]) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, FirmwareImage,
+    Files, FirmwareUpload,
     testing::Values(
-        ImageCase{"Length0x0100Gives263", MakeFirmware(18, 0x0100), 1, FirmwareFit::Usable, 263},
-        ImageCase{"BytesAfterTheImageStayHome", MakeFirmware(33, 0x0100, 50), 3,
-                  FirmwareFit::Usable, 263},
-        ImageCase{"BigEndianLength", MakeFirmware(53, 0x0203), 5, FirmwareFit::Usable, 0x0203 + 7},
-        ImageCase{"HighVersionBytes", MakeFirmware(125, 8), 1, FirmwareFit::Usable, 15},
-        ImageCase{"EmptyBody", MakeFirmware(18, 0), 1, FirmwareFit::Usable, 7},
-        ImageCase{"OtherMajor", MakeFirmware(52, 16), 1, FirmwareFit::OtherVariant, 0},
-        ImageCase{"OtherMajorEvenWhenShort", {1, 2, 3, 52}, 1, FirmwareFit::OtherVariant, 0},
-        ImageCase{"OneByteShort", CutFirmware(MakeFirmware(18, 0x0100), 1), 1, FirmwareFit::Damaged,
-                  0},
-        ImageCase{"HeaderCutAfterTheLength", {1, 2, 3, 18, 0, 0}, 1, FirmwareFit::Damaged, 0},
-        ImageCase{"NoVersionByte", {1, 2, 3}, 1, FirmwareFit::Damaged, 0},
-        ImageCase{"EmptyFile", {}, 1, FirmwareFit::Damaged, 0}),
+        FileCase{"Length0x0100Gives263", MakeFirmware(18, 0x0100), 1, FirmwareFit::Usable, 263},
+        FileCase{"BytesAfterTheUploadStayHome", MakeFirmware(33, 0x0100, 50), 3,
+                 FirmwareFit::Usable, 263},
+        FileCase{"BigEndianLength", MakeFirmware(53, 0x0203), 5, FirmwareFit::Usable, 0x0203 + 7},
+        FileCase{"HighVersionBytes", MakeFirmware(125, 8), 1, FirmwareFit::Usable, 15},
+        FileCase{"EmptyBody", MakeFirmware(18, 0), 1, FirmwareFit::Usable, 7},
+        FileCase{"OtherMajor", MakeFirmware(52, 16), 1, FirmwareFit::OtherVariant, 0},
+        FileCase{"OtherMajorEvenWhenShort", {1, 2, 3, 52}, 1, FirmwareFit::OtherVariant, 0},
+        FileCase{"OneByteShort", CutFirmware(MakeFirmware(18, 0x0100), 1), 1, FirmwareFit::Damaged,
+                 0},
+        FileCase{"HeaderCutAfterTheLength", {1, 2, 3, 18, 0, 0}, 1, FirmwareFit::Damaged, 0},
+        FileCase{"NoVersionByte", {1, 2, 3}, 1, FirmwareFit::Damaged, 0},
+        FileCase{"EmptyFile", {}, 1, FirmwareFit::Damaged, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FindFirmware, TakesTheHighestNumberOfTheVariantAndPassesOverOtherVariants) {
@@ -88,8 +88,8 @@ TEST(FindFirmware, TakesTheHighestNumberOfTheVariantAndPassesOverOtherVariants) 
     const auto choice = FindFirmware(1, 10, base.folder());
     ASSERT_TRUE(choice.ok()) << choice.error();
     EXPECT_EQ(choice->fileName, "740-QNMcv1_54.tsk");
-    EXPECT_EQ(choice->image.size(), 31u);
-    EXPECT_EQ(choice->image[3], 17);
+    EXPECT_EQ(choice->upload.size(), 31u);
+    EXPECT_EQ(choice->upload[3], 17);
 }
 
 TEST(FindFirmware, SearchesOnlyTheTenNumbersOfVariantFive) {

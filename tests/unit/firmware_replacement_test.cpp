@@ -315,13 +315,13 @@ TEST(FirmwareReplacementPanel, UploadsReconnectsAndWritesTheDefaultsOfTheNewFirm
     EXPECT_EQ(rig.editor.status(0), "ППКОП Kerma-740 версия v 1.8  Запись конфигурации завершена");
 }
 
-// A panel that refuses the upload, dies during it, or takes the whole image and never answers,
-// has not taken it: the failure message within seconds, and no reconnect. The image ends in 0x00,
-// the byte a time-out would hand back as the status.
+// A panel that refuses the upload, dies during it, or takes the whole firmware and never
+// answers, has not taken it: the failure message within seconds, and no reconnect. The firmware
+// ends in 0x00, the byte a time-out would hand back as the status.
 struct FailedUploadCase {
     const char* name;
     bool refuse;
-    int silentAfter;  // bytes the panel takes before it falls silent; 0: the whole image; -1 never
+    int silentAfter;  // bytes taken before the panel falls silent; 0: the whole firmware; -1 never
 };
 
 class FailedUpload : public testing::TestWithParam<FailedUploadCase> {};
@@ -357,7 +357,7 @@ TEST_P(FailedUpload, EndsWithTheErrorAndNoReconnect) {
 
 INSTANTIATE_TEST_SUITE_P(Flash, FailedUpload,
                          testing::Values(FailedUploadCase{"Refused", true, -1},
-                                         FailedUploadCase{"NoStatusAfterTheImage", false, 0},
+                                         FailedUploadCase{"NoStatusAfterTheFirmware", false, 0},
                                          FailedUploadCase{"SilentInTheMiddle", false, 40}),
                          [](const auto& info) { return std::string(info.param.name); });
 

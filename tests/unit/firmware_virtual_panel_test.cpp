@@ -13,12 +13,12 @@ namespace {
 
 using test::Feed;
 
-// Upload handshake accepted, then the image; what the panel says after the image's echo.
-Bytes Upload(VirtualPanel& panel, const Bytes& image) {
+// Upload handshake accepted, then the firmware; what the panel says after the firmware's echo.
+Bytes Upload(VirtualPanel& panel, const Bytes& firmware) {
     Feed(panel, {0x55, 0x55, 0xA0, 0xAA});
     Feed(panel, {0x00});
-    const Bytes out = Feed(panel, image);
-    return Bytes(out.begin() + static_cast<ptrdiff_t>(std::min(out.size(), image.size())),
+    const Bytes out = Feed(panel, firmware);
+    return Bytes(out.begin() + static_cast<ptrdiff_t>(std::min(out.size(), firmware.size())),
                  out.end());
 }
 
@@ -110,12 +110,12 @@ INSTANTIATE_TEST_SUITE_P(Panel, FirmwareRefusal,
 // exactly N + 7 bytes.
 TEST(FirmwareUploadLength, VerdictComesAfterTheCountedBytesOnly) {
     VirtualPanel panel(9, 18);
-    const Bytes image = MakeFirmware(33, 0x0100);
+    const Bytes firmware = MakeFirmware(33, 0x0100);
     Feed(panel, {0x55, 0x55, 0xA0, 0xAA});
     Feed(panel, {0x00});
-    EXPECT_EQ(Feed(panel, Bytes(image.begin(), image.end() - 1)).size(), image.size() - 1);
+    EXPECT_EQ(Feed(panel, Bytes(firmware.begin(), firmware.end() - 1)).size(), firmware.size() - 1);
     EXPECT_EQ(panel.version(), 18);
-    EXPECT_EQ(Feed(panel, {image.back()}), (Bytes{image.back(), 0x00}));
+    EXPECT_EQ(Feed(panel, {firmware.back()}), (Bytes{firmware.back(), 0x00}));
     EXPECT_EQ(panel.lastUpload().size(), 263u);
 }
 

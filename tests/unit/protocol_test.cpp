@@ -329,7 +329,7 @@ TEST(BlockReadTest, PanelFallingSilentFailsWithinSeconds) {
     }
 }
 
-TEST(BlockWriteTest, ShortImageIsNeverSent) {
+TEST(BlockWriteTest, ShortBlockIsNeverSent) {
     PanelLine line;
     line.state.layoutCode = 99;
     line.link.run(LinkStep{LinkOperation::WriteCodes, Block(1000, 1), {}, {}});
@@ -433,20 +433,20 @@ TEST(ReadByteTest, TimeOutReturnsLastByteAfterTwentyRetries) {
     EXPECT_EQ(host.outcomes()[0].code, LinkResult::TimeOut);
 }
 
-Block UploadImage(size_t n) {
-    Block image(n + 7, 0x11);
-    image[3] = 35;
-    image[4] = static_cast<int32_t>(n >> 8);
-    image[5] = static_cast<int32_t>(n & 0xFF);
-    return image;
+Block MakeUpload(size_t n) {
+    Block firmware(n + 7, 0x11);
+    firmware[3] = 35;
+    firmware[4] = static_cast<int32_t>(n >> 8);
+    firmware[5] = static_cast<int32_t>(n & 0xFF);
+    return firmware;
 }
 
 TEST(FirmwareTest, UploadHandshakeThenUploadReplacesVersion) {
     PanelLine line;
     ASSERT_TRUE(line.readyForUpload());
-    auto image = UploadImage(256);  // bytes 4..5 = 0x01 0x00
-    image.resize(400, 0x22);        // bytes past N + 7 stay home
-    line.link.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
+    auto firmware = MakeUpload(256);  // bytes 4..5 = 0x01 0x00
+    firmware.resize(400, 0x22);     // bytes past N + 7 stay home
+    line.link.run(LinkStep{LinkOperation::FirmwareUpload, firmware, {}, {}});
     EXPECT_EQ(line.panel.received().size(), 263u);
     EXPECT_EQ(line.link.uploadProgress().back(), 100);
     EXPECT_TRUE(std::is_sorted(line.link.uploadProgress().begin(), line.link.uploadProgress().end()));
@@ -464,27 +464,27 @@ struct SilentUpload {
 
 class SilentUploadTest : public ::testing::TestWithParam<SilentUpload> {};
 
-// A panel that dies during an upload, or takes the whole image and never says yes, has not taken
+// A panel that dies during an upload, or takes the whole firmware and never says yes, has not taken
 // it: the upload fails at the first time-out, whatever the last byte seen was.
 TEST_P(SilentUploadTest, FailsAtTheFirstTimeOut) {
     PanelLine line;
     ASSERT_TRUE(line.readyForUpload());
     line.panel.faults().uploadSilentAfter = GetParam().silentAfter;
-    auto image = UploadImage(256);
-    image.back() = 0x00;  // the echo of the last byte looks like a yes
+    auto firmware = MakeUpload(256);
+    firmware.back() = 0x00;  // the echo of the last byte looks like a yes
     const int64_t start = line.clock.nowMs();
-    line.link.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
+    line.link.run(LinkStep{LinkOperation::FirmwareUpload, firmware, {}, {}});
     EXPECT_EQ(line.panel.received().size(), GetParam().sent);
     EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed);
     EXPECT_FALSE(line.state.firmwareReplaced);
     EXPECT_FALSE(line.link.reconnected());
     EXPECT_EQ(line.panel.version(), 18);
-    // One time-out, not one for every byte left: the image's own pacing is under a second.
+    // One time-out, not one for every byte left: the firmware's own pacing is under a second.
     EXPECT_LT(line.clock.nowMs() - start, 4000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Firmware, SilentUploadTest,
-                         ::testing::Values(SilentUpload{"NoStatusAfterTheImage", 263, 263},
+                         ::testing::Values(SilentUpload{"NoStatusAfterTheFirmware", 263, 263},
                                            SilentUpload{"SilentInTheMiddle", 100, 101},
                                            SilentUpload{"SilentFromTheFirstByte", 0, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -503,11 +503,11 @@ TEST(FirmwareTest, UnconfirmedUploadHandshakeIsRefusedWithinTheReadyWait) {
     }
 }
 
-TEST(FirmwareTest, ImageShorterThanItsHeaderSaysIsNeverSent) {
+TEST(FirmwareTest, UploadShorterThanItsHeaderSaysIsNeverSent) {
     PanelLine line;
-    auto image = UploadImage(256);
-    image.resize(200);
-    line.link.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
+    auto firmware = MakeUpload(256);
+    firmware.resize(200);
+    line.link.run(LinkStep{LinkOperation::FirmwareUpload, firmware, {}, {}});
     EXPECT_TRUE(line.panel.received().empty());
     EXPECT_EQ(line.link.verdict(), LinkResult::BlockFailed);
     EXPECT_FALSE(line.state.firmwareReplaced);
@@ -533,17 +533,17 @@ class CutLine final : public ByteChannel {
     size_t left_;
 };
 
-// The adapter pulled during an upload. The echo of the image's last byte is 0x00, the very value
+// The adapter pulled during an upload. The echo of the firmware's last byte is 0x00, the very value
 // of an accepting status: handed back by a time-out, it must not pass for the panel's verdict.
 TEST(FirmwareTest, PanelFallingSilentIsNeverTakenForAnAcceptedUpload) {
     for (size_t echoes : {size_t{40}, size_t{263}}) {
         PanelLine line;
         ASSERT_TRUE(line.readyForUpload());
-        auto image = UploadImage(256);
-        image.back() = 0x00;
+        auto firmware = MakeUpload(256);
+        firmware.back() = 0x00;
         CutLine cut(line.channel, echoes);
         SyncLink upload(cut, line.clock, line.state);
-        upload.run(LinkStep{LinkOperation::FirmwareUpload, image, {}, {}});
+        upload.run(LinkStep{LinkOperation::FirmwareUpload, firmware, {}, {}});
         EXPECT_EQ(upload.verdict(), LinkResult::BlockFailed) << echoes;
         EXPECT_FALSE(line.state.firmwareReplaced);
         EXPECT_FALSE(upload.reconnected());

@@ -252,22 +252,22 @@ struct UploadCase {
     const char* name;
     uint8_t verdict;
     bool refuse;
-    Bytes status;  // after the image's echo
+    Bytes status;  // after the firmware's echo
     uint8_t versionAfter;
 };
 
 class UploadTest : public testing::TestWithParam<UploadCase> {};
 
-TEST_P(UploadTest, TakesTheImageOnlyAfterAnAcceptedUploadHandshake) {
+TEST_P(UploadTest, TakesTheFirmwareOnlyAfterAnAcceptedUploadHandshake) {
     const UploadCase& c = GetParam();
     VirtualPanel panel(9, 18);
     panel.faults().refuseUpload = c.refuse;
     Feed(panel, kUploadHandshake);
     Feed(panel, {c.verdict});
-    Bytes image = MakeFirmware(31, 0x0100);
-    ASSERT_EQ(image.size(), 263u);
-    Bytes out = Feed(panel, image);
-    ASSERT_GE(out.size(), image.size());
+    Bytes firmware = MakeFirmware(31, 0x0100);
+    ASSERT_EQ(firmware.size(), 263u);
+    Bytes out = Feed(panel, firmware);
+    ASSERT_GE(out.size(), firmware.size());
     EXPECT_EQ(Bytes(out.begin() + 263, out.end()), c.status);
     EXPECT_EQ(panel.version(), c.versionAfter);
 }
