@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
     ScriptedPrompts prompts;
     K740Editor editor(prompts, EditorOptions{true, true});
-    ImageState image;
+    CodecMemory image;
     auto rules = InstallRules(editor, image);
     (void)StartDemo(editor, image, 5);
     Fill(editor.model());

@@ -103,11 +103,11 @@ class Soak {
                         form_.editor().status(0).c_str());
             return false;
         }
-        ConfigImage memory = ConfigOf(saved_);
+        ConfigBlocks memory = ConfigOf(saved_);
         if (n == 0) {
             baseline_ = memory;  // the program's own form of the configuration
         } else {
-            ConfigImage want = baseline_;
+            ConfigBlocks want = baseline_;
             want.settings[kFieldCell] = value;
             wrongCells_ += Differences(want.settings, memory.settings, "settings", n);
             wrongCells_ += Differences(want.codes, memory.codes, "codes", n);
@@ -144,7 +144,7 @@ class Soak {
     TK740Form& form_;
     std::string saved_;
     std::string panelPid_;
-    ConfigImage baseline_;
+    ConfigBlocks baseline_;
     std::string firstRead_;
     int wrongCells_ = 0;
     int wrongFields_ = 0;

@@ -241,7 +241,7 @@ int Read(const std::vector<std::string>& args) {
         if (!SaveReadBlocks(s.link.settings(), s.link.codes(), parsed->out)) return kFailed;
     } else {
         // The installer's backup of the panel: every byte as the panel holds it.
-        const ConfigImage image{Fit(s.link.settings(), FileSettingsCells(variant)),
+        const ConfigBlocks image{Fit(s.link.settings(), FileSettingsCells(variant)),
                                 Fit(s.link.codes(), FileCodesCells(variant))};
         if (auto written = WriteConfigFile(parsed->out, image); !written)
             return PrintFailure(written.error());
@@ -260,7 +260,7 @@ int Write(const std::vector<std::string>& args) {
     const std::string& inFile = parsed->files[0];
     auto file = ReadConfigFile(inFile);
     if (!file) return PrintFailure(file.error(), kUnusable);
-    ConfigImage image = std::move(*file);
+    ConfigBlocks image = std::move(*file);
     const int32_t header = image.settings[kHeaderCell];
     const int32_t version = image.settings[kVersionCell];
     const int fileVariant = VariantOfVersion(version);

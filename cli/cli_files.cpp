@@ -45,7 +45,7 @@ struct Session {
     StreamPrompts prompts;
     HeadlessEditor headless;
     K740Editor& editor;
-    ImageState& image;
+    CodecMemory& image;
     int variant;
 
     Session(std::ostream& err, int versionByte)
@@ -61,7 +61,7 @@ Result<int> FileVersion(const std::string& path) {
     auto parsed = ReadConfigFile(path);
     if (!parsed) return Fail(path + ": " + parsed.error());
     const int version = parsed->settings[1];
-    if (!HasFactoryImage(VariantOfVersion(version))) {
+    if (!HasFactoryConfiguration(VariantOfVersion(version))) {
         return Fail(path + ": версия ПО " + std::to_string(version) +
                     " не относится ни к одному типу системы.");
     }
@@ -110,7 +110,7 @@ int Resave(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     return kDone;
 }
 
-std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& err) {
+std::optional<ConfigBlocks> BlocksToWrite(const std::string& path, std::ostream& err) {
     auto session = OpenFile(path, err);
     if (!session) return std::nullopt;
     K740Editor& editor = session->editor;
@@ -121,13 +121,13 @@ std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& 
         err << settings.error() << "\n";
         return std::nullopt;
     }
-    return ConfigImage{std::move(*settings), std::move(codes)};
+    return ConfigBlocks{std::move(*settings), std::move(codes)};
 }
 
 bool SaveReadBlocks(const Block& settings, const Block& codes, const std::string& path,
                     std::ostream& err) {
     const int version = settings.size() > 1 ? settings[1] : 0;
-    if (!HasFactoryImage(VariantOfVersion(version))) {
+    if (!HasFactoryConfiguration(VariantOfVersion(version))) {
         err << "Версия ПО прибора v " << DecodeVersion(version).text
             << " не относится ни к одному типу системы.\n";
         return false;
@@ -137,9 +137,9 @@ bool SaveReadBlocks(const Block& settings, const Block& codes, const std::string
     return SaveAsTheProgramDoes(session, path);
 }
 
-void WarnOfFactoryPasswords(const ConfigImage& blocks, std::ostream& err) {
+void WarnOfFactoryPasswords(const ConfigBlocks& blocks, std::ostream& err) {
     const int version = blocks.settings.size() > 1 ? blocks.settings[1] : 0;
-    if (!HasFactoryImage(VariantOfVersion(version))) return;
+    if (!HasFactoryConfiguration(VariantOfVersion(version))) return;
     HeadlessEditor headless(version);
     headless.decode(blocks.settings, blocks.codes);
     const std::string warning = FactoryPasswordWarning(*headless.editor, headless.variant);
@@ -187,7 +187,7 @@ int Defaults(const std::vector<std::string>& args, std::ostream&, std::ostream& 
         return Usage(err, usage);
     }
     const std::string& text = options["--variant"];
-    if (text.size() != 1 || !HasFactoryImage(text[0] - '0')) return Usage(err, usage);
+    if (text.size() != 1 || !HasFactoryConfiguration(text[0] - '0')) return Usage(err, usage);
     Session session(err, FactoryVersionByte(text[0] - '0'));
     if (!LoadFactoryDefaults(session.editor, session.image, session.variant).loaded) return kFailed;
     if (!SaveAsTheProgramDoes(session, options["--out"])) return kFailed;

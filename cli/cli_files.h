@@ -19,7 +19,7 @@ int Resave(const std::vector<std::string>& args, std::ostream& out = std::cout,
 // The blocks the program would send for a configuration file (one the file reader accepts, of a
 // known variant): loaded into the editor, the checks of a write passed, both images built.
 // nullopt (the reason on err) where the program refuses.
-std::optional<ConfigImage> BlocksToWrite(const std::string& path, std::ostream& err = std::cerr);
+std::optional<ConfigBlocks> BlocksToWrite(const std::string& path, std::ostream& err = std::cerr);
 // Blocks read from a panel saved as the program saves them after a read: the checks before a
 // save first (their notices on err), which may refuse.
 bool SaveReadBlocks(const Block& settings, const Block& codes, const std::string& path,
@@ -27,7 +27,7 @@ bool SaveReadBlocks(const Block& settings, const Block& codes, const std::string
 
 // One line on err when the blocks hold a factory engineer (or administrator) password; nothing
 // else changes: a write goes on.
-void WarnOfFactoryPasswords(const ConfigImage& blocks, std::ostream& err = std::cerr);
+void WarnOfFactoryPasswords(const ConfigBlocks& blocks, std::ostream& err = std::cerr);
 
 // show FILE.cfg: every control the file's variant uses, one name=value line each.
 int Show(const std::vector<std::string>& args, std::ostream& out = std::cout,

@@ -63,7 +63,7 @@ int Report(const std::vector<std::string>& args, PdfRenderer pdf, std::ostream&,
         return kUnusable;
     }
     const int version = parsed->settings[kVersionCell];
-    if (!HasFactoryImage(VariantOfVersion(version))) {
+    if (!HasFactoryConfiguration(VariantOfVersion(version))) {
         err << file << ": версия ПО " << version << " не относится ни к одному типу системы.\n";
         return kUnusable;
     }
@@ -88,7 +88,7 @@ int Report(const std::vector<std::string>& args, PdfRenderer pdf, std::ostream&,
 Result<std::string> KeepPanelBackup(const Block& settings, const Block& codes, BackupKind kind) {
     const int version = VersionOfBlock(settings);
     auto saved = SavedFileOfBlocks(settings, codes);
-    const ConfigImage file = saved ? *saved : FileOfBlocks(settings, codes);
+    const ConfigBlocks file = saved ? *saved : FileOfBlocks(settings, codes);
     auto kept = BackupStore(BackupFolder()).keep(file, version, kind, LocalTimeNow());
     if (!kept) return Fail("Резервная копия не сохранена: " + kept.error(), kept.failure().reason);
     return kept;

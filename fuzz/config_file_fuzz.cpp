@@ -25,7 +25,7 @@ constexpr int kVariants[] = {1, 3, 5};
 const char* const kTokens[] = {"-1",   "",   " 1", "x",  "256", "-2", "99999999999", "\r",
                                "0x10", "18", "33", "53", "+1",  "1 ", "\t0",         "255"};
 
-K740Editor& InDemo(K740Editor& editor, ImageState& image, int variant) {
+K740Editor& InDemo(K740Editor& editor, CodecMemory& image, int variant) {
     (void)StartDemo(editor, image, variant);
     return editor;
 }
@@ -33,7 +33,7 @@ K740Editor& InDemo(K740Editor& editor, ImageState& image, int variant) {
 struct Session {
     ScriptedPrompts prompts;
     K740Editor editor;
-    ImageState image;
+    CodecMemory image;
     int variant;
     std::string good;  // a file of the variant as the editor writes it
     EditorSnapshot demo;
@@ -42,7 +42,7 @@ struct Session {
         : editor(prompts, EditorOptions{v == 5, true}),
           variant(v),
           demo(InDemo(editor, image, v), image) {
-        good = FormatConfigFile(FactoryImage(variant));
+        good = FormatConfigFile(FactoryConfiguration(variant));
     }
 };
 

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "image_state.h"
+#include "codec_memory.h"
 #include "k740_editor.h"
 
 namespace kerma {
 
 class EditorSnapshot {
   public:
-    EditorSnapshot(K740Editor& editor, ImageState& image)
+    EditorSnapshot(K740Editor& editor, CodecMemory& image)
         : editor_(editor),
           image_(image),
           state_(editor.state()),
@@ -35,10 +35,10 @@ class EditorSnapshot {
 
   private:
     K740Editor& editor_;
-    ImageState& image_;
+    CodecMemory& image_;
     std::vector<Control> controls_;
     K740State state_;
-    ImageState imageCopy_;
+    CodecMemory imageCopy_;
     std::string focus_;
 };
 

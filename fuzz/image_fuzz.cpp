@@ -8,7 +8,7 @@
 
 #include "codes_image.h"
 #include "editor_snapshot.h"
-#include "image_state.h"
+#include "codec_memory.h"
 #include "k740_editor.h"
 #include "scripted_prompts.h"
 #include "settings_image.h"
@@ -24,7 +24,7 @@ struct Images {
     bool built = false;
 };
 
-Images Round(K740Editor& editor, ImageState& image, const Block& settings, const Block& codes) {
+Images Round(K740Editor& editor, CodecMemory& image, const Block& settings, const Block& codes) {
     editor.state().codesImage = codes;
     DecodeSettingsImage(editor, image, settings);
     Images out;
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One editor for the whole run, put back as built before every input.
     static ScriptedPrompts prompts;
     static K740Editor editor(prompts);
-    static ImageState image;
+    static CodecMemory image;
     static EditorSnapshot built(editor, image);
     if (size == 0) return 0;
     built.restore();

@@ -19,7 +19,7 @@ Block TakeCells(const std::vector<uint8_t>& memory, int count) {
 
 }  // namespace
 
-void LoadPanelMemory(VirtualPanel& panel, const ConfigImage& image) {
+void LoadPanelMemory(VirtualPanel& panel, const ConfigBlocks& image) {
     CopyCells(image.settings, panel.settings());
     CopyCells(image.codes, panel.codes());
 }
@@ -28,7 +28,7 @@ bool LoadFactoryPanelMemory(VirtualPanel& panel) {
     const int variant = PanelMemoryVariant(panel);
     if (variant == 0) return false;
     const uint8_t version = panel.version();
-    LoadPanelMemory(panel, FactoryImage(variant));
+    LoadPanelMemory(panel, FactoryConfiguration(variant));
     panel.setVersion(version);
     return true;
 }
@@ -38,7 +38,7 @@ int PanelMemoryVariant(const VirtualPanel& panel) {
     return DescribeVariant(variant).known() ? variant : 0;
 }
 
-ConfigImage PanelMemoryImage(const VirtualPanel& panel) {
+ConfigBlocks PanelMemoryBlocks(const VirtualPanel& panel) {
     int variant = PanelMemoryVariant(panel);
     if (variant == 0) return {};
     return {TakeCells(panel.settings(), FileSettingsCells(variant)),
@@ -61,7 +61,7 @@ Result<void> SavePanelMemory(const VirtualPanel& panel, const std::string& path)
         return Fail(path + ": not saved, version byte " + std::to_string(panel.version()) +
                     " names no panel variant");
     }
-    auto written = WriteConfigFile(path, PanelMemoryImage(panel));
+    auto written = WriteConfigFile(path, PanelMemoryBlocks(panel));
     if (!written) return Fail(path + ": " + written.error(), written.failure().reason);
     return {};
 }

@@ -65,7 +65,7 @@ std::optional<int32_t> TakeChosenVariant(K740Editor& editor, int variant) {
 
 // The settings image of a file: its N cells in a 1024-cell buffer. Line 0 is the block header;
 // one that is not a byte value keeps the header the editor holds.
-Block FileSettings(const ConfigImage& file, const ImageState& image) {
+Block FileSettings(const ConfigBlocks& file, const CodecMemory& image) {
     Block settings(static_cast<size_t>(kSettingsCells), 0);
     std::copy(file.settings.begin(), file.settings.end(), settings.begin());
     const int header = file.settings[kHeaderCell];
@@ -75,7 +75,7 @@ Block FileSettings(const ConfigImage& file, const ImageState& image) {
 
 // The system number check, the engineer password and, in variant 5, the pruning of repeated
 // codes; false refuses the save (the user has been told why).
-bool RunChecksBeforeSave(K740Editor& editor, ImageState& image) {
+bool RunChecksBeforeSave(K740Editor& editor, CodecMemory& image) {
     return ChecksBeforeSave(editor, image);
 }
 
@@ -87,7 +87,7 @@ void Refuse(K740Editor& editor, std::string_view status, const std::string& mess
 
 }  // namespace
 
-DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, ImageState& image, int chosenVariant) {
+DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, CodecMemory& image, int chosenVariant) {
     FormModel& model = editor.model();
     PresetBorders(model);
     ShowFirstPage(model);
@@ -98,11 +98,11 @@ DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, ImageState& image, in
         editor.setVersion(DescribeVariant(variant).demoVersion);
     } else if (editor.state().versionByte == 0) {
         end.layoutCode = TakeChosenVariant(editor, variant);
-    } else if (!HasFactoryImage(variant)) {
+    } else if (!HasFactoryConfiguration(variant)) {
         Refuse(editor, kDefaultsFailedText, UnknownVersionText(editor));
         return end;
     }
-    const ConfigImage factory = FactoryImage(variant);
+    const ConfigBlocks factory = FactoryConfiguration(variant);
     Block settings = FactorySettingsCopy(variant, editor.state().versionByte);
     image.factorySettings = settings;
     PutCodes(editor, factory.codes);
@@ -121,7 +121,7 @@ FileDialogRequest LoadConfigurationDialog() {
     return CommandDialog(FileDialogKind::LoadConfiguration, "Считать файл");
 }
 
-int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
+int32_t StartDemo(K740Editor& editor, CodecMemory& image, int chosenVariant) {
     const int variant = DescribeVariant(chosenVariant).demoShows;
     editor.setStatus(1, DemoStatusText(variant));
     editor.model().setEnabled(kPages, true);
@@ -133,7 +133,7 @@ int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant) {
     return layoutCode;
 }
 
-SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
+SaveCommandEnd SaveConfiguration(K740Editor& editor, CodecMemory& image, int chosenVariant) {
     const int variant = ShownVariant(editor.state(), chosenVariant);
     SaveCommandEnd end;
     if (editor.state().demoMode) end.layoutCode = DescribeVariant(variant).layoutCode;
@@ -159,14 +159,14 @@ SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chos
     return end;
 }
 
-Result<ConfigImage> BuildConfigImage(K740Editor& editor, ImageState& image, int variant) {
-    if (!HasFactoryImage(variant)) return Fail(UnknownVersionText(editor));
+Result<ConfigBlocks> BuildConfigImage(K740Editor& editor, CodecMemory& image, int variant) {
+    if (!HasFactoryConfiguration(variant)) return Fail(UnknownVersionText(editor));
     auto settings = EncodeSettingsImage(editor, image);
     if (!settings) return settings.failure();
     return FileOfVariant(variant, std::move(*settings), EncodeCodesImage(editor, image));
 }
 
-bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
+bool SaveConfigurationTo(K740Editor& editor, CodecMemory& image, int variant,
                          const std::string& path) {
     auto built = BuildConfigImage(editor, image, variant);
     if (!built) {
@@ -181,14 +181,14 @@ bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
     return true;
 }
 
-bool LoadConfiguration(K740Editor& editor, ImageState& image, int chosenVariant) {
+bool LoadConfiguration(K740Editor& editor, CodecMemory& image, int chosenVariant) {
     ShowFirstPage(editor.model());
     const auto path = editor.prompts().openFile(LoadConfigurationDialog());
     if (!path) return false;
     return LoadConfigurationFrom(editor, image, chosenVariant, *path);
 }
 
-bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVariant,
+bool LoadConfigurationFrom(K740Editor& editor, CodecMemory& image, int chosenVariant,
                            const std::string& path) {
     auto text = ReadConfigText(path);
     if (!text) {
@@ -198,7 +198,7 @@ bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVari
     return LoadConfigurationText(editor, image, chosenVariant, *text);
 }
 
-bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVariant,
+bool LoadConfigurationText(K740Editor& editor, CodecMemory& image, int chosenVariant,
                            std::string_view text) {
     // A file of another variant is named as such, whatever else is wrong with it further down.
     const int expected = editor.state().demoMode ? DescribeVariant(chosenVariant).demoShows : chosenVariant;
@@ -212,7 +212,7 @@ bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVari
         Refuse(editor, kFileLoadFailedText, parsed.error());
         return false;
     }
-    const ConfigImage& file = *parsed;
+    const ConfigBlocks& file = *parsed;
     const Block settings = FileSettings(file, image);
     PutCodes(editor, file.codes);
     DecodeSettingsImage(editor, image, settings);

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "config_file.h"
-#include "image_state.h"
+#include "codec_memory.h"
 #include "k740_editor.h"
 
 namespace kerma {
@@ -39,12 +39,12 @@ struct DefaultsCommandEnd {
 // (borders preset, first page, held codes block and the factory copies filled, decoded, status
 // text). In demo mode it also sets VersionByte and hands back the LayoutCode of the variant.
 // A version byte of no known variant gets a notice and changes nothing.
-DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, ImageState& image, int chosenVariant);
+DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, CodecMemory& image, int chosenVariant);
 
 // Demo mode: the demo status, the pages enabled, the demo layout, the defaults loaded and
 // "Разорвать связь" off. Returns the LayoutCode the main window takes. The editor must have been
 // created in demo mode.
-int32_t StartDemo(K740Editor& editor, ImageState& image, int chosenVariant);
+int32_t StartDemo(K740Editor& editor, CodecMemory& image, int chosenVariant);
 
 struct SaveCommandEnd {
     std::optional<int32_t> layoutCode;  // the LayoutCode set in demo mode
@@ -53,26 +53,26 @@ struct SaveCommandEnd {
 
 // SaveButton: the checks before a save, the save dialog, then SaveConfigurationTo. A cancelled
 // dialog ends the command silently; a refusal has been shown.
-SaveCommandEnd SaveConfiguration(K740Editor& editor, ImageState& image, int chosenVariant);
+SaveCommandEnd SaveConfiguration(K740Editor& editor, CodecMemory& image, int chosenVariant);
 
 // The file a save of the editor would write now, or the reason none can be built. Shows nothing.
-[[nodiscard]] Result<ConfigImage> BuildConfigImage(K740Editor& editor, ImageState& image,
+[[nodiscard]] Result<ConfigBlocks> BuildConfigImage(K740Editor& editor, CodecMemory& image,
                                                    int variant);
 
 // Encodes both images and writes them as a file of the variant. A failure is shown as a notice
 // and leaves no file (nor a part of one) behind; true when the file was written.
-bool SaveConfigurationTo(K740Editor& editor, ImageState& image, int variant,
+bool SaveConfigurationTo(K740Editor& editor, CodecMemory& image, int variant,
                          const std::string& path);
 
 // LoadButton: first page, the open dialog, then LoadConfigurationFrom. A cancelled dialog ends the
 // command silently. True when a file was loaded.
-bool LoadConfiguration(K740Editor& editor, ImageState& image, int chosenVariant);
+bool LoadConfiguration(K740Editor& editor, CodecMemory& image, int chosenVariant);
 
 // Reads, checks and loads a file: all or nothing. A file that cannot be read, a broken line (the
 // notice names it) or a file of another variant changes neither the editor nor the held codes.
-bool LoadConfigurationFrom(K740Editor& editor, ImageState& image, int chosenVariant,
+bool LoadConfigurationFrom(K740Editor& editor, CodecMemory& image, int chosenVariant,
                            const std::string& path);
-bool LoadConfigurationText(K740Editor& editor, ImageState& image, int chosenVariant,
+bool LoadConfigurationText(K740Editor& editor, CodecMemory& image, int chosenVariant,
                            std::string_view text);
 
 }  // namespace kerma

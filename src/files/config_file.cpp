@@ -162,15 +162,15 @@ int FileCodesCells(int variant) {
     return DescribeVariant(variant).codesCells;
 }
 
-ConfigImage FileOfVariant(int variant, Block settings, Block codes) {
+ConfigBlocks FileOfVariant(int variant, Block settings, Block codes) {
     static constexpr int kFileZeroCells[] = {6, 7, 38, 39};
     settings.resize(static_cast<size_t>(FileSettingsCells(variant)), 0);
     codes.resize(static_cast<size_t>(FileCodesCells(variant)), 0);
     for (int cell : kFileZeroCells) settings[static_cast<size_t>(cell)] = 0;
-    return ConfigImage{std::move(settings), std::move(codes)};
+    return ConfigBlocks{std::move(settings), std::move(codes)};
 }
 
-std::string FormatConfigFile(const ConfigImage& image) {
+std::string FormatConfigFile(const ConfigBlocks& image) {
     std::string text;
     text.reserve((image.settings.size() + image.codes.size()) * 5);
     for (const auto* cells : {&image.settings, &image.codes}) {
@@ -191,7 +191,7 @@ std::optional<int32_t> ConfigFileVersion(std::string_view text) {
     return *cell;
 }
 
-Result<ConfigImage, FileFailure> ParseConfigFile(std::string_view text) {
+Result<ConfigBlocks, FileFailure> ParseConfigFile(std::string_view text) {
     if (IsUtf16(text)) {
         return Refusal(-1, ReadError("Файл в кодировке UTF-16; сохраните его как обычный "
                                      "текст (ANSI или UTF-8)."));
@@ -213,7 +213,7 @@ Result<ConfigImage, FileFailure> ParseConfigFile(std::string_view text) {
     }
     const int variant = VariantOfVersion(cells[kVersionLine]);
     const auto n = static_cast<std::ptrdiff_t>(FileSettingsCells(variant));
-    ConfigImage image;
+    ConfigBlocks image;
     image.settings.assign(cells.begin(), cells.begin() + n);
     image.codes.assign(cells.begin() + n, cells.end());
     return image;
@@ -236,13 +236,13 @@ Result<std::string> ReadConfigText(const std::string& path) {
     return buffer.str();
 }
 
-Result<ConfigImage, FileFailure> ReadConfigFile(const std::string& path) {
+Result<ConfigBlocks, FileFailure> ReadConfigFile(const std::string& path) {
     auto text = ReadConfigText(path);
     if (!text) return Refusal(-1, text.error());
     return ParseConfigFile(*text);
 }
 
-Result<void> WriteConfigFile(const std::string& path, const ConfigImage& image) {
+Result<void> WriteConfigFile(const std::string& path, const ConfigBlocks& image) {
     return ReplaceFileWhole(path, FormatConfigFile(image));
 }
 

@@ -13,7 +13,7 @@
 namespace kerma {
 
 
-struct ConfigImage {
+struct ConfigBlocks {
     Block settings;  // N cells
     Block codes;     // C cells
 };
@@ -30,17 +30,17 @@ struct FileFailure : Failure {
 
 // The file of a variant made of a settings and a codes block: each cut or filled with 0 to the
 // file's size, and cells 6, 7, 38 and 39 (the panel's own bookkeeping) as 0.
-[[nodiscard]] ConfigImage FileOfVariant(int variant, Block settings, Block codes);
+[[nodiscard]] ConfigBlocks FileOfVariant(int variant, Block settings, Block codes);
 
 // Builds the text of a file. Cells 6, 7, 38 and 39 are written as 0 by the editor's save; this
 // function writes what it is given.
-[[nodiscard]] std::string FormatConfigFile(const ConfigImage& image);
+[[nodiscard]] std::string FormatConfigFile(const ConfigBlocks& image);
 
 // Reads and checks every line a load uses before handing anything back: line 0 (the block header,
 // which a load never takes over) any integer, every other line an integer -1..255, enough lines
 // for the variant of line 1. Lines end in CR LF, LF or CR; a UTF-8 byte-order mark is skipped;
 // lines past the ones the variant needs are ignored.
-[[nodiscard]] Result<ConfigImage, FileFailure> ParseConfigFile(std::string_view text);
+[[nodiscard]] Result<ConfigBlocks, FileFailure> ParseConfigFile(std::string_view text);
 
 // Line 1, the firmware version byte, when it is one: the file's variant can be named before the
 // rest of the file is looked at.
@@ -51,7 +51,7 @@ struct FileFailure : Failure {
 [[nodiscard]] Result<std::string> ReadConfigText(const std::string& path);
 
 // Whole-file helpers. Writing replaces the file whole or not at all (ReplaceFileWhole).
-[[nodiscard]] Result<ConfigImage, FileFailure> ReadConfigFile(const std::string& path);
-[[nodiscard]] Result<void> WriteConfigFile(const std::string& path, const ConfigImage& image);
+[[nodiscard]] Result<ConfigBlocks, FileFailure> ReadConfigFile(const std::string& path);
+[[nodiscard]] Result<void> WriteConfigFile(const std::string& path, const ConfigBlocks& image);
 
 }  // namespace kerma

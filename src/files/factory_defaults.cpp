@@ -167,7 +167,7 @@ const FactoryList* ListOf(int variant) {
         {kVariant3, kEmpty, 33, kFactoryUserPassword}, {kVariant4, kEmpty, 41, ""},
         {kVariant5, 0, 53, kFactoryAdminPassword},
     };
-    return HasFactoryImage(variant) ? &lists[variant - 1] : nullptr;
+    return HasFactoryConfiguration(variant) ? &lists[variant - 1] : nullptr;
 }
 
 void PutDigits(Block& cells, int first, std::string_view digits) {
@@ -202,7 +202,7 @@ void PutRun(Block& cells, const Run& run, const FactoryList& list) {
 
 }  // namespace
 
-bool HasFactoryImage(int variant) {
+bool HasFactoryConfiguration(int variant) {
     return DescribeVariant(variant).known();
 }
 
@@ -211,10 +211,10 @@ int FactoryVersionByte(int variant) {
     return list ? list->version : 0;
 }
 
-ConfigImage FactoryImage(int variant) {
+ConfigBlocks FactoryConfiguration(int variant) {
     const FactoryList* list = ListOf(variant);
     if (!list) return {};
-    ConfigImage image;
+    ConfigBlocks image;
     for (const Run& run : list->settings) PutRun(image.settings, run, *list);
     if (image.settings.size() != static_cast<size_t>(FileSettingsCells(variant)))
         throw std::logic_error("factory list: settings length");
@@ -223,7 +223,7 @@ ConfigImage FactoryImage(int variant) {
 }
 
 Block FactorySettingsCopy(int variant, int versionByte) {
-    Block cells = FactoryImage(variant).settings;
+    Block cells = FactoryConfiguration(variant).settings;
     if (cells.empty()) return cells;
     cells[1] = versionByte;
     cells.resize(static_cast<size_t>(FileSettingsCells(1)), 0);
@@ -231,7 +231,7 @@ Block FactorySettingsCopy(int variant, int versionByte) {
 }
 
 Block FactoryCodesCopy() {
-    return FactoryImage(5).codes;
+    return FactoryConfiguration(5).codes;
 }
 
 }  // namespace kerma

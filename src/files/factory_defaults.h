@@ -16,7 +16,7 @@ inline constexpr std::string_view kFactoryAdminPassword = "123";  // variant 5
 inline constexpr int kFactoryHeader = 170;
 
 // True for the variants that have a factory list: 1 to 5.
-[[nodiscard]] bool HasFactoryImage(int variant);
+[[nodiscard]] bool HasFactoryConfiguration(int variant);
 
 // Version byte the factory list of a variant carries in cell 1 (18, 21, 33, 41, 53). Taking the
 // defaults replaces it with the version byte of the panel at hand.
@@ -25,7 +25,7 @@ inline constexpr int kFactoryHeader = 170;
 // The whole factory list of a variant: the settings cells (1024 for variants 1, 3, 5; 256 for 2
 // and 4) and the codes cells (1792 for variant 5, otherwise 1024), as a file of that variant
 // holds them. Empty cells for a variant without a list.
-[[nodiscard]] ConfigImage FactoryImage(int variant);
+[[nodiscard]] ConfigBlocks FactoryConfiguration(int variant);
 
 // The settings image the defaults load: the variant's settings cells with cell 1 set to
 // versionByte, in a buffer of 1024 cells (zeros beyond a 256-cell list). This is also the copy a

@@ -255,7 +255,7 @@ void EncodeKeyText(std::string_view text, Block& cells, int record) {
     }
 }
 
-void DecodeCodesImage(K740Editor& editor, ImageState& image) {
+void DecodeCodesImage(K740Editor& editor, CodecMemory& image) {
     const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
     if (!variant.codes) return;
     Block cells = HeldCodes(editor.state());
@@ -270,7 +270,7 @@ void DecodeCodesImage(K740Editor& editor, ImageState& image) {
     CheckObjectsAfterDecoding(editor, image);
 }
 
-Block EncodeCodesImage(K740Editor& editor, ImageState& image) {
+Block EncodeCodesImage(K740Editor& editor, CodecMemory& image) {
     Block cells = HeldCodes(editor.state());
     const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
     if (!variant.codes) return cells;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "image_state.h"
+#include "codec_memory.h"
 #include "k740_editor.h"
 
 namespace kerma {
@@ -23,11 +23,11 @@ inline constexpr int kObjectRowCells = 16;
 
 // Sets the code, key and object fields of the current variant from the held codes block,
 // CodeCount and KeyCount.
-void DecodeCodesImage(K740Editor& editor, ImageState& image);
+void DecodeCodesImage(K740Editor& editor, CodecMemory& image);
 
 // Builds a 2048-cell codes image. It starts as a copy of the held codes block, so every cell the
 // variant does not write (tails, variant 4's whole block) goes back as it was read.
-[[nodiscard]] Block EncodeCodesImage(K740Editor& editor, ImageState& image);
+[[nodiscard]] Block EncodeCodesImage(K740Editor& editor, CodecMemory& image);
 
 // Text of a code record's digit cells; variant 5 pads it on the left to six places.
 [[nodiscard]] std::string CodeText(const Block& cells, int record, bool padded);

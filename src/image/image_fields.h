@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "form_model.h"
-#include "image_state.h"
+#include "codec_memory.h"
 
 namespace kerma::image_detail {
 

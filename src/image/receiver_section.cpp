@@ -43,7 +43,7 @@ bool RepairSystemNumbers(Block& cells) {
     return repaired;
 }
 
-void DecodeSystemNumbersAndBorders(FormModel& model, ImageState& image, const Block& cells) {
+void DecodeSystemNumbersAndBorders(FormModel& model, CodecMemory& image, const Block& cells) {
     for (int r = 1; r <= kReceivers; ++r) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) {
             int index = (r - 1) * kDetectorsPerReceiver + (d - 1);
@@ -76,7 +76,7 @@ int BindingValue(std::string_view text) {
     return 0;
 }
 
-void EncodeReceiverSection(const FormModel& model, const ImageState& image, Block& cells,
+void EncodeReceiverSection(const FormModel& model, const CodecMemory& image, Block& cells,
                            int receivers) {
     for (int r = 1; r <= receivers; ++r) {
         for (int d = 1; d <= kDetectorsPerReceiver; ++d) {

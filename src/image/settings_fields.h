@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "form_model.h"
-#include "image_state.h"
+#include "codec_memory.h"
 
 namespace kerma {
 

@@ -82,7 +82,7 @@ void EncodeUserPassword(const FormModel& model, Block& cells) {
     }
 }
 
-void DecodeNames(FormModel& model, ImageState& image, const Block& cells) {
+void DecodeNames(FormModel& model, CodecMemory& image, const Block& cells) {
     for (int p = 1; p <= kPartitions; ++p) {
         int choice = Byte(cells, kNameChoice + p - 1);
         int item = choice == kOwnNameChoice ? kOwnNameItem : choice < kPresetNames ? choice : -1;
@@ -105,7 +105,7 @@ void DecodeNames(FormModel& model, ImageState& image, const Block& cells) {
     }
 }
 
-void EncodeNames(const FormModel& model, const ImageState& image, Block& cells) {
+void EncodeNames(const FormModel& model, const CodecMemory& image, Block& cells) {
     for (int p = 1; p <= kPartitions; ++p) {
         int item = model.at(Indexed(fields::NameRzdN, p)).itemIndex;
         cells[kNameChoice + p - 1] = item == kOwnNameItem ? kOwnNameChoice : item;
@@ -167,7 +167,7 @@ constexpr SoundAndBacklight kQnmSoundAndBacklight{
 
 // --- variants 1 and 3 ---------------------------------------------------------------------
 
-void DecodeQnm(K740Editor& editor, ImageState& image, Block& cells, const PanelVariant& variant) {
+void DecodeQnm(K740Editor& editor, CodecMemory& image, Block& cells, const PanelVariant& variant) {
     FormModel& model = editor.model();
     bool fourReceivers = variant.receivers > 1;
     model.setItemIndex(fields::MemRazd,
@@ -189,7 +189,7 @@ void DecodeQnm(K740Editor& editor, ImageState& image, Block& cells, const PanelV
     DecodeSettingsFields(model, cells, variant.number);
 }
 
-Result<void> EncodeQnm(const K740Editor& editor, const ImageState& image, Block& cells,
+Result<void> EncodeQnm(const K740Editor& editor, const CodecMemory& image, Block& cells,
                        const PanelVariant& variant) {
     const FormModel& model = editor.model();
     if (auto password = EncodeEngineerPassword(model, fields::PasswordEdit, cells); !password)
@@ -260,7 +260,7 @@ void ShowKeyCount(K740Editor& editor, int count) {
 
 }  // namespace image_detail
 
-void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Block& settings) {
+void DecodeSettingsImage(K740Editor& editor, CodecMemory& image, const Block& settings) {
     editor.model().setEnabled(fields::PageControl, true);
     Block cells = settings;
     cells.resize(std::max<size_t>(cells.size(), kSettingsCells), 0);
@@ -275,7 +275,7 @@ void DecodeSettingsImage(K740Editor& editor, ImageState& image, const Block& set
     DecodeCodesImage(editor, image);
 }
 
-Result<Block> EncodeSettingsImage(K740Editor& editor, ImageState& image) {
+Result<Block> EncodeSettingsImage(K740Editor& editor, CodecMemory& image) {
     Block cells = image.settingsCopy;
     cells.resize(kSettingsCells, 0);
     const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));

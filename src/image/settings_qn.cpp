@@ -43,7 +43,7 @@ void EncodeAdminPassword(const FormModel& model, Block& cells) {
 }
 
 // Objects 1..48: first cell receiver * 32 + detector, second cell the loops assigned to it.
-void EncodeObjectTable(const ImageState& image, Block& cells) {
+void EncodeObjectTable(const CodecMemory& image, Block& cells) {
     for (int i = 0; i < 2 * kQnTableObjects; ++i) cells[kQnObjectTable + i] = 0;
     for (int q = 0; q < kObjectLoops; ++q) {
         int object = image.objectAssignments[q];
@@ -66,7 +66,7 @@ int CountCodesInUse(const K740Editor& editor) {
 
 }  // namespace
 
-void DecodeQnSettings(K740Editor& editor, ImageState& image, const Block& cells) {
+void DecodeQnSettings(K740Editor& editor, CodecMemory& image, const Block& cells) {
     FormModel& model = editor.model();
     DecodeSoundAndBacklight(model, cells, kQnSoundAndBacklight);
     model.setText(fields::paswrd2, DigitText(cells, kQnAdminPassword, kAdminDigits, true));
@@ -82,7 +82,7 @@ void DecodeQnSettings(K740Editor& editor, ImageState& image, const Block& cells)
     DecodeSettingsFields(model, cells, 5);
 }
 
-void EncodeQnSettings(K740Editor& editor, ImageState& image, Block& cells) {
+void EncodeQnSettings(K740Editor& editor, CodecMemory& image, Block& cells) {
     const FormModel& model = editor.model();
     EncodeObjectTable(image, cells);
     for (int i = 0; i < kQnTransmitters; ++i) {

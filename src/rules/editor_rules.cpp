@@ -4,7 +4,7 @@
 
 namespace kerma {
 
-std::shared_ptr<RuleState> InstallRules(K740Editor& editor, ImageState& image) {
+std::shared_ptr<RuleState> InstallRules(K740Editor& editor, CodecMemory& image) {
     auto context = std::make_shared<rules::RuleContext>(editor, image);
     rules::InstallPartitionRules(context);
     rules::InstallDetectorRules(context);
@@ -15,12 +15,12 @@ std::shared_ptr<RuleState> InstallRules(K740Editor& editor, ImageState& image) {
     return {context, &image.objectCarry};
 }
 
-void CheckObjectsAfterDecoding(K740Editor& editor, ImageState& image) {
+void CheckObjectsAfterDecoding(K740Editor& editor, CodecMemory& image) {
     rules::RuleContext context(editor, image);
     rules::CheckObjectsAfterDecoding(context);
 }
 
-void CheckSystemNumbersBeforeEncoding(K740Editor& editor, ImageState& image) {
+void CheckSystemNumbersBeforeEncoding(K740Editor& editor, CodecMemory& image) {
     rules::RuleContext context(editor, image);
     rules::CheckSystemNumbersBeforeEncoding(context);
 }
@@ -36,7 +36,7 @@ bool PrunesCodes(const PanelVariant& variant) {
 
 // Everything that can refuse runs before the first block is built, so a refusal leaves the
 // panel as it was.
-bool ChecksBeforeWrite(K740Editor& editor, ImageState& image) {
+bool ChecksBeforeWrite(K740Editor& editor, CodecMemory& image) {
     rules::RuleContext context(editor, image);
     rules::CheckSystemNumbersBeforeEncoding(context);
     if (!rules::EngineerPasswordBeforeEncoding(context)) return false;
@@ -47,7 +47,7 @@ bool ChecksBeforeWrite(K740Editor& editor, ImageState& image) {
     return true;
 }
 
-bool ChecksBeforeSave(K740Editor& editor, ImageState& image) {
+bool ChecksBeforeSave(K740Editor& editor, CodecMemory& image) {
     rules::RuleContext context(editor, image);
     rules::CheckSystemNumbersBeforeEncoding(context);
     if (!rules::EngineerPasswordBeforeEncoding(context)) return false;

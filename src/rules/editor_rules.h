@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "image_state.h"
+#include "codec_memory.h"
 #include "k740_editor.h"
 
 namespace kerma {
@@ -16,18 +16,18 @@ using RuleState = ObjectCarry;
 // the object assignments and the changed-loop blocks in `image`, which must live as long as the
 // editor. The returned state is the image state's object carry-over; install the rules once per
 // editor.
-std::shared_ptr<RuleState> InstallRules(K740Editor& editor, ImageState& image);
+std::shared_ptr<RuleState> InstallRules(K740Editor& editor, CodecMemory& image);
 
 // Checks before the configuration goes to the panel: true lets the write start, false refuses it
 // (the user has been told why, nothing may be sent).
-[[nodiscard]] bool ChecksBeforeWrite(K740Editor& editor, ImageState& image);
+[[nodiscard]] bool ChecksBeforeWrite(K740Editor& editor, CodecMemory& image);
 // Checks before the save dialog opens: false refuses the save.
-[[nodiscard]] bool ChecksBeforeSave(K740Editor& editor, ImageState& image);
+[[nodiscard]] bool ChecksBeforeSave(K740Editor& editor, CodecMemory& image);
 
 // The system-number check with RPDI11 as the edited field: repairs repeated and out-of-range
 // numbers and refreshes RpdiNumbers. Runs before every encoding of the settings block, also
 // after the factory defaults that follow a firmware replacement.
-void CheckSystemNumbersBeforeEncoding(K740Editor& editor, ImageState& image);
+void CheckSystemNumbersBeforeEncoding(K740Editor& editor, CodecMemory& image);
 
 
 // The code and key counts: entries 1..count in use, the others emptied and disabled with their
@@ -51,6 +51,6 @@ void PruneCodes(K740Editor& editor);
 // The object rule a decoding of the four-receiver QN block ends with, as if Object11 had just
 // been left: empty object fields become "0 ", repeated objects are reported and the
 // assignments follow the fields. Nothing is marked as changed.
-void CheckObjectsAfterDecoding(K740Editor& editor, ImageState& image);
+void CheckObjectsAfterDecoding(K740Editor& editor, CodecMemory& image);
 
 }  // namespace kerma

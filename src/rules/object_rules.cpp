@@ -36,7 +36,7 @@ void ShowReceiverTab(FormModel& model, int q) {
              Indexed(fields::TabSheet_QN_RPYN, q / kLoopsPerReceiver + 1));
 }
 
-void MarkChanged(ImageState& image, int q) {
+void MarkChanged(CodecMemory& image, int q) {
     image.qnDetectorBlock[Transmitter(q)] |= 1 << (q % kLoops);
 }
 

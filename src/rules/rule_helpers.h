@@ -11,10 +11,10 @@ namespace kerma::rules {
 
 // What every handler holds: the editor, the image state beside it and the object carry-over.
 struct RuleContext {
-    RuleContext(K740Editor& e, ImageState& i) : editor(e), image(i), state(i.objectCarry) {}
+    RuleContext(K740Editor& e, CodecMemory& i) : editor(e), image(i), state(i.objectCarry) {}
 
     K740Editor& editor;
-    ImageState& image;
+    CodecMemory& image;
     RuleState& state;
 
     FormModel& model() { return editor.model(); }

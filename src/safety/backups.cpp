@@ -140,7 +140,7 @@ std::string BackupFileName(const LocalTime& t, int versionByte, BackupKind kind)
            DecodeVersion(versionByte).text + "_" + NamesOf(kind).word + ".cfg";
 }
 
-ConfigImage FileOfBlocks(const Block& settings, const Block& codes) {
+ConfigBlocks FileOfBlocks(const Block& settings, const Block& codes) {
     const int version = VersionOfBlock(settings);
     const int variant = VariantOfVersion(version);
     return FileOfVariant(variant, Bytes(settings), Bytes(codes));
@@ -152,7 +152,7 @@ std::string BackupKindText(BackupKind kind) {
 
 BackupStore::BackupStore(std::string folder, int keep) : folder_(std::move(folder)), keep_(keep) {}
 
-Result<std::string> BackupStore::keep(const ConfigImage& image, int versionByte, BackupKind kind,
+Result<std::string> BackupStore::keep(const ConfigBlocks& image, int versionByte, BackupKind kind,
                                       const LocalTime& when) {
     if (folder_.empty()) return Fail("папка резервных копий не определена");
     if (auto made = MakePrivateFolder(folder_); !made) return made.failure();

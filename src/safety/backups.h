@@ -40,7 +40,7 @@ struct LocalTime {
 
 // Blocks as they are on the line as a configuration file of their variant (the version byte in
 // cell 1 tells it): N settings and C codes cells, the cells a file keeps at 0 set so.
-[[nodiscard]] ConfigImage FileOfBlocks(const Block& settings, const Block& codes);
+[[nodiscard]] ConfigBlocks FileOfBlocks(const Block& settings, const Block& codes);
 
 struct BackupEntry {
     std::string fileName;
@@ -62,7 +62,7 @@ class BackupStore {
     // may open (made so when it is made). Nothing is ever overwritten: a name already taken gets
     // "-2", "-3", ... Then the backups beyond the number kept are removed, the longest written
     // first, never the one just written. Hands back the path of the file written, or why none was.
-    Result<std::string> keep(const ConfigImage& image, int versionByte, BackupKind kind,
+    Result<std::string> keep(const ConfigBlocks& image, int versionByte, BackupKind kind,
                              const LocalTime& when);
     // The backups in the folder in the order they were written; files of other names are not
     // ours and not listed.

@@ -12,7 +12,7 @@
 #include "fields/window_fields.h"
 #include "factory_passwords.h"
 #include "field_labels.h"
-#include "image_state.h"
+#include "codec_memory.h"
 #include "k740_controls.h"
 #include "settings_fields.h"
 

@@ -8,7 +8,7 @@
 #include "fields/name_fields.h"
 #include "fields/partition_fields.h"
 #include "form_model.h"
-#include "image_state.h"
+#include "codec_memory.h"
 #include "k740_controls.h"
 #include "settings_fields.h"
 

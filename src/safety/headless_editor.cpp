@@ -55,7 +55,7 @@ void HeadlessEditor::decode(const Block& settings, const Block& codes) {
     DecodeSettingsImage(*editor, image, settings);
 }
 
-Result<ConfigImage> SavedFileOfBlocks(const Block& settings, const Block& codes) {
+Result<ConfigBlocks> SavedFileOfBlocks(const Block& settings, const Block& codes) {
     const int version = VersionOfBlock(settings);
     HeadlessEditor headless(version);
     headless.decode(settings, codes);

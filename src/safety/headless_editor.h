@@ -32,7 +32,7 @@ using FieldValues = std::vector<std::pair<std::string, std::string>>;
 struct HeadlessEditor {
     SilentPrompts prompts;
     std::unique_ptr<K740Editor> editor;
-    ImageState image;
+    CodecMemory image;
     std::shared_ptr<RuleState> rules;
     int variant = 0;
 
@@ -46,6 +46,6 @@ struct HeadlessEditor {
 };
 
 // The file a save right after reading these blocks from a panel would write, or why there is none.
-[[nodiscard]] Result<ConfigImage> SavedFileOfBlocks(const Block& settings, const Block& codes);
+[[nodiscard]] Result<ConfigBlocks> SavedFileOfBlocks(const Block& settings, const Block& codes);
 
 }  // namespace kerma

@@ -13,9 +13,9 @@ int VersionOf(const Block& settings) {
 
 }  // namespace
 
-SafetyNet::SafetyNet(K740Editor& editor, ImageState& image) : editor_(editor), image_(image) {}
+SafetyNet::SafetyNet(K740Editor& editor, CodecMemory& image) : editor_(editor), image_(image) {}
 
-Result<std::string> SafetyNet::keep(const ConfigImage& image, int versionByte, BackupKind kind) {
+Result<std::string> SafetyNet::keep(const ConfigBlocks& image, int versionByte, BackupKind kind) {
     return BackupStore(folder()).keep(image, versionByte, kind, now());
 }
 
@@ -40,7 +40,7 @@ void SafetyNet::configurationRead(const Block& settings, const Block& codes) {
     // The file a save would write; blocks the editor cannot save (an engineer password that is
     // not four digits) are kept as the panel sent them.
     auto saved = BuildConfigImage(editor_, image_, VariantOfVersion(version));
-    ConfigImage file = saved ? std::move(*saved) : FileOfBlocks(settings, codes);
+    ConfigBlocks file = saved ? std::move(*saved) : FileOfBlocks(settings, codes);
     const auto kept = keep(file, version, BackupKind::Read);
     if (!kept) warnInStatus(kept.error());
     showKept(kept, BackupKind::Read);

@@ -17,7 +17,7 @@ inline constexpr const char* kUnsavedEditsCaption = "Подтверждение"
 
 class SafetyNet {
   public:
-    SafetyNet(K740Editor& editor, ImageState& image);
+    SafetyNet(K740Editor& editor, CodecMemory& image);
 
     // Where backups go and when they are made; tests replace them.
     std::function<std::string()> folder = BackupFolder;
@@ -47,16 +47,16 @@ class SafetyNet {
     bool mayDropEdits(const std::function<bool()>& save);
 
   private:
-    [[nodiscard]] Result<std::string> keep(const ConfigImage& image, int versionByte,
+    [[nodiscard]] Result<std::string> keep(const ConfigBlocks& image, int versionByte,
                                            BackupKind kind);
     void warnInStatus(const std::string& reason);
     // The backup just kept, on status panel 1's hint, so the installer knows where it is.
     void showKept(const Result<std::string>& kept, BackupKind kind);
 
     K740Editor& editor_;
-    ImageState& image_;
+    CodecMemory& image_;
     // What the panel holds as far as this connection knows, as a configuration file.
-    std::optional<ConfigImage> panelHolds_;
+    std::optional<ConfigBlocks> panelHolds_;
     int panelVersion_ = 0;
     // The blocks of the running (or last) write, and those a following read is checked against.
     Block sentSettings_, sentCodes_;

@@ -144,7 +144,7 @@ void EditorLink::readCommand() {
 }
 
 void EditorLink::writeCommand() {
-    ImageState& image = session_.image();
+    CodecMemory& image = session_.image();
     if (!ChecksBeforeWrite(editor_, image)) {
         chainEnded();  // the write after a firmware replacement ends the connect chain here
         return;
@@ -346,7 +346,7 @@ void EditorLink::identified(Block block) {
 // The panel is read first only when the replacement will go ahead: a firmware file is there and
 // the panel's own variant is one whose blocks are known.
 bool EditorLink::readBeforeReplace(int panelVariant, int newVariant) const {
-    return HasFactoryImage(panelVariant) &&
+    return HasFactoryConfiguration(panelVariant) &&
            FindFirmware(newVariant, driver_.state().panelTypeCode, session_.firmwareFolder()).ok();
 }
 

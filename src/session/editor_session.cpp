@@ -96,7 +96,7 @@ bool EditorSession::canClose() {
 
 void EditorSession::saveReport() {
     const int variant = ShownVariant(editor_.state(), window_.chosenVariant());
-    if (editor_.state().layoutVariant == 0 || !HasFactoryImage(variant)) {
+    if (editor_.state().layoutVariant == 0 || !HasFactoryConfiguration(variant)) {
         editor_.prompts().notice("В редакторе нет конфигурации для отчёта.");
         return;
     }
@@ -115,7 +115,7 @@ void EditorSession::saveReport() {
 
 std::optional<std::string> EditorSession::compareWithFile() {
     const int variant = ShownVariant(editor_.state(), window_.chosenVariant());
-    if (editor_.state().layoutVariant == 0 || !HasFactoryImage(variant)) {
+    if (editor_.state().layoutVariant == 0 || !HasFactoryConfiguration(variant)) {
         editor_.prompts().notice("В редакторе нет конфигурации для сравнения.");
         return std::nullopt;
     }

@@ -11,7 +11,7 @@
 #include "editor_rules.h"
 #include "factory_passwords.h"
 #include "firmware_replacement.h"
-#include "image_state.h"
+#include "codec_memory.h"
 #include "report_file.h"
 #include "safety_net.h"
 
@@ -61,7 +61,7 @@ class EditorSession {
     [[nodiscard]] SessionWindow& window() { return window_; }
     [[nodiscard]] const std::filesystem::path& firmwareFolder() const { return firmwareFolder_; }
     [[nodiscard]] EditorLink& link() { return *link_; }
-    [[nodiscard]] ImageState& image() { return image_; }
+    [[nodiscard]] CodecMemory& image() { return image_; }
     [[nodiscard]] SafetyNet& safety() { return *safety_; }
     [[nodiscard]] FirmwareReplacement& firmware() { return *replacement_; }
 
@@ -107,7 +107,7 @@ class EditorSession {
     SessionWindow& window_;
     std::filesystem::path firmwareFolder_;
     PdfRenderer pdf_;
-    ImageState image_;
+    CodecMemory image_;
     std::shared_ptr<RuleState> rules_;
     std::unique_ptr<SafetyNet> safety_;
     std::unique_ptr<EditorLink> link_;

@@ -18,9 +18,9 @@ using testing::RunProgram;
 using testing::TempDir;
 
 // A configuration with a different value in every cell, so a byte that goes astray shows.
-ConfigImage Distinct(int version) {
+ConfigBlocks Distinct(int version) {
     const int variant = version / 10;
-    ConfigImage image{Block(FileSettingsCells(variant)), Block(FileCodesCells(variant))};
+    ConfigBlocks image{Block(FileSettingsCells(variant)), Block(FileCodesCells(variant))};
     for (size_t i = 0; i < image.settings.size(); ++i) image.settings[i] = (i * 13 + 1) & 0xFF;
     for (size_t i = 0; i < image.codes.size(); ++i) image.codes[i] = (i * 29 + 7) & 0xFF;
     image.settings[1] = version;
@@ -157,7 +157,7 @@ TEST_P(CliLineFaultTest, WriteSaysWhatHappenedToThePanel) {
     const auto memory = dir.file("memory.cfg"), saved = dir.file("saved.cfg"),
                file = dir.file("file.cfg");
     ASSERT_TRUE(WriteConfigFile(memory, Distinct(18)).ok());
-    ConfigImage changed = Distinct(c.fileVersion);
+    ConfigBlocks changed = Distinct(c.fileVersion);
     changed.settings[8] ^= 1;
     ASSERT_TRUE(WriteConfigFile(file, changed).ok());
     std::vector<std::string> args{"--memory", memory, "--save", saved};

@@ -41,7 +41,7 @@ struct Headless {
     ScriptedPrompts prompts;
     int variant;
     K740Editor editor;
-    ImageState image;
+    CodecMemory image;
     std::shared_ptr<RuleState> rules;
 
     explicit Headless(int version)
@@ -279,7 +279,7 @@ TEST_P(ProgramVariantsTest, ReadShowsTheFileAndAWriteChangesOnlyTheEditedField) 
     main.connectToPanel();
     ASSERT_TRUE(written);
 
-    ConfigImage want = ConfigOf(file), got = ConfigOf(saved);
+    ConfigBlocks want = ConfigOf(file), got = ConfigOf(saved);
     want.settings[c.cell] = 30;
     EXPECT_EQ(got.settings, want.settings);
     EXPECT_EQ(got.codes, want.codes);

@@ -8,9 +8,9 @@ namespace kerma::test {
 
 // The configuration in the file; an empty one where the file does not read, so a comparison
 // fails and shows what was there instead.
-inline ConfigImage ConfigOf(const std::string& path) {
+inline ConfigBlocks ConfigOf(const std::string& path) {
     auto parsed = ReadConfigFile(path);
-    return parsed ? *parsed : ConfigImage{};
+    return parsed ? *parsed : ConfigBlocks{};
 }
 
 }  // namespace kerma::test

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "editor_rules.h"
-#include "image_state.h"
+#include "codec_memory.h"
 #include "k740_editor.h"
 #include "scripted_prompts.h"
 
@@ -13,7 +13,7 @@ namespace kerma::test {
 struct RuledEditor {
     ScriptedPrompts prompts;
     K740Editor editor{prompts};
-    ImageState image;
+    CodecMemory image;
     std::shared_ptr<RuleState> rules = InstallRules(editor, image);
 };
 

@@ -42,7 +42,7 @@ TEST(ConfigFileTest, CountsFollowTheVersionLine) {
 }
 
 TEST(ConfigFileTest, FormatIsCrLfAndRoundTrips) {
-    ConfigImage image{{-1, 18, 0, 255}, {1, 2}};
+    ConfigBlocks image{{-1, 18, 0, 255}, {1, 2}};
     EXPECT_EQ(FormatConfigFile(image), "-1\r\n18\r\n0\r\n255\r\n1\r\n2\r\n");
     auto cells = FileCells(18, 1024, 1024);
     cells[5] = -1;
@@ -159,7 +159,7 @@ TEST(ConfigFileTest, BrokenFilesAreRefusedWithTheLine) {
 TEST(ConfigFileTest, WriteReplacesTheFileWhole) {
     const test::TempDir dir("kerma_cfg");
     const auto path = dir.file("a.cfg");
-    ConfigImage image{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
+    ConfigBlocks image{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
     image.settings[1] = 18;
     ASSERT_TRUE(WriteConfigFile(path, image).ok());
     auto back = ReadConfigFile(path);
@@ -173,7 +173,7 @@ TEST(ConfigFileTest, WriteReplacesTheFileWhole) {
 class ConfigFileWriteTest : public ::testing::Test {
   protected:
     test::TempDir dir_{"kerma_cfg_write"};
-    ConfigImage image_{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
+    ConfigBlocks image_{std::vector<int32_t>(1024, 1), std::vector<int32_t>(1024, 2)};
     void SetUp() override { image_.settings[1] = 18; }
     std::string file(const char* name) const { return dir_.file(name); }
 };

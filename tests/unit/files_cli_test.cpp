@@ -65,7 +65,7 @@ void WriteEdited(const std::string& file, int variant,
                  const std::function<void(K740Editor&)>& edit) {
     ScriptedPrompts prompts;
     K740Editor editor(prompts, EditorOptions{variant == 2 || variant == 5, true});
-    ImageState image;
+    CodecMemory image;
     (void)StartDemo(editor, image, variant);
     edit(editor);
     ASSERT_TRUE(SaveConfigurationTo(editor, image, variant, file));
@@ -197,7 +197,7 @@ TEST_F(FilesCliTest, SavesRunTheChecksOfTheProgram) {
 TEST_F(FilesCliTest, WriteChecksNameTheEntryInsteadOfAsking) {
     ScriptedPrompts prompts;
     K740Editor editor(prompts, EditorOptions{false, true});
-    ImageState image;
+    CodecMemory image;
     (void)StartDemo(editor, image, 1);
     ApplyKeyCount(editor.model(), editor.state(), 5);
     editor.model().setText("Key5", "00000000ABCD");
@@ -289,7 +289,7 @@ TEST_F(FilesCliTest, EveryKindOfFileKeepsTheWritingPromises) {
         {backup,
          [&](const fs::path& t) {
              const auto kept = BackupStore(t.parent_path().string())
-                                   .keep(FactoryImage(1), 18, BackupKind::Read, second);
+                                   .keep(FactoryConfiguration(1), 18, BackupKind::Read, second);
              return kept ? Said() : Said(kept.error());
          }},
         {"x.html", report},

@@ -23,7 +23,7 @@ using test::ReadAll;
 struct Editor {
     ScriptedPrompts prompts;
     K740Editor editor;
-    ImageState image;
+    CodecMemory image;
     int chosen;
     int32_t layoutCode = 0;
 
@@ -347,7 +347,7 @@ TEST_F(FilesEditorTest, DefaultsKeepThePanelVersion) {
     }
     ScriptedPrompts prompts;
     K740Editor bare(prompts);
-    ImageState image;
+    CodecMemory image;
     bare.setVersion(7);
     const DefaultsCommandEnd end = LoadFactoryDefaults(bare, image, 1);
     EXPECT_FALSE(end.loaded);

@@ -31,7 +31,7 @@ TEST(FactoryImageTest, CellsThePanelReads) {
         {4, 31, 255},  {4, 255, 255},
     };
     for (const CellCase& c : cases) {
-        EXPECT_EQ(FactoryImage(c.variant).settings.at(c.cell), c.value)
+        EXPECT_EQ(FactoryConfiguration(c.variant).settings.at(c.cell), c.value)
             << "variant " << c.variant << " cell " << c.cell;
     }
 }
@@ -44,14 +44,14 @@ TEST(FactoryImageTest, SizesAndCodesBlocks) {
     };
     for (Case c : {Case{1, 1024, 1024, 255}, Case{2, 256, 1024, 0}, Case{3, 1024, 1024, 255},
                    Case{4, 256, 1024, 255}, Case{5, 1024, 1792, 0}}) {
-        const ConfigImage image = FactoryImage(c.variant);
+        const ConfigBlocks image = FactoryConfiguration(c.variant);
         ASSERT_EQ(image.settings.size(), c.settings) << c.variant;
         ASSERT_EQ(image.codes.size(), c.codes) << c.variant;
         for (int32_t cell : image.codes) ASSERT_EQ(cell, c.codesValue) << c.variant;
         for (int32_t cell : image.settings) ASSERT_TRUE(cell >= 0 && cell <= 255) << c.variant;
     }
-    EXPECT_TRUE(FactoryImage(0).settings.empty());
-    EXPECT_TRUE(FactoryImage(6).codes.empty());
+    EXPECT_TRUE(FactoryConfiguration(0).settings.empty());
+    EXPECT_TRUE(FactoryConfiguration(6).codes.empty());
 }
 
 // Passwords are password digits, never bare digits or text; the short ones end in empties.
@@ -66,16 +66,16 @@ TEST(FactoryImageTest, PasswordsAreDigitCells) {
         return text;
     };
     for (int variant = 1; variant <= 5; ++variant) {
-        EXPECT_EQ(digits(FactoryImage(variant).settings, 2, 4), kFactoryEngineerPassword);
+        EXPECT_EQ(digits(FactoryConfiguration(variant).settings, 2, 4), kFactoryEngineerPassword);
     }
     const std::string user = std::string(kFactoryUserPassword) + "   ";
-    EXPECT_EQ(digits(FactoryImage(1).settings, 40, 6), user);
-    EXPECT_EQ(digits(FactoryImage(3).settings, 40, 6), user);
-    EXPECT_EQ(digits(FactoryImage(5).settings, 384, 6), std::string(kFactoryAdminPassword) + "   ");
+    EXPECT_EQ(digits(FactoryConfiguration(1).settings, 40, 6), user);
+    EXPECT_EQ(digits(FactoryConfiguration(3).settings, 40, 6), user);
+    EXPECT_EQ(digits(FactoryConfiguration(5).settings, 384, 6), std::string(kFactoryAdminPassword) + "   ");
 }
 
 TEST(FactoryImageTest, SystemNumbersRunThroughAllReceivers) {
-    const Block cells = FactoryImage(3).settings;
+    const Block cells = FactoryConfiguration(3).settings;
     for (int i = 0; i < 192; ++i) ASSERT_EQ(cells[512 + static_cast<size_t>(i)], i + 1);
 }
 

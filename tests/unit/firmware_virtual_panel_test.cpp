@@ -31,7 +31,7 @@ void Dirty(VirtualPanel& panel) {
 
 // The memory holds exactly the variant's factory list with the new version byte, zeros after it.
 void ExpectFactoryMemory(const VirtualPanel& panel, int variant, uint8_t version) {
-    const ConfigImage factory = FactoryImage(variant);
+    const ConfigBlocks factory = FactoryConfiguration(variant);
     ASSERT_FALSE(factory.settings.empty());
     for (size_t i = 0; i < panel.settings().size(); ++i) {
         int want = i < factory.settings.size() ? (factory.settings[i] & 0xFF) : 0;

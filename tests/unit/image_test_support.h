@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "image_state.h"
+#include "codec_memory.h"
 #ifdef KERMA_IMAGE_WITH_RULES
 #include "editor_rules.h"
 #endif
@@ -19,7 +19,7 @@ namespace kerma::testing {
 struct ImageEditor {
     ScriptedPrompts prompts;
     K740Editor editor{prompts};
-    ImageState image;
+    CodecMemory image;
 #ifdef KERMA_IMAGE_WITH_RULES
     std::shared_ptr<RuleState> rules = InstallRules(editor, image);
 #endif

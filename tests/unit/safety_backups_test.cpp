@@ -40,7 +40,7 @@ TEST(BackupsTest, NamesCarryTimeVersionAndKind) {
 TEST(BackupsTest, KeptFileIsTheConfigurationAndIsListed) {
     Folder folder;
     BackupStore store((folder.path / "new" / "backups").string());
-    const ConfigImage image = FactoryImage(1);
+    const ConfigBlocks image = FactoryConfiguration(1);
     const auto kept = store.keep(image, 18, BackupKind::Read, At(22));
     ASSERT_TRUE(kept.ok()) << kept.error();
     auto read = ReadConfigFile(*kept);
@@ -65,7 +65,7 @@ TEST(BackupsTest, KeptFileIsTheConfigurationAndIsListed) {
 // backup, whole.
 TEST(BackupsTest, BackupsOfOneSecondAreAllKept) {
     Folder folder;
-    const ConfigImage image = FactoryImage(3);
+    const ConfigBlocks image = FactoryConfiguration(3);
     std::vector<Result<std::string>> kept(40, Result<std::string>(Fail("не записана")));
     std::vector<std::thread> programs;
     for (size_t first = 0; first < 4; ++first) {
@@ -93,7 +93,7 @@ TEST(BackupsTest, BackupsOfOneSecondAreAllKept) {
 TEST(BackupsTest, PruningKeepsTheBackupJustMadeWhateverTheClockSays) {
     Folder folder;
     BackupStore store(folder.path.string(), 3);
-    const ConfigImage image = FactoryImage(1);
+    const ConfigBlocks image = FactoryConfiguration(1);
     std::ofstream(folder.path / "notes.cfg") << "mine";
     std::ofstream(folder.path / "2026-12-08_14-03-00_v1.8_read-copy.cfg") << "mine";
     const auto future = fs::file_time_type::clock::now() + std::chrono::hours(24 * 365);
@@ -117,17 +117,17 @@ TEST(BackupsTest, FolderThatCannotBeMadeIsReportedNotThrown) {
     Folder folder;
     std::ofstream(folder.path / "file") << "x";
     BackupStore blocked((folder.path / "file" / "backups").string());
-    const auto kept = blocked.keep(FactoryImage(1), 18, BackupKind::Read, At(1));
+    const auto kept = blocked.keep(FactoryConfiguration(1), 18, BackupKind::Read, At(1));
     ASSERT_FALSE(kept.ok());
     EXPECT_NE(kept.error(), "");
-    EXPECT_TRUE(BackupStore("").keep(FactoryImage(1), 18, BackupKind::Read, At(1)).error() != "");
+    EXPECT_TRUE(BackupStore("").keep(FactoryConfiguration(1), 18, BackupKind::Read, At(1)).error() != "");
 }
 
 // Blocks from the line become a file of their variant: its lengths, bytes, the kept cells at 0.
 TEST(BackupsTest, BlocksBecomeAFileOfTheirVariant) {
     Block settings(1024, 7), codes(2048, 0x1FF);
     settings[1] = 53;
-    const ConfigImage file = FileOfBlocks(settings, codes);
+    const ConfigBlocks file = FileOfBlocks(settings, codes);
     EXPECT_EQ(file.settings.size(), 1024u);
     EXPECT_EQ(file.codes.size(), 1792u);
     EXPECT_EQ(file.codes[0], 0xFF);

@@ -45,10 +45,10 @@ struct Rig : test::RuledEditor {
 };
 
 Block Settings() {
-    return FactoryImage(1).settings;
+    return FactoryConfiguration(1).settings;
 }
 Block Codes() {
-    return FactoryImage(1).codes;
+    return FactoryConfiguration(1).codes;
 }
 
 TEST(SafetyNetTest, ReadIsKeptAsTheFileASaveWouldWrite) {

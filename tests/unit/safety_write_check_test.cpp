@@ -16,7 +16,7 @@ struct Blocks {
 
 // A variant 1 configuration with two codes in use, as written to a panel of version 1.8.
 Blocks Written() {
-    const ConfigImage factory = FactoryImage(1);
+    const ConfigBlocks factory = FactoryConfiguration(1);
     Blocks b{factory.settings, factory.codes};
     b.settings[23] = 2;  // CodeCount
     for (int i = 0; i < 6; ++i) b.codes[i] = 0x81 + i;

@@ -36,7 +36,7 @@ TEST(SystemErrorTextTest, SavingOverAFolderSaysSoInRussian) {
     const test::TempDir dir("kerma_save_over_folder");
     const std::string target = Utf8Text(dir.path()) + "/объект.cfg";
     std::filesystem::create_directories(Utf8Path(target));
-    ConfigImage image;
+    ConfigBlocks image;
     image.settings.assign(FileSettingsCells(1), 0);
     image.codes.assign(FileCodesCells(1), 0);
     image.settings[1] = 18;

@@ -35,7 +35,7 @@ struct ObjectCarry {
     int lastObjectTag = 0;       // LastObjectTag
 };
 
-struct ImageState {
+struct CodecMemory {
     // The last settings image decoded (after its repairs); the starting point of every encoding,
     // so cells no field covers go back as read. Variant 5 calls it QnImageCopy.
     Block settingsCopy = Block(kSettingsCells, 0);
