@@ -389,6 +389,11 @@ TEST_F(LinkRunnerTest, DestroyingTheRunnerReleasesAWaitingWorker) {
 // A machine out of file descriptors has no pipe for the wake-ups: the program's start is told,
 // in the user's words, instead of an exception ending it.
 TEST(LinkRunnerStart, NoPipeLeftIsAFailureOfTheStart) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime checks the type of a virtual call through a pipe of its own, and
+    // with no descriptor left it takes the call for a fault; the release build runs this case.
+    GTEST_SKIP() << "needs descriptors the sanitizer runtime would lack";
+#endif
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
     rlimit low = old;
