@@ -106,7 +106,7 @@ DefaultsCommandEnd LoadFactoryDefaults(K740Editor& editor, CodecMemory& image, i
     Block settings = FactorySettingsCopy(variant, editor.state().versionByte);
     image.factorySettings = settings;
     PutCodes(editor, factory.codes);
-    if (variant == 5) image.factoryCodesCopy = factory.codes;  // sent whole after a replacement
+    if (DescribeVariant(variant).factoryCodesAfterReplace) image.factoryCodesCopy = factory.codes;
     DecodeSettingsImage(editor, image, settings);
     editor.setStatus(0, std::string(kDefaultsLoadedText));
     end.loaded = true;

@@ -274,8 +274,7 @@ Block EncodeCodesImage(K740Editor& editor, CodecMemory& image) {
     Block cells = HeldCodes(editor.state());
     const PanelVariant& variant = DescribeVariant(ShownVariant(editor.state()));
     if (!variant.codes) return cells;
-    // After a firmware replacement variant 5 sends its factory codes block whole.
-    if (variant.number == 5 && editor.state().defaultsAfterReplace &&
+    if (variant.factoryCodesAfterReplace && editor.state().defaultsAfterReplace &&
         !image.factoryCodesCopy.empty()) {
         size_t count = std::min<size_t>(image.factoryCodesCopy.size(), kQnCodesCells);
         std::copy_n(image.factoryCodesCopy.begin(), count, cells.begin());

@@ -71,6 +71,7 @@ constexpr PanelVariant kVariants[] = {
      .receivers = kReceivers,
      .detectorsPerReceiver = kQnRows,
      .codes = true,
+     .factoryCodesAfterReplace = true,
      .layoutCode = Layout::Wide,
      .layoutAfterReplace = Layout::Wide,
      .settingsCells = 1024,

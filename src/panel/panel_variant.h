@@ -61,6 +61,8 @@ struct PanelVariant {
     int keySlots = 0;              // Touch Memory keys the codes block holds
     bool codes = false;            // the codes block holds confirmation codes
     bool codeAuthorities = false;  // each code carries its partitions
+    // The write after a firmware replacement sends the factory codes block whole.
+    bool factoryCodesAfterReplace = false;
     int32_t layoutCode = Layout::Identify;  // the regular LayoutCode
     // The LayoutCode the factory defaults are prepared in after a firmware replacement.
     int32_t layoutAfterReplace = Layout::Identify;
